@@ -1,0 +1,387 @@
+#!/usr/bin/env python3
+"""Writes the demo catalogue: brand files, model index, pictures, price lists with shop pages,
+and the program-folder files (config.tkm with its advertising). All text is our own.
+Run it from anywhere; it rewrites demo/catalogue and demo/program except the hand-written
+templates and pages, which live in demo/catalogue/Templates and demo/catalogue/adv/advertisement."""
+import os
+import random
+import shutil
+import subprocess
+import sys
+from xml.sax.saxutils import escape
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import make_pictures  # noqa: E402
+
+CATALOGUE = os.path.join(HERE, "catalogue")
+PROGRAM = os.path.join(HERE, "program")
+rng = random.Random(2006)
+
+
+def write(path, text, crlf=True):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    if crlf:
+        text = text.replace("\r\n", "\n").replace("\n", "\r\n")
+    with open(path, "wb") as f:
+        f.write(text.encode("cp1251"))
+
+
+def write_bytes(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+# ---- Brands and models ------------------------------------------------------------------------
+
+# file name part, index spelling, model names (the brand files' spelling), names in the index
+BRANDS = [
+    ("nokia", "Nokia", ["1100", "1110", "1600", "2100", "2600", "2610", "3100", "3110 classic", "3200",
+                        "3220", "3230", "3250", "3310", "5140", "5200", "5300", "6020", "6030", "6070",
+                        "6100", "6131", "6230", "6230i", "6233", "6270", "6280", "6300", "6600",
+                        "6630", "6680", "7260", "7610", "8800", "N70", "N73"]),
+    ("sonyericsson", "Sony-Ericsson", ["J100i", "J200i", "J300i", "K300i", "K310i", "K500i", "K510i",
+                        "K550i", "K600i", "K610i", "K700i", "K750i", "K790i", "K800i", "M600i",
+                        "P910i", "P990i", "S700i", "T610", "T630", "W300i", "W550i", "W600i", "W700i",
+                        "W800i", "W810i", "W850i", "W900i", "Z300i", "Z520i", "Z530i", "Z550i"]),
+    ("samsung", "Samsung", ["sgh C100", "sgh C140", "sgh C300", "sgh D500", "sgh D600", "sgh D800",
+                        "sgh D900", "sgh E250", "sgh E330", "sgh E350", "sgh E370", "sgh E530",
+                        "sgh E700", "sgh E720", "sgh E770", "sgh E810", "sgh E900", "sgh X100",
+                        "sgh X480", "sgh X640", "sgh X660", "sgh X700", "sgh Z140", "sgh Z500",
+                        "sgh P300", "sgh P310", "sgh U600", "sgh U700", "sch W579", "sph A800"]),
+    ("alcatel", "Alcatel", ["ot 153", "ot 156", "ot 203", "ot 222", "ot 252", "ot 356", "ot 526",
+                        "ot 531", "ot 535", "ot 556", "ot 557", "ot 565", "ot 708", "ot 715",
+                        "ot 735", "ot 756", "ot C550", "ot C651", "ot C700", "ot C701", "ot C750",
+                        "ot C825", "ot E160", "ot E205", "ot E227", "ot E259", "ot S320", "ot S520",
+                        "ot S621", "ot S853"]),
+    ("lg", "LG", ["B2000", "C1100", "C2200", "C3300", "F2400", "G1600", "G5300", "G5400", "G7100",
+                  "KE800", "KE970", "KG200", "KG220", "KG800", "L1100", "L3100", "M4410", "S5100",
+                  "T5100", "U8120", "U8330", "U8380", "U8550", "U880", "U890", "U900", "KG320",
+                  "KE500", "KG225", "KG270"]),
+    ("benq-siemens", "BenQ-Siemens", ["AL26", "C81", "CF61", "CF75", "E61", "E71", "E81", "EF51",
+                  "EF61", "EF71", "EF81", "EF91", "M81", "S68", "S81", "S88", "SL91", "CL71",
+                  "A38", "A58", "AF51", "C31", "E52", "EL71", "M65", "S65", "SK65", "SXG75", "CX75",
+                  "AP75"]),
+    ("motorola", "Motorola", ["C115", "C118", "C139", "C155", "C261", "C380", "C650", "E1",
+                  "E1000", "E398", "E680i", "K1", "L2", "L6", "L7", "PEBL U6", "RAZR V3",
+                  "RAZR V3i", "RAZR V3x", "RIZR Z3", "ROKR E2", "SLVR L7", "V180", "V220", "V360",
+                  "V500", "V547", "V600", "V635", "W220"]),
+    ("siemens", "Siemens", ["A55", "A60", "A62", "A65", "A75", "AX72", "C55", "C60", "C62", "C65",
+                  "C70", "C72", "C75", "CF62", "CX65", "CX70", "M55", "M65i", "M75", "MC60", "S55",
+                  "S65i", "S75", "SL55", "SL65", "SL75", "SX1", "ST55", "ST60", "SF65"]),
+    ("asus", "ASUS", ["J101", "J102", "J201", "J202", "J206", "M303", "M310", "M530w", "P525",
+                  "P526", "P527", "P535", "P735", "P750", "V66", "V75", "V80", "V88", "Z801",
+                  "Z810", "J501", "J502", "M930", "P320", "V55", "V70", "Z301", "Z302"]),
+    ("enol", "eNOL", ["E100", "E110", "E200", "E210", "E300", "E310", "E400", "E410", "E500",
+                  "E510", "F100", "F200", "F300", "S100", "S200", "S300", "E600", "E610", "F400", "F410",
+                  "S400", "S410", "T100", "T200", "T300", "T310"]),
+]
+INDEX_ONLY = {"Fly": ["MP500", "SL300m", "SX210", "X7"], "Nokia": ["E61", "N80"],
+              "Sony-Ericsson": ["K770i"]}
+
+FORMS = ["моноблок", "раскладушка", "раздвижной корпус", "моноблок"]
+
+
+def index_spelling(brand_key, name):
+    if brand_key == "alcatel":
+        return name.replace("ot ", "OneTouch ")
+    if brand_key == "samsung":
+        return name.replace("sgh ", "SGH-").replace("sch ", "SCH-").replace("sph ", "SPH-")
+    return name
+
+
+def picture_name(name):
+    return "".join(c if c.isalnum() else "_" for c in name.lower()) + ".png"
+
+
+class Model:
+    def __init__(self, brand_key, index_brand, name, seed, in_library=True):
+        self.brand_key, self.index_brand, self.name = brand_key, index_brand, name
+        self.seed = seed
+        self.in_library = in_library
+        r = random.Random(seed)
+        self.form = r.choice([0, 0, 0, 1, 1, 2, 3])
+        self.year = r.choice(["2003", "2004", "2005", "2005", "2006", "2006", "2007"])
+        self.colour = self.form == 3 or r.random() < 0.85
+        self.flags = ["0"] * 27
+        self.flags[0] = "1" if self.colour else "0"
+        for k, p in [(1, .8), (2, .85), (3, .4), (4, .4), (5, .5), (6, .05), (7, .6), (8, .7),
+                     (9, .95), (10, .9), (11, .4), (12, .5), (13, .2), (14, .5), (15, .6), (16, .9),
+                     (17, .75), (18, .5), (19, .6), (20, .8), (21, .7), (22, .5), (23, .35),
+                     (24, .3), (25, .45), (26, .1)]:
+            self.flags[k] = "1" if r.random() < p else "0"
+        self.price_usd = r.randrange(40, 700, 5)
+        self.weight = r.randrange(65, 170)
+        self.dims = f"{r.randrange(80, 120)}x{r.randrange(42, 55)}x{r.randrange(12, 27)} мм"
+        self.battery = f"Li-Ion {r.randrange(600, 1400, 50)} мАч"
+        self.standby = f"до {r.randrange(150, 450, 10)} ч"
+        self.talk = f"до {r.randrange(2, 9)} ч"
+        self.rows = str(r.choice([4, 5, 6, 7, 8, 10]))
+        self.sar = f"{r.randrange(30, 150) / 100:.2f} Вт/кг"
+        self.melodies = str(r.choice([10, 20, 30, 40, 64]))
+        self.picture = picture_name(name)
+
+    def library_record(self):
+        return [self.name, r_standard(self.seed), self.dims, self.battery, FORMS[self.form],
+                "встроенная" if self.seed % 5 else "внешняя", self.sar, self.year, f"{self.weight} г",
+                self.standby, self.talk, self.rows, str(100 * (1 + self.seed % 10)), self.melodies,
+                "".join(self.flags), "" if self.seed % 11 == 0 else str(self.price_usd), self.picture]
+
+    def index_line(self):
+        r = random.Random(self.seed * 31)
+        f = self.flags
+        entries = []
+        add = lambda p, v: entries.append(f"{p}({v})")
+        if self.form == 3 or r.random() < .1:
+            add(48, 0 if self.form == 3 else r.randrange(1, 14))
+        add(14, r.randrange(13))
+        add(43, r.randrange(729))
+        add(7, max(0, min(115, self.weight - 60)))
+        add(51, {0: 0, 1: 2, 2: 1, 3: 0}[self.form] if r.random() < .95 else r.choice([3, 4, 5]))
+        add(5, 1 if self.seed % 5 else 0)
+        if r.random() < .3:
+            add(29, r.randrange(8))
+        if f[12] == "1" or f[13] == "1":
+            add(54, r.randrange(7))
+        add(49, r.randrange(7))
+        add(19, r.randrange(64))
+        if r.random() < .2:
+            add(20, r.randrange(24))
+        add(9, r.randrange(15))
+        add(10, r.randrange(113))
+        add(11, r.randrange(86))
+        add(52, r.randrange(18) if f[17] == "1" else r.choice([18, 19]))
+        add(55, r.randrange(44))
+        if r.random() < .5:
+            add(44, r.randrange(4))
+        add(8, 0 if f[16] == "1" else 1)
+        if f[15] == "1":
+            add(13, 0)
+        if r.random() < .5:
+            add(4, 0)
+        if r.random() < .4:
+            add(41, r.randrange(9))
+        if self.colour:
+            add(53, r.randrange(2, 37))
+        else:
+            add(53, r.choice([0, 1]))
+        add(42, r.randrange(163))
+        if self.form == 1:
+            add(17, r.randrange(54))
+        if r.random() < .3:
+            add(25, r.randrange(3))
+        add(12, r.randrange(124) if f[22] == "1" else r.choice([124, 125]))
+        if f[22] == "1":
+            add(22, 0)
+        if r.random() < .2:
+            add(27, r.randrange(21))
+        if f[20] == "1":
+            add(24, 0)
+        if f[21] == "1":
+            add(1, 0)
+        if f[23] == "1" or f[24] == "1":
+            add(6, {(True, True): r.choice([1, 2]), (True, False): r.choice([3, 4]),
+                    (False, True): 0}[(f[23] == "1", f[24] == "1")])
+        if r.random() < .3:
+            add(23, 0)
+        if r.random() < .4:
+            add(45, r.randrange(4))
+        if f[18] == "1":
+            add(0, 0)
+        if f[19] == "1":
+            add(2, 0)
+        add(16, r.randrange(5))
+        ports = []
+        interfaces = {(False, False, False): 1, (False, False, True): 3, (True, False, False): 5,
+                      (False, True, False): 0, (True, True, False): 6, (False, True, True): 16,
+                      (True, False, True): 12, (True, True, True): 13}
+        add(26, interfaces[(f[4] == "1", f[25] == "1", r.random() < .6)])
+        if f[3] == "1":
+            add(30, 0)
+        wap, gprs = f[2] == "1", f[1] == "1"
+        add(18, r.choice([18, 19, 27, 31, 35, 47, 52]) if wap and gprs else
+            r.choice([16, 17, 23, 43]) if wap else r.choice([2, 3, 6, 9]) if gprs else r.choice([0, 60]))
+        if r.random() < .5:
+            add(47, r.randrange(11))
+        add(21, r.randrange(28))
+        if f[7] == "1":
+            add(36, r.randrange(11))
+        if r.random() < .6:
+            add(39, 0)
+        add(32, r.randrange(127))
+        if f[11] == "1":
+            add(33, r.choice([22, 42]))
+        elif f[8] == "1" and r.random() < .5:
+            add(33, 21)
+        else:
+            add(33, r.randrange(21))
+        if r.random() < .3:
+            add(34, r.randrange(3))
+        if r.random() < .5:
+            add(31, r.randrange(20))
+        if r.random() < .4:
+            add(50, r.randrange(25))
+        if f[14] == "1":
+            add(15, r.randrange(30))
+        if self.form == 3:
+            add(35, r.randrange(8))
+            add(38, r.randrange(115))
+            add(40, r.randrange(7))
+            if r.random() < .4:
+                add(3, 0)
+        add(46, r.randrange(5))
+        add(28, r.randrange(184))
+        features = [r.randrange(603) for _ in range(r.randrange(1, 4))]
+        if f[11] == "1":
+            features.append(r.choice([277, 278, 312]))
+        if f[8] == "1":
+            features.append(183)
+        for v in features:
+            add(37, v)
+        picture = f"|\\{self.brand_key}\\{self.picture}"
+        return f"{self.index_brand}|{index_spelling(self.brand_key, self.name)}|" + "|".join(entries) + picture
+
+
+def r_standard(seed):
+    return ["GSM 900/1800", "GSM 900/1800/1900", "GSM 850/900/1800/1900",
+            "GSM 900/1800, UMTS 2100"][seed % 4]
+
+
+def build_models():
+    models, seed = [], 1
+    for key, index_brand, names in BRANDS:
+        for name in names:
+            models.append(Model(key, index_brand, name, seed))
+            seed += 1
+    for index_brand, names in INDEX_ONLY.items():
+        key = index_brand.lower().replace("-", "")
+        for name in names:
+            models.append(Model(key, index_brand, name, seed, in_library=False))
+            seed += 1
+    return models
+
+
+def write_brand_files(models):
+    for key, index_brand, _ in BRANDS:
+        lines = ['<?xml version="1.0" encoding="windows-1251"?>',
+                 f'<brand name="{escape(index_brand)}">']
+        for m in models:
+            if m.brand_key != key or not m.in_library:
+                continue
+            lines.append("  <model>")
+            for field, value in zip(["Model", "Standart", "Sizes", "Acc_Type", "Form_Fact", "Antenna",
+                                     "SAR", "Vipusk", "Weight", "Wait_Time", "Work_Time", "Disp_Rows",
+                                     "Mem_Rec", "Progr_Mel", "Properties", "Price", "Picture"],
+                                    m.library_record()):
+                lines.append(f"    <{field}>{escape(value)}</{field}>")
+            lines.append("  </model>")
+        lines.append("</brand>")
+        write(os.path.join(CATALOGUE, "Base", f"{key}_new.xml"), "\n".join(lines) + "\n")
+
+
+def write_index(models):
+    chosen = [m for m in models if not m.in_library or m.seed % 2 == 0 or m.brand_key in ("samsung", "alcatel")]
+    lines = [m.index_line() for m in chosen]
+    write(os.path.join(CATALOGUE, "Base", "base.tkm"), "\n".join(lines) + "\n")
+    return chosen
+
+
+def write_pictures(models):
+    for m in models:
+        write_bytes(os.path.join(CATALOGUE, "Pics", m.brand_key, m.picture),
+                    make_pictures.phone(m.seed, m.form))
+    png = os.path.join(CATALOGUE, "Pics", "noimage.png")
+    write_bytes(png, make_pictures.no_image())
+    jpg = os.path.join(CATALOGUE, "Pics", "noimage.jpg")
+    if shutil.which("convert"):
+        subprocess.run(["convert", png, "-quality", "85", jpg], check=True)
+        os.remove(png)
+    else:
+        os.replace(png, jpg)  # browsers read the picture by its contents
+
+
+SHOPS = [
+    ("alfa.prc", "Салон связи «Альфа»", "alfa.html", 1.00),
+    ("telemarket.prc", "Телемаркет", "telemarket.html", 0.96),
+    ("mobilnyi_mir.prc", "Мобильный мир", "mobilnyi_mir.html", 1.04),
+]
+
+
+def library_brand_of(m):
+    return {"sonyericsson": "Sonyericsson", "benq-siemens": "BenQ-Siemens"}.get(m.brand_key, m.index_brand)
+
+
+def write_price_lists(models):
+    for n, (file_name, shop, page, factor) in enumerate(SHOPS):
+        r = random.Random(100 + n)
+        lines = [shop, page]
+        for m in models:
+            if r.random() < .35:
+                continue
+            listed = index_spelling(m.brand_key, m.name) if r.random() < .5 else m.name
+            brand = library_brand_of(m)
+            roubles = round(m.price_usd * 28 * factor * r.uniform(.93, 1.08) / 10) * 10
+            spelled = f"{brand} {listed}"
+            lines.append(spelled.upper() if r.random() < .1 else spelled)
+            lines[-1] += f"^{roubles}"
+            if m.brand_key == "sonyericsson" and r.random() < .5:
+                lines.append(f"Sony-Ericsson {m.name}^{roubles + 90}")
+        write(os.path.join(CATALOGUE, "adv", "prices", file_name), "\n".join(lines) + "\n")
+        write(os.path.join(CATALOGUE, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop))
+
+
+SHOP_PAGE = """<html><head><meta charset="windows-1251"><title>{shop}</title>
+<link rel="stylesheet" href="../../../Templates/style.css"></head>
+<body class="page"><div class="sheet"><h1>{shop}</h1>
+<p class="normal">Телефоны всех марок с гарантией, доставка по городу в день заказа,
+оплата наличными и картой. Цены в прайс-листе указаны в рублях и действуют при покупке
+в салоне.</p>
+<p class="normal">Адрес: ул. Садовая, 12. Телефон: (000) 123-45-67. Ежедневно с 9 до 21 часа.</p>
+<p class="normalgray"><a class="normalgray" href="javascript:history.back()">&larr; Назад</a></p>
+</div></body></html>
+"""
+
+
+ADVERTS = [
+    ("Салон связи «Альфа»", "<b>Скидки до 20%</b> на раскладушки до конца месяца.<br>"
+     "Подарок &mdash; чехол к каждому телефону.", "adv\\alfa.html"),
+    ("Телемаркет", "Обмен старого телефона на новый с доплатой.<br><i>Оценка за пять минут.</i>",
+     "adv\\telemarket.html"),
+    ("Мобильный мир", "Доставка в день заказа по всему городу.<br>Оплата при получении.",
+     "adv\\mobilnyi_mir.html"),
+]
+
+
+def write_program_folder():
+    lines = ["; Trubkom configuration: advertising of the description pages", "[adv_text]"]
+    for n, (title, body, link) in enumerate(ADVERTS):
+        lines += ["{item " + str(n + 1) + "}", f"{title}(htmlcode){body}", f"(/htmlcode){link}", "{/item}"]
+    lines += ["[/adv_text]", "", "[adv_pagebanner]",
+              "adv\\banner1.png%adv\\alfa.html", "adv\\banner2.png%adv\\telemarket.html",
+              "adv\\banner3.png", "[/adv_pagebanner]"]
+    write(os.path.join(PROGRAM, "config.tkm"), "\n".join(lines) + "\n")
+    for n in range(3):
+        write_bytes(os.path.join(PROGRAM, "adv", f"banner{n + 1}.png"), make_pictures.banner(n))
+    for title, body, link in ADVERTS:
+        write(os.path.join(PROGRAM, link.replace("\\", "/")),
+              f"<html><head><meta charset=\"windows-1251\"><title>{title}</title></head>"
+              f"<body style=\"font:13px Tahoma,sans-serif;margin:24px;color:#1d2f4f\">"
+              f"<h2 style=\"color:#2C60AC\">{title}</h2><p>{body}</p></body></html>\n")
+
+
+def main():
+    models = build_models()
+    for folder in ("Base", "Pics", os.path.join("adv", "prices")):
+        shutil.rmtree(os.path.join(CATALOGUE, folder), ignore_errors=True)
+    shutil.rmtree(PROGRAM, ignore_errors=True)
+    write_brand_files(models)
+    indexed = write_index(models)
+    write_pictures(models)
+    write_price_lists(models)
+    write_program_folder()
+    print(f"{sum(m.in_library for m in models)} models in brand files, {len(indexed)} in the index")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,32 @@
+# Shared by ./run and ./test: install the missing Debian packages, then configure and build.
+# Sourced, not run: it expects ROOT to be the source tree.
+
+BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+
+missing_packages() {
+  local pkg
+  grep -v '^\s*\(#\|$\)' "$ROOT/scripts/debian-packages.txt" | while read -r pkg; do
+    dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q 'install ok installed' || echo "$pkg"
+  done
+}
+
+install_missing_packages() {
+  local missing
+  missing=$(missing_packages | tr '\n' ' ')
+  [ -z "${missing// /}" ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: $missing" >&2
+    echo "Install them as root (apt-get install $missing) and try again." >&2
+    return 1
+  fi
+  echo "Installing: $missing"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q && apt-get install -y -q --no-install-recommends $missing
+}
+
+configure_and_build() {
+  if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+  fi
+  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+}

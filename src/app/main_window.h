@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWidget>
+#include <vector>
+
+#include "app/app_state.h"
+#include "catalogue/page_context.h"
+#include "common/ports.h"
+
+class QAbstractButton;
+class QMenu;
+
+namespace trubkom::app {
+
+class PictureButton;
+
+// What the main window uses of the desktop. The browser widget is the one that shows pages;
+// browser is the same object seen through the port (tests give a plain widget and a fake).
+struct MainWindowPorts {
+  QWidget* browser_widget;
+  common::Browser* browser;
+  common::Messages* messages;
+  common::Shell* shell;
+  common::Random* random;
+};
+
+// The main window: brand box, models list and basket on the left, the question wizard and the
+// new models on the right, a strip of picture buttons and the hint bar on top, and the browser
+// area in the middle. Its construction ends with the catalogue's start-up load.
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent = nullptr);
+
+  AppState& state() { return state_; }
+
+  // The window's commands, as the controls and the menus call them.
+  void ShowSelectedModel();
+  void AddSelectedModelToBasket();
+  void PreviousModel();
+  void NextModel();
+  void ShowBasketModel();
+  void RemoveFromBasket();
+  void Compare();
+  void ShowResultModel();
+  void AddResultToBasket();
+  void ShowNewModel();
+  void AddNewModelToBasket();
+  void WizardNext();
+  void WizardClear();
+  void StopLoading();
+  void OpenHomePage();
+  void ShowContacts();
+  void Update();
+
+  // Reads config.tkm, the brand box and the model index again, as after an update.
+  void ReloadAfterUpdate();
+
+ private:
+  // Building the window.
+  QWidget* BuildTopStrip();
+  QWidget* BuildRightColumn();
+  QWidget* BuildLeftColumn();
+  QWidget* BuildWizardFrame();
+  QWidget* BuildNewModelsFrame();
+  QWidget* BuildModelsFrame();
+  QWidget* BuildBasketFrame();
+  QWidget* Title(const char* text, const char* hint, int height);
+  QMenu* ContextMenu(QTreeWidget* list, std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
+  void ShowHint(const QString& hint);
+
+  // The start-up load.
+  void StartupLoad();
+  void ReadConfigFile();
+  void BuildBrandBox(bool clear_first);
+  void FillModelList(const std::string& brand);
+  void ShowWizardPage(int page);
+  void FilterModels(const std::string& criteria);
+
+  catalogue::PageContext Pages();
+  void ShowModelPage(const std::string& brand, const std::string& model);
+  // Shows the page of a "brand model" row; a row without a blank names no model.
+  void ShowRowModel(QTreeWidget* list);
+  // Appends a basket row unless one with the same text, letter case ignored, is there.
+  bool AddToBasket(const std::string& entry, const QString& price);
+  void SelectModelRow(int row);
+
+  AppState state_;
+  MainWindowPorts ports_;
+
+  QLabel* hint_bar_ = nullptr;
+  std::vector<PictureButton*> toolbar_;
+  QComboBox* brand_box_ = nullptr;
+  QTreeWidget* models_ = nullptr;
+  QCheckBox* full_only_ = nullptr;
+  QTreeWidget* basket_ = nullptr;
+  QWidget* question_panel_ = nullptr;
+  QLabel* question_label_ = nullptr;
+  QPushButton* next_button_ = nullptr;
+  QPushButton* clear_button_ = nullptr;
+  QLabel* count_label_ = nullptr;
+  std::vector<QAbstractButton*> answer_controls_;
+  QTreeWidget* results_ = nullptr;
+  QTreeWidget* new_models_ = nullptr;
+  QLabel* date_label_ = nullptr;
+  QAbstractButton* older_button_ = nullptr;
+  QAbstractButton* newer_button_ = nullptr;
+};
+
+}  // namespace trubkom::app

@@ -1,0 +1,78 @@
+#include "catalogue/brand_list.h"
+
+#include <algorithm>
+
+#include "common/ascii.h"
+#include "common/paths.h"
+#include "selection/model_index.h"
+
+namespace trubkom::catalogue {
+
+using common::StringList;
+
+namespace {
+
+constexpr std::string_view kFilePrefix = ".\\Base\\";
+
+// "nokia_new.xml" gives "Nokia"; a name without "_new" stays ".\Base\" plus the name.
+std::string BrandOfFile(const std::string& file_name) {
+  std::string entry = std::string(kFilePrefix) + file_name;
+  std::size_t at = entry.find("_new");
+  if (at == std::string::npos || at <= kFilePrefix.size()) return entry;
+  std::string brand = entry.substr(kFilePrefix.size(), at - kFilePrefix.size());
+  brand[0] = common::AsciiUpper(brand[0]);
+  return brand;
+}
+
+void RemoveFirst(StringList& list, std::string_view entry) {
+  auto found = std::find(list.begin(), list.end(), entry);
+  if (found != list.end()) list.erase(found);
+}
+
+bool Holds(const StringList& list, const std::string& entry) {
+  return std::find(list.begin(), list.end(), entry) != list.end();
+}
+
+}  // namespace
+
+StringList BuildBrandList(const std::vector<std::string>& file_names,
+                          const StringList& model_index) {
+  StringList brands;
+  for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
+  if (!model_index.empty()) {
+    RemoveFirst(brands, "Sonyericsson");
+    for (const std::string& line : model_index) {
+      std::string brand(selection::IndexBrand(line));
+      // A line without a brand (no '|', or '|' first) adds nothing.
+      if (brand.empty() || brand.size() == line.size()) continue;
+      std::string normalised = common::AsciiLowered(brand);
+      normalised[0] = common::AsciiUpper(normalised[0]);
+      if (!Holds(brands, normalised) && !Holds(brands, brand)) brands.push_back(brand);
+    }
+  }
+  common::SortByBytes(brands);
+  RemoveFirst(brands, "Mts");
+  return brands;
+}
+
+std::string BrandDisplayName(const std::string& brand) {
+  static const std::pair<std::string_view, std::string_view> kReplacements[] = {
+      {"Sonyericsson", "Sony-Ericsson"}, {"Asus", "ASUS"}, {"Benq", "BenQ"},
+      {"BenQ-siemens", "BenQ-Siemens"},  {"Enol", "eNOL"}, {"Lg", "LG"}};
+  std::string name = brand;
+  for (const auto& [find, replacement] : kReplacements) {
+    name = common::ReplaceAll(name, find, replacement);
+  }
+  return name;
+}
+
+StringList BrandBoxEntries(const std::string& working_folder, const StringList& model_index) {
+  std::string base = common::ResolvePath(working_folder, "Base");
+  StringList entries;
+  for (const std::string& brand : BuildBrandList(common::ListFiles(base, "*.xml"), model_index)) {
+    entries.push_back(BrandDisplayName(brand));
+  }
+  return entries;
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,77 @@
+#include "catalogue/compare_page.h"
+
+#include "catalogue/feature_flags.h"
+#include "catalogue/page_file.h"
+#include "common/encoding.h"
+#include "common/paths.h"
+
+namespace trubkom::catalogue {
+
+using common::At;
+using common::StringList;
+
+namespace {
+
+std::string ValueRow(const std::string& value) {
+  return "<tr><td class=\"CompareInfo\">" + value + "</td></tr>";
+}
+
+std::string CompareYesNoRow(std::string_view flags, std::size_t k) {
+  switch (Flag(flags, k)) {
+    case '0': return common::Cp1251FromUtf8("<tr><td class=\"CompareInfo\">Нет</td></tr>");
+    case '1': return common::Cp1251FromUtf8("<tr><td class=\"CompareInfoDark\">Есть</td></tr>");
+    default: return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
+  }
+}
+
+// An entry without a blank names no model: its brand is the whole entry and its model empty.
+common::BrandAndModel SplitEntry(const std::string& entry) {
+  common::BrandAndModel row;
+  if (!common::SplitRow(entry, row)) row.brand = entry;
+  return row;
+}
+
+std::string CompareColumn(CatalogueData& data, const std::string& entry) {
+  common::BrandAndModel row = SplitEntry(entry);
+  StringList f = common::SplitCarets(data.GetProps2(row.brand, row.model));
+  const std::string& flags = At(f, 14);
+  StringList parts = {"<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
+                      At(f, 15).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>"
+                                        : ValueRow(At(f, 15) + " $")};
+  for (std::size_t field : {1, 2, 8, 4, 5, 6, 9, 10, 3}) parts.push_back(ValueRow(At(f, field)));
+  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17}) parts.push_back(CompareYesNoRow(flags, k));
+  parts.push_back(ValueRow(At(f, 13)));
+  parts.push_back(CompareYesNoRow(flags, 16));
+  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(common::Cp1251FromUtf8("Монохромный")));
+  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(common::Cp1251FromUtf8("Цветной")));
+  parts.push_back(ValueRow(At(f, 11)));
+  for (std::size_t k : {7, 8, 9, 10, 11, 14, 15, 12, 13, 20, 23, 24, 22, 21}) {
+    parts.push_back(CompareYesNoRow(flags, k));
+  }
+  parts.push_back("</table></td>");
+
+  std::string column =
+      "<td width=\"20%\" valign=\"top\"><table width=\"100%\" border=\"0\" cellspacing=\"0\">\r\n";
+  for (const std::string& part : parts) column += part + "\r\n";
+  return column;
+}
+
+}  // namespace
+
+std::string ShowComparePage(PageContext& c, const std::string& basket_text) {
+  StringList lines = ReadTemplate(c.folders.working, "compare_template.html");
+  std::string pictures, columns;
+  for (const std::string& entry : common::SplitCarets(basket_text)) {
+    common::BrandAndModel row = SplitEntry(entry);
+    StringList f = common::SplitCarets(c.data.GetProps2(row.brand, row.model));
+    std::string picture =
+        common::ResolvePath(c.folders.working, "Pics/" + row.brand + "/" + At(f, 16));
+    pictures += "<td style=\"padding-left:10px\"><img src=\"" + picture + "\" alt=\"" + entry +
+                "\" height=\"200\"></td>\r\n";
+    columns += CompareColumn(c.data, entry);
+  }
+  FillTemplate(lines, {{"images", pictures}, {"tables", columns}});
+  return ShowPage(c.folders.working, lines, c.browser);
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue_data.h"
+#include "catalogue/folders.h"
+#include "common/string_ops.h"
+
+// The models list of a brand: the brand files' models merged with the model index's, those
+// with a full description marked " *", sorted in byte order, each with its average price.
+namespace trubkom::catalogue {
+
+struct ModelRow {
+  std::string model;  // as listed, with the " *" mark where it applies
+  std::string price;  // average price, or empty text
+};
+
+// brand as the brand box shows it; full_only keeps only the marked models.
+std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
+                                    const common::StringList& model_index,
+                                    const std::string& brand, bool full_only);
+
+// The brand as the brand files spell it ("Sony-Ericsson" is "Sonyericsson", "MTC" is "Mts").
+std::string LibraryBrand(const std::string& brand);
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,261 @@
+#include "catalogue/model_page.h"
+
+#include <array>
+#include <vector>
+
+#include "catalogue/feature_flags.h"
+#include "catalogue/page_file.h"
+#include "catalogue/price_lists.h"
+#include "common/encoding.h"
+#include "common/paths.h"
+
+namespace trubkom::catalogue {
+
+using common::At;
+using common::Cp1251FromUtf8;
+using common::ReplaceAll;
+using common::StringList;
+
+namespace {
+
+constexpr std::string_view kMark = " *";
+
+// ---- The short page -------------------------------------------------------------------------
+
+std::string YesNoCell(std::string_view flags, std::size_t k) {
+  switch (Flag(flags, k)) {
+    case '0': return Cp1251FromUtf8("<td class=\"normal\">Нет</td>");
+    case '1': return Cp1251FromUtf8("<td class=\"bold\">Есть</td>");
+    default: return {};
+  }
+}
+
+std::string FeatureList(std::string_view flags, std::string_view numbers) {
+  std::string list;
+  for (const std::string& number : common::SplitCarets(numbers)) {
+    auto k = static_cast<std::size_t>(common::TextToInt(number));
+    if (Flag(flags, k) == '1') list += FeatureName(k) + ", ";
+  }
+  if (!list.empty()) list.resize(list.size() - 2);
+  return list;
+}
+
+std::string DisplayKind(std::string_view flags) {
+  switch (Flag(flags, 0)) {
+    case '0': return Cp1251FromUtf8("Монохромный");
+    case '1': return Cp1251FromUtf8("Цветной");
+    default: return {};
+  }
+}
+
+std::string ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
+  std::string b = ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson");
+  StringList f = common::SplitCarets(c.data.GetProps2(b, model));
+  const std::string& flags = At(f, 14);
+  StringList lines = ReadTemplate(c.folders.working, "model_template.html");
+  std::string picture = common::ResolvePath(c.folders.working, "Pics/" + b + "/" + At(f, 16));
+  std::string title = b + " " + At(f, 0);
+
+  std::vector<Placeholder> values = {
+      {"title", title},
+      {"image", "<img src=\"" + picture + "\" alt=\"" + At(f, 0) + "\" class=\"normal\">"},
+      {"model", title},
+      {"year", At(f, 7)},
+      {"standart", At(f, 1)},
+      {"dimentions", At(f, 2)},
+      {"weight", At(f, 8)},
+      {"form-factor", At(f, 4)},
+      {"antenna", At(f, 5)},
+      {"sar", At(f, 6)},
+      {"t_wait", At(f, 9)},
+      {"t_work", At(f, 10)},
+      {"accumulator", At(f, 3)},
+      {"irda", YesNoCell(flags, 4)},
+      {"technologies", FeatureList(flags, "18^19^2^1^3^5^6^")},
+      {"poly", YesNoCell(flags, 17)},
+      {"progr_mel", At(f, 13)},
+      {"vibro", YesNoCell(flags, 16)},
+      {"display", DisplayKind(flags)},
+      {"rows", At(f, 11)},
+      {"manager", FeatureList(flags, "7^8^9^10^11^")},
+      {"voice", FeatureList(flags, "14^15^12^13^26")},
+      {"games", YesNoCell(flags, 20)},
+      {"mp3", YesNoCell(flags, 23)},
+      {"FM", YesNoCell(flags, 24)},
+      {"camera", YesNoCell(flags, 22)},
+      {"java", YesNoCell(flags, 21)},
+      {"bluetooth", YesNoCell(flags, 25)},
+      {"adv_title", AdvTitleHtml(c.advertising, c.folders.program)},
+      {"adv_body", AdvBodyHtml(c.advertising)},
+      {"adv_pagebanner", PageBannerHtml(c.advertising, c.folders.program)},
+      {"price", At(f, 15).empty() ? std::string() : At(f, 15) + " $"},
+  };
+  AdvanceTextPosition(c.advertising);
+  AdvanceBannerPosition(c.advertising);
+  values.push_back({"price_list", BuildPriceBlock(c.folders, b, model, c.random)});
+  FillTemplate(lines, values);
+  return ShowPage(c.folders.working, lines, c.browser);
+}
+
+// ---- The full page --------------------------------------------------------------------------
+
+struct Section {
+  std::string_view title;
+  std::vector<std::string_view> labels;
+};
+
+const std::array<Section, 11>& Sections() {
+  static const std::array<Section, 11> sections = {{
+      {"Общая информация",
+       {"Смартфон", "Диапазоны частот", "Размеры", "Вес, гр", "Тип корпуса", "Антенна",
+        "Конструкция", "Управление"}},
+      {"Питание",
+       {"Тип аккумулятора", "Емкость аккумулятора", "Емкость дополнительного аккумулятора",
+        "Время заряда", "Время ожидания", "Время разговора"}},
+      {"Звонок",
+       {"Тип мелодий", "Число мелодий", "Редактор мелодий", "Виброзвонок",
+        "Громкая связь(встроенный динамик)", "Автодозвон", "Прямой (flash) набор"}},
+      {"Дисплей", {"Тип экрана", "Размер изображения", "Дополнительный экран", "Индикация"}},
+      {"Мультимедиа",
+       {"Встроенная фотокамера", "Запись видеороликов", "Камера для видеоконференций", "Игры",
+        "Java-приложения"}},
+      {"Звук",
+       {"Аудио", "Звуковая индикация времени разговора", "Режимы кодирования звука HR, FR, EFR"}},
+      {"Доп. функции сообщений", {"EMS", "MMS", "Дополнительные функции SMS"}},
+      {"Технологии связи",
+       {"Интерфейсы", "Модем", "Доступ в интернет", "Синхронизация с компьютером"}},
+      {"Функции менеджера", {"Записная книжка в аппарате", "Органайзер", "Поиск по книжке"}},
+      {"Память",
+       {"Объем встроенной памяти", "Объем оперативной памяти (RAM)",
+        "Объем постоянной памяти (ROM)", "Обмен между SIM-картой и внутренней памятью",
+        "Тип карты памяти"}},
+      {"Дополнительная информация",
+       {"Операционная система", "Платформа", "Процессор", "QWERTY-клавиатура", "Русификация",
+        "Комплектация"}},
+  }};
+  return sections;
+}
+
+const std::string kSpacerRow = "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
+
+std::string PropertyRow(const selection::PropertyVocabulary& vocabulary, std::string_view line,
+                        const std::string& label) {
+  std::optional<std::string> value = vocabulary.PropertyValueText(line, label);
+  if (!value) return {};
+  return "<tr><td width=\"50%\" class=\"normal\">" + label +
+         "</td><td><img src=\"./px.gif\" width=\"10\"></td><td width=\"50%\" class=\"normal\">" +
+         *value + "</td>" + kSpacerRow;
+}
+
+StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::string_view line,
+                       const Section& section) {
+  StringList rows = {"<tr><td colspan=\"3\" class=\"title\">" + Cp1251FromUtf8(section.title) +
+                         "</td></tr>",
+                     kSpacerRow};
+  for (std::string_view label : section.labels) {
+    std::string row = PropertyRow(vocabulary, line, Cp1251FromUtf8(label));
+    if (!row.empty()) rows.push_back(std::move(row));
+  }
+  rows.push_back(kSpacerRow);
+  return rows;
+}
+
+const std::string& LastIndexLine(const StringList& model_index, const std::string& needle) {
+  static const std::string kNone;
+  for (auto line = model_index.rbegin(); line != model_index.rend(); ++line) {
+    if (common::Contains(*line, needle)) return *line;
+  }
+  return kNone;
+}
+
+void AppendTable(StringList& page, const std::vector<StringList>& sections, std::size_t from,
+                 std::size_t to) {
+  page.push_back("<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">");
+  for (std::size_t i = from; i < to; ++i) page.insert(page.end(), sections[i].begin(), sections[i].end());
+  page.push_back("</table>");
+}
+
+std::string FullPagePicture(const Folders& folders, const std::string& line,
+                            const std::string& model) {
+  std::string_view picture = common::After(line, "|\\");
+  std::string name = "noimage.jpg";
+  if (common::Contains(line, "|\\") && common::FileExistsIn(folders.working,
+                                                            "pics/" + std::string(picture))) {
+    name = std::string(picture);
+  }
+  std::string path = common::ResolvePath(folders.working, "pics/" + name);
+  return "<img src=\"" + common::FileUrl(path) + "\" alt=\"" + model + "\" class=\"normal\">";
+}
+
+std::string ForumLink(const std::string& brand) {
+  return "<a target=\"_blank\" href=\"" + std::string(kForumAddress) +
+         "\" class=\"pricelstShop\">" + Cp1251FromUtf8("Форум по ") + brand + "</a>";
+}
+
+void ReplaceIn(std::string& line, std::string_view placeholder, const std::string& value) {
+  line = ReplaceAll(line, placeholder, value);
+}
+
+std::string ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
+  std::string m = ReplaceAll(model, kMark, "");
+  const std::string& line = LastIndexLine(c.model_index, brand + "|" + m + "|");
+
+  std::vector<StringList> sections;
+  for (const Section& section : Sections()) {
+    StringList rows = SectionRows(c.vocabulary, line, section);
+    if (rows.size() > 3) sections.push_back(std::move(rows));
+  }
+  std::size_t n = sections.size();
+  if (n == 0) sections.push_back(SectionRows(c.vocabulary, line, Sections()[0]));
+  std::size_t first = n == 0 ? 1 : FirstColumnSections(n);
+
+  StringList page;
+  for (const std::string& template_line : ReadTemplate(c.folders.working, "model_template_new.html")) {
+    if (common::Contains(template_line, "<!table1!>")) {
+      AppendTable(page, sections, 0, first);
+    } else if (common::Contains(template_line, "<!table2!>")) {
+      AppendTable(page, sections, first, std::max(first, n));
+    } else {
+      page.push_back(template_line);
+    }
+  }
+
+  std::string picture = FullPagePicture(c.folders, line, m);
+  for (std::string& text : page) {
+    ReplaceIn(text, "<!forum!>", ForumLink(brand));
+    ReplaceIn(text, "<!model!>", brand + " " + m);
+    ReplaceIn(text, "<!image!>", picture);
+    ReplaceIn(text, "<!adv_title!>", AdvTitleHtml(c.advertising, c.folders.program));
+    if (common::Contains(text, "<!adv_body!>")) {
+      ReplaceIn(text, "<!adv_body!>", AdvBodyHtml(c.advertising));
+      AdvanceTextPosition(c.advertising);
+    }
+    if (common::Contains(text, "<!adv_pagebanner!>")) {
+      ReplaceIn(text, "<!adv_pagebanner!>", PageBannerHtml(c.advertising, c.folders.program));
+      AdvanceBannerPosition(c.advertising);
+    }
+    if (common::Contains(text, "<!price_list!>")) {
+      ReplaceIn(text, "<!price_list!>", BuildPriceBlock(c.folders, brand, m, c.random));
+    }
+  }
+  return ShowPage(c.folders.working, page, c.browser);
+}
+
+}  // namespace
+
+std::size_t FirstColumnSections(std::size_t n) {
+  if (n == 0) return 0;
+  // (n - 1) / 2 rounded half to even, counted as positions 0 to h.
+  std::size_t twice = n - 1;
+  std::size_t h = twice / 2;
+  if (twice % 2 == 1 && h % 2 == 1) ++h;
+  return h + 1;
+}
+
+std::string ShowModelPage(PageContext& context, const std::string& brand,
+                          const std::string& model) {
+  if (common::Contains(model, kMark)) return ShowFullPage(context, brand, model);
+  return ShowShortPage(context, brand, model);
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,34 @@
+#include "catalogue/page_file.h"
+
+#include "common/line_file.h"
+#include "common/paths.h"
+
+namespace trubkom::catalogue {
+
+std::string TemplatesPath(const std::string& working_folder, std::string_view file_name) {
+  return common::ResolvePath(working_folder, "Templates/" + std::string(file_name));
+}
+
+common::StringList ReadTemplate(const std::string& working_folder, std::string_view file_name) {
+  return common::ReadLinesAtCr(TemplatesPath(working_folder, file_name))
+      .value_or(common::StringList{});
+}
+
+void FillTemplate(common::StringList& lines, const std::vector<Placeholder>& values) {
+  for (std::string& line : lines) {
+    for (const auto& [name, value] : values) {
+      std::string placeholder = "<!" + name + "!>";
+      if (common::Contains(line, placeholder)) line = common::ReplaceAll(line, placeholder, value);
+    }
+  }
+}
+
+std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
+                     common::Browser& browser) {
+  std::string path = TemplatesPath(working_folder, "temp.html");
+  common::WriteLinesCrLf(path, lines);
+  browser.ShowFile(path);
+  return path;
+}
+
+}  // namespace trubkom::catalogue

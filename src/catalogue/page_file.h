@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/ports.h"
+#include "common/string_ops.h"
+
+// Pages are filled templates: "<!name!>" placeholders in HTML files of Templates/, replaced by
+// HTML text without escaping, written to Templates/temp.html and shown in the browser area.
+namespace trubkom::catalogue {
+
+using Placeholder = std::pair<std::string, std::string>;  // name (without "<!" "!>"), value
+
+// The lines of a template under Templates/ (cut at CR); none when it cannot be read.
+common::StringList ReadTemplate(const std::string& working_folder, std::string_view file_name);
+
+// Each line gets every placeholder replaced, in the order given; a value that contains a later
+// placeholder is filled in turn.
+void FillTemplate(common::StringList& lines, const std::vector<Placeholder>& values);
+
+// The path of a file in Templates/ of the working folder, spelled as found on disk.
+std::string TemplatesPath(const std::string& working_folder, std::string_view file_name);
+
+// Writes the lines to Templates/temp.html and shows that file. Returns the page file's path.
+std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
+                     common::Browser& browser);
+
+}  // namespace trubkom::catalogue

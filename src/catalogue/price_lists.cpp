@@ -1,0 +1,215 @@
+#include "catalogue/price_lists.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "catalogue/page_file.h"
+#include "common/ascii.h"
+#include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/paths.h"
+
+namespace trubkom::catalogue {
+
+using common::AsciiLowered;
+using common::StringList;
+
+namespace {
+
+std::string PriceFolder(const std::string& working_folder) {
+  return common::ResolvePath(working_folder, "adv/prices");
+}
+
+// The price of a line: the number after its first "^", or of the whole line when it has none.
+long long LinePrice(std::string_view line) {
+  std::size_t caret = line.find('^');
+  return common::TextToInt(caret == std::string_view::npos ? line : line.substr(caret + 1));
+}
+
+template <typename Visit>
+void ForEachPriceFile(const std::string& working_folder, Visit visit) {
+  std::string folder = PriceFolder(working_folder);
+  for (const std::string& name : common::ListFiles(folder, "*.prc")) {
+    if (auto bytes = common::ReadFileBytes(common::JoinPath(folder, name))) visit(*bytes);
+  }
+}
+
+}  // namespace
+
+StringList LoadPriceLines(const std::string& working_folder) {
+  StringList lines;
+  ForEachPriceFile(working_folder, [&](const std::string& bytes) {
+    for (std::string& line : common::SplitLinesAtAnyEnd(bytes)) lines.push_back(std::move(line));
+  });
+  common::SortFolded(lines);
+  return lines;
+}
+
+std::string AveragePrice(const StringList& price_lines, std::string_view query) {
+  std::string key = AsciiLowered(query) + "^";
+  long long total = 0, count = 0;
+  for (const std::string& line : price_lines) {
+    if (common::Contains(AsciiLowered(line) + "^", key)) {
+      total += LinePrice(line);
+      ++count;
+    }
+  }
+  return count > 0 ? std::to_string(total / count) : std::string();
+}
+
+BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
+    : prefix_(AsciiLowered(brand) + " ") {
+  for (const std::string& model : models) sums_.try_emplace(prefix_ + AsciiLowered(model));
+}
+
+void BrandPrices::AddPriceLists(const std::string& working_folder) {
+  ForEachPriceFile(working_folder, [&](std::string& bytes) {
+    common::AsciiLowerInPlace(bytes);
+    AddLoweredText(bytes);
+  });
+}
+
+void BrandPrices::AddLine(std::string_view line) { AddLoweredLine(AsciiLowered(line)); }
+
+void BrandPrices::AddLoweredText(std::string_view text) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    AddLoweredLine(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) AddLoweredLine(text.substr(start));
+}
+
+// A query q belongs to the line when q + "^" occurs in line + "^": q then starts at an
+// occurrence of the brand prefix and ends right before a "^" of the line or at its end. Each
+// query counts once per line, however often it occurs.
+void BrandPrices::AddLoweredLine(std::string_view lowered) {
+  std::string line = std::string(lowered) + "^";
+  std::optional<long long> price;  // read when first needed
+  std::vector<const Sum*> counted;
+  for (std::size_t start = line.find(prefix_); start != std::string::npos;
+       start = line.find(prefix_, start + 1)) {
+    for (std::size_t end = line.find('^', start + prefix_.size()); end != std::string::npos;
+         end = line.find('^', end + 1)) {
+      auto found = sums_.find(line.substr(start, end - start));
+      if (found == sums_.end()) continue;
+      Sum& sum = found->second;
+      if (std::find(counted.begin(), counted.end(), &sum) != counted.end()) continue;
+      if (!price) price = LinePrice(lowered);
+      sum.total += *price;
+      ++sum.count;
+      counted.push_back(&sum);
+    }
+  }
+}
+
+std::string BrandPrices::AveragePrice(std::string_view model) const {
+  auto found = sums_.find(prefix_ + AsciiLowered(model));
+  if (found == sums_.end() || found->second.count == 0) return {};
+  return std::to_string(found->second.total / found->second.count);
+}
+
+}  // namespace trubkom::catalogue
+
+namespace trubkom::catalogue {
+
+namespace {
+
+struct PriceEntry {
+  std::string shop, page, price;
+};
+
+std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const std::string& key) {
+  std::vector<PriceEntry> offers;
+  ForEachPriceFile(working_folder, [&](const std::string& bytes) {
+    StringList lines = common::SplitLinesAtAnyEnd(bytes);
+    for (const std::string& line : lines) {
+      if (!common::Contains(AsciiLowered(line), key)) continue;
+      offers.push_back({common::At(lines, 0), common::At(lines, 1),
+                        std::string(common::After(line, "^"))});
+    }
+  });
+  return offers;
+}
+
+std::string BlockRow(const PriceEntry& e) {
+  return "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/" + e.page + "\">" + e.shop +
+         "</a></td><td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
+         "<td align=\"right\" valign=\"middle\" class=\"normal3\">" +
+         e.price + common::Cp1251FromUtf8(" р.") +
+         "</td></tr><tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" "
+         "height=\"4\"></td></tr>";
+}
+
+std::string TableRow(const PriceEntry& e, const std::string& working_folder) {
+  std::string shop_pages = common::ResolvePath(working_folder, "adv/prices/html") + "/";
+  return "<tr><td width=\"7%\"></td><td width=\"60%\" valign=\"middle\" "
+         "class=\"pricelstShop\">\r\n"
+         "<a href=\"" +
+         common::FileUrl(shop_pages) + e.page + "\" class=\"pricelstShop\">\r\n" + e.shop +
+         "</a></td><td width=\"8%\"><img src=\"./images/shim.gif\" width=\"1\" "
+         "height=\"30\"></td>\r\n"
+         "<td width=\"20%\" class=\"pricelstPrice\">" +
+         e.price + common::Cp1251FromUtf8(" р.") + "</td><td width=\"7%\"></td></tr>\r\n";
+}
+
+std::string TableEnd() {
+  return "<tr><td width=\"7%\">&nbsp;</td><td colspan=\"3\"><img src=\"./images/shim.gif\" "
+         "height=\"40\"></td><td width=\"7%\">&nbsp;</td></tr>\r\n"
+         "<tr><td width=\"7%\">&nbsp;</td><td colspan=\"3\" class=\"subNavDefault2\">" +
+         common::Cp1251FromUtf8(
+             "По вопросам размещения прайс-листов или иной рекламы обращаться сюда: ") +
+         "<a href=\"mailto:" + std::string(kContactEmail) + "\" class=\"subNavDefault2\">" +
+         std::string(kContactEmail) +
+         "</a></td>\r\n"
+         "<td width=\"7%\">&nbsp;</td></tr></table>\r\n";
+}
+
+void WritePricePage(const std::string& working_folder, const std::string& table) {
+  std::string template_path = TemplatesPath(working_folder, "price_template.html");
+  if (!common::IsFile(template_path)) return;
+  StringList lines = ReadTemplate(working_folder, "price_template.html");
+  std::string advertisement_folder =
+      common::FileUrl(common::ResolvePath(working_folder, "adv/advertisement") + "/");
+  FillTemplate(lines, {{"vacantpath", advertisement_folder}, {"pricetable", table}});
+  common::WriteLinesCrLf(TemplatesPath(working_folder, "price_temp.html"), lines);
+}
+
+}  // namespace
+
+std::string BuildPriceBlock(const Folders& folders, std::string_view brand,
+                            std::string_view model, common::Random& random) {
+  std::string key = AsciiLowered(std::string(brand) + " " + std::string(model) + "^");
+  std::vector<PriceEntry> offers = CollectOffers(folders.working, key);
+  if (offers.empty()) return {};
+  auto n = static_cast<std::uint32_t>(offers.size());
+  std::uint32_t previous = random.Below(n);
+  std::string block =
+      "<br><br><table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">";
+  std::string table =
+      "<table width=\"100%\" border=\"0\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\">";
+  for (std::uint32_t i = 0; i < n; ++i) {
+    if (i <= 2) {
+      std::uint32_t e = random.Below(n);
+      // Neighbouring rows never repeat an offer. Drawn again by moving on rather than retrying,
+      // so that a poor generator cannot keep the page waiting.
+      if (n > 1 && e == previous) e = (e + 1 + random.Below(n - 1)) % n;
+      block += BlockRow(offers[e]);
+      previous = e;
+    }
+    table += TableRow(offers[i], folders.working);
+  }
+  block += "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
+           "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
+           "class=\"normalgray\">" +
+           common::Cp1251FromUtf8("Все цены (") + std::to_string(n) +
+           ") >></a></td></tr></table>";
+  table += TableEnd();
+  WritePricePage(folders.working, table);
+  return block;
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "catalogue/folders.h"
+#include "common/ports.h"
+#include "common/string_ops.h"
+
+// Shops' price lists adv/prices/*.prc: line 1 the shop's name, line 2 its page in
+// adv/prices/html/, then price lines "brand model^price". A line belongs to a query "brand
+// model" when, lowered and with "^" appended, it contains the lowered query followed by "^".
+namespace trubkom::catalogue {
+
+// The address that shops write to about their price lists.
+inline constexpr std::string_view kContactEmail = "prices@trubkom.example";
+
+// Every line of every price list, in listing order, sorted with ASCII letters folded.
+common::StringList LoadPriceLines(const std::string& working_folder);
+
+// The average of the prices of the lines that belong to the query ("brand model"), the fraction
+// discarded, as decimal text; empty text when no line belongs to it.
+std::string AveragePrice(const common::StringList& price_lines, std::string_view query);
+
+// The average prices of many models of one brand at once, in one pass over the price lists:
+// the same results as AveragePrice for each query "brand model", with a cost that grows with
+// the lines plus the models instead of their product.
+class BrandPrices {
+ public:
+  // brand is the library's spelling; models are the names without their " *" mark.
+  BrandPrices(std::string_view brand, const common::StringList& models);
+  // Reads the price lists of the working folder.
+  void AddPriceLists(const std::string& working_folder);
+  // Adds one line (a shop's name and page lines included).
+  void AddLine(std::string_view line);
+  // Adds the lines of a text whose ASCII letters are already lowered.
+  void AddLoweredText(std::string_view text);
+  std::string AveragePrice(std::string_view model) const;
+
+ private:
+  void AddLoweredLine(std::string_view lowered);
+
+  struct Sum {
+    long long total = 0;
+    long long count = 0;
+  };
+  std::string prefix_;  // lowered brand and a blank
+  std::unordered_map<std::string, Sum> sums_;  // by lowered query
+};
+
+// The block of up to three shops' offers for a model page, and the full list of offers written
+// to Templates/price_temp.html. Empty text, and no file written, when no shop offers it.
+std::string BuildPriceBlock(const Folders& folders, std::string_view brand,
+                            std::string_view model, common::Random& random);
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/string_ops.h"
+
+// Catalogue text files as lines. Two line rules exist: templates and the model index end a line
+// only at CR (a LF right after that CR belongs to the line end; a lone LF is ordinary text);
+// every other text file ends a line at CR LF, CR or LF. A final line without an end counts
+// when it is not empty. Files the system writes end every line with CR LF.
+namespace trubkom::common {
+
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+StringList SplitLinesAtCr(std::string_view bytes);
+StringList SplitLinesAtAnyEnd(std::string_view bytes);
+
+// An unreadable file gives no value.
+std::optional<StringList> ReadLinesAtCr(const std::string& path);
+std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path);
+
+std::string JoinWithCrLf(const StringList& lines);
+// Replaces the file atomically; false when it could not be written.
+bool WriteLinesCrLf(const std::string& path, const StringList& lines);
+
+}  // namespace trubkom::common

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// File names in the catalogue ignore letter case, as on the platform the catalogues come from:
+// a name is looked up component by component, the exact spelling first, else one equal with
+// ASCII letters folded. Paths are built with '/'; a '\' in catalogue data means '/'.
+namespace trubkom::common {
+
+// base + "/" + relative, with '\' in relative read as '/'.
+std::string JoinPath(std::string_view base, std::string_view relative);
+
+// The path of relative under base, each existing component in the spelling found on disk; the
+// components from the first missing one on are kept as given, so new files keep their names.
+std::string ResolvePath(std::string_view base, std::string_view relative);
+
+bool IsFile(const std::string& path);
+bool IsFolder(const std::string& path);
+bool FileExistsIn(std::string_view base, std::string_view relative);
+
+// Names (not paths) of the files, not folders, in folder whose names match mask ("*.xml"),
+// letter case ignored, in byte order of their names so that every run lists them alike.
+std::vector<std::string> ListFiles(const std::string& folder, std::string_view mask);
+
+// The folder with a trailing '/'.
+std::string WithTrailingSlash(std::string_view folder);
+
+// The file:// URL of an absolute local path ("file:///home/...").
+std::string FileUrl(std::string_view absolute_path);
+
+}  // namespace trubkom::common

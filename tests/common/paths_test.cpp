@@ -1,0 +1,74 @@
+#include "common/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/atomic_file.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::common {
+namespace {
+
+TEST(Paths, ResolvesEachComponentIgnoringLetterCase) {
+  testing::TempCatalogue dir;
+  dir.WriteBytes("templates/Model_Template.html", "x");
+  dir.WriteBytes("Pics/nokia/3310.png", "x");
+  struct Case {
+    std::string relative, expected;
+  };
+  const Case cases[] = {
+      {"Templates/model_template.html", "templates/Model_Template.html"},
+      {"Templates\\temp.html", "templates/temp.html"},  // the missing file keeps its spelling
+      {"pics/Nokia/3310.PNG", "Pics/nokia/3310.png"},
+      {"Missing/Sub/file.txt", "Missing/Sub/file.txt"},
+      {"./templates", "templates"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResolvePath(dir.root(), c.relative), dir.root() + "/" + c.expected) << c.relative;
+  }
+  EXPECT_TRUE(FileExistsIn(dir.root(), "TEMPLATES/MODEL_TEMPLATE.HTML"));
+  EXPECT_FALSE(FileExistsIn(dir.root(), "Templates"));  // a folder is not a file
+}
+
+TEST(Paths, ExactSpellingWinsOverAFoldedOne) {
+  testing::TempCatalogue dir;
+  dir.WriteBytes("Base/a.txt", "upper");
+  dir.WriteBytes("base/a.txt", "lower");
+  EXPECT_EQ(ResolvePath(dir.root(), "base/a.txt"), dir.root() + "/base/a.txt");
+  EXPECT_EQ(ResolvePath(dir.root(), "Base/a.txt"), dir.root() + "/Base/a.txt");
+}
+
+TEST(Paths, ListsFilesByMaskIgnoringCaseAndSkippingFolders) {
+  testing::TempCatalogue dir;
+  for (const char* name : {"nokia_new.xml", "LG_NEW.XML", "readme.txt", "x.xml.bak"}) {
+    dir.WriteBytes(std::string("Base/") + name, "x");
+  }
+  std::filesystem::create_directories(dir.Path("Base/folder.xml"));
+  EXPECT_EQ(ListFiles(dir.Path("Base"), "*.xml"),
+            (std::vector<std::string>{"LG_NEW.XML", "nokia_new.xml"}));
+  EXPECT_EQ(ListFiles(dir.Path("Base"), "*.txt"), std::vector<std::string>{"readme.txt"});
+  EXPECT_TRUE(ListFiles(dir.Path("Nothing"), "*.xml").empty());
+}
+
+TEST(Paths, JoinReadsBackslashesAsSlashes) {
+  EXPECT_EQ(JoinPath("/cat", "adv\\prices\\a.prc"), "/cat/adv/prices/a.prc");
+  EXPECT_EQ(JoinPath("/cat/", "/x"), "/cat/x");
+  EXPECT_EQ(WithTrailingSlash("/cat"), "/cat/");
+  EXPECT_EQ(FileUrl("/cat/a.html"), "file:///cat/a.html");
+}
+
+TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
+  testing::TempCatalogue dir;
+  dir.WriteBytes("f.txt", "old");
+  ASSERT_TRUE(ReplaceFileAtomically(dir.Path("f.txt"), "new"));
+  EXPECT_EQ(dir.ReadBytes("f.txt"), "new");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.root())) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+}  // namespace trubkom::common
