@@ -87,6 +87,8 @@ WebBrowser::WebBrowser(QWidget* parent) : QWebEngineView(parent) {
   setContextMenuPolicy(Qt::NoContextMenu);
 }
 
+WebBrowser::~WebBrowser() { delete page(); }
+
 void WebBrowser::ShowFile(const std::string& path) {
   load(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
 }

@@ -12,6 +12,8 @@ class WebBrowser : public QWebEngineView, public common::Browser {
   Q_OBJECT
  public:
   explicit WebBrowser(QWidget* parent = nullptr);
+  // The page goes before its profile, which must outlive every page of its own.
+  ~WebBrowser() override;
 
   void ShowFile(const std::string& path) override;
   void ShowAddress(const std::string& address) override;

@@ -17,7 +17,7 @@ namespace trubkom::catalogue {
 using common::AsciiLowered;
 
 struct CatalogueData::BrandFile {
-  std::time_t modified = 0;
+  std::int64_t modified_ns = 0;
   off_t size = -1;
   std::vector<std::array<std::string, kRecordFields.size()>> models;
   std::unordered_map<std::string, std::size_t> by_folded_name;  // first model of each name
@@ -59,8 +59,7 @@ bool IsUtf8Name(const std::string& encoding) {
 
 void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>& models) {
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
-  bool convert = !IsUtf8Name(DeclaredEncoding(bytes));
-  if (convert) bytes = common::Utf8FromCp1251(bytes);
+  if (!IsUtf8Name(DeclaredEncoding(bytes))) bytes = common::Utf8FromCp1251(bytes);
   pugi::xml_document document;
   if (!document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default,
                             pugi::encoding_utf8)) {
@@ -70,7 +69,7 @@ void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>&
     std::array<std::string, 17> fields;
     for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
       std::string text = node.child(std::string(kRecordFields[i]).c_str()).text().get();
-      fields[i] = convert ? common::Cp1251FromUtf8(text) : text;
+      fields[i] = common::Cp1251FromUtf8(text);
     }
     models.push_back(std::move(fields));
   }
@@ -95,9 +94,10 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) return nullptr;
     std::unique_ptr<BrandFile>& file = files_[path];
-    if (!file || file->modified != info.st_mtime || file->size != info.st_size) {
+    std::int64_t modified_ns = info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec;
+    if (!file || file->modified_ns != modified_ns || file->size != info.st_size) {
       file = std::make_unique<BrandFile>();
-      file->modified = info.st_mtime;
+      file->modified_ns = modified_ns;
       file->size = info.st_size;
       if (auto bytes = common::ReadFileBytes(path)) ParseBrandFile(std::move(*bytes), file->models);
       for (std::size_t i = 0; i < file->models.size(); ++i) {

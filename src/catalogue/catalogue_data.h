@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <ctime>
 #include <map>
 #include <memory>
 #include <string>

@@ -64,8 +64,7 @@ std::string ShowComparePage(PageContext& c, const std::string& basket_text) {
   for (const std::string& entry : common::SplitCarets(basket_text)) {
     common::BrandAndModel row = SplitEntry(entry);
     StringList f = common::SplitCarets(c.data.GetProps2(row.brand, row.model));
-    std::string picture =
-        common::ResolvePath(c.folders.working, "Pics/" + row.brand + "/" + At(f, 16));
+    std::string picture = PicturePath(c.folders.working, row.brand, At(f, 16));
     pictures += "<td style=\"padding-left:10px\"><img src=\"" + picture + "\" alt=\"" + entry +
                 "\" height=\"200\"></td>\r\n";
     columns += CompareColumn(c.data, entry);

@@ -53,7 +53,7 @@ std::string ShowShortPage(PageContext& c, const std::string& brand, const std::s
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
   const std::string& flags = At(f, 14);
   StringList lines = ReadTemplate(c.folders.working, "model_template.html");
-  std::string picture = common::ResolvePath(c.folders.working, "Pics/" + b + "/" + At(f, 16));
+  std::string picture = PicturePath(c.folders.working, b, At(f, 16));
   std::string title = b + " " + At(f, 0);
 
   std::vector<Placeholder> values = {

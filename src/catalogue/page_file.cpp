@@ -23,6 +23,12 @@ void FillTemplate(common::StringList& lines, const std::vector<Placeholder>& val
   }
 }
 
+std::string PicturePath(const std::string& working_folder, const std::string& brand,
+                        const std::string& file) {
+  std::string folder = common::ResolvePath(working_folder, "Pics/" + brand) + "/";
+  return file.empty() ? folder : common::ResolvePath(folder, file);
+}
+
 std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
                      common::Browser& browser) {
   std::string path = TemplatesPath(working_folder, "temp.html");

@@ -24,6 +24,10 @@ void FillTemplate(common::StringList& lines, const std::vector<Placeholder>& val
 // The path of a file in Templates/ of the working folder, spelled as found on disk.
 std::string TemplatesPath(const std::string& working_folder, std::string_view file_name);
 
+// The picture of a model of the brand files: Pics/<brand>/<file> of the working folder.
+std::string PicturePath(const std::string& working_folder, const std::string& brand,
+                        const std::string& file);
+
 // Writes the lines to Templates/temp.html and shows that file. Returns the page file's path.
 std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
                      common::Browser& browser);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <memory>
+
+#include "app/main_window.h"
+#include "support/fake_ports.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::testing {
+
+// A small catalogue: Nokia and Siemens brand files, a model index, one shop, the templates.
+void WriteSmallCatalogue(const TempCatalogue& cat);
+
+// The main window on a catalogue, with fakes for the browser area and the desktop.
+struct WindowUnderTest {
+  explicit WindowUnderTest(const TempCatalogue& cat);
+
+  FakeBrowser browser;
+  FakeMessages messages;
+  FakeShell shell;
+  ScriptedRandom random;
+  std::unique_ptr<app::MainWindow> window;
+
+  template <typename T>
+  T* Find(const char* name) {
+    return window->findChild<T*>(QString::fromUtf8(name));
+  }
+  QTreeWidget* List(const char* name) { return Find<QTreeWidget>(name); }
+  // Column 0 of every row, as UTF-8.
+  QStringList Rows(const char* list);
+  void Select(const char* list, int row);
+};
+
+}  // namespace trubkom::testing

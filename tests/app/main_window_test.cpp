@@ -1,0 +1,313 @@
+// The main window on a small catalogue, driven as a user would drive it.
+#include <filesystem>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "app_test_support.h"
+
+using trubkom::testing::TempCatalogue;
+using trubkom::testing::WindowUnderTest;
+using trubkom::testing::WriteSmallCatalogue;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void ShowWindow(WindowUnderTest& w) {
+  w.window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+}
+
+// A double click as the list sees it from a real mouse: a press and release, then the second
+// press that Qt reports as a double click.
+void DoubleClickRow(QTreeWidget* list, int row) {
+  QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void Enter(QWidget* widget) {
+  QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+  QCoreApplication::sendEvent(widget, &enter);
+}
+
+void Leave(QWidget* widget) {
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(widget, &leave);
+}
+
+QList<QAbstractButton*> Answers(WindowUnderTest& w) {
+  QList<QAbstractButton*> answers;
+  for (QAbstractButton* button : w.Find<QWidget>("questionPanel")->findChildren<QAbstractButton*>()) {
+    if (qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button)) answers << button;
+  }
+  return answers;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    cat = std::make_unique<TempCatalogue>();
+    WriteSmallCatalogue(*cat);
+    w = std::make_unique<WindowUnderTest>(*cat);
+  }
+  void cleanup() {
+    w.reset();
+    cat.reset();
+  }
+
+  void layout() {
+    QCOMPARE(w->window->windowTitle(), U("Trubkom v1.2.13"));
+    QCOMPARE(w->window->minimumSize(), QSize(800, 370));
+    QCOMPARE(w->window->geometry(), QRect(152, 247, 993, 680));
+    QCOMPARE(w->List("models")->columnWidth(0), 121);
+    QCOMPARE(w->List("models")->columnWidth(1), 50);
+    QCOMPARE(w->List("basket")->columnWidth(0), 121);
+    QCOMPARE(w->List("results")->columnWidth(0), 149);
+    QCOMPARE(w->List("newModels")->columnWidth(0), 121);
+    QCOMPARE(w->List("models")->headerItem()->text(1), U("Цена"));
+    QStringList titles;
+    for (QLabel* title : w->window->findChildren<QLabel*>(U("title"))) titles << title->text();
+    QCOMPARE(titles, (QStringList{U("Модели"), U("Корзина"), U("Подбор модели"), U("Новинки")}));
+    QVERIFY(!w->Find<QCheckBox>("fullOnly")->isChecked());
+    QVERIFY(w->Find<QToolButton>("older")->isHidden());
+    QVERIFY(w->Find<QToolButton>("newer")->isHidden());
+  }
+
+  void startupLoad() {
+    QCOMPARE(w->browser.shown, std::vector<std::string>{cat->Path("Templates/index.html")});
+    QVERIFY(w->messages.texts.empty());
+    QComboBox* brands = w->Find<QComboBox>("brands");
+    QStringList entries;
+    for (int i = 0; i < brands->count(); ++i) entries << brands->itemText(i);
+    QCOMPARE(entries, (QStringList{U("Fly"), U("Nokia"), U("Siemens")}));
+    QCOMPARE(w->Rows("models"), QStringList{U("SX210 *")});
+    QCOMPARE(w->Find<QLabel>("question")->text(), U("Должен ли это быть смартфон?"));
+    QCOMPARE(Answers(*w).size(), 3);
+  }
+
+  void missingConfigIsReportedOnce() {
+    std::filesystem::remove(cat->Path("config.tkm"));
+    WindowUnderTest again(*cat);
+    QCOMPARE(again.messages.texts.size(), std::size_t{1});
+    QCOMPARE(again.messages.texts[0], trubkom::testing::W("Отсутствует файл конфигруации"));
+  }
+
+  void hintBar_data() {
+    QTest::addColumn<int>("title");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("models") << 0 << U(" Здесь показан модельный ряд выбранного вами производителя");
+    QTest::newRow("basket") << 1 << U(" Сюда переносятся выбранные модели телефонов для сравнения");
+    QTest::newRow("wizard") << 2 << U(" Этот мастер поможет подобрать подходящую вам модель");
+    QTest::newRow("new") << 3
+                         << U(" О новых моделях, добавленных с помощью модуля автообновления "
+                              "можно узнать из этого списка");
+  }
+  void hintBar() {
+    QFETCH(int, title);
+    QFETCH(QString, hint);
+    QLabel* bar = w->Find<QLabel>("hintBar");
+    QCOMPARE(bar->text(), QString());
+    QWidget* frame_title = w->window->findChildren<QLabel*>(U("title")).at(title);
+    Enter(frame_title);
+    QCOMPARE(bar->text(), hint);
+    Leave(frame_title);
+    QCOMPARE(bar->text(), QString());
+  }
+
+  void toolbarHints() {
+    QLabel* bar = w->Find<QLabel>("hintBar");
+    QList<QToolButton*> buttons;
+    for (QToolButton* b : w->window->findChildren<QToolButton*>()) {
+      if (b->size() == QSize(32, 32)) buttons << b;
+    }
+    QCOMPARE(buttons.size(), 7);
+    QIcon normal = buttons[0]->icon();
+    Enter(buttons[0]);
+    QCOMPARE(bar->text(), U(" Перейти на предыдущую модель"));
+    QVERIFY(buttons[0]->icon().cacheKey() != normal.cacheKey());
+    Leave(buttons[0]);
+    QCOMPARE(bar->text(), QString());
+    Enter(buttons[6]);
+    QCOMPARE(bar->text(), U(" Контакты"));
+  }
+
+  void brandChangeListsModelsWithPrices() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QCOMPARE(w->Rows("models"), (QStringList{U("1100"), U("3310"), U("6230 *"), U("E61 *")}));
+    QCOMPARE(w->List("models")->topLevelItem(1)->text(1), U("1500"));
+    QCOMPARE(w->window->state().current_brand, std::string("Nokia"));
+  }
+
+  void filterCheckBox() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QCheckBox* full_only = w->Find<QCheckBox>("fullOnly");
+    QTest::mouseClick(full_only, Qt::LeftButton, {}, QPoint(5, full_only->height() / 2));
+    QCOMPARE(w->Rows("models"), (QStringList{U("6230 *"), U("E61 *")}));
+    QTest::mouseClick(full_only, Qt::LeftButton, {}, QPoint(5, full_only->height() / 2));
+    QCOMPARE(w->Rows("models").size(), 4);
+  }
+
+  void doubleClickShowsTheModelPage() {
+    ShowWindow(*w);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    DoubleClickRow(w->List("models"), 1);
+    QCOMPARE(w->browser.shown.back(), cat->Path("Templates/temp.html"));
+    QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 3310|45 $\r\n"));
+  }
+
+  void previousAndNext() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QTreeWidget* models = w->List("models");
+    std::size_t pages = w->browser.shown.size();
+    w->window->PreviousModel();  // nothing selected
+    QCOMPARE(w->browser.shown.size(), pages);
+    w->window->NextModel();  // selects the first
+    QCOMPARE(models->currentItem()->text(0), U("1100"));
+    QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 1100|\r\n"));
+    w->window->PreviousModel();  // first row: nothing
+    QCOMPARE(models->currentItem()->text(0), U("1100"));
+    for (int i = 0; i < 5; ++i) w->window->NextModel();
+    QCOMPARE(models->currentItem()->text(0), U("E61 *"));
+    QCOMPARE(models->selectedItems().size(), 1);
+    w->window->PreviousModel();
+    QCOMPARE(models->currentItem()->text(0), U("6230 *"));
+    QCOMPARE(cat->ReadBytes("Templates/temp.html").substr(0, 12), std::string("Nokia 6230\r\n"));
+  }
+
+  void basket() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 1);
+    w->window->AddSelectedModelToBasket();
+    w->window->AddSelectedModelToBasket();
+    QCOMPARE(w->Rows("basket"), QStringList{U("Nokia 3310")});
+    QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), U("1500"));
+
+    // A row that differs from a basket row only in letter case is refused.
+    w->List("basket")->addTopLevelItem(new QTreeWidgetItem({U("NOKIA 1100"), QString()}));
+    w->Select("models", 0);
+    w->window->AddSelectedModelToBasket();
+    QCOMPARE(w->Rows("basket").size(), 2);
+
+    w->List("basket")->clearSelection();
+    w->window->RemoveFromBasket();
+    QCOMPARE(w->Rows("basket").size(), 2);
+    w->Select("basket", 0);
+    w->window->RemoveFromBasket();
+    QCOMPARE(w->Rows("basket"), QStringList{U("NOKIA 1100")});
+  }
+
+  void compare() {
+    std::size_t pages = w->browser.shown.size();
+    w->window->Compare();  // empty basket
+    QCOMPARE(w->browser.shown.size(), pages);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 1);
+    w->window->AddSelectedModelToBasket();
+    w->Select("models", 0);
+    w->window->AddSelectedModelToBasket();
+    QTest::mouseClick(w->Find<QToolButton>("compare"), Qt::LeftButton);
+    QCOMPARE(w->browser.shown.size(), pages + 1);
+    std::string page = cat->ReadBytes("Templates/temp.html");
+    QVERIFY(page.find("Nokia 3310") < page.find("Nokia 1100"));
+    QVERIFY(page.find("45 $") != std::string::npos);
+  }
+
+  void homePageAndContacts() {
+    w->window->OpenHomePage();  // no Templates/hp: nothing happens
+    QVERIFY(w->shell.opened.empty());
+    cat->WriteText("Templates/HP", "https://example.org/\r\nsecond line\r\n");
+    w->window->OpenHomePage();
+    QCOMPARE(w->shell.opened, std::vector<std::string>{"https://example.org/"});
+    w->window->ShowContacts();
+    QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
+    w->window->StopLoading();
+    QCOMPARE(w->browser.stops, 1);
+  }
+
+  void wizardRun() {
+    ShowWindow(*w);
+    QPushButton* next = w->Find<QPushButton>("next");
+    QLabel* count = w->Find<QLabel>("count");
+    Answers(*w)[0]->setChecked(true);  // "Да"
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w->Rows("results"), (QStringList{U("Nokia 6230 *"), U("Nokia E61 *")}));
+    QCOMPARE(count->text(), U("Подходящие модели: 2"));
+    QCOMPARE(Answers(*w).size(), 7);
+    QVERIFY(next->isEnabled());
+    QCOMPARE(next->y(), 89 + 16 * 6 + 30);
+
+    // A double click on a result shows its full page.
+    DoubleClickRow(w->List("results"), 1);
+    QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia E61\r\n"));
+    w->window->AddResultToBasket();
+    QCOMPARE(w->List("basket")->topLevelItem(0)->text(0), U("Nokia E61 *"));
+    QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), QString());
+
+    Answers(*w)[1]->setChecked(true);  // "Раскладушка"
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w->Rows("results"), QStringList{U("Nokia E61 *")});
+
+    Answers(*w)[0]->setChecked(true);  // "Цветной": E61 has no screen entry
+    QTest::mouseClick(next, Qt::LeftButton);
+    QVERIFY(w->Rows("results").isEmpty());
+    QCOMPARE(count->text(), QString());
+    QVERIFY(!next->isEnabled());
+
+    QTest::mouseClick(w->Find<QPushButton>("clear"), Qt::LeftButton);
+    QVERIFY(next->isEnabled());
+    QCOMPARE(w->window->state().wizard_page, 0);
+    QCOMPARE(Answers(*w).size(), 3);
+    QVERIFY(w->window->state().wizard.answer_history().empty());
+  }
+
+  void wizardWithoutAnswerFindsNothing() {
+    QPushButton* next = w->Find<QPushButton>("next");
+    QTest::mouseClick(next, Qt::LeftButton);
+    QVERIFY(w->Rows("results").isEmpty());
+    QCOMPARE(w->Find<QLabel>("count")->text(), QString());
+    QVERIFY(!next->isEnabled());
+    QCOMPARE(Answers(*w).size(), 7);
+  }
+
+  void wizardCheckBoxesAndLastPage() {
+    QPushButton* next = w->Find<QPushButton>("next");
+    Answers(*w)[1]->setChecked(true);  // "Нет": not a smartphone, Fly
+    for (int page = 0; page < 11; ++page) QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w->Rows("results"), QStringList{U("Fly SX210 *")});
+    QList<QAbstractButton*> answers = Answers(*w);
+    QCOMPARE(answers.size(), 7);
+    QVERIFY(qobject_cast<QCheckBox*>(answers[0]) != nullptr);
+    answers[0]->setChecked(true);
+    answers[1]->setChecked(true);
+    QCOMPARE(w->window->state().wizard_page, 11);
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w->window->state().wizard.wizard_criteria(),
+             std::string("!48(0)^[33(22;42)%37(200;277-284;312;333;426;428;429;464;488;489;492;"
+                         "496;510;551)]^15(0-29)^"));
+    QVERIFY(w->Rows("results").isEmpty());
+    QCOMPARE(w->window->state().wizard_page, 12);
+    QVERIFY(Answers(*w).isEmpty());
+    QVERIFY(!next->isEnabled());
+    QCOMPARE(next->y(), 97);
+  }
+
+ private:
+  std::unique_ptr<TempCatalogue> cat;
+  std::unique_ptr<WindowUnderTest> w;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,90 @@
+#include "catalogue/catalogue_data.h"
+
+#include <gtest/gtest.h>
+
+#include "common/string_ops.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::catalogue {
+namespace {
+
+using testing::W;
+
+constexpr const char* kNokia = R"(<?xml version="1.0" encoding="windows-1251"?>
+<brand name="Nokia">
+  <model><Model>3310</Model><Standart>GSM 900/1800</Standart><Sizes>113x48x22 мм</Sizes>
+    <Properties>000000101110000000001000000</Properties><Price>45</Price><Picture>3310.png</Picture>
+    <Unknown>ignored</Unknown></model>
+  <model><Model>6230 &amp; Co &lt;i&gt;</Model><Acc_Type>Li-Ion &#1052;</Acc_Type></model>
+</brand>
+)";
+
+class CatalogueDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override { cat.WriteText("Base/nokia_new.xml", kNokia); }
+  testing::TempCatalogue cat;
+  CatalogueData data{cat.root()};
+};
+
+TEST_F(CatalogueDataTest, ListsModelsAndRecordsInFileOrder) {
+  EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
+  std::string record = data.GetProps2("Nokia", "3310");
+  common::StringList fields = common::SplitCarets(record);
+  ASSERT_EQ(fields.size(), 17u);
+  EXPECT_EQ(fields[0], "3310");
+  EXPECT_EQ(fields[2], W("113x48x22 мм"));
+  EXPECT_EQ(fields[3], "");
+  EXPECT_EQ(fields[14], "000000101110000000001000000");
+  EXPECT_EQ(fields[15], "45");
+  EXPECT_EQ(fields[16], "3310.png");
+  EXPECT_EQ(common::At(fields, 17), "");
+}
+
+TEST_F(CatalogueDataTest, EntitiesAreResolvedToWindows1251) {
+  common::StringList fields = common::SplitCarets(data.GetProps2("Nokia", "6230 & Co <i>"));
+  EXPECT_EQ(fields[0], "6230 & Co <i>");
+  EXPECT_EQ(fields[3], W("Li-Ion М"));
+}
+
+TEST_F(CatalogueDataTest, NamesAreFoundWithLettersFoldedAndMarksDropped) {
+  cat.WriteText("Base/sonyericsson_new.xml",
+                "<brand><model><Model>K750i</Model></model></brand>");
+  cat.WriteText("Base/mts_new.xml", "<brand><model><Model>M1</Model></model></brand>");
+  struct Case {
+    std::string brand, model;
+    bool found;
+  };
+  const Case cases[] = {
+      {"NOKIA", "3310", true},       {"nokia", "3310 *", true},    {"Sony-Ericsson", "k750I", true},
+      {"Sonyericsson", "K750i", true}, {"MTC", "M1", true},        {"Nokia", "3310i", false},
+      {"Siemens", "3310", false},    {"", "", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(!data.GetProps2(c.brand, c.model).empty(), c.found) << c.brand << " " << c.model;
+  }
+}
+
+TEST_F(CatalogueDataTest, IndexSpellingsFindTheLibraryRecord) {
+  cat.WriteText("Base/alcatel_new.xml", "<brand><model><Model>ot 535</Model></model></brand>");
+  cat.WriteText("Base/samsung_new.xml", "<brand><model><Model>sgh E250</Model></model></brand>");
+  EXPECT_FALSE(data.GetProps2("Alcatel", "OneTouch 535 *").empty());
+  EXPECT_FALSE(data.GetProps2("Samsung", "SGH-E250 *").empty());
+}
+
+TEST_F(CatalogueDataTest, BrokenBrandFileGivesNothingAndTheRestWorks) {
+  cat.WriteText("Base/lg_new.xml", "<brand><model><Model>KG800</Model></model>");  // no end
+  cat.WriteBytes("Base/utf_new.xml", "<?xml version=\"1.0\"?><brand><model><Model>\xD0\x96</Model></model></brand>");
+  EXPECT_EQ(data.Col2Str2("LG"), "");
+  EXPECT_EQ(data.GetProps2("LG", "KG800"), "");
+  EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
+  EXPECT_EQ(data.Col2Str2("Utf"), W("Ж") + "^");
+}
+
+TEST_F(CatalogueDataTest, AChangedFileIsReadAgain) {
+  EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
+  cat.WriteText("Base/nokia_new.xml", "<brand><model><Model>1100</Model></model><model><Model>1110</Model></model></brand>");
+  EXPECT_EQ(data.Col2Str2("Nokia"), "1100^1110^");
+}
+
+}  // namespace
+}  // namespace trubkom::catalogue

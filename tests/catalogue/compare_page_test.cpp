@@ -1,0 +1,64 @@
+#include "catalogue/compare_page.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_ports.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::catalogue {
+namespace {
+
+using testing::W;
+
+TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Templates/compare_template.html", "<tr><!images!></tr>\r\n<tr><!tables!></tr>\r\n");
+  cat.WriteText("Base/nokia_new.xml",
+                "<brand><model><Model>3310 Plus</Model><Standart>S</Standart><Sizes>D</Sizes>"
+                "<Acc_Type>A</Acc_Type><Form_Fact>F</Form_Fact><Antenna>N</Antenna><SAR>R</SAR>"
+                "<Weight>W</Weight><Wait_Time>T1</Wait_Time><Work_Time>T2</Work_Time>"
+                "<Disp_Rows>5</Disp_Rows><Progr_Mel>M</Progr_Mel><Properties>1010x</Properties>"
+                "<Price>45</Price><Picture>3310.png</Picture></model>"
+                "<model><Model>1100</Model><Properties>20</Properties></model></brand>");
+  CatalogueData data(cat.root());
+  common::StringList index;
+  Advertising adv;
+  testing::FakeBrowser browser;
+  testing::ScriptedRandom random;
+  Folders folders = cat.folders();
+  PageContext context{folders, data, index, selection::PropertyVocabulary::Builtin(), adv, browser, random};
+  ShowComparePage(context, "Nokia 3310 Plus^Nokia 1100^Lonely^");
+
+  std::string page = cat.ReadBytes("Templates/temp.html");
+  auto picture = [&](const std::string& path, const std::string& entry) {
+    return "<td style=\"padding-left:10px\"><img src=\"" + cat.root() + path + "\" alt=\"" + entry +
+           "\" height=\"200\"></td>\r\n";
+  };
+  EXPECT_EQ(page.substr(0, page.find("</tr>")),
+            "<tr>" + picture("/Pics/Nokia/3310.png", "Nokia 3310 Plus") +
+                picture("/Pics/Nokia/", "Nokia 1100") + picture("/Pics/Lonely/", "Lonely"));
+
+  auto value = [](const std::string& v) { return "<tr><td class=\"CompareInfo\">" + v + "</td></tr>\r\n"; };
+  const std::string no = W("<tr><td class=\"CompareInfo\">Нет</td></tr>\r\n");
+  const std::string yes = W("<tr><td class=\"CompareInfoDark\">Есть</td></tr>\r\n");
+  const std::string unknown = "<tr><td class=\"CompareInfoDark\">?</td></tr>\r\n";
+  std::string first =
+      "<td width=\"20%\" valign=\"top\"><table width=\"100%\" border=\"0\" cellspacing=\"0\">\r\n"
+      "<tr><td class=\"CompareInfoBig\">Nokia 3310 Plus</td></tr>\r\n" + value("45 $") +
+      value("S") + value("D") + value("W") + value("F") + value("N") + value("R") + value("T1") +
+      value("T2") + value("A") + unknown + unknown + unknown + unknown + yes + no + no + unknown +
+      unknown + unknown + value("M") + unknown + value(W("Цветной")) + value("5");
+  for (int i = 0; i < 14; ++i) first += unknown;
+  first += "</table></td>\r\n";
+  EXPECT_NE(page.find(first), std::string::npos);
+  // A flag 0 that is neither "0" nor "1" leaves the display row out; no price leaves it empty.
+  std::size_t second = page.find("Nokia 1100</td></tr>\r\n");
+  ASSERT_NE(second, std::string::npos);
+  const std::string empty_price = "<tr><td class=\"CompareInfo\"></td></tr>\r\n";
+  EXPECT_EQ(page.substr(second + 22, empty_price.size()), empty_price);
+  EXPECT_EQ(page.find(W("Монохромный")), std::string::npos);
+  EXPECT_NE(page.find("<tr><td class=\"CompareInfoBig\">Lonely</td></tr>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace trubkom::catalogue

@@ -1,0 +1,165 @@
+#include "catalogue/price_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "common/ascii.h"
+#include "support/fake_ports.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::catalogue {
+namespace {
+
+using testing::W;
+
+TEST(AveragePrice, Table) {
+  const common::StringList lines = {
+      "Shop", "shop.html", "Nokia 3310^1000", "NOKIA 3310^1501", "Nokia 3310i^9999",
+      "Siemens C55^300", "Siemens C55", "x^Motorola V3^70", "Motorola V3^abc"};
+  struct Case {
+    std::string query, expected;
+  };
+  const Case cases[] = {
+      {"Nokia 3310", "1250"},   // integer division drops the fraction
+      {"nokia 3310i", "9999"},  // 3310i does not count for 3310 nor 3310 for 3310i
+      {"Siemens C55", "150"},   // a line ending with the name counts with price 0
+      {"Motorola V3", "0"},     // the price is what follows the line's first "^"
+      {"Nokia 1100", ""},
+      {"Shop", "0"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AveragePrice(lines, c.query), c.expected) << c.query;
+}
+
+TEST(AveragePrice, PriceListsAreReadAndSortedIgnoringCase) {
+  testing::TempCatalogue cat;
+  cat.WriteText("adv/prices/b.prc", "Магазин Б\nb.html\nnokia 3310^1000\n");
+  cat.WriteText("adv/prices/a.PRC", "Магазин А\r\na.html\r\nNokia 3310^2000\r\n");
+  cat.WriteText("adv/prices/notes.txt", "Nokia 3310^1\n");
+  common::StringList lines = LoadPriceLines(cat.root());
+  EXPECT_EQ(lines.size(), 6u);
+  EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+    return common::FoldedLess(a, b);
+  }));
+  EXPECT_EQ(AveragePrice(lines, "Nokia 3310"), "1500");
+}
+
+// The one-pass prices must equal the literal definition on any data, including names that are
+// parts of other names, lines without "^", several "^" and both letter cases.
+TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
+  std::mt19937 random(12345);
+  auto pick = [&](std::initializer_list<const char*> options) {
+    std::vector<const char*> list(options);
+    return std::string(list[random() % list.size()]);
+  };
+  for (int round = 0; round < 300; ++round) {
+    common::StringList models;
+    for (int i = 0; i < 6; ++i) {
+      models.push_back(pick({"3310", "3310i", "a", "A B", "b", "x^y", "6230", "c 3310", ""}) +
+                       pick({"", "i", " *x", "0"}));
+    }
+    std::string brand = pick({"Nokia", "NOKIA", "no", "Sony-Ericsson"});
+    common::StringList lines;
+    for (int i = 0; i < 40; ++i) {
+      std::string line = pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
+                         pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
+                         pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5"}) +
+                         pick({"", "^", "nokia 3310^4", "9"});
+      lines.push_back(line);
+    }
+    BrandPrices prices(brand, models);
+    for (const std::string& line : lines) prices.AddLine(line);
+    for (const std::string& model : models) {
+      EXPECT_EQ(prices.AveragePrice(model), AveragePrice(lines, brand + " " + model))
+          << "brand " << brand << " model " << model;
+    }
+  }
+}
+
+class PriceBlockTest : public ::testing::Test {
+ protected:
+  void WriteShops(int offers) { WriteShops(cat, offers); }
+  static void WriteShops(testing::TempCatalogue& cat, int offers) {
+    for (int i = 0; i < offers; ++i) {
+      std::string n = std::to_string(i);
+      cat.WriteText("adv/prices/shop" + n + ".prc",
+                    "Shop " + n + "\nshop" + n + ".html\nNokia 3310^" + n + "00\nNokia 3310i^9\n");
+    }
+  }
+  std::string Block(std::deque<std::uint32_t> draws = {}) { return Block(cat, std::move(draws)); }
+  static std::string Block(testing::TempCatalogue& cat, std::deque<std::uint32_t> draws) {
+    testing::ScriptedRandom random(std::move(draws));
+    return BuildPriceBlock(cat.folders(), "Nokia", "3310", random);
+  }
+  static int Rows(const std::string& block) {
+    int rows = 0;
+    for (std::size_t at = 0; (at = block.find("./adv/prices/html/", at)) != std::string::npos; ++at) {
+      ++rows;
+    }
+    return rows;
+  }
+  testing::TempCatalogue cat;
+};
+
+TEST_F(PriceBlockTest, NoOffersGiveNothingAndKeepThePricePage) {
+  cat.WriteText("Templates/price_template.html", "<!pricetable!>\n");
+  cat.WriteText("Templates/price_temp.html", "earlier");
+  EXPECT_EQ(Block(), "");
+  EXPECT_EQ(cat.ReadBytes("Templates/price_temp.html"), "earlier");
+}
+
+TEST_F(PriceBlockTest, OneOfferGivesOneRowExactly) {
+  WriteShops(1);
+  EXPECT_EQ(Block(),
+            W("<br><br><table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">"
+              "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/shop0.html\">Shop 0</a></td>"
+              "<td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
+              "<td align=\"right\" valign=\"middle\" class=\"normal3\">000 р.</td></tr>"
+              "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"4\"></td></tr>"
+              "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
+              "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
+              "class=\"normalgray\">Все цены (1) >></a></td></tr></table>"));
+}
+
+TEST_F(PriceBlockTest, RowsNeverRepeatTheirNeighbourAndCountAllOffers) {
+  struct Case {
+    int offers;
+    std::deque<std::uint32_t> draws;
+    int rows;
+  };
+  const Case cases[] = {
+      {2, {0, 0, 0, 0, 0, 0}, 2}, {3, {1, 1, 1, 1, 1, 1}, 3}, {5, {4, 4, 4, 2, 2, 2}, 3},
+      {7, {0, 3, 3, 3, 5, 1}, 3},
+  };
+  for (const Case& c : cases) {
+    testing::TempCatalogue fresh;
+    WriteShops(fresh, c.offers);
+    std::string block = Block(fresh, c.draws);
+    EXPECT_EQ(Rows(block), c.rows) << c.offers;
+    EXPECT_NE(block.find(W("Все цены (") + std::to_string(c.offers) + ") >>"), std::string::npos);
+    std::vector<std::string> shops;
+    for (std::size_t at = 0; (at = block.find("html\">", at)) != std::string::npos; ++at) {
+      shops.push_back(block.substr(at + 6, block.find('<', at) - at - 6));
+    }
+    for (std::size_t i = 1; i < shops.size(); ++i) EXPECT_NE(shops[i], shops[i - 1]) << c.offers;
+  }
+}
+
+TEST_F(PriceBlockTest, PricePageListsEveryOfferWithAbsoluteLinks) {
+  WriteShops(2);
+  cat.WriteText("Templates/price_template.html", "<a href=\"<!vacantpath!>\">x</a>\r\n<!pricetable!>\r\n");
+  Block();
+  std::string page = cat.ReadBytes("Templates/price_temp.html");
+  EXPECT_NE(page.find("<a href=\"file://" + cat.root() + "/adv/advertisement/\">x</a>\r\n"),
+            std::string::npos);
+  EXPECT_NE(page.find("<a href=\"file://" + cat.root() + "/adv/prices/html/shop1.html\" "
+                      "class=\"pricelstShop\">\r\nShop 1</a>"),
+            std::string::npos);
+  EXPECT_NE(page.find(W("<td width=\"20%\" class=\"pricelstPrice\">100 р.</td>")), std::string::npos);
+  EXPECT_NE(page.find("mailto:"), std::string::npos);
+  EXPECT_TRUE(page.ends_with("<td width=\"7%\">&nbsp;</td></tr></table>\r\n\r\n"));
+}
+
+}  // namespace
+}  // namespace trubkom::catalogue

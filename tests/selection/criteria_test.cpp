@@ -1,0 +1,176 @@
+#include "selection/criteria.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/encoding.h"
+
+namespace trubkom::selection {
+namespace {
+
+struct CriterionCase {
+  const char* criterion;
+  const char* line;
+  bool holds;
+};
+
+const CriterionCase kCases[] = {
+    {"48(0)", "X|Y|48(0)|", true},
+    {"48(0)", "X|Y|53(2)|", false},
+    {"!48(0)", "X|Y|53(2)|", true},
+    {"!48(0)", "X|Y|48(0)|", false},
+    {"26(0-4;15-17)", "X|Y|26(16)", true},
+    {"26(0-4;15-17)", "X|Y|26(5)", false},
+    {"!26(0-4;15-17)", "X|Y|26(5)", true},
+    {"5(5-2)", "X|Y|5(3)|5(5)|5(2)", false},
+    {"!5(5-2)", "X|Y|5(3)", true},
+    {"[33(21)%37(183;280-281)]", "X|Y|37(281)|", true},
+    {"[33(21)%37(183;280-281)]", "X|Y|37(282)|", false},
+    {"[33(21)%37(183;280-281)]", "X|Y|33(21)|", true},
+    {"53(04)", "X|Y|53(4)|", false},
+    {"53(4)", "X|Y|53(04)|", false},
+    {"53(0-10)", "X|Y|53(04)|", false},
+    {"26(16)", "X|Y|26(5)|26(16)", true},
+    {"12(0-123)", "X|Y|53(1)", false},
+    {"!12(0-123)", "X|Y|53(1)", true},
+    {"!26(5;16)", "X|Y|26(5)|26(16)", false},
+    {"!26(5;17)", "X|Y|26(5)|26(16)", true},  // negation applies to each item alone
+    {"2(0)", "X|Y|12(0)|", false},           // "|2(" is not inside "|12("
+    {"2(0)", "X|Y|2(0)", true},
+    {"2(0)", "X|Y|2(0", false},
+    {"2(0)", "X|2(0)|", true},               // the text is searched wherever it stands
+    {"2()", "X|Y|2()", false},               // an empty item list holds for nothing
+    {"2(-1--3)", "X|Y|2(0)", true},          // the bounds are "" (0) and "1--3" (1)
+    {"2(-3-1)", "X|Y|2(3)", true},           // the bounds are "" (0) and "3-1" (3)
+    {"2(-3-1)", "X|Y|2(4)", false},
+    {"48(0)", "", false},
+    // Malformed criteria.
+    {"48", "X|Y|48(0)", false},              // no item list
+    {"!48", "X|Y|53(0)", true},              // absent property, negated
+    {"48(0", "X|Y|48(0)", true},             // the items run to the end
+    {"[48(0)", "X|Y|48(0)", true},           // the last character is dropped: "48(0"
+    {"[48(0)]x", "X|Y|48(0)", true},         // "48(0)]": the item is "0" all the same
+    {"[48(1)]x", "X|Y|48(0)", false},
+    {"[48(0)%", "X|Y|48(0)", true},
+    {"[", "X|Y|48(0)", false},
+    {"(0)", "X|Y|(0)", true},                // an empty head is property ""
+    {"!(0)", "X|Y|48(0)", true},
+    {"4 8(0)", "X|Y|4 8(0)", true},
+    {"4)8(0)", "X|Y|4)8(0)", true},
+    {"48)(0)", "X|Y|48)(0)", true},
+};
+
+TEST(MatchCriterion, Table) {
+  for (const CriterionCase& c : kCases) {
+    EXPECT_EQ(MatchCriterion(c.criterion, c.line), c.holds) << c.criterion << " on " << c.line;
+  }
+}
+
+TEST(CompiledCriteria, AgreesWithTheTable) {
+  for (const CriterionCase& c : kCases) {
+    common::StringList lines = {c.line};
+    IndexedLines index(lines);
+    EXPECT_EQ(CompiledCriteria(c.criterion, index).Matches(0), c.holds) << c.criterion << " on " << c.line;
+  }
+}
+
+TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) {
+  struct Case {
+    const char* list;
+    const char* line;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"48(0)^^", "X|Y|48(0)", true}, {"48(0)^^", "X|Y|48(1)", false}, {"", "X|Y|48(0)", false},
+      {"^", "X|Y|48(0)", false},      {"^^^", "X|Y|48(0)", false},     {"48(0)^2(0)", "X|Y|48(0)", false},
+      {"48(0)^!2(0)^", "X|Y|48(0)", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MatchCriteriaList(c.list, c.line), c.matches) << c.list;
+    common::StringList lines = {c.line};
+    IndexedLines index(lines);
+    EXPECT_EQ(CompiledCriteria(c.list, index).Matches(0), c.matches) << c.list;
+  }
+}
+
+// The compiled evaluation must answer exactly as the textual one, malformed lines and criteria
+// included.
+TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
+  std::mt19937 random(20061231);
+  auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto number = [&]() -> std::string {
+    switch (below(8)) {
+      case 0: return "0" + std::to_string(below(5));
+      case 1: return "-" + std::to_string(below(4));
+      case 2: return "";
+      case 3: return std::to_string(below(3)) + "x";
+      default: return std::to_string(below(12));
+    }
+  };
+  auto property = [&]() -> std::string {
+    switch (below(10)) {
+      case 0: return "";
+      case 1: return "0" + std::to_string(below(3));
+      case 2: return "a";
+      default: return std::to_string(below(6));
+    }
+  };
+  auto line = [&] {
+    std::string text = below(10) ? "B" : "B|2(1)";
+    text += below(10) ? "|M" : "|M 4(";
+    for (int n = below(8); n > 0; --n) {
+      text += "|" + property() + (below(12) ? "(" : "") + number() + (below(12) ? ")" : "");
+    }
+    if (below(4) == 0) text += "|";
+    return text;
+  };
+  auto item = [&] {
+    if (below(2)) return number();
+    return number() + "-" + number();
+  };
+  auto alternative = [&] {
+    std::string text = (below(4) == 0 ? "!" : "") + property();
+    if (below(6)) text += "(";
+    for (int n = below(4); n > 0; --n) text += item() + (n > 1 || below(5) == 0 ? ";" : "");
+    if (below(6)) text += ")";
+    if (below(10) == 0) text += "tail";
+    return text;
+  };
+  auto criterion = [&] {
+    if (below(3)) return alternative();
+    std::string text = "[";
+    for (int n = below(4); n > 0; --n) text += alternative() + (n > 1 ? "%" : "");
+    return below(8) ? text + "]" : text;
+  };
+
+  for (int round = 0; round < 400; ++round) {
+    common::StringList lines;
+    for (int i = 0; i < 50; ++i) lines.push_back(line());
+    IndexedLines index(lines);
+    for (int c = 0; c < 10; ++c) {
+      std::string list;
+      for (int n = below(4); n >= 0; --n) list += (below(5) ? criterion() : "") + "^";
+      CompiledCriteria compiled(list, index);
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(compiled.Matches(i), MatchCriteriaList(list, lines[i]))
+            << "criteria " << list << " on " << lines[i];
+      }
+    }
+  }
+}
+
+TEST(FilterModels, ItemsAreSortedWithAsciiLettersFolded) {
+  common::StringList lines = {
+      "Nokia|6230|48(0)", common::Cp1251FromUtf8("Жук|1|48(0)"), "alcatel|OT 5|48(0)",
+      "Nokia|3310|48(1)", "Nokia|6230|48(0)|", "3com|X|48(0)"};
+  IndexedLines index(lines);
+  EXPECT_EQ(FilterModels("48(0)^", index),
+            (common::StringList{"3com X *", "alcatel OT 5 *", "Nokia 6230 *", "Nokia 6230 *",
+                                common::Cp1251FromUtf8("Жук 1 *")}));
+  EXPECT_TRUE(FilterModels("", index).empty());
+  EXPECT_TRUE(FilterModels("^", index).empty());
+}
+
+}  // namespace
+}  // namespace trubkom::selection
