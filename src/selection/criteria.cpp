@@ -127,10 +127,8 @@ IndexedLines::IndexedLines(const common::StringList& lines) : lines_(lines) {
       std::size_t end = bar + 1;
       while (end < text.size() && IsDigit(text[end])) ++end;
       if (end >= text.size() || text[end] != '(') continue;
-      std::string digits(text.substr(bar + 1, end - bar - 1));
-      int id = property_ids_.try_emplace(digits, static_cast<int>(property_ids_.size()))
-                   .first->second;
-      entries_.push_back(MakeEntry(id, text.substr(end + 1)));
+      entries_.push_back(MakeEntry(InternProperty(text.substr(bar + 1, end - bar - 1)),
+                                   text.substr(end + 1)));
     }
     std::stable_sort(entries_.begin() + static_cast<std::ptrdiff_t>(line_starts_.back()),
                      entries_.end(),
@@ -147,7 +145,29 @@ std::pair<const IndexedLines::Entry*, const IndexedLines::Entry*> IndexedLines::
                           [](const Entry& a, const Entry& b) { return a.property < b.property; });
 }
 
+namespace {
+
+// Plain numbers below 1000 are their own id; any other text of digits ("", "007") gets an id
+// from 1000 on.
+constexpr int kFirstOtherId = 1000;
+
+int PlainPropertyId(std::string_view digits) {
+  if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
+  return static_cast<int>(TextToInt(digits));
+}
+
+}  // namespace
+
+int IndexedLines::InternProperty(std::string_view digits) {
+  int id = PlainPropertyId(digits);
+  if (id >= 0) return id;
+  int next = kFirstOtherId + static_cast<int>(property_ids_.size());
+  return property_ids_.try_emplace(std::string(digits), next).first->second;
+}
+
 int IndexedLines::PropertyId(std::string_view digits) const {
+  int id = PlainPropertyId(digits);
+  if (id >= 0) return id;
   auto found = property_ids_.find(std::string(digits));
   return found == property_ids_.end() ? -1 : found->second;
 }

@@ -42,8 +42,10 @@ class IndexedLines {
   int PropertyId(std::string_view digits) const;
 
  private:
+  int InternProperty(std::string_view digits);
+
   const common::StringList& lines_;
-  std::unordered_map<std::string, int> property_ids_;
+  std::unordered_map<std::string, int> property_ids_;  // digits that are no plain number
   std::vector<Entry> entries_;
   std::vector<std::size_t> line_starts_;  // entries of line i: [line_starts_[i], [i+1])
 };
