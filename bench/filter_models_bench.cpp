@@ -50,7 +50,8 @@ void Compiled(benchmark::State& state, const char* criteria) {
     state.SkipWithError("the two evaluations disagree");
   }
   for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
-  state.counters["matches"] = static_cast<double>(selection::FilterModels(criteria, indexed).size());
+  state.counters["matches"] =
+      static_cast<double>(selection::FilterModels(criteria, indexed).size());
 }
 
 void ReadIndexEntries(benchmark::State& state) {

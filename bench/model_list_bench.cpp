@@ -63,7 +63,8 @@ void LiteralAveragesOfTenModels(benchmark::State& state) {
   common::StringList lines = catalogue::LoadPriceLines(Catalogue());
   for (auto _ : state) {
     for (int i = 0; i < 10; ++i) {
-      benchmark::DoNotOptimize(catalogue::AveragePrice(lines, "Nokia N" + std::to_string(1000 + i)));
+      benchmark::DoNotOptimize(
+          catalogue::AveragePrice(lines, "Nokia N" + std::to_string(1000 + i)));
     }
   }
 }
@@ -76,8 +77,8 @@ void ModelPage(benchmark::State& state) {
   catalogue::Advertising adv;
   NullBrowser browser;
   common::ClockRandom random;
-  catalogue::PageContext context{folders, data, index, selection::PropertyVocabulary::Builtin(),
-                                 adv, browser, random};
+  catalogue::PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
+                                 adv,     browser, random};
   for (auto _ : state) {
     benchmark::DoNotOptimize(catalogue::ShowModelPage(context, "Nokia", "N1005"));
   }

@@ -42,14 +42,15 @@ void WriteSyntheticCatalogue(const std::string& folder, const SyntheticSize& siz
       << "<html><!title!> <!price!> <!price_list!></html>\r\n";
   std::ofstream(fs::path(folder) / "Templates/price_template.html") << "<!pricetable!>\r\n";
   std::ofstream index(fs::path(folder) / "Base/base.tkm", std::ios::binary);
-  for (int i = 0; i < size.index_lines; ++i) index << SyntheticIndexLine(static_cast<unsigned>(i)) << "\r\n";
+  for (int i = 0; i < size.index_lines; ++i)
+    index << SyntheticIndexLine(static_cast<unsigned>(i)) << "\r\n";
 }
 
 std::string SyntheticIndexLine(unsigned seed) {
-  static const int kCounts[56] = {1,   1,   1,  1,   1,  2,  6,   116, 2,  15,  113, 86, 126, 1,
-                                  13,  30,  5,  54,  61, 64, 24,  28,  1,  1,   1,   3,  18,  21,
-                                  184, 8,   1,  20,  127, 71, 3,  8,   11, 603, 115, 1,  7,   9,
-                                  163, 729, 4,  4,   5,  11, 14, 7,   25, 6,   22,  37, 7,   44};
+  static const int kCounts[56] = {1,   1,   1, 1,  1,   2,  6,  116, 2,  15,  113, 86, 126, 1,
+                                  13,  30,  5, 54, 61,  64, 24, 28,  1,  1,   1,   3,  18,  21,
+                                  184, 8,   1, 20, 127, 71, 3,  8,   11, 603, 115, 1,  7,   9,
+                                  163, 729, 4, 4,  5,   11, 14, 7,   25, 6,   22,  37, 7,   44};
   std::mt19937 random(seed);
   std::string line = "Brand" + std::to_string(seed % 40) + "|Model " + std::to_string(seed) + "|";
   for (int p = 0; p < 56; ++p) {

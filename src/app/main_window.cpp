@@ -208,7 +208,8 @@ QWidget* MainWindow::BuildWizardFrame() {
   auto* frame = new QWidget;
   FillBackground(frame, colours::kLightBlue);
   auto* layout = Column(frame);
-  layout->addWidget(Title("Подбор модели", " Этот мастер поможет подобрать подходящую вам модель", 20));
+  layout->addWidget(
+      Title("Подбор модели", " Этот мастер поможет подобрать подходящую вам модель", 20));
 
   question_panel_ = new QWidget(frame);
   question_panel_->setObjectName(U("questionPanel"));
@@ -304,7 +305,8 @@ QWidget* MainWindow::BuildLeftColumn() {
 QWidget* MainWindow::BuildModelsFrame() {
   auto* frame = new QWidget;
   auto* layout = Column(frame);
-  layout->addWidget(Title("Модели", " Здесь показан модельный ряд выбранного вами производителя", 19));
+  layout->addWidget(
+      Title("Модели", " Здесь показан модельный ряд выбранного вами производителя", 19));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
 
@@ -345,7 +347,8 @@ QWidget* MainWindow::BuildBasketFrame() {
   auto* frame = new QWidget;
   frame->setFixedHeight(145);
   auto* layout = Column(frame);
-  layout->addWidget(Title("Корзина", " Сюда переносятся выбранные модели телефонов для сравнения", 20));
+  layout->addWidget(
+      Title("Корзина", " Сюда переносятся выбранные модели телефонов для сравнения", 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
   basket_ = MakeReportList({U("Модель"), U("Цена")}, {121, 50}, content);
@@ -359,14 +362,16 @@ QWidget* MainWindow::BuildBasketFrame() {
   // The comparison has no control of its own in the classic layout; it is offered here.
   auto* compare_strip = Strip(content, 22);
   auto* compare_row = Row(compare_strip);
-  auto* compare = new PictureButton({}, {}, U(" Сравнить выбранные модели телефонов"), compare_strip);
+  auto* compare =
+      new PictureButton({}, {}, U(" Сравнить выбранные модели телефонов"), compare_strip);
   compare->setObjectName(U("compare"));
   compare->setToolButtonStyle(Qt::ToolButtonTextOnly);
   compare->setText(U("Сравнить"));
   compare->setFixedSize(80, 20);
-  compare->setStyleSheet(U("QToolButton { border: 1px solid #2C60AC; border-radius: 3px;"
-                           " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
-                           "QToolButton:hover { background: #FFFFFF; }"));
+  compare->setStyleSheet(
+      U("QToolButton { border: 1px solid #2C60AC; border-radius: 3px;"
+        " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
+        "QToolButton:hover { background: #FFFFFF; }"));
   connect(compare, &QToolButton::clicked, this, &MainWindow::Compare);
   connect(compare, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
   connect(compare, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
@@ -413,7 +418,8 @@ void MainWindow::BuildBrandBox(bool clear_first) {
   }
   QSignalBlocker quiet(brand_box_);
   if (clear_first) brand_box_->clear();
-  for (const std::string& brand : catalogue::BrandBoxEntries(state_.folders.working, state_.model_index)) {
+  for (const std::string& brand :
+       catalogue::BrandBoxEntries(state_.folders.working, state_.model_index)) {
     brand_box_->addItem(ToQt(brand));
   }
   if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
@@ -437,12 +443,9 @@ void MainWindow::FillModelList(const std::string& brand) {
 // ---- Pages -------------------------------------------------------------------------------------
 
 catalogue::PageContext MainWindow::Pages() {
-  return {state_.folders,
-          state_.data,
-          state_.model_index,
-          selection::PropertyVocabulary::Builtin(),
-          state_.advertising,
-          *ports_.browser,
+  return {state_.folders,     state_.data,
+          state_.model_index, selection::PropertyVocabulary::Builtin(),
+          state_.advertising, *ports_.browser,
           *ports_.random};
 }
 
@@ -539,7 +542,8 @@ void MainWindow::NextModel() {
 void MainWindow::StopLoading() { ports_.browser->Stop(); }
 
 void MainWindow::OpenHomePage() {
-  auto lines = common::ReadLinesAtAnyEnd(common::ResolvePath(state_.folders.working, "Templates/hp"));
+  auto lines =
+      common::ReadLinesAtAnyEnd(common::ResolvePath(state_.folders.working, "Templates/hp"));
   if (!lines || lines->empty() || lines->front().empty()) return;
   ports_.shell->Open(lines->front());
 }

@@ -71,7 +71,8 @@ class MainWindow : public QWidget {
   QWidget* BuildModelsFrame();
   QWidget* BuildBasketFrame();
   QWidget* Title(const char* text, const char* hint, int height);
-  QMenu* ContextMenu(QTreeWidget* list, std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
+  QMenu* ContextMenu(QTreeWidget* list,
+                     std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
   void ShowHint(const QString& hint);
 
   // The start-up load.

@@ -22,8 +22,8 @@ void QtMessages::Inform(const std::string& text) {
 }
 
 bool QtMessages::Confirm(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, kCaption, ToQt(text),
-                  QMessageBox::Ok | QMessageBox::Cancel, owner_);
+  QMessageBox box(QMessageBox::NoIcon, kCaption, ToQt(text), QMessageBox::Ok | QMessageBox::Cancel,
+                  owner_);
   box.raise();
   box.activateWindow();
   return box.exec() == QMessageBox::Ok;

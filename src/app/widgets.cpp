@@ -36,8 +36,8 @@ void FrameTitle::enterEvent(QEnterEvent*) { emit hintEntered(hint_); }
 
 void FrameTitle::leaveEvent(QEvent*) { emit hintLeft(); }
 
-PictureButton::PictureButton(const QPixmap& normal, const QPixmap& highlighted,
-                             const QString& hint, QWidget* parent)
+PictureButton::PictureButton(const QPixmap& normal, const QPixmap& highlighted, const QString& hint,
+                             QWidget* parent)
     : QToolButton(parent), normal_(normal), highlighted_(highlighted), hint_(hint) {
   setIcon(normal_);
   setIconSize(QSize(32, 32));
@@ -66,8 +66,7 @@ void PictureButton::leaveEvent(QEvent* event) {
   QToolButton::leaveEvent(event);
 }
 
-QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths,
-                            QWidget* parent) {
+QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent) {
   auto* list = new QTreeWidget(parent);
   list->setColumnCount(static_cast<int>(headers.size()));
   list->setHeaderLabels(headers);

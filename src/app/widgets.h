@@ -83,8 +83,7 @@ class PictureButton : public QToolButton, public HintSource {
 
 // A report list: column headers, whole-row single selection, no editing, rows in the order
 // added, the selection shown only while the list has the keyboard focus.
-QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths,
-                            QWidget* parent);
+QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent);
 
 // One picture of a strip of square pictures.
 QPixmap StripPicture(const QPixmap& strip, int index);

@@ -24,9 +24,8 @@ void Advance(std::size_t& position, std::size_t count) {
 
 std::string AdvTitleHtml(const Advertising& adv, const std::string& program_folder) {
   const std::string& item = At(adv.items, adv.text_position);
-  return "<a href=\"" + common::WithTrailingSlash(program_folder) +
-         Slashed(After(item, kBodyEnd)) + "\">" + std::string(Before(item, kBodyStart)) +
-         "</a>";
+  return "<a href=\"" + common::WithTrailingSlash(program_folder) + Slashed(After(item, kBodyEnd)) +
+         "\">" + std::string(Before(item, kBodyStart)) + "</a>";
 }
 
 std::string AdvBodyHtml(const Advertising& adv) {

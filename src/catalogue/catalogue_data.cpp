@@ -2,9 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <unordered_map>
-
 #include <pugixml.hpp>
+#include <unordered_map>
 
 #include "common/ascii.h"
 #include "common/encoding.h"
@@ -61,8 +60,7 @@ void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>&
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
   if (!IsUtf8Name(DeclaredEncoding(bytes))) bytes = common::Utf8FromCp1251(bytes);
   pugi::xml_document document;
-  if (!document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default,
-                            pugi::encoding_utf8)) {
+  if (!document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8)) {
     return;
   }
   for (pugi::xml_node node : document.child("brand").children("model")) {
@@ -127,9 +125,9 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
   // "ot 535", "SGH-E250" for "sgh E250"); an entry taken from the index finds its record too.
   const std::string candidates[] = {
       name, common::ReplaceAll(name, "onetouch", "ot"),
-      common::ReplaceAll(common::ReplaceAll(common::ReplaceAll(name, "sch-", "sch "), "sgh-",
-                                            "sgh "),
-                         "sph-", "sph ")};
+      common::ReplaceAll(
+          common::ReplaceAll(common::ReplaceAll(name, "sch-", "sch "), "sgh-", "sgh "), "sph-",
+          "sph ")};
   for (const std::string& candidate : candidates) {
     auto found = file->by_folded_name.find(candidate);
     if (found == file->by_folded_name.end()) continue;

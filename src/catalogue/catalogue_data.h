@@ -17,9 +17,9 @@ namespace trubkom::catalogue {
 
 // Fields of a property record, in record order; 15 is the price and 16 the picture file.
 inline constexpr std::array<std::string_view, 17> kRecordFields = {
-    "Model",    "Standart",  "Sizes",     "Acc_Type",  "Form_Fact", "Antenna",
-    "SAR",      "Vipusk",    "Weight",    "Wait_Time", "Work_Time", "Disp_Rows",
-    "Mem_Rec",  "Progr_Mel", "Properties", "Price",    "Picture"};
+    "Model",   "Standart",  "Sizes",      "Acc_Type",  "Form_Fact", "Antenna",
+    "SAR",     "Vipusk",    "Weight",     "Wait_Time", "Work_Time", "Disp_Rows",
+    "Mem_Rec", "Progr_Mel", "Properties", "Price",     "Picture"};
 
 class CatalogueData {
  public:

@@ -18,9 +18,12 @@ std::string ValueRow(const std::string& value) {
 
 std::string CompareYesNoRow(std::string_view flags, std::size_t k) {
   switch (Flag(flags, k)) {
-    case '0': return common::Cp1251FromUtf8("<tr><td class=\"CompareInfo\">Нет</td></tr>");
-    case '1': return common::Cp1251FromUtf8("<tr><td class=\"CompareInfoDark\">Есть</td></tr>");
-    default: return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
+    case '0':
+      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfo\">Нет</td></tr>");
+    case '1':
+      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfoDark\">Есть</td></tr>");
+    default:
+      return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
   }
 }
 
@@ -35,11 +38,12 @@ std::string CompareColumn(CatalogueData& data, const std::string& entry) {
   common::BrandAndModel row = SplitEntry(entry);
   StringList f = common::SplitCarets(data.GetProps2(row.brand, row.model));
   const std::string& flags = At(f, 14);
-  StringList parts = {"<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
-                      At(f, 15).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>"
-                                        : ValueRow(At(f, 15) + " $")};
+  StringList parts = {
+      "<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
+      At(f, 15).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>" : ValueRow(At(f, 15) + " $")};
   for (std::size_t field : {1, 2, 8, 4, 5, 6, 9, 10, 3}) parts.push_back(ValueRow(At(f, field)));
-  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17}) parts.push_back(CompareYesNoRow(flags, k));
+  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17})
+    parts.push_back(CompareYesNoRow(flags, k));
   parts.push_back(ValueRow(At(f, 13)));
   parts.push_back(CompareYesNoRow(flags, 16));
   if (Flag(flags, 0) == '0') parts.push_back(ValueRow(common::Cp1251FromUtf8("Монохромный")));

@@ -18,8 +18,8 @@ struct ModelRow {
 
 // brand as the brand box shows it; full_only keeps only the marked models.
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
-                                    const common::StringList& model_index,
-                                    const std::string& brand, bool full_only);
+                                    const common::StringList& model_index, const std::string& brand,
+                                    bool full_only);
 
 // The brand as the brand files spell it ("Sony-Ericsson" is "Sonyericsson", "MTC" is "Mts").
 std::string LibraryBrand(const std::string& brand);

@@ -24,9 +24,12 @@ constexpr std::string_view kMark = " *";
 
 std::string YesNoCell(std::string_view flags, std::size_t k) {
   switch (Flag(flags, k)) {
-    case '0': return Cp1251FromUtf8("<td class=\"normal\">Нет</td>");
-    case '1': return Cp1251FromUtf8("<td class=\"bold\">Есть</td>");
-    default: return {};
+    case '0':
+      return Cp1251FromUtf8("<td class=\"normal\">Нет</td>");
+    case '1':
+      return Cp1251FromUtf8("<td class=\"bold\">Есть</td>");
+    default:
+      return {};
   }
 }
 
@@ -42,9 +45,12 @@ std::string FeatureList(std::string_view flags, std::string_view numbers) {
 
 std::string DisplayKind(std::string_view flags) {
   switch (Flag(flags, 0)) {
-    case '0': return Cp1251FromUtf8("Монохромный");
-    case '1': return Cp1251FromUtf8("Цветной");
-    default: return {};
+    case '0':
+      return Cp1251FromUtf8("Монохромный");
+    case '1':
+      return Cp1251FromUtf8("Цветной");
+    default:
+      return {};
   }
 }
 
@@ -136,7 +142,8 @@ const std::array<Section, 11>& Sections() {
   return sections;
 }
 
-const std::string kSpacerRow = "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
+const std::string kSpacerRow =
+    "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
 
 std::string PropertyRow(const selection::PropertyVocabulary& vocabulary, std::string_view line,
                         const std::string& label) {
@@ -149,9 +156,9 @@ std::string PropertyRow(const selection::PropertyVocabulary& vocabulary, std::st
 
 StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::string_view line,
                        const Section& section) {
-  StringList rows = {"<tr><td colspan=\"3\" class=\"title\">" + Cp1251FromUtf8(section.title) +
-                         "</td></tr>",
-                     kSpacerRow};
+  StringList rows = {
+      "<tr><td colspan=\"3\" class=\"title\">" + Cp1251FromUtf8(section.title) + "</td></tr>",
+      kSpacerRow};
   for (std::string_view label : section.labels) {
     std::string row = PropertyRow(vocabulary, line, Cp1251FromUtf8(label));
     if (!row.empty()) rows.push_back(std::move(row));
@@ -171,7 +178,8 @@ const std::string& LastIndexLine(const StringList& model_index, const std::strin
 void AppendTable(StringList& page, const std::vector<StringList>& sections, std::size_t from,
                  std::size_t to) {
   page.push_back("<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">");
-  for (std::size_t i = from; i < to; ++i) page.insert(page.end(), sections[i].begin(), sections[i].end());
+  for (std::size_t i = from; i < to; ++i)
+    page.insert(page.end(), sections[i].begin(), sections[i].end());
   page.push_back("</table>");
 }
 
@@ -179,8 +187,8 @@ std::string FullPagePicture(const Folders& folders, const std::string& line,
                             const std::string& model) {
   std::string_view picture = common::After(line, "|\\");
   std::string name = "noimage.jpg";
-  if (common::Contains(line, "|\\") && common::FileExistsIn(folders.working,
-                                                            "pics/" + std::string(picture))) {
+  if (common::Contains(line, "|\\") &&
+      common::FileExistsIn(folders.working, "pics/" + std::string(picture))) {
     name = std::string(picture);
   }
   std::string path = common::ResolvePath(folders.working, "pics/" + name);
@@ -210,7 +218,8 @@ std::string ShowFullPage(PageContext& c, const std::string& brand, const std::st
   std::size_t first = n == 0 ? 1 : FirstColumnSections(n);
 
   StringList page;
-  for (const std::string& template_line : ReadTemplate(c.folders.working, "model_template_new.html")) {
+  for (const std::string& template_line :
+       ReadTemplate(c.folders.working, "model_template_new.html")) {
     if (common::Contains(template_line, "<!table1!>")) {
       AppendTable(page, sections, 0, first);
     } else if (common::Contains(template_line, "<!table2!>")) {

@@ -15,8 +15,7 @@ inline constexpr std::string_view kForumAddress = "https://forum.trubkom.example
 
 // Builds and shows the page; brand as the brand box shows it, model as the list shows it.
 // Returns the page file's path.
-std::string ShowModelPage(PageContext& context, const std::string& brand,
-                          const std::string& model);
+std::string ShowModelPage(PageContext& context, const std::string& brand, const std::string& model);
 
 // How many of n non-empty sections the first column takes (the rest go to the second).
 std::size_t FirstColumnSections(std::size_t n);

@@ -128,8 +128,8 @@ std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const s
     StringList lines = common::SplitLinesAtAnyEnd(bytes);
     for (const std::string& line : lines) {
       if (!common::Contains(AsciiLowered(line), key)) continue;
-      offers.push_back({common::At(lines, 0), common::At(lines, 1),
-                        std::string(common::After(line, "^"))});
+      offers.push_back(
+          {common::At(lines, 0), common::At(lines, 1), std::string(common::After(line, "^"))});
     }
   });
   return offers;
@@ -180,8 +180,8 @@ void WritePricePage(const std::string& working_folder, const std::string& table)
 
 }  // namespace
 
-std::string BuildPriceBlock(const Folders& folders, std::string_view brand,
-                            std::string_view model, common::Random& random) {
+std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std::string_view model,
+                            common::Random& random) {
   std::string key = AsciiLowered(std::string(brand) + " " + std::string(model) + "^");
   std::vector<PriceEntry> offers = CollectOffers(folders.working, key);
   if (offers.empty()) return {};
@@ -202,11 +202,11 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand,
     }
     table += TableRow(offers[i], folders.working);
   }
-  block += "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
-           "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
-           "class=\"normalgray\">" +
-           common::Cp1251FromUtf8("Все цены (") + std::to_string(n) +
-           ") >></a></td></tr></table>";
+  block +=
+      "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
+      "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
+      "class=\"normalgray\">" +
+      common::Cp1251FromUtf8("Все цены (") + std::to_string(n) + ") >></a></td></tr></table>";
   table += TableEnd();
   WritePricePage(folders.working, table);
   return block;

@@ -45,13 +45,13 @@ class BrandPrices {
     long long total = 0;
     long long count = 0;
   };
-  std::string prefix_;  // lowered brand and a blank
+  std::string prefix_;                         // lowered brand and a blank
   std::unordered_map<std::string, Sum> sums_;  // by lowered query
 };
 
 // The block of up to three shops' offers for a model page, and the full list of offers written
 // to Templates/price_temp.html. Empty text, and no file written, when no shop offers it.
-std::string BuildPriceBlock(const Folders& folders, std::string_view brand,
-                            std::string_view model, common::Random& random);
+std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std::string_view model,
+                            common::Random& random);
 
 }  // namespace trubkom::catalogue

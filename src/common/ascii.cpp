@@ -21,9 +21,9 @@ void AsciiLowerInPlace(std::string& text) {
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
 }
 
 bool ByteLess(std::string_view a, std::string_view b) {
@@ -32,11 +32,9 @@ bool ByteLess(std::string_view a, std::string_view b) {
 }
 
 bool FoldedLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiLower(x)) <
-               static_cast<unsigned char>(AsciiLower(y));
-      });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
+  });
 }
 
 void SortByBytes(std::vector<std::string>& list) {

@@ -110,8 +110,7 @@ IndexedLines::Entry MakeEntry(int property, std::string_view rest) {
   std::size_t close = rest.find(')');
   std::string_view value = rest.substr(0, close);
   std::optional<long long> number = PlainDecimal(value);
-  return {property, value, number.value_or(0), close != std::string_view::npos,
-          number.has_value()};
+  return {property, value, number.value_or(0), close != std::string_view::npos, number.has_value()};
 }
 
 }  // namespace
@@ -127,8 +126,8 @@ IndexedLines::IndexedLines(const common::StringList& lines) : lines_(lines) {
       std::size_t end = bar + 1;
       while (end < text.size() && IsDigit(text[end])) ++end;
       if (end >= text.size() || text[end] != '(') continue;
-      entries_.push_back(MakeEntry(InternProperty(text.substr(bar + 1, end - bar - 1)),
-                                   text.substr(end + 1)));
+      entries_.push_back(
+          MakeEntry(InternProperty(text.substr(bar + 1, end - bar - 1)), text.substr(end + 1)));
     }
     std::stable_sort(entries_.begin() + static_cast<std::ptrdiff_t>(line_starts_.back()),
                      entries_.end(),
@@ -208,8 +207,8 @@ namespace {
 
 Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
   Head head = ReadHead(text);
-  Alternative alternative{head.negated, AllDigits(head.property), -1,
-                          "|" + head.property + "(", {}};
+  Alternative alternative{
+      head.negated, AllDigits(head.property), -1, "|" + head.property + "(", {}};
   if (alternative.by_entries) alternative.property = index.PropertyId(head.property);
   for (const std::string& item : ReadItems(text)) {
     if (IsRange(item)) {

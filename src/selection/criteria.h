@@ -29,10 +29,10 @@ class IndexedLines {
   explicit IndexedLines(const common::StringList& lines);
 
   struct Entry {
-    int property;          // interned text of P
+    int property;            // interned text of P
     std::string_view value;  // text between "(" and the next ")"
-    long long number;      // value as a plain decimal, when it is one
-    bool closed;           // a ")" follows
+    long long number;        // value as a plain decimal, when it is one
+    bool closed;             // a ")" follows
     bool plain_decimal;
   };
   const common::StringList& lines() const { return lines_; }

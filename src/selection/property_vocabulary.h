@@ -29,8 +29,7 @@ class PropertyVocabulary {
 
   // The value text of the named property on an index line: the first entry "|P(V)" of the line
   // gives V. Nothing when the line has no such entry or V is past the end of the list.
-  std::optional<std::string> PropertyValueText(std::string_view line,
-                                               std::string_view name) const;
+  std::optional<std::string> PropertyValueText(std::string_view line, std::string_view name) const;
 
  private:
   std::vector<Property> properties_;

@@ -27,9 +27,8 @@ WizardPageLayout LayoutWizardPage(int page) {
     int top = kQuestionLabelTop + kQuestionLabelHeight + 4 + 16 * static_cast<int>(i);
     layout.answers.push_back({i, common::Cp1251FromUtf8(answers[i]), top});
   }
-  layout.buttons_top = layout.answers.empty()
-                           ? kQuestionLabelTop + kQuestionLabelHeight + 12
-                           : layout.answers.back().top + 30;
+  layout.buttons_top = layout.answers.empty() ? kQuestionLabelTop + kQuestionLabelHeight + 12
+                                              : layout.answers.back().top + 30;
   layout.count_label_top = layout.buttons_top + kNextButtonHeight + 6;
   layout.panel_height = layout.count_label_top + 15;
   return layout;

@@ -19,7 +19,7 @@ struct WizardPageLayout {
   std::string question;  // Windows-1251
   bool check_boxes;      // otherwise radio buttons
   std::vector<AnswerControl> answers;
-  int buttons_top;       // ">>" and "Очистить"
+  int buttons_top;  // ">>" and "Очистить"
   int count_label_top;
   int panel_height;
 };

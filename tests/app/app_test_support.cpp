@@ -3,18 +3,21 @@
 namespace trubkom::testing {
 
 void WriteSmallCatalogue(const TempCatalogue& cat) {
-  cat.WriteText("Base/nokia_new.xml",
-                "<brand><model><Model>3310</Model><Properties>0</Properties><Price>45</Price></model>"
-                "<model><Model>6230</Model></model><model><Model>1100</Model></model></brand>");
+  cat.WriteText(
+      "Base/nokia_new.xml",
+      "<brand><model><Model>3310</Model><Properties>0</Properties><Price>45</Price></model>"
+      "<model><Model>6230</Model></model><model><Model>1100</Model></model></brand>");
   cat.WriteText("Base/siemens_new.xml", "<brand><model><Model>C55</Model></model></brand>");
-  cat.WriteText("Base/base.tkm",
-                "Nokia|6230|48(0)|51(0)|53(35)\r\nNokia|E61|48(0)|51(2)\r\nFly|SX210|48(1)|51(0)\r\n");
+  cat.WriteText(
+      "Base/base.tkm",
+      "Nokia|6230|48(0)|51(0)|53(35)\r\nNokia|E61|48(0)|51(2)\r\nFly|SX210|48(1)|51(0)\r\n");
   cat.WriteText("adv/prices/shop.prc", "Shop\nshop.html\nNokia 3310^1000\nNokia 3310^2000\n");
   cat.WriteText("Templates/index.html", "<html>start</html>");
   cat.WriteText("Templates/model_template.html", "<!title!>|<!price!>");
   cat.WriteText("Templates/model_template_new.html", "<!model!>\r\n<!table1!>");
   cat.WriteText("Templates/compare_template.html", "<!tables!>");
-  cat.WriteText("config.tkm", "[adv_text]\n{1}\nA(htmlcode)a(/htmlcode)a.html\n{/1}\n[/adv_text]\n");
+  cat.WriteText("config.tkm",
+                "[adv_text]\n{1}\nA(htmlcode)a(/htmlcode)a.html\n{/1}\n[/adv_text]\n");
 }
 
 WindowUnderTest::WindowUnderTest(const TempCatalogue& cat) {

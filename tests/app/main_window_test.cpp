@@ -1,6 +1,4 @@
 // The main window on a small catalogue, driven as a user would drive it.
-#include <filesystem>
-
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <filesystem>
 
 #include "app_test_support.h"
 
@@ -46,7 +45,8 @@ void Leave(QWidget* widget) {
 
 QList<QAbstractButton*> Answers(WindowUnderTest& w) {
   QList<QAbstractButton*> answers;
-  for (QAbstractButton* button : w.Find<QWidget>("questionPanel")->findChildren<QAbstractButton*>()) {
+  for (QAbstractButton* button :
+       w.Find<QWidget>("questionPanel")->findChildren<QAbstractButton*>()) {
     if (qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button)) answers << button;
   }
   return answers;

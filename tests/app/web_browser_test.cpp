@@ -1,9 +1,10 @@
 // The browser area: local pages load offline, web addresses never reach the network.
+#include "app/web_browser.h"
+
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
 
-#include "app/web_browser.h"
 #include "support/temp_catalogue.h"
 
 using trubkom::app::WebBrowser;
@@ -22,7 +23,8 @@ class WebBrowserTest : public QObject {
     browser.ShowFile(cat.Path("Templates/temp.html"));
     QVERIFY(loaded.wait(60000));
     QCOMPARE(loaded.at(0).at(0).toBool(), true);
-    QCOMPARE(browser.url(), QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
+    QCOMPARE(browser.url(),
+             QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
 
     QString text;
     browser.page()->toPlainText([&text](const QString& t) { text = t; });
@@ -32,7 +34,8 @@ class WebBrowserTest : public QObject {
     loaded.clear();
     browser.ShowAddress("http://198.51.100.1/");
     QTest::qWait(500);
-    QCOMPARE(browser.url(), QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
+    QCOMPARE(browser.url(),
+             QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
   }
 };
 

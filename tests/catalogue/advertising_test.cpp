@@ -11,7 +11,8 @@ namespace {
 
 TEST(Advertising, TitleLinkAndBodyComeFromTheCurrentItem) {
   Advertising adv;
-  adv.items = {"Shop(htmlcode)<b>Sale</b>(/htmlcode)adv\\shop.html", "Other(htmlcode)x(/htmlcode)o"};
+  adv.items = {"Shop(htmlcode)<b>Sale</b>(/htmlcode)adv\\shop.html",
+               "Other(htmlcode)x(/htmlcode)o"};
   EXPECT_EQ(AdvTitleHtml(adv, "/prog"), "<a href=\"/prog/adv/shop.html\">Shop</a>");
   EXPECT_EQ(AdvBodyHtml(adv), "<b>Sale</b>");
   AdvanceTextPosition(adv);

@@ -47,17 +47,16 @@ TEST_F(CatalogueDataTest, EntitiesAreResolvedToWindows1251) {
 }
 
 TEST_F(CatalogueDataTest, NamesAreFoundWithLettersFoldedAndMarksDropped) {
-  cat.WriteText("Base/sonyericsson_new.xml",
-                "<brand><model><Model>K750i</Model></model></brand>");
+  cat.WriteText("Base/sonyericsson_new.xml", "<brand><model><Model>K750i</Model></model></brand>");
   cat.WriteText("Base/mts_new.xml", "<brand><model><Model>M1</Model></model></brand>");
   struct Case {
     std::string brand, model;
     bool found;
   };
   const Case cases[] = {
-      {"NOKIA", "3310", true},       {"nokia", "3310 *", true},    {"Sony-Ericsson", "k750I", true},
-      {"Sonyericsson", "K750i", true}, {"MTC", "M1", true},        {"Nokia", "3310i", false},
-      {"Siemens", "3310", false},    {"", "", false},
+      {"NOKIA", "3310", true},         {"nokia", "3310 *", true}, {"Sony-Ericsson", "k750I", true},
+      {"Sonyericsson", "K750i", true}, {"MTC", "M1", true},       {"Nokia", "3310i", false},
+      {"Siemens", "3310", false},      {"", "", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(!data.GetProps2(c.brand, c.model).empty(), c.found) << c.brand << " " << c.model;
@@ -73,7 +72,8 @@ TEST_F(CatalogueDataTest, IndexSpellingsFindTheLibraryRecord) {
 
 TEST_F(CatalogueDataTest, BrokenBrandFileGivesNothingAndTheRestWorks) {
   cat.WriteText("Base/lg_new.xml", "<brand><model><Model>KG800</Model></model>");  // no end
-  cat.WriteBytes("Base/utf_new.xml", "<?xml version=\"1.0\"?><brand><model><Model>\xD0\x96</Model></model></brand>");
+  cat.WriteBytes("Base/utf_new.xml",
+                 "<?xml version=\"1.0\"?><brand><model><Model>\xD0\x96</Model></model></brand>");
   EXPECT_EQ(data.Col2Str2("LG"), "");
   EXPECT_EQ(data.GetProps2("LG", "KG800"), "");
   EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
@@ -82,7 +82,9 @@ TEST_F(CatalogueDataTest, BrokenBrandFileGivesNothingAndTheRestWorks) {
 
 TEST_F(CatalogueDataTest, AChangedFileIsReadAgain) {
   EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
-  cat.WriteText("Base/nokia_new.xml", "<brand><model><Model>1100</Model></model><model><Model>1110</Model></model></brand>");
+  cat.WriteText(
+      "Base/nokia_new.xml",
+      "<brand><model><Model>1100</Model></model><model><Model>1110</Model></model></brand>");
   EXPECT_EQ(data.Col2Str2("Nokia"), "1100^1110^");
 }
 

@@ -12,7 +12,8 @@ using testing::W;
 
 TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
   testing::TempCatalogue cat;
-  cat.WriteBytes("Templates/compare_template.html", "<tr><!images!></tr>\r\n<tr><!tables!></tr>\r\n");
+  cat.WriteBytes("Templates/compare_template.html",
+                 "<tr><!images!></tr>\r\n<tr><!tables!></tr>\r\n");
   cat.WriteText("Base/nokia_new.xml",
                 "<brand><model><Model>3310 Plus</Model><Standart>S</Standart><Sizes>D</Sizes>"
                 "<Acc_Type>A</Acc_Type><Form_Fact>F</Form_Fact><Antenna>N</Antenna><SAR>R</SAR>"
@@ -26,7 +27,8 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
   testing::FakeBrowser browser;
   testing::ScriptedRandom random;
   Folders folders = cat.folders();
-  PageContext context{folders, data, index, selection::PropertyVocabulary::Builtin(), adv, browser, random};
+  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
+                      adv,     browser, random};
   ShowComparePage(context, "Nokia 3310 Plus^Nokia 1100^Lonely^");
 
   std::string page = cat.ReadBytes("Templates/temp.html");
@@ -38,16 +40,18 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
             "<tr>" + picture("/Pics/Nokia/3310.png", "Nokia 3310 Plus") +
                 picture("/Pics/Nokia/", "Nokia 1100") + picture("/Pics/Lonely/", "Lonely"));
 
-  auto value = [](const std::string& v) { return "<tr><td class=\"CompareInfo\">" + v + "</td></tr>\r\n"; };
+  auto value = [](const std::string& v) {
+    return "<tr><td class=\"CompareInfo\">" + v + "</td></tr>\r\n";
+  };
   const std::string no = W("<tr><td class=\"CompareInfo\">Нет</td></tr>\r\n");
   const std::string yes = W("<tr><td class=\"CompareInfoDark\">Есть</td></tr>\r\n");
   const std::string unknown = "<tr><td class=\"CompareInfoDark\">?</td></tr>\r\n";
   std::string first =
       "<td width=\"20%\" valign=\"top\"><table width=\"100%\" border=\"0\" cellspacing=\"0\">\r\n"
-      "<tr><td class=\"CompareInfoBig\">Nokia 3310 Plus</td></tr>\r\n" + value("45 $") +
-      value("S") + value("D") + value("W") + value("F") + value("N") + value("R") + value("T1") +
-      value("T2") + value("A") + unknown + unknown + unknown + unknown + yes + no + no + unknown +
-      unknown + unknown + value("M") + unknown + value(W("Цветной")) + value("5");
+      "<tr><td class=\"CompareInfoBig\">Nokia 3310 Plus</td></tr>\r\n" +
+      value("45 $") + value("S") + value("D") + value("W") + value("F") + value("N") + value("R") +
+      value("T1") + value("T2") + value("A") + unknown + unknown + unknown + unknown + yes + no +
+      no + unknown + unknown + unknown + value("M") + unknown + value(W("Цветной")) + value("5");
   for (int i = 0; i < 14; ++i) first += unknown;
   first += "</table></td>\r\n";
   EXPECT_NE(page.find(first), std::string::npos);

@@ -9,7 +9,8 @@ namespace {
 
 std::string BrandFile(std::initializer_list<const char*> models) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><brand>";
-  for (const char* model : models) xml += std::string("<model><Model>") + model + "</Model></model>";
+  for (const char* model : models)
+    xml += std::string("<model><Model>") + model + "</Model></model>";
   return xml + "</brand>";
 }
 
@@ -31,18 +32,32 @@ TEST(FillModelList, Table) {
                 "A\na.html\nNokia 3310^1000\nnokia 3310^1501\nSonyericsson K750i^5000\n"
                 "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\n");
   const ListCase cases[] = {
-      {"byte order, prices averaged", "Nokia", {}, false,
+      {"byte order, prices averaged",
+       "Nokia",
+       {},
+       false,
        {{"3310", "1250"}, {"6230", ""}, {"N70", ""}}},
-      {"the index replaces and adds marked models", "Nokia", {"Nokia|6230|", "NOKIA|E61|", "Nokia2|X|"},
-       false, {{"3310", "1250"}, {"6230 *", ""}, {"E61 *", ""}, {"N70", ""}, {"X *", ""}}},
+      {"the index replaces and adds marked models",
+       "Nokia",
+       {"Nokia|6230|", "NOKIA|E61|", "Nokia2|X|"},
+       false,
+       {{"3310", "1250"}, {"6230 *", ""}, {"E61 *", ""}, {"N70", ""}, {"X *", ""}}},
       {"only marked models", "Nokia", {"Nokia|6230|"}, true, {{"6230 *", ""}}},
-      {"Alcatel's OneTouch replaces ot", "Alcatel", {"Alcatel|OneTouch 535|"}, false,
+      {"Alcatel's OneTouch replaces ot",
+       "Alcatel",
+       {"Alcatel|OneTouch 535|"},
+       false,
        {{"OneTouch 535 *", "800"}, {"ot 156", ""}}},
-      {"Samsung's SGH- replaces sgh, matching lower case too", "Samsung",
-       {"Samsung|SGH-E250|", "Samsung|SGH-X100|", "Samsung|SGH-D500|"}, false,
+      {"Samsung's SGH- replaces sgh, matching lower case too",
+       "Samsung",
+       {"Samsung|SGH-E250|", "Samsung|SGH-X100|", "Samsung|SGH-D500|"},
+       false,
        {{"SGH D500", ""}, {"SGH-D500 *", "10"}, {"SGH-E250 *", ""}, {"SGH-X100 *", ""}}},
-      {"Sony-Ericsson asks the library for Sonyericsson", "Sony-Ericsson",
-       {"Sony-Ericsson|W800i|"}, false, {{"K750i", "5000"}, {"W800i *", ""}}},
+      {"Sony-Ericsson asks the library for Sonyericsson",
+       "Sony-Ericsson",
+       {"Sony-Ericsson|W800i|"},
+       false,
+       {{"K750i", "5000"}, {"W800i *", ""}}},
       {"unknown brand without index lines", "Fly", {}, false, {}},
       {"unknown brand with index lines", "Fly", {"Fly|SX210|"}, false, {{"SX210 *", ""}}},
   };

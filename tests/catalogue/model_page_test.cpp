@@ -12,26 +12,32 @@ namespace {
 using testing::W;
 
 const char* const kShortPlaceholders[] = {
-    "title", "image", "model", "year", "standart", "dimentions", "weight", "form-factor", "antenna",
-    "sar", "t_wait", "t_work", "accumulator", "irda", "technologies", "poly", "progr_mel", "vibro",
-    "display", "rows", "manager", "voice", "games", "mp3", "FM", "camera", "java", "bluetooth",
-    "adv_title", "adv_body", "adv_pagebanner", "price", "price_list"};
+    "title",          "image",     "model",       "year",      "standart",
+    "dimentions",     "weight",    "form-factor", "antenna",   "sar",
+    "t_wait",         "t_work",    "accumulator", "irda",      "technologies",
+    "poly",           "progr_mel", "vibro",       "display",   "rows",
+    "manager",        "voice",     "games",       "mp3",       "FM",
+    "camera",         "java",      "bluetooth",   "adv_title", "adv_body",
+    "adv_pagebanner", "price",     "price_list"};
 
 class ModelPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string short_template;
-    for (const char* name : kShortPlaceholders) short_template += std::string(name) + "=<!" + name + "!>\r\n";
+    for (const char* name : kShortPlaceholders)
+      short_template += std::string(name) + "=<!" + name + "!>\r\n";
     cat.WriteBytes("Templates/model_template.html", short_template);
-    cat.WriteText("Base/sonyericsson_new.xml",
-                  "<brand><model><Model>K750i</Model><Standart>GSM</Standart><Sizes>1x2x3</Sizes>"
-                  "<Acc_Type>Li</Acc_Type><Form_Fact>bar</Form_Fact><Antenna>in</Antenna><SAR>0.5</SAR>"
-                  "<Vipusk>2005</Vipusk><Weight>99</Weight><Wait_Time>300</Wait_Time>"
-                  "<Work_Time>7</Work_Time><Disp_Rows>8</Disp_Rows><Mem_Rec>500</Mem_Rec>"
-                  "<Progr_Mel>40</Progr_Mel><Properties>111111111111111111111111111</Properties>"
-                  "<Price>300</Price><Picture>k750.png</Picture></model>"
-                  "<model><Model>T100</Model><Properties>00000</Properties></model></brand>");
-    cat.WriteText("adv/prices/a.prc", "Shop\nshop.html\nSonyericsson K750i^9000\nSony-Ericsson K770i^7000\n");
+    cat.WriteText(
+        "Base/sonyericsson_new.xml",
+        "<brand><model><Model>K750i</Model><Standart>GSM</Standart><Sizes>1x2x3</Sizes>"
+        "<Acc_Type>Li</Acc_Type><Form_Fact>bar</Form_Fact><Antenna>in</Antenna><SAR>0.5</SAR>"
+        "<Vipusk>2005</Vipusk><Weight>99</Weight><Wait_Time>300</Wait_Time>"
+        "<Work_Time>7</Work_Time><Disp_Rows>8</Disp_Rows><Mem_Rec>500</Mem_Rec>"
+        "<Progr_Mel>40</Progr_Mel><Properties>111111111111111111111111111</Properties>"
+        "<Price>300</Price><Picture>k750.png</Picture></model>"
+        "<model><Model>T100</Model><Properties>00000</Properties></model></brand>");
+    cat.WriteText("adv/prices/a.prc",
+                  "Shop\nshop.html\nSonyericsson K750i^9000\nSony-Ericsson K770i^7000\n");
     adv.items = {"A(htmlcode)a(/htmlcode)a.html", "B(htmlcode)b(/htmlcode)b.html"};
     adv.banner_lines = {"1.png", "2.png", "3.png"};
   }
@@ -51,14 +57,16 @@ class ModelPageTest : public ::testing::Test {
   testing::FakeBrowser browser;
   testing::ScriptedRandom random;
   catalogue::Folders folders = cat.folders();
-  PageContext context{folders, data, index, selection::PropertyVocabulary::Builtin(), adv, browser, random};
+  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
+                      adv,     browser, random};
 };
 
 TEST_F(ModelPageTest, ShortPageFillsEveryPlaceholderFromTheRecord) {
   auto v = ShortPage("Sony-Ericsson", "K750i");
   EXPECT_EQ(v["title"], "Sonyericsson K750i");
   EXPECT_EQ(v["model"], "Sonyericsson K750i");
-  EXPECT_EQ(v["image"], "<img src=\"" + cat.root() + "/Pics/Sonyericsson/k750.png\" alt=\"K750i\" class=\"normal\">");
+  EXPECT_EQ(v["image"], "<img src=\"" + cat.root() +
+                            "/Pics/Sonyericsson/k750.png\" alt=\"K750i\" class=\"normal\">");
   EXPECT_EQ(v["year"], "2005");
   EXPECT_EQ(v["standart"], "GSM");
   EXPECT_EQ(v["dimentions"], "1x2x3");
@@ -75,7 +83,8 @@ TEST_F(ModelPageTest, ShortPageFillsEveryPlaceholderFromTheRecord) {
   EXPECT_EQ(v["display"], W("Цветной"));
   EXPECT_EQ(v["technologies"], W("EMS, MMS, WAP, GPRS, модем, E-Mail, GPS"));
   EXPECT_EQ(v["manager"], W("Органайзер, Календарь, Будильник, Калькулятор, Конвертор валют"));
-  EXPECT_EQ(v["voice"], W("Диктофон, Громкая связь, Голосовой набор, Голосовое управление, Автоответчик"));
+  EXPECT_EQ(v["voice"],
+            W("Диктофон, Громкая связь, Голосовой набор, Голосовое управление, Автоответчик"));
   EXPECT_EQ(v["price"], "300 $");
   EXPECT_EQ(v["adv_title"], "<a href=\"" + cat.root() + "/a.html\">A</a>");
   EXPECT_EQ(v["adv_body"], "a");
@@ -105,7 +114,8 @@ TEST_F(ModelPageTest, EveryShortPageShowsTheNextAdvertisement) {
 TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
   cat.WriteBytes("Templates/model_template_new.html",
                  "<h1><!model!></h1><!forum!>\r\n<!image!>\r\nL <!table1!> R\r\n<!table2!>\r\n"
-                 "<!adv_title!><!adv_body!>\r\n<!adv_title!><!adv_body!><!adv_pagebanner!>\r\n<!price_list!>\r\n");
+                 "<!adv_title!><!adv_body!>\r\n<!adv_title!><!adv_body!><!adv_pagebanner!>\r\n<!"
+                 "price_list!>\r\n");
   cat.WriteBytes("pics/se/k770.png", "png");
   index = {"Sony-Ericsson|K770i|51(0)|",
            "Sony-Ericsson|K770i|51(2)|5(1)|53(35)|26(5)|26(16)|\\se\\k770.png"};
@@ -114,21 +124,37 @@ TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
   const std::string spacer = "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
   auto row = [&](const char* label, const char* value) {
     return W(std::string("<tr><td width=\"50%\" class=\"normal\">") + label +
-             "</td><td><img src=\"./px.gif\" width=\"10\"></td><td width=\"50%\" class=\"normal\">" +
-             value + "</td>") + spacer;
+             "</td><td><img src=\"./px.gif\" width=\"10\"></td><td width=\"50%\" "
+             "class=\"normal\">" +
+             value + "</td>") +
+           spacer;
   };
   auto title = [&](const char* text) {
     return W(std::string("<tr><td colspan=\"3\" class=\"title\">") + text + "</td></tr>");
   };
-  const std::string table = "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">";
+  const std::string table =
+      "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">";
   common::StringList expected = {
       "<h1>Sony-Ericsson K770i</h1><a target=\"_blank\" href=\"" + std::string(kForumAddress) +
           "\" class=\"pricelstShop\">" + W("Форум по ") + "Sony-Ericsson</a>",
       "<img src=\"file://" + cat.root() + "/pics/se/k770.png\" alt=\"K770i\" class=\"normal\">",
-      table, title("Общая информация"), spacer, row("Тип корпуса", "раскладушка"),
-      row("Антенна", "встроенная"), spacer, title("Дисплей"), spacer,
-      row("Тип экрана", "цветной экран, 65536 цветов"), spacer, "</table>",
-      table, title("Технологии связи"), spacer, row("Интерфейсы", "IRDA"), spacer, "</table>",
+      table,
+      title("Общая информация"),
+      spacer,
+      row("Тип корпуса", "раскладушка"),
+      row("Антенна", "встроенная"),
+      spacer,
+      title("Дисплей"),
+      spacer,
+      row("Тип экрана", "цветной экран, 65536 цветов"),
+      spacer,
+      "</table>",
+      table,
+      title("Технологии связи"),
+      spacer,
+      row("Интерфейсы", "IRDA"),
+      spacer,
+      "</table>",
       "<a href=\"" + cat.root() + "/a.html\">A</a>a",
       "<a href=\"" + cat.root() + "/b.html\">B</a>b<img src=\"" + cat.root() + "/1.png\">",
   };
@@ -147,7 +173,8 @@ TEST_F(ModelPageTest, FullPageWithoutIndexLineShowsTheFirstSectionFrame) {
   EXPECT_EQ(lines[1], W("<tr><td colspan=\"3\" class=\"title\">Общая информация</td></tr>"));
   EXPECT_EQ(lines[4], "</table>");
   EXPECT_EQ(lines[6], "</table>");
-  EXPECT_EQ(lines[7], "<img src=\"file://" + cat.root() + "/pics/noimage.jpg\" alt=\"N80\" class=\"normal\">");
+  EXPECT_EQ(lines[7], "<img src=\"file://" + cat.root() +
+                          "/pics/noimage.jpg\" alt=\"N80\" class=\"normal\">");
 }
 
 TEST(FirstColumnSections, SplitsHalfToEven) {

@@ -15,9 +15,15 @@ namespace {
 using testing::W;
 
 TEST(AveragePrice, Table) {
-  const common::StringList lines = {
-      "Shop", "shop.html", "Nokia 3310^1000", "NOKIA 3310^1501", "Nokia 3310i^9999",
-      "Siemens C55^300", "Siemens C55", "x^Motorola V3^70", "Motorola V3^abc"};
+  const common::StringList lines = {"Shop",
+                                    "shop.html",
+                                    "Nokia 3310^1000",
+                                    "NOKIA 3310^1501",
+                                    "Nokia 3310i^9999",
+                                    "Siemens C55^300",
+                                    "Siemens C55",
+                                    "x^Motorola V3^70",
+                                    "Motorola V3^abc"};
   struct Case {
     std::string query, expected;
   };
@@ -26,8 +32,7 @@ TEST(AveragePrice, Table) {
       {"nokia 3310i", "9999"},  // 3310i does not count for 3310 nor 3310 for 3310i
       {"Siemens C55", "150"},   // a line ending with the name counts with price 0
       {"Motorola V3", "0"},     // the price is what follows the line's first "^"
-      {"Nokia 1100", ""},
-      {"Shop", "0"},
+      {"Nokia 1100", ""},      {"Shop", "0"},
   };
   for (const Case& c : cases) EXPECT_EQ(AveragePrice(lines, c.query), c.expected) << c.query;
 }
@@ -94,7 +99,8 @@ class PriceBlockTest : public ::testing::Test {
   }
   static int Rows(const std::string& block) {
     int rows = 0;
-    for (std::size_t at = 0; (at = block.find("./adv/prices/html/", at)) != std::string::npos; ++at) {
+    for (std::size_t at = 0; (at = block.find("./adv/prices/html/", at)) != std::string::npos;
+         ++at) {
       ++rows;
     }
     return rows;
@@ -111,15 +117,16 @@ TEST_F(PriceBlockTest, NoOffersGiveNothingAndKeepThePricePage) {
 
 TEST_F(PriceBlockTest, OneOfferGivesOneRowExactly) {
   WriteShops(1);
-  EXPECT_EQ(Block(),
-            W("<br><br><table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">"
-              "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/shop0.html\">Shop 0</a></td>"
-              "<td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
-              "<td align=\"right\" valign=\"middle\" class=\"normal3\">000 р.</td></tr>"
-              "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"4\"></td></tr>"
-              "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
-              "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
-              "class=\"normalgray\">Все цены (1) >></a></td></tr></table>"));
+  EXPECT_EQ(
+      Block(),
+      W("<br><br><table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">"
+        "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/shop0.html\">Shop 0</a></td>"
+        "<td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
+        "<td align=\"right\" valign=\"middle\" class=\"normal3\">000 р.</td></tr>"
+        "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"4\"></td></tr>"
+        "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
+        "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
+        "class=\"normalgray\">Все цены (1) >></a></td></tr></table>"));
 }
 
 TEST_F(PriceBlockTest, RowsNeverRepeatTheirNeighbourAndCountAllOffers) {
@@ -129,7 +136,9 @@ TEST_F(PriceBlockTest, RowsNeverRepeatTheirNeighbourAndCountAllOffers) {
     int rows;
   };
   const Case cases[] = {
-      {2, {0, 0, 0, 0, 0, 0}, 2}, {3, {1, 1, 1, 1, 1, 1}, 3}, {5, {4, 4, 4, 2, 2, 2}, 3},
+      {2, {0, 0, 0, 0, 0, 0}, 2},
+      {3, {1, 1, 1, 1, 1, 1}, 3},
+      {5, {4, 4, 4, 2, 2, 2}, 3},
       {7, {0, 3, 3, 3, 5, 1}, 3},
   };
   for (const Case& c : cases) {
@@ -148,15 +157,18 @@ TEST_F(PriceBlockTest, RowsNeverRepeatTheirNeighbourAndCountAllOffers) {
 
 TEST_F(PriceBlockTest, PricePageListsEveryOfferWithAbsoluteLinks) {
   WriteShops(2);
-  cat.WriteText("Templates/price_template.html", "<a href=\"<!vacantpath!>\">x</a>\r\n<!pricetable!>\r\n");
+  cat.WriteText("Templates/price_template.html",
+                "<a href=\"<!vacantpath!>\">x</a>\r\n<!pricetable!>\r\n");
   Block();
   std::string page = cat.ReadBytes("Templates/price_temp.html");
   EXPECT_NE(page.find("<a href=\"file://" + cat.root() + "/adv/advertisement/\">x</a>\r\n"),
             std::string::npos);
-  EXPECT_NE(page.find("<a href=\"file://" + cat.root() + "/adv/prices/html/shop1.html\" "
+  EXPECT_NE(page.find("<a href=\"file://" + cat.root() +
+                      "/adv/prices/html/shop1.html\" "
                       "class=\"pricelstShop\">\r\nShop 1</a>"),
             std::string::npos);
-  EXPECT_NE(page.find(W("<td width=\"20%\" class=\"pricelstPrice\">100 р.</td>")), std::string::npos);
+  EXPECT_NE(page.find(W("<td width=\"20%\" class=\"pricelstPrice\">100 р.</td>")),
+            std::string::npos);
   EXPECT_NE(page.find("mailto:"), std::string::npos);
   EXPECT_TRUE(page.ends_with("<td width=\"7%\">&nbsp;</td></tr></table>\r\n\r\n"));
 }

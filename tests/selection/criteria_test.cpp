@@ -36,25 +36,25 @@ const CriterionCase kCases[] = {
     {"!12(0-123)", "X|Y|53(1)", true},
     {"!26(5;16)", "X|Y|26(5)|26(16)", false},
     {"!26(5;17)", "X|Y|26(5)|26(16)", true},  // negation applies to each item alone
-    {"2(0)", "X|Y|12(0)|", false},           // "|2(" is not inside "|12("
+    {"2(0)", "X|Y|12(0)|", false},            // "|2(" is not inside "|12("
     {"2(0)", "X|Y|2(0)", true},
     {"2(0)", "X|Y|2(0", false},
-    {"2(0)", "X|2(0)|", true},               // the text is searched wherever it stands
-    {"2()", "X|Y|2()", false},               // an empty item list holds for nothing
-    {"2(-1--3)", "X|Y|2(0)", true},          // the bounds are "" (0) and "1--3" (1)
-    {"2(-3-1)", "X|Y|2(3)", true},           // the bounds are "" (0) and "3-1" (3)
+    {"2(0)", "X|2(0)|", true},       // the text is searched wherever it stands
+    {"2()", "X|Y|2()", false},       // an empty item list holds for nothing
+    {"2(-1--3)", "X|Y|2(0)", true},  // the bounds are "" (0) and "1--3" (1)
+    {"2(-3-1)", "X|Y|2(3)", true},   // the bounds are "" (0) and "3-1" (3)
     {"2(-3-1)", "X|Y|2(4)", false},
     {"48(0)", "", false},
     // Malformed criteria.
-    {"48", "X|Y|48(0)", false},              // no item list
-    {"!48", "X|Y|53(0)", true},              // absent property, negated
-    {"48(0", "X|Y|48(0)", true},             // the items run to the end
-    {"[48(0)", "X|Y|48(0)", true},           // the last character is dropped: "48(0"
-    {"[48(0)]x", "X|Y|48(0)", true},         // "48(0)]": the item is "0" all the same
+    {"48", "X|Y|48(0)", false},       // no item list
+    {"!48", "X|Y|53(0)", true},       // absent property, negated
+    {"48(0", "X|Y|48(0)", true},      // the items run to the end
+    {"[48(0)", "X|Y|48(0)", true},    // the last character is dropped: "48(0"
+    {"[48(0)]x", "X|Y|48(0)", true},  // "48(0)]": the item is "0" all the same
     {"[48(1)]x", "X|Y|48(0)", false},
     {"[48(0)%", "X|Y|48(0)", true},
     {"[", "X|Y|48(0)", false},
-    {"(0)", "X|Y|(0)", true},                // an empty head is property ""
+    {"(0)", "X|Y|(0)", true},  // an empty head is property ""
     {"!(0)", "X|Y|48(0)", true},
     {"4 8(0)", "X|Y|4 8(0)", true},
     {"4)8(0)", "X|Y|4)8(0)", true},
@@ -71,7 +71,8 @@ TEST(CompiledCriteria, AgreesWithTheTable) {
   for (const CriterionCase& c : kCases) {
     common::StringList lines = {c.line};
     IndexedLines index(lines);
-    EXPECT_EQ(CompiledCriteria(c.criterion, index).Matches(0), c.holds) << c.criterion << " on " << c.line;
+    EXPECT_EQ(CompiledCriteria(c.criterion, index).Matches(0), c.holds)
+        << c.criterion << " on " << c.line;
   }
 }
 
@@ -82,8 +83,12 @@ TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) 
     bool matches;
   };
   const Case cases[] = {
-      {"48(0)^^", "X|Y|48(0)", true}, {"48(0)^^", "X|Y|48(1)", false}, {"", "X|Y|48(0)", false},
-      {"^", "X|Y|48(0)", false},      {"^^^", "X|Y|48(0)", false},     {"48(0)^2(0)", "X|Y|48(0)", false},
+      {"48(0)^^", "X|Y|48(0)", true},
+      {"48(0)^^", "X|Y|48(1)", false},
+      {"", "X|Y|48(0)", false},
+      {"^", "X|Y|48(0)", false},
+      {"^^^", "X|Y|48(0)", false},
+      {"48(0)^2(0)", "X|Y|48(0)", false},
       {"48(0)^!2(0)^", "X|Y|48(0)", true},
   };
   for (const Case& c : cases) {
@@ -101,19 +106,28 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
   auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   auto number = [&]() -> std::string {
     switch (below(8)) {
-      case 0: return "0" + std::to_string(below(5));
-      case 1: return "-" + std::to_string(below(4));
-      case 2: return "";
-      case 3: return std::to_string(below(3)) + "x";
-      default: return std::to_string(below(12));
+      case 0:
+        return "0" + std::to_string(below(5));
+      case 1:
+        return "-" + std::to_string(below(4));
+      case 2:
+        return "";
+      case 3:
+        return std::to_string(below(3)) + "x";
+      default:
+        return std::to_string(below(12));
     }
   };
   auto property = [&]() -> std::string {
     switch (below(10)) {
-      case 0: return "";
-      case 1: return "0" + std::to_string(below(3));
-      case 2: return "a";
-      default: return std::to_string(below(6));
+      case 0:
+        return "";
+      case 1:
+        return "0" + std::to_string(below(3));
+      case 2:
+        return "a";
+      default:
+        return std::to_string(below(6));
     }
   };
   auto line = [&] {
@@ -161,9 +175,9 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
 }
 
 TEST(FilterModels, ItemsAreSortedWithAsciiLettersFolded) {
-  common::StringList lines = {
-      "Nokia|6230|48(0)", common::Cp1251FromUtf8("Жук|1|48(0)"), "alcatel|OT 5|48(0)",
-      "Nokia|3310|48(1)", "Nokia|6230|48(0)|", "3com|X|48(0)"};
+  common::StringList lines = {"Nokia|6230|48(0)",   common::Cp1251FromUtf8("Жук|1|48(0)"),
+                              "alcatel|OT 5|48(0)", "Nokia|3310|48(1)",
+                              "Nokia|6230|48(0)|",  "3com|X|48(0)"};
   IndexedLines index(lines);
   EXPECT_EQ(FilterModels("48(0)^", index),
             (common::StringList{"3com X *", "alcatel OT 5 *", "Nokia 6230 *", "Nokia 6230 *",

@@ -21,8 +21,10 @@ TEST(ModelIndex, BrandAndModelFields) {
     std::string line, brand, model;
   };
   const Case cases[] = {
-      {"Nokia|6230 i|53(35)", "Nokia", "6230 i"}, {"Nokia|3310", "Nokia", ""},
-      {"Nokia", "Nokia", ""},                     {"|x|", "", "x"},
+      {"Nokia|6230 i|53(35)", "Nokia", "6230 i"},
+      {"Nokia|3310", "Nokia", ""},
+      {"Nokia", "Nokia", ""},
+      {"|x|", "", "x"},
       {"", "", ""},
   };
   for (const Case& c : cases) {

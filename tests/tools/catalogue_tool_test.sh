@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# trubkom-catalogue on a copy of the demo catalogue: what it prints and the pages it writes.
+set -euo pipefail
+tool=$1
+demo=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$demo/." "$work/"
+cd "$work"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+expected_brands=$'Alcatel\nASUS\nBenQ-Siemens\neNOL\nFly\nLG\nMotorola\nNokia\nSamsung\nSiemens\nSony-Ericsson'
+[ "$("$tool" brands)" = "$expected_brands" ] || fail "brands: $("$tool" brands | tr '\n' ' ')"
+
+"$tool" models Nokia | grep -q $'^3310\t' || fail "models Nokia lacks 3310"
+full=$("$tool" models Samsung --full-only)
+[ -n "$full" ] || fail "no fully described Samsung model"
+if grep -qv ' \*'$'\t' <<<"$full"; then fail "--full-only listed an unmarked model"; fi
+grep -q '^SGH-' <<<"$full" || fail "Samsung models keep the index's SGH- spelling"
+
+first=$("$tool" models Nokia | head -n 1 | cut -f 1)
+page=$("$tool" page Nokia "$first")
+[ "$page" = "$work/Templates/temp.html" ] || fail "page path: $page"
+grep -q "Nokia $first" "$page" || fail "the page does not name the model"
+
+marked=$(head -n 1 <<<"$full" | cut -f 1)
+"$tool" page Samsung "$marked" >/dev/null
+grep -q 'class="title"' Templates/temp.html || fail "the full page has no sections"
+
+"$tool" compare "Nokia 3310" "Nokia $first" >/dev/null
+[ "$(grep -c 'CompareInfoBig' Templates/temp.html)" = 2 ] || fail "compare shows two columns"
+
+rows=$("$tool" filter '48(0)^')
+last=$(tail -n 1 <<<"$rows")
+count=$(($(wc -l <<<"$rows") - 1))
+[ "$last" = "Подходящие модели: $count" ] || fail "filter count line: $last"
+[ -z "$("$tool" filter '48(999)')" ] || fail "a filter without matches prints nothing"
+
+if "$tool" nonsense 2>/dev/null; then fail "a wrong command succeeds"; fi
+echo "1 passed, 0 failed"
