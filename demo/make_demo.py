@@ -328,7 +328,10 @@ def write_price_lists(models):
             if m.brand_key == "sonyericsson" and r.random() < .5:
                 lines.append(f"Sony-Ericsson {m.name}^{roubles + 90}")
         write(os.path.join(CATALOGUE, "adv", "prices", file_name), "\n".join(lines) + "\n")
-        write(os.path.join(CATALOGUE, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop))
+        # The offers of a model page link to the shop pages relative to Templates/, the page
+        # of all offers by absolute path to adv/prices/html/: the pages stand in both places.
+        for folder in (CATALOGUE, os.path.join(CATALOGUE, "Templates")):
+            write(os.path.join(folder, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop))
 
 
 SHOP_PAGE = """<html><head><meta charset="windows-1251"><title>{shop}</title>
@@ -372,7 +375,7 @@ def write_program_folder():
 
 def main():
     models = build_models()
-    for folder in ("Base", "Pics", os.path.join("adv", "prices")):
+    for folder in ("Base", "Pics", os.path.join("adv", "prices"), os.path.join("Templates", "adv")):
         shutil.rmtree(os.path.join(CATALOGUE, folder), ignore_errors=True)
     shutil.rmtree(PROGRAM, ignore_errors=True)
     write_brand_files(models)
