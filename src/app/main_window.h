@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QWidget>
 #include <vector>
@@ -12,12 +11,12 @@
 #include "catalogue/page_context.h"
 #include "common/ports.h"
 
-class QAbstractButton;
 class QMenu;
 
 namespace trubkom::app {
 
 class PictureButton;
+class WizardPanel;
 
 // What the main window uses of the desktop. The browser widget is the one that shows pages;
 // browser is the same object seen through the port (tests give a plain widget and a fake).
@@ -80,8 +79,6 @@ class MainWindow : public QWidget {
   void ReadConfigFile();
   void BuildBrandBox(bool clear_first);
   void FillModelList(const std::string& brand);
-  void ShowWizardPage(int page);
-  void FilterModels(const std::string& criteria);
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);
@@ -100,13 +97,7 @@ class MainWindow : public QWidget {
   QTreeWidget* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   QTreeWidget* basket_ = nullptr;
-  QWidget* question_panel_ = nullptr;
-  QLabel* question_label_ = nullptr;
-  QPushButton* next_button_ = nullptr;
-  QPushButton* clear_button_ = nullptr;
-  QLabel* count_label_ = nullptr;
-  std::vector<QAbstractButton*> answer_controls_;
-  QTreeWidget* results_ = nullptr;
+  WizardPanel* wizard_ = nullptr;
   QTreeWidget* new_models_ = nullptr;
   QLabel* date_label_ = nullptr;
   QAbstractButton* older_button_ = nullptr;

@@ -1,0 +1,345 @@
+// The main window's controls and how they are arranged.
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "app/text.h"
+#include "app/widgets.h"
+#include "app/wizard_panel.h"
+
+// The artwork lives in the static library's resources, which must be registered by hand.
+static void RegisterArtwork() { Q_INIT_RESOURCE(trubkom); }
+
+namespace trubkom::app {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The toolbar: x position, picture index, hint, command.
+struct ToolbarButton {
+  int x;
+  int picture;
+  const char* hint;
+  void (MainWindow::*command)();
+};
+
+const ToolbarButton kToolbar[] = {
+    {8, 8, " Перейти на предыдущую модель", &MainWindow::PreviousModel},
+    {48, 0, " Перейти на следующую модель", &MainWindow::NextModel},
+    {88, 5, " Добавить телефон в корзину", &MainWindow::AddSelectedModelToBasket},
+    {128, 2, " Обновить базу данных каталога из Интернета", &MainWindow::Update},
+    {168, 7, " Остановить загрузку страницы", &MainWindow::StopLoading},
+    {207, 1, " Открыть домашнюю страницу программы", &MainWindow::OpenHomePage},
+    {248, 4, " Контакты", &MainWindow::ShowContacts},
+};
+
+QWidget* Strip(QWidget* parent, int height) {
+  auto* strip = new QWidget(parent);
+  strip->setFixedHeight(height);
+  return strip;
+}
+
+QVBoxLayout* Column(QWidget* owner) {
+  auto* layout = new QVBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
+}
+
+QHBoxLayout* Row(QWidget* owner) {
+  auto* layout = new QHBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
+}
+
+void FillBackground(QWidget* widget, const QColor& colour) {
+  widget->setAutoFillBackground(true);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+}
+
+// Enter in the models list, and the list gaining the focus, show the selected model's page.
+class ModelsListEvents : public QObject {
+ public:
+  ModelsListEvents(MainWindow* window, QObject* parent) : QObject(parent), window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) window_->ShowSelectedModel();
+    if (event->type() == QEvent::KeyPress) {
+      int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        window_->ShowSelectedModel();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  MainWindow* window_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent)
+    : QWidget(parent), state_(std::move(folders)), ports_(ports) {
+  RegisterArtwork();
+  setWindowTitle(U("Trubkom v1.2.13"));
+  setWindowIcon(QIcon(U(":/MAINICON")));
+  QFont window_font = font();
+  window_font.setPixelSize(11);
+  setFont(window_font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
+  setGeometry(152, 247, 993, 680);
+  setMinimumSize(800, 370);
+
+  auto* layout = Column(this);
+  layout->addWidget(BuildTopStrip());
+  auto* body = new QWidget(this);
+  auto* columns = Row(body);
+  columns->addWidget(BuildLeftColumn());
+  ports_.browser_widget->setParent(body);
+  ports_.browser_widget->setObjectName(U("browser"));
+  columns->addWidget(ports_.browser_widget, 1);
+  columns->addWidget(BuildRightColumn());
+  layout->addWidget(body, 1);
+
+  StartupLoad();
+}
+
+QWidget* MainWindow::BuildTopStrip() {
+  auto* strip = Strip(this, 32);
+  FillBackground(strip, colours::kDarkBlue);
+  auto* row = Row(strip);
+
+  auto* toolbar = new QWidget(strip);
+  toolbar->setFixedWidth(365);
+  QPixmap normal(U(":/FORM1_BUTTONS"));
+  QPixmap light(U(":/FORM1_BUTTONS_LIGHT"));
+  for (const ToolbarButton& b : kToolbar) {
+    auto* button = new PictureButton(StripPicture(normal, b.picture),
+                                     StripPicture(light, b.picture), U(b.hint), toolbar);
+    button->move(b.x, 0);
+    connect(button, &QToolButton::clicked, this, b.command);
+    connect(button, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
+    connect(button, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
+    toolbar_.push_back(button);
+  }
+  row->addWidget(toolbar);
+  row->addSpacing(13);
+
+  hint_bar_ = new QLabel(strip);
+  hint_bar_->setObjectName(U("hintBar"));
+  hint_bar_->setAlignment(Qt::AlignCenter);
+  QFont tahoma(U("Tahoma"));
+  tahoma.setPixelSize(11);
+  hint_bar_->setFont(tahoma);
+  QPalette palette = hint_bar_->palette();
+  palette.setColor(QPalette::WindowText, colours::kPaleBlue);
+  hint_bar_->setPalette(palette);
+  FillBackground(hint_bar_, colours::kDarkBlue);
+  row->addWidget(hint_bar_, 1);
+  row->addSpacing(13);
+  return strip;
+}
+
+QWidget* MainWindow::Title(const char* text, const char* hint, int height) {
+  auto* title = new FrameTitle(U(text), U(hint), height);
+  title->setObjectName(U("title"));
+  connect(title, &FrameTitle::hintEntered, this, &MainWindow::ShowHint);
+  connect(title, &FrameTitle::hintLeft, this, [this] { ShowHint({}); });
+  return title;
+}
+
+QMenu* MainWindow::ContextMenu(
+    QTreeWidget* list,
+    std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items) {
+  auto* menu = new QMenu(list);
+  for (const auto& [caption, command] : items) {
+    menu->addAction(U(caption), this, command);
+  }
+  connect(list, &QWidget::customContextMenuRequested, menu,
+          [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+  return menu;
+}
+
+QWidget* MainWindow::BuildRightColumn() {
+  auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
+  column->setFixedWidth(184);
+  auto* layout = Column(column);
+  layout->addWidget(BuildWizardFrame(), 1);
+  layout->addWidget(BuildNewModelsFrame());
+  return column;
+}
+
+QWidget* MainWindow::BuildWizardFrame() {
+  auto* frame = new QWidget;
+  FillBackground(frame, colours::kLightBlue);
+  auto* layout = Column(frame);
+  layout->addWidget(
+      Title("Подбор модели", " Этот мастер поможет подобрать подходящую вам модель", 20));
+
+  wizard_ = new WizardPanel(frame);
+  connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
+  connect(wizard_->clear_button(), &QPushButton::clicked, this, &MainWindow::WizardClear);
+  connect(wizard_->results(), &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowResultModel);
+  ContextMenu(wizard_->results(), {{"Добавить в корзину", &MainWindow::AddResultToBasket}});
+  layout->addWidget(wizard_, 1);
+  return frame;
+}
+
+QWidget* MainWindow::BuildNewModelsFrame() {
+  auto* frame = new QWidget;
+  frame->setFixedHeight(147);
+  auto* layout = Column(frame);
+  layout->addWidget(Title("Новинки",
+                          " О новых моделях, добавленных с помощью модуля автообновления можно "
+                          "узнать из этого списка",
+                          20));
+  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
+  auto* inner = Column(content);
+
+  auto* date_bar = Strip(content, 18);
+  auto* bar = Row(date_bar);
+  auto arrow_button = [date_bar](const char* bitmap) {
+    auto* button = new QToolButton(date_bar);
+    button->setIcon(QIcon(U(bitmap)));
+    button->setIconSize(QSize(18, 18));
+    button->setFixedSize(18, 18);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(true);
+    button->hide();
+    return button;
+  };
+  older_button_ = arrow_button(":/BITBTN9_BITMAP");
+  older_button_->setObjectName(U("older"));
+  newer_button_ = arrow_button(":/BITBTN10_BITMAP");
+  newer_button_->setObjectName(U("newer"));
+  date_label_ = new QLabel(date_bar);
+  date_label_->setObjectName(U("date"));
+  date_label_->setAlignment(Qt::AlignCenter);
+  QFont bold_tahoma(U("Tahoma"));
+  bold_tahoma.setPixelSize(11);
+  bold_tahoma.setBold(true);
+  date_label_->setFont(bold_tahoma);
+  bar->addWidget(older_button_);
+  bar->addWidget(date_label_, 1);
+  bar->addWidget(newer_button_);
+  inner->addWidget(date_bar);
+
+  new_models_ = MakeReportList({U("Модель")}, {121}, content);
+  new_models_->setObjectName(U("newModels"));
+  new_models_->header()->setSectionsMovable(true);
+  connect(new_models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowNewModel);
+  ContextMenu(new_models_, {{"Добавить в корзину", &MainWindow::AddNewModelToBasket},
+                            {"Посмотреть описание", &MainWindow::ShowNewModel}});
+  inner->addWidget(new_models_, 1);
+  layout->addWidget(content, 1);
+  return frame;
+}
+
+QWidget* MainWindow::BuildLeftColumn() {
+  auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
+  column->setFixedWidth(217);
+  auto* layout = Column(column);
+  layout->addWidget(BuildModelsFrame(), 1);
+  layout->addWidget(BuildBasketFrame());
+  return column;
+}
+
+QWidget* MainWindow::BuildModelsFrame() {
+  auto* frame = new QWidget;
+  auto* layout = Column(frame);
+  layout->addWidget(
+      Title("Модели", " Здесь показан модельный ряд выбранного вами производителя", 19));
+  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
+  auto* inner = Column(content);
+
+  brand_box_ = new QComboBox(content);
+  brand_box_->setObjectName(U("brands"));
+  brand_box_->setEditable(false);
+  brand_box_->setFixedHeight(26);
+  connect(brand_box_, &QComboBox::currentIndexChanged, this, [this] {
+    std::string brand = FromQt(brand_box_->currentText());
+    if (brand != state_.current_brand) FillModelList(brand);
+  });
+  inner->addWidget(brand_box_);
+
+  models_ = MakeReportList({U("Модель"), U("Цена")}, {121, 50}, content);
+  models_->setObjectName(U("models"));
+  models_->installEventFilter(new ModelsListEvents(this, models_));
+  connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
+  ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},
+                        {"Посмотреть описание", &MainWindow::ShowSelectedModel}});
+  inner->addWidget(models_, 1);
+
+  auto* filter_strip = Strip(content, 21);
+  auto* filter_row = Row(filter_strip);
+  full_only_ = new QCheckBox(U("Только с полным описанием"), filter_strip);
+  full_only_->setObjectName(U("fullOnly"));
+  full_only_->setFixedWidth(207);
+  connect(full_only_, &QCheckBox::clicked, this, [this] {
+    if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
+  });
+  filter_row->addStretch(1);
+  filter_row->addWidget(full_only_);
+  inner->addWidget(filter_strip);
+  layout->addWidget(content, 1);
+  return frame;
+}
+
+QWidget* MainWindow::BuildBasketFrame() {
+  auto* frame = new QWidget;
+  frame->setFixedHeight(145);
+  auto* layout = Column(frame);
+  layout->addWidget(
+      Title("Корзина", " Сюда переносятся выбранные модели телефонов для сравнения", 20));
+  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
+  auto* inner = Column(content);
+  basket_ = MakeReportList({U("Модель"), U("Цена")}, {121, 50}, content);
+  basket_->setObjectName(U("basket"));
+  basket_->header()->setSectionsMovable(true);
+  connect(basket_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowBasketModel);
+  ContextMenu(basket_, {{"Удалить из списка", &MainWindow::RemoveFromBasket},
+                        {"Посмотреть описание", &MainWindow::ShowBasketModel}});
+  inner->addWidget(basket_, 1);
+
+  // The comparison has no control of its own in the classic layout; it is offered here.
+  auto* compare_strip = Strip(content, 22);
+  auto* compare_row = Row(compare_strip);
+  auto* compare =
+      new PictureButton({}, {}, U(" Сравнить выбранные модели телефонов"), compare_strip);
+  compare->setObjectName(U("compare"));
+  compare->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  compare->setText(U("Сравнить"));
+  compare->setFixedSize(80, 20);
+  compare->setStyleSheet(
+      U("QToolButton { border: 1px solid #2C60AC; border-radius: 3px;"
+        " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
+        "QToolButton:hover { background: #FFFFFF; }"));
+  connect(compare, &QToolButton::clicked, this, &MainWindow::Compare);
+  connect(compare, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
+  connect(compare, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
+  compare_row->addStretch(1);
+  compare_row->addWidget(compare);
+  compare_row->addSpacing(4);
+  inner->addWidget(compare_strip);
+  layout->addWidget(content, 1);
+  return frame;
+}
+
+void MainWindow::ShowHint(const QString& hint) {
+  if (hint_bar_->text() != hint) hint_bar_->setText(hint);
+}
+
+}  // namespace trubkom::app

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWidget>
+#include <vector>
+
+#include "common/string_ops.h"
+
+namespace trubkom::app {
+
+// The question wizard's controls: the question with its answers, ">>" and "Очистить", the
+// count of matching models and their list. What the answers mean is the wizard's logic; the
+// panel shows pages and results and tells which answers are chosen.
+class WizardPanel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit WizardPanel(QWidget* parent = nullptr);
+
+  // Creates the answers of a page below its question and moves the buttons below them.
+  void ShowPage(int page);
+  // Which answers of the page on show are chosen, in answer order.
+  std::vector<bool> ChosenAnswers() const;
+  // The matching models ("brand model *") and their count; none disables ">>".
+  void ShowResults(const common::StringList& items);
+  // Back to the start: no results, an empty count, ">>" enabled.
+  void Restart();
+
+  QPushButton* next_button() const { return next_button_; }
+  QPushButton* clear_button() const { return clear_button_; }
+  QTreeWidget* results() const { return results_; }
+
+ private:
+  QWidget* question_panel_;
+  QLabel* question_label_;
+  QPushButton* next_button_;
+  QPushButton* clear_button_;
+  QLabel* count_label_;
+  std::vector<QAbstractButton*> answers_;
+  QTreeWidget* results_;
+};
+
+}  // namespace trubkom::app
