@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -31,6 +32,12 @@ void DoubleClickRow(QTreeWidget* list, int row) {
   QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The keyboard focus arriving, as it does when the user tabs or clicks into a widget.
+void GiveFocus(QWidget* widget) {
+  QFocusEvent focus_in(QEvent::FocusIn, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(widget, &focus_in);
 }
 
 void Enter(QWidget* widget) {
@@ -235,6 +242,57 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
     w->window->StopLoading();
     QCOMPARE(w->browser.stops, 1);
+  }
+
+  void enterAndFocusShowTheSelectedModel() {
+    ShowWindow(*w);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QTreeWidget* models = w->List("models");
+    std::size_t pages = w->browser.shown.size();
+    GiveFocus(models);  // with nothing selected nothing is shown
+    QCOMPARE(w->browser.shown.size(), pages);
+    models->setCurrentItem(models->topLevelItem(2));
+    QTest::keyClick(models, Qt::Key_Return);
+    QCOMPARE(w->browser.shown.size(), pages + 1);
+    QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia 6230\r\n"));
+    GiveFocus(models);
+    QCOMPARE(w->browser.shown.size(), pages + 2);
+  }
+
+  void contextMenus_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("models") << U("models")
+                            << QStringList{U("Добавить в корзину"), U("Посмотреть описание")};
+    QTest::newRow("basket") << U("basket")
+                            << QStringList{U("Удалить из списка"), U("Посмотреть описание")};
+    QTest::newRow("results") << U("results") << QStringList{U("Добавить в корзину")};
+    QTest::newRow("new models") << U("newModels")
+                                << QStringList{U("Добавить в корзину"), U("Посмотреть описание")};
+  }
+  void contextMenus() {
+    QFETCH(QString, list);
+    QFETCH(QStringList, items);
+    QMenu* menu = w->window->findChild<QTreeWidget*>(list)->findChild<QMenu*>();
+    QVERIFY(menu != nullptr);
+    QStringList captions;
+    for (QAction* action : menu->actions()) captions << action->text();
+    QCOMPARE(captions, items);
+  }
+
+  void reloadKeepsBasketAndTheIndexWhenItIsGone() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(2);  // Siemens
+    w->Select("models", 0);
+    w->window->AddSelectedModelToBasket();
+    std::filesystem::remove(cat->Path("Base/base.tkm"));
+    cat->WriteText("Base/motorola_new.xml", "<brand><model><Model>V3</Model></model></brand>");
+    w->window->ReloadAfterUpdate();
+    QComboBox* brands = w->Find<QComboBox>("brands");
+    QCOMPARE(brands->count(), 4);
+    QCOMPARE(brands->currentText(), U("Fly"));  // the index that was loaded is kept
+    QCOMPARE(w->Rows("models"), QStringList{U("SX210 *")});
+    QCOMPARE(w->Rows("basket"), QStringList{U("Siemens C55")});
+    QVERIFY(w->messages.texts.empty());
   }
 
   void wizardRun() {
