@@ -281,7 +281,8 @@ def write_brand_files(models):
 
 
 def write_index(models):
-    chosen = [m for m in models if not m.in_library or m.seed % 2 == 0 or m.brand_key in ("samsung", "alcatel")]
+    chosen = [m for m in models if not m.in_library or m.seed % 2 == 0 or m.brand_key == "samsung"
+              or (m.brand_key == "alcatel" and m.seed % 3 != 0)]
     lines = [m.index_line() for m in chosen]
     write(os.path.join(CATALOGUE, "Base", "base.tkm"), "\n".join(lines) + "\n")
     return chosen
