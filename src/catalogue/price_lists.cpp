@@ -73,14 +73,8 @@ void BrandPrices::AddPriceLists(const std::string& working_folder) {
 void BrandPrices::AddLine(std::string_view line) { AddLoweredLine(AsciiLowered(line)); }
 
 void BrandPrices::AddLoweredText(std::string_view text) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    AddLoweredLine(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) AddLoweredLine(text.substr(start));
+  common::ForEachLine(text, common::IsCrOrLf,
+                      [this](std::string_view line) { AddLoweredLine(line); });
 }
 
 // A query q belongs to the line when q + "^" occurs in line + "^": q then starts at an

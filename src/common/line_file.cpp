@@ -20,26 +20,15 @@ namespace {
 template <typename IsLineEnd>
 StringList SplitLines(std::string_view bytes, IsLineEnd is_line_end) {
   StringList lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (!is_line_end(bytes[i])) continue;
-    lines.emplace_back(bytes.substr(start, i - start));
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  ForEachLine(bytes, is_line_end, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
 }  // namespace
 
-StringList SplitLinesAtCr(std::string_view bytes) {
-  return SplitLines(bytes, [](char c) { return c == '\r'; });
-}
+StringList SplitLinesAtCr(std::string_view bytes) { return SplitLines(bytes, IsCr); }
 
-StringList SplitLinesAtAnyEnd(std::string_view bytes) {
-  return SplitLines(bytes, [](char c) { return c == '\r' || c == '\n'; });
-}
+StringList SplitLinesAtAnyEnd(std::string_view bytes) { return SplitLines(bytes, IsCrOrLf); }
 
 std::optional<StringList> ReadLinesAtCr(const std::string& path) {
   auto bytes = ReadFileBytes(path);

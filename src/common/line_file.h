@@ -14,6 +14,23 @@ namespace trubkom::common {
 
 std::optional<std::string> ReadFileBytes(const std::string& path);
 
+// Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
+// as one end), without copying.
+template <typename IsLineEnd, typename Visit>
+void ForEachLine(std::string_view bytes, IsLineEnd is_line_end, Visit visit) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (!is_line_end(bytes[i])) continue;
+    visit(bytes.substr(start, i - start));
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < bytes.size()) visit(bytes.substr(start));
+}
+
+inline bool IsCr(char c) { return c == '\r'; }
+inline bool IsCrOrLf(char c) { return c == '\r' || c == '\n'; }
+
 StringList SplitLinesAtCr(std::string_view bytes);
 StringList SplitLinesAtAnyEnd(std::string_view bytes);
 
