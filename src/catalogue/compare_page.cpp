@@ -42,8 +42,9 @@ std::string CompareColumn(CatalogueData& data, const std::string& entry) {
       "<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
       At(f, 15).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>" : ValueRow(At(f, 15) + " $")};
   for (std::size_t field : {1, 2, 8, 4, 5, 6, 9, 10, 3}) parts.push_back(ValueRow(At(f, field)));
-  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17})
+  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17}) {
     parts.push_back(CompareYesNoRow(flags, k));
+  }
   parts.push_back(ValueRow(At(f, 13)));
   parts.push_back(CompareYesNoRow(flags, 16));
   if (Flag(flags, 0) == '0') parts.push_back(ValueRow(common::Cp1251FromUtf8("Монохромный")));

@@ -178,8 +178,9 @@ const std::string& LastIndexLine(const StringList& model_index, const std::strin
 void AppendTable(StringList& page, const std::vector<StringList>& sections, std::size_t from,
                  std::size_t to) {
   page.push_back("<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">");
-  for (std::size_t i = from; i < to; ++i)
+  for (std::size_t i = from; i < to; ++i) {
     page.insert(page.end(), sections[i].begin(), sections[i].end());
+  }
   page.push_back("</table>");
 }
 
@@ -254,10 +255,10 @@ std::string ShowFullPage(PageContext& c, const std::string& brand, const std::st
 
 std::size_t FirstColumnSections(std::size_t n) {
   if (n == 0) return 0;
-  // (n - 1) / 2 rounded half to even, counted as positions 0 to h.
-  std::size_t twice = n - 1;
-  std::size_t h = twice / 2;
-  if (twice % 2 == 1 && h % 2 == 1) ++h;
+  // The first column holds positions 0 to h, h being (n - 1) / 2 rounded half to even.
+  std::size_t last = n - 1;
+  std::size_t h = last / 2;
+  if (last % 2 == 1 && h % 2 == 1) ++h;
   return h + 1;
 }
 
