@@ -10,12 +10,6 @@ std::string AsciiLowered(std::string_view text) {
   return result;
 }
 
-std::string AsciiUppered(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = AsciiUpper(c);
-  return result;
-}
-
 void AsciiLowerInPlace(std::string& text) {
   for (char& c : text) c = AsciiLower(c);
 }

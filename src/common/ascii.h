@@ -12,7 +12,6 @@ constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A'
 constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 std::string AsciiLowered(std::string_view text);
-std::string AsciiUppered(std::string_view text);
 void AsciiLowerInPlace(std::string& text);
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

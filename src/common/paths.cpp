@@ -92,11 +92,6 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool FileExistsIn(std::string_view base, std::string_view relative) {
   return IsFile(ResolvePath(base, relative));
 }

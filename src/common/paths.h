@@ -17,7 +17,6 @@ std::string JoinPath(std::string_view base, std::string_view relative);
 std::string ResolvePath(std::string_view base, std::string_view relative);
 
 bool IsFile(const std::string& path);
-bool IsFolder(const std::string& path);
 bool FileExistsIn(std::string_view base, std::string_view relative);
 
 // Names (not paths) of the files, not folders, in folder whose names match mask ("*.xml"),
