@@ -63,8 +63,8 @@ class MainWindow : public QWidget {
  private:
   // Building the window.
   QWidget* BuildTopStrip();
-  QWidget* BuildRightColumn();
-  QWidget* BuildLeftColumn();
+  // A column of the window: the upper frame takes the height the lower one leaves.
+  QWidget* BuildColumn(int width, QWidget* upper, QWidget* lower);
   QWidget* BuildWizardFrame();
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
@@ -73,6 +73,7 @@ class MainWindow : public QWidget {
   QMenu* ContextMenu(QTreeWidget* list,
                      std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
   void ShowHint(const QString& hint);
+  void ShowHintsOf(PictureButton* button);
 
   // The start-up load.
   void StartupLoad();

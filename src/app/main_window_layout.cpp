@@ -107,11 +107,11 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   layout->addWidget(BuildTopStrip());
   auto* body = new QWidget(this);
   auto* columns = Row(body);
-  columns->addWidget(BuildLeftColumn());
+  columns->addWidget(BuildColumn(217, BuildModelsFrame(), BuildBasketFrame()));
   ports_.browser_widget->setParent(body);
   ports_.browser_widget->setObjectName(U("browser"));
   columns->addWidget(ports_.browser_widget, 1);
-  columns->addWidget(BuildRightColumn());
+  columns->addWidget(BuildColumn(184, BuildWizardFrame(), BuildNewModelsFrame()));
   layout->addWidget(body, 1);
 
   StartupLoad();
@@ -131,8 +131,7 @@ QWidget* MainWindow::BuildTopStrip() {
                                      StripPicture(light, b.picture), U(b.hint), toolbar);
     button->move(b.x, 0);
     connect(button, &QToolButton::clicked, this, b.command);
-    connect(button, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
-    connect(button, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
+    ShowHintsOf(button);
     toolbar_.push_back(button);
   }
   row->addWidget(toolbar);
@@ -173,12 +172,17 @@ QMenu* MainWindow::ContextMenu(
   return menu;
 }
 
-QWidget* MainWindow::BuildRightColumn() {
+void MainWindow::ShowHintsOf(PictureButton* button) {
+  connect(button, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
+  connect(button, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
+}
+
+QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
   auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
-  column->setFixedWidth(184);
+  column->setFixedWidth(width);
   auto* layout = Column(column);
-  layout->addWidget(BuildWizardFrame(), 1);
-  layout->addWidget(BuildNewModelsFrame());
+  layout->addWidget(upper, 1);
+  layout->addWidget(lower);
   return column;
 }
 
@@ -246,15 +250,6 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   inner->addWidget(new_models_, 1);
   layout->addWidget(content, 1);
   return frame;
-}
-
-QWidget* MainWindow::BuildLeftColumn() {
-  auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
-  column->setFixedWidth(217);
-  auto* layout = Column(column);
-  layout->addWidget(BuildModelsFrame(), 1);
-  layout->addWidget(BuildBasketFrame());
-  return column;
 }
 
 QWidget* MainWindow::BuildModelsFrame() {
@@ -328,8 +323,7 @@ QWidget* MainWindow::BuildBasketFrame() {
         " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
         "QToolButton:hover { background: #FFFFFF; }"));
   connect(compare, &QToolButton::clicked, this, &MainWindow::Compare);
-  connect(compare, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
-  connect(compare, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
+  ShowHintsOf(compare);
   compare_row->addStretch(1);
   compare_row->addWidget(compare);
   compare_row->addSpacing(4);

@@ -32,19 +32,11 @@ class GradientPanel : public QWidget {
   QColor top_, bottom_;
 };
 
-// Something the mouse can rest on that has a hint for the hint bar.
-class HintSource {
- public:
-  virtual ~HintSource() = default;
-  virtual QString hint() const = 0;
-};
-
 // A frame title: white bold text centred on dark blue; entering it shows its hint.
-class FrameTitle : public QLabel, public HintSource {
+class FrameTitle : public QLabel {
   Q_OBJECT
  public:
   FrameTitle(const QString& text, const QString& hint, int height, QWidget* parent = nullptr);
-  QString hint() const override { return hint_; }
 
  signals:
   void hintEntered(const QString& hint);
@@ -60,12 +52,11 @@ class FrameTitle : public QLabel, public HintSource {
 
 // A toolbar picture button: the highlighted picture while the mouse is over it, its hint in the
 // hint bar while the mouse moves over it.
-class PictureButton : public QToolButton, public HintSource {
+class PictureButton : public QToolButton {
   Q_OBJECT
  public:
   PictureButton(const QPixmap& normal, const QPixmap& highlighted, const QString& hint,
                 QWidget* parent = nullptr);
-  QString hint() const override { return hint_; }
 
  signals:
   void hintMoved(const QString& hint);
