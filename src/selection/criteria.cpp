@@ -291,4 +291,22 @@ common::StringList FilterModels(std::string_view criteria_list, const IndexedLin
   return items;
 }
 
+std::vector<std::size_t> CountMatchesWithEach(std::string_view base_list,
+                                              const common::StringList& extra_criteria,
+                                              const IndexedLines& index) {
+  CompiledCriteria base(base_list, index);
+  std::vector<CompiledCriteria> extras;
+  for (const std::string& extra : extra_criteria) extras.emplace_back(extra, index);
+  std::vector<std::size_t> counts(extras.size(), 0);
+  for (std::size_t line = 0; line < index.lines().size(); ++line) {
+    if (!base.empty() && !base.Matches(line)) continue;
+    for (std::size_t i = 0; i < extras.size(); ++i) {
+      // Base and extra both empty make an empty list, which matches nothing.
+      bool holds = extras[i].empty() ? !base.empty() : extras[i].Matches(line);
+      if (holds) ++counts[i];
+    }
+  }
+  return counts;
+}
+
 }  // namespace trubkom::selection

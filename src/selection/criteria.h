@@ -57,6 +57,8 @@ class CompiledCriteria {
   CompiledCriteria(CompiledCriteria&&) noexcept;
 
   bool Matches(std::size_t line) const;
+  // A list without a criterion matches no line.
+  bool empty() const { return criteria_.empty(); }
 
  private:
   struct Criterion;
@@ -67,5 +69,11 @@ class CompiledCriteria {
 // The wizard's result items: "brand model *" of every matching line, sorted with ASCII letters
 // folded.
 common::StringList FilterModels(std::string_view criteria_list, const IndexedLines& index);
+
+// For every extra criterion, how many items FilterModels would give for the base list followed
+// by that criterion and "^", counted in one pass over the lines.
+std::vector<std::size_t> CountMatchesWithEach(std::string_view base_list,
+                                              const common::StringList& extra_criteria,
+                                              const IndexedLines& index);
 
 }  // namespace trubkom::selection

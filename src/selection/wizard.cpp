@@ -34,7 +34,10 @@ WizardPageLayout LayoutWizardPage(int page) {
   return layout;
 }
 
-const std::string& WizardAnswers::CollectAnswers(int page, const std::vector<bool>& checked) {
+namespace {
+
+// The criteria of the answers checked on a page, each followed by "^".
+std::string ChosenCriteria(int page, const std::vector<bool>& checked) {
   common::StringList criteria = common::SplitCarets(PageQuestion(page).criteria);
   std::vector<AnswerControl> controls = LayoutWizardPage(page).answers;
   std::string chosen;
@@ -42,11 +45,34 @@ const std::string& WizardAnswers::CollectAnswers(int page, const std::vector<boo
     const std::string& criterion = common::At(criteria, controls[i].answer);
     if (checked[i] && !criterion.empty()) chosen += criterion + "^";
   }
-  wizard_criteria_.clear();
-  for (const std::string& earlier : answer_history_) wizard_criteria_ += earlier;
-  wizard_criteria_ += chosen;
+  return chosen;
+}
+
+}  // namespace
+
+std::string WizardAnswers::EarlierCriteria() const {
+  std::string earlier;
+  for (const std::string& entry : answer_history_) earlier += entry;
+  return earlier;
+}
+
+const std::string& WizardAnswers::CollectAnswers(int page, const std::vector<bool>& checked) {
+  std::string chosen = ChosenCriteria(page, checked);
+  wizard_criteria_ = EarlierCriteria() + chosen;
   answer_history_.push_back(chosen);
   return wizard_criteria_;
+}
+
+std::vector<std::size_t> WizardAnswers::AnswerCounts(int page, const std::vector<bool>& checked,
+                                                     const IndexedLines& index) const {
+  std::string base = EarlierCriteria();
+  if (PageQuestion(page).kind == "checkbox") base += ChosenCriteria(page, checked);
+  common::StringList criteria = common::SplitCarets(PageQuestion(page).criteria);
+  common::StringList extras;
+  for (const AnswerControl& control : LayoutWizardPage(page).answers) {
+    extras.push_back(common::At(criteria, control.answer));
+  }
+  return CountMatchesWithEach(base, extras, index);
 }
 
 void WizardAnswers::Clear() {

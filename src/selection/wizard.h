@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/string_ops.h"
+#include "selection/criteria.h"
 
 // The question wizard's logic: the layout of a page's answers and the criteria of the answers
 // given so far. The panel in the window only creates the controls and reads which are checked.
@@ -38,10 +39,18 @@ class WizardAnswers {
   const std::string& CollectAnswers(int page, const std::vector<bool>& checked);
   void Clear();
 
+  // How many models the result list would hold if answer control i of the page on show were
+  // chosen now: with the answers of the pages left so far and, on a page of check boxes, with
+  // the answers already checked there.
+  std::vector<std::size_t> AnswerCounts(int page, const std::vector<bool>& checked,
+                                        const IndexedLines& index) const;
+
   const common::StringList& answer_history() const { return answer_history_; }
   const std::string& wizard_criteria() const { return wizard_criteria_; }
 
  private:
+  std::string EarlierCriteria() const;
+
   common::StringList answer_history_;
   std::string wizard_criteria_;
 };
