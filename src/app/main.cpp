@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLoggingCategory>
 
 #include "app/main_window.h"
 #include "app/qt_ports.h"
@@ -12,15 +13,18 @@
 int main(int argc, char** argv) {
   // The browser engine refuses to start as root with its sandbox on.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // The browser engine's start-up report (graphics set-up, its switches) is for its own
+  // developers; the program's warnings still reach the terminal.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Trubkom"));
 
   trubkom::catalogue::Folders folders{QDir::currentPath().toStdString(),
                                       QCoreApplication::applicationDirPath().toStdString()};
   trubkom::app::QtMessages messages;
-  trubkom::app::QtShell shell;
+  trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
-  auto* browser = new trubkom::app::WebBrowser;
+  auto* browser = new trubkom::app::WebBrowser([&shell](const QUrl& url) { shell.OpenUrl(url); });
   trubkom::app::MainWindow window(folders, {browser, browser, &messages, &shell, &random});
   messages.set_owner(&window);
   window.show();

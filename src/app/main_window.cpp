@@ -12,6 +12,7 @@
 #include "catalogue/brand_list.h"
 #include "catalogue/compare_page.h"
 #include "catalogue/config_file.h"
+#include "catalogue/home_page.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
 #include "common/ascii.h"
@@ -45,12 +46,14 @@ void MainWindow::StartupLoad() {
   state_.wizard_page = 0;
   state_.wizard.Clear();
   wizard_->ShowPage(0);
+  ShowAnswerCounts();
 }
 
 void MainWindow::ReloadAfterUpdate() {
   state_.advertising = {};
   ReadConfigFile();
   BuildBrandBox(true);
+  ShowAnswerCounts();
 }
 
 void MainWindow::ReadConfigFile() {
@@ -189,10 +192,8 @@ void MainWindow::NextModel() {
 void MainWindow::StopLoading() { ports_.browser->Stop(); }
 
 void MainWindow::OpenHomePage() {
-  auto lines =
-      common::ReadLinesAtAnyEnd(common::ResolvePath(state_.folders.working, "Templates/hp"));
-  if (!lines || lines->empty() || lines->front().empty()) return;
-  ports_.shell->Open(lines->front());
+  std::string target = catalogue::ReadHomePage(state_.folders.working);
+  if (!target.empty()) ports_.shell->Open(target);
 }
 
 void MainWindow::ShowContacts() {
@@ -214,6 +215,7 @@ void MainWindow::WizardNext() {
   wizard_->ShowResults(selection::FilterModels(criteria, *state_.indexed_lines));
   state_.wizard_page = std::min(state_.wizard_page + 1, selection::kLastWizardPage);
   wizard_->ShowPage(state_.wizard_page);
+  ShowAnswerCounts();
 }
 
 void MainWindow::WizardClear() {
@@ -221,6 +223,12 @@ void MainWindow::WizardClear() {
   state_.wizard.Clear();
   wizard_->Restart();
   wizard_->ShowPage(0);
+  ShowAnswerCounts();
+}
+
+void MainWindow::ShowAnswerCounts() {
+  wizard_->ShowAnswerCounts(state_.wizard.AnswerCounts(
+      state_.wizard_page, wizard_->ChosenAnswers(), *state_.indexed_lines));
 }
 
 }  // namespace trubkom::app

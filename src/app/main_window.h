@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/report_list.h"
 #include "catalogue/page_context.h"
 #include "common/ports.h"
 
@@ -52,6 +53,8 @@ class MainWindow : public QWidget {
   void AddNewModelToBasket();
   void WizardNext();
   void WizardClear();
+  // Beside every answer of the wizard's page, the models that choosing it would leave.
+  void ShowAnswerCounts();
   void StopLoading();
   void OpenHomePage();
   void ShowContacts();
@@ -95,11 +98,11 @@ class MainWindow : public QWidget {
   QLabel* hint_bar_ = nullptr;
   std::vector<PictureButton*> toolbar_;
   QComboBox* brand_box_ = nullptr;
-  QTreeWidget* models_ = nullptr;
+  ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
-  QTreeWidget* basket_ = nullptr;
+  ReportList* basket_ = nullptr;
   WizardPanel* wizard_ = nullptr;
-  QTreeWidget* new_models_ = nullptr;
+  ReportList* new_models_ = nullptr;
   QLabel* date_label_ = nullptr;
   QAbstractButton* older_button_ = nullptr;
   QAbstractButton* newer_button_ = nullptr;

@@ -4,9 +4,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "app/report_list.h"
 #include "app/text.h"
 #include "app/widgets.h"
 #include "app/wizard_panel.h"
@@ -38,6 +41,9 @@ const ToolbarButton kToolbar[] = {
     {248, 4, " Контакты", &MainWindow::ShowContacts},
 };
 
+// A list keeps its header and a few rows in sight before its column has to scroll.
+constexpr int kListMinimumHeight = 54;
+
 QWidget* Strip(QWidget* parent, int height) {
   auto* strip = new QWidget(parent);
   strip->setFixedHeight(height);
@@ -65,14 +71,13 @@ void FillBackground(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
-// Enter in the models list, and the list gaining the focus, show the selected model's page.
-class ModelsListEvents : public QObject {
+// Enter in the models list shows the selected model's page.
+class EnterKeyFilter : public QObject {
  public:
-  ModelsListEvents(MainWindow* window, QObject* parent) : QObject(parent), window_(window) {}
+  EnterKeyFilter(MainWindow* window, QObject* parent) : QObject(parent), window_(window) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusIn) window_->ShowSelectedModel();
     if (event->type() == QEvent::KeyPress) {
       int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -180,9 +185,24 @@ void MainWindow::ShowHintsOf(PictureButton* button) {
 QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
   auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
   column->setFixedWidth(width);
-  auto* layout = Column(column);
+  auto* content = new QWidget;
+  auto* layout = Column(content);
   layout->addWidget(upper, 1);
   layout->addWidget(lower);
+  // Where the window is too low for the column's fixed parts, its lists shrink to their
+  // minimum first; below that the column scrolls rather than drawing controls over each other.
+  auto* scroller = new QScrollArea(column);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroller->setWidgetResizable(true);
+  scroller->viewport()->setAutoFillBackground(false);
+  content->setAutoFillBackground(false);
+  scroller->verticalScrollBar()->setStyleSheet(
+      U("QScrollBar:vertical { width: 8px; background: #D8E4F8; border: none; }"
+        "QScrollBar::handle:vertical { background: #2C60AC; min-height: 20px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0px; }"));
+  scroller->setWidget(content);
+  Column(column)->addWidget(scroller);
   return column;
 }
 
@@ -197,6 +217,7 @@ QWidget* MainWindow::BuildWizardFrame() {
   connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
   connect(wizard_->clear_button(), &QPushButton::clicked, this, &MainWindow::WizardClear);
   connect(wizard_->results(), &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowResultModel);
+  connect(wizard_, &WizardPanel::checkedAnswersChanged, this, &MainWindow::ShowAnswerCounts);
   ContextMenu(wizard_->results(), {{"Добавить в корзину", &MainWindow::AddResultToBasket}});
   layout->addWidget(wizard_, 1);
   return frame;
@@ -241,7 +262,7 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   bar->addWidget(newer_button_);
   inner->addWidget(date_bar);
 
-  new_models_ = MakeReportList({U("Модель")}, {121}, content);
+  new_models_ = new ReportList({U("Модель")}, {121}, content);
   new_models_->setObjectName(U("newModels"));
   new_models_->header()->setSectionsMovable(true);
   connect(new_models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowNewModel);
@@ -270,9 +291,11 @@ QWidget* MainWindow::BuildModelsFrame() {
   });
   inner->addWidget(brand_box_);
 
-  models_ = MakeReportList({U("Модель"), U("Цена")}, {121, 50}, content);
+  models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   models_->setObjectName(U("models"));
-  models_->installEventFilter(new ModelsListEvents(this, models_));
+  models_->setMinimumHeight(kListMinimumHeight);
+  models_->installEventFilter(new EnterKeyFilter(this, models_));
+  connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
   connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
   ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},
                         {"Посмотреть описание", &MainWindow::ShowSelectedModel}});
@@ -301,7 +324,7 @@ QWidget* MainWindow::BuildBasketFrame() {
       Title("Корзина", " Сюда переносятся выбранные модели телефонов для сравнения", 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
-  basket_ = MakeReportList({U("Модель"), U("Цена")}, {121, 50}, content);
+  basket_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   basket_->setObjectName(U("basket"));
   basket_->header()->setSectionsMovable(true);
   connect(basket_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowBasketModel);
@@ -309,7 +332,7 @@ QWidget* MainWindow::BuildBasketFrame() {
                         {"Посмотреть описание", &MainWindow::ShowBasketModel}});
   inner->addWidget(basket_, 1);
 
-  // The comparison has no control of its own in the classic layout; it is offered here.
+  // The comparison is offered below the basket it compares.
   auto* compare_strip = Strip(content, 22);
   auto* compare_row = Row(compare_strip);
   auto* compare =

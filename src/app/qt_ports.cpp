@@ -29,12 +29,25 @@ bool QtMessages::Confirm(const std::string& text) {
   return box.exec() == QMessageBox::Ok;
 }
 
+QtShell::QtShell(common::Messages& messages, Opener opener)
+    : messages_(messages), opener_(std::move(opener)) {
+  if (!opener_) opener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
 void QtShell::Open(const std::string& target) {
   QString text = ToQt(target).trimmed();
   QUrl url = QUrl(text, QUrl::TolerantMode);
-  // A plain path (absolute, or with a drive-less backslash) names a local file.
+  // A plain path names a local file.
   if (url.scheme().size() <= 1) url = QUrl::fromLocalFile(text);
-  QDesktopServices::openUrl(url);
+  OpenUrl(url);
+}
+
+void QtShell::OpenUrl(const QUrl& url) {
+  if (opener_(url)) return;
+  QString shown = url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
+  messages_.Inform(FromQt(QString::fromUtf8("Не удалось открыть адрес\n%1\nНа компьютере нет "
+                                            "программы, которая может его открыть.")
+                              .arg(shown)));
 }
 
 }  // namespace trubkom::app

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 
 #include "common/ports.h"
 
@@ -18,10 +20,20 @@ class QtMessages : public common::Messages {
   QWidget* owner_;
 };
 
-// The desktop's handler for addresses and files.
+// The desktop's handler for addresses and files. When the desktop has no program for one (no
+// web browser, no mail program), a message box says so and names the address.
 class QtShell : public common::Shell {
  public:
+  using Opener = std::function<bool(const QUrl&)>;
+  // The opener is the desktop's unless a test gives its own.
+  explicit QtShell(common::Messages& messages, Opener opener = {});
+
   void Open(const std::string& target) override;
+  void OpenUrl(const QUrl& url);
+
+ private:
+  common::Messages& messages_;
+  Opener opener_;
 };
 
 }  // namespace trubkom::app

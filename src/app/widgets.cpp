@@ -1,6 +1,5 @@
 #include "app/widgets.h"
 
-#include <QHeaderView>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -64,28 +63,6 @@ void PictureButton::leaveEvent(QEvent* event) {
   setIcon(normal_);
   emit hintLeft();
   QToolButton::leaveEvent(event);
-}
-
-QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent) {
-  auto* list = new QTreeWidget(parent);
-  list->setColumnCount(static_cast<int>(headers.size()));
-  list->setHeaderLabels(headers);
-  for (int i = 0; i < widths.size(); ++i) list->setColumnWidth(i, widths[i]);
-  list->setRootIsDecorated(false);
-  list->setItemsExpandable(false);
-  list->setUniformRowHeights(true);
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list->setSortingEnabled(false);
-  list->setContextMenuPolicy(Qt::CustomContextMenu);
-  list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  list->header()->setSectionsMovable(false);
-  list->header()->setStretchLastSection(false);
-  list->setStyleSheet(QStringLiteral(
-      "QTreeWidget { color: black; background: transparent; }"
-      "QTreeWidget:!focus::item:selected { background: transparent; color: black; }"));
-  return list;
 }
 
 QPixmap StripPicture(const QPixmap& strip, int index) {

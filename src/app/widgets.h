@@ -5,11 +5,10 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QWidget>
 
 // Small widgets of the main window: gradient panels, frame titles and picture buttons that
-// report hints, and the report lists.
+// report hints.
 namespace trubkom::app {
 
 namespace colours {
@@ -71,10 +70,6 @@ class PictureButton : public QToolButton {
   QIcon normal_, highlighted_;
   QString hint_;
 };
-
-// A report list: column headers, whole-row single selection, no editing, rows in the order
-// added, the selection shown only while the list has the keyboard focus.
-QTreeWidget* MakeReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent);
 
 // One picture of a strip of square pictures.
 QPixmap StripPicture(const QPixmap& strip, int index);

@@ -1,16 +1,28 @@
 #include "app/wizard_panel.h"
 
-#include <QCheckBox>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "app/answer_row.h"
+#include "app/report_list.h"
 #include "app/text.h"
 #include "app/widgets.h"
 #include "selection/questions.h"
 #include "selection/wizard.h"
 
 namespace trubkom::app {
+
+namespace {
+
+constexpr int kAnswerLeft = 12;
+// Answers stand 16 pixels apart; a one-line answer is as high, so that none covers the next.
+constexpr int kAnswerHeight = 16;
+// Answers end where the question and "Очистить" end, clear of a scroll bar beside the column.
+constexpr int kAnswerRight = 173;
+// The result list keeps its header and a few rows in sight before the column has to scroll.
+constexpr int kResultsMinimumHeight = 54;
+
+}  // namespace
 
 WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
@@ -38,8 +50,9 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
   count_label_->adjustSize();
   layout->addWidget(question_panel_);
 
-  results_ = MakeReportList({QString::fromUtf8("Модель")}, {149}, this);
+  results_ = new ReportList({QString::fromUtf8("Модель")}, {149}, this);
   results_->setObjectName(QStringLiteral("results"));
+  results_->setMinimumHeight(kResultsMinimumHeight);
   results_->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar { border: none; }"));
   layout->addWidget(results_, 1);
 }
@@ -47,33 +60,46 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
 void WizardPanel::ShowPage(int page) {
   if (page == 0) next_button_->setEnabled(true);
   if (page == selection::kLastWizardPage) next_button_->setEnabled(false);
-  for (QAbstractButton* answer : answers_) delete answer;
+  for (AnswerRow* answer : answers_) delete answer;
   answers_.clear();
+  delete radio_group_;
+  radio_group_ = nullptr;
 
   selection::WizardPageLayout layout = selection::LayoutWizardPage(page);
   question_label_->setText(ToQt(layout.question));
+  if (!layout.check_boxes) radio_group_ = new QButtonGroup(this);
+  // A caption that wraps pushes the answers below it, and the buttons, further down.
+  int pushed_down = 0;
   for (const selection::AnswerControl& answer : layout.answers) {
-    QAbstractButton* control = layout.check_boxes
-                                   ? static_cast<QAbstractButton*>(new QCheckBox(question_panel_))
-                                   : new QRadioButton(question_panel_);
-    control->setText(ToQt(answer.caption));
-    control->setAutoExclusive(!layout.check_boxes);
-    control->move(12, answer.top);
-    control->adjustSize();
-    control->setFixedHeight(18);
-    control->show();
-    answers_.push_back(control);
+    auto* row = new AnswerRow(ToQt(answer.caption), layout.check_boxes,
+                              kAnswerRight - kAnswerLeft, question_panel_);
+    row->move(kAnswerLeft, answer.top + pushed_down);
+    pushed_down += row->height() - kAnswerHeight;
+    if (radio_group_) {
+      radio_group_->addButton(row->button());
+    } else {
+      connect(row->button(), &QAbstractButton::toggled, this,
+              &WizardPanel::checkedAnswersChanged);
+    }
+    row->show();
+    answers_.push_back(row);
   }
-  next_button_->move(next_button_->x(), layout.buttons_top);
-  clear_button_->move(clear_button_->x(), layout.buttons_top);
-  count_label_->move(count_label_->x(), layout.count_label_top);
-  question_panel_->setFixedHeight(layout.panel_height);
+  next_button_->move(next_button_->x(), layout.buttons_top + pushed_down);
+  clear_button_->move(clear_button_->x(), layout.buttons_top + pushed_down);
+  count_label_->move(count_label_->x(), layout.count_label_top + pushed_down);
+  question_panel_->setFixedHeight(layout.panel_height + pushed_down);
 }
 
 std::vector<bool> WizardPanel::ChosenAnswers() const {
   std::vector<bool> chosen;
-  for (QAbstractButton* answer : answers_) chosen.push_back(answer->isChecked());
+  for (AnswerRow* answer : answers_) chosen.push_back(answer->button()->isChecked());
   return chosen;
+}
+
+void WizardPanel::ShowAnswerCounts(const std::vector<std::size_t>& counts) {
+  for (std::size_t i = 0; i < answers_.size() && i < counts.size(); ++i) {
+    answers_[i]->ShowCount(counts[i]);
+  }
 }
 
 void WizardPanel::ShowResults(const common::StringList& items) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -14,6 +14,8 @@ namespace trubkom::app {
 // The question wizard's controls: the question with its answers, ">>" and "Очистить", the
 // count of matching models and their list. What the answers mean is the wizard's logic; the
 // panel shows pages and results and tells which answers are chosen.
+class AnswerRow;
+
 class WizardPanel : public QWidget {
   Q_OBJECT
  public:
@@ -23,6 +25,8 @@ class WizardPanel : public QWidget {
   void ShowPage(int page);
   // Which answers of the page on show are chosen, in answer order.
   std::vector<bool> ChosenAnswers() const;
+  // Beside each answer of the page on show, the models that choosing it would leave.
+  void ShowAnswerCounts(const std::vector<std::size_t>& counts);
   // The matching models ("brand model *") and their count; none disables ">>".
   void ShowResults(const common::StringList& items);
   // Back to the start: no results, an empty count, ">>" enabled.
@@ -32,13 +36,18 @@ class WizardPanel : public QWidget {
   QPushButton* clear_button() const { return clear_button_; }
   QTreeWidget* results() const { return results_; }
 
+ signals:
+  // A check box of the page on show was checked or cleared.
+  void checkedAnswersChanged();
+
  private:
   QWidget* question_panel_;
   QLabel* question_label_;
   QPushButton* next_button_;
   QPushButton* clear_button_;
   QLabel* count_label_;
-  std::vector<QAbstractButton*> answers_;
+  std::vector<AnswerRow*> answers_;
+  QButtonGroup* radio_group_ = nullptr;
   QTreeWidget* results_;
 };
 

@@ -2,7 +2,8 @@
 
 namespace trubkom::selection {
 
-// The first letter of "C откидной крышкой" is a Latin capital C, as the table has always had it.
+// The first letter of "C откидной крышкой" is a Latin capital C; answers are matched by
+// position, never by caption, so it stays as it is.
 const std::array<Question, kWizardPages> kQuestionTable = {{
     {"Должен ли это быть смартфон?", "radiobox", "Да^Нет^Пока не знаю^", "48(0)^!48(0)^^"},
     {"Какой тип корпуса вы хотите?", "radiobox",

@@ -1,5 +1,6 @@
 // The main window on a small catalogue, driven as a user would drive it.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEnterEvent>
@@ -8,10 +9,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QScrollArea>
 #include <QToolButton>
 #include <filesystem>
 
+#include "app/answer_row.h"
+#include "app/qt_ports.h"
 #include "app_test_support.h"
+#include "selection/criteria.h"
 
 using trubkom::testing::TempCatalogue;
 using trubkom::testing::WindowUnderTest;
@@ -24,6 +29,8 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 void ShowWindow(WindowUnderTest& w) {
   w.window->show();
   QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+  w.window->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
 }
 
 // A double click as the list sees it from a real mouse: a press and release, then the second
@@ -34,10 +41,46 @@ void DoubleClickRow(QTreeWidget* list, int row) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// The keyboard focus arriving, as it does when the user tabs or clicks into a widget.
-void GiveFocus(QWidget* widget) {
-  QFocusEvent focus_in(QEvent::FocusIn, Qt::TabFocusReason);
+// The keyboard focus arriving, by default as it does when the user tabs into a widget.
+void GiveFocus(QWidget* widget, Qt::FocusReason reason = Qt::TabFocusReason) {
+  QFocusEvent focus_in(QEvent::FocusIn, reason);
   QCoreApplication::sendEvent(widget, &focus_in);
+}
+
+QList<trubkom::app::AnswerRow*> AnswerRows(WindowUnderTest& w) {
+  return w.Find<QWidget>("questionPanel")->findChildren<trubkom::app::AnswerRow*>();
+}
+
+// Whether the row is drawn highlighted: its left edge has the list's highlight colour.
+bool LooksSelected(QTreeWidget* list, int row) {
+  QImage image = list->viewport()->grab().toImage();
+  QRect rect = list->visualItemRect(list->topLevelItem(row));
+  QColor seen = image.pixelColor(rect.left() + 2, rect.center().y());
+  QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+  return std::abs(seen.red() - highlight.red()) + std::abs(seen.green() - highlight.green()) +
+             std::abs(seen.blue() - highlight.blue()) < 24;
+}
+
+// The controls of the wizard's column that must never be drawn over one another, in the
+// coordinates of the column's content.
+QList<QPair<QString, QRect>> ColumnControls(WindowUnderTest& w) {
+  QWidget* content = w.Find<QWidget>("questionPanel")->parentWidget();
+  while (!qobject_cast<QScrollArea*>(content->parentWidget()->parentWidget())) {
+    content = content->parentWidget();
+  }
+  auto place = [content](QWidget* widget) {
+    return QRect(widget->mapTo(content, QPoint(0, 0)), widget->size());
+  };
+  QList<QPair<QString, QRect>> controls;
+  controls << qMakePair(U("question"), place(w.Find<QWidget>("question")));
+  for (QWidget* row : AnswerRows(w)) controls << qMakePair(U("answer"), place(row));
+  for (const char* name : {"next", "clear", "count", "results", "newModels"}) {
+    QWidget* widget = w.Find<QWidget>(name);
+    if (widget->isVisible() && !(name == std::string("count") && w.Find<QLabel>(name)->text().isEmpty())) {
+      controls << qMakePair(U(name), place(widget));
+    }
+  }
+  return controls;
 }
 
 void Enter(QWidget* widget) {
@@ -238,6 +281,9 @@ class MainWindowTest : public QObject {
     cat->WriteText("Templates/HP", "https://example.org/\r\nsecond line\r\n");
     w->window->OpenHomePage();
     QCOMPARE(w->shell.opened, std::vector<std::string>{"https://example.org/"});
+    cat->WriteText("Templates/HP", "adv\\start.html\r\n");
+    w->window->OpenHomePage();
+    QCOMPARE(w->shell.opened.back(), cat->Path("adv/start.html"));
     w->window->ShowContacts();
     QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
     w->window->StopLoading();
@@ -257,6 +303,143 @@ class MainWindowTest : public QObject {
     QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia 6230\r\n"));
     GiveFocus(models);
     QCOMPARE(w->browser.shown.size(), pages + 2);
+  }
+
+  // Focus that comes back from a menu, a dialog or another window, or that the program moves,
+  // leaves the page on show as it is; the user tabbing into the list shows the selected model.
+  void focusReasons_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("shows");
+    QTest::newRow("tab") << int(Qt::TabFocusReason) << true;
+    QTest::newRow("backtab") << int(Qt::BacktabFocusReason) << true;
+    QTest::newRow("shortcut") << int(Qt::ShortcutFocusReason) << true;
+    QTest::newRow("menu closed") << int(Qt::PopupFocusReason) << false;
+    QTest::newRow("window or dialog") << int(Qt::ActiveWindowFocusReason) << false;
+    QTest::newRow("program") << int(Qt::OtherFocusReason) << false;
+  }
+  void focusReasons() {
+    QFETCH(int, reason);
+    QFETCH(bool, shows);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 2);
+    std::size_t pages = w->browser.shown.size();
+    GiveFocus(w->List("models"), Qt::FocusReason(reason));
+    QCOMPARE(w->browser.shown.size(), pages + (shows ? 1 : 0));
+  }
+
+  // A click that brings the focus into the list shows the clicked row's page, once.
+  void clickThatBringsTheFocusShowsTheClickedRow() {
+    ShowWindow(*w);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QTreeWidget* models = w->List("models");
+    w->Select("models", 0);
+    w->List("basket")->setFocus();
+    QTRY_VERIFY(w->List("basket")->hasFocus());
+    std::size_t pages = w->browser.shown.size();
+    QPoint at = models->visualItemRect(models->topLevelItem(2)).center();
+    QTest::mouseClick(models->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(w->browser.shown.size(), pages + 1);
+    QTest::qWait(50);
+    QCOMPARE(w->browser.shown.size(), pages + 1);
+    QCOMPARE(models->currentItem()->text(0), U("6230 *"));
+    QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia 6230\r\n"));
+  }
+
+  // Only the list with the keyboard focus shows its selected row highlighted.
+  void selectionShownOnlyWithTheFocus() {
+    ShowWindow(*w);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 1);
+    w->Select("results", 0);
+    w->List("models")->setFocus();
+    QTRY_VERIFY(w->List("models")->hasFocus());
+    QVERIFY(LooksSelected(w->List("models"), 1));
+    w->List("basket")->setFocus();
+    QTRY_VERIFY(w->List("basket")->hasFocus());
+    QVERIFY(!LooksSelected(w->List("models"), 1));
+  }
+
+  // At the smallest window and a low one, no control of the wizard's column covers another on
+  // any page; the column scrolls where its fixed parts do not fit.
+  void wizardColumnNeverOverlaps_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("minimum") << QSize(800, 370);
+    QTest::newRow("low") << QSize(993, 480);
+    QTest::newRow("default") << QSize(993, 680);
+  }
+  void wizardColumnNeverOverlaps() {
+    QFETCH(QSize, size);
+    ShowWindow(*w);
+    w->window->resize(size);
+    Answers(*w)[0]->setChecked(true);
+    for (int page = 0; page <= 12; ++page) {
+      QTest::qWait(1);
+      QList<QPair<QString, QRect>> controls = ColumnControls(*w);
+      for (int i = 0; i < controls.size(); ++i) {
+        for (int j = i + 1; j < controls.size(); ++j) {
+          QVERIFY2(!controls[i].second.intersects(controls[j].second),
+                   qPrintable(QStringLiteral("page %1: %2 over %3")
+                                  .arg(page)
+                                  .arg(controls[i].first, controls[j].first)));
+        }
+      }
+      w->window->WizardNext();
+    }
+  }
+
+  // The number beside each answer is the number of models that choosing it lists.
+  void answerCountsAreTheResultsOfChoosingThem() {
+    for (int page : {0, 1}) {
+      QList<trubkom::app::AnswerRow*> rows = AnswerRows(*w);
+      for (int i = 0; i < rows.size(); ++i) {
+        QString count = rows[i]->count();
+        for (int step = 0; step < page; ++step) {
+          Answers(*w)[0]->setChecked(true);
+          w->window->WizardNext();
+        }
+        Answers(*w)[i]->setChecked(true);
+        w->window->WizardNext();
+        QCOMPARE(count, QString::number(w->Rows("results").size()));
+        w->window->WizardClear();
+        rows = AnswerRows(*w);
+      }
+      if (page == 0) {
+        Answers(*w)[0]->setChecked(true);
+        w->window->WizardNext();
+      }
+    }
+  }
+
+  void answerCountsFollowTheCheckedBoxes() {
+    cat->WriteText("Base/base.tkm",
+                   "A|1|48(0)|15(3)|54(2)\r\nA|2|48(0)|15(40)|54(2)\r\nA|3|48(0)|54(0)\r\n");
+    w->window->ReloadAfterUpdate();
+    Answers(*w)[0]->setChecked(true);  // a smartphone: all three
+    w->window->WizardNext();
+    for (int page = 1; page < 11; ++page) {
+      Answers(*w).last()->setChecked(true);  // no condition
+      w->window->WizardNext();
+    }
+    auto counts = [this] {
+      QStringList shown;
+      for (trubkom::app::AnswerRow* row : AnswerRows(*w)) shown << row->count();
+      return shown;
+    };
+    QCOMPARE(counts(), (QStringList{U("0"), U("1"), U("2"), U("1"), U("0"), U("0"), U("0")}));
+    Answers(*w)[1]->setChecked(true);  // a voice recorder: model 1 only
+    QCOMPARE(counts(), (QStringList{U("0"), U("1"), U("1"), U("0"), U("0"), U("0"), U("0")}));
+  }
+
+  void linkTheDesktopCannotOpenIsReported() {
+    trubkom::testing::FakeMessages messages;
+    trubkom::app::QtShell shell(messages, [](const QUrl&) { return false; });
+    shell.Open("mailto:prices@trubkom.example");
+    QCOMPARE(messages.texts.size(), std::size_t{1});
+    QVERIFY(messages.texts[0].find("mailto:prices@trubkom.example") !=
+            std::string::npos);
+    trubkom::app::QtShell working(messages, [](const QUrl&) { return true; });
+    working.Open("https://trubkom.example/");
+    QCOMPARE(messages.texts.size(), std::size_t{1});
   }
 
   void contextMenus_data() {
@@ -305,7 +488,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(count->text(), U("Подходящие модели: 2"));
     QCOMPARE(Answers(*w).size(), 7);
     QVERIFY(next->isEnabled());
-    QCOMPARE(next->y(), 89 + 16 * 6 + 30);
+    QList<trubkom::app::AnswerRow*> rows = AnswerRows(*w);
+    QCOMPARE(rows[0]->y(), 89);
+    QCOMPARE(next->y(), rows.last()->y() + 30);
+    for (int i = 1; i < rows.size(); ++i) {
+      QCOMPARE(rows[i]->y(), rows[i - 1]->y() + rows[i - 1]->height());  // a caption may wrap
+    }
 
     // A double click on a result shows its full page.
     DoubleClickRow(w->List("results"), 1);

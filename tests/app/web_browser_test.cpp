@@ -4,10 +4,38 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
+#include <functional>
 
 #include "support/temp_catalogue.h"
 
 using trubkom::app::WebBrowser;
+
+namespace {
+
+QUrl WithoutQuery(const QUrl& url) { return url.adjusted(QUrl::RemoveQuery); }
+
+QUrl FileUrl(const trubkom::testing::TempCatalogue& cat, const char* relative) {
+  return QUrl::fromLocalFile(QString::fromStdString(cat.Path(relative)));
+}
+
+bool WaitForLoad(WebBrowser& browser, const std::function<void()>& start) {
+  QSignalSpy loaded(&browser, &WebBrowser::loadFinished);
+  start();
+  return loaded.wait(60000) && loaded.at(0).at(0).toBool();
+}
+
+QVariant Evaluate(WebBrowser& browser, const QString& script) {
+  QVariant result;
+  bool done = false;
+  browser.page()->runJavaScript(script, [&](const QVariant& value) {
+    result = value;
+    done = true;
+  });
+  QTest::qWaitFor([&] { return done; }, 10000);
+  return result;
+}
+
+}  // namespace
 
 class WebBrowserTest : public QObject {
   Q_OBJECT
@@ -23,8 +51,7 @@ class WebBrowserTest : public QObject {
     browser.ShowFile(cat.Path("Templates/temp.html"));
     QVERIFY(loaded.wait(60000));
     QCOMPARE(loaded.at(0).at(0).toBool(), true);
-    QCOMPARE(browser.url(),
-             QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
+    QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
 
     QString text;
     browser.page()->toPlainText([&text](const QString& t) { text = t; });
@@ -34,8 +61,43 @@ class WebBrowserTest : public QObject {
     loaded.clear();
     browser.ShowAddress("http://198.51.100.1/");
     QTest::qWait(500);
-    QCOMPARE(browser.url(),
-             QUrl::fromLocalFile(QString::fromStdString(cat.Path("Templates/temp.html"))));
+    QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
+  }
+
+  // The page file keeps its name from model to model; each new page still opens at its top.
+  void everyPageStartsAtItsTop() {
+    trubkom::testing::TempCatalogue cat;
+    cat.WriteBytes("Templates/temp.html",
+                   "<html><body><div style=\"height: 5000px\">tall</div></body></html>");
+    WebBrowser browser;
+    browser.resize(400, 300);
+    browser.show();
+    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    Evaluate(browser, QStringLiteral("window.scrollTo(0, 3000)"));
+    QTRY_VERIFY(Evaluate(browser, QStringLiteral("window.scrollY")).toInt() > 0);
+    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    QCOMPARE(Evaluate(browser, QStringLiteral("window.scrollY")).toInt(), 0);
+  }
+
+  // A folder is never shown, whether asked for or linked from a page; web links clicked in a
+  // page go to the desktop.
+  void foldersAreNotShownAndWebLinksLeave() {
+    trubkom::testing::TempCatalogue cat;
+    cat.WriteBytes("Templates/temp.html",
+                   "<html><body><a id=\"folder\" href=\"../adv/\">adv</a>"
+                   "<a id=\"web\" href=\"https://trubkom.example/\">web</a></body></html>");
+    cat.WriteBytes("adv/page.html", "<html></html>");
+    QList<QUrl> outside;
+    WebBrowser browser([&outside](const QUrl& url) { outside << url; });
+    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    browser.ShowFile(cat.Path("adv"));
+    browser.ShowAddress("file://" + cat.Path("adv") + "/");
+    Evaluate(browser, QStringLiteral("document.getElementById('folder').click()"));
+    QTest::qWait(500);
+    QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
+    Evaluate(browser, QStringLiteral("document.getElementById('web').click()"));
+    QTRY_COMPARE(outside, QList<QUrl>{QUrl(QStringLiteral("https://trubkom.example/"))});
+    QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
   }
 };
 

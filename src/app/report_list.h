@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+#include <QTreeWidget>
+
+namespace trubkom::app {
+
+// A report list: column headers, whole-row single selection, no editing, rows in the order
+// added. The selected row is highlighted only while the list has the keyboard focus (or while
+// its own context menu is open), so that one list at a time shows a highlighted row.
+class ReportList : public QTreeWidget {
+  Q_OBJECT
+ public:
+  ReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent = nullptr);
+
+ signals:
+  // The user moved the keyboard focus here: with the Tab key or a shortcut, or with a left
+  // click, in which case the signal comes after the click has selected its row. Focus that
+  // returns from a menu, a dialog or another window is not reported.
+  void focusTakenByUser();
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void ShowSelection(bool shown);
+  void ReportClickFocus();
+
+  bool click_focus_pending_ = false;
+};
+
+}  // namespace trubkom::app
