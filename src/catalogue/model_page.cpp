@@ -262,8 +262,7 @@ std::size_t FirstColumnSections(std::size_t n) {
   return h + 1;
 }
 
-PageFile ShowModelPage(PageContext& context, const std::string& brand,
-                          const std::string& model) {
+PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model) {
   if (common::Contains(model, kMark)) return ShowFullPage(context, brand, model);
   return ShowShortPage(context, brand, model);
 }

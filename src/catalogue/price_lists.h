@@ -54,11 +54,11 @@ class BrandPrices {
  private:
   void AddLoweredLine(std::string_view lowered);
 
-  std::string prefix_;                                   // lowered brand and a blank
-  common::StringList queries_;                           // lowered "brand model", no repeats
+  std::string prefix_;                                  // lowered brand and a blank
+  common::StringList queries_;                          // lowered "brand model", no repeats
   std::unordered_map<std::string, std::size_t> index_;  // query -> its number
-  std::vector<PriceSum> sums_;                           // by query number
-  common::PatternSet patterns_;                          // each query followed by "^"
+  std::vector<PriceSum> sums_;                          // by query number
+  common::PatternSet patterns_;                         // each query followed by "^"
 };
 
 // The block of up to three shops' offers for a model page, and the full list of offers written

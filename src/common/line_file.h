@@ -18,7 +18,7 @@ namespace trubkom::common {
 // before it can exhaust memory or time. Each cap is many times the largest real file of its kind.
 inline constexpr std::size_t kSettingFileCap = std::size_t{1} << 20;   // Templates/hp, config.tkm
 inline constexpr std::size_t kTemplateFileCap = std::size_t{4} << 20;  // page templates
-inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;   // brand files, index, prices
+inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;     // brand files, index, prices
 
 // The bytes of a regular file (or a link to one), read whole. Anything else gives no value:
 // a missing file silently; a folder, FIFO, device, a file that fails to read or one larger

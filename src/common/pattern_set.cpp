@@ -4,9 +4,7 @@ namespace trubkom::common {
 
 namespace {
 
-std::uint64_t EdgeKey(std::uint32_t node, unsigned char c) {
-  return std::uint64_t{node} * 256 + c;
-}
+std::uint64_t EdgeKey(std::uint32_t node, unsigned char c) { return std::uint64_t{node} * 256 + c; }
 
 }  // namespace
 

@@ -78,7 +78,8 @@ int Brands(const catalogue::Folders& folders) {
 }
 
 bool IsKnownBrand(const catalogue::Folders& folders, const std::string& brand) {
-  for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, ModelIndex(folders))) {
+  for (const std::string& entry :
+       catalogue::BrandBoxEntries(folders.working, ModelIndex(folders))) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
   return false;
@@ -135,8 +136,8 @@ int Written(const catalogue::PageFile& page) {
 bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
                   const std::string& model) {
   if (!context.data.GetProps2(catalogue::LibraryBrand(brand), model).empty()) return true;
-  for (const catalogue::ModelRow& row : catalogue::FillModelList(
-           context.folders, context.data, context.model_index, brand, false)) {
+  for (const catalogue::ModelRow& row :
+       catalogue::FillModelList(context.folders, context.data, context.model_index, brand, false)) {
     if (common::EqualsIgnoringAsciiCase(row.model, model)) return true;
   }
   return false;
