@@ -92,7 +92,8 @@ TEST(PageFile, APageThatCannotBeWrittenIsNotShown) {
   };
   const Case cases[] = {
       {"no Templates folder", [](testing::TempCatalogue&) {}},
-      {"Templates is a file", [](testing::TempCatalogue& cat) { cat.WriteBytes("Templates", "x"); }},
+      {"Templates is a file",
+       [](testing::TempCatalogue& cat) { cat.WriteBytes("Templates", "x"); }},
       {"temp.html is a folder",
        [](testing::TempCatalogue& cat) { cat.WriteBytes("Templates/temp.html/x", ""); }},
   };
