@@ -21,6 +21,7 @@
 #include "selection/criteria.h"
 #include "selection/model_index.h"
 #include "selection/property_vocabulary.h"
+#include "tools/publisher_commands.h"
 
 namespace {
 
@@ -187,8 +188,9 @@ int Run(const std::vector<std::string>& args) {
     return Compare(folders, std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
+  if (auto code = tools::RunPublisherCommand(args)) return *code;
   std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n"
-            << kUsage;
+            << kUsage << tools::kPublisherUsage;
   return 2;
 }
 
@@ -197,7 +199,7 @@ int Run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::cerr << kUsage;
+    std::cerr << kUsage << tools::kPublisherUsage;
     return 2;
   }
   StderrWarnings warnings;
