@@ -1,12 +1,15 @@
 // The models list and the model page of a brand of 1,000 models against 200 price lists of
-// 5,000 lines each, beside the cost of reading those price lists once.
+// 5,000 lines each, beside the cost of reading those price lists once; and the price pass over
+// one line of 8,000 offers (a shop list that lost its line ends), beside lowering that line.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
 #include "catalogue/price_lists.h"
+#include "common/ascii.h"
 #include "common/clock_random.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -69,6 +72,42 @@ void LiteralAveragesOfTenModels(benchmark::State& state) {
   }
 }
 BENCHMARK(LiteralAveragesOfTenModels)->Unit(benchmark::kMillisecond);
+
+// "nokia 1100^" 8,000 times, and the 1,000 models of the synthetic brand with 1100 among them.
+struct LongLine {
+  std::string line;
+  common::StringList models;
+};
+
+const LongLine& OneLongLine() {
+  static const LongLine data = [] {
+    LongLine d;
+    for (int i = 0; i < 8000; ++i) d.line += "nokia 1100^";
+    for (int i = 0; i < 1000; ++i) d.models.push_back("N" + std::to_string(1000 + i));
+    d.models.push_back("1100");
+    catalogue::BrandPrices prices("Nokia", d.models);
+    prices.AddLine(d.line);
+    if (prices.AveragePrice("1100") != catalogue::AveragePrice({d.line}, "Nokia 1100")) {
+      throw std::logic_error("the price pass disagrees with the literal average");
+    }
+    return d;
+  }();
+  return data;
+}
+
+void LowerOneLongLine(benchmark::State& state) {
+  const LongLine& data = OneLongLine();
+  for (auto _ : state) benchmark::DoNotOptimize(common::AsciiLowered(data.line));
+}
+BENCHMARK(LowerOneLongLine)->Unit(benchmark::kMicrosecond);
+
+void PricePassOverOneLongLine(benchmark::State& state) {
+  const LongLine& data = OneLongLine();
+  catalogue::BrandPrices prices("Nokia", data.models);
+  for (auto _ : state) prices.AddLine(data.line);
+  benchmark::DoNotOptimize(prices.AveragePrice("1100"));
+}
+BENCHMARK(PricePassOverOneLongLine)->Unit(benchmark::kMicrosecond);
 
 void ModelPage(benchmark::State& state) {
   catalogue::Folders folders{Catalogue(), Catalogue()};

@@ -97,7 +97,9 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
       file = std::make_unique<BrandFile>();
       file->modified_ns = modified_ns;
       file->size = info.st_size;
-      if (auto bytes = common::ReadFileBytes(path)) ParseBrandFile(std::move(*bytes), file->models);
+      if (auto bytes = common::ReadFileBytes(path, common::kDataFileCap)) {
+        ParseBrandFile(std::move(*bytes), file->models);
+      }
       for (std::size_t i = 0; i < file->models.size(); ++i) {
         file->by_folded_name.try_emplace(AsciiLowered(file->models[i][0]), i);
       }

@@ -63,7 +63,7 @@ std::string CompareColumn(CatalogueData& data, const std::string& entry) {
 
 }  // namespace
 
-std::string ShowComparePage(PageContext& c, const std::string& basket_text) {
+PageFile ShowComparePage(PageContext& c, const std::string& basket_text) {
   StringList lines = ReadTemplate(c.folders.working, "compare_template.html");
   std::string pictures, columns;
   for (const std::string& entry : common::SplitCarets(basket_text)) {

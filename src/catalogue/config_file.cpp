@@ -55,7 +55,8 @@ void ParseConfig(const StringList& lines, StringList& items, StringList& banner_
 bool ReadConfigFile(const std::string& program_folder, Advertising& adv) {
   std::string path = common::ResolvePath(program_folder, kConfigFileName);
   if (!common::IsFile(path)) return false;
-  ParseConfig(common::ReadLinesAtAnyEnd(path).value_or(StringList{}), adv.items, adv.banner_lines);
+  ParseConfig(common::ReadLinesAtAnyEnd(path, common::kSettingFileCap).value_or(StringList{}),
+              adv.items, adv.banner_lines);
   adv.text_position = 0;
   adv.banner_position = 0;
   return true;

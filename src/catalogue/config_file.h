@@ -17,7 +17,8 @@ void ParseConfig(const common::StringList& lines, common::StringList& items,
                  common::StringList& banner_lines);
 
 // Appends the configuration file's advertising to adv and resets both positions; false, with
-// adv unchanged, when the file is missing.
+// adv unchanged, when the file is missing. A file that exists but cannot be read counts as one
+// without advertising (and is warned of).
 bool ReadConfigFile(const std::string& program_folder, Advertising& adv);
 
 }  // namespace trubkom::catalogue

@@ -54,7 +54,7 @@ std::string DisplayKind(std::string_view flags) {
   }
 }
 
-std::string ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
+PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
   std::string b = ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson");
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
   const std::string& flags = At(f, 14);
@@ -205,7 +205,7 @@ void ReplaceIn(std::string& line, std::string_view placeholder, const std::strin
   line = ReplaceAll(line, placeholder, value);
 }
 
-std::string ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
+PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
   std::string m = ReplaceAll(model, kMark, "");
   const std::string& line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
@@ -262,8 +262,7 @@ std::size_t FirstColumnSections(std::size_t n) {
   return h + 1;
 }
 
-std::string ShowModelPage(PageContext& context, const std::string& brand,
-                          const std::string& model) {
+PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model) {
   if (common::Contains(model, kMark)) return ShowFullPage(context, brand, model);
   return ShowShortPage(context, brand, model);
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "catalogue/page_context.h"
+#include "catalogue/page_file.h"
 
 // The description page of a model. A model listed with the " *" mark gets the full page, laid
 // out from its model index line through the property vocabulary in two columns of titled
@@ -14,8 +15,8 @@ namespace trubkom::catalogue {
 inline constexpr std::string_view kForumAddress = "https://forum.trubkom.example/forum/";
 
 // Builds and shows the page; brand as the brand box shows it, model as the list shows it.
-// Returns the page file's path.
-std::string ShowModelPage(PageContext& context, const std::string& brand, const std::string& model);
+// Returns what became of the page file.
+PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model);
 
 // How many of n non-empty sections the first column takes (the rest go to the second).
 std::size_t FirstColumnSections(std::size_t n);

@@ -10,7 +10,7 @@ std::string TemplatesPath(const std::string& working_folder, std::string_view fi
 }
 
 common::StringList ReadTemplate(const std::string& working_folder, std::string_view file_name) {
-  return common::ReadLinesAtCr(TemplatesPath(working_folder, file_name))
+  return common::ReadLinesAtCr(TemplatesPath(working_folder, file_name), common::kTemplateFileCap)
       .value_or(common::StringList{});
 }
 
@@ -29,12 +29,12 @@ std::string PicturePath(const std::string& working_folder, const std::string& br
   return file.empty() ? folder : common::ResolvePath(folder, file);
 }
 
-std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
-                     common::Browser& browser) {
-  std::string path = TemplatesPath(working_folder, "temp.html");
-  common::WriteLinesCrLf(path, lines);
-  browser.ShowFile(path);
-  return path;
+PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
+                  common::Browser& browser) {
+  PageFile page{TemplatesPath(working_folder, "temp.html")};
+  page.written = common::WriteLinesCrLf(page.path, lines);
+  if (page.written) browser.ShowFile(page.path);
+  return page;
 }
 
 }  // namespace trubkom::catalogue

@@ -14,7 +14,8 @@ namespace trubkom::catalogue {
 
 using Placeholder = std::pair<std::string, std::string>;  // name (without "<!" "!>"), value
 
-// The lines of a template under Templates/ (cut at CR); none when it cannot be read.
+// The lines of a template under Templates/ (cut at CR); none when it cannot be read (missing,
+// not a regular file, or larger than common::kTemplateFileCap; all but missing are warned of).
 common::StringList ReadTemplate(const std::string& working_folder, std::string_view file_name);
 
 // Each line gets every placeholder replaced, in the order given; a value that contains a later
@@ -28,8 +29,16 @@ std::string TemplatesPath(const std::string& working_folder, std::string_view fi
 std::string PicturePath(const std::string& working_folder, const std::string& brand,
                         const std::string& file);
 
-// Writes the lines to Templates/temp.html and shows that file. Returns the page file's path.
-std::string ShowPage(const std::string& working_folder, const common::StringList& lines,
-                     common::Browser& browser);
+// What became of a page.
+struct PageFile {
+  std::string path;      // the page file, Templates/temp.html of the working folder
+  bool written = false;  // false: it could not be written, and nothing was shown
+};
+
+// Writes the lines to Templates/temp.html and shows that file. When the file cannot be written
+// (no Templates folder, temp.html a folder, no room) the browser is not told anything, so the
+// caller can say so instead of leaving an earlier page in view.
+PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
+                  common::Browser& browser);
 
 }  // namespace trubkom::catalogue

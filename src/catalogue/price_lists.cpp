@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/page_file.h"
@@ -31,7 +32,8 @@ template <typename Visit>
 void ForEachPriceFile(const std::string& working_folder, Visit visit) {
   std::string folder = PriceFolder(working_folder);
   for (const std::string& name : common::ListFiles(folder, "*.prc")) {
-    if (auto bytes = common::ReadFileBytes(common::JoinPath(folder, name))) visit(*bytes);
+    auto bytes = common::ReadFileBytes(common::JoinPath(folder, name), common::kDataFileCap);
+    if (bytes) visit(*bytes);
   }
 }
 
@@ -46,21 +48,50 @@ StringList LoadPriceLines(const std::string& working_folder) {
   return lines;
 }
 
-std::string AveragePrice(const StringList& price_lines, std::string_view query) {
-  std::string key = AsciiLowered(query) + "^";
-  long long total = 0, count = 0;
-  for (const std::string& line : price_lines) {
-    if (common::Contains(AsciiLowered(line) + "^", key)) {
-      total += LinePrice(line);
-      ++count;
-    }
-  }
-  return count > 0 ? std::to_string(total / count) : std::string();
+void PriceSum::Add(long long price) {
+  total += price;
+  ++count;
 }
 
+std::string PriceSum::Average() const {
+  if (count == 0) return {};
+  return std::to_string(static_cast<long long>(total / count));
+}
+
+std::string AveragePrice(const StringList& price_lines, std::string_view query) {
+  std::string key = AsciiLowered(query) + "^";
+  PriceSum sum;
+  for (const std::string& line : price_lines) {
+    if (common::Contains(AsciiLowered(line) + "^", key)) sum.Add(LinePrice(line));
+  }
+  return sum.Average();
+}
+
+namespace {
+
+StringList LoweredQueries(const std::string& prefix, const StringList& models) {
+  StringList queries;
+  std::unordered_set<std::string> seen;
+  for (const std::string& model : models) {
+    std::string query = prefix + AsciiLowered(model);
+    if (seen.insert(query).second) queries.push_back(std::move(query));
+  }
+  return queries;
+}
+
+StringList WithCarets(StringList texts) {
+  for (std::string& text : texts) text += '^';
+  return texts;
+}
+
+}  // namespace
+
 BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
-    : prefix_(AsciiLowered(brand) + " ") {
-  for (const std::string& model : models) sums_.try_emplace(prefix_ + AsciiLowered(model));
+    : prefix_(AsciiLowered(brand) + " "),
+      queries_(LoweredQueries(prefix_, models)),
+      sums_(queries_.size()),
+      patterns_(WithCarets(queries_)) {
+  for (std::size_t i = 0; i < queries_.size(); ++i) index_.emplace(queries_[i], i);
 }
 
 void BrandPrices::AddPriceLists(const std::string& working_folder) {
@@ -77,33 +108,23 @@ void BrandPrices::AddLoweredText(std::string_view text) {
                       [this](std::string_view line) { AddLoweredLine(line); });
 }
 
-// A query q belongs to the line when q + "^" occurs in line + "^": q then starts at an
-// occurrence of the brand prefix and ends right before a "^" of the line or at its end. Each
-// query counts once per line, however often it occurs.
+// A query belongs to the line when query + "^" occurs in line + "^"; each query counts once per
+// line, however often it occurs. Every query begins with the brand prefix, so the search starts
+// at the prefix's first occurrence, and lines without the brand cost one search only.
 void BrandPrices::AddLoweredLine(std::string_view lowered) {
-  std::string line = std::string(lowered) + "^";
+  std::size_t start = lowered.find(prefix_);
+  if (start == std::string_view::npos) return;
+  std::string text = std::string(lowered.substr(start)) + "^";
   std::optional<long long> price;  // read when first needed
-  std::vector<const Sum*> counted;
-  for (std::size_t start = line.find(prefix_); start != std::string::npos;
-       start = line.find(prefix_, start + 1)) {
-    for (std::size_t end = line.find('^', start + prefix_.size()); end != std::string::npos;
-         end = line.find('^', end + 1)) {
-      auto found = sums_.find(line.substr(start, end - start));
-      if (found == sums_.end()) continue;
-      Sum& sum = found->second;
-      if (std::find(counted.begin(), counted.end(), &sum) != counted.end()) continue;
-      if (!price) price = LinePrice(lowered);
-      sum.total += *price;
-      ++sum.count;
-      counted.push_back(&sum);
-    }
-  }
+  patterns_.ForEachFound(text, [&](std::size_t query) {
+    if (!price) price = LinePrice(lowered);
+    sums_[query].Add(*price);
+  });
 }
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {
-  auto found = sums_.find(prefix_ + AsciiLowered(model));
-  if (found == sums_.end() || found->second.count == 0) return {};
-  return std::to_string(found->second.total / found->second.count);
+  auto found = index_.find(prefix_ + AsciiLowered(model));
+  return found == index_.end() ? std::string() : sums_[found->second].Average();
 }
 
 }  // namespace trubkom::catalogue

@@ -3,8 +3,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "catalogue/folders.h"
+#include "common/pattern_set.h"
 #include "common/ports.h"
 #include "common/string_ops.h"
 
@@ -19,13 +21,24 @@ inline constexpr std::string_view kContactEmail = "prices@trubkom.example";
 // Every line of every price list, in listing order, sorted with ASCII letters folded.
 common::StringList LoadPriceLines(const std::string& working_folder);
 
+// Prices summed without overflow: every price is within 10^18 of zero (TextToInt), so even 2^64
+// of them fit in 128 bits, and the average, like each price, fits in a long long.
+struct PriceSum {
+  __extension__ __int128 total = 0;
+  long long count = 0;
+  void Add(long long price);
+  // The exact average, the fraction discarded (toward zero), as decimal text; empty text when
+  // nothing was added.
+  std::string Average() const;
+};
+
 // The average of the prices of the lines that belong to the query ("brand model"), the fraction
 // discarded, as decimal text; empty text when no line belongs to it.
 std::string AveragePrice(const common::StringList& price_lines, std::string_view query);
 
 // The average prices of many models of one brand at once, in one pass over the price lists:
 // the same results as AveragePrice for each query "brand model", with a cost that grows with
-// the lines plus the models instead of their product.
+// the bytes of the lines plus the models instead of their product.
 class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.
@@ -41,12 +54,11 @@ class BrandPrices {
  private:
   void AddLoweredLine(std::string_view lowered);
 
-  struct Sum {
-    long long total = 0;
-    long long count = 0;
-  };
-  std::string prefix_;                         // lowered brand and a blank
-  std::unordered_map<std::string, Sum> sums_;  // by lowered query
+  std::string prefix_;                                  // lowered brand and a blank
+  common::StringList queries_;                          // lowered "brand model", no repeats
+  std::unordered_map<std::string, std::size_t> index_;  // query -> its number
+  std::vector<PriceSum> sums_;                          // by query number
+  common::PatternSet patterns_;                         // each query followed by "^"
 };
 
 // The block of up to three shops' offers for a model page, and the full list of offers written

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -20,21 +22,41 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-mode_t DefaultFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+// Creates a new temporary file beside path and sets temp to its name. Created with mode 0666,
+// which the kernel narrows by the process's umask, so the file gets the permissions any new
+// file would get without the umask ever being changed (other threads create files meanwhile).
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Makes the rename itself durable.
+void SyncFolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
+  std::string temp;
+  int fd = CreateTemporaryBeside(path, temp);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, DefaultFileMode()) == 0 && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) {
+    SyncFolderOf(path);
+    return true;
+  }
   std::remove(temp.c_str());
   return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,18 @@
 // when it is not empty. Files the system writes end every line with CR LF.
 namespace trubkom::common {
 
-std::optional<std::string> ReadFileBytes(const std::string& path);
+// The most bytes read from one catalogue file of each kind. A larger file is not what it claims
+// to be (a damaged copy, a link to something endless) and is read as missing, with a warning,
+// before it can exhaust memory or time. Each cap is many times the largest real file of its kind.
+inline constexpr std::size_t kSettingFileCap = std::size_t{1} << 20;   // Templates/hp, config.tkm
+inline constexpr std::size_t kTemplateFileCap = std::size_t{4} << 20;  // page templates
+inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;     // brand files, index, prices
+
+// The bytes of a regular file (or a link to one), read whole. Anything else gives no value:
+// a missing file silently; a folder, FIFO, device, a file that fails to read or one larger
+// than max_bytes with a warning (common/warnings.h). Never blocks on a FIFO, never throws.
+std::optional<std::string> ReadFileBytes(const std::string& path,
+                                         std::size_t max_bytes = kDataFileCap);
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
 // as one end), without copying.
@@ -34,9 +46,11 @@ inline bool IsCrOrLf(char c) { return c == '\r' || c == '\n'; }
 StringList SplitLinesAtCr(std::string_view bytes);
 StringList SplitLinesAtAnyEnd(std::string_view bytes);
 
-// An unreadable file gives no value.
-std::optional<StringList> ReadLinesAtCr(const std::string& path);
-std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path);
+// The lines of a file read by ReadFileBytes; no value when it gives none.
+std::optional<StringList> ReadLinesAtCr(const std::string& path,
+                                        std::size_t max_bytes = kDataFileCap);
+std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path,
+                                            std::size_t max_bytes = kDataFileCap);
 
 std::string JoinWithCrLf(const StringList& lines);
 // Replaces the file atomically; false when it could not be written.

@@ -1,8 +1,10 @@
 // trubkom-catalogue: shows from the command line what the program would show for the catalogue
 // in the working folder, calling the same code as the window.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +14,14 @@
 #include "catalogue/folders.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
+#include "common/ascii.h"
 #include "common/clock_random.h"
 #include "common/encoding.h"
+#include "common/warnings.h"
 #include "selection/criteria.h"
 #include "selection/model_index.h"
 #include "selection/property_vocabulary.h"
+#include "tools/publisher_commands.h"
 
 namespace {
 
@@ -30,12 +35,31 @@ constexpr const char* kUsage =
     "  page BRAND MODEL             writes the model's page; prints the page file's path\n"
     "  compare ENTRY...             writes the comparison page of the entries (brand model)\n"
     "  filter CRITERIA              the wizard's result rows for CRITERIA, then the count\n"
-    "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included).\n";
+    "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included).\n"
+    "Exit status: 0 done (warnings about damaged catalogue files may appear on standard error),\n"
+    "1 the command failed (unknown brand or model, page not written, no working folder),\n"
+    "2 wrong arguments.\n";
 
-catalogue::Folders CurrentFolders() {
-  std::error_code error;
-  std::string program = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-  return {std::filesystem::current_path().string(), program};
+// Warnings about catalogue files go to standard error; the command goes on.
+class StderrWarnings : public common::WarningSink {
+ public:
+  void Warn(const std::string& text) override {
+    std::cerr << "trubkom-catalogue: warning: " << text << '\n';
+  }
+};
+
+int Fail(const std::string& message) {
+  std::cerr << "trubkom-catalogue: " << message << '\n';
+  return 1;
+}
+
+// None when the working folder no longer exists (deleted while the shell stood in it).
+std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
+  std::filesystem::path working = std::filesystem::current_path(error);
+  if (error) return std::nullopt;
+  std::error_code ignored;
+  std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+  return catalogue::Folders{working.string(), program};
 }
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
@@ -54,7 +78,20 @@ int Brands(const catalogue::Folders& folders) {
   return 0;
 }
 
+bool IsKnownBrand(const catalogue::Folders& folders, const std::string& brand) {
+  for (const std::string& entry :
+       catalogue::BrandBoxEntries(folders.working, ModelIndex(folders))) {
+    if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
+  }
+  return false;
+}
+
+int UnknownBrand(const std::string& brand) {
+  return Fail("unknown brand: " + brand + " (not among the entries of \"brands\")");
+}
+
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
+  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
   catalogue::CatalogueData data(folders.working);
   for (const catalogue::ModelRow& row :
        catalogue::FillModelList(folders, data, ModelIndex(folders), Arg(brand), full_only)) {
@@ -68,7 +105,10 @@ class PageWriter : public common::Browser {
  public:
   explicit PageWriter(const catalogue::Folders& folders)
       : folders_(folders), data_(folders.working), index_(ModelIndex(folders)) {
-    catalogue::ReadConfigFile(folders.program, advertising_);
+    if (!catalogue::ReadConfigFile(folders.program, advertising_)) {
+      common::Warn(std::string(catalogue::kConfigFileName) + ": missing in " + folders.program +
+                   "; pages get no advertising");
+    }
   }
   catalogue::PageContext Context() {
     return {folders_,     data_, index_, selection::PropertyVocabulary::Builtin(),
@@ -86,11 +126,32 @@ class PageWriter : public common::Browser {
   common::ClockRandom random_;
 };
 
+// Prints the page file's path, or says that it could not be written.
+int Written(const catalogue::PageFile& page) {
+  if (!page.written) return Fail("cannot write the page file " + page.path);
+  std::cout << page.path << '\n';
+  return 0;
+}
+
+// A model that the brand's models list shows, or whose record the brand files hold.
+bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
+                  const std::string& model) {
+  if (!context.data.GetProps2(catalogue::LibraryBrand(brand), model).empty()) return true;
+  for (const catalogue::ModelRow& row :
+       catalogue::FillModelList(context.folders, context.data, context.model_index, brand, false)) {
+    if (common::EqualsIgnoringAsciiCase(row.model, model)) return true;
+  }
+  return false;
+}
+
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
+  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
-  std::cout << catalogue::ShowModelPage(context, Arg(brand), Arg(model)) << '\n';
-  return 0;
+  if (!IsKnownModel(context, Arg(brand), Arg(model))) {
+    return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
+  }
+  return Written(catalogue::ShowModelPage(context, Arg(brand), Arg(model)));
 }
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {
@@ -98,8 +159,7 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
   for (const std::string& entry : entries) basket += Arg(entry) + "^";
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
-  std::cout << catalogue::ShowComparePage(context, basket) << '\n';
-  return 0;
+  return Written(catalogue::ShowComparePage(context, basket));
 }
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
@@ -112,15 +172,11 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::cerr << kUsage;
-    return 2;
-  }
-  catalogue::Folders folders = CurrentFolders();
+int Run(const std::vector<std::string>& args) {
+  std::error_code error;
+  std::optional<catalogue::Folders> found = CurrentFolders(error);
+  if (!found) return Fail("the working folder cannot be found: " + error.message());
+  const catalogue::Folders& folders = *found;
   const std::string& command = args[0];
   if (command == "brands" && args.size() == 1) return Brands(folders);
   if (command == "models" && args.size() == 2) return Models(folders, args[1], false);
@@ -132,7 +188,26 @@ int main(int argc, char** argv) {
     return Compare(folders, std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
+  if (auto code = tools::RunPublisherCommand(args)) return *code;
   std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n"
-            << kUsage;
+            << kUsage << tools::kPublisherUsage;
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage << tools::kPublisherUsage;
+    return 2;
+  }
+  StderrWarnings warnings;
+  common::SetWarningSink(&warnings);
+  try {
+    return Run(args);
+  } catch (const std::exception& e) {
+    // Nothing the catalogue holds should get here; if it does, say so rather than abort.
+    return Fail(std::string("unexpected failure: ") + e.what());
+  }
 }

@@ -67,7 +67,7 @@ TEST(PageFile, PlaceholdersAreFilledInOrderAndThePageIsShown) {
   EXPECT_EQ(lines, (common::StringList{"<p>B and B</p>", "B", "plain\n line"}));
 
   testing::FakeBrowser browser;
-  std::string path = ShowPage(cat.root(), lines, browser);
+  std::string path = ShowPage(cat.root(), lines, browser).path;
   EXPECT_EQ(path, cat.Path("templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("templates/temp.html"), "<p>B and B</p>\r\nB\r\nplain\n line\r\n");
   EXPECT_EQ(browser.shown, std::vector<std::string>{path});
@@ -83,6 +83,28 @@ TEST(PageFile, MissingTemplateGivesAnEmptyPageThatIsStillShown) {
   EXPECT_TRUE(cat.Exists("Templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("Templates/temp.html"), "");
   EXPECT_EQ(browser.shown.size(), 1u);
+}
+
+TEST(PageFile, APageThatCannotBeWrittenIsNotShown) {
+  struct Case {
+    const char* what;
+    void (*damage)(testing::TempCatalogue&);
+  };
+  const Case cases[] = {
+      {"no Templates folder", [](testing::TempCatalogue&) {}},
+      {"Templates is a file",
+       [](testing::TempCatalogue& cat) { cat.WriteBytes("Templates", "x"); }},
+      {"temp.html is a folder",
+       [](testing::TempCatalogue& cat) { cat.WriteBytes("Templates/temp.html/x", ""); }},
+  };
+  for (const Case& c : cases) {
+    testing::TempCatalogue cat;
+    c.damage(cat);
+    testing::FakeBrowser browser;
+    PageFile page = ShowPage(cat.root(), {"<p>"}, browser);
+    EXPECT_FALSE(page.written) << c.what;
+    EXPECT_TRUE(browser.shown.empty()) << c.what;
+  }
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ namespace {
 
 using testing::W;
 
+std::string TextToIntText(std::string_view text) { return std::to_string(common::TextToInt(text)); }
+
 TEST(AveragePrice, Table) {
   const common::StringList lines = {"Shop",
                                     "shop.html",
@@ -35,6 +37,31 @@ TEST(AveragePrice, Table) {
       {"Nokia 1100", ""},      {"Shop", "0"},
   };
   for (const Case& c : cases) EXPECT_EQ(AveragePrice(lines, c.query), c.expected) << c.query;
+}
+
+// Sums never overflow and averages stay exact over the whole range TextToInt gives.
+TEST(AveragePrice, ExactForHugeAndNegativePrices) {
+  struct Case {
+    std::vector<std::string> prices;
+    std::string expected;
+  };
+  const std::string max = "999999999999999999";
+  const Case cases[] = {
+      {std::vector<std::string>(10, max), max},
+      {std::vector<std::string>(10, "-" + max), "-" + max},
+      {{max, "-" + max, "1"}, "0"},
+      {{max, max, "1"}, "666666666666666666"},
+      {{"-3", "-4"}, "-3"},  // the fraction is discarded toward zero
+      {{"99999999999999999999999"}, TextToIntText("99999999999999999999999")},
+  };
+  for (const Case& c : cases) {
+    common::StringList lines;
+    for (const std::string& price : c.prices) lines.push_back("Nokia 1100^" + price);
+    EXPECT_EQ(AveragePrice(lines, "Nokia 1100"), c.expected) << c.prices[0];
+    BrandPrices prices("Nokia", {"1100"});
+    for (const std::string& line : lines) prices.AddLine(line);
+    EXPECT_EQ(prices.AveragePrice("1100"), c.expected) << c.prices[0];
+  }
 }
 
 TEST(AveragePrice, PriceListsAreReadAndSortedIgnoringCase) {
@@ -67,10 +94,17 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
     std::string brand = pick({"Nokia", "NOKIA", "no", "Sony-Ericsson"});
     common::StringList lines;
     for (int i = 0; i < 40; ++i) {
-      std::string line = pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
-                         pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
-                         pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5"}) +
-                         pick({"", "^", "nokia 3310^4", "9"});
+      std::string line =
+          pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
+          pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
+          pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5", "^999999999999999999",
+                "^-999999999999999999", "^123456789012345678901234"}) +
+          pick({"", "^", "nokia 3310^4", "9"});
+      // Long lines: shop lists that lost their line ends.
+      if (i % 10 == 0) {
+        std::string piece = line;
+        for (int k = static_cast<int>(random() % 200); k > 0; --k) line += piece;
+      }
       lines.push_back(line);
     }
     BrandPrices prices(brand, models);
@@ -79,6 +113,19 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
       EXPECT_EQ(prices.AveragePrice(model), AveragePrice(lines, brand + " " + model))
           << "brand " << brand << " model " << model;
     }
+  }
+}
+
+// A shop list that lost its line ends: one line holding the brand thousands of times, each
+// followed by a "^". The pass must stay linear in the line's bytes.
+TEST(BrandPrices, OneLongLineOfManyOffers) {
+  std::string line;
+  for (int i = 0; i < 8000; ++i) line += "nokia 1100^";
+  BrandPrices prices("Nokia", {"1100", "1100^nokia 1100", "110", ""});
+  prices.AddLine(line);
+  for (const char* model : {"1100", "1100^nokia 1100", "110", ""}) {
+    EXPECT_EQ(prices.AveragePrice(model), AveragePrice({line}, std::string("Nokia ") + model))
+        << model;
   }
 }
 

@@ -1,7 +1,12 @@
 #include "common/line_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <optional>
+
+#include "common/warnings.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::common {
@@ -52,6 +57,75 @@ TEST(Lines, FailedWriteLeavesNothingBehind) {
   EXPECT_FALSE(WriteLinesCrLf(dir.Path("missing/page.html"), {"x"}));
   EXPECT_FALSE(dir.Exists("missing"));
   EXPECT_FALSE(ReadLinesAtCr(dir.Path("absent.html")).has_value());
+}
+
+class RecordedWarnings : public WarningSink {
+ public:
+  RecordedWarnings() { SetWarningSink(this); }
+  ~RecordedWarnings() override { SetWarningSink(nullptr); }
+  void Warn(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::string> texts;
+};
+
+// Only regular files are read; anything else at the path is read as missing, and said so unless
+// nothing is there. None of it may block, abort or read without end.
+TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    void (*make)(testing::TempCatalogue&, const std::string& path);
+    std::optional<std::string> bytes;
+    const char* warning;  // part of the warning, or null for none
+  };
+  const Case cases[] = {
+      {"regular file", [](auto& d, auto&) { d.WriteBytes("f", "a\r\n"); }, "a\r\n", nullptr},
+      {"exactly the cap", [](auto& d, auto&) { d.WriteBytes("f", "1234"); }, "1234", nullptr},
+      {"link to a file",
+       [](auto& d, auto& p) {
+         d.WriteBytes("g", "x");
+         fs::create_symlink(d.Path("g"), p);
+       },
+       "x", nullptr},
+      {"missing", [](auto&, auto&) {}, std::nullopt, nullptr},
+      {"dangling link", [](auto& d, auto& p) { fs::create_symlink(d.Path("none"), p); },
+       std::nullopt, nullptr},
+      {"above the cap", [](auto& d, auto&) { d.WriteBytes("f", "12345"); }, std::nullopt,
+       "larger than 4 bytes"},
+      {"folder", [](auto&, auto& p) { fs::create_directory(p); }, std::nullopt,
+       "not a regular file"},
+      {"FIFO", [](auto&, auto& p) { ::mkfifo(p.c_str(), 0600); }, std::nullopt,
+       "not a regular file"},
+      {"link to /dev/zero", [](auto&, auto& p) { fs::create_symlink("/dev/zero", p); },
+       std::nullopt, "not a regular file"},
+      {"link to a folder", [](auto& d, auto& p) { fs::create_symlink(d.root(), p); }, std::nullopt,
+       "not a regular file"},
+      {"link to /proc/self/mem", [](auto&, auto& p) { fs::create_symlink("/proc/self/mem", p); },
+       std::nullopt, "cannot be read"},
+      {"link loop", [](auto&, auto& p) { fs::create_symlink(p, p); }, std::nullopt,
+       "cannot be opened"},
+  };
+  for (const Case& c : cases) {
+    testing::TempCatalogue dir;
+    std::string path = dir.Path("f");
+    c.make(dir, path);
+    RecordedWarnings warnings;
+    EXPECT_EQ(ReadFileBytes(path, 4), c.bytes) << c.what;
+    if (!c.warning) {
+      EXPECT_TRUE(warnings.texts.empty()) << c.what;
+      continue;
+    }
+    ASSERT_EQ(warnings.texts.size(), 1u) << c.what;
+    EXPECT_TRUE(warnings.texts[0].starts_with(path + ": ")) << c.what;
+    EXPECT_NE(warnings.texts[0].find(c.warning), std::string::npos) << warnings.texts[0];
+  }
+}
+
+TEST(ReadFileBytes, AFileReadOnEveryPageIsWarnedOfOnce) {
+  testing::TempCatalogue dir;
+  std::filesystem::create_directory(dir.Path("t.html"));
+  RecordedWarnings warnings;
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(ReadLinesAtCr(dir.Path("t.html")).has_value());
+  EXPECT_EQ(warnings.texts.size(), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "common/paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -68,6 +69,21 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+// New and replaced files get 0666 narrowed by the umask, as any new file of the process would.
+TEST(AtomicFile, PermissionsFollowTheUmask) {
+  const mode_t cases[][2] = {{022, 0644}, {077, 0600}, {0, 0666}, {027, 0640}};
+  testing::TempCatalogue dir;
+  for (const auto& [mask, expected] : cases) {
+    mode_t old = ::umask(mask);
+    bool written = ReplaceFileAtomically(dir.Path("f.txt"), "x");
+    ::umask(old);
+    ASSERT_TRUE(written);
+    struct stat info;
+    ASSERT_EQ(::stat(dir.Path("f.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, expected) << std::oct << mask;
+  }
 }
 
 }  // namespace

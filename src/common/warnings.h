@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// Problems the user should hear about that do not stop the work: a catalogue file that exists
+// but cannot be read (a folder, a device, a read error) or is too large to be what it claims.
+// The code that meets such a file says so here and goes on as if the file were missing; the
+// program decides how the user hears it.
+//
+// The tool installs a sink that prints each warning to standard error. The window installs one
+// that logs it (and may show it in a message box); warnings can come from the update run's
+// worker thread, so a window's sink must hand them over to the user-interface thread itself
+// (a queued call) rather than touch widgets in Warn.
+namespace trubkom::common {
+
+class WarningSink {
+ public:
+  virtual ~WarningSink() = default;
+  // text is UTF-8 English, naming the file by its path.
+  virtual void Warn(const std::string& text) = 0;
+};
+
+// Installs the sink for the whole process (null: warnings are dropped, the default). It must
+// stay alive until another sink is installed. Installing forgets which warnings were given.
+void SetWarningSink(WarningSink* sink);
+
+// Passes the text to the sink, each distinct text only once, so a file read on every page
+// build is reported once rather than on every page. Safe from any thread.
+void Warn(const std::string& text);
+
+}  // namespace trubkom::common

@@ -1,0 +1,235 @@
+#include "tools/publisher_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "common/atomic_file.h"
+#include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/paths.h"
+#include "common/private_folder.h"
+#include "update/apply_package.h"
+#include "update/archive_extraction.h"
+#include "update/archive_writer.h"
+#include "update/package.h"
+#include "update/package_keys.h"
+#include "update/update_script.h"
+
+#ifndef TRUBKOM_DEFAULT_KEYS
+#error "TRUBKOM_DEFAULT_KEYS must name the folder of the keys pack uses by default"
+#endif
+
+namespace trubkom::tools {
+
+const char* const kPublisherUsage =
+    "Update packages:\n"
+    "  keygen FOLDER                a new publisher key pair and package key in FOLDER\n"
+    "  pack SOURCE PACKAGE.upd [--keys FOLDER]\n"
+    "                               seals a folder or a .zip as a package (demo keys unless told)\n"
+    "  check PACKAGE.upd            verifies a package; says what each script line would do to\n"
+    "                               the catalogue in the working folder, changing nothing\n"
+    "  apply PACKAGE.upd...         applies packages to the catalogue in the working folder\n";
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace trubkom::update;
+
+void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
+
+int Fail(const std::string& message) {
+  std::cerr << "trubkom-catalogue: " << common::Utf8FromCp1251(message) << '\n';
+  return 1;
+}
+
+std::string WorkingFolder() { return fs::current_path().string(); }
+
+// The path relative to folder, for messages.
+std::string Relative(const std::string& path, const std::string& folder) {
+  std::string prefix = common::WithTrailingSlash(folder);
+  return path.starts_with(prefix) ? path.substr(prefix.size()) : path;
+}
+
+int Keygen(const std::string& folder) {
+  std::string error = WriteKeyFolder(folder, NewSealingKeys());
+  if (!error.empty()) return Fail(error);
+  std::cout << "Keys written to " << folder << ":\n"
+            << "  " << kSecretKeyFile << "  the secret signing key: keep it private\n"
+            << "  " << kPackageKeyFile << "    the package key: build the program with it\n"
+            << "  " << kPublicKeyFile << "  the public key: build the program with it\n"
+            << "Build with -DTRUBKOM_PUBLIC_KEY=" << common::JoinPath(folder, kPublicKeyFile)
+            << " -DTRUBKOM_PACKAGE_KEY=" << common::JoinPath(folder, kPackageKeyFile) << '\n';
+  return 0;
+}
+
+// The archive to seal: a folder zipped here, or a ZIP file taken byte for byte.
+std::optional<std::string> ArchiveOf(const std::string& source, std::string& error) {
+  if (fs::is_directory(source)) {
+    auto zipped = ZipFolder(source, error);
+    if (!zipped) return std::nullopt;
+    for (const std::string& name : zipped->skipped) {
+      std::cerr << "trubkom-catalogue: " << name << ": not a file or folder, left out\n";
+    }
+    return std::move(zipped->zip);
+  }
+  auto bytes = common::IsFile(source) ? common::ReadFileBytes(source) : std::nullopt;
+  if (!bytes) error = source + ": neither a folder nor a readable file";
+  else if (!IsZipArchive(*bytes)) error = source + ": not a ZIP archive";
+  else return bytes;
+  return std::nullopt;
+}
+
+int Pack(const std::string& source, const std::string& package, const std::string& key_folder) {
+  std::string error;
+  auto keys = ReadKeyFolder(key_folder, error);
+  if (!keys) return Fail(error);
+  auto zip = ArchiveOf(source, error);
+  if (!zip) return Fail(error);
+  std::string name = fs::path(package).filename().string();
+  if (!common::ReplaceFileAtomically(package, SealPackage(*zip, name, *keys))) {
+    return Fail(package + ": cannot be written");
+  }
+  std::cout << package << ": sealed for the name " << name << '\n';
+  if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
+      keys->package_key != BuiltinOpeningKeys().package_key) {
+    std::cerr << "trubkom-catalogue: note: these keys are not the ones this program was built "
+                 "with, so this program refuses the package\n";
+  }
+  return 0;
+}
+
+std::string Describe(const std::string& line, const ScriptStep& step, const std::string& work,
+                     const std::string& catalogue) {
+  std::string target = Relative(step.target, catalogue);
+  bool source_missing = !step.source.empty() && !common::IsFile(step.source);
+  std::string warning = source_missing ? "; the package lacks " + Relative(step.source, work) : "";
+  switch (step.action) {
+    case ScriptAction::kIgnored:
+      return "ignored";
+    case ScriptAction::kRefused:
+      return "refused: leaves the catalogue or the package";
+    case ScriptAction::kNothing:
+      return line.starts_with("ADDFILE") ? "ignored: the file exists already"
+                                         : "ignored: no such file in the catalogue";
+    case ScriptAction::kAdd:
+      return "add " + target +
+             (step.create_folder.empty()
+                  ? ""
+                  : " (creating the folder " + Relative(step.create_folder, catalogue) + ")") +
+             warning;
+    case ScriptAction::kAppend:
+      return "append " + Relative(step.source, work) + " to " + target + warning;
+    case ScriptAction::kReplace:
+      return "replace " + target + warning;
+    case ScriptAction::kDelete:
+      return "delete " + target;
+    case ScriptAction::kMessage:
+      return "message: " + step.text;
+    case ScriptAction::kUrlMessage:
+      return "message with OK and Cancel: " + step.text + "; OK opens " +
+             (IsWebAddress(step.address) ? step.address : "nothing (not a web address)");
+  }
+  return {};
+}
+
+void ListEntries(const std::string& work) {
+  std::vector<std::string> scripts = UpdateScripts(work);
+  for (auto it = fs::recursive_directory_iterator(work); it != fs::recursive_directory_iterator();
+       ++it) {
+    std::string name = Relative(it->path().string(), work);
+    bool script = it.depth() == 0 &&
+                  std::find(scripts.begin(), scripts.end(), name) != scripts.end();
+    if (it->is_directory()) name += "/";
+    else name += "  " + std::to_string(it->file_size()) + " bytes";
+    PrintLine("  " + name + (script ? "  [update script]" : ""));
+  }
+}
+
+int Check(const std::string& package) {
+  auto zip = OpenPackageFile(package, BuiltinOpeningKeys());
+  if (!zip) {
+    return Fail(package + ": refused: not sealed with this program's keys for this file name, "
+                          "or damaged");
+  }
+  std::cout << package << ": signature verified, archive decrypted\n";
+  common::PrivateFolder work("trubkom-check-");
+  if (!work.ok()) return Fail("cannot make a private working folder");
+  ExtractReport report = ExtractArchiveBytes(*zip, work.path());
+  std::cout << "Entries:\n";
+  ListEntries(work.path());
+  for (const std::string& problem : report.problems) PrintLine("  " + problem);
+  if (!report.Complete()) return Fail(package + ": does not unpack whole; it would not be applied");
+  std::string catalogue = WorkingFolder();
+  for (const std::string& script : UpdateScripts(work.path())) {
+    PrintLine("Script " + script + ":");
+    auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work.path(), script));
+    for (const std::string& line : lines.value_or(common::StringList{})) {
+      ScriptStep step = PlanScriptLine(line, work.path(), catalogue);
+      PrintLine("  " + line);
+      PrintLine("    => " + Describe(line, step, work.path(), catalogue));
+    }
+  }
+  return 0;
+}
+
+// The console's ports: status lines and messages printed, every question answered Cancel.
+class ConsolePorts : public common::StatusSink, public common::Messages, public common::Shell {
+ public:
+  void Append(const std::string& line) override { PrintLine(line); }
+  void Clear() override {}
+  void Inform(const std::string& text) override { PrintLine(text); }
+  bool Confirm(const std::string& text) override {
+    PrintLine(text + " [OK/Cancel: Cancel]");
+    return false;
+  }
+  void Open(const std::string&) override {}
+};
+
+int Apply(const std::vector<std::string>& packages) {
+  ConsolePorts console;
+  ScriptPorts ports{console, console, console};
+  int status = 0;
+  for (const std::string& package : packages) {
+    ApplyOutcome outcome = ApplyPackage(package, WorkingFolder(), ports);
+    switch (outcome.result) {
+      case ApplyResult::kApplied:
+        break;
+      case ApplyResult::kAlreadyApplied:
+        std::cerr << "trubkom-catalogue: " << package << ": applied already (updates/"
+                  << PackageBaseName(package) << ".new exists), skipped\n";
+        break;
+      case ApplyResult::kRefused:
+        status = Fail(package + ": refused: not sealed with this program's keys for this file "
+                                "name, or damaged; nothing changed");
+        break;
+      case ApplyResult::kIncomplete:
+        for (const std::string& problem : outcome.extraction.problems) Fail(package + ": " + problem);
+        status = Fail(package + ": does not unpack whole; its scripts were not run");
+        break;
+      case ApplyResult::kNoWorkingFolder:
+        status = Fail("cannot make a private working folder");
+        break;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+std::optional<int> RunPublisherCommand(const std::vector<std::string>& args) {
+  if (args.empty()) return std::nullopt;
+  const std::string& command = args[0];
+  if (command == "keygen" && args.size() == 2) return Keygen(args[1]);
+  if (command == "pack" && args.size() == 3) return Pack(args[1], args[2], TRUBKOM_DEFAULT_KEYS);
+  if (command == "pack" && args.size() == 5 && args[3] == "--keys") {
+    return Pack(args[1], args[2], args[4]);
+  }
+  if (command == "check" && args.size() == 2) return Check(args[1]);
+  if (command == "apply" && args.size() >= 2) {
+    return Apply(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  return std::nullopt;
+}
+
+}  // namespace trubkom::tools

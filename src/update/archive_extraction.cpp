@@ -1,0 +1,255 @@
+#include "update/archive_extraction.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "common/string_ops.h"
+
+namespace trubkom::update {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 256 * 1024;
+
+struct ZipCloser {
+  void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
+
+struct Entry {
+  zip_uint64_t index = 0;
+  std::string name;  // with '/' for '\', folders without their trailing '/'
+  bool is_folder = false;
+};
+
+enum class Outcome { kWritten, kFolder, kSkipped, kFailed, kStop };
+
+// Why the entry must not be extracted, or empty text when it may.
+std::string HostileReason(zip_t* archive, const zip_stat_t& stat, Entry& entry) {
+  std::string name = stat.name ? stat.name : "";
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (name.empty()) return "has no name";
+  if (name.front() == '/') return "has an absolute name";
+  entry.is_folder = name.back() == '/';
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  for (const std::string& part : common::SplitByChar(name, '/')) {
+    if (part == "..") return "climbs out with ..";
+  }
+  zip_uint8_t system = 0;
+  zip_uint32_t attributes = 0;
+  zip_file_get_external_attributes(archive, entry.index, 0, &system, &attributes);
+  if (system == ZIP_OPSYS_UNIX) {
+    mode_t type = (attributes >> 16) & S_IFMT;
+    if (type == S_IFDIR) entry.is_folder = true;
+    if (type != 0 && type != S_IFREG && type != S_IFDIR) return "is a link or a device";
+  }
+  entry.name = name;
+  return {};
+}
+
+class Extractor {
+ public:
+  Extractor(zip_t* archive, const std::string& destination, const ExtractLimits& limits)
+      : archive_(archive), destination_(destination), limits_(limits) {}
+
+  ExtractReport Run() {
+    zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count < 0) return Stop(kDamagedArchive, "");
+    if (static_cast<std::uint64_t>(count) > limits_.entries) return Stop(kArchiveTooLarge, "");
+    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
+      if (!ExtractEntry(i)) break;
+    }
+    return std::move(report_);
+  }
+
+ private:
+  ExtractReport Stop(ExtractError error, const std::string& name) {
+    report_.error = error;
+    report_.problems.push_back((name.empty() ? "" : name + ": ") + DescribeExtractError(error));
+    return std::move(report_);
+  }
+
+  // False when the extraction must stop.
+  bool ExtractEntry(zip_uint64_t index) {
+    zip_stat_t stat;
+    if (zip_stat_index(archive_, index, ZIP_FL_ENC_RAW, &stat) != 0) {
+      Stop(kDamagedArchive, "");
+      return false;
+    }
+    Entry entry{index, {}, false};
+    if (std::string reason = HostileReason(archive_, stat, entry); !reason.empty()) {
+      Note(report_.skipped, stat.name ? stat.name : "", "skipped: " + reason);
+      return true;
+    }
+    std::string parent = MakeFolders(entry);
+    if (parent.empty()) return true;
+    if (entry.is_folder) return true;
+    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > limits_.entry_bytes) {
+      Stop(kArchiveTooLarge, entry.name);
+      return false;
+    }
+    return WriteFile(entry, parent);
+  }
+
+  void Note(int& counter, const std::string& name, const std::string& what) {
+    ++counter;
+    report_.problems.push_back(name + ": " + what);
+  }
+
+  // Creates the folders of the entry's path (all of it for a folder, the parents for a file)
+  // and gives the folder the file goes in, or empty text when the path runs through a link or a
+  // file, in which case the entry is counted as skipped or failed.
+  std::string MakeFolders(const Entry& entry) {
+    std::vector<std::string> parts = common::SplitByChar(entry.name, '/');
+    if (!entry.is_folder) parts.pop_back();
+    std::string path = destination_;
+    for (const std::string& part : parts) {
+      if (part.empty() || part == ".") continue;
+      path += "/" + part;
+      struct stat info;
+      if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+          Note(report_.skipped, entry.name, "skipped: would be written through a link");
+          return {};
+        }
+        if (!S_ISDIR(info.st_mode)) {
+          Note(report_.failed, entry.name, "failed: a file is in the way");
+          return {};
+        }
+      } else if (::mkdir(path.c_str(), 0755) != 0) {
+        Note(report_.failed, entry.name, "failed: the folder cannot be created");
+        return {};
+      }
+    }
+    return path;
+  }
+
+  bool WriteFile(const Entry& entry, const std::string& parent) {
+    std::string target = destination_ + "/" + entry.name;
+    struct stat info;
+    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+      Note(report_.skipped, entry.name, "skipped: would be written through a link");
+      return true;
+    }
+    zip_file_t* file = zip_fopen_index(archive_, entry.index, 0);
+    if (!file) return OpenFailed(entry);
+    std::string temp = parent + "/.extracting-XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    Outcome outcome = fd < 0 ? Outcome::kFailed : Copy(file, fd, entry);
+    zip_fclose(file);
+    if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0)) outcome = Outcome::kFailed;
+    if (outcome == Outcome::kWritten && ::rename(temp.c_str(), target.c_str()) != 0) {
+      outcome = Outcome::kFailed;
+    }
+    if (outcome != Outcome::kWritten && fd >= 0) ::unlink(temp.c_str());
+    if (outcome == Outcome::kWritten) ++report_.files;
+    if (outcome == Outcome::kFailed) Note(report_.failed, entry.name, "failed: damaged or unwritable");
+    return outcome != Outcome::kStop;
+  }
+
+  // An entry that cannot be opened: damage in its local header stops, an unsupported method or
+  // encryption only fails the entry.
+  bool OpenFailed(const Entry& entry) {
+    int code = zip_error_code_zip(zip_get_error(archive_));
+    if (code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP || code == ZIP_ER_NOPASSWD) {
+      Note(report_.failed, entry.name, "failed: unsupported compression or encryption");
+      return true;
+    }
+    Stop(kDamagedArchive, entry.name);
+    return false;
+  }
+
+  Outcome Copy(zip_file_t* file, int fd, const Entry& entry) {
+    std::uint64_t entry_bytes = 0;
+    for (;;) {
+      zip_int64_t got = zip_fread(file, buffer_.get(), kChunkBytes);
+      if (got < 0) return Outcome::kFailed;  // a CRC mismatch or broken compressed data
+      if (got == 0) return Outcome::kWritten;
+      entry_bytes += static_cast<std::uint64_t>(got);
+      total_bytes_ += static_cast<std::uint64_t>(got);
+      if (entry_bytes > limits_.entry_bytes || total_bytes_ > limits_.archive_bytes) {
+        Stop(kArchiveTooLarge, entry.name);
+        return Outcome::kStop;
+      }
+      if (!WriteAll(fd, buffer_.get(), static_cast<std::size_t>(got))) return Outcome::kFailed;
+    }
+  }
+
+  static bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+      ssize_t written = ::write(fd, data, size);
+      if (written < 0) return false;
+      data += written;
+      size -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  zip_t* archive_;
+  const std::string& destination_;
+  const ExtractLimits& limits_;
+  ExtractReport report_;
+  std::uint64_t total_bytes_ = 0;
+  std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kChunkBytes);
+};
+
+ExtractReport ExtractFrom(zip_source_t* source, const std::string& destination,
+                          const ExtractLimits& limits) {
+  ExtractReport report;
+  zip_error_t error;
+  zip_error_init(&error);
+  ZipArchive archive(source ? zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error)
+                            : nullptr);
+  if (!archive) {
+    if (source) zip_source_free(source);
+    int code = zip_error_code_zip(&error);
+    report.error = code == ZIP_ER_NOZIP || code == ZIP_ER_OPEN || code == ZIP_ER_READ || !source
+                       ? kNotAnArchive
+                       : kDamagedArchive;
+    report.problems.push_back(DescribeExtractError(report.error));
+  } else {
+    report = Extractor(archive.get(), destination, limits).Run();
+  }
+  zip_error_fini(&error);
+  return report;
+}
+
+}  // namespace
+
+ExtractReport ExtractArchive(const std::string& archive, const std::string& destination,
+                             const ExtractLimits& limits) {
+  struct stat info;
+  zip_source_t* source = nullptr;
+  if (::stat(archive.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    source = zip_source_file_create(archive.c_str(), 0, -1, nullptr);
+  }
+  return ExtractFrom(source, destination, limits);
+}
+
+ExtractReport ExtractArchiveBytes(std::string_view zip, const std::string& destination,
+                                  const ExtractLimits& limits) {
+  zip_source_t* source = zip_source_buffer_create(zip.data(), zip.size(), 0, nullptr);
+  return ExtractFrom(source, destination, limits);
+}
+
+std::string DescribeExtractError(ExtractError error) {
+  switch (error) {
+    case kExtractOk:
+      return "extracted";
+    case kNotAnArchive:
+      return "not a ZIP archive";
+    case kDamagedArchive:
+      return "the archive is damaged; extraction stopped";
+    case kArchiveTooLarge:
+      return "the archive unpacks to more than the allowed size or number of files (a "
+             "decompression bomb?); extraction stopped";
+  }
+  return "unknown error";
+}
+
+}  // namespace trubkom::update

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trubkom::update {
+
+struct ZippedFolder {
+  std::string zip;                   // the archive's bytes
+  int files = 0;                     // files stored
+  std::vector<std::string> skipped;  // relative names of links and other non-files left out
+};
+
+// A ZIP archive of every file and folder under folder, names relative to it with '/', in byte
+// order, deflated. Symbolic links are never followed nor stored. No value, with the reason in
+// error, when the folder cannot be read or the archive written.
+std::optional<ZippedFolder> ZipFolder(const std::string& folder, std::string& error);
+
+// True when bytes open as a ZIP archive whose directory is consistent.
+bool IsZipArchive(const std::string& bytes);
+
+}  // namespace trubkom::update

@@ -1,0 +1,121 @@
+#include "update/package.h"
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/ascii.h"
+#include "common/atomic_file.h"
+
+namespace trubkom::update {
+
+namespace {
+
+constexpr std::string_view kMagic{"TKMUPD1\0", 8};
+constexpr std::size_t kNonceBytes = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+constexpr std::size_t kTagBytes = crypto_aead_xchacha20poly1305_ietf_ABYTES;
+constexpr std::size_t kSignatureBytes = crypto_sign_BYTES;
+constexpr std::size_t kSmallestPackage = kMagic.size() + kNonceBytes + kTagBytes + kSignatureBytes;
+
+std::string_view FileNameOf(std::string_view path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+const unsigned char* Bytes(std::string_view text) {
+  return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+// message is the lower-cased file name (name_size bytes) followed by the package's bytes, the
+// very bytes that the signature covers with the signature itself at the end.
+std::optional<std::string> OpenSigned(std::string_view message, std::size_t name_size,
+                                      const OpeningKeys& keys) {
+  EnsureSodium();
+  std::string_view package = message.substr(name_size);
+  if (package.size() < kSmallestPackage || package.substr(0, kMagic.size()) != kMagic) {
+    return std::nullopt;
+  }
+  std::string_view signed_part = message.substr(0, message.size() - kSignatureBytes);
+  if (crypto_sign_verify_detached(Bytes(message.substr(signed_part.size())), Bytes(signed_part),
+                                  signed_part.size(), keys.public_key.data()) != 0) {
+    return std::nullopt;
+  }
+  std::string_view nonce = package.substr(kMagic.size(), kNonceBytes);
+  std::string_view cipher = package.substr(kMagic.size() + kNonceBytes);
+  cipher.remove_suffix(kSignatureBytes);
+  std::string zip(cipher.size() - kTagBytes, '\0');
+  unsigned long long zip_size = 0;
+  if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+          reinterpret_cast<unsigned char*>(zip.data()), &zip_size, nullptr, Bytes(cipher),
+          cipher.size(), nullptr, 0, Bytes(nonce), keys.package_key.data()) != 0) {
+    return std::nullopt;
+  }
+  return zip;
+}
+
+// The lower-cased file name followed by the file's bytes, read in one piece into one buffer.
+std::optional<std::string> ReadWithName(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat info;
+  std::optional<std::string> result;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<std::size_t>(info.st_size) <= kMaxPackageBytes) {
+    std::string name = common::AsciiLowered(FileNameOf(path));
+    std::string bytes = name;
+    bytes.resize(name.size() + static_cast<std::size_t>(info.st_size));
+    std::size_t done = name.size();
+    while (done < bytes.size()) {
+      ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    if (done == bytes.size()) result = std::move(bytes);
+  }
+  ::close(fd);
+  return result;
+}
+
+}  // namespace
+
+std::string SealPackage(std::string_view zip, std::string_view file_name, const SealingKeys& keys) {
+  EnsureSodium();
+  std::string name = common::AsciiLowered(file_name);
+  std::string message = name;
+  message += kMagic;
+  std::string nonce(kNonceBytes, '\0');
+  randombytes_buf(nonce.data(), nonce.size());
+  message += nonce;
+  std::size_t cipher_at = message.size();
+  message.resize(cipher_at + zip.size() + kTagBytes);
+  unsigned long long cipher_size = 0;
+  crypto_aead_xchacha20poly1305_ietf_encrypt(
+      reinterpret_cast<unsigned char*>(message.data() + cipher_at), &cipher_size, Bytes(zip),
+      zip.size(), nullptr, 0, nullptr, Bytes(nonce), keys.package_key.data());
+  std::string signature(kSignatureBytes, '\0');
+  crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
+                       Bytes(message), message.size(), keys.secret_key.data());
+  return message.substr(name.size()) + signature;
+}
+
+std::optional<std::string> OpenPackage(std::string_view package, std::string_view file_name,
+                                       const OpeningKeys& keys) {
+  std::string message = common::AsciiLowered(file_name);
+  std::size_t name_size = message.size();
+  message += package;
+  return OpenSigned(message, name_size, keys);
+}
+
+std::optional<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
+  auto message = ReadWithName(path);
+  if (!message) return std::nullopt;
+  return OpenSigned(*message, common::AsciiLowered(FileNameOf(path)).size(), keys);
+}
+
+bool DecryptFile(const std::string& source, const std::string& target, const OpeningKeys& keys) {
+  auto zip = OpenPackageFile(source, keys);
+  return zip && common::ReplaceFileAtomically(target, *zip);
+}
+
+}  // namespace trubkom::update

@@ -1,0 +1,132 @@
+#include "update/package_keys.h"
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/line_file.h"
+#include "common/paths.h"
+
+// CMake hands in the built-in keys from the key files it was configured with.
+#ifndef TRUBKOM_PUBLIC_KEY_HEX
+#error "TRUBKOM_PUBLIC_KEY_HEX must name the publisher's public key"
+#endif
+#ifndef TRUBKOM_PACKAGE_KEY_HEX
+#error "TRUBKOM_PACKAGE_KEY_HEX must name the package key"
+#endif
+
+namespace trubkom::update {
+
+namespace {
+
+template <std::size_t N>
+bool FromHex(std::string_view hex, std::array<unsigned char, N>& key) {
+  while (!hex.empty() && (hex.back() == '\n' || hex.back() == '\r' || hex.back() == ' ')) {
+    hex.remove_suffix(1);
+  }
+  std::size_t size = 0;
+  return hex.size() == 2 * N &&
+         sodium_hex2bin(key.data(), N, hex.data(), hex.size(), nullptr, &size, nullptr) == 0 &&
+         size == N;
+}
+
+template <std::size_t N>
+std::string ToHex(const std::array<unsigned char, N>& key) {
+  std::string hex(2 * N + 1, '\0');
+  sodium_bin2hex(hex.data(), hex.size(), key.data(), N);
+  hex.back() = '\n';
+  return hex;
+}
+
+OpeningKeys ParseBuiltinKeys() {
+  OpeningKeys keys;
+  if (!FromHex(TRUBKOM_PUBLIC_KEY_HEX, keys.public_key) ||
+      !FromHex(TRUBKOM_PACKAGE_KEY_HEX, keys.package_key)) {
+    std::abort();  // a build configured with a malformed key file cannot open any package
+  }
+  return keys;
+}
+
+// Creates the file only when it does not exist yet, readable by its owner alone.
+std::string WriteOwnerOnly(const std::string& path, const std::string& text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  if (fd < 0) return path + ": " + std::strerror(errno);
+  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+            ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  return ok ? std::string() : path + ": could not be written";
+}
+
+template <std::size_t N>
+bool ReadKeyFile(const std::string& folder, const char* name, std::array<unsigned char, N>& key,
+                 std::string& error) {
+  std::string path = common::JoinPath(folder, name);
+  auto text = common::ReadFileBytes(path);
+  if (text && FromHex(*text, key)) return true;
+  error = path + (text ? ": not a key of the expected length" : ": cannot be read");
+  return false;
+}
+
+}  // namespace
+
+void EnsureSodium() {
+  if (sodium_init() < 0) std::abort();  // no safe randomness: nothing can be sealed or opened
+}
+
+const OpeningKeys& BuiltinOpeningKeys() {
+  static const OpeningKeys keys = ParseBuiltinKeys();
+  return keys;
+}
+
+SealingKeys NewSealingKeys() {
+  EnsureSodium();
+  SealingKeys keys;
+  PublicKey ignored;
+  crypto_sign_keypair(ignored.data(), keys.secret_key.data());
+  crypto_aead_xchacha20poly1305_ietf_keygen(keys.package_key.data());
+  return keys;
+}
+
+OpeningKeys OpeningKeysFor(const SealingKeys& keys) {
+  EnsureSodium();
+  OpeningKeys opening;
+  crypto_sign_ed25519_sk_to_pk(opening.public_key.data(), keys.secret_key.data());
+  opening.package_key = keys.package_key;
+  return opening;
+}
+
+std::string WriteKeyFolder(const std::string& folder, const SealingKeys& keys) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    return folder + ": " + std::strerror(errno);
+  }
+  for (const char* name : {kPublicKeyFile, kSecretKeyFile, kPackageKeyFile}) {
+    if (common::IsFile(common::JoinPath(folder, name))) {
+      return common::JoinPath(folder, name) + ": exists already; keys are never overwritten";
+    }
+  }
+  std::string error = WriteOwnerOnly(common::JoinPath(folder, kSecretKeyFile), ToHex(keys.secret_key));
+  if (error.empty()) {
+    error = WriteOwnerOnly(common::JoinPath(folder, kPackageKeyFile), ToHex(keys.package_key));
+  }
+  if (error.empty()) {
+    error = WriteOwnerOnly(common::JoinPath(folder, kPublicKeyFile),
+                           ToHex(OpeningKeysFor(keys).public_key));
+  }
+  return error;
+}
+
+std::optional<SealingKeys> ReadKeyFolder(const std::string& folder, std::string& error) {
+  SealingKeys keys;
+  if (!ReadKeyFile(folder, kSecretKeyFile, keys.secret_key, error) ||
+      !ReadKeyFile(folder, kPackageKeyFile, keys.package_key, error)) {
+    return std::nullopt;
+  }
+  return keys;
+}
+
+}  // namespace trubkom::update

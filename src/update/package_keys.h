@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+// The keys of update packages. A publisher seals packages with its Ed25519 secret key and the
+// package key; the program opens them with the publisher's public key and the same package key,
+// both built into it (CMake cache variables TRUBKOM_PUBLIC_KEY and TRUBKOM_PACKAGE_KEY).
+namespace trubkom::update {
+
+using PublicKey = std::array<unsigned char, 32>;
+using SecretKey = std::array<unsigned char, 64>;
+using PackageKey = std::array<unsigned char, 32>;
+
+// What the program holds to open packages.
+struct OpeningKeys {
+  PublicKey public_key{};
+  PackageKey package_key{};
+};
+
+// What a publisher holds to make packages.
+struct SealingKeys {
+  SecretKey secret_key{};
+  PackageKey package_key{};
+};
+
+// Makes libsodium ready; every function that uses it calls this first.
+void EnsureSodium();
+
+const OpeningKeys& BuiltinOpeningKeys();
+SealingKeys NewSealingKeys();
+OpeningKeys OpeningKeysFor(const SealingKeys& keys);
+
+// Key files hold the key in hexadecimal on one line: publisher.pub, publisher.sec and
+// package.key in one folder.
+inline constexpr const char* kPublicKeyFile = "publisher.pub";
+inline constexpr const char* kSecretKeyFile = "publisher.sec";
+inline constexpr const char* kPackageKeyFile = "package.key";
+
+// Writes a new key folder; the folder is created with mode 0700 when missing and the files
+// with mode 0600. Existing key files are never overwritten. Empty text on success, else why not.
+std::string WriteKeyFolder(const std::string& folder, const SealingKeys& keys);
+// The sealing keys of a key folder, or no value (with the reason in error).
+std::optional<SealingKeys> ReadKeyFolder(const std::string& folder, std::string& error);
+
+}  // namespace trubkom::update

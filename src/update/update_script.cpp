@@ -1,0 +1,204 @@
+#include "update/update_script.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "common/ascii.h"
+#include "common/atomic_file.h"
+#include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/paths.h"
+#include "update/contained_path.h"
+
+namespace trubkom::update {
+
+namespace {
+
+// A command line: the keyword at the first character, one blank, then the arguments; commands
+// with two arguments split them at the first occurrence of their separator word.
+struct Command {
+  std::string_view keyword;
+  std::string_view separator;  // empty for one-argument commands
+};
+
+constexpr Command kAddFile{"ADDFILE", " TO "};
+constexpr Command kAddToFile{"ADDTOFILE", " TO "};
+constexpr Command kReplaceFile{"REPLACEFILE", " WITH "};
+constexpr Command kDeleteFile{"DELETEFILE", ""};
+constexpr Command kMessage{"MESSAGE", ""};
+constexpr Command kUrlMessage{"URLMESSAGE", " URL "};
+
+struct Arguments {
+  std::string first;
+  std::string second;
+};
+
+// The arguments, or false when the line lacks the command's separator.
+bool Parse(std::string_view line, const Command& command, Arguments& out) {
+  std::size_t first_at = std::min(command.keyword.size() + 1, line.size());
+  if (command.separator.empty()) {
+    out.first = line.substr(first_at);
+    return true;
+  }
+  std::size_t at = line.find(command.separator);
+  if (at == std::string_view::npos) return false;
+  out.first = at > first_at ? line.substr(first_at, at - first_at) : std::string_view();
+  out.second = line.substr(at + command.separator.size());
+  return true;
+}
+
+// The status texts are written here in UTF-8 and shown in Windows-1251.
+std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
+
+std::string Slashed(std::string text) {
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
+}
+
+// The full path the status lines show: the catalogue folder joined to the name as written.
+std::string Shown(const std::string& catalogue_folder, const std::string& name) {
+  return common::WithTrailingSlash(catalogue_folder) + Slashed(name);
+}
+
+std::string FileNamePart(const std::string& name) {
+  std::size_t slash = name.find_last_of("\\/");
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+ScriptStep Refused(std::string_view line) {
+  ScriptStep step;
+  step.action = ScriptAction::kRefused;
+  step.status_line = Text("Команда отклонена: ") + std::string(line);
+  return step;
+}
+
+ScriptStep Nothing() { return ScriptStep{ScriptAction::kNothing, {}, {}, {}, {}, {}, {}}; }
+
+ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::string& sources,
+                       const std::string& catalogue) {
+  std::string name = FileNamePart(args.first);
+  auto source = PathInside(sources, args.first);
+  auto folder = PathInside(catalogue, args.second);
+  auto target = PathInside(catalogue, args.second + name);
+  if (!source || !folder || !target) return Refused(line);
+  if (common::IsFile(*target)) return Nothing();
+  ScriptStep step{ScriptAction::kAdd, *source, *target, {}, {}, {}, {}};
+  if (!IsFolder(*folder)) step.create_folder = *folder;
+  step.status_line = Text("Добавляем ") + name + Text(" в ") + Shown(catalogue, args.second);
+  return step;
+}
+
+// ADDTOFILE, REPLACEFILE: a payload file and an existing catalogue file.
+ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::string& source_name,
+                      const std::string& target_name, const std::string& sources,
+                      const std::string& catalogue) {
+  auto source = PathInside(sources, source_name);
+  auto target = PathInside(catalogue, target_name);
+  if (!source || !target) return Refused(line);
+  if (!common::IsFile(*target)) return Nothing();
+  ScriptStep step{action, *source, *target, {}, {}, {}, {}};
+  if (action == ScriptAction::kReplace) {
+    step.status_line = Text("Заменяем ") + Shown(catalogue, target_name);
+  }
+  return step;
+}
+
+ScriptStep PlanDelete(std::string_view line, const std::string& name,
+                      const std::string& catalogue) {
+  auto target = PathInside(catalogue, name);
+  if (!target) return Refused(line);
+  if (!common::IsFile(*target)) return Nothing();
+  return {ScriptAction::kDelete, {}, *target, {}, {}, {}, Text("Удаляем ") + Shown(catalogue, name)};
+}
+
+// A plain copy, written beside the target and renamed into place.
+void CopyFile(const std::string& source, const std::string& target) {
+  if (!common::IsFile(source)) return;
+  if (auto bytes = common::ReadFileBytes(source)) common::ReplaceFileAtomically(target, *bytes);
+}
+
+void AppendLines(const std::string& source, const std::string& target) {
+  auto lines = common::ReadLinesAtAnyEnd(target);
+  if (!lines) return;  // an unreadable target is left as it is rather than emptied
+  if (common::IsFile(source)) {
+    for (std::string& line : common::ReadLinesAtAnyEnd(source).value_or(common::StringList{})) {
+      lines->push_back(std::move(line));
+    }
+  }
+  common::WriteLinesCrLf(target, *lines);
+}
+
+}  // namespace
+
+bool IsWebAddress(std::string_view address) {
+  std::string lower = common::AsciiLowered(address.substr(0, 8));
+  return lower.starts_with("http://") || lower.starts_with("https://");
+}
+
+ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folder,
+                          const std::string& catalogue_folder) {
+  Arguments args;
+  auto is = [&](const Command& command) {
+    return line.starts_with(command.keyword) && Parse(line, command, args);
+  };
+  // Keywords are tested in this order; none is a prefix of another.
+  if (line.starts_with(kAddFile.keyword)) {
+    if (!is(kAddFile)) return {};
+    return PlanAddFile(line, args, source_folder, catalogue_folder);
+  }
+  if (line.starts_with(kAddToFile.keyword)) {
+    if (!is(kAddToFile)) return {};
+    return PlanChange(line, ScriptAction::kAppend, args.first, args.second, source_folder,
+                      catalogue_folder);
+  }
+  if (line.starts_with(kReplaceFile.keyword)) {
+    if (!is(kReplaceFile)) return {};
+    return PlanChange(line, ScriptAction::kReplace, args.second, args.first, source_folder,
+                      catalogue_folder);
+  }
+  if (is(kDeleteFile)) return PlanDelete(line, args.first, catalogue_folder);
+  if (is(kMessage)) return {ScriptAction::kMessage, {}, {}, {}, args.first, {}, {}};
+  if (is(kUrlMessage)) return {ScriptAction::kUrlMessage, {}, {}, {}, args.first, args.second, {}};
+  return {};
+}
+
+void PerformScriptStep(const ScriptStep& step, ScriptPorts ports) {
+  if (!step.create_folder.empty()) ::mkdir(step.create_folder.c_str(), 0777);
+  if (!step.status_line.empty()) ports.status.Append(step.status_line);
+  switch (step.action) {
+    case ScriptAction::kAdd:
+    case ScriptAction::kReplace:
+      CopyFile(step.source, step.target);
+      break;
+    case ScriptAction::kAppend:
+      AppendLines(step.source, step.target);
+      break;
+    case ScriptAction::kDelete:
+      ::unlink(step.target.c_str());
+      break;
+    case ScriptAction::kMessage:
+      ports.messages.Inform(step.text);
+      break;
+    case ScriptAction::kUrlMessage:
+      if (ports.messages.Confirm(step.text) && IsWebAddress(step.address)) {
+        ports.shell.Open(step.address);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void ExecuteScriptLine(std::string_view line, const std::string& source_folder,
+                       const std::string& catalogue_folder, ScriptPorts ports) {
+  PerformScriptStep(PlanScriptLine(line, source_folder, catalogue_folder), ports);
+}
+
+}  // namespace trubkom::update

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/ports.h"
+
+// The update script language: one command a line (ADDFILE, ADDTOFILE, REPLACEFILE, DELETEFILE,
+// MESSAGE, URLMESSAGE), sources in the package's working folder, targets in the catalogue
+// folder. A line is first planned, which reads the disk but changes nothing (the publisher's
+// preview shows the plan), then performed.
+namespace trubkom::update {
+
+struct ScriptPorts {
+  common::StatusSink& status;
+  common::Messages& messages;
+  common::Shell& shell;
+};
+
+enum class ScriptAction {
+  kIgnored,     // no keyword, or a command without its separator
+  kRefused,     // a source or target outside its root: only the refusal line is shown
+  kNothing,     // a well-formed command whose condition does not hold (target missing/present)
+  kAdd,         // ADDFILE
+  kAppend,      // ADDTOFILE
+  kReplace,     // REPLACEFILE
+  kDelete,      // DELETEFILE
+  kMessage,     // MESSAGE
+  kUrlMessage,  // URLMESSAGE
+};
+
+struct ScriptStep {
+  ScriptAction action = ScriptAction::kIgnored;
+  std::string source;         // the payload file, resolved inside the working folder
+  std::string target;         // the catalogue file, resolved inside the catalogue folder
+  std::string create_folder;  // ADDFILE: the missing target folder to create first (one level)
+  std::string text;           // the message's text
+  std::string address;        // URLMESSAGE: the address OK opens
+  std::string status_line;    // appended to the status list when performed; may be empty
+};
+
+// What the line would do. Both folders are absolute, without a trailing '/'. Texts are
+// Windows-1251.
+ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folder,
+                          const std::string& catalogue_folder);
+
+// Does what the plan says. Files are written to a temporary file beside the target and renamed
+// into place, so a target is never lost, not even when the source cannot be read.
+void PerformScriptStep(const ScriptStep& step, ScriptPorts ports);
+
+void ExecuteScriptLine(std::string_view line, const std::string& source_folder,
+                       const std::string& catalogue_folder, ScriptPorts ports);
+
+// True for the addresses URLMESSAGE may open: http:// and https:// only.
+bool IsWebAddress(std::string_view address);
+
+}  // namespace trubkom::update

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Damaged catalogues through every trubkom-catalogue command: none may abort or hang; each ends
+# with the exit status and the message of the table. No case needs root: damage is made of
+# folders, FIFOs and links, never of permission bits.
+set -uo pipefail
+tool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The program folder holds config.tkm, so the tool runs from a copy of its own.
+mkdir "$work/program"
+cp "$tool" "$work/program/trubkom-catalogue"
+tool=$work/program/trubkom-catalogue
+
+max=999999999999999999
+
+# A small sound catalogue: two brand-file models, one fully described model, one shop.
+make_catalogue() {
+  mkdir -p Base Templates adv/prices
+  printf '<?xml version="1.0" encoding="windows-1251"?>\n<brand name="Nokia"><model><Model>1100</Model><Price>20</Price></model><model><Model>3310</Model></model></brand>\n' >Base/nokia_new.xml
+  printf 'Nokia|N80|48(0)|0(1)|\r\n' >Base/base.tkm
+  for name in model_template model_template_new compare_template price_template; do
+    printf '<html><!model!><!title!><!tables!><!table1!><!price_list!><!pricetable!></html>\r\n' \
+      >"Templates/$name.html"
+  done
+  printf 'Shop\r\nshop.html\r\nNokia 1100^100\r\n' >adv/prices/shop.prc
+  rm -rf "$work/program/config.tkm"
+  printf '[adv_text]\r\n{\r\nT(htmlcode)B(/htmlcode)l.html\r\n{/\r\n[/adv_text]\r\n' \
+    >"$work/program/config.tkm"
+}
+
+# The damage of each case, done inside the catalogue folder.
+intact() { :; }
+template_folder() { rm Templates/model_template.html && mkdir Templates/model_template.html; }
+template_fifo() { rm Templates/model_template_new.html && mkfifo Templates/model_template_new.html; }
+template_zero() { ln -sf /dev/zero Templates/compare_template.html; }
+template_mem() { ln -sf /proc/self/mem Templates/model_template.html; }
+template_huge() { truncate -s 5M Templates/model_template.html; }
+index_mem() { ln -sf /proc/self/mem Base/base.tkm; }
+config_mem() { ln -sf /proc/self/mem "$work/program/config.tkm"; }
+config_missing() { rm "$work/program/config.tkm"; }
+config_unbalanced() { printf '[adv_text]\r\n{\r\nno end\r\n[adv_pagebanner]\r\n' >"$work/program/config.tkm"; }
+brand_mem() { ln -sf /proc/self/mem Base/nokia_new.xml; }
+brand_binary() { head -c 4096 /dev/urandom >Base/nokia_new.xml; }
+brand_truncated() { head -c 80 Base/nokia_new.xml >b && mv b Base/nokia_new.xml; }
+brand_deep() {
+  { printf '<brand name="Nokia">'; for _ in $(seq 20000); do printf '<a>'; done; } >Base/nokia_new.xml
+}
+brand_entities() {
+  { printf '<?xml version="1.0"?>\n<!DOCTYPE brand [<!ENTITY a "aaaaaaaaaa">'
+    for i in $(seq 1 9); do printf '<!ENTITY a%d "&a%s;&a%s;&a%s;&a%s;&a%s;&a%s;&a%s;&a%s;">' \
+      "$i" "$((i - 1))" "$((i - 1))" "$((i - 1))" "$((i - 1))" "$((i - 1))" "$((i - 1))" \
+      "$((i - 1))" "$((i - 1))"; done
+    printf ']>\n<brand><model><Model>&a9;</Model></model><model><Model>1100</Model></model></brand>\n'
+  } | sed 's/&a0;/\&a;/g' >Base/nokia_new.xml
+}
+prices_mem() { ln -sf /proc/self/mem adv/prices/mem.prc; }
+prices_fifo() { mkfifo adv/prices/pipe.prc; }
+prices_huge_file() { truncate -s 65M adv/prices/huge.prc; }
+prices_one_long_line() {
+  { printf 'Shop\nshop.html\n'; for _ in $(seq 8000); do printf 'nokia 1100^'; done; echo; } \
+    >adv/prices/shop.prc
+}
+prices_huge() { for _ in $(seq 10); do printf 'Nokia 1100^%s\r\n' "$max"; done >>adv/prices/shop.prc; }
+prices_negative() { printf 'Shop\r\ns.html\r\nNokia 1100^-%s\r\nNokia 1100^-%s\r\nNokia 1100^-1\r\n' \
+  "$max" "$max" >adv/prices/shop.prc; }
+index_huge_numbers() { printf 'Nokia|N80|48(99999999999999999999999)|99999999999(0)|\r\n' >Base/base.tkm; }
+no_base() { rm -r Base; }
+no_templates() { rm -r Templates; }
+templates_file() { rm -r Templates && echo x >Templates; }
+page_file_folder() { mkdir Templates/temp.html; }
+working_folder_gone() { :; }  # the command runs in a folder removed after entering it
+
+# Columns: the damage, then for each command the exit status and a text the output (standard
+# output or error) must hold; a status alone means nothing may appear on standard error.
+# Commands: brands | models Nokia | page Nokia 1100 | page Nokia "N80 *" |
+#           compare "Nokia 1100" "Nokia N80 *" | filter "48(0)^"
+not_regular="not a regular file; read as missing"
+unreadable="cannot be read (Input/output error); read as missing"
+too_large="larger than 67108864 bytes; read as missing"
+table="
+intact             |0 |0 1100	100 |0 |0 |0 |0 Nokia N80
+template_folder    |0 |0 |0 model_template.html: $not_regular |0 |0 |0
+template_fifo      |0 |0 |0 |0 model_template_new.html: $not_regular |0 |0
+template_zero      |0 |0 |0 |0 |0 compare_template.html: $not_regular |0
+template_mem       |0 |0 |0 model_template.html: $unreadable |0 |0 |0
+template_huge      |0 |0 |0 model_template.html: larger than 4194304 bytes |0 |0 |0
+index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 unknown model: N80 * |0 base.tkm: $unreadable |0 base.tkm: $unreadable
+config_mem         |0 |0 |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0
+config_missing     |0 |0 |0 config.tkm: missing in |0 config.tkm: missing in |0 config.tkm: missing in |0
+config_unbalanced  |0 |0 |0 |0 |0 |0
+brand_mem          |0 |0 nokia_new.xml: $unreadable |1 unknown model: 1100 |0 nokia_new.xml: $unreadable |0 nokia_new.xml: $unreadable |0
+brand_binary       |0 |0 |1 unknown model: 1100 |0 |0 |0
+brand_truncated    |0 |0 |1 unknown model: 1100 |0 |0 |0
+brand_deep         |0 |0 |1 unknown model: 1100 |0 |0 |0
+brand_entities     |0 |0 1100	100 |0 |0 |0 |0
+prices_mem         |0 |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 |0
+prices_fifo        |0 |0 1100	100 |0 |0 |0 |0
+prices_huge_file   |0 |0 huge.prc: $too_large |0 huge.prc: $too_large |0 huge.prc: $too_large |0 |0
+prices_one_long_line |0 |0 1100	0 |0 |0 |0 |0
+prices_huge        |0 |0 1100	909090909090909099 |0 |0 |0 |0
+prices_negative    |0 |0 1100	-666666666666666666 |0 |0 |0 |0
+index_huge_numbers |0 |0 |0 |0 |0 |0
+no_base            |0 |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown brand: Nokia |0 |0
+no_templates       |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
+templates_file     |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
+page_file_folder   |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
+working_folder_gone |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found
+"
+
+commands=(
+  "brands"
+  "models Nokia"
+  "page Nokia 1100"
+  "page Nokia N80 *"
+  "compare Nokia 1100|Nokia N80 *"
+  "filter 48(0)^"
+)
+
+# Runs one command in the catalogue folder; the arguments after the command word are split at
+# "|" when there is one, else the first blank.
+run() {
+  local folder=$1 command=$2 word rest
+  word=${command%% *}
+  rest=${command#* }
+  local -a args=("$word")
+  if [ "$command" != "$word" ]; then
+    if [[ $rest == *"|"* ]]; then IFS='|' read -r -a more <<<"$rest"; else
+      more=("${rest%% *}"); [ "$rest" != "${more[0]}" ] && more+=("${rest#* }"); fi
+    args+=("${more[@]}")
+  fi
+  if [ "$damage" = working_folder_gone ]; then
+    (mkdir "$folder/gone" && cd "$folder/gone" && rmdir "$folder/gone" &&
+      exec timeout 20 "$tool" "${args[@]}")
+  else
+    (cd "$folder" && exec timeout 20 "$tool" "${args[@]}")
+  fi
+}
+
+failures=0 runs=0
+while IFS='|' read -r damage cells; do
+  damage=${damage// /}
+  [ -z "$damage" ] && continue
+  IFS='|' read -r -a expected <<<"$cells"
+  for i in "${!commands[@]}"; do
+    case_dir=$work/case
+    rm -rf "$case_dir" && mkdir "$case_dir"
+    (cd "$case_dir" && make_catalogue && "$damage")
+    cell=${expected[$i]}
+    cell=${cell%"${cell##*[![:space:]]}"}
+    want_status=${cell%% *}
+    want_text=""
+    [ "$cell" != "$want_status" ] && want_text=${cell#* }
+    out=$(run "$case_dir" "${commands[$i]}" 2>"$work/stderr")
+    status=$?
+    err=$(cat "$work/stderr")
+    runs=$((runs + 1))
+    problem=""
+    [ "$status" = "$want_status" ] || problem="exit $status, expected $want_status"
+    if [ -z "$want_text" ]; then
+      [ -z "$err" ] || problem="$problem; unexpected standard error: $err"
+    elif [[ "$out$err" != *"$want_text"* ]]; then
+      problem="$problem; output lacks \"$want_text\": $out $err"
+    fi
+    if [ -n "$problem" ]; then
+      echo "FAIL: $damage, ${commands[$i]}: $problem" >&2
+      failures=$((failures + 1))
+    fi
+  done
+done <<<"$table"
+echo "$((runs - failures)) passed, $failures failed"
+[ "$failures" = 0 ]

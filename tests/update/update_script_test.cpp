@@ -1,0 +1,155 @@
+#include "update/update_script.h"
+
+#include <gtest/gtest.h>
+
+#include "common/string_ops.h"
+#include "support/fake_ports.h"
+#include "support/temp_catalogue.h"
+#include "update/update_test_support.h"
+
+namespace trubkom::update {
+namespace {
+
+using testing::Tree;
+using testing::W;
+
+// The package's working folder and a folder beside the catalogue that no line may reach.
+const Tree kPayload = {{"work/a.txt", "A"},          {"work/x.gif", "GIF"},
+                       {"work/extra.txt", "C\r\n"},  {"work/x.xml", "NEW"},
+                       {"work/base.tkm", "NEWBASE"}, {"work/pics/a.gif", "PIC"},
+                       {"outside/secret.txt", "S"}};
+
+// Paths in before and after are inside the catalogue folder; "@" in a status line stands for
+// the catalogue folder with its trailing '/', "#" in a line for the test's root folder.
+struct ScriptCase {
+  const char* what;
+  Tree before;
+  std::string line;
+  Tree after;
+  std::vector<std::string> status;
+};
+
+const std::vector<ScriptCase> kScriptCases = {
+    {"add when the file exists: nothing", {{"Base/base.tkm", "OLD"}}, "ADDFILE base.tkm TO Base\\",
+     {{"Base/base.tkm", "OLD"}}, {}},
+    {"add creates the last folder", {{"Images/", ""}}, "ADDFILE x.gif TO Images\\New\\",
+     {{"Images/New/x.gif", "GIF"}}, {"Добавляем x.gif в @Images/New/"}},
+    {"add without a trailing backslash", {{"Base/", ""}}, "ADDFILE a.txt TO Base",
+     {{"Base/", ""}, {"Basea.txt", "A"}}, {"Добавляем a.txt в @Base"}},
+    {"add to the catalogue folder itself", {}, "ADDFILE a.txt TO ", {{"a.txt", "A"}},
+     {"Добавляем a.txt в @"}},
+    {"add finds folders whatever their case", {{"Pics/", ""}}, "ADDFILE PICS\\a.gif TO pics\\",
+     {{"Pics/a.gif", "PIC"}}, {"Добавляем a.gif в @pics/"}},
+    {"append to a missing file: nothing", {}, "ADDTOFILE extra.txt TO list.txt", {}, {}},
+    {"append lines", {{"list.txt", "A\nB"}}, "ADDTOFILE extra.txt TO list.txt",
+     {{"list.txt", "A\r\nB\r\nC\r\n"}}, {}},
+    {"append a missing source rewrites the line ends only", {{"list.txt", "A\nB"}},
+     "ADDTOFILE none.txt TO list.txt", {{"list.txt", "A\r\nB\r\n"}}, {}},
+    {"replace a missing file: nothing", {}, "REPLACEFILE Base\\x.xml WITH x.xml", {}, {}},
+    {"replace", {{"Base/x.xml", "OLD"}}, "REPLACEFILE base\\X.XML WITH x.xml",
+     {{"Base/x.xml", "NEW"}}, {"Заменяем @base/X.XML"}},
+    {"replace with a missing source keeps the file", {{"Base/x.xml", "OLD"}},
+     "REPLACEFILE Base\\x.xml WITH none.xml", {{"Base/x.xml", "OLD"}}, {"Заменяем @Base/x.xml"}},
+    {"delete a folder: nothing", {{"Base/", ""}}, "DELETEFILE Base", {{"Base/", ""}}, {}},
+    {"delete", {{"Base/x.xml", "OLD"}}, "DELETEFILE Base\\x.xml", {{"Base/", ""}},
+     {"Удаляем @Base/x.xml"}},
+    {"lower-case keyword: ignored", {{"Base/", ""}}, "addfile a.txt TO Base\\", {{"Base/", ""}}, {}},
+    {"no separator: ignored", {{"Base/", ""}}, "ADDFILE a.txt Base\\", {{"Base/", ""}}, {}},
+    {"remark: ignored", {}, "Update of December", {}, {}},
+    // Lines that try to leave their folders.
+    {"target climbs out", {}, "ADDFILE a.txt TO ..\\outside\\", {},
+     {"Команда отклонена: ADDFILE a.txt TO ..\\outside\\"}},
+    {"delete climbs out", {}, "DELETEFILE ../outside/secret.txt", {},
+     {"Команда отклонена: DELETEFILE ../outside/secret.txt"}},
+    {"delete climbs out after going in", {{"Base/", ""}}, "DELETEFILE Base\\..\\..\\outside\\secret.txt",
+     {{"Base/", ""}}, {"Команда отклонена: DELETEFILE Base\\..\\..\\outside\\secret.txt"}},
+    {"absolute target", {}, "DELETEFILE #/outside/secret.txt", {},
+     {"Команда отклонена: DELETEFILE #/outside/secret.txt"}},
+    {"source climbs out", {{"Base/", ""}}, "ADDFILE ..\\outside\\secret.txt TO Base\\",
+     {{"Base/", ""}}, {"Команда отклонена: ADDFILE ..\\outside\\secret.txt TO Base\\"}},
+    {"absolute source", {{"Base/x.xml", "OLD"}}, "REPLACEFILE Base\\x.xml WITH #/outside/secret.txt",
+     {{"Base/x.xml", "OLD"}},
+     {"Команда отклонена: REPLACEFILE Base\\x.xml WITH #/outside/secret.txt"}},
+    {"replace through a link", {{"link", "-> ../outside"}}, "REPLACEFILE link\\secret.txt WITH a.txt",
+     {{"link", "-> ../outside"}}, {"Команда отклонена: REPLACEFILE link\\secret.txt WITH a.txt"}},
+    {"append through a link", {{"link", "-> ../outside"}}, "ADDTOFILE a.txt TO LINK\\secret.txt",
+     {{"link", "-> ../outside"}}, {"Команда отклонена: ADDTOFILE a.txt TO LINK\\secret.txt"}},
+    {"add through a link", {{"link", "-> ../outside"}}, "ADDFILE a.txt TO link\\",
+     {{"link", "-> ../outside"}}, {"Команда отклонена: ADDFILE a.txt TO link\\"}},
+    {"delete a link", {{"link", "-> ../outside/secret.txt"}}, "DELETEFILE link",
+     {{"link", "-> ../outside/secret.txt"}}, {"Команда отклонена: DELETEFILE link"}},
+};
+
+Tree InFolder(const std::string& folder, const Tree& tree) {
+  Tree result;
+  for (const auto& [name, content] : tree) result[folder + name] = content;
+  return result;
+}
+
+TEST(UpdateScriptTest, LinesChangeTheCatalogueAsTheySay) {
+  for (const ScriptCase& c : kScriptCases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue temp;
+    const std::string catalogue = temp.Path("cat");
+    Tree before = kPayload;
+    before["cat/"] = "";
+    before.merge(InFolder("cat/", c.before));
+    testing::Build(temp.root(), before);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+
+    std::string line = common::ReplaceAll(W(c.line), "#", temp.root());
+    ExecuteScriptLine(line, temp.Path("work"), catalogue, {status, messages, shell});
+
+    Tree after = kPayload;
+    after.merge(InFolder("cat/", c.after));
+    if (c.after.empty()) after["cat/"] = "";
+    EXPECT_EQ(testing::Snapshot(temp.root()), after);
+    std::vector<std::string> expected;
+    for (const std::string& text : c.status) {
+      expected.push_back(common::ReplaceAll(
+          common::ReplaceAll(W(text), "@", catalogue + "/"), "#", temp.root()));
+    }
+    EXPECT_EQ(status.lines, expected);
+    EXPECT_TRUE(messages.texts.empty());
+  }
+}
+
+struct MessageCase {
+  std::string line;
+  bool answer;
+  std::vector<std::string> shown;
+  std::vector<std::string> opened;
+};
+
+const std::vector<MessageCase> kMessageCases = {
+    {"MESSAGE Новая база: 300 моделей", true, {"Новая база: 300 моделей"}, {}},
+    {"URLMESSAGE Visit us URL http://example.org/a b", false, {"Visit us"}, {}},
+    {"URLMESSAGE Visit us URL http://example.org/a b", true, {"Visit us"}, {"http://example.org/a b"}},
+    {"URLMESSAGE Visit URL HTTPS://example.org", true, {"Visit"}, {"HTTPS://example.org"}},
+    {"URLMESSAGE Visit URL file:///etc/passwd", true, {"Visit"}, {}},
+    {"URLMESSAGE Visit URL javascript:alert(1)", true, {"Visit"}, {}},
+    {"URLMESSAGE Visit URL /usr/bin/xterm", true, {"Visit"}, {}},
+    {"URLMESSAGE Visit http://example.org", true, {}, {}},
+};
+
+TEST(UpdateScriptTest, MessagesShowTheirTextAndOpenOnlyWebAddresses) {
+  for (const MessageCase& c : kMessageCases) {
+    SCOPED_TRACE(c.line);
+    testing::TempCatalogue temp;
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    messages.confirm_answer = c.answer;
+    testing::FakeShell shell;
+    ExecuteScriptLine(W(c.line), temp.root(), temp.root(), {status, messages, shell});
+    std::vector<std::string> shown;
+    for (const std::string& text : c.shown) shown.push_back(W(text));
+    EXPECT_EQ(messages.texts, shown);
+    EXPECT_EQ(shell.opened, c.opened);
+    EXPECT_TRUE(status.lines.empty());
+  }
+}
+
+}  // namespace
+}  // namespace trubkom::update
