@@ -9,6 +9,17 @@
 #include "app/qt_ports.h"
 #include "app/web_browser.h"
 #include "common/clock_random.h"
+#include "common/warnings.h"
+
+namespace {
+
+// Unreadable catalogue files are logged, each once; the window goes on as if they were missing.
+class LoggedWarnings : public trubkom::common::WarningSink {
+ public:
+  void Warn(const std::string& text) override { qWarning("%s", text.c_str()); }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // The browser engine refuses to start as root with its sandbox on.
@@ -19,6 +30,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Trubkom"));
 
+  LoggedWarnings warnings;
+  trubkom::common::SetWarningSink(&warnings);
   trubkom::catalogue::Folders folders{QDir::currentPath().toStdString(),
                                       QCoreApplication::applicationDirPath().toStdString()};
   trubkom::app::QtMessages messages;

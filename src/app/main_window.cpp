@@ -101,7 +101,14 @@ catalogue::PageContext MainWindow::Pages() {
 
 void MainWindow::ShowModelPage(const std::string& brand, const std::string& model) {
   catalogue::PageContext pages = Pages();
-  catalogue::ShowModelPage(pages, brand, model);
+  ReportUnwritten(catalogue::ShowModelPage(pages, brand, model));
+}
+
+void MainWindow::ReportUnwritten(const catalogue::PageFile& page) {
+  if (page.written) return;
+  ports_.messages->Inform(
+      common::Cp1251FromUtf8("Не удалось записать файл страницы\n") + page.path +
+      common::Cp1251FromUtf8("\nПроверьте, что папка Templates есть и в неё можно писать."));
 }
 
 void MainWindow::ShowRowModel(QTreeWidget* list) {
@@ -157,7 +164,7 @@ void MainWindow::Compare() {
     entries += FromQt(basket_->topLevelItem(i)->text(0)) + "^";
   }
   catalogue::PageContext pages = Pages();
-  catalogue::ShowComparePage(pages, entries);
+  ReportUnwritten(catalogue::ShowComparePage(pages, entries));
 }
 
 // ---- Stepping through the models list ------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/report_list.h"
 #include "catalogue/page_context.h"
+#include "catalogue/page_file.h"
 #include "common/ports.h"
 
 class QMenu;
@@ -86,6 +87,8 @@ class MainWindow : public QWidget {
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);
+  // A page that could not be written leaves the page on show, and the user is told why.
+  void ReportUnwritten(const catalogue::PageFile& page);
   // Shows the page of a "brand model" row; a row without a blank names no model.
   void ShowRowModel(QTreeWidget* list);
   // Appends a basket row unless one with the same text, letter case ignored, is there.

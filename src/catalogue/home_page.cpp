@@ -41,7 +41,8 @@ std::string HomePageTarget(const std::string& working_folder, std::string_view l
 }
 
 std::string ReadHomePage(const std::string& working_folder) {
-  auto lines = common::ReadLinesAtAnyEnd(common::ResolvePath(working_folder, "Templates/hp"));
+  auto lines = common::ReadLinesAtAnyEnd(common::ResolvePath(working_folder, "Templates/hp"),
+                                         common::kSettingFileCap);
   if (!lines || lines->empty()) return {};
   return HomePageTarget(working_folder, lines->front());
 }

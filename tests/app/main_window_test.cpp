@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "app/answer_row.h"
 #include "app/qt_ports.h"
 #include "app_test_support.h"
@@ -440,6 +442,45 @@ class MainWindowTest : public QObject {
     trubkom::app::QtShell working(messages, [](const QUrl&) { return true; });
     working.Open("https://trubkom.example/");
     QCOMPARE(messages.texts.size(), std::size_t{1});
+  }
+
+  void pageThatCannotBeWrittenIsReported() {
+    std::filesystem::create_directory(cat->Path("Templates/temp.html"));
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 1);
+    std::size_t pages = w->browser.shown.size();
+    w->window->ShowSelectedModel();
+    QCOMPARE(w->browser.shown.size(), pages);
+    QCOMPARE(w->messages.texts.size(), std::size_t{1});
+    QVERIFY(w->messages.texts[0].find(cat->Path("Templates/temp.html")) != std::string::npos);
+  }
+
+  // Damaged catalogues: the window starts, lists a brand and shows a page without hanging.
+  void startsOnDamagedCatalogues_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("damage");
+    for (const char* file : {"Base/base.tkm", "config.tkm", "Base/nokia_new.xml",
+                             "adv/prices/shop.prc", "Templates/model_template.html"}) {
+      for (const char* damage : {"folder", "fifo", "zero", "mem"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(U(file), U(damage))))
+            << U(file) << U(damage);
+      }
+    }
+  }
+  void startsOnDamagedCatalogues() {
+    QFETCH(QString, file);
+    QFETCH(QString, damage);
+    std::string path = cat->Path(file.toStdString());
+    std::filesystem::remove(path);
+    if (damage == U("folder")) std::filesystem::create_directory(path);
+    if (damage == U("fifo")) QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+    if (damage == U("zero")) std::filesystem::create_symlink("/dev/zero", path);
+    if (damage == U("mem")) std::filesystem::create_symlink("/proc/self/mem", path);
+    WindowUnderTest damaged(*cat);
+    damaged.Find<QComboBox>("brands")->setCurrentIndex(1);
+    damaged.Select("models", 0);
+    damaged.window->ShowSelectedModel();
+    QCOMPARE(damaged.browser.shown.back(), cat->Path("Templates/temp.html"));
   }
 
   void contextMenus_data() {
