@@ -150,6 +150,23 @@ std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const s
   return offers;
 }
 
+// The offers of the block's rows, up to three: each drawn at random among the offers not shown
+// yet, so that three or more offers give three different rows and neighbours never repeat. The
+// first row also differs from a first draw that is not shown.
+std::vector<std::uint32_t> PickBlockOffers(std::uint32_t n, common::Random& random) {
+  std::uint32_t previous = random.Below(n);
+  std::vector<std::uint32_t> picked;
+  while (picked.size() < std::min<std::uint32_t>(n, 3)) {
+    std::vector<std::uint32_t> candidates;
+    for (std::uint32_t e = 0; e < n; ++e) {
+      bool shown = std::find(picked.begin(), picked.end(), e) != picked.end();
+      if (!shown && !(picked.empty() && n > 1 && e == previous)) candidates.push_back(e);
+    }
+    picked.push_back(candidates[random.Below(static_cast<std::uint32_t>(candidates.size()))]);
+  }
+  return picked;
+}
+
 std::string BlockRow(const PriceEntry& e) {
   return "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/" + e.page + "\">" + e.shop +
          "</a></td><td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
@@ -201,22 +218,12 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
   std::vector<PriceEntry> offers = CollectOffers(folders.working, key);
   if (offers.empty()) return {};
   auto n = static_cast<std::uint32_t>(offers.size());
-  std::uint32_t previous = random.Below(n);
   std::string block =
       "<br><br><table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\">";
+  for (std::uint32_t e : PickBlockOffers(n, random)) block += BlockRow(offers[e]);
   std::string table =
       "<table width=\"100%\" border=\"0\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\">";
-  for (std::uint32_t i = 0; i < n; ++i) {
-    if (i <= 2) {
-      std::uint32_t e = random.Below(n);
-      // Neighbouring rows never repeat an offer. Drawn again by moving on rather than retrying,
-      // so that a poor generator cannot keep the page waiting.
-      if (n > 1 && e == previous) e = (e + 1 + random.Below(n - 1)) % n;
-      block += BlockRow(offers[e]);
-      previous = e;
-    }
-    table += TableRow(offers[i], folders.working);
-  }
+  for (const PriceEntry& offer : offers) table += TableRow(offer, folders.working);
   block +=
       "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
       "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
