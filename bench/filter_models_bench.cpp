@@ -5,6 +5,7 @@
 #include "common/ascii.h"
 #include "selection/criteria.h"
 #include "selection/model_index.h"
+#include "selection/wizard.h"
 #include "synthetic_catalogue.h"
 
 namespace {
@@ -54,6 +55,37 @@ void Compiled(benchmark::State& state, const char* criteria) {
       static_cast<double>(selection::FilterModels(criteria, indexed).size());
 }
 
+// The numbers beside the answers of a page after "Да" on page 0: the seven of page 1, and the
+// seven boxes of page 11. Each is checked against filtering with that answer before timing.
+void AnswerCounts(benchmark::State& state, int page) {
+  selection::IndexedLines indexed(Index());
+  selection::WizardAnswers wizard;
+  for (int p = 0; p < page; ++p) {
+    std::vector<bool> chosen(selection::LayoutWizardPage(p).answers.size(), false);
+    if (p == 0) chosen[0] = true;  // "Да", then no condition on the pages between
+    wizard.CollectAnswers(p, chosen);
+  }
+  std::size_t answers = selection::LayoutWizardPage(page).answers.size();
+  std::vector<bool> none(answers, false);
+  std::vector<std::size_t> counts = wizard.AnswerCounts(page, none, indexed);
+  for (std::size_t i = 0; i < answers; ++i) {
+    std::vector<bool> choice(answers, false);
+    choice[i] = true;
+    selection::WizardAnswers chosen = wizard;
+    if (counts[i] != selection::FilterModels(chosen.CollectAnswers(page, choice), indexed).size()) {
+      state.SkipWithError("a count disagrees with filtering");
+    }
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(wizard.AnswerCounts(page, none, indexed));
+  state.counters["answers"] = static_cast<double>(answers);
+}
+
+// One step of the wizard with the same earlier answers, for comparison with the counts.
+void OneStep(benchmark::State& state, const char* criteria) {
+  selection::IndexedLines indexed(Index());
+  for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
+}
+
 void ReadIndexEntries(benchmark::State& state) {
   for (auto _ : state) {
     selection::IndexedLines indexed(Index());
@@ -65,6 +97,10 @@ BENCHMARK_CAPTURE(Textual, first_answers, kFirstAnswers)->Unit(benchmark::kMilli
 BENCHMARK_CAPTURE(Compiled, first_answers, kFirstAnswers)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Textual, wide_answers, kWideAnswers)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Compiled, wide_answers, kWideAnswers)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(OneStep, page_1_step, "48(0)^51(0)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AnswerCounts, page_1_counts, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(OneStep, page_11_step, "48(0)^15(0-29)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AnswerCounts, page_11_counts, 11)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadIndexEntries)->Unit(benchmark::kMillisecond);
 
 }  // namespace
