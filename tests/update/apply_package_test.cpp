@@ -44,30 +44,44 @@ const Tree kCatalogue = {{"Pics/", ""}, {"old.txt", "O"}, {"old2.txt", "O"}, {"k
 const std::vector<ApplyCase> kApplyCases = {
     {"applied: the upd scripts of the top level run",
      [](const SealingKeys& keys) { return SealPackage(GoodArchive(), "upd151207.upd", keys); },
-     kCatalogue, ApplyResult::kApplied,
+     kCatalogue,
+     ApplyResult::kApplied,
      {{"Pics/a.gif", "GIF"}, {"updates/upd151207.new", "Nokia 3310\r\n"}, {"keep.txt", "K"}},
      {"Удаляем @old2.txt", "Добавляем a.gif в @Pics/", "Добавляем upd151207.new в @updates/",
       "Удаляем @old.txt", ""}},
     {"applied before",
      [](const SealingKeys& keys) { return SealPackage(GoodArchive(), "upd151207.upd", keys); },
-     {{"updates/UPD151207.NEW", ""}, {"old.txt", "O"}}, ApplyResult::kAlreadyApplied,
-     {{"updates/UPD151207.NEW", ""}, {"old.txt", "O"}}, {}},
+     {{"updates/UPD151207.NEW", ""}, {"old.txt", "O"}},
+     ApplyResult::kAlreadyApplied,
+     {{"updates/UPD151207.NEW", ""}, {"old.txt", "O"}},
+     {}},
     {"tampered",
      [](const SealingKeys& keys) {
        std::string package = SealPackage(GoodArchive(), "upd151207.upd", keys);
        package[100] = static_cast<char>(package[100] ^ 1);
        return package;
      },
-     kCatalogue, ApplyResult::kRefused, kCatalogue, {}},
+     kCatalogue,
+     ApplyResult::kRefused,
+     kCatalogue,
+     {}},
     {"sealed by another publisher",
-     [](const SealingKeys&) { return SealPackage(GoodArchive(), "upd151207.upd", NewSealingKeys()); },
-     kCatalogue, ApplyResult::kRefused, kCatalogue, {}},
+     [](const SealingKeys&) {
+       return SealPackage(GoodArchive(), "upd151207.upd", NewSealingKeys());
+     },
+     kCatalogue,
+     ApplyResult::kRefused,
+     kCatalogue,
+     {}},
     {"an archive with a climbing entry does not run",
      [](const SealingKeys& keys) {
        return SealPackage(testing::MakeZip({{"upd151207.tkm", kScript}, {"../a.gif", "GIF"}}),
                           "upd151207.upd", keys);
      },
-     kCatalogue, ApplyResult::kIncomplete, kCatalogue, {}},
+     kCatalogue,
+     ApplyResult::kIncomplete,
+     kCatalogue,
+     {}},
 };
 
 TEST(ApplyPackageTest, AppliesOnlyWholeUntouchedNewPackagesAndLeavesNoWorkingFolder) {

@@ -25,8 +25,8 @@ void Flip(std::string& bytes, std::size_t at) { bytes[at] = static_cast<char>(by
 
 const std::vector<Tampering> kTamperings = {
     {"untouched", [](auto&, auto&, auto&) {}, true},
-    {"the name in other letter case", [](auto&, std::string& name, auto&) { name = "UPD151207.UPD"; },
-     true},
+    {"the name in other letter case",
+     [](auto&, std::string& name, auto&) { name = "UPD151207.UPD"; }, true},
     {"a bit of the header", [](std::string& p, auto&, auto&) { Flip(p, 3); }, false},
     {"a bit of the nonce", [](std::string& p, auto&, auto&) { Flip(p, kHeader + 5); }, false},
     {"a bit of the archive", [](std::string& p, auto&, auto&) { Flip(p, kHeader + kNonce + 40); },
