@@ -74,9 +74,12 @@ std::optional<std::string> ArchiveOf(const std::string& source, std::string& err
     return std::move(zipped->zip);
   }
   auto bytes = common::IsFile(source) ? common::ReadFileBytes(source) : std::nullopt;
-  if (!bytes) error = source + ": neither a folder nor a readable file";
-  else if (!IsZipArchive(*bytes)) error = source + ": not a ZIP archive";
-  else return bytes;
+  if (!bytes)
+    error = source + ": neither a folder nor a readable file";
+  else if (!IsZipArchive(*bytes))
+    error = source + ": not a ZIP archive";
+  else
+    return bytes;
   return std::nullopt;
 }
 
@@ -133,24 +136,30 @@ std::string Describe(const std::string& line, const ScriptStep& step, const std:
   return {};
 }
 
+// The unpacked files in byte order of their paths, the update scripts marked.
 void ListEntries(const std::string& work) {
   std::vector<std::string> scripts = UpdateScripts(work);
-  for (auto it = fs::recursive_directory_iterator(work); it != fs::recursive_directory_iterator();
-       ++it) {
-    std::string name = Relative(it->path().string(), work);
-    bool script = it.depth() == 0 &&
-                  std::find(scripts.begin(), scripts.end(), name) != scripts.end();
-    if (it->is_directory()) name += "/";
-    else name += "  " + std::to_string(it->file_size()) + " bytes";
-    PrintLine("  " + name + (script ? "  [update script]" : ""));
+  std::vector<std::string> rows;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(work)) {
+    std::string name = Relative(entry.path().string(), work);
+    if (entry.is_directory()) {
+      rows.push_back(name + "/");
+      continue;
+    }
+    bool script = std::find(scripts.begin(), scripts.end(), name) != scripts.end();
+    rows.push_back(name + "  " + std::to_string(entry.file_size()) + " bytes" +
+                   (script ? "  [update script]" : ""));
   }
+  std::sort(rows.begin(), rows.end());
+  for (const std::string& row : rows) PrintLine("  " + row);
 }
 
 int Check(const std::string& package) {
   auto zip = OpenPackageFile(package, BuiltinOpeningKeys());
   if (!zip) {
-    return Fail(package + ": refused: not sealed with this program's keys for this file name, "
-                          "or damaged");
+    return Fail(package +
+                ": refused: not sealed with this program's keys for this file name, "
+                "or damaged");
   }
   std::cout << package << ": signature verified, archive decrypted\n";
   common::PrivateFolder work("trubkom-check-");
@@ -200,11 +209,13 @@ int Apply(const std::vector<std::string>& packages) {
                   << PackageBaseName(package) << ".new exists), skipped\n";
         break;
       case ApplyResult::kRefused:
-        status = Fail(package + ": refused: not sealed with this program's keys for this file "
-                                "name, or damaged; nothing changed");
+        status = Fail(package +
+                      ": refused: not sealed with this program's keys for this file "
+                      "name, or damaged; nothing changed");
         break;
       case ApplyResult::kIncomplete:
-        for (const std::string& problem : outcome.extraction.problems) Fail(package + ": " + problem);
+        for (const std::string& problem : outcome.extraction.problems)
+          Fail(package + ": " + problem);
         status = Fail(package + ": does not unpack whole; its scripts were not run");
         break;
       case ApplyResult::kNoWorkingFolder:

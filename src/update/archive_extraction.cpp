@@ -148,7 +148,8 @@ class Extractor {
     }
     if (outcome != Outcome::kWritten && fd >= 0) ::unlink(temp.c_str());
     if (outcome == Outcome::kWritten) ++report_.files;
-    if (outcome == Outcome::kFailed) Note(report_.failed, entry.name, "failed: damaged or unwritable");
+    if (outcome == Outcome::kFailed)
+      Note(report_.failed, entry.name, "failed: damaged or unwritable");
     return outcome != Outcome::kStop;
   }
 

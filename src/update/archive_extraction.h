@@ -21,9 +21,9 @@ struct ExtractLimits {
 // Why an extraction stopped early; what was extracted before stays.
 enum ExtractError : int {
   kExtractOk = 0,
-  kNotAnArchive = -1,   // not a ZIP archive at all, or unreadable
-  kDamagedArchive = -2, // the central directory or a local header is damaged
-  kArchiveTooLarge = -3, // more bytes or entries than the limits allow: a decompression bomb
+  kNotAnArchive = -1,     // not a ZIP archive at all, or unreadable
+  kDamagedArchive = -2,   // the central directory or a local header is damaged
+  kArchiveTooLarge = -3,  // more bytes or entries than the limits allow: a decompression bomb
 };
 
 struct ExtractReport {

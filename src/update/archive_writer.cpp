@@ -99,8 +99,8 @@ bool IsZipArchive(const std::string& bytes) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-  zip_t* archive = source ? zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error)
-                          : nullptr;
+  zip_t* archive =
+      source ? zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error) : nullptr;
   if (archive) {
     zip_discard(archive);
   } else if (source) {

@@ -94,8 +94,8 @@ std::string SealPackage(std::string_view zip, std::string_view file_name, const 
       reinterpret_cast<unsigned char*>(message.data() + cipher_at), &cipher_size, Bytes(zip),
       zip.size(), nullptr, 0, nullptr, Bytes(nonce), keys.package_key.data());
   std::string signature(kSignatureBytes, '\0');
-  crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                       Bytes(message), message.size(), keys.secret_key.data());
+  crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr, Bytes(message),
+                       message.size(), keys.secret_key.data());
   return message.substr(name.size()) + signature;
 }
 

@@ -109,7 +109,8 @@ std::string WriteKeyFolder(const std::string& folder, const SealingKeys& keys) {
       return common::JoinPath(folder, name) + ": exists already; keys are never overwritten";
     }
   }
-  std::string error = WriteOwnerOnly(common::JoinPath(folder, kSecretKeyFile), ToHex(keys.secret_key));
+  std::string error =
+      WriteOwnerOnly(common::JoinPath(folder, kSecretKeyFile), ToHex(keys.secret_key));
   if (error.empty()) {
     error = WriteOwnerOnly(common::JoinPath(folder, kPackageKeyFile), ToHex(keys.package_key));
   }

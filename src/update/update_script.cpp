@@ -115,7 +115,8 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
   auto target = PathInside(catalogue, name);
   if (!target) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
-  return {ScriptAction::kDelete, {}, *target, {}, {}, {}, Text("Удаляем ") + Shown(catalogue, name)};
+  return {
+      ScriptAction::kDelete, {}, *target, {}, {}, {}, Text("Удаляем ") + Shown(catalogue, name)};
 }
 
 // A plain copy, written beside the target and renamed into place.

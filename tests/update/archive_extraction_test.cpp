@@ -34,41 +34,88 @@ struct ExtractCase {
   std::function<std::string(const std::string& root)> archive;
   Tree before;  // besides outside/secret.txt
   int result;
-  Tree after;   // besides outside/secret.txt
+  Tree after;  // besides outside/secret.txt
   ExtractLimits limits = {};
 };
 
 const std::vector<ExtractCase> kExtractCases = {
     {"entries land in their folders",
-     [](auto&) { return MakeZip({{"pics/a.gif", "GIF"}, {"upd1.tkm", "T", 0104777}, {"empty/", ""}}); },
-     {}, 2, {{"work/pics/a.gif", "GIF"}, {"work/upd1.tkm", "T"}, {"work/empty/", ""}}},
-    {"files are overwritten", [](auto&) { return MakeZip({{"a.txt", "new"}}); },
-     {{"work/a.txt", "old"}}, 1, {{"work/a.txt", "new"}}},
+     [](auto&) {
+       return MakeZip({{"pics/a.gif", "GIF"}, {"upd1.tkm", "T", 0104777}, {"empty/", ""}});
+     },
+     {},
+     2,
+     {{"work/pics/a.gif", "GIF"}, {"work/upd1.tkm", "T"}, {"work/empty/", ""}}},
+    {"files are overwritten",
+     [](auto&) {
+       return MakeZip({{"a.txt", "new"}});
+     },
+     {{"work/a.txt", "old"}},
+     1,
+     {{"work/a.txt", "new"}}},
     {"duplicate names: which one wins is unclear, so none does",
-     [](auto&) { return Patched(MakeZip({{"dupA.txt", "one"}, {"dupB.txt", "two"}}), "dupB", "dupA"); },
-     {{"work/dupA.txt", "old"}}, kDamagedArchive, {{"work/dupA.txt", "old"}}},
+     [](auto&) {
+       return Patched(MakeZip({{"dupA.txt", "one"}, {"dupB.txt", "two"}}), "dupB", "dupA");
+     },
+     {{"work/dupA.txt", "old"}},
+     kDamagedArchive,
+     {{"work/dupA.txt", "old"}}},
     {"../ name",
-     [](auto&) { return MakeZip({{"../outside/evil.txt", "E"}, {"good.txt", "G"}}); }, {}, 1,
+     [](auto&) {
+       return MakeZip({{"../outside/evil.txt", "E"}, {"good.txt", "G"}});
+     },
+     {},
+     1,
      {{"work/good.txt", "G"}}},
-    {"..\\ name", [](auto&) { return MakeZip({{"..\\outside\\evil.txt", "E"}}); }, {}, 0,
+    {"..\\ name",
+     [](auto&) {
+       return MakeZip({{"..\\outside\\evil.txt", "E"}});
+     },
+     {},
+     0,
      {{"work/", ""}}},
-    {"a .. after going in", [](auto&) { return MakeZip({{"a/../../outside/evil.txt", "E"}}); },
-     {}, 0, {{"work/", ""}}},
+    {"a .. after going in",
+     [](auto&) {
+       return MakeZip({{"a/../../outside/evil.txt", "E"}});
+     },
+     {},
+     0,
+     {{"work/", ""}}},
     {"absolute name",
-     [](const std::string& root) { return MakeZip({{root + "/outside/evil.txt", "E"}}); }, {}, 0,
+     [](const std::string& root) {
+       return MakeZip({{root + "/outside/evil.txt", "E"}});
+     },
+     {},
+     0,
      {{"work/", ""}}},
-    {"absolute name with a backslash", [](auto&) { return MakeZip({{"\\outside\\evil.txt", "E"}}); },
-     {}, 0, {{"work/", ""}}},
+    {"absolute name with a backslash",
+     [](auto&) {
+       return MakeZip({{"\\outside\\evil.txt", "E"}});
+     },
+     {},
+     0,
+     {{"work/", ""}}},
     {"a link entry, then a file through it",
      [](auto&) {
        return MakeZip({{"link", "../outside", 0120777}, {"link/evil.txt", "E"}});
      },
-     {}, 1, {{"work/link/evil.txt", "E"}}},
+     {},
+     1,
+     {{"work/link/evil.txt", "E"}}},
     {"a file through a link already there",
-     [](auto&) { return MakeZip({{"link/secret.txt", "E"}, {"sub/link", "E"}}); },
-     {{"work/link", "-> ../outside"}, {"work/sub/link", "-> ../../outside/secret.txt"}}, 0,
+     [](auto&) {
+       return MakeZip({{"link/secret.txt", "E"}, {"sub/link", "E"}});
+     },
+     {{"work/link", "-> ../outside"}, {"work/sub/link", "-> ../../outside/secret.txt"}},
+     0,
      {{"work/link", "-> ../outside"}, {"work/sub/link", "-> ../../outside/secret.txt"}}},
-    {"a device", [](auto&) { return MakeZip({{"tty", "", 020666}}); }, {}, 0, {{"work/", ""}}},
+    {"a device",
+     [](auto&) {
+       return MakeZip({{"tty", "", 020666}});
+     },
+     {},
+     0,
+     {{"work/", ""}}},
     {"a damaged entry among good ones",
      [](auto&) {
        return Patched(MakeZip({{"good1", "good one", 0100644, false},
@@ -76,32 +123,52 @@ const std::vector<ExtractCase> kExtractCases = {
                                {"good2", "good two", 0100644, false}}),
                       "BADBADBAD", "BADBADBAX");
      },
-     {}, 2, {{"work/good1", "good one"}, {"work/good2", "good two"}}},
+     {},
+     2,
+     {{"work/good1", "good one"}, {"work/good2", "good two"}}},
     {"a truncated archive",
      [](auto&) {
        std::string zip = MakeZip({{"a", std::string(1000, 'a')}, {"b", std::string(1000, 'b')}});
        return zip.substr(0, zip.size() / 2);
      },
-     {}, kNotAnArchive, {{"work/", ""}}},
-    {"no ZIP at all", [](auto&) { return std::string("PK but not really"); }, {}, kNotAnArchive,
+     {},
+     kNotAnArchive,
      {{"work/", ""}}},
-    {"5 GB of zeros", [](auto&) { return testing::MakeZeroBomb("zeros", 5 * kGiB, 5 * kGiB); },
-     {}, kArchiveTooLarge, {{"work/", ""}}},
+    {"no ZIP at all",
+     [](auto&) { return std::string("PK but not really"); },
+     {},
+     kNotAnArchive,
+     {{"work/", ""}}},
+    {"5 GB of zeros",
+     [](auto&) { return testing::MakeZeroBomb("zeros", 5 * kGiB, 5 * kGiB); },
+     {},
+     kArchiveTooLarge,
+     {{"work/", ""}}},
     {"5 GB of zeros declared as 1 KB",
-     [](auto&) { return testing::MakeZeroBomb("zeros", 5 * kGiB, 1024); }, {}, kArchiveTooLarge,
-     {{"work/", ""}}, {64 * kMiB, kGiB, 100}},
+     [](auto&) { return testing::MakeZeroBomb("zeros", 5 * kGiB, 1024); },
+     {},
+     kArchiveTooLarge,
+     {{"work/", ""}},
+     {64 * kMiB, kGiB, 100}},
     {"more bytes than the archive may hold",
      [](auto&) {
        std::string mib(kMiB, 'x');
        return MakeZip({{"1", mib}, {"2", mib}, {"3", mib}, {"4", mib}});
      },
-     {}, kArchiveTooLarge,
-     {{"work/1", std::string(kMiB, 'x')}, {"work/2", std::string(kMiB, 'x')},
+     {},
+     kArchiveTooLarge,
+     {{"work/1", std::string(kMiB, 'x')},
+      {"work/2", std::string(kMiB, 'x')},
       {"work/3", std::string(kMiB, 'x')}},
      {2 * kMiB, 3 * kMiB, 100}},
     {"more entries than the archive may hold",
-     [](auto&) { return MakeZip({{"1", "1"}, {"2", "2"}, {"3", "3"}}); }, {}, kArchiveTooLarge,
-     {{"work/", ""}}, {kMiB, kMiB, 2}},
+     [](auto&) {
+       return MakeZip({{"1", "1"}, {"2", "2"}, {"3", "3"}});
+     },
+     {},
+     kArchiveTooLarge,
+     {{"work/", ""}},
+     {kMiB, kMiB, 2}},
 };
 
 void ExpectOwnerWritableFiles(const std::string& folder) {

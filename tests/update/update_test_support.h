@@ -31,8 +31,8 @@ using Tree = std::map<std::string, std::string>;
 
 struct ZipEntry {
   std::string name;
-  std::string data;            // for a link: where it points
-  unsigned mode = 0100644;     // Unix type and permissions, as a ZIP tool stores them
+  std::string data;         // for a link: where it points
+  unsigned mode = 0100644;  // Unix type and permissions, as a ZIP tool stores them
   bool compressed = true;
 };
 
@@ -123,7 +123,8 @@ inline std::string DeflatedZeros(std::uint64_t size) {
 // A ZIP archive whose one entry name inflates to size zero bytes while its headers declare
 // declared_size (with ZIP64 sizes when that is 4 GiB or more). Its CRC is not right, which does
 // not matter: an extraction must stop long before the end.
-inline std::string MakeZeroBomb(const std::string& name, std::uint64_t size, std::uint64_t declared_size) {
+inline std::string MakeZeroBomb(const std::string& name, std::uint64_t size,
+                                std::uint64_t declared_size) {
   using namespace zip_detail;
   std::string data = DeflatedZeros(size);
   bool zip64 = declared_size >= 0xffffffffu;

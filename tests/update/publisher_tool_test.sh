@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# trubkom-catalogue pack, check and apply on a copy of the demo catalogue: the package changes
+# exactly what its script says; tampered, renamed and foreign packages change nothing.
+# Usage: publisher_tool_test.sh TOOL DEMO_CATALOGUE
+set -euo pipefail
+tool=$1
+demo=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+cp1251() { iconv -f UTF-8 -t WINDOWS-1251; }
+
+mkdir -p "$work/payload/pics" "$work/catalogue"
+printf 'PNG' >"$work/payload/pics/n9999.png"
+printf 'Nokia N9999\r\n' >"$work/payload/upd010127.new"
+printf 'новая строка\r\n' | cp1251 >"$work/payload/extra.txt"
+printf '%s\r\n' 'ADDFILE pics\n9999.png TO Pics\nokia\' 'ADDTOFILE extra.txt TO Templates\hp' \
+  'DELETEFILE Pics\noimage.jpg' 'DELETEFILE ..\..\etc\hostname' 'MESSAGE Обновление готово' \
+  'ADDFILE upd010127.new TO updates\' | cp1251 >"$work/payload/upd010127.tkm"
+cp -r "$demo/." "$work/catalogue/"
+mkdir "$work/expected"
+cp -r "$demo/." "$work/expected/"
+cd "$work/catalogue"
+
+"$tool" pack ../payload ../upd010127.upd >/dev/null || fail "pack"
+preview=$("$tool" check ../upd010127.upd) || fail "check"
+grep -q '=> add Pics/nokia/n9999.png' <<<"$preview" || fail "check: $preview"
+grep -q '=> refused' <<<"$preview" || fail "check does not show the refusal"
+diff -r "$work/expected" . >/dev/null || fail "check changed the catalogue"
+
+status=$("$tool" apply ../upd010127.upd) || fail "apply"
+expected_status="Добавляем n9999.png в $PWD/Pics/nokia/
+Удаляем $PWD/Pics/noimage.jpg
+Команда отклонена: DELETEFILE ..\\..\\etc\\hostname
+Обновление готово
+Добавляем upd010127.new в $PWD/updates/"
+[ "$status" = "$expected_status" ] || fail "status lines: $status"
+cp ../payload/pics/n9999.png ../expected/Pics/nokia/n9999.png
+rm ../expected/Pics/noimage.jpg
+mkdir ../expected/updates && cp ../payload/upd010127.new ../expected/updates/
+cat ../payload/extra.txt >>../expected/Templates/hp  # both end their lines with CR LF
+diff -r "$work/expected" . || fail "apply changed more or less than the script says"
+
+"$tool" apply ../upd010127.upd 2>/dev/null | grep -q . && fail "an applied package applied again"
+rm updates/upd010127.new ../expected/updates/upd010127.new
+
+cp ../upd010127.upd ../upd311299.upd
+if "$tool" apply ../upd311299.upd 2>/dev/null; then fail "a renamed package applied"; fi
+cp ../upd010127.upd ../tampered && mv ../tampered ../upd010127.upd
+printf '\x01' | dd of=../upd010127.upd bs=1 seek=100 conv=notrunc status=none
+if "$tool" apply ../upd010127.upd 2>/dev/null; then fail "a tampered package applied"; fi
+"$tool" keygen ../keys >/dev/null || fail "keygen"
+[ "$(stat -c %a ../keys/publisher.sec)" = 600 ] || fail "the secret key is readable by others"
+"$tool" pack ../payload ../upd010127.upd --keys ../keys >/dev/null 2>&1 || fail "pack --keys"
+if "$tool" apply ../upd010127.upd 2>/dev/null; then fail "another publisher's package applied"; fi
+diff -r "$work/expected" . >/dev/null || fail "a refused package changed the catalogue"
+echo "1 passed, 0 failed"
