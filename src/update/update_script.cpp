@@ -146,21 +146,17 @@ bool IsWebAddress(std::string_view address) {
 ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folder,
                           const std::string& catalogue_folder) {
   Arguments args;
+  // A line names a command when it begins with its keyword; as no keyword begins another, at
+  // most one matches. A command without its separator is ignored.
   auto is = [&](const Command& command) {
     return line.starts_with(command.keyword) && Parse(line, command, args);
   };
-  // Keywords are tested in this order; none is a prefix of another.
-  if (line.starts_with(kAddFile.keyword)) {
-    if (!is(kAddFile)) return {};
-    return PlanAddFile(line, args, source_folder, catalogue_folder);
-  }
-  if (line.starts_with(kAddToFile.keyword)) {
-    if (!is(kAddToFile)) return {};
+  if (is(kAddFile)) return PlanAddFile(line, args, source_folder, catalogue_folder);
+  if (is(kAddToFile)) {
     return PlanChange(line, ScriptAction::kAppend, args.first, args.second, source_folder,
                       catalogue_folder);
   }
-  if (line.starts_with(kReplaceFile.keyword)) {
-    if (!is(kReplaceFile)) return {};
+  if (is(kReplaceFile)) {
     return PlanChange(line, ScriptAction::kReplace, args.second, args.first, source_folder,
                       catalogue_folder);
   }
