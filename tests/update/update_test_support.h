@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -93,8 +94,18 @@ inline std::string MakeZip(const std::vector<ZipEntry>& entries) {
 
 namespace zip_detail {
 
-inline void Put(std::string& out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
+struct Field {
+  std::uint64_t value;
+  int bytes;
+};
+
+// Little-endian fields, as ZIP headers hold them.
+inline std::string Fields(std::initializer_list<Field> fields) {
+  std::string out;
+  for (const Field& field : fields) {
+    for (int i = 0; i < field.bytes; ++i) out += static_cast<char>((field.value >> (8 * i)) & 0xff);
+  }
+  return out;
 }
 
 // A raw deflate stream of size zeros: one fully flushed block of 1 MiB of zeros, repeated (each
@@ -126,59 +137,23 @@ inline std::string DeflatedZeros(std::uint64_t size) {
 inline std::string MakeZeroBomb(const std::string& name, std::uint64_t size,
                                 std::uint64_t declared_size) {
   using namespace zip_detail;
-  std::string data = DeflatedZeros(size);
-  bool zip64 = declared_size >= 0xffffffffu;
-  std::string extra;
-  if (zip64) {
-    Put(extra, 0x0001, 2);
-    Put(extra, 16, 2);
-    Put(extra, declared_size, 8);
-    Put(extra, data.size(), 8);
-  }
-  std::uint64_t shown_size = zip64 ? 0xffffffffu : declared_size;
-  std::uint64_t shown_compressed = zip64 ? 0xffffffffu : data.size();
-  std::string out;
-  Put(out, 0x04034b50, 4);
-  Put(out, 45, 2);
-  Put(out, 0, 2);
-  Put(out, 8, 2);
-  Put(out, 0, 2);
-  Put(out, 0x21, 2);
-  Put(out, 0, 4);
-  Put(out, shown_compressed, 4);
-  Put(out, shown_size, 4);
-  Put(out, name.size(), 2);
-  Put(out, extra.size(), 2);
-  out += name + extra + data;
-  std::uint64_t directory_at = out.size();
-  Put(out, 0x02014b50, 4);
-  Put(out, 45, 2);
-  Put(out, 45, 2);
-  Put(out, 0, 2);
-  Put(out, 8, 2);
-  Put(out, 0, 2);
-  Put(out, 0x21, 2);
-  Put(out, 0, 4);
-  Put(out, shown_compressed, 4);
-  Put(out, shown_size, 4);
-  Put(out, name.size(), 2);
-  Put(out, extra.size(), 2);
-  Put(out, 0, 2);
-  Put(out, 0, 2);
-  Put(out, 0, 2);
-  Put(out, 0, 4);
-  Put(out, 0, 4);
-  out += name + extra;
-  std::uint64_t directory_size = out.size() - directory_at;
-  Put(out, 0x06054b50, 4);
-  Put(out, 0, 2);
-  Put(out, 0, 2);
-  Put(out, 1, 2);
-  Put(out, 1, 2);
-  Put(out, directory_size, 4);
-  Put(out, directory_at, 4);
-  Put(out, 0, 2);
-  return out;
+  const std::string data = DeflatedZeros(size);
+  const bool zip64 = declared_size >= 0xffffffffu;
+  const std::string extra =
+      zip64 ? Fields({{0x0001, 2}, {16, 2}, {declared_size, 8}, {data.size(), 8}}) : "";
+  const std::uint64_t shown_size = zip64 ? 0xffffffffu : declared_size;
+  const std::uint64_t shown_compressed = zip64 ? 0xffffffffu : data.size();
+  // version 4.5, no flags, deflated, 1 January 1980, CRC 0
+  const std::string common = Fields({{45, 2}, {0, 2}, {8, 2}, {0, 2}, {0x21, 2}, {0, 4}}) +
+                             Fields({{shown_compressed, 4}, {shown_size, 4}}) +
+                             Fields({{name.size(), 2}, {extra.size(), 2}});
+  const std::string local = Fields({{0x04034b50, 4}}) + common + name + extra;
+  const std::string central = Fields({{0x02014b50, 4}, {45, 2}}) + common +
+                              Fields({{0, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4}}) + name + extra;
+  const std::uint64_t central_at = local.size() + data.size();
+  const std::string end = Fields({{0x06054b50, 4}, {0, 2}, {0, 2}, {1, 2}, {1, 2}}) +
+                          Fields({{central.size(), 4}, {central_at, 4}, {0, 2}});
+  return local + data + central + end;
 }
 
 }  // namespace trubkom::testing
