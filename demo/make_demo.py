@@ -5,6 +5,7 @@ Run it from anywhere; it rewrites demo/catalogue and demo/program except the han
 templates and pages, which live in demo/catalogue/Templates and demo/catalogue/adv/advertisement."""
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -131,51 +132,59 @@ class Model:
     def index_line(self):
         r = random.Random(self.seed * 31)
         f = self.flags
+        smart = self.form == 3
         entries = []
         add = lambda p, v: entries.append(f"{p}({v})")
-        if self.form == 3 or r.random() < .1:
-            add(48, 0 if self.form == 3 else r.randrange(1, 14))
-        add(14, r.randrange(13))
-        add(43, r.randrange(729))
-        add(7, max(0, min(115, self.weight - 60)))
+        # A value named by its text where the brand file gives it, otherwise one of the values
+        # that suit the property.
+        known = lambda p, text, fits=None: add(p, VOCABULARY.number(p, text) if VOCABULARY.has(p, text)
+                                                else VOCABULARY.pick(p, r, fits))
+        pick = lambda p, fits=None: add(p, VOCABULARY.pick(p, r, fits))
+        if smart or r.random() < .1:
+            add(48, 0 if smart else r.randrange(1, 14))
+        known(14, r_standard(self.seed))
+        known(43, self.dims)
+        known(7, str(self.weight))
         add(51, {0: 0, 1: 2, 2: 1, 3: 0}[self.form] if r.random() < .95 else r.choice([3, 4, 5]))
-        add(5, 1 if self.seed % 5 else 0)
+        known(5, "встроенная" if self.seed % 5 else "внешняя")
         if r.random() < .3:
-            add(29, r.randrange(8))
+            pick(29)
         if f[12] == "1" or f[13] == "1":
-            add(54, r.randrange(7))
-        add(49, r.randrange(7))
-        add(19, r.randrange(64))
+            pick(54)
+        pick(49, lambda v: v.startswith("Li-"))
+        known(19, self.battery.replace("Li-Ion ", ""))
         if r.random() < .2:
-            add(20, r.randrange(24))
-        add(9, r.randrange(15))
-        add(10, r.randrange(113))
-        add(11, r.randrange(86))
-        add(52, r.randrange(18) if f[17] == "1" else r.choice([18, 19]))
-        add(55, r.randrange(44))
+            pick(20, lambda v: mah(v) <= 1000)
+        pick(9, lambda v: hours(v) <= 4)
+        known(10, self.standby)
+        known(11, f"до {int(self.talk.split()[1]) * 60} мин")
+        add(52, VOCABULARY.pick(52, r, lambda v: "голосн" in v) if f[17] == "1" else r.choice([18, 19]))
+        known(55, self.melodies, lambda v: v.isdigit() and int(v) >= 10)
         if r.random() < .5:
-            add(44, r.randrange(4))
+            pick(44)
         add(8, 0 if f[16] == "1" else 1)
         if f[15] == "1":
             add(13, 0)
         if r.random() < .5:
             add(4, 0)
         if r.random() < .4:
-            add(41, r.randrange(9))
+            pick(41)
         if self.colour:
-            add(53, r.randrange(2, 37))
+            pick(53, lambda v: v.startswith("цветной") and ("сенсорный" in v) == smart)
         else:
             add(53, r.choice([0, 1]))
-        add(42, r.randrange(163))
+        pick(42, lambda v: screen_fits(v, 64, 176) if not smart else screen_fits(v, 128, 320))
         if self.form == 1:
-            add(17, r.randrange(54))
+            pick(17, lambda v: v in ("внешний", "есть") or screen_fits(v, 64, 128))
         if r.random() < .3:
-            add(25, r.randrange(3))
-        add(12, r.randrange(124) if f[22] == "1" else r.choice([124, 125]))
+            pick(25)
         if f[22] == "1":
+            pick(12, lambda v: not v.startswith("нет") and megapixels(v) <= 2)
             add(22, 0)
+        else:
+            add(12, 124)
         if r.random() < .2:
-            add(27, r.randrange(21))
+            pick(27, lambda v: megapixels(v) < 1)
         if f[20] == "1":
             add(24, 0)
         if f[21] == "1":
@@ -186,13 +195,12 @@ class Model:
         if r.random() < .3:
             add(23, 0)
         if r.random() < .4:
-            add(45, r.randrange(4))
+            pick(45)
         if f[18] == "1":
             add(0, 0)
         if f[19] == "1":
             add(2, 0)
-        add(16, r.randrange(5))
-        ports = []
+        pick(16)
         interfaces = {(False, False, False): 1, (False, False, True): 3, (True, False, False): 5,
                       (False, True, False): 0, (True, True, False): 6, (False, True, True): 16,
                       (True, False, True): 12, (True, True, True): 13}
@@ -203,44 +211,118 @@ class Model:
         add(18, r.choice([18, 19, 27, 31, 35, 47, 52]) if wap and gprs else
             r.choice([16, 17, 23, 43]) if wap else r.choice([2, 3, 6, 9]) if gprs else r.choice([0, 60]))
         if r.random() < .5:
-            add(47, r.randrange(11))
-        add(21, r.randrange(28))
+            pick(47)
+        pick(21)
         if f[7] == "1":
-            add(36, r.randrange(11))
+            pick(36)
         if r.random() < .6:
             add(39, 0)
-        add(32, r.randrange(127))
-        if f[11] == "1":
-            add(33, r.choice([22, 42]))
-        elif f[8] == "1" and r.random() < .5:
-            add(33, 21)
-        else:
-            add(33, r.randrange(21))
-        if r.random() < .3:
-            add(34, r.randrange(3))
+        # Memory as phones of these years had it: kilobytes to tens of megabytes, more in
+        # smartphones.
+        pick(32, lambda v: 0.1 <= megabytes(v) <= (256 if smart else 64))
+        if smart or r.random() < .6:
+            pick(33, lambda v: (8 <= megabytes(v) <= 128) if smart else 0 < megabytes(v) <= 4)
+        if smart and r.random() < .5:
+            pick(34)
         if r.random() < .5:
-            add(31, r.randrange(20))
+            pick(31)
         if r.random() < .4:
-            add(50, r.randrange(25))
+            pick(50, lambda v: v != "нет")
         if f[14] == "1":
-            add(15, r.randrange(30))
-        if self.form == 3:
-            add(35, r.randrange(8))
-            add(38, r.randrange(115))
-            add(40, r.randrange(7))
+            pick(15)
+        if smart:
+            pick(35)
+            pick(38, lambda v: 100 <= megahertz(v) <= 416)
+            pick(40, lambda v: v in ("32-разрядный", "одноядерный"))
             if r.random() < .4:
                 add(3, 0)
-        add(46, r.randrange(5))
-        add(28, r.randrange(184))
-        features = [r.randrange(603) for _ in range(r.randrange(1, 4))]
+        pick(46)
+        pick(28)
+        features = [r.randrange(VOCABULARY.count(37)) for _ in range(r.randrange(1, 4))]
         if f[11] == "1":
-            features.append(r.choice([277, 278, 312]))
+            features.append(r.choice([277, 278, 312]))  # currency converter
         if f[8] == "1":
-            features.append(183)
+            features.append(183)  # calendar
         for v in features:
             add(37, v)
         picture = f"|\\{self.brand_key}\\{self.picture}"
         return f"{self.index_brand}|{index_spelling(self.brand_key, self.name)}|" + "|".join(entries) + picture
+
+
+class Vocabulary:
+    """The value lists of src/selection/property_vocabulary.txt: an index entry P(V) names line V
+    of property P's list."""
+
+    def __init__(self, path):
+        self.values, current = {}, None
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                line = line.rstrip("\n")
+                if line.startswith(";") or not line:
+                    continue
+                if line.startswith("["):
+                    current = int(line[1:line.index("]")])
+                    self.values[current] = []
+                else:
+                    self.values[current].append(line)
+
+    def count(self, prop):
+        return len(self.values[prop])
+
+    def has(self, prop, text):
+        return text in self.values[prop]
+
+    def number(self, prop, text):
+        return self.values[prop].index(text)
+
+    def pick(self, prop, r, fits=None):
+        numbers = [n for n, v in enumerate(self.values[prop]) if fits is None or fits(v)]
+        assert numbers, f"no value of property {prop} fits"
+        return r.choice(numbers)
+
+
+VOCABULARY = Vocabulary(os.path.join(HERE, "..", "src", "selection", "property_vocabulary.txt"))
+
+
+def leading_number(text, units):
+    """The number before one of units in text ("до 2 ч" -> 2), or None."""
+    m = re.search(r"([\d.]+) (" + "|".join(units) + r")\b", text)
+    return (float(m.group(1)), m.group(2)) if m else (None, None)
+
+
+def megabytes(text):
+    n, unit = leading_number(text, ["Кб", "Мб", "Гб"])
+    return -1 if n is None else n * {"Кб": 1 / 1024, "Мб": 1, "Гб": 1024}[unit]
+
+
+def megapixels(text):
+    n, _ = leading_number(text, ["млн"])
+    return 99 if n is None else n
+
+
+def megahertz(text):
+    n, _ = leading_number(text, ["МГц"])
+    return -1 if n is None else n
+
+
+def hours(text):
+    n, _ = leading_number(text, ["ч"])
+    return 99 if n is None else n
+
+
+def mah(text):
+    n, _ = leading_number(text, ["мАч"])
+    return 99999 if n is None else n
+
+
+def screen_fits(text, shortest, longest):
+    """Whether text names a screen size "WxH" of a usual shape with sides between shortest and
+    longest pixels."""
+    m = re.search(r"(\d+)x(\d+)", text)
+    if m is None:
+        return False
+    short, long = sorted((int(m.group(1)), int(m.group(2))))
+    return shortest <= short and long <= longest and long <= 1.5 * short
 
 
 def r_standard(seed):
@@ -313,31 +395,46 @@ def library_brand_of(m):
     return {"sonyericsson": "Sonyericsson", "benq-siemens": "BenQ-Siemens"}.get(m.brand_key, m.index_brand)
 
 
-def write_price_lists(models):
+def price_list_name(m, indexed):
+    """The name under which the models list asks the price lists for m: the index's spelling
+    when the index describes m, otherwise the brand file's."""
+    return index_spelling(m.brand_key, m.name) if m in indexed else m.name
+
+
+def shops_of(m):
+    """The shops that offer m: about two in three each, and always at least one."""
+    r = random.Random(m.seed * 17)
+    chosen = [n for n in range(len(SHOPS)) if r.random() >= .35]
+    return chosen or [m.seed % len(SHOPS)]
+
+
+def write_price_lists(models, indexed):
+    indexed = set(indexed)
     for n, (file_name, shop, page, factor) in enumerate(SHOPS):
         r = random.Random(100 + n)
         lines = [shop, page]
         for m in models:
-            if r.random() < .35:
+            if n not in shops_of(m):
                 continue
-            listed = index_spelling(m.brand_key, m.name) if r.random() < .5 else m.name
             brand = library_brand_of(m)
             roubles = round(m.price_usd * 28 * factor * r.uniform(.93, 1.08) / 10) * 10
-            spelled = f"{brand} {listed}"
+            spelled = f"{brand} {price_list_name(m, indexed)}"
             lines.append(spelled.upper() if r.random() < .1 else spelled)
             lines[-1] += f"^{roubles}"
+            # Another spelling of the brand, which the models list does not ask for.
             if m.brand_key == "sonyericsson" and r.random() < .5:
                 lines.append(f"Sony-Ericsson {m.name}^{roubles + 90}")
         write(os.path.join(CATALOGUE, "adv", "prices", file_name), "\n".join(lines) + "\n")
         # The offers of a model page link to the shop pages relative to Templates/, the page
         # of all offers by absolute path to adv/prices/html/: the pages stand in both places.
-        for folder in (CATALOGUE, os.path.join(CATALOGUE, "Templates")):
-            write(os.path.join(folder, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop))
+        for folder, css in ((CATALOGUE, "../../../Templates/style.css"),
+                            (os.path.join(CATALOGUE, "Templates"), "../../../style.css")):
+            write(os.path.join(folder, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop, css=css))
 
 
 SHOP_PAGE = """<html><head><meta charset="windows-1251"><title>{shop}</title>
-<link rel="stylesheet" href="../../../Templates/style.css"></head>
-<body class="page"><div class="sheet"><h1>{shop}</h1>
+<link rel="stylesheet" href="{css}"></head>
+<body class="page"><div class="sheet" style="padding:16px 24px"><h1 style="margin-top:0">{shop}</h1>
 <p class="normal">Телефоны всех марок с гарантией, доставка по городу в день заказа,
 оплата наличными и картой. Цены в прайс-листе указаны в рублях и действуют при покупке
 в салоне.</p>
@@ -382,7 +479,7 @@ def main():
     write_brand_files(models)
     indexed = write_index(models)
     write_pictures(models)
-    write_price_lists(models)
+    write_price_lists(models, indexed)
     write_program_folder()
     print(f"{sum(m.in_library for m in models)} models in brand files, {len(indexed)} in the index")
 
