@@ -31,6 +31,8 @@ struct AppState {
       std::make_unique<selection::IndexedLines>(model_index);
   catalogue::Advertising advertising;
   int wizard_page = 0;
+  common::StringList new_model_files;  // newest first
+  int new_model_file_index = 0;
   selection::WizardAnswers wizard;
 };
 

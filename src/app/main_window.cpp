@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,6 +22,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "selection/model_index.h"
+#include "selection/new_models.h"
 #include "selection/property_vocabulary.h"
 #include "selection/questions.h"
 #include "selection/wizard.h"
@@ -47,9 +50,11 @@ void MainWindow::StartupLoad() {
   state_.wizard.Clear();
   wizard_->ShowPage(0);
   ShowAnswerCounts();
+  FillNewModels();
 }
 
 void MainWindow::ReloadAfterUpdate() {
+  FillNewModels();
   state_.advertising = {};
   ReadConfigFile();
   BuildBrandBox(true);
@@ -88,6 +93,47 @@ void MainWindow::FillModelList(const std::string& brand) {
   }
   models_->addTopLevelItems(items);
   models_->setUpdatesEnabled(true);
+}
+
+// ---- New models ------------------------------------------------------------------------------
+
+void MainWindow::FillNewModels() {
+  state_.new_model_files = selection::FindNewModelFiles(state_.folders.working);
+  if (state_.new_model_files.empty()) {
+    older_button_->hide();
+    newer_button_->hide();
+    return;
+  }
+  state_.new_model_file_index = 0;
+  ShowNewModelFile();
+}
+
+void MainWindow::ShowNewModelFile() {
+  int last = static_cast<int>(state_.new_model_files.size()) - 1;
+  int index = std::clamp(state_.new_model_file_index, 0, std::max(last, 0));
+  state_.new_model_file_index = index;
+  new_models_->clear();
+  if (last < 0) return;
+  const std::string& file = state_.new_model_files[static_cast<std::size_t>(index)];
+  date_label_->setText(ToQt(selection::NewModelFileDate(file)));
+  older_button_->setVisible(index < last);
+  newer_button_->setVisible(index > 0);
+  // A file that vanished since the listing shows an empty list.
+  QList<QTreeWidgetItem*> rows;
+  for (const std::string& row : selection::NewModelRows(file).value_or(common::StringList{})) {
+    rows.append(new QTreeWidgetItem({ToQt(row)}));
+  }
+  new_models_->addTopLevelItems(rows);
+}
+
+void MainWindow::ShowOlderNewModels() {
+  ++state_.new_model_file_index;
+  ShowNewModelFile();
+}
+
+void MainWindow::ShowNewerNewModels() {
+  --state_.new_model_file_index;
+  ShowNewModelFile();
 }
 
 // ---- Pages -------------------------------------------------------------------------------------

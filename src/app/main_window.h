@@ -51,6 +51,8 @@ class MainWindow : public QWidget {
   void ShowResultModel();
   void AddResultToBasket();
   void ShowNewModel();
+  void ShowOlderNewModels();
+  void ShowNewerNewModels();
   void AddNewModelToBasket();
   void WizardNext();
   void WizardClear();
@@ -84,6 +86,9 @@ class MainWindow : public QWidget {
   void ReadConfigFile();
   void BuildBrandBox(bool clear_first);
   void FillModelList(const std::string& brand);
+  // The new-model files, newest first, and the one on show.
+  void FillNewModels();
+  void ShowNewModelFile();
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);

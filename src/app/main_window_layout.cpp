@@ -250,6 +250,8 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   older_button_->setObjectName(U("older"));
   newer_button_ = arrow_button(":/BITBTN10_BITMAP");
   newer_button_->setObjectName(U("newer"));
+  connect(older_button_, &QAbstractButton::clicked, this, &MainWindow::ShowOlderNewModels);
+  connect(newer_button_, &QAbstractButton::clicked, this, &MainWindow::ShowNewerNewModels);
   date_label_ = new QLabel(date_bar);
   date_label_->setObjectName(U("date"));
   date_label_->setAlignment(Qt::AlignCenter);

@@ -486,6 +486,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(damaged.browser.shown.back(), cat->Path("Templates/temp.html"));
   }
 
+  // "Новинки": newest file first, the step buttons offer only possible moves, a reload after
+  // an update shows the newest file again.
+  void newModelsPanel() {
+    cat->WriteText("updates/upd010106.new", "Nokia 3310\r\n");
+    cat->WriteText("updates/upd150306.new", "Nokia 6230 *\r\nNokia E61 *\r\n");
+    cat->WriteText("updates/upd311205.new", "Siemens C55\r\n");
+    WindowUnderTest panel(*cat);
+    QLabel* date = panel.Find<QLabel>("date");
+    auto* older = panel.Find<QToolButton>("older");
+    auto* newer = panel.Find<QToolButton>("newer");
+    struct Step {
+      const char* date;
+      QStringList rows;
+      bool older, newer;
+    };
+    const Step steps[] = {{"15.03.06", {U("Nokia 6230 *"), U("Nokia E61 *")}, true, false},
+                          {"01.01.06", {U("Nokia 3310")}, true, true},
+                          {"31.12.05", {U("Siemens C55")}, false, true}};
+    for (const Step& step : steps) {
+      QCOMPARE(date->text(), U(step.date));
+      QCOMPARE(panel.Rows("newModels"), step.rows);
+      QCOMPARE(!older->isHidden(), step.older);
+      QCOMPARE(!newer->isHidden(), step.newer);
+      if (step.older) QTest::mouseClick(older, Qt::LeftButton);
+    }
+    QTest::mouseClick(newer, Qt::LeftButton);
+    QCOMPARE(date->text(), U("01.01.06"));
+
+    panel.Select("newModels", 0);
+    panel.window->ShowNewModel();
+    QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 3310|45 $\r\n"));
+
+    cat->WriteText("updates/upd010706.new", "Fly SX210 *\r\n");
+    panel.window->ReloadAfterUpdate();
+    QCOMPARE(date->text(), U("01.07.06"));
+    QCOMPARE(panel.Rows("newModels"), QStringList{U("Fly SX210 *")});
+  }
+
   void contextMenus_data() {
     QTest::addColumn<QString>("list");
     QTest::addColumn<QStringList>("items");
