@@ -73,7 +73,8 @@ std::optional<std::string> ArchiveOf(const std::string& source, std::string& err
     }
     return std::move(zipped->zip);
   }
-  auto bytes = common::IsFile(source) ? common::ReadFileBytes(source) : std::nullopt;
+  auto bytes =
+      common::IsFile(source) ? common::ReadFileBytes(source, kMaxPackageBytes) : std::nullopt;
   if (!bytes)
     error = source + ": neither a folder nor a readable file";
   else if (!IsZipArchive(*bytes))

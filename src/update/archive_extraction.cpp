@@ -59,19 +59,21 @@ class Extractor {
 
   ExtractReport Run() {
     zip_int64_t count = zip_get_num_entries(archive_, 0);
-    if (count < 0) return Stop(kDamagedArchive, "");
-    if (static_cast<std::uint64_t>(count) > limits_.entries) return Stop(kArchiveTooLarge, "");
-    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
-      if (!ExtractEntry(i)) break;
+    if (count < 0) {
+      Stop(kDamagedArchive, "");
+    } else if (static_cast<std::uint64_t>(count) > limits_.entries) {
+      Stop(kArchiveTooLarge, "");
+    } else {
+      zip_uint64_t index = 0;
+      while (index < static_cast<zip_uint64_t>(count) && ExtractEntry(index)) ++index;
     }
     return std::move(report_);
   }
 
  private:
-  ExtractReport Stop(ExtractError error, const std::string& name) {
+  void Stop(ExtractError error, const std::string& name) {
     report_.error = error;
     report_.problems.push_back((name.empty() ? "" : name + ": ") + DescribeExtractError(error));
-    return std::move(report_);
   }
 
   // False when the extraction must stop.

@@ -7,6 +7,7 @@
 
 #include "common/line_file.h"
 #include "common/private_folder.h"
+#include "update/package.h"
 
 namespace trubkom::update {
 
@@ -86,7 +87,7 @@ std::optional<ZippedFolder> ZipFolder(const std::string& folder, std::string& er
     zip_discard(archive);
     return std::nullopt;
   }
-  auto bytes = common::ReadFileBytes(zip_path);
+  auto bytes = common::ReadFileBytes(zip_path, kMaxPackageBytes);
   if (!bytes) {
     error = "cannot read the temporary archive back";
     return std::nullopt;

@@ -66,7 +66,7 @@ template <std::size_t N>
 bool ReadKeyFile(const std::string& folder, const char* name, std::array<unsigned char, N>& key,
                  std::string& error) {
   std::string path = common::JoinPath(folder, name);
-  auto text = common::ReadFileBytes(path);
+  auto text = common::ReadFileBytes(path, common::kSettingFileCap);
   if (text && FromHex(*text, key)) return true;
   error = path + (text ? ": not a key of the expected length" : ": cannot be read");
   return false;

@@ -119,10 +119,15 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
       ScriptAction::kDelete, {}, *target, {}, {}, {}, Text("Удаляем ") + Shown(catalogue, name)};
 }
 
+// The largest payload file a line copies: as large as an unpacked archive entry may be.
+constexpr std::size_t kPayloadFileCap = std::size_t{256} << 20;
+
 // A plain copy, written beside the target and renamed into place.
 void CopyFile(const std::string& source, const std::string& target) {
   if (!common::IsFile(source)) return;
-  if (auto bytes = common::ReadFileBytes(source)) common::ReplaceFileAtomically(target, *bytes);
+  if (auto bytes = common::ReadFileBytes(source, kPayloadFileCap)) {
+    common::ReplaceFileAtomically(target, *bytes);
+  }
 }
 
 void AppendLines(const std::string& source, const std::string& target) {

@@ -194,6 +194,7 @@ TEST(ArchiveExtractionTest, ExtractsWhatIsSafeAndNothingElse) {
     ExtractReport report = ExtractArchive(archive, temp.Path("work"), c.limits);
 
     EXPECT_EQ(report.Result(), c.result);
+    EXPECT_EQ(report.problems.empty(), report.Complete());  // every entry left out is told
     std::filesystem::remove(archive);
     Tree after = c.after;
     after["outside/secret.txt"] = "S";
