@@ -344,22 +344,28 @@ def build_models():
     return models
 
 
+def brand_file_text(key, index_brand, models):
+    """The brand file of brand key: the records of its models that the brand files describe."""
+    lines = ['<?xml version="1.0" encoding="windows-1251"?>',
+             f'<brand name="{escape(index_brand)}">']
+    for m in models:
+        if m.brand_key != key or not m.in_library:
+            continue
+        lines.append("  <model>")
+        for field, value in zip(["Model", "Standart", "Sizes", "Acc_Type", "Form_Fact", "Antenna",
+                                 "SAR", "Vipusk", "Weight", "Wait_Time", "Work_Time", "Disp_Rows",
+                                 "Mem_Rec", "Progr_Mel", "Properties", "Price", "Picture"],
+                                m.library_record()):
+            lines.append(f"    <{field}>{escape(value)}</{field}>")
+        lines.append("  </model>")
+    lines.append("</brand>")
+    return "\n".join(lines) + "\n"
+
+
 def write_brand_files(models):
     for key, index_brand, _ in BRANDS:
-        lines = ['<?xml version="1.0" encoding="windows-1251"?>',
-                 f'<brand name="{escape(index_brand)}">']
-        for m in models:
-            if m.brand_key != key or not m.in_library:
-                continue
-            lines.append("  <model>")
-            for field, value in zip(["Model", "Standart", "Sizes", "Acc_Type", "Form_Fact", "Antenna",
-                                     "SAR", "Vipusk", "Weight", "Wait_Time", "Work_Time", "Disp_Rows",
-                                     "Mem_Rec", "Progr_Mel", "Properties", "Price", "Picture"],
-                                    m.library_record()):
-                lines.append(f"    <{field}>{escape(value)}</{field}>")
-            lines.append("  </model>")
-        lines.append("</brand>")
-        write(os.path.join(CATALOGUE, "Base", f"{key}_new.xml"), "\n".join(lines) + "\n")
+        write(os.path.join(CATALOGUE, "Base", f"{key}_new.xml"),
+              brand_file_text(key, index_brand, models))
 
 
 def write_index(models):
