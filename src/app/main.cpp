@@ -10,6 +10,7 @@
 #include "app/web_browser.h"
 #include "common/clock_random.h"
 #include "common/warnings.h"
+#include "update/update_server.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
   auto* browser = new trubkom::app::WebBrowser([&shell](const QUrl& url) { shell.OpenUrl(url); });
-  trubkom::app::MainWindow window(folders, {browser, browser, &messages, &shell, &random});
+  trubkom::app::MainWindow window(folders, {browser, browser, &messages, &shell, &random, nullptr,
+                                            trubkom::update::UpdateServerBase()});
   messages.set_owner(&window);
   window.show();
   return QApplication::exec();

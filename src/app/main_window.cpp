@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/text.h"
+#include "app/update_dialog.h"
 #include "app/widgets.h"
 #include "app/wizard_panel.h"
 #include "catalogue/brand_list.h"
@@ -255,8 +256,16 @@ void MainWindow::ShowContacts() {
   ports_.browser->ShowAddress(common::FileUrl(contacts));
 }
 
+void MainWindow::CreateUpdateDialog() {
+  if (update_dialog_) return;
+  update_dialog_ = new UpdateDialog(
+      {state_.folders.working, ports_.update_server, ports_.shell, ports_.messages, ports_.folders},
+      this);
+}
+
 void MainWindow::Update() {
-  // The catalogue update arrives with its dialog; until then the command reloads what is on disk.
+  CreateUpdateDialog();
+  update_dialog_->exec();
   ReloadAfterUpdate();
 }
 

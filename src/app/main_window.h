@@ -18,6 +18,7 @@ class QMenu;
 namespace trubkom::app {
 
 class PictureButton;
+class UpdateDialog;
 class WizardPanel;
 
 // What the main window uses of the desktop. The browser widget is the one that shows pages;
@@ -28,6 +29,9 @@ struct MainWindowPorts {
   common::Messages* messages;
   common::Shell* shell;
   common::Random* random;
+  // The update dialog's folder chooser; its own folder dialog when null.
+  common::FolderChooser* folders = nullptr;
+  std::string update_server;  // ending in "/"
 };
 
 // The main window: brand box, models list and basket on the left, the question wizard and the
@@ -39,6 +43,7 @@ class MainWindow : public QWidget {
   MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent = nullptr);
 
   AppState& state() { return state_; }
+  UpdateDialog* update_dialog() { return update_dialog_; }
 
   // The window's commands, as the controls and the menus call them.
   void ShowSelectedModel();
@@ -62,6 +67,8 @@ class MainWindow : public QWidget {
   void OpenHomePage();
   void ShowContacts();
   void Update();
+  // The one update dialog, built hidden at start and kept for the life of the window.
+  void CreateUpdateDialog();
 
   // Reads config.tkm, the brand box and the model index again, as after an update.
   void ReloadAfterUpdate();
@@ -114,6 +121,7 @@ class MainWindow : public QWidget {
   QLabel* date_label_ = nullptr;
   QAbstractButton* older_button_ = nullptr;
   QAbstractButton* newer_button_ = nullptr;
+  UpdateDialog* update_dialog_ = nullptr;
 };
 
 }  // namespace trubkom::app

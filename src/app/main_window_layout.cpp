@@ -120,6 +120,7 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   layout->addWidget(body, 1);
 
   StartupLoad();
+  CreateUpdateDialog();
 }
 
 QWidget* MainWindow::BuildTopStrip() {

@@ -1,6 +1,8 @@
 #include "app/qt_ports.h"
 
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -27,6 +29,13 @@ bool QtMessages::Confirm(const std::string& text) {
   box.raise();
   box.activateWindow();
   return box.exec() == QMessageBox::Ok;
+}
+
+std::string QtFolderChooser::ChooseFolder(const std::string& start) {
+  QString chosen = QFileDialog::getExistingDirectory(
+      owner_, QString(), QFile::decodeName(QByteArray::fromStdString(start)),
+      QFileDialog::ShowDirsOnly);
+  return QFile::encodeName(chosen).toStdString();
 }
 
 QtShell::QtShell(common::Messages& messages, Opener opener)

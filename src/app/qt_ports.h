@@ -20,6 +20,16 @@ class QtMessages : public common::Messages {
   QWidget* owner_;
 };
 
+// The desktop's folder dialog, owned by a window, without a title; folders only.
+class QtFolderChooser : public common::FolderChooser {
+ public:
+  explicit QtFolderChooser(QWidget* owner = nullptr) : owner_(owner) {}
+  std::string ChooseFolder(const std::string& start) override;
+
+ private:
+  QWidget* owner_;
+};
+
 // The desktop's handler for addresses and files. When the desktop has no program for one (no
 // web browser, no mail program), a message box says so and names the address.
 class QtShell : public common::Shell {

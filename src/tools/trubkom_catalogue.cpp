@@ -22,6 +22,7 @@
 #include "selection/model_index.h"
 #include "selection/property_vocabulary.h"
 #include "tools/publisher_commands.h"
+#include "tools/update_commands.h"
 
 namespace {
 
@@ -189,8 +190,9 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
   if (auto code = tools::RunPublisherCommand(args)) return *code;
+  if (auto code = tools::RunUpdateCommand(args)) return *code;
   std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n"
-            << kUsage << tools::kPublisherUsage;
+            << kUsage << tools::kPublisherUsage << tools::kUpdateUsage;
   return 2;
 }
 
@@ -199,7 +201,7 @@ int Run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::cerr << kUsage << tools::kPublisherUsage;
+    std::cerr << kUsage << tools::kPublisherUsage << tools::kUpdateUsage;
     return 2;
   }
   StderrWarnings warnings;

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "common/ports.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace trubkom::app {
+
+// What the dialog's runs work with. The desktop's ports are used on the user-interface thread;
+// when left null the dialog uses message boxes and a folder dialog of its own.
+struct UpdateDialogSetup {
+  std::string working_folder;
+  std::string server_base;  // the update server's address, ending in "/"
+  common::Shell* shell = nullptr;
+  common::Messages* messages = nullptr;
+  common::FolderChooser* folders = nullptr;
+};
+
+// "Автоматическое обновление базы данных": the options of an update run, "Обновить!" (also
+// Enter), "Закрыть", and the status list with a progress bar for the download under way. A run
+// goes on a worker thread so the window never freezes; "Обновить!" is disabled while it lasts.
+// Closing during a run cancels it: the download stops and leaves no file, a package whose
+// scripts have started runs to its end, and the dialog closes when the run has ended. The
+// dialog keeps its options and status lines from one showing to the next.
+class UpdateDialog : public QDialog {
+  Q_OBJECT
+ public:
+  UpdateDialog(UpdateDialogSetup setup, QWidget* parent = nullptr);
+  ~UpdateDialog() override;
+
+  bool running() const { return worker_.joinable(); }
+
+ signals:
+  void runFinished();
+
+ public slots:
+  void reject() override;
+
+ private:
+  QWidget* BuildBottomPanel();
+  QWidget* BuildClientPanel();
+  void StartRun();
+  void FinishRun();
+  void ShowProgress();
+  void AppendStatus(const QString& line);
+
+  class WorkerPorts;
+
+  UpdateDialogSetup setup_;
+  std::unique_ptr<common::Messages> own_messages_;
+  std::unique_ptr<common::FolderChooser> own_folders_;
+  std::unique_ptr<common::Shell> own_shell_;
+  QCheckBox* proxy_box_ = nullptr;
+  QCheckBox* local_box_ = nullptr;
+  QLineEdit* proxy_edit_ = nullptr;
+  QPushButton* update_button_ = nullptr;
+  QPushButton* close_button_ = nullptr;
+  QListWidget* status_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QTimer* progress_timer_ = nullptr;
+
+  std::thread worker_;
+  std::unique_ptr<WorkerPorts> worker_ports_;
+  std::atomic<bool> cancel_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<std::uint64_t> received_{0};
+  std::atomic<std::uint64_t> total_{0};
+  bool close_when_done_ = false;
+};
+
+}  // namespace trubkom::app

@@ -1,0 +1,135 @@
+#include "tools/update_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "common/atomic_file.h"
+#include "common/date_code.h"
+#include "common/encoding.h"
+#include "common/paths.h"
+#include "selection/new_models.h"
+#include "update/update_run.h"
+#include "update/update_server.h"
+
+namespace trubkom::tools {
+
+const char* const kUpdateUsage =
+    "Updating:\n"
+    "  update [--local FOLDER] [--proxy HOST:PORT] [--server URL]\n"
+    "                               the update run of the update dialog, without a window\n"
+    "  last-update                  the date of the newest package in updates/\n"
+    "  new-models [N]               the date, then the rows, of the N-th newest new-model list\n"
+    "  index SERVER_FOLDER          writes SERVER_FOLDER/updates/index.txt, oldest first\n";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
+
+int Fail(const std::string& message) {
+  std::cerr << "trubkom-catalogue: " << message << '\n';
+  return 1;
+}
+
+// The run's ports on a terminal: lines printed as they come, messages printed, questions
+// answered Cancel, nothing opened, the local folder given on the command line.
+class ConsolePorts : public common::StatusSink,
+                     public common::Messages,
+                     public common::Shell,
+                     public common::FolderChooser {
+ public:
+  explicit ConsolePorts(std::string local_folder) : local_folder_(std::move(local_folder)) {}
+  void Append(const std::string& line) override { PrintLine(line); }
+  void Clear() override {}
+  void Inform(const std::string& text) override { PrintLine(text); }
+  bool Confirm(const std::string& text) override {
+    PrintLine(text);
+    return false;
+  }
+  void Open(const std::string&) override {}
+  std::string ChooseFolder(const std::string&) override { return local_folder_; }
+
+ private:
+  std::string local_folder_;
+};
+
+std::optional<int> Update(const std::vector<std::string>& args) {
+  update::UpdateOptions options;
+  options.server_base = update::UpdateServerBase();
+  std::string local_folder;
+  for (std::size_t i = 1; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return std::nullopt;
+    const std::string& value = args[i + 1];
+    if (args[i] == "--local") {
+      options.local_folder = true;
+      local_folder = fs::absolute(value).string();
+      if (!fs::is_directory(local_folder)) return Fail("not a folder: " + value);
+    } else if (args[i] == "--proxy") {
+      options.use_proxy = true;
+      options.proxy = value;
+    } else if (args[i] == "--server") {
+      options.server_base = common::WithTrailingSlash(value);
+    } else {
+      return std::nullopt;
+    }
+  }
+  ConsolePorts ports(local_folder);
+  update::RunUpdate(fs::current_path().string(), options, {ports, ports, ports, ports});
+  return 0;
+}
+
+int LastUpdate() {
+  ConsolePorts ports("");
+  update::ShowLastUpdate(fs::current_path().string(), ports);
+  return 0;
+}
+
+std::optional<int> NewModels(const std::vector<std::string>& args) {
+  std::size_t n = 0;
+  if (args.size() == 2) {
+    if (args[1].empty() || !std::all_of(args[1].begin(), args[1].end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      return std::nullopt;
+    }
+    n = std::stoul(args[1]);
+  }
+  common::StringList files = selection::FindNewModelFiles(fs::current_path().string());
+  if (n >= files.size()) {
+    return Fail("there are " + std::to_string(files.size()) + " new-model lists in updates/");
+  }
+  PrintLine(selection::NewModelFileDate(files[n]));
+  auto rows = selection::NewModelRows(files[n]);
+  if (!rows) return Fail("cannot read " + files[n]);
+  for (const std::string& row : *rows) PrintLine(row);
+  return 0;
+}
+
+// The packages of the server folder's updates/, oldest first by the date in their names.
+int Index(const std::string& server_folder) {
+  std::string updates = common::ResolvePath(server_folder, "updates");
+  if (!fs::is_directory(updates)) return Fail("no updates folder in " + server_folder);
+  std::vector<std::string> names = common::ListFiles(updates, "*.upd");
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return common::CompareUpdateDates(common::DateCodeOf(a), common::DateCodeOf(b)) < 0;
+  });
+  std::string index;
+  for (const std::string& name : names) index += name + "\r\n";
+  std::string path = updates + "/index.txt";
+  if (!common::ReplaceFileAtomically(path, index)) return Fail("cannot write " + path);
+  std::cout << path << '\n';
+  return 0;
+}
+
+}  // namespace
+
+std::optional<int> RunUpdateCommand(const std::vector<std::string>& args) {
+  const std::string& command = args[0];
+  if (command == "update") return Update(args);
+  if (command == "last-update" && args.size() == 1) return LastUpdate();
+  if (command == "new-models" && args.size() <= 2) return NewModels(args);
+  if (command == "index" && args.size() == 2) return Index(args[1]);
+  return std::nullopt;
+}
+
+}  // namespace trubkom::tools

@@ -1,0 +1,140 @@
+#include "update/update_run.h"
+
+#include <filesystem>
+
+#include "common/ascii.h"
+#include "common/date_code.h"
+#include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/paths.h"
+#include "update/apply_package.h"
+#include "update/download.h"
+
+namespace trubkom::update {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A server index is a short list of names; anything near this size is not one.
+constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
+
+std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
+
+bool Cancelled(const UpdatePorts& ports) { return ports.cancel && ports.cancel->load(); }
+
+std::vector<std::string> PackagesIn(const std::string& folder) {
+  std::vector<std::string> paths;
+  for (const std::string& name : common::ListFiles(folder, "*.upd")) {
+    paths.push_back(folder + "/" + name);
+  }
+  return paths;
+}
+
+// A line is missing when no local package's path contains it, letter case ignored.
+bool IsMissing(const std::string& line, const std::vector<std::string>& local_packages) {
+  std::string lowered = common::AsciiLowered(line);
+  for (const std::string& path : local_packages) {
+    if (common::Contains(common::AsciiLowered(path), lowered)) return false;
+  }
+  return true;
+}
+
+class OnlinePhase {
+ public:
+  OnlinePhase(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports)
+      : updates_(updates), options_(options), ports_(ports) {
+    control_.cancel = ports.cancel;
+    control_.progress = ports.progress;
+  }
+
+  void Run() {
+    std::vector<std::string> local_packages = PackagesIn(updates_);
+    std::error_code error;
+    if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
+    std::string index_path = updates_ + "/index.txt";
+    ports_.status.Append(Text("Скачиваем список апдейтов"));
+    if (Fetch("updates/index.txt", index_path)) DownloadMissing(index_path, local_packages);
+    ports_.status.Append("");
+    fs::remove(index_path, error);
+  }
+
+ private:
+  bool Fetch(const std::string& server_path, const std::string& local_path) {
+    return GetInetFile(options_.server_base + server_path, local_path, options_.proxy,
+                       options_.use_proxy, control_);
+  }
+
+  void DownloadMissing(const std::string& index_path,
+                       const std::vector<std::string>& local_packages) {
+    auto index = common::ReadLinesAtAnyEnd(index_path, kIndexFileCap);
+    bool found = false;
+    for (const std::string& name : PackageNamesOfIndex(index.value_or(common::StringList{}))) {
+      if (Cancelled(ports_)) return;
+      if (!IsMissing(name, local_packages)) continue;
+      found = true;
+      ports_.status.Append(Text("Скачиваем апдейт от ") +
+                           common::DisplayDate(common::DateCodeOf(name)));
+      if (Fetch("updates/" + name, updates_ + "/" + name)) ports_.status.Append(Text("Завершено"));
+    }
+    if (!found && !Cancelled(ports_)) {
+      ports_.messages.Inform(Text("Обновлений нет"));
+      ports_.status.Append(Text("Завершено"));
+    }
+  }
+
+  const std::string& updates_;
+  const UpdateOptions& options_;
+  UpdatePorts& ports_;
+  DownloadControl control_;
+};
+
+}  // namespace
+
+common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
+  common::StringList names;
+  for (const std::string& line : index_lines) {
+    if (line.size() <= 3) continue;
+    bool plain_name = line.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos &&
+                      !common::Contains(line, "..");
+    if (plain_name) names.push_back(line);
+  }
+  return names;
+}
+
+void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
+               UpdatePorts ports, const OpeningKeys& keys) {
+  ports.status.Clear();
+  std::string updates = common::ResolvePath(working_folder, "updates");
+  if (!options.local_folder && IsConnectedToInternet(options.server_base)) {
+    OnlinePhase(updates, options, ports).Run();
+  }
+  std::vector<std::string> packages;
+  if (options.local_folder) {
+    std::string chosen = ports.folders.ChooseFolder(working_folder);
+    if (!chosen.empty()) packages = PackagesIn(chosen);
+  } else {
+    packages = PackagesIn(updates);
+  }
+  for (const std::string& package : packages) {
+    if (Cancelled(ports)) break;
+    ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
+  }
+}
+
+void ShowLastUpdate(const std::string& working_folder, common::StatusSink& status) {
+  std::vector<std::string> names =
+      common::ListFiles(common::ResolvePath(working_folder, "updates"), "*.upd");
+  if (names.empty()) {
+    status.Append(Text("Обновлений не проводилось"));
+    return;
+  }
+  std::string newest = common::DateCodeOf(names.front());
+  for (const std::string& name : names) {
+    std::string code = common::DateCodeOf(name);
+    if (common::CompareUpdateDates(code, newest) == 1) newest = code;
+  }
+  status.Append(Text("Последнее обновление от ") + common::DisplayDate(newest));
+}
+
+}  // namespace trubkom::update

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/ports.h"
+#include "update/package_keys.h"
+
+// The update run behind "Обновить!": fetch the update server's index of packages, download the
+// packages that are missing into the working folder's updates folder, then apply every package
+// not applied yet (its updates/<base name>.new marker absent), from that folder or from a folder
+// the user picks. It knows no threads: the window runs it on a worker and gives it ports that
+// hand over to the user-interface thread.
+namespace trubkom::update {
+
+struct UpdateOptions {
+  bool local_folder = false;  // "Обновить из локальной папки"
+  bool use_proxy = false;     // "Использовать прокси"
+  std::string proxy;          // host:port, as typed
+  std::string server_base;    // the update server's address, ending in "/"
+};
+
+struct UpdatePorts {
+  common::StatusSink& status;
+  common::Messages& messages;
+  common::Shell& shell;
+  common::FolderChooser& folders;
+  // Set to stop the run: a download stops at once and leaves no file; a package whose scripts
+  // have started runs to its end, and no further package starts.
+  const std::atomic<bool>* cancel = nullptr;
+  // Bytes of the download under way, and its size when known (0 when not).
+  std::function<void(std::uint64_t received, std::uint64_t total)> progress;
+};
+
+void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
+               UpdatePorts ports, const OpeningKeys& keys = BuiltinOpeningKeys());
+
+// Appends "Последнее обновление от DD.MM.YY" for the newest package in the updates folder, or
+// "Обновлений не проводилось" when there is none.
+void ShowLastUpdate(const std::string& working_folder, common::StatusSink& status);
+
+// The file names of a server index: lines longer than three characters, as they stand, except
+// lines that are no plain file name (holding '/', '\', a NUL or "..", or starting with '.'),
+// which could make the program write outside the updates folder.
+common::StringList PackageNamesOfIndex(const common::StringList& index_lines);
+
+}  // namespace trubkom::update
