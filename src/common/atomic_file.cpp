@@ -48,16 +48,32 @@ void SyncFolderOf(const std::string& path) {
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string temp;
-  int fd = CreateTemporaryBeside(path, temp);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) {
-    SyncFolderOf(path);
+  PendingFile file(path);
+  return file.Write(bytes) && file.Commit();
+}
+
+PendingFile::PendingFile(const std::string& path) : path_(path) {
+  fd_ = CreateTemporaryBeside(path, temp_);
+}
+
+PendingFile::~PendingFile() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  std::remove(temp_.c_str());
+}
+
+bool PendingFile::Write(std::string_view bytes) { return fd_ >= 0 && WriteAll(fd_, bytes); }
+
+bool PendingFile::Commit() {
+  if (fd_ < 0) return false;
+  bool ok = ::fsync(fd_) == 0;
+  ok = (::close(fd_) == 0) && ok;
+  fd_ = -1;
+  if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {
+    SyncFolderOf(path_);
     return true;
   }
-  std::remove(temp.c_str());
+  std::remove(temp_.c_str());
   return false;
 }
 

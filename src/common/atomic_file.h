@@ -9,4 +9,26 @@ namespace trubkom::common {
 // see either the old file or the whole new one. False, with nothing left behind, on failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// A new content for path written in pieces (a download, for one): the pieces go to a temporary
+// file beside path, created exclusively, and only Commit puts it in place. Until then path is
+// untouched; an object that goes without a successful Commit removes its temporary file.
+class PendingFile {
+ public:
+  explicit PendingFile(const std::string& path);
+  ~PendingFile();
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  // False when the temporary file could not be made.
+  bool ok() const { return fd_ >= 0; }
+  bool Write(std::string_view bytes);
+  // Flushes the file to disk and renames it over path; false (and nothing left) on failure.
+  bool Commit();
+
+ private:
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+};
+
 }  // namespace trubkom::common

@@ -156,6 +156,7 @@ void ListEntries(const std::string& work) {
 }
 
 int Check(const std::string& package) {
+  if (!common::IsFile(package)) return Fail(package + ": no such file");
   auto zip = OpenPackageFile(package, BuiltinOpeningKeys());
   if (!zip) {
     return Fail(package +
@@ -201,6 +202,10 @@ int Apply(const std::vector<std::string>& packages) {
   ScriptPorts ports{console, console, console};
   int status = 0;
   for (const std::string& package : packages) {
+    if (!common::IsFile(package)) {
+      status = Fail(package + ": no such file");
+      continue;
+    }
     ApplyOutcome outcome = ApplyPackage(package, WorkingFolder(), ports);
     switch (outcome.result) {
       case ApplyResult::kApplied:

@@ -1,0 +1,148 @@
+#include "update/download.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/atomic_file.h"
+
+namespace trubkom::update {
+
+namespace {
+
+constexpr const char* kAllowedProtocols = "http,https";
+
+void InitialiseCurlOnce() {
+  // curl_global_init must run once before any handle is made, and not on two threads at once.
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using CurlUrl = std::unique_ptr<CURLU, CurlDeleter>;
+
+CurlHandle NewHandle() {
+  InitialiseCurlOnce();
+  CurlHandle handle(curl_easy_init());
+  if (handle) curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);  // safe off the main thread
+  return handle;
+}
+
+// One part of a parsed address, or empty text.
+std::string UrlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
+  char* text = nullptr;
+  if (curl_url_get(url, part, &text, flags) != CURLUE_OK) return "";
+  std::string result = text;
+  curl_free(text);
+  return result;
+}
+
+// What the callbacks of one transfer share.
+struct Transfer {
+  common::PendingFile* file;
+  const DownloadControl* control;
+  std::uint64_t received = 0;
+  std::uint64_t reported = 0;
+  bool too_large = false;
+};
+
+bool Cancelled(const Transfer& transfer) {
+  return transfer.control->cancel != nullptr && transfer.control->cancel->load();
+}
+
+// Counts the bytes itself: a body without a length (or with a false one) is capped here.
+std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& transfer = *static_cast<Transfer*>(user);
+  const std::size_t bytes = size * count;
+  transfer.received += bytes;
+  if (transfer.received > transfer.control->max_bytes) {
+    transfer.too_large = true;
+    return 0;  // any count but bytes aborts the transfer
+  }
+  if (Cancelled(transfer) || !transfer.file->Write(std::string_view(data, bytes))) return 0;
+  return bytes;
+}
+
+// Called often while the transfer lasts, also while no byte arrives, so a cancel is seen soon.
+int WatchTransfer(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off_t) {
+  auto& transfer = *static_cast<Transfer*>(user);
+  if (Cancelled(transfer)) return 1;
+  if (transfer.control->progress && transfer.received != transfer.reported) {
+    transfer.reported = transfer.received;
+    transfer.control->progress(transfer.received, total > 0 ? std::uint64_t(total) : 0);
+  }
+  return 0;
+}
+
+void SetLimits(CURL* handle, const DownloadControl& control) {
+  curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+  curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, control.max_redirects);
+  curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(control.connect_timeout.count()));
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, control.stall_bytes_per_second);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, long(control.stall_time.count()));
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(control.max_bytes));
+}
+
+bool Succeeded(CURL* handle, CURLcode code) {
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  return code == CURLE_OK && status >= 200 && status < 300;
+}
+
+}  // namespace
+
+bool IsConnectedToInternet(const std::string& server_base, std::chrono::milliseconds timeout) {
+  CurlUrl url(curl_url());
+  if (!url || curl_url_set(url.get(), CURLUPART_URL, server_base.c_str(), 0) != CURLUE_OK) {
+    return false;
+  }
+  const std::string scheme = UrlPart(url.get(), CURLUPART_SCHEME);
+  if (scheme != "http" && scheme != "https") return false;
+  // Only the TCP connection is tried, so the port is reached with a plain address.
+  const std::string target = "http://" + UrlPart(url.get(), CURLUPART_HOST) + ":" +
+                             UrlPart(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT) + "/";
+  CurlHandle handle = NewHandle();
+  if (!handle) return false;
+  curl_easy_setopt(handle.get(), CURLOPT_URL, target.c_str());
+  curl_easy_setopt(handle.get(), CURLOPT_CONNECT_ONLY, 1L);
+  curl_easy_setopt(handle.get(), CURLOPT_PROXY, "");
+  curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, long(timeout.count()));
+  curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS, long(timeout.count()));
+  return curl_easy_perform(handle.get()) == CURLE_OK;
+}
+
+bool GetInetFile(const std::string& address, const std::string& local_path,
+                 const std::string& proxy, bool use_proxy, const DownloadControl& control) {
+  // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
+  if (use_proxy && proxy.empty()) return false;
+  CurlHandle handle = NewHandle();
+  common::PendingFile file(local_path);
+  if (!handle || !file.ok()) return false;
+
+  Transfer transfer{&file, &control};
+  CURL* curl = handle.get();
+  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROXY, use_proxy ? proxy.c_str() : "");
+  SetLimits(curl, control);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchTransfer);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+  if (!Succeeded(curl, curl_easy_perform(curl))) return false;
+  return file.Commit();
+}
+
+}  // namespace trubkom::update

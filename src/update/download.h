@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace trubkom::update {
+
+// How one download may be watched, stopped and bounded. The defaults suit the update server;
+// tests lower the limits.
+struct DownloadControl {
+  // When set and it turns true, the download stops (within about a second) and fails.
+  const std::atomic<bool>* cancel = nullptr;
+  // Called on the downloading thread as bytes arrive; total is 0 while the size is unknown.
+  std::function<void(std::uint64_t received, std::uint64_t total)> progress;
+  // Longest wait for the connection to the server (or the proxy).
+  std::chrono::milliseconds connect_timeout{10'000};
+  // A body that arrives slower than stall_bytes_per_second for stall_time has stalled.
+  long stall_bytes_per_second = 1;
+  std::chrono::seconds stall_time{30};
+  // Largest body accepted, whether the server announces its length or not.
+  std::uint64_t max_bytes = std::uint64_t{512} << 20;
+  // Redirects followed, to http or https addresses only.
+  long max_redirects = 5;
+};
+
+// True when the host of server_base (an http or https address) accepts a TCP connection on its
+// port (80 or 443 unless the address names one) within timeout.
+bool IsConnectedToInternet(const std::string& server_base,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Downloads address (http or https) to local_path, through the HTTP proxy "host:port" in proxy
+// when use_proxy is set (never through a proxy otherwise, whatever the environment says). The
+// body goes to a temporary file in local_path's folder that is renamed onto local_path only
+// when all of it has arrived with a success status (2xx) at the end of at most max_redirects
+// redirects. Any failure or cancel returns false and leaves no new file: a file that was at
+// local_path before stays as it was.
+bool GetInetFile(const std::string& address, const std::string& local_path,
+                 const std::string& proxy, bool use_proxy, const DownloadControl& control = {});
+
+}  // namespace trubkom::update

@@ -1,0 +1,251 @@
+#include "update/download.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/private_folder.h"
+#include "support/scripted_http_server.h"
+#include "support/tinyproxy_process.h"
+#include "update/update_server.h"
+#include "update/update_test_support.h"
+
+namespace trubkom::update {
+namespace {
+
+using testing::Respond;
+using testing::ScriptedHttpServer;
+using testing::ScriptedResponse;
+using testing::Then;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kBound = std::chrono::seconds(8);  // far above every lowered limit below
+
+DownloadControl Lowered() {
+  DownloadControl control;
+  control.connect_timeout = std::chrono::seconds(2);
+  control.stall_time = std::chrono::seconds(1);
+  control.max_bytes = 1 << 20;
+  control.max_redirects = 3;
+  return control;
+}
+
+// A head without Content-Length: the body ends when the connection does.
+ScriptedResponse Unsized(std::string body, Then then) {
+  return {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", std::move(body), then};
+}
+
+ScriptedResponse Sized(std::size_t announced, std::string body, Then then) {
+  return {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(announced) + "\r\n\r\n",
+          std::move(body), then};
+}
+
+ScriptedResponse RedirectTo(const std::string& location) {
+  return Respond("302 Found", "", "Location: " + location + "\r\n");
+}
+
+struct Case {
+  const char* name;
+  ScriptedResponse answer;  // served at /file
+  bool ok;
+  std::string body;  // the file's content when ok
+};
+
+const std::string kBody = std::string(100'000, 'b') + std::string("\r\n\0end", 6);
+
+TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
+  const std::string half(500, 'h');
+  const std::vector<Case> cases = {
+      {"body with length", Respond("200 OK", kBody), true, kBody},
+      {"body without length", Unsized(kBody, Then::kClose), true, kBody},
+      {"empty body", Respond("200 OK", ""), true, ""},
+      {"redirect on the same server", RedirectTo("/other"), true, "other"},
+      {"404", Respond("404 Not Found", "no such file"), false, ""},
+      {"500", Respond("500 Internal Server Error", "oops"), false, ""},
+      {"300 without a location", Respond("300 Multiple Choices", "pick"), false, ""},
+      {"stalls after some bytes", Sized(1000, half, Then::kStall), false, ""},
+      {"never ends", Unsized("", Then::kEndless), false, ""},
+      {"announces more than the cap", Sized(2 << 20, half, Then::kStall), false, ""},
+      {"reset halfway, with length", Sized(1000, half, Then::kReset), false, ""},
+      {"reset halfway, without length", Unsized(half, Then::kReset), false, ""},
+      {"shorter than announced", Sized(1000, half, Then::kClose), false, ""},
+      {"redirect to file://", RedirectTo("file:///etc/passwd"), false, ""},
+      {"redirect to ftp://", RedirectTo("ftp://127.0.0.1/file"), false, ""},
+      {"redirect loop", RedirectTo("/file"), false, ""},
+  };
+  for (const Case& c : cases) {
+    for (bool target_exists : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (target_exists ? ", over an old file" : ""));
+      ScriptedHttpServer server({{"/file", c.answer}, {"/other", Respond("200 OK", "other")}});
+      common::PrivateFolder folder("trubkom-download-");
+      const std::string target = folder.path() + "/upd151207.upd";
+      if (target_exists) testing::Build(folder.path(), {{"upd151207.upd", "old"}});
+
+      const auto start = Clock::now();
+      EXPECT_EQ(GetInetFile(server.Url("/file"), target, "", false, Lowered()), c.ok);
+      EXPECT_LT(Clock::now() - start, kBound);
+
+      testing::Tree expected;
+      if (c.ok) expected["upd151207.upd"] = c.body;
+      if (!c.ok && target_exists) expected["upd151207.upd"] = "old";
+      EXPECT_EQ(testing::Snapshot(folder.path()), expected);
+    }
+  }
+}
+
+TEST(GetInetFile, RefusesAddressesAndProxiesItCannotUse) {
+  ScriptedHttpServer server({{"/file", Respond("200 OK", "body")}});
+  const std::string closed = "127.0.0.1:" + std::to_string(testing::FreeLoopbackPort());
+  struct Refused {
+    const char* name;
+    std::string address, proxy;
+    bool use_proxy;
+  };
+  const std::vector<Refused> cases = {
+      {"file address", "file:///etc/hostname", "", false},
+      {"ftp address", "ftp://127.0.0.1/file", "", false},
+      {"nothing listening", "http://" + closed + "/file", "", false},
+      {"proxy asked for but empty", server.Url("/file"), "", true},
+      {"proxy not listening", server.Url("/file"), closed, true},
+  };
+  for (const Refused& c : cases) {
+    SCOPED_TRACE(c.name);
+    common::PrivateFolder folder("trubkom-download-");
+    EXPECT_FALSE(GetInetFile(c.address, folder.path() + "/f", c.proxy, c.use_proxy, Lowered()));
+    EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
+  }
+}
+
+TEST(GetInetFile, CancelStopsTheTransferAndLeavesNoFile) {
+  struct Cancel {
+    const char* name;
+    ScriptedResponse answer;
+    bool before_start;  // else once the first bytes are in
+  };
+  const std::vector<Cancel> cases = {
+      {"before the start", Respond("200 OK", "body"), true},
+      {"a body that never ends", Unsized("", Then::kEndless), false},
+      {"a body that stalls", Sized(1000, "some", Then::kStall), false},
+  };
+  for (const Cancel& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedHttpServer server({{"/file", c.answer}});
+    common::PrivateFolder folder("trubkom-download-");
+    std::atomic<bool> cancel = c.before_start;
+    DownloadControl control;  // no cap, no stall limit that would end it first
+    control.cancel = &cancel;
+    control.progress = [&](std::uint64_t received, std::uint64_t) {
+      if (received > 0) cancel = true;
+    };
+    const auto start = Clock::now();
+    EXPECT_FALSE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control));
+    EXPECT_LT(Clock::now() - start, kBound);
+    EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
+  }
+}
+
+TEST(GetInetFile, ReportsGrowingByteCounts) {
+  const std::string body(3 << 20, 'p');
+  struct Progress {
+    const char* name;
+    ScriptedResponse answer;
+    std::uint64_t total;
+  };
+  const std::vector<Progress> cases = {
+      {"with length", Respond("200 OK", body), body.size()},
+      {"without length", Unsized(body, Then::kClose), 0},
+  };
+  for (const Progress& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedHttpServer server({{"/file", c.answer}});
+    common::PrivateFolder folder("trubkom-download-");
+    std::vector<std::uint64_t> seen;
+    DownloadControl control = Lowered();
+    control.max_bytes = body.size();
+    control.progress = [&](std::uint64_t received, std::uint64_t total) {
+      seen.push_back(received);
+      EXPECT_EQ(total, c.total);
+    };
+    ASSERT_TRUE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), body.size());
+  }
+}
+
+TEST(GetInetFile, GoesThroughTheProxyOnlyWhenAsked) {
+  testing::TinyproxyProcess proxy;
+  if (!proxy.available()) GTEST_SKIP() << "tinyproxy is not installed";
+  ASSERT_TRUE(proxy.running());
+  struct Route {
+    bool use_proxy;
+    bool via_proxy;  // the request the server saw came through the proxy
+  };
+  for (const Route& c : {Route{true, true}, Route{false, false}}) {
+    SCOPED_TRACE(c.use_proxy ? "with the proxy" : "without");
+    ScriptedHttpServer server({{"/file", Respond("200 OK", kBody)}});
+    common::PrivateFolder folder("trubkom-download-");
+    ASSERT_TRUE(GetInetFile(server.Url("/file"), folder.path() + "/f", proxy.address(), c.use_proxy,
+                            Lowered()));
+    EXPECT_EQ(testing::Snapshot(folder.path()), (testing::Tree{{"f", kBody}}));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(
+        server.Requests()[0].find(std::string("Via: 1.1 ") + proxy.kViaName) != std::string::npos,
+        c.via_proxy)
+        << server.Requests()[0];
+  }
+}
+
+TEST(IsConnectedToInternet, AsksTheServersHostAndPort) {
+  ScriptedHttpServer server({});
+  const std::string closed = std::to_string(testing::FreeLoopbackPort());
+  struct Reach {
+    std::string base;
+    bool connected;
+  };
+  const std::vector<Reach> cases = {
+      {server.Url("/"), true},
+      {server.Url("/catalogue/"), true},
+      {"http://127.0.0.1:" + closed + "/", false},
+      {"ftp://127.0.0.1:" + std::to_string(server.port()) + "/", false},
+      {"not an address", false},
+  };
+  for (const Reach& c : cases) {
+    SCOPED_TRACE(c.base);
+    const auto start = Clock::now();
+    EXPECT_EQ(IsConnectedToInternet(c.base, std::chrono::seconds(2)), c.connected);
+    EXPECT_LT(Clock::now() - start, kBound);
+  }
+}
+
+TEST(UpdateServerBase, EnvironmentOverridesAndEndsInSlash) {
+  struct Base {
+    const char* environment;  // nullptr: unset
+    std::string expected;     // empty: the built-in address
+  };
+  const std::vector<Base> cases = {
+      {"http://updates.example/catalogue", "http://updates.example/catalogue/"},
+      {"http://127.0.0.1:9000/", "http://127.0.0.1:9000/"},
+      {"", ""},
+      {nullptr, ""},
+  };
+  for (const Base& c : cases) {
+    SCOPED_TRACE(c.environment ? c.environment : "unset");
+    if (c.environment) ::setenv("TRUBKOM_UPDATE_SERVER", c.environment, 1);
+    if (!c.environment) ::unsetenv("TRUBKOM_UPDATE_SERVER");
+    const std::string base = UpdateServerBase();
+    if (!c.expected.empty()) {
+      EXPECT_EQ(base, c.expected);
+    }
+    EXPECT_TRUE(base.starts_with("http") && base.ends_with("/")) << base;
+  }
+  ::unsetenv("TRUBKOM_UPDATE_SERVER");
+}
+
+}  // namespace
+}  // namespace trubkom::update
