@@ -76,7 +76,7 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     }
   }
   ConsolePorts ports(local_folder);
-  update::RunUpdate(fs::current_path().string(), options, {ports, ports, ports, ports});
+  update::RunUpdate(fs::current_path().string(), options, {ports, ports, ports, ports, nullptr, {}});
   return 0;
 }
 

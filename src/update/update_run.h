@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/ports.h"
+#include "common/string_ops.h"
 #include "update/package_keys.h"
 
 // The update run behind "Обновить!": fetch the update server's index of packages, download the

@@ -2,6 +2,9 @@
 
 namespace trubkom::testing {
 
+// An update server address where nothing listens, so a run in a test goes offline at once.
+const char* const kClosedServer = "http://127.0.0.1:9/";
+
 void WriteSmallCatalogue(const TempCatalogue& cat) {
   cat.WriteText(
       "Base/nokia_new.xml",
@@ -22,7 +25,8 @@ void WriteSmallCatalogue(const TempCatalogue& cat) {
 
 WindowUnderTest::WindowUnderTest(const TempCatalogue& cat) {
   window = std::make_unique<app::MainWindow>(
-      cat.folders(), app::MainWindowPorts{new QWidget, &browser, &messages, &shell, &random});
+      cat.folders(), app::MainWindowPorts{new QWidget, &browser, &messages, &shell, &random,
+                                          &folders, kClosedServer});
 }
 
 QStringList WindowUnderTest::Rows(const char* list) {

@@ -19,6 +19,7 @@ struct WindowUnderTest {
   FakeBrowser browser;
   FakeMessages messages;
   FakeShell shell;
+  FakeFolderChooser folders;
   ScriptedRandom random;
   std::unique_ptr<app::MainWindow> window;
 

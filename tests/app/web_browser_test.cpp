@@ -31,7 +31,7 @@ QVariant Evaluate(WebBrowser& browser, const QString& script) {
     result = value;
     done = true;
   });
-  QTest::qWaitFor([&] { return done; }, 10000);
+  (void)QTest::qWaitFor([&] { return done; }, 10000);
   return result;
 }
 

@@ -37,6 +37,17 @@ class FakeShell : public common::Shell {
   std::vector<std::string> opened;
 };
 
+// Answers with the folder it was given (empty: the user cancelled) and records the starts.
+class FakeFolderChooser : public common::FolderChooser {
+ public:
+  std::string ChooseFolder(const std::string& start) override {
+    starts.push_back(start);
+    return answer;
+  }
+  std::string answer;
+  std::vector<std::string> starts;
+};
+
 // Gives the prepared numbers in turn (each taken modulo the bound), then zeros.
 class ScriptedRandom : public common::Random {
  public:

@@ -1,0 +1,157 @@
+// The update run against a real HTTP server on the loopback: which packages are fetched, which
+// are applied, and the status lines and messages the user sees.
+#include "update/update_run.h"
+
+#include <gtest/gtest.h>
+
+#include "common/ascii.h"
+#include "common/paths.h"
+#include "support/fake_ports.h"
+#include "support/scripted_http_server.h"
+#include "support/temp_catalogue.h"
+#include "update/package.h"
+#include "update_test_support.h"
+
+namespace trubkom::update {
+namespace {
+
+using testing::W;
+
+// A package whose script installs its marker, listing one model.
+std::string Package(const std::string& base, const SealingKeys& keys) {
+  std::string archive = testing::MakeZip(
+      {{"upd.tkm", "ADDFILE " + base + ".new TO updates\\\r\n"}, {base + ".new", "Nokia X *\r\n"}});
+  return SealPackage(archive, base + ".upd", keys);
+}
+
+struct Case {
+  const char* name;
+  std::vector<std::string> local;    // packages in updates/ ("=" after the name: applied)
+  std::string index;                 // the server's index; empty: the server has none (404)
+  std::vector<std::string> served;   // packages the server has
+  bool online = true;                // the server is up
+  bool local_mode = false;           // from a folder holding the packages of "served"
+  std::vector<std::string> status;   // UTF-8; "@" stands for the catalogue folder
+  std::vector<std::string> messages;
+  std::vector<std::string> applied;  // markers present afterwards
+};
+
+const Case kCases[] = {
+    {"a missing package is fetched and applied", {}, "upd150107.upd\r\n", {"upd150107"}, true,
+     false,
+     {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
+      "Добавляем upd150107.new в @/updates/", ""},
+     {}, {"upd150107"}},
+    {"letter case is ignored", {"UPD150107.UPD="}, "upd150107.upd\n", {"upd150107"}, true, false,
+     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {"UPD150107"}},
+    {"short lines are no packages", {}, "abc\r\n\r\nupd\r\n", {}, true, false,
+     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
+    {"a line within a local name counts as present", {"upd150107b.upd="}, "upd150107\r\n", {},
+     true, false, {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"},
+     {"upd150107b"}},
+    {"a package the server lacks", {}, "upd150107.upd\r\n", {}, true, false,
+     {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", ""}, {}, {}},
+    {"no index: packages on disk are applied", {"upd010207.upd"}, "", {}, true, false,
+     {"Скачиваем список апдейтов", "", "Добавляем upd010207.new в @/updates/", ""}, {},
+     {"upd010207"}},
+    {"index lines that name paths are skipped", {},
+     "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n", {"evil"}, true, false,
+     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
+    {"no connection: applied and unapplied on disk", {"upd010207.upd=", "upd020207.upd"}, "", {},
+     false, false, {"Добавляем upd020207.new в @/updates/", ""}, {}, {"upd010207", "upd020207"}},
+    {"local folder: no download, markers looked up in the catalogue", {"upd030307.upd="}, "",
+     {"upd030307", "upd040407"}, true, true, {"Добавляем upd040407.new в @/updates/", ""}, {},
+     {"upd030307", "upd040407"}},
+};
+
+TEST(RunUpdate, Table) {
+  const SealingKeys keys = NewSealingKeys();
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    testing::TempCatalogue cat;
+    for (std::string local : c.local) {
+      bool applied = local.ends_with("=");
+      if (applied) local.pop_back();
+      std::string base = local.substr(0, local.size() - 4);
+      cat.WriteBytes("updates/" + local, Package(base, keys));
+      if (applied) cat.WriteText("updates/" + base + ".new", "Nokia Y *\r\n");
+    }
+    std::map<std::string, testing::ScriptedResponse> routes;
+    if (!c.index.empty()) routes["/updates/index.txt"] = testing::Respond("200 OK", c.index);
+    testing::TempCatalogue chosen;
+    for (const std::string& base : c.served) {
+      routes["/updates/" + base + ".upd"] = testing::Respond("200 OK", Package(base, keys));
+      chosen.WriteBytes(base + ".upd", Package(base, keys));
+    }
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    folders.answer = chosen.root();
+    UpdateOptions options{c.local_mode, false, "", c.online ? server.Url("/") : "http://127.0.0.1:9/"};
+    RunUpdate(cat.root(), options, {status, messages, shell, folders, nullptr, {}},
+              OpeningKeysFor(keys));
+
+    std::vector<std::string> expected;
+    for (const std::string& line : c.status) {
+      std::string text = W(line);
+      if (auto at = text.find('@'); at != std::string::npos) text.replace(at, 1, cat.root());
+      expected.push_back(text);
+    }
+    EXPECT_EQ(status.lines, expected);
+    std::vector<std::string> shown;
+    for (const std::string& text : c.messages) shown.push_back(W(text));
+    EXPECT_EQ(messages.texts, shown);
+    for (const std::string& base : c.applied) {
+      EXPECT_TRUE(common::IsFile(cat.Path("updates/" + base + ".new"))) << base;
+    }
+    // Nothing but packages and markers in updates/, and nothing outside the catalogue.
+    for (const auto& [name, bytes] : testing::Snapshot(cat.root())) {
+      std::string lowered = common::AsciiLowered(name);
+      EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") || name == "updates/")
+          << name;
+    }
+    EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));
+    if (c.local_mode) {
+      EXPECT_TRUE(server.Requests().empty());
+    }
+  }
+}
+
+TEST(RunUpdate, CancelStopsBeforeTheNextPackage) {
+  const SealingKeys keys = NewSealingKeys();
+  testing::TempCatalogue cat;
+  cat.WriteBytes("updates/upd010207.upd", Package("upd010207", keys));
+  std::atomic<bool> cancel{true};
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  RunUpdate(cat.root(), {false, false, "", "http://127.0.0.1:9/"},
+            {status, messages, shell, folders, &cancel, {}}, OpeningKeysFor(keys));
+  EXPECT_FALSE(common::IsFile(cat.Path("updates/upd010207.new")));
+}
+
+TEST(ShowLastUpdate, NewestByYearThenMonthThenDay) {
+  struct {
+    std::vector<std::string> packages;
+    std::string line;
+  } cases[] = {
+      {{}, "Обновлений не проводилось"},
+      {{"upd151207.upd"}, "Последнее обновление от 15.12.07"},
+      {{"upd311207.upd", "upd010208.upd"}, "Последнее обновление от 01.02.08"},
+      {{"upd010199.upd", "upd311205.upd"}, "Последнее обновление от 01.01.99"},
+      {{"upd151207.new"}, "Обновлений не проводилось"},
+  };
+  for (const auto& c : cases) {
+    testing::TempCatalogue cat;
+    for (const std::string& name : c.packages) cat.WriteText("updates/" + name, "x");
+    testing::RecordingStatus status;
+    ShowLastUpdate(cat.root(), status);
+    EXPECT_EQ(status.lines, std::vector<std::string>{W(c.line)});
+  }
+}
+
+}  // namespace
+}  // namespace trubkom::update
