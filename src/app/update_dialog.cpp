@@ -214,7 +214,8 @@ void UpdateDialog::StartRun() {
                        [this](std::uint64_t received, std::uint64_t total) {
                          received_ = received;
                          total_ = total;
-                       }});
+                       }},
+                      setup_.keys);
     finished_ = true;
     QMetaObject::invokeMethod(this, &UpdateDialog::FinishRun, Qt::QueuedConnection);
   });

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/ports.h"
+#include "update/package_keys.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -26,6 +27,7 @@ struct UpdateDialogSetup {
   common::Shell* shell = nullptr;
   common::Messages* messages = nullptr;
   common::FolderChooser* folders = nullptr;
+  update::OpeningKeys keys = update::BuiltinOpeningKeys();
 };
 
 // "Автоматическое обновление базы данных": the options of an update run, "Обновить!" (also

@@ -1,0 +1,150 @@
+// The update dialog: its options, Enter starting a run, closing keeping its state, and a run
+// that fetches and applies a package from a loopback server without freezing the window.
+#include "app/update_dialog.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+#include "support/fake_ports.h"
+#include "support/scripted_http_server.h"
+#include "support/temp_catalogue.h"
+#include "update/package.h"
+#include "update/package_keys.h"
+#include "../update/update_test_support.h"
+
+using trubkom::app::UpdateDialog;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Message boxes answered at once, noting whether they were asked on the window's thread.
+class WindowThreadMessages : public trubkom::testing::FakeMessages {
+ public:
+  void Inform(const std::string& text) override {
+    on_window_thread = on_window_thread && QThread::currentThread() == qApp->thread();
+    FakeMessages::Inform(text);
+  }
+  bool on_window_thread = true;
+};
+
+QStringList Lines(UpdateDialog& dialog) {
+  QStringList lines;
+  auto* status = dialog.findChild<QListWidget*>(U("status"));
+  for (int i = 0; i < status->count(); ++i) lines << status->item(i)->text();
+  return lines;
+}
+
+}  // namespace
+
+class UpdateDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void optionsAndTheirControls() {
+    trubkom::testing::TempCatalogue cat;
+    UpdateDialog dialog({cat.root(), "http://127.0.0.1:9/"});
+    QCOMPARE(dialog.windowTitle(), U("Автоматическое обновление базы данных"));
+    QCOMPARE(Lines(dialog), QStringList{U("Обновлений не проводилось")});
+    dialog.show();
+    auto* proxy = dialog.findChild<QCheckBox*>(U("useProxy"));
+    auto* local = dialog.findChild<QCheckBox*>(U("localFolder"));
+    auto* edit = dialog.findChild<QLineEdit*>(U("proxy"));
+    QVERIFY(!edit->isVisible());
+    QCOMPARE(edit->text(), U("127.0.0.1:8080"));
+    proxy->click();
+    QVERIFY(edit->isVisible());
+    QCOMPARE(edit->pos(), QPoint(144, 28));
+    edit->setText(U("10.0.0.1:3128"));
+    proxy->click();
+    QVERIFY(!edit->isVisible());
+    local->click();
+    QVERIFY(!proxy->isEnabled() && !edit->isEnabled());
+    local->click();
+    QVERIFY(proxy->isEnabled() && edit->isEnabled());
+    proxy->click();
+    QCOMPARE(edit->text(), U("10.0.0.1:3128"));
+  }
+
+  // Enter runs an update; closing keeps options and lines for the next showing.
+  void enterRunsAndClosingKeepsTheState() {
+    trubkom::testing::TempCatalogue cat;
+    UpdateDialog dialog({cat.root(), "http://127.0.0.1:9/"});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.findChild<QCheckBox*>(U("useProxy"))->click();
+    QSignalSpy finished(&dialog, &UpdateDialog::runFinished);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(Lines(dialog).isEmpty());  // no server, nothing on disk: the list was cleared
+    dialog.findChild<QListWidget*>(U("status"))->addItem(U("kept"));
+    dialog.close();
+    QVERIFY(!dialog.isVisible());
+    dialog.show();
+    QCOMPARE(Lines(dialog), QStringList{U("kept")});
+    QVERIFY(dialog.findChild<QCheckBox*>(U("useProxy"))->isChecked());
+  }
+
+  // A run from the server: the button is disabled while it lasts, the lines arrive, the
+  // package's message box is shown on the window's thread, and the package is applied.
+  void runFetchesAndAppliesWithoutFreezing() {
+    using namespace trubkom;
+    const update::SealingKeys keys = update::NewSealingKeys();
+    std::string archive = testing::MakeZip(
+        {{"upd.tkm", testing::W("MESSAGE Новые модели\r\nADDFILE upd150107.new TO updates\\\r\n")},
+         {"upd150107.new", "Nokia X *\r\n"}});
+    testing::ScriptedHttpServer server(
+        {{"/updates/index.txt", testing::Respond("200 OK", "upd150107.upd\r\n")},
+         {"/updates/upd150107.upd",
+          testing::Respond("200 OK", update::SealPackage(archive, "upd150107.upd", keys))}});
+    testing::TempCatalogue cat;
+    WindowThreadMessages messages;
+    UpdateDialog dialog({cat.root(), server.Url("/"), nullptr, &messages, nullptr,
+                         update::OpeningKeysFor(keys)});
+    dialog.show();
+    QSignalSpy finished(&dialog, &UpdateDialog::runFinished);
+    dialog.findChild<QPushButton*>(U("update"))->click();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(messages.texts, std::vector<std::string>{testing::W("Новые модели")});
+    QVERIFY(messages.on_window_thread);
+    QCOMPARE(Lines(dialog).mid(0, 3), (QStringList{U("Скачиваем список апдейтов"),
+                                                   U("Скачиваем апдейт от 15.01.07"),
+                                                   U("Завершено")}));
+    QVERIFY(QFile::exists(QString::fromStdString(cat.Path("updates/upd150107.new"))));
+  }
+
+  // Closing during a run cancels it: the stalled download stops, leaves no file, and the
+  // dialog closes once the run has ended.
+  void closingDuringARunCancelsIt() {
+    trubkom::testing::TempCatalogue cat;
+    trubkom::testing::ScriptedHttpServer server(
+        {{"/updates/index.txt", {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "upd",
+                                 trubkom::testing::Then::kStall}}});
+    UpdateDialog dialog({cat.root(), server.Url("/")});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* update = dialog.findChild<QPushButton*>(U("update"));
+    QSignalSpy finished(&dialog, &UpdateDialog::runFinished);
+    update->click();
+    QTRY_COMPARE(Lines(dialog), QStringList{U("Скачиваем список апдейтов")});
+    QVERIFY(!update->isEnabled());
+    dialog.close();
+    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY(!dialog.isVisible());
+    QVERIFY(update->isEnabled());
+    QVERIFY(!QFile::exists(QString::fromStdString(cat.Path("updates/index.txt"))));
+    QCOMPARE(QDir(QString::fromStdString(cat.Path("updates"))).entryList(QDir::Files),
+             QStringList());
+  }
+};
+
+QTEST_MAIN(UpdateDialogTest)
+#include "update_dialog_test.moc"
