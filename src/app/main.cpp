@@ -25,9 +25,14 @@ class LoggedWarnings : public trubkom::common::WarningSink {
 int main(int argc, char** argv) {
   // The browser engine refuses to start as root with its sandbox on.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  // The browser engine's start-up report (graphics set-up, its switches) is for its own
-  // developers; the program's warnings still reach the terminal.
+  // The browser engine's start-up report (graphics set-up, its switches) and its internal
+  // errors (a virtual display without GPU) are for its own developers; the program's warnings
+  // still reach the terminal.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+  QByteArray engine_flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (!engine_flags.contains("--log-level")) {
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", engine_flags + " --log-level=3");
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Trubkom"));
 
