@@ -50,8 +50,7 @@ struct Transfer {
   common::PendingFile* file;
   const DownloadControl* control;
   std::uint64_t received = 0;
-  std::uint64_t reported = 0;
-  bool too_large = false;
+  std::uint64_t reported = 0;  // received when progress was last called
 };
 
 bool Cancelled(const Transfer& transfer) {
@@ -63,11 +62,10 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
   auto& transfer = *static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
   transfer.received += bytes;
-  if (transfer.received > transfer.control->max_bytes) {
-    transfer.too_large = true;
+  if (transfer.received > transfer.control->max_bytes || Cancelled(transfer) ||
+      !transfer.file->Write(std::string_view(data, bytes))) {
     return 0;  // any count but bytes aborts the transfer
   }
-  if (Cancelled(transfer) || !transfer.file->Write(std::string_view(data, bytes))) return 0;
   return bytes;
 }
 

@@ -47,7 +47,7 @@ ScriptedResponse Sized(std::size_t announced, std::string body, Then then) {
 }
 
 ScriptedResponse RedirectTo(const std::string& location) {
-  return Respond("302 Found", "", "Location: " + location + "\r\n");
+  return Respond("302 Found", "moved", "Location: " + location + "\r\n");
 }
 
 struct Case {
