@@ -104,13 +104,13 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::Write(std::string_view bytes) { return fd_ >= 0 && WriteAll(fd_, bytes); }
 
-bool PendingFile::Commit() {
+bool PendingFile::Commit(bool sync_folder) {
   if (fd_ < 0) return false;
   bool ok = ::fsync(fd_) == 0;
   ok = (::close(fd_) == 0) && ok;
   fd_ = -1;
   if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {
-    SyncFolderOf(path_);
+    if (sync_folder) SyncFolderOf(path_);
     return true;
   }
   std::remove(temp_.c_str());

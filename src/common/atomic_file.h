@@ -28,7 +28,10 @@ class PendingFile {
   bool ok() const { return fd_ >= 0; }
   bool Write(std::string_view bytes);
   // Flushes the file to disk and renames it over path; false (and nothing left) on failure.
-  bool Commit();
+  // sync_folder flushes the folder too, so the new name survives a crash from the moment Commit
+  // returns; without it a crash soon after may bring back the old file (or none), never a part
+  // of the new one.
+  bool Commit(bool sync_folder = true);
 
  private:
   std::string path_;
