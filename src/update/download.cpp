@@ -141,7 +141,9 @@ bool GetInetFile(const std::string& address, const std::string& local_path,
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);  // fewer, larger writes to the file
 
   if (!Succeeded(curl, curl_easy_perform(curl))) return false;
-  return file.Commit();
+  // Not waiting for the folder to reach the disk halves the time spent on it; a crash just
+  // after can only lose the new name, and the next run fetches the file again.
+  return file.Commit(/*sync_folder=*/false);
 }
 
 }  // namespace trubkom::update
