@@ -89,6 +89,21 @@ class OnlinePhase {
   DownloadControl control_;
 };
 
+// Why a package was not applied, for the user, who can fetch it again or tell the publisher; a
+// package that fails is never reported as done. Empty text when it was applied or skipped.
+std::string NotAppliedReason(ApplyResult result) {
+  switch (result) {
+    case ApplyResult::kRefused:
+      return Text("пакет поврежден или подписан не издателем");
+    case ApplyResult::kIncomplete:
+      return Text("пакет не распаковался целиком (нет места на диске?)");
+    case ApplyResult::kNoWorkingFolder:
+      return Text("не удалось создать рабочую папку");
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
 common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
@@ -118,7 +133,14 @@ void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
   }
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
-    ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
+    ApplyOutcome outcome =
+        ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
+    std::string problem = NotAppliedReason(outcome.result);
+    if (!problem.empty()) {
+      ports.status.Append(Text("Апдейт от ") +
+                          common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
+                          Text(" не установлен: ") + problem);
+    }
   }
 }
 

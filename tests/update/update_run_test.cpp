@@ -26,7 +26,8 @@ std::string Package(const std::string& base, const SealingKeys& keys) {
 
 struct Case {
   const char* name;
-  std::vector<std::string> local;    // packages in updates/ ("=" after the name: applied)
+  std::vector<std::string> local;    // packages in updates/ ("=" after the name: applied; "!":
+                                     // sealed with other keys)
   std::string index;                 // the server's index; empty: the server has none (404)
   std::vector<std::string> served;   // packages the server has
   bool online = true;                // the server is up
@@ -59,6 +60,11 @@ const Case kCases[] = {
      {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
     {"no connection: applied and unapplied on disk", {"upd010207.upd=", "upd020207.upd"}, "", {},
      false, false, {"Добавляем upd020207.new в @/updates/", ""}, {}, {"upd010207", "upd020207"}},
+    {"a package that does not open is named as not applied", {"upd020207.upd!", "upd030207.upd"},
+     "", {}, false, false,
+     {"Апдейт от 02.02.07 не установлен: пакет поврежден или подписан не издателем",
+      "Добавляем upd030207.new в @/updates/", ""},
+     {}, {"upd030207"}},
     {"local folder: no download, markers looked up in the catalogue", {"upd030307.upd="}, "",
      {"upd030307", "upd040407"}, true, true, {"Добавляем upd040407.new в @/updates/", ""}, {},
      {"upd030307", "upd040407"}},
@@ -71,9 +77,10 @@ TEST(RunUpdate, Table) {
     testing::TempCatalogue cat;
     for (std::string local : c.local) {
       bool applied = local.ends_with("=");
-      if (applied) local.pop_back();
+      bool foreign = local.ends_with("!");
+      if (applied || foreign) local.pop_back();
       std::string base = local.substr(0, local.size() - 4);
-      cat.WriteBytes("updates/" + local, Package(base, keys));
+      cat.WriteBytes("updates/" + local, Package(base, foreign ? NewSealingKeys() : keys));
       if (applied) cat.WriteText("updates/" + base + ".new", "Nokia Y *\r\n");
     }
     std::map<std::string, testing::ScriptedResponse> routes;
