@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Damaged catalogues through every trubkom-catalogue command: none may abort or hang; each ends
-# with the exit status and the message of the table. No case needs root: damage is made of
-# folders, FIFOs and links, never of permission bits.
+# with the exit status and the message of the table, and no file of the catalogue changes but
+# the page files (and, for apply and update, the files the package names). No case needs root:
+# damage is made of folders, FIFOs, links and a file-size limit.
 set -uo pipefail
 tool=$1
 work=$(mktemp -d)
@@ -14,9 +15,22 @@ tool=$work/program/trubkom-catalogue
 
 max=999999999999999999
 
-# A small sound catalogue: two brand-file models, one fully described model, one shop.
+# The update package of the update commands: it appends an index line, adds a picture and its
+# marker.
+mkdir -p "$work/package" "$work/packages"
+(cd "$work/package" &&
+  printf 'ADDTOFILE line.tkm TO Base\\base.tkm\r\nADDFILE n81.png TO Pics\\nokia\\\r\nADDFILE upd010307.new TO updates\\\r\n' \
+    >upd010307.tkm &&
+  printf 'Nokia|N81|48(0)|\r\n' >line.tkm && printf 'PNG' >n81.png && printf 'Nokia N81\r\n' >upd010307.new)
+"$tool" pack "$work/package" "$work/packages/upd010307.upd" >/dev/null || exit 1
+package=$work/packages/upd010307.upd
+
+# A small sound catalogue: two brand-file models, one fully described model, one shop, one
+# applied update.
 make_catalogue() {
-  mkdir -p Base Templates adv/prices
+  mkdir -p Base Templates adv/prices Pics/nokia updates
+  : >updates/upd150107.upd
+  printf 'Nokia 1100\r\n' >updates/upd150107.new
   printf '<?xml version="1.0" encoding="windows-1251"?>\n<brand name="Nokia"><model><Model>1100</Model><Price>20</Price></model><model><Model>3310</Model></model></brand>\n' >Base/nokia_new.xml
   printf 'Nokia|N80|48(0)|0(1)|\r\n' >Base/base.tkm
   for name in model_template model_template_new compare_template price_template; do
@@ -70,6 +84,25 @@ no_templates() { rm -r Templates; }
 templates_file() { rm -r Templates && echo x >Templates; }
 page_file_folder() { mkdir Templates/temp.html; }
 working_folder_gone() { :; }  # the command runs in a folder removed after entering it
+no_pics() { rm -r Pics; }
+no_adv() { rm -r adv; }
+no_updates() { rm -r updates; }
+updates_file() { rm -r updates && echo x >updates; }
+index_huge_line() { { printf 'Nokia|N80|48(0)|'; head -c 30M /dev/zero | tr '\0' '7'; printf '|\r\n'; } >Base/base.tkm; }
+brand_huge_line() {
+  { printf '<brand><model><Model>1100</Model><Price>'; head -c 30M /dev/zero | tr '\0' '9'
+    printf '</Price></model></brand>\n'; } >Base/nokia_new.xml
+}
+brand_link_loop() { ln -sf nokia_new.xml Base/nokia_new.xml; }
+index_link_loop() { ln -sf other.tkm Base/base.tkm && ln -s base.tkm Base/other.tkm; }
+templates_link_loop() { rm -r Templates && ln -s Templates Templates; }
+updates_link_loop() { ln -s . updates/loop && ln -sf upd150107.new updates/upd150107.new; }
+new_models_mem() { ln -sf /proc/self/mem updates/upd150107.new; }
+new_models_binary() { head -c 4096 /dev/urandom | tr -d '\r\n\0' >updates/upd150107.new; }
+# The page file cannot be written: a folder without write permission, and since root writes
+# there anyway, a file-size limit of 0 (set in run) for the same case.
+templates_readonly() { chmod a-w Templates; }
+no_room() { :; }  # no file can grow (a file-size limit of 0, set in run): a full disk
 
 # Columns: the damage, then for each command the exit status and a text the output (standard
 # output or error) must hold; a status alone means nothing may appear on standard error.
@@ -106,6 +139,19 @@ no_templates       |0 |0 |1 cannot write the page file |1 cannot write the page 
 templates_file     |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
 page_file_folder   |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
 working_folder_gone |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found
+no_pics            |0 |0 |0 |0 |0 |0
+no_adv             |0 |0 |0 |0 |0 |0
+no_updates         |0 |0 |0 |0 |0 |0
+updates_file       |0 |0 |0 |0 |0 |0
+index_huge_line    |0 |0 |0 |0 |0 |0
+brand_huge_line    |0 |0 1100	100 |0 |0 |0 |0
+brand_link_loop    |0 |0 |1 unknown model: 1100 |0 |0 |0
+index_link_loop    |0 |0 |0 |1 unknown model: N80 * |0 |0
+templates_link_loop |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
+updates_link_loop  |0 |0 |0 |0 |0 |0
+new_models_mem     |0 |0 |0 |0 |0 |0
+new_models_binary  |0 |0 |0 |0 |0 |0
+templates_readonly |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
 "
 
 commands=(
@@ -116,6 +162,32 @@ commands=(
   "compare Nokia 1100|Nokia N80 *"
   "filter 48(0)^"
 )
+
+# The same damage through the update commands.
+update_table="
+intact             |0 Последнее обновление от 15.01.07 |0 Nokia 1100 |0 signature verified |0 |0
+no_updates         |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |0 |0
+updates_file       |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |0 |0
+no_pics            |0 |0 |0 |0 |0
+no_base            |0 |0 |0 |0 |0
+index_mem          |0 |0 |0 |0 |0
+index_link_loop    |0 |0 |0 |0 |0
+updates_link_loop  |0 |1 there are 0 new-model lists |0 |0 |0
+no_room            |0 |0 |1 does not unpack whole |1 its scripts were not run |0 не установлен
+new_models_mem     |0 |1 there are 0 new-model lists |0 |0 |0
+new_models_binary  |0 |0 |0 |0 |0
+templates_readonly |0 |0 |0 |0 |0
+working_folder_gone |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found
+"
+update_commands=(
+  "last-update"
+  "new-models"
+  "check $package"
+  "apply $package"
+  "update --local $work/packages"
+)
+# What apply and update may change: the package's targets, and the folders it creates.
+package_targets='^\./(Base/base\.tkm|Pics/nokia/n81\.png|updates/upd010307\.new) |^\./(updates|Pics/nokia) d$'
 
 # Runs one command in the catalogue folder; the arguments after the command word are split at
 # "|" when there is one, else the first blank.
@@ -132,41 +204,70 @@ run() {
   if [ "$damage" = working_folder_gone ]; then
     (mkdir "$folder/gone" && cd "$folder/gone" && rmdir "$folder/gone" &&
       exec timeout 20 "$tool" "${args[@]}")
+  elif [ "$damage" = no_room ] ||
+    { [ "$damage" = templates_readonly ] && [ "$(id -u)" = 0 ] && [[ $word == page || $word == compare ]]; }; then
+    # Standard output and error go through pipes, which the limit does not cover.
+    { (cd "$folder" && trap '' XFSZ && ulimit -f 0 && exec timeout 20 "$tool" "${args[@]}") \
+      2>&1 1>&4 | cat >&2; } 4>&1 | cat
   else
     (cd "$folder" && exec timeout 20 "$tool" "${args[@]}")
   fi
 }
 
+# Every entry of the catalogue but the page files: folders by name, files and links with their
+# size, inode, time of change and link target, so any write shows without reading a file.
+snapshot() {
+  (cd "$1" && find . \( -path ./Templates/temp.html -o -path ./Templates/price_temp.html \) -prune \
+    -o -type d -printf '%p d\n' -o -printf '%p %y %s %i %T@ %l\n' | sort)
+}
+
 failures=0 runs=0
-while IFS='|' read -r damage cells; do
-  damage=${damage// /}
-  [ -z "$damage" ] && continue
-  IFS='|' read -r -a expected <<<"$cells"
-  for i in "${!commands[@]}"; do
-    case_dir=$work/case
-    rm -rf "$case_dir" && mkdir "$case_dir"
-    (cd "$case_dir" && make_catalogue && "$damage")
-    cell=${expected[$i]}
-    cell=${cell%"${cell##*[![:space:]]}"}
-    want_status=${cell%% *}
-    want_text=""
-    [ "$cell" != "$want_status" ] && want_text=${cell#* }
-    out=$(run "$case_dir" "${commands[$i]}" 2>"$work/stderr")
-    status=$?
-    err=$(cat "$work/stderr")
-    runs=$((runs + 1))
-    problem=""
-    [ "$status" = "$want_status" ] || problem="exit $status, expected $want_status"
-    if [ -z "$want_text" ]; then
-      [ -z "$err" ] || problem="$problem; unexpected standard error: $err"
-    elif [[ "$out$err" != *"$want_text"* ]]; then
-      problem="$problem; output lacks \"$want_text\": $out $err"
-    fi
-    if [ -n "$problem" ]; then
-      echo "FAIL: $damage, ${commands[$i]}: $problem" >&2
-      failures=$((failures + 1))
-    fi
-  done
-done <<<"$table"
+# run_table TABLE COMMAND...: every damage of the table through every command.
+run_table() {
+  local table=$1
+  shift
+  local -a commands=("$@")
+  while IFS='|' read -r damage cells; do
+    damage=${damage// /}
+    [ -z "$damage" ] && continue
+    IFS='|' read -r -a expected <<<"$cells"
+    for i in "${!commands[@]}"; do
+      case_dir=$work/case
+      chmod -R u+w "$case_dir" 2>/dev/null
+      rm -rf "$case_dir" && mkdir "$case_dir"
+      (cd "$case_dir" && make_catalogue && "$damage")
+      cell=${expected[$i]}
+      cell=${cell%"${cell##*[![:space:]]}"}
+      want_status=${cell%% *}
+      want_text=""
+      [ "$cell" != "$want_status" ] && want_text=${cell#* }
+      before=$(snapshot "$case_dir")
+      out=$(run "$case_dir" "${commands[$i]}" 2>"$work/stderr")
+      status=$?
+      err=$(cat "$work/stderr")
+      after=$(snapshot "$case_dir")
+      runs=$((runs + 1))
+      problem=""
+      [ "$status" = "$want_status" ] || problem="exit $status, expected $want_status"
+      if [ -z "$want_text" ]; then
+        [ -z "$err" ] || problem="$problem; unexpected standard error: $err"
+      elif [[ "$out$err" != *"$want_text"* ]]; then
+        problem="$problem; output lacks \"$want_text\": $out $err"
+      fi
+      if [[ ${commands[$i]} == apply* || ${commands[$i]} == update* ]]; then
+        before=$(grep -Ev "$package_targets" <<<"$before")
+        after=$(grep -Ev "$package_targets" <<<"$after")
+      fi
+      [ "$before" = "$after" ] || problem="$problem; catalogue changed: $(diff <(echo "$before") <(echo "$after") | head -4)"
+      if [ -n "$problem" ]; then
+        echo "FAIL: $damage, ${commands[$i]}: $problem" >&2
+        failures=$((failures + 1))
+      fi
+    done
+  done <<<"$table"
+}
+
+run_table "$table" "${commands[@]}"
+run_table "$update_table" "${update_commands[@]}"
 echo "$((runs - failures)) passed, $failures failed"
 [ "$failures" = 0 ]
