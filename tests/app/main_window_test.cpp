@@ -12,6 +12,8 @@
 #include <QScrollArea>
 #include <QToolButton>
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -47,6 +49,27 @@ void DoubleClickRow(QTreeWidget* list, int row) {
 void GiveFocus(QWidget* widget, Qt::FocusReason reason = Qt::TabFocusReason) {
   QFocusEvent focus_in(QEvent::FocusIn, reason);
   QCoreApplication::sendEvent(widget, &focus_in);
+}
+
+// Every entry under the folder but the page files, with its kind, size and time of change, read
+// without following links or opening files (FIFOs and endless files are among them).
+std::string CatalogueSnapshot(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::set<std::string> entries;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(folder, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    std::string name = it->path().lexically_relative(folder).string();
+    if (name == "Templates/temp.html" || name == "Templates/price_temp.html") continue;
+    struct stat info {};
+    ::lstat(it->path().c_str(), &info);
+    entries.insert(name + " " + std::to_string(info.st_mode) + " " +
+                   (S_ISDIR(info.st_mode) ? std::string() : std::to_string(info.st_size) + " " +
+                   std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec)));
+  }
+  std::string text;
+  for (const std::string& entry : entries) text += entry + "\n";
+  return text;
 }
 
 QList<trubkom::app::AnswerRow*> AnswerRows(WindowUnderTest& w) {
@@ -459,31 +482,46 @@ class MainWindowTest : public QObject {
   }
 
   // Damaged catalogues: the window starts, lists a brand and shows a page without hanging.
+  // Every kind of damage at every file the window reads on start-up, and missing folders: the
+  // window starts, shows a model page, and changes no catalogue file but the page files.
   void startsOnDamagedCatalogues_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("damage");
-    for (const char* file : {"Base/base.tkm", "config.tkm", "Base/nokia_new.xml",
-                             "adv/prices/shop.prc", "Templates/model_template.html"}) {
-      for (const char* damage : {"folder", "fifo", "zero", "mem"}) {
+    for (const char* file :
+         {"Base/base.tkm", "config.tkm", "Base/nokia_new.xml", "adv/prices/shop.prc",
+          "Templates/model_template.html", "updates/upd150107.new"}) {
+      for (const char* damage : {"folder", "fifo", "zero", "mem", "loop", "binary", "huge"}) {
         QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(U(file), U(damage))))
             << U(file) << U(damage);
       }
+    }
+    for (const char* folder : {"adv", "Pics", "updates"}) {
+      QTest::newRow(qPrintable(QStringLiteral("%1 missing").arg(U(folder))))
+          << U(folder) << U("missing");
     }
   }
   void startsOnDamagedCatalogues() {
     QFETCH(QString, file);
     QFETCH(QString, damage);
+    cat->WriteText("updates/upd150107.new", "Nokia 1100\r\n");
     std::string path = cat->Path(file.toStdString());
-    std::filesystem::remove(path);
+    std::filesystem::remove_all(path);
     if (damage == U("folder")) std::filesystem::create_directory(path);
     if (damage == U("fifo")) QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
     if (damage == U("zero")) std::filesystem::create_symlink("/dev/zero", path);
     if (damage == U("mem")) std::filesystem::create_symlink("/proc/self/mem", path);
+    if (damage == U("loop")) std::filesystem::create_symlink(path, path);
+    if (damage == U("binary")) cat->WriteBytes(file.toStdString(), std::string("\0\xff<\r|(", 7));
+    if (damage == U("huge")) {
+      cat->WriteBytes(file.toStdString(), "Nokia|1100|" + std::string(std::size_t{5} << 20, '(') + "\r\n");
+    }
+    const std::string before = CatalogueSnapshot(cat->root());
     WindowUnderTest damaged(*cat);
     damaged.Find<QComboBox>("brands")->setCurrentIndex(1);
     damaged.Select("models", 0);
     damaged.window->ShowSelectedModel();
     QCOMPARE(damaged.browser.shown.back(), cat->Path("Templates/temp.html"));
+    QCOMPARE(CatalogueSnapshot(cat->root()), before);
   }
 
   // "Новинки": newest file first, the step buttons offer only possible moves, a reload after
