@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 
+#include "app/first_page_report.h"
 #include "app/main_window.h"
 #include "app/qt_ports.h"
 #include "app/web_browser.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   ports.shell = &shell;
   ports.random = &random;
   ports.update_server = trubkom::update::UpdateServerBase();
+  trubkom::app::ReportFirstPageWhenAsked(browser);
   trubkom::app::MainWindow window(folders, ports);
   messages.set_owner(&window);
   window.show();

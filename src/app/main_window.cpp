@@ -10,6 +10,8 @@
 
 #include "app/text.h"
 #include <QThread>
+#include <QTimer>
+#include <QWebEngineView>
 #include <utility>
 #include "app/update_dialog.h"
 #include "app/widgets.h"
@@ -34,6 +36,9 @@ namespace trubkom::app {
 
 namespace {
 
+// How long the catalogue waits for the start page before it is read anyway.
+constexpr std::chrono::milliseconds kStartPageWait{3000};
+
 QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
   QList<QTreeWidgetItem*> rows = list->selectedItems();
   return rows.isEmpty() ? nullptr : rows.first();
@@ -48,7 +53,21 @@ void MainWindow::StartupLoad() {
   state_.wizard_page = 0;
   state_.wizard.Clear();
   wizard_->ShowPage(0);
-  StartLoad();
+  wizard_->setEnabled(false);
+  // The start page comes first: the catalogue is read once the browser area has shown it, so
+  // the two do not compete for the processor (or after a while, should the page never load).
+  auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget);
+  if (!view) {
+    StartLoad();
+    return;
+  }
+  auto started = std::make_shared<bool>(false);
+  auto start_once = [this, started] {
+    if (std::exchange(*started, true)) return;
+    StartLoad();
+  };
+  connect(view, &QWebEngineView::loadFinished, this, start_once, Qt::SingleShotConnection);
+  QTimer::singleShot(kStartPageWait, this, start_once);
 }
 
 void MainWindow::ReloadAfterUpdate() { StartLoad(); }
