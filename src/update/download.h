@@ -17,7 +17,8 @@ struct DownloadControl {
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
   // Longest wait for the connection to the server (or the proxy).
   std::chrono::milliseconds connect_timeout{10'000};
-  // A body that arrives slower than stall_bytes_per_second for stall_time has stalled.
+  // A body that arrives slower than stall_bytes_per_second for stall_time has stalled (the
+  // speed is averaged over the last few seconds, so a stall shows a few seconds late).
   long stall_bytes_per_second = 1;
   std::chrono::seconds stall_time{30};
   // Largest body accepted, whether the server announces its length or not.

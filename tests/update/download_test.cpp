@@ -29,7 +29,8 @@ constexpr auto kBound = std::chrono::seconds(8);  // far above every lowered lim
 DownloadControl Lowered() {
   DownloadControl control;
   control.connect_timeout = std::chrono::seconds(2);
-  control.stall_time = std::chrono::seconds(1);
+  control.stall_bytes_per_second = 1024;         // the speed is averaged over seconds: a high bar
+  control.stall_time = std::chrono::seconds(1);  // sees a stall soon after the last bytes
   control.max_bytes = 1 << 20;
   control.max_redirects = 3;
   return control;
@@ -182,6 +183,13 @@ TEST(GetInetFile, GoesThroughTheProxyOnlyWhenAsked) {
   testing::TinyproxyProcess proxy;
   if (!proxy.available()) GTEST_SKIP() << "tinyproxy is not installed";
   ASSERT_TRUE(proxy.running());
+  // The environment names the proxy too: without use_proxy it must be ignored.
+  struct ProxyInEnvironment {
+    explicit ProxyInEnvironment(const std::string& address) {
+      ::setenv("http_proxy", address.c_str(), 1);
+    }
+    ~ProxyInEnvironment() { ::unsetenv("http_proxy"); }
+  } environment(proxy.address());
   struct Route {
     bool use_proxy;
     bool via_proxy;  // the request the server saw came through the proxy
