@@ -4,14 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace trubkom::common {
 
 namespace {
+
+constexpr const char* kTemporaryMark = ".trubkom-";
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -28,7 +35,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 int CreateTemporaryBeside(const std::string& path, std::string& temp) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    temp = path + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+           ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -45,7 +53,39 @@ void SyncFolderOf(const std::string& path) {
   ::close(fd);
 }
 
+// The process id in a temporary file's name, or 0 when the name is not one of ours.
+pid_t WriterOf(std::string_view name) {
+  constexpr std::string_view kEnd = ".tmp";
+  std::size_t mark = name.rfind(kTemporaryMark);
+  if (mark == std::string_view::npos || !name.ends_with(kEnd)) return 0;
+  std::string_view numbers = name.substr(mark + std::strlen(kTemporaryMark));
+  numbers.remove_suffix(kEnd.size());
+  pid_t pid = 0;
+  unsigned long counter = 0;
+  auto [dash, error] = std::from_chars(numbers.data(), numbers.data() + numbers.size(), pid);
+  if (error != std::errc() || dash == numbers.end() || *dash != '-') return 0;
+  auto [end, counter_error] = std::from_chars(dash + 1, numbers.data() + numbers.size(), counter);
+  if (counter_error != std::errc() || end != numbers.data() + numbers.size()) return 0;
+  return pid;
+}
+
+bool IsRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
 }  // namespace
+
+int RemoveStaleTemporaries(const std::string& folder) {
+  namespace fs = std::filesystem;
+  int removed = 0;
+  std::error_code error;
+  for (auto it = fs::directory_iterator(folder, error);
+       !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::error_code ignored;  // an entry that vanished or cannot be removed is left alone
+    if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
+    pid_t writer = WriterOf(it->path().filename().string());
+    if (writer > 0 && !IsRunning(writer) && fs::remove(it->path(), ignored)) ++removed;
+  }
+  return removed;
+}
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   PendingFile file(path);

@@ -9,6 +9,11 @@ namespace trubkom::common {
 // see either the old file or the whole new one. False, with nothing left behind, on failure.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Temporary files are named "<file>.trubkom-<process id>-<n>.tmp" beside their target. A process
+// killed while writing leaves its temporary file behind; this removes those in folder whose
+// process is no longer running, and returns how many it removed.
+int RemoveStaleTemporaries(const std::string& folder);
+
 // A new content for path written in pieces (a download, for one): the pieces go to a temporary
 // file beside path, created exclusively, and only Commit puts it in place. Until then path is
 // untouched; an object that goes without a successful Commit removes its temporary file.

@@ -1,6 +1,8 @@
 #include "tools/update_commands.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 
@@ -92,7 +94,10 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
     if (args[1].empty() || !std::all_of(args[1].begin(), args[1].end(), [](char c) { return c >= '0' && c <= '9'; })) {
       return std::nullopt;
     }
-    n = std::stoul(args[1]);
+    // A number too large for n names no list, like any other past the end.
+    if (std::from_chars(args[1].data(), args[1].data() + args[1].size(), n).ec != std::errc()) {
+      n = SIZE_MAX;
+    }
   }
   common::StringList files = selection::FindNewModelFiles(fs::current_path().string());
   if (n >= files.size()) {

@@ -1,12 +1,55 @@
 #include "update/apply_package.h"
 
+#include <set>
+
 #include "common/ascii.h"
+#include "common/atomic_file.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/private_folder.h"
+#include "update/apply_journal.h"
 #include "update/package.h"
 
 namespace trubkom::update {
+
+namespace {
+
+bool ChangesCatalogue(ScriptAction action) {
+  return action != ScriptAction::kIgnored && action != ScriptAction::kRefused &&
+         action != ScriptAction::kNothing;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+// Runs the lines of the package's scripts from where the journal says an earlier run stopped.
+// A run that was killed may have left temporary files beside the targets and the journal;
+// they go before the lines run again.
+void RunScripts(const std::vector<std::string>& scripts, const std::string& work,
+                const std::string& catalogue_folder, ScriptPorts ports, ApplyJournal& journal) {
+  std::set<std::string> swept = {FolderOf(journal.path())};
+  common::RemoveStaleTemporaries(FolderOf(journal.path()));
+  std::size_t number = 0;
+  for (const std::string& script : scripts) {
+    auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work, script));
+    for (const std::string& line : lines.value_or(common::StringList{})) {
+      std::size_t current = number++;
+      if (current < journal.LinesDone()) continue;
+      ScriptStep step = PlanScriptLine(line, work, catalogue_folder);
+      if (ChangesCatalogue(step.action) && swept.insert(FolderOf(step.target)).second) {
+        common::RemoveStaleTemporaries(FolderOf(step.target));
+      }
+      if (step.action == ScriptAction::kAppend) {
+        if (journal.AppendDone(current, step.target)) continue;
+        journal.BeforeAppend(current, step.target);
+      } else if (ChangesCatalogue(step.action)) {
+        journal.StartLine(current);
+      }
+      PerformScriptStep(step, ports);
+    }
+  }
+}
+
+}  // namespace
 
 std::string PackageBaseName(const std::string& package_path) {
   std::size_t slash = package_path.find_last_of('/');
@@ -27,7 +70,9 @@ ApplyOutcome ApplyPackage(const std::string& package_path, const std::string& ca
                           ScriptPorts ports, const OpeningKeys& keys, const ExtractLimits& limits) {
   ApplyOutcome outcome;
   std::string marker = "updates/" + PackageBaseName(package_path) + ".new";
-  if (common::FileExistsIn(catalogue_folder, marker)) {
+  // A journal means a run was cut short, even when the marker came before its end.
+  ApplyJournal journal(catalogue_folder, PackageBaseName(package_path));
+  if (common::FileExistsIn(catalogue_folder, marker) && !journal.Exists()) {
     outcome.result = ApplyResult::kAlreadyApplied;
     return outcome;
   }
@@ -45,13 +90,9 @@ ApplyOutcome ApplyPackage(const std::string& package_path, const std::string& ca
     outcome.result = ApplyResult::kIncomplete;
     return outcome;
   }
-  for (const std::string& script : UpdateScripts(work.path())) {
-    outcome.scripts.push_back(script);
-    auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work.path(), script));
-    for (const std::string& line : lines.value_or(common::StringList{})) {
-      ExecuteScriptLine(line, work.path(), catalogue_folder, ports);
-    }
-  }
+  outcome.scripts = UpdateScripts(work.path());
+  RunScripts(outcome.scripts, work.path(), catalogue_folder, ports, journal);
+  journal.Finish();
   ports.status.Append("");
   outcome.result = ApplyResult::kApplied;
   return outcome;

@@ -96,7 +96,7 @@ common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
   for (const std::string& line : index_lines) {
     if (line.size() <= 3) continue;
     bool plain_name = line.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos &&
-                      !common::Contains(line, "..");
+                      !common::Contains(line, "..") && line[0] != '.';
     if (plain_name) names.push_back(line);
   }
   return names;

@@ -55,7 +55,7 @@ const Case kCases[] = {
      {"Скачиваем список апдейтов", "", "Добавляем upd010207.new в @/updates/", ""}, {},
      {"upd010207"}},
     {"index lines that name paths are skipped", {},
-     "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n", {"evil"}, true, false,
+     "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n.upd4.upd\r\n", {"evil"}, true, false,
      {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
     {"no connection: applied and unapplied on disk", {"upd010207.upd=", "upd020207.upd"}, "", {},
      false, false, {"Добавляем upd020207.new в @/updates/", ""}, {}, {"upd010207", "upd020207"}},

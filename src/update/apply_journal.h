@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// How far a package's scripts got, kept in updates/<base name>.progress of the catalogue while
+// they run, so a run killed half-way is finished, not repeated, by the next one. Script lines
+// are counted over all scripts of the package in order; before each line that changes the
+// catalogue the journal names it, and a resumed run starts again at that line. Every step but
+// ADDTOFILE gives the same result when done twice; for an append the journal also records a
+// hash of the target as it was, so a resumed run can tell whether the append took place.
+namespace trubkom::update {
+
+class ApplyJournal {
+ public:
+  ApplyJournal(const std::string& catalogue_folder, const std::string& base_name);
+
+  const std::string& path() const { return path_; }
+  // Whether a run of this package was cut short (the journal exists).
+  bool Exists() const;
+  // The line the run that was cut short was at (every line before it complete); 0 when fresh.
+  std::size_t LinesDone() const { return done_; }
+  // Whether line (the first not completed) is an append that the cut run already performed:
+  // its target no longer has the content recorded before it.
+  bool AppendDone(std::size_t line, const std::string& target) const;
+
+  // Records that the line, which changes the catalogue, is about to start (every line before it
+  // being complete); for an append, BeforeAppend instead, with its target.
+  void StartLine(std::size_t line);
+  void BeforeAppend(std::size_t line, const std::string& target);
+  // Removes the journal: the package is applied.
+  void Finish();
+
+ private:
+  void Write();
+
+  std::string folder_;
+  std::string path_;
+  std::size_t done_ = 0;
+  std::optional<std::uint64_t> append_hash_;  // of line done_'s target, before the append
+};
+
+// A 64-bit FNV-1a hash of a file's bytes; 0 when it cannot be read.
+std::uint64_t FileHash(const std::string& path);
+
+}  // namespace trubkom::update
