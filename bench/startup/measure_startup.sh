@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The window's start-up against a bare browser view loading the same start page: process start
 # to the first page laid out, and peak resident memory, median of RUNS runs each.
-#   bench/measure_startup.sh BUILD_DIR [CATALOGUE] [RUNS]
+#   bench/startup/measure_startup.sh BUILD_DIR [CATALOGUE] [RUNS]
 # Without CATALOGUE a large synthetic one is made (bench/make_synthetic_catalogue) with the demo
-# templates. Needs a display (xvfb-run -a bench/measure_startup.sh build).
+# templates. Needs a display (xvfb-run -a bench/startup/measure_startup.sh build).
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 RUNS=${3:-5}
 CATALOGUE=${2:-}
 if [ -z "$CATALOGUE" ]; then
