@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 
+#include "app/first_page_report.h"
 #include "app/main_window.h"
 #include "app/qt_ports.h"
 #include "app/web_browser.h"
@@ -44,8 +45,15 @@ int main(int argc, char** argv) {
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
   auto* browser = new trubkom::app::WebBrowser([&shell](const QUrl& url) { shell.OpenUrl(url); });
-  trubkom::app::MainWindow window(folders, {browser, browser, &messages, &shell, &random, nullptr,
-                                            trubkom::update::UpdateServerBase()});
+  trubkom::app::MainWindowPorts ports;
+  ports.browser_widget = browser;
+  ports.browser = browser;
+  ports.messages = &messages;
+  ports.shell = &shell;
+  ports.random = &random;
+  ports.update_server = trubkom::update::UpdateServerBase();
+  trubkom::app::ReportFirstPageWhenAsked(browser);
+  trubkom::app::MainWindow window(folders, ports);
   messages.set_owner(&window);
   window.show();
   return QApplication::exec();

@@ -9,6 +9,10 @@
 #include <QVBoxLayout>
 
 #include "app/text.h"
+#include <QThread>
+#include <QTimer>
+#include <QWebEngineView>
+#include <utility>
 #include "app/update_dialog.h"
 #include "app/widgets.h"
 #include "app/wizard_panel.h"
@@ -32,6 +36,9 @@ namespace trubkom::app {
 
 namespace {
 
+// How long the catalogue waits for the start page before it is read anyway.
+constexpr std::chrono::milliseconds kStartPageWait{3000};
+
 QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
   QList<QTreeWidgetItem*> rows = list->selectedItems();
   return rows.isEmpty() ? nullptr : rows.first();
@@ -42,50 +49,83 @@ QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
 // ---- The start-up load -------------------------------------------------------------------------
 
 void MainWindow::StartupLoad() {
-  selection::PropertyVocabulary::Builtin();
-  state_.data.InitDS();
-  ReadConfigFile();
-  BuildBrandBox(false);
   ports_.browser->ShowFile(common::ResolvePath(state_.folders.working, "Templates/index.html"));
   state_.wizard_page = 0;
   state_.wizard.Clear();
   wizard_->ShowPage(0);
-  ShowAnswerCounts();
-  FillNewModels();
+  wizard_->setEnabled(false);
+  // The start page comes first: the catalogue is read once the browser area has shown it, so
+  // the two do not compete for the processor (or after a while, should the page never load).
+  auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget);
+  if (!view) {
+    StartLoad();
+    return;
+  }
+  auto started = std::make_shared<bool>(false);
+  auto start_once = [this, started] {
+    if (std::exchange(*started, true)) return;
+    StartLoad();
+  };
+  connect(view, &QWebEngineView::loadFinished, this, start_once, Qt::SingleShotConnection);
+  QTimer::singleShot(kStartPageWait, this, start_once);
 }
 
-void MainWindow::ReloadAfterUpdate() {
-  FillNewModels();
-  state_.advertising = {};
-  ReadConfigFile();
-  BuildBrandBox(true);
-  ShowAnswerCounts();
+void MainWindow::ReloadAfterUpdate() { StartLoad(); }
+
+void MainWindow::StartLoad() {
+  if (load_thread_) {
+    reload_pending_ = true;  // the catalogue changed again while it was being read
+    return;
+  }
+  // Until the catalogue is read the wizard has nothing to filter: its answers wait.
+  wizard_->setEnabled(false);
+  auto loaded = std::make_shared<LoadedCatalogue>();
+  load_thread_ = QThread::create([loaded, folders = state_.folders,
+                                  kept = &state_.model_index(), full_only = full_only_->isChecked(),
+                                  gate = ports_.load_gate] {
+    if (gate) gate();
+    *loaded = LoadCatalogue(folders, *kept, full_only);
+  });
+  connect(load_thread_, &QThread::finished, this, [this, loaded] {
+    load_thread_->deleteLater();
+    load_thread_ = nullptr;
+    ShowLoadedCatalogue(std::move(*loaded));
+    if (std::exchange(reload_pending_, false)) StartLoad();
+  });
+  load_thread_->start();
 }
 
-void MainWindow::ReadConfigFile() {
-  if (!catalogue::ReadConfigFile(state_.folders.program, state_.advertising)) {
+void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
+  state_.data = std::move(loaded.data);
+  if (loaded.index) state_.index = std::move(loaded.index);
+  state_.advertising = std::move(loaded.advertising);
+  {
+    QSignalBlocker quiet(brand_box_);
+    brand_box_->clear();
+    for (const std::string& brand : loaded.brands) brand_box_->addItem(ToQt(brand));
+    if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
+  }
+  state_.current_brand = FromQt(brand_box_->currentText());
+  ShowModelRows(loaded.first_models);
+  state_.new_model_files = std::move(loaded.new_model_files);
+  state_.new_model_file_index = 0;
+  ShowNewModelFile();
+  wizard_->setEnabled(true);
+  ShowAnswerCounts();
+  loaded_ = true;
+  emit catalogueLoaded();
+  if (!loaded.config_found) {
     ports_.messages->Inform(common::Cp1251FromUtf8("Отсутствует файл конфигруации"));
   }
 }
 
-void MainWindow::BuildBrandBox(bool clear_first) {
-  if (auto lines = selection::LoadModelIndex(state_.folders.working)) {
-    state_.SetModelIndex(std::move(*lines));
-  }
-  QSignalBlocker quiet(brand_box_);
-  if (clear_first) brand_box_->clear();
-  for (const std::string& brand :
-       catalogue::BrandBoxEntries(state_.folders.working, state_.model_index)) {
-    brand_box_->addItem(ToQt(brand));
-  }
-  if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
-  if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
-}
-
 void MainWindow::FillModelList(const std::string& brand) {
   state_.current_brand = brand;
-  std::vector<catalogue::ModelRow> rows = catalogue::FillModelList(
-      state_.folders, state_.data, state_.model_index, brand, full_only_->isChecked());
+  ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
+                                         full_only_->isChecked()));
+}
+
+void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows) {
   models_->setUpdatesEnabled(false);
   models_->clear();
   QList<QTreeWidgetItem*> items;
@@ -98,23 +138,17 @@ void MainWindow::FillModelList(const std::string& brand) {
 
 // ---- New models ------------------------------------------------------------------------------
 
-void MainWindow::FillNewModels() {
-  state_.new_model_files = selection::FindNewModelFiles(state_.folders.working);
-  if (state_.new_model_files.empty()) {
+void MainWindow::ShowNewModelFile() {
+  int last = static_cast<int>(state_.new_model_files.size()) - 1;
+  if (last < 0) {
+    // The date and the rows on show stay as they are; no step is offered.
     older_button_->hide();
     newer_button_->hide();
     return;
   }
-  state_.new_model_file_index = 0;
-  ShowNewModelFile();
-}
-
-void MainWindow::ShowNewModelFile() {
-  int last = static_cast<int>(state_.new_model_files.size()) - 1;
-  int index = std::clamp(state_.new_model_file_index, 0, std::max(last, 0));
+  int index = std::clamp(state_.new_model_file_index, 0, last);
   state_.new_model_file_index = index;
   new_models_->clear();
-  if (last < 0) return;
   const std::string& file = state_.new_model_files[static_cast<std::size_t>(index)];
   date_label_->setText(ToQt(selection::NewModelFileDate(file)));
   older_button_->setVisible(index < last);
@@ -140,8 +174,8 @@ void MainWindow::ShowNewerNewModels() {
 // ---- Pages -------------------------------------------------------------------------------------
 
 catalogue::PageContext MainWindow::Pages() {
-  return {state_.folders,     state_.data,
-          state_.model_index, selection::PropertyVocabulary::Builtin(),
+  return {state_.folders,       *state_.data,
+          state_.model_index(), selection::PropertyVocabulary::Builtin(),
           state_.advertising, *ports_.browser,
           *ports_.random};
 }
@@ -274,7 +308,7 @@ void MainWindow::Update() {
 void MainWindow::WizardNext() {
   const std::string& criteria =
       state_.wizard.CollectAnswers(state_.wizard_page, wizard_->ChosenAnswers());
-  wizard_->ShowResults(selection::FilterModels(criteria, *state_.indexed_lines));
+  wizard_->ShowResults(selection::FilterModels(criteria, state_.indexed_lines()));
   state_.wizard_page = std::min(state_.wizard_page + 1, selection::kLastWizardPage);
   wizard_->ShowPage(state_.wizard_page);
   ShowAnswerCounts();
@@ -290,7 +324,7 @@ void MainWindow::WizardClear() {
 
 void MainWindow::ShowAnswerCounts() {
   wizard_->ShowAnswerCounts(state_.wizard.AnswerCounts(
-      state_.wizard_page, wizard_->ChosenAnswers(), *state_.indexed_lines));
+      state_.wizard_page, wizard_->ChosenAnswers(), state_.indexed_lines()));
 }
 
 }  // namespace trubkom::app

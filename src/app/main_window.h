@@ -5,15 +5,18 @@
 #include <QLabel>
 #include <QTreeWidget>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/catalogue_load.h"
 #include "app/report_list.h"
 #include "catalogue/page_context.h"
 #include "catalogue/page_file.h"
 #include "common/ports.h"
 
 class QMenu;
+class QThread;
 
 namespace trubkom::app {
 
@@ -24,14 +27,17 @@ class WizardPanel;
 // What the main window uses of the desktop. The browser widget is the one that shows pages;
 // browser is the same object seen through the port (tests give a plain widget and a fake).
 struct MainWindowPorts {
-  QWidget* browser_widget;
-  common::Browser* browser;
-  common::Messages* messages;
-  common::Shell* shell;
-  common::Random* random;
+  QWidget* browser_widget = nullptr;
+  common::Browser* browser = nullptr;
+  common::Messages* messages = nullptr;
+  common::Shell* shell = nullptr;
+  common::Random* random = nullptr;
   // The update dialog's folder chooser; its own folder dialog when null.
   common::FolderChooser* folders = nullptr;
   std::string update_server;  // ending in "/"
+  // Called on the loading thread before the catalogue is read (tests hold it there to see the
+  // window before the load has ended).
+  std::function<void()> load_gate;
 };
 
 // The main window: brand box, models list and basket on the left, the question wizard and the
@@ -41,8 +47,12 @@ class MainWindow : public QWidget {
   Q_OBJECT
  public:
   MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent = nullptr);
+  // Waits for a catalogue load under way.
+  ~MainWindow() override;
 
   AppState& state() { return state_; }
+  // True once the catalogue has been read for the first time.
+  bool loaded() const { return loaded_; }
   UpdateDialog* update_dialog() { return update_dialog_; }
 
   // The window's commands, as the controls and the menus call them.
@@ -73,6 +83,11 @@ class MainWindow : public QWidget {
   // Reads config.tkm, the brand box and the model index again, as after an update.
   void ReloadAfterUpdate();
 
+ signals:
+  // The catalogue has been read and shown, at start or after an update.
+  void catalogueLoaded();
+
+ public:
  private:
   // Building the window.
   QWidget* BuildTopStrip();
@@ -88,13 +103,14 @@ class MainWindow : public QWidget {
   void ShowHint(const QString& hint);
   void ShowHintsOf(PictureButton* button);
 
-  // The start-up load.
+  // The start-up load: the window shows its start page at once and fills in its lists when the
+  // catalogue has been read off the window's thread.
   void StartupLoad();
-  void ReadConfigFile();
-  void BuildBrandBox(bool clear_first);
+  void StartLoad();
+  void ShowLoadedCatalogue(LoadedCatalogue loaded);
   void FillModelList(const std::string& brand);
-  // The new-model files, newest first, and the one on show.
-  void FillNewModels();
+  void ShowModelRows(const std::vector<catalogue::ModelRow>& rows);
+  // The new-model file at new_model_file_index, and the step buttons.
   void ShowNewModelFile();
 
   catalogue::PageContext Pages();
@@ -122,6 +138,9 @@ class MainWindow : public QWidget {
   QAbstractButton* older_button_ = nullptr;
   QAbstractButton* newer_button_ = nullptr;
   UpdateDialog* update_dialog_ = nullptr;
+  QThread* load_thread_ = nullptr;
+  bool reload_pending_ = false;
+  bool loaded_ = false;
 };
 
 }  // namespace trubkom::app

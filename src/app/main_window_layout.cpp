@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
@@ -121,6 +122,10 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
 
   StartupLoad();
   CreateUpdateDialog();
+}
+
+MainWindow::~MainWindow() {
+  if (load_thread_) load_thread_->wait();
 }
 
 QWidget* MainWindow::BuildTopStrip() {

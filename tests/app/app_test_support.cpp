@@ -1,5 +1,7 @@
 #include "app_test_support.h"
 
+#include <QSignalSpy>
+
 namespace trubkom::testing {
 
 // An update server address where nothing listens, so a run in a test goes offline at once.
@@ -23,10 +25,28 @@ void WriteSmallCatalogue(const TempCatalogue& cat) {
                 "[adv_text]\n{1}\nA(htmlcode)a(/htmlcode)a.html\n{/1}\n[/adv_text]\n");
 }
 
-WindowUnderTest::WindowUnderTest(const TempCatalogue& cat) {
-  window = std::make_unique<app::MainWindow>(
-      cat.folders(), app::MainWindowPorts{new QWidget, &browser, &messages, &shell, &random,
-                                          &folders, kClosedServer});
+WindowUnderTest::WindowUnderTest(const TempCatalogue& cat, std::function<void()> load_gate) {
+  app::MainWindowPorts ports;
+  ports.browser_widget = new QWidget;
+  ports.browser = &browser;
+  ports.messages = &messages;
+  ports.shell = &shell;
+  ports.random = &random;
+  ports.folders = &folders;
+  ports.update_server = kClosedServer;
+  ports.load_gate = std::move(load_gate);
+  window = std::make_unique<app::MainWindow>(cat.folders(), ports);
+  if (!ports.load_gate) WaitForLoad();
+}
+
+void WindowUnderTest::WaitForLoad() {
+  QSignalSpy loaded(window.get(), &app::MainWindow::catalogueLoaded);
+  if (!loaded.wait(20000)) qWarning("the catalogue was not loaded in time");
+}
+
+void WindowUnderTest::Reload() {
+  window->ReloadAfterUpdate();
+  WaitForLoad();
 }
 
 QStringList WindowUnderTest::Rows(const char* list) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
 #include "app/main_window.h"
@@ -14,7 +15,12 @@ void WriteSmallCatalogue(const TempCatalogue& cat);
 
 // The main window on a catalogue, with fakes for the browser area and the desktop.
 struct WindowUnderTest {
-  explicit WindowUnderTest(const TempCatalogue& cat);
+  // The window with its catalogue loaded; with a load gate, as soon as it is built (the gate
+  // runs on the loading thread before the catalogue is read).
+  explicit WindowUnderTest(const TempCatalogue& cat, std::function<void()> load_gate = {});
+  void WaitForLoad();
+  // Reads the catalogue again as after an update, and waits until it is shown.
+  void Reload();
 
   FakeBrowser browser;
   FakeMessages messages;

@@ -11,9 +11,12 @@
 #include <QTest>
 #include <QScrollArea>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -441,7 +444,7 @@ class MainWindowTest : public QObject {
   void answerCountsFollowTheCheckedBoxes() {
     cat->WriteText("Base/base.tkm",
                    "A|1|48(0)|15(3)|54(2)\r\nA|2|48(0)|15(40)|54(2)\r\nA|3|48(0)|54(0)\r\n");
-    w->window->ReloadAfterUpdate();
+    w->Reload();
     Answers(*w)[0]->setChecked(true);  // a smartphone: all three
     w->window->WizardNext();
     for (int page = 1; page < 11; ++page) {
@@ -557,9 +560,30 @@ class MainWindowTest : public QObject {
     QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 3310|45 $\r\n"));
 
     cat->WriteText("updates/upd010706.new", "Fly SX210 *\r\n");
-    panel.window->ReloadAfterUpdate();
+    panel.Reload();
     QCOMPARE(date->text(), U("01.07.06"));
     QCOMPARE(panel.Rows("newModels"), QStringList{U("Fly SX210 *")});
+  }
+
+  // The window shows its start page before a slow catalogue load has ended, with its lists
+  // empty and the wizard waiting, and fills in when the data is ready.
+  void showsBeforeASlowLoadAndFillsInAfterwards() {
+    std::atomic<bool> release{false};
+    WindowUnderTest slow(*cat, [&release] {
+      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    ShowWindow(slow);
+    QCOMPARE(slow.browser.shown, std::vector<std::string>{cat->Path("Templates/index.html")});
+    QCOMPARE(slow.Find<QComboBox>("brands")->count(), 0);
+    QVERIFY(slow.Rows("models").isEmpty());
+    QVERIFY(!slow.Find<QPushButton>("next")->isEnabled() ||
+            !slow.Find<QWidget>("next")->isEnabledTo(slow.window.get()));
+    release = true;
+    slow.WaitForLoad();
+    QCOMPARE(slow.Find<QComboBox>("brands")->count(), 3);
+    QCOMPARE(slow.Rows("models"), QStringList{U("SX210 *")});
+    QVERIFY(slow.Find<QWidget>("next")->isEnabledTo(slow.window.get()));
+    QCOMPARE(AnswerRows(slow)[0]->count(), U("2"));
   }
 
   void contextMenus_data() {
@@ -589,7 +613,7 @@ class MainWindowTest : public QObject {
     w->window->AddSelectedModelToBasket();
     std::filesystem::remove(cat->Path("Base/base.tkm"));
     cat->WriteText("Base/motorola_new.xml", "<brand><model><Model>V3</Model></model></brand>");
-    w->window->ReloadAfterUpdate();
+    w->Reload();
     QComboBox* brands = w->Find<QComboBox>("brands");
     QCOMPARE(brands->count(), 4);
     QCOMPARE(brands->currentText(), U("Fly"));  // the index that was loaded is kept

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The window's start-up against a bare browser view loading the same start page: process start
+# to the first page laid out, and peak resident memory, median of RUNS runs each.
+#   bench/startup/measure_startup.sh BUILD_DIR [CATALOGUE] [RUNS]
+# Without CATALOGUE a large synthetic one is made (bench/make_synthetic_catalogue) with the demo
+# templates. Needs a display (xvfb-run -a bench/startup/measure_startup.sh build).
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+RUNS=${3:-5}
+CATALOGUE=${2:-}
+if [ -z "$CATALOGUE" ]; then
+  CATALOGUE=$(mktemp -d)
+  trap 'rm -rf "$CATALOGUE"' EXIT
+  "$BUILD/bench/make_synthetic_catalogue" "$CATALOGUE" >/dev/null
+  cp -r "$ROOT/demo/catalogue/Templates" "$CATALOGUE/"
+fi
+cp -r "$ROOT/demo/program/." "$BUILD/"
+PAGE="$CATALOGUE/Templates/index.html"
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+export TRUBKOM_REPORT_FIRST_PAGE=quit
+
+# One run: prints "MILLISECONDS KILOBYTES".
+run_once() {
+  local log
+  log=$(mktemp)
+  (cd "$CATALOGUE" && TRUBKOM_LAUNCHED_NS=$(date +%s%N) /usr/bin/time -f 'peak %M' "$@" 2>"$log" >/dev/null) || true
+  echo "$(sed -n 's/^first page: \([0-9]*\) ms$/\1/p' "$log") $(sed -n 's/^peak \([0-9]*\)$/\1/p' "$log")"
+  rm -f "$log"
+}
+
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+measure() {
+  local name=$1
+  shift
+  local times=() peaks=()
+  for _ in $(seq "$RUNS"); do
+    read -r ms kb < <(run_once "$@")
+    times+=("$ms")
+    peaks+=("$kb")
+  done
+  printf '%-8s first page %5s ms (median of %s), peak %6s KiB\n' "$name" \
+    "$(printf '%s\n' "${times[@]}" | median)" "$RUNS" "$(printf '%s\n' "${peaks[@]}" | median)"
+}
+
+run_once "$BUILD/bench/bare_browser" "$PAGE" >/dev/null  # warm the disk cache for both
+measure bare "$BUILD/bench/bare_browser" "$PAGE"
+measure trubkom "$BUILD/trubkom"

@@ -1,0 +1,31 @@
+#include "app/catalogue_load.h"
+
+#include "catalogue/brand_list.h"
+#include "catalogue/config_file.h"
+#include "selection/model_index.h"
+#include "selection/new_models.h"
+#include "selection/property_vocabulary.h"
+
+namespace trubkom::app {
+
+LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
+                              const common::StringList& kept_index, bool full_only) {
+  LoadedCatalogue loaded;
+  selection::PropertyVocabulary::Builtin();
+  loaded.data = std::make_unique<catalogue::CatalogueData>(folders.working);
+  loaded.data->InitDS();
+  loaded.config_found = catalogue::ReadConfigFile(folders.program, loaded.advertising);
+  if (auto lines = selection::LoadModelIndex(folders.working)) {
+    loaded.index = std::make_unique<LoadedIndex>(std::move(*lines));
+  }
+  const common::StringList& index = loaded.index ? loaded.index->lines : kept_index;
+  loaded.brands = catalogue::BrandBoxEntries(folders.working, index);
+  if (!loaded.brands.empty() && !loaded.brands.front().empty()) {
+    loaded.first_models =
+        catalogue::FillModelList(folders, *loaded.data, index, loaded.brands.front(), full_only);
+  }
+  loaded.new_model_files = selection::FindNewModelFiles(folders.working);
+  return loaded;
+}
+
+}  // namespace trubkom::app
