@@ -15,9 +15,9 @@ namespace trubkom::common {
 
 namespace {
 
-std::nullopt_t ReadAsMissing(const std::string& path, const std::string& why) {
+bool ReadAsMissing(const std::string& path, const std::string& why) {
   Warn(path + ": " + why + "; read as missing");
-  return std::nullopt;
+  return false;
 }
 
 std::string TooLarge(std::size_t max_bytes) {
@@ -40,7 +40,7 @@ class FileDescriptor {
 
 }  // namespace
 
-std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t max_bytes) {
+bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
   // Looked at before opening, since opening a device can have effects of its own; checked again
   // on the open file, which is what is read. Opening without blocking keeps a FIFO from waiting
   // for a writer.
@@ -50,7 +50,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t ma
   }
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    if (errno == ENOENT || errno == ENOTDIR) return false;
     return ReadAsMissing(path, std::string("cannot be opened (") + std::strerror(errno) + ")");
   }
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -59,22 +59,34 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t ma
   if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
     return ReadAsMissing(path, TooLarge(max_bytes));
   }
-  // The size is only a hint: files of /proc and growing files can hold more than it says.
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[1 << 16];
+  // The size is only a hint: files of /proc and growing files can hold more than it says (or
+  // less). The bytes the size announces go straight into the buffer, usually in one read().
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t filled = 0;
   for (;;) {
-    ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+    char chunk[1 << 14];
+    bool into_buffer = filled < bytes.size();
+    char* target = into_buffer ? bytes.data() + filled : chunk;
+    std::size_t room = into_buffer ? bytes.size() - filled : sizeof chunk;
+    ssize_t got = ::read(file.get(), target, room);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       return ReadAsMissing(path, std::string("cannot be read (") + std::strerror(errno) + ")");
     }
-    if (got == 0) return bytes;
-    if (static_cast<std::size_t>(got) > max_bytes - bytes.size()) {
-      return ReadAsMissing(path, TooLarge(max_bytes));
-    }
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0) break;
+    auto count = static_cast<std::size_t>(got);
+    if (count > max_bytes - filled) return ReadAsMissing(path, TooLarge(max_bytes));
+    if (!into_buffer) bytes.append(chunk, count);
+    filled += count;
   }
+  bytes.resize(filled);
+  return true;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t max_bytes) {
+  std::string bytes;
+  if (!ReadFileBytesInto(path, bytes, max_bytes)) return std::nullopt;
+  return bytes;
 }
 
 namespace {

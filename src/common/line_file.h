@@ -25,6 +25,10 @@ inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;     // brand 
 // than max_bytes with a warning (common/warnings.h). Never blocks on a FIFO, never throws.
 std::optional<std::string> ReadFileBytes(const std::string& path,
                                          std::size_t max_bytes = kDataFileCap);
+// The same into a buffer the caller keeps, whose memory is reused from file to file; false
+// where ReadFileBytes gives no value (bytes then holds nothing of use).
+bool ReadFileBytesInto(const std::string& path, std::string& bytes,
+                       std::size_t max_bytes = kDataFileCap);
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
 // as one end), without copying.
