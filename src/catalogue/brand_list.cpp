@@ -1,6 +1,7 @@
 #include "catalogue/brand_list.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "common/ascii.h"
 #include "common/paths.h"
@@ -29,10 +30,6 @@ void RemoveFirst(StringList& list, std::string_view entry) {
   if (found != list.end()) list.erase(found);
 }
 
-bool Holds(const StringList& list, const std::string& entry) {
-  return std::find(list.begin(), list.end(), entry) != list.end();
-}
-
 }  // namespace
 
 StringList BuildBrandList(const std::vector<std::string>& file_names,
@@ -41,13 +38,18 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
   for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
   if (!model_index.empty()) {
     RemoveFirst(brands, "Sonyericsson");
+    std::unordered_set<std::string> listed(brands.begin(), brands.end());
+    auto holds = [&](const std::string& entry) { return listed.contains(entry); };
     for (const std::string& line : model_index) {
       std::string brand(selection::IndexBrand(line));
       // A line without a brand (no '|', or '|' first) adds nothing.
       if (brand.empty() || brand.size() == line.size()) continue;
       std::string normalised = common::AsciiLowered(brand);
       normalised[0] = common::AsciiUpper(normalised[0]);
-      if (!Holds(brands, normalised) && !Holds(brands, brand)) brands.push_back(brand);
+      if (!holds(normalised) && !holds(brand)) {
+        brands.push_back(brand);
+        listed.insert(brand);
+      }
     }
   }
   common::SortByBytes(brands);

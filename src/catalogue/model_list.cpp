@@ -1,6 +1,9 @@
 #include "catalogue/model_list.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
+#include <unordered_map>
 
 #include "catalogue/price_lists.h"
 #include "common/ascii.h"
@@ -20,7 +23,8 @@ StringList DescribedModels(const StringList& model_index, const std::string& bra
   std::string lowered_brand = common::AsciiLowered(brand);
   StringList models;
   for (const std::string& line : model_index) {
-    if (common::StartsWith(common::AsciiLowered(line), lowered_brand)) {
+    std::string_view head = std::string_view(line).substr(0, lowered_brand.size());
+    if (common::AsciiLowered(head) == lowered_brand) {
       models.push_back(std::string(selection::IndexModel(line)) + std::string(kMark));
     }
   }
@@ -38,17 +42,40 @@ std::string LibrarySpelling(const std::string& library_brand, std::string name) 
   return name;
 }
 
+// Where each text stands in the merge list; the first place is the one that counts.
+class Places {
+ public:
+  explicit Places(const StringList& list) {
+    for (std::size_t i = 0; i < list.size(); ++i) Add(i, list[i]);
+  }
+  void Add(std::size_t place, const std::string& text) { places_[text].insert(place); }
+  std::optional<std::size_t> First(const std::string& text) const {
+    auto found = places_.find(text);
+    if (found == places_.end() || found->second.empty()) return std::nullopt;
+    return *found->second.begin();
+  }
+  void Move(std::size_t place, const std::string& from, const std::string& to) {
+    places_[from].erase(place);
+    Add(place, to);
+  }
+
+ private:
+  std::unordered_map<std::string, std::set<std::size_t>> places_;
+};
+
 void MergeDescribed(StringList& merged, const StringList& described,
                     const std::string& library_brand) {
+  Places places(merged);
   for (const std::string& marked : described) {
     std::string name = LibrarySpelling(library_brand, marked.substr(0, marked.find(kMark)));
-    std::string lowered = common::AsciiLowered(name);
-    auto at = std::find(merged.begin(), merged.end(), lowered);
-    if (at == merged.end()) at = std::find(merged.begin(), merged.end(), name);
-    if (at == merged.end()) {
+    std::optional<std::size_t> at = places.First(common::AsciiLowered(name));
+    if (!at) at = places.First(name);
+    if (!at) {
       merged.push_back(marked);
+      places.Add(merged.size() - 1, marked);
     } else {
-      *at = marked;
+      places.Move(*at, merged[*at], marked);
+      merged[*at] = marked;
     }
   }
 }

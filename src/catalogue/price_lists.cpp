@@ -1,5 +1,7 @@
 #include "catalogue/price_lists.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <optional>
 #include <unordered_set>
@@ -10,6 +12,7 @@
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
+#include "common/substring_search.h"
 
 namespace trubkom::catalogue {
 
@@ -28,13 +31,45 @@ long long LinePrice(std::string_view line) {
   return common::TextToInt(caret == std::string_view::npos ? line : line.substr(caret + 1));
 }
 
+// Calls visit(bytes) for each price file in listing order, the bytes in one buffer reused from
+// file to file.
 template <typename Visit>
 void ForEachPriceFile(const std::string& working_folder, Visit visit) {
   std::string folder = PriceFolder(working_folder);
+  std::string bytes;
   for (const std::string& name : common::ListFiles(folder, "*.prc")) {
-    auto bytes = common::ReadFileBytes(common::JoinPath(folder, name), common::kDataFileCap);
-    if (bytes) visit(*bytes);
+    if (common::ReadFileBytesInto(common::JoinPath(folder, name), bytes, common::kDataFileCap)) {
+      visit(bytes);
+    }
   }
+}
+
+// The price of the line that starts at start in a text of many lines: the number after the
+// line's first "^", or of the whole line when it has none. No "^" stands between start and
+// search_from. Reading a number stops at the line's end, which is no digit.
+long long PriceFrom(std::string_view text, std::size_t start, std::size_t search_from) {
+  std::size_t at = search_from;
+  while (at < text.size() && text[at] != '^' && !common::IsCrOrLf(text[at])) ++at;
+  return common::TextToInt(text.substr(at < text.size() && text[at] == '^' ? at + 1 : start));
+}
+
+bool HasLineEnd(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// The line around position at of a text whose lines end at CR or LF: [start, end).
+struct LineSpan {
+  std::size_t start, end;
+};
+
+// The line holding position at, searching no further back than not_before (a line end or the
+// text's start): each byte is looked at once over all the lines of a text.
+LineSpan LineAround(std::string_view text, std::size_t at, std::size_t not_before) {
+  std::size_t start = at;
+  while (start > not_before && !common::IsCrOrLf(text[start - 1])) --start;
+  std::size_t end = at;
+  while (end < text.size() && !common::IsCrOrLf(text[end])) ++end;
+  return {start, end};
 }
 
 }  // namespace
@@ -84,14 +119,35 @@ StringList WithCarets(StringList texts) {
   return texts;
 }
 
+std::vector<std::string_view> ModelsOf(const StringList& queries, std::size_t prefix_size) {
+  std::vector<std::string_view> models;
+  for (const std::string& query : queries)
+    models.push_back(std::string_view(query).substr(prefix_size));
+  return models;
+}
+
+// Beyond this length a model name would make the direct search cost its length at every
+// occurrence of the brand; the pattern automaton's cost does not depend on it.
+constexpr std::size_t kLongestDirectModel = 256;
+
 }  // namespace
 
 BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
     : prefix_(AsciiLowered(brand) + " "),
       queries_(LoweredQueries(prefix_, models)),
+      by_model_(ModelsOf(queries_, prefix_.size())),
       sums_(queries_.size()),
+      last_line_(queries_.size(), 0),
       patterns_(WithCarets(queries_)) {
-  for (std::size_t i = 0; i < queries_.size(); ++i) index_.emplace(queries_[i], i);
+  direct_ = true;
+  for (std::size_t i = 0; i < queries_.size(); ++i) {
+    index_.emplace(queries_[i], i);
+    std::string_view model = std::string_view(queries_[i]).substr(prefix_.size());
+    longest_model_ = std::max(longest_model_, model.size());
+    if (common::Contains(model, "^")) direct_ = false;
+  }
+  if (longest_model_ > kLongestDirectModel) direct_ = false;
+  prefix_has_caret_ = common::Contains(prefix_, "^");
 }
 
 void BrandPrices::AddPriceLists(const std::string& working_folder) {
@@ -101,11 +157,58 @@ void BrandPrices::AddPriceLists(const std::string& working_folder) {
   });
 }
 
-void BrandPrices::AddLine(std::string_view line) { AddLoweredLine(AsciiLowered(line)); }
+void BrandPrices::AddLine(std::string_view line) {
+  std::string lowered = AsciiLowered(line);
+  if (HasLineEnd(lowered)) {
+    AddLoweredLine(lowered);
+  } else {
+    AddLoweredText(lowered);
+  }
+}
 
 void BrandPrices::AddLoweredText(std::string_view text) {
-  common::ForEachLine(text, common::IsCrOrLf,
-                      [this](std::string_view line) { AddLoweredLine(line); });
+  if (!direct_) {
+    common::ForEachLine(text, common::IsCrOrLf,
+                        [this](std::string_view line) { AddLoweredLine(line); });
+    return;
+  }
+  if (HasLineEnd(prefix_)) return;  // no line holds it
+  AddLoweredTextDirectly(text);
+}
+
+// With no "^" in any model, a query occurs at an occurrence of the brand prefix exactly when the
+// text from there to the next "^" or the line's end is the query's model. So the pass looks
+// only at the occurrences of the prefix, found by one search over the whole text: from each it
+// reads back to the line's start (never past the previous occurrence) and on to the end of the
+// model (never further than the longest model). Each byte is read a bounded number of times.
+void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
+  std::size_t line_start = 0;
+  std::size_t scanned_to = 0;  // bytes before it are known to belong to earlier lines
+  bool in_line = false;        // whether line_start is the line of the last occurrence
+  common::SubstringSearch search(prefix_);
+  for (std::size_t at = search.Find(text, 0); at != std::string_view::npos;
+       at = search.Find(text, at + 1)) {
+    std::size_t back = at;
+    while (back > scanned_to && !common::IsCrOrLf(text[back - 1])) --back;
+    if (back > scanned_to || !in_line) {
+      line_start = back;
+      in_line = true;
+      ++line_number_;
+    }
+    scanned_to = at;
+    std::size_t model_start = at + prefix_.size();
+    std::size_t limit = std::min(text.size(), model_start + longest_model_ + 1);
+    std::size_t model_end = model_start;
+    while (model_end < limit && text[model_end] != '^' && !common::IsCrOrLf(text[model_end])) {
+      ++model_end;
+    }
+    if (model_end == limit && limit != text.size()) continue;  // longer than every model
+    std::size_t query = by_model_.Find(text.substr(model_start, model_end - model_start));
+    if (query == common::ViewIndex::kAbsent || last_line_[query] == line_number_) continue;
+    last_line_[query] = line_number_;
+    bool caret_before = line_start != at || prefix_has_caret_;
+    sums_[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
+  }
 }
 
 // A query belongs to the line when query + "^" occurs in line + "^"; each query counts once per
@@ -137,14 +240,32 @@ struct PriceEntry {
   std::string shop, page, price;
 };
 
+// The first two lines of a price file: the shop's name and its page.
+std::pair<std::string, std::string> ShopLines(std::string_view bytes) {
+  std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+  std::string shop(bytes.substr(0, end));
+  if (end < bytes.size()) end += bytes.substr(end).starts_with("\r\n") ? 2 : 1;
+  std::string_view rest = bytes.substr(end);
+  return {shop, std::string(rest.substr(0, std::min(rest.find_first_of("\r\n"), rest.size())))};
+}
+
+// The offers of the lines whose lowered text contains key, found by one search over a lowered copy
+// of each file; each line gives one offer however often it holds the key.
 std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const std::string& key) {
   std::vector<PriceEntry> offers;
+  if (HasLineEnd(key)) return offers;  // no line holds it
+  std::string lowered;
+  common::SubstringSearch search(key);
   ForEachPriceFile(working_folder, [&](const std::string& bytes) {
-    StringList lines = common::SplitLinesAtAnyEnd(bytes);
-    for (const std::string& line : lines) {
-      if (!common::Contains(AsciiLowered(line), key)) continue;
-      offers.push_back(
-          {common::At(lines, 0), common::At(lines, 1), std::string(common::After(line, "^"))});
+    lowered.assign(bytes);
+    common::AsciiLowerInPlace(lowered);
+    std::optional<std::pair<std::string, std::string>> shop;  // read when first needed
+    for (std::size_t from = 0, at; (at = search.Find(lowered, from)) != std::string_view::npos;) {
+      LineSpan line = LineAround(lowered, at, from);
+      if (!shop) shop = ShopLines(bytes);
+      std::string_view text = std::string_view(bytes).substr(line.start, line.end - line.start);
+      offers.push_back({shop->first, shop->second, std::string(common::After(text, "^"))});
+      from = line.end;
     }
   });
   return offers;
@@ -176,8 +297,8 @@ std::string BlockRow(const PriceEntry& e) {
          "height=\"4\"></td></tr>";
 }
 
-std::string TableRow(const PriceEntry& e, const std::string& working_folder) {
-  std::string shop_pages = common::ResolvePath(working_folder, "adv/prices/html") + "/";
+// shop_pages: the folder of the shops' pages, with a "/" after it.
+std::string TableRow(const PriceEntry& e, const std::string& shop_pages) {
   return "<tr><td width=\"7%\"></td><td width=\"60%\" valign=\"middle\" "
          "class=\"pricelstShop\">\r\n"
          "<a href=\"" +
@@ -223,7 +344,8 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
   for (std::uint32_t e : PickBlockOffers(n, random)) block += BlockRow(offers[e]);
   std::string table =
       "<table width=\"100%\" border=\"0\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\">";
-  for (const PriceEntry& offer : offers) table += TableRow(offer, folders.working);
+  std::string shop_pages = common::ResolvePath(folders.working, "adv/prices/html") + "/";
+  for (const PriceEntry& offer : offers) table += TableRow(offer, shop_pages);
   block +=
       "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
       "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "

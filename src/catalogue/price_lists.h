@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -9,6 +10,7 @@
 #include "common/pattern_set.h"
 #include "common/ports.h"
 #include "common/string_ops.h"
+#include "common/view_index.h"
 
 // Shops' price lists adv/prices/*.prc: line 1 the shop's name, line 2 its page in
 // adv/prices/html/, then price lines "brand model^price". A line belongs to a query "brand
@@ -43,6 +45,8 @@ class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.
   BrandPrices(std::string_view brand, const common::StringList& models);
+  BrandPrices(const BrandPrices&) = delete;  // holds views into its own strings
+  BrandPrices& operator=(const BrandPrices&) = delete;
   // Reads the price lists of the working folder.
   void AddPriceLists(const std::string& working_folder);
   // Adds one line (a shop's name and page lines included).
@@ -53,12 +57,19 @@ class BrandPrices {
 
  private:
   void AddLoweredLine(std::string_view lowered);
+  void AddLoweredTextDirectly(std::string_view text);
 
   std::string prefix_;                                  // lowered brand and a blank
   common::StringList queries_;                          // lowered "brand model", no repeats
   std::unordered_map<std::string, std::size_t> index_;  // query -> its number
-  std::vector<PriceSum> sums_;                          // by query number
-  common::PatternSet patterns_;                         // each query followed by "^"
+  common::ViewIndex by_model_;            // the model part of each query (after the prefix)
+  std::vector<PriceSum> sums_;            // by query number
+  std::vector<std::uint64_t> last_line_;  // by query number: the last line that counted it
+  std::uint64_t line_number_ = 0;         // of the lines seen by the direct pass
+  std::size_t longest_model_ = 0;
+  bool direct_ = true;  // no model holds "^" and none is very long
+  bool prefix_has_caret_ = false;
+  common::PatternSet patterns_;  // each query followed by "^", for the other cases
 };
 
 // The block of up to three shops' offers for a model page, and the full list of offers written
