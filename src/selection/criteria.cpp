@@ -1,6 +1,10 @@
 #include "selection/criteria.h"
 
+#include <string.h>
+
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <optional>
 
 #include "common/ascii.h"
@@ -106,69 +110,181 @@ std::optional<long long> PlainDecimal(std::string_view text) {
   return TextToInt(text);
 }
 
-IndexedLines::Entry MakeEntry(int property, std::string_view rest) {
-  std::size_t close = rest.find(')');
-  std::string_view value = rest.substr(0, close);
-  std::optional<long long> number = PlainDecimal(value);
-  return {property, value, number.value_or(0), close != std::string_view::npos, number.has_value()};
-}
-
-}  // namespace
-
-IndexedLines::IndexedLines(const common::StringList& lines) : lines_(lines) {
-  line_starts_.reserve(lines.size() + 1);
-  for (const std::string& line : lines) {
-    line_starts_.push_back(entries_.size());
-    std::string_view text = line;
-    // Every "|" digits "(" is the start of an entry, wherever it stands in the line.
-    for (std::size_t bar = text.find('|'); bar != std::string_view::npos;
-         bar = text.find('|', bar + 1)) {
-      std::size_t end = bar + 1;
-      while (end < text.size() && IsDigit(text[end])) ++end;
-      if (end >= text.size() || text[end] != '(') continue;
-      entries_.push_back(
-          MakeEntry(InternProperty(text.substr(bar + 1, end - bar - 1)), text.substr(end + 1)));
-    }
-    std::stable_sort(entries_.begin() + static_cast<std::ptrdiff_t>(line_starts_.back()),
-                     entries_.end(),
-                     [](const Entry& a, const Entry& b) { return a.property < b.property; });
+// A plain decimal from 0 to 2^31 - 1 that is its own code.
+std::optional<std::uint32_t> SmallNumber(std::string_view text) {
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - '0');
   }
-  line_starts_.push_back(entries_.size());
+  if (value >= IndexedLines::kTextCode) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
 }
 
-std::pair<const IndexedLines::Entry*, const IndexedLines::Entry*> IndexedLines::EntriesOf(
-    std::size_t i, int property) const {
-  const Entry* first = entries_.data() + line_starts_[i];
-  const Entry* last = entries_.data() + line_starts_[i + 1];
-  return std::equal_range(first, last, Entry{property, {}, 0, false, false},
-                          [](const Entry& a, const Entry& b) { return a.property < b.property; });
-}
+constexpr long long kNotANumber = std::numeric_limits<long long>::min();
+constexpr std::size_t kSmallProperties = 1024;
 
-namespace {
-
-// Plain numbers below 1000 are their own id; any other text of digits ("", "007") gets an id
-// from 1000 on.
-constexpr int kFirstOtherId = 1000;
-
-int PlainPropertyId(std::string_view digits) {
+// Plain numbers below kSmallProperties, the usual properties, are looked up in a table.
+int SmallProperty(std::string_view digits) {
   if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
-  return static_cast<int>(TextToInt(digits));
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
 }
 
 }  // namespace
 
-int IndexedLines::InternProperty(std::string_view digits) {
-  int id = PlainPropertyId(digits);
-  if (id >= 0) return id;
-  int next = kFirstOtherId + static_cast<int>(property_ids_.size());
-  return property_ids_.try_emplace(std::string(digits), next).first->second;
+// One entry "|P(V)" as read: P's digits and, when they are a plain number below
+// kSmallProperties, that number (else -1); V's text (none without a ")" after it) and, when it
+// is a plain decimal below 2^31, that number (else -1).
+struct IndexedLines::RawEntry {
+  std::uint32_t line;
+  std::string_view digits;
+  int small_property;
+  std::optional<std::string_view> value;
+  long long small_value;
+};
+
+// Calls visit(entry) for every "|" digits "(" of every line, wherever it stands in the line.
+// Each entry is read in one sweep, its numbers on the way: from its ")" the next "|" is usually
+// the next byte; a "|" inside a value starts an entry of its own.
+template <typename Visit>
+void IndexedLines::ForEachEntry(Visit visit) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    std::string_view text = lines_[i];
+    const char* const end = text.data() + text.size();
+    auto find_bar = [end](const char* from) -> const char* {
+      if (from >= end) return nullptr;
+      return static_cast<const char*>(memchr(from, '|', static_cast<std::size_t>(end - from)));
+    };
+    for (const char* bar = find_bar(text.data()); bar != nullptr;) {
+      const char* open = bar + 1;
+      int property = 0;
+      for (; open < end && IsDigit(*open); ++open)
+        property = std::min(property * 10 + (*open - '0'), 1 << 20);
+      if (open == end || *open != '(') {
+        bar = find_bar(open);
+        continue;
+      }
+      RawEntry entry{static_cast<std::uint32_t>(i),
+                     {bar + 1, static_cast<std::size_t>(open - bar - 1)},
+                     -1,
+                     std::nullopt,
+                     -1};
+      if (!entry.digits.empty() && entry.digits.size() <= 3 &&
+          (entry.digits.size() == 1 || entry.digits[0] != '0')) {
+        entry.small_property = property;
+      }
+      const char* next_bar = nullptr;
+      const char* close = open + 1;
+      std::uint64_t number = 0;
+      bool digits_only = true;
+      for (; close < end && *close != ')'; ++close) {
+        if (*close == '|' && next_bar == nullptr) next_bar = close;
+        auto digit = static_cast<unsigned>(static_cast<unsigned char>(*close) - '0');
+        digits_only &= digit < 10;
+        number = number * 10 + digit;
+      }
+      if (close < end) {
+        std::string_view value(open + 1, static_cast<std::size_t>(close - open - 1));
+        entry.value = value;
+        bool plain = digits_only && !value.empty() && value.size() <= 10 &&
+                     (value.size() == 1 || value[0] != '0');
+        if (plain && number < kTextCode) entry.small_value = static_cast<long long>(number);
+      }
+      visit(entry);
+      if (next_bar == nullptr && close < end) {
+        next_bar = close + 1 < end && close[1] == '|' ? close + 1 : find_bar(close + 1);
+      }
+      bar = next_bar;
+    }
+  }
+}
+
+// Two passes over the lines: the first counts each property's entries, the second puts them in
+// place, so that no memory beyond the final arrays is needed.
+IndexedLines::IndexedLines(const common::StringList& lines)
+    : lines_(lines), small_property_ids_(kSmallProperties, -1) {
+  std::vector<std::uint32_t> counts;
+  ForEachEntry([&](const RawEntry& entry) {
+    int& id = entry.small_property >= 0
+                  ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
+                  : OtherPropertyId(entry.digits);
+    if (id < 0) {
+      id = property_count_++;
+      counts.push_back(0);
+    }
+    ++counts[static_cast<std::size_t>(id)];
+  });
+  property_starts_.assign(counts.size() + 1, 0);
+  for (std::size_t p = 0; p < counts.size(); ++p) {
+    property_starts_[p + 1] = property_starts_[p] + counts[p];
+  }
+  posting_lines_.resize(property_starts_.back());
+  posting_values_.resize(property_starts_.back());
+  std::vector<std::uint32_t> next(property_starts_.begin(), property_starts_.end() - 1);
+  ForEachEntry([&](const RawEntry& entry) {
+    int id = entry.small_property >= 0
+                 ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
+                 : OtherPropertyId(entry.digits);
+    std::uint32_t at = next[static_cast<std::size_t>(id)]++;
+    posting_lines_[at] = entry.line;
+    posting_values_[at] = entry.small_value >= 0 ? static_cast<std::uint32_t>(entry.small_value)
+                          : entry.value          ? InternValue(*entry.value)
+                                                 : kUnclosed;
+  });
+}
+
+int& IndexedLines::OtherPropertyId(std::string_view digits) {
+  return property_ids_.try_emplace(std::string(digits), -1).first->second;
 }
 
 int IndexedLines::PropertyId(std::string_view digits) const {
-  int id = PlainPropertyId(digits);
-  if (id >= 0) return id;
+  int small = SmallProperty(digits);
+  if (small >= 0) return small_property_ids_[static_cast<std::size_t>(small)];
   auto found = property_ids_.find(std::string(digits));
   return found == property_ids_.end() ? -1 : found->second;
+}
+
+std::uint32_t IndexedLines::InternValue(std::string_view value) {
+  auto [found, added] =
+      text_codes_.try_emplace(std::string(value), static_cast<std::uint32_t>(text_numbers_.size()));
+  if (added) text_numbers_.push_back(PlainDecimal(value).value_or(kNotANumber));
+  return kTextCode | found->second;
+}
+
+std::uint32_t IndexedLines::CodeOf(std::string_view value) const {
+  if (auto small = SmallNumber(value)) return *small;
+  auto found = text_codes_.find(std::string(value));
+  return found == text_codes_.end() ? kNoSuchText : kTextCode | found->second;
+}
+
+std::optional<long long> IndexedLines::NumberOf(std::uint32_t code) const {
+  if (code < kTextCode) return code;
+  if (code == kUnclosed || code == kNoSuchText) return std::nullopt;
+  long long number = text_numbers_[code & ~kTextCode];
+  if (number == kNotANumber) return std::nullopt;
+  return number;
+}
+
+IndexedLines::Postings IndexedLines::PostingsOf(int property) const {
+  auto p = static_cast<std::size_t>(property);
+  if (property < 0 || p + 1 >= property_starts_.size()) return {nullptr, nullptr, 0};
+  std::uint32_t first = property_starts_[p];
+  return {posting_lines_.data() + first, posting_values_.data() + first,
+          property_starts_[p + 1] - first};
+}
+
+std::size_t IndexedLines::MemoryBytes() const {
+  std::size_t bytes =
+      sizeof *this + small_property_ids_.capacity() * sizeof(int) +
+      (property_starts_.capacity() + posting_lines_.capacity() + posting_values_.capacity()) *
+          sizeof(std::uint32_t) +
+      text_numbers_.capacity() * sizeof(long long);
+  for (const auto& [text, code] : text_codes_) bytes += sizeof(text) + 16 + text.capacity();
+  for (const auto& [text, id] : property_ids_) bytes += sizeof(text) + 16 + text.capacity();
+  return bytes;
 }
 
 // ---- Compiled criteria ---------------------------------------------------------------------
@@ -178,12 +294,20 @@ namespace {
 struct Item {
   bool range;
   long long from, to;
-  std::string text;
+  std::uint32_t code;  // of a single value
+  std::string text;    // a single value as written, for properties searched in the text
 
-  bool Accepts(const IndexedLines::Entry& entry) const {
-    if (!entry.closed) return false;
-    if (!range) return entry.value == text;
-    return entry.plain_decimal && from <= entry.number && entry.number <= to;
+  bool Accepts(std::uint32_t value, const IndexedLines& index) const {
+    if (!range) return value == code && value != IndexedLines::kUnclosed;
+    if (value < IndexedLines::kTextCode) return from <= value && value <= to;
+    std::optional<long long> number = index.NumberOf(value);
+    return number && from <= *number && *number <= to;
+  }
+  bool AcceptsText(std::optional<std::string_view> value) const {
+    if (!value) return false;
+    if (!range) return *value == text;
+    std::optional<long long> number = PlainDecimal(*value);
+    return number && from <= *number && *number <= to;
   }
 };
 
@@ -197,14 +321,6 @@ struct Alternative {
   std::vector<Item> items;
 };
 
-}  // namespace
-
-struct CompiledCriteria::Criterion {
-  std::vector<Alternative> alternatives;
-};
-
-namespace {
-
 Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
   Head head = ReadHead(text);
   Alternative alternative{
@@ -212,36 +328,122 @@ Alternative CompileAlternative(std::string_view text, const IndexedLines& index)
   if (alternative.by_entries) alternative.property = index.PropertyId(head.property);
   for (const std::string& item : ReadItems(text)) {
     if (IsRange(item)) {
-      alternative.items.push_back({true, RangeFrom(item), RangeTo(item), {}});
+      alternative.items.push_back({true, RangeFrom(item), RangeTo(item), 0, {}});
     } else {
-      alternative.items.push_back({false, 0, 0, item});
+      alternative.items.push_back({false, 0, 0, index.CodeOf(item), item});
     }
   }
   return alternative;
 }
 
-// The entries of a property whose text is not all digits, found by searching the line.
-std::vector<IndexedLines::Entry> SearchEntries(std::string_view line, const std::string& needle) {
-  std::vector<IndexedLines::Entry> entries;
-  for (std::size_t at = line.find(needle); at != std::string_view::npos;
-       at = line.find(needle, at + 1)) {
-    entries.push_back(MakeEntry(0, line.substr(at + needle.size())));
-  }
-  return entries;
-}
-
-template <typename Entries>
-bool AlternativeHolds(const Alternative& alternative, const Entries& entries) {
-  if (entries.first == entries.second) return alternative.negated;
+// Whether the alternative holds on a line whose entries of its property are given by
+// accepts(item) (some entry equals the item) and present (the line has one at all).
+template <typename Accepts>
+bool AlternativeHolds(const Alternative& alternative, bool present, Accepts accepts) {
+  if (!present) return alternative.negated;
   for (const Item& item : alternative.items) {
-    bool found = std::any_of(entries.first, entries.second,
-                             [&](const IndexedLines::Entry& e) { return item.Accepts(e); });
-    if (found != alternative.negated) return true;
+    if (accepts(item) != alternative.negated) return true;
   }
   return false;
 }
 
+// The values of the entries of a property whose text is not all digits, found by searching the
+// line; nothing for an entry without a ")".
+std::vector<std::optional<std::string_view>> SearchEntries(std::string_view line,
+                                                           const std::string& needle) {
+  std::vector<std::optional<std::string_view>> values;
+  for (std::size_t at = line.find(needle); at != std::string_view::npos;
+       at = line.find(needle, at + 1)) {
+    std::string_view rest = line.substr(at + needle.size());
+    std::size_t close = rest.find(')');
+    values.push_back(close == std::string_view::npos ? std::nullopt
+                                                     : std::optional(rest.substr(0, close)));
+  }
+  return values;
+}
+
+bool HoldsOnText(const Alternative& alternative, std::string_view line) {
+  auto values = SearchEntries(line, alternative.needle);
+  return AlternativeHolds(alternative, !values.empty(), [&](const Item& item) {
+    return std::any_of(values.begin(), values.end(),
+                       [&](const auto& value) { return item.AcceptsText(value); });
+  });
+}
+
+// The alternative on one line whose entries of the property are values[first, last).
+bool HoldsOnEntries(const Alternative& alternative, const IndexedLines& index,
+                    const std::uint32_t* first, const std::uint32_t* last) {
+  return AlternativeHolds(alternative, first != last, [&](const Item& item) {
+    return std::any_of(first, last, [&](std::uint32_t v) { return item.Accepts(v, index); });
+  });
+}
+
+bool HoldsOnLine(const Alternative& alternative, const IndexedLines& index, std::size_t line) {
+  if (!alternative.by_entries) return HoldsOnText(alternative, index.lines()[line]);
+  IndexedLines::Postings postings = index.PostingsOf(alternative.property);
+  const std::uint32_t* end = postings.lines + postings.size;
+  auto [first, last] = std::equal_range(postings.lines, end, static_cast<std::uint32_t>(line));
+  return HoldsOnEntries(alternative, index, postings.values + (first - postings.lines),
+                        postings.values + (last - postings.lines));
+}
+
+std::size_t Words(std::size_t lines) { return (lines + 63) / 64; }
+void Set(LineSet& set, std::size_t line) { set[line / 64] |= std::uint64_t{1} << (line % 64); }
+void Clear(LineSet& set, std::size_t line) { set[line / 64] &= ~(std::uint64_t{1} << (line % 64)); }
+bool Has(const LineSet& set, std::size_t line) { return (set[line / 64] >> (line % 64)) & 1; }
+
+LineSet AllLines(std::size_t lines) {
+  LineSet set(Words(lines), ~std::uint64_t{0});
+  if (lines % 64 != 0) set.back() = (std::uint64_t{1} << (lines % 64)) - 1;
+  return set;
+}
+
+// The lines on which the alternative holds. A line without the property holds exactly when the
+// alternative is negated; the lines with it are visited once each, with all their entries.
+LineSet LinesOfAlternative(const Alternative& alternative, const IndexedLines& index) {
+  std::size_t count = index.lines().size();
+  if (!alternative.by_entries) {
+    LineSet set(Words(count), 0);
+    for (std::size_t line = 0; line < count; ++line) {
+      if (HoldsOnText(alternative, index.lines()[line])) Set(set, line);
+    }
+    return set;
+  }
+  LineSet set = alternative.negated ? AllLines(count) : LineSet(Words(count), 0);
+  IndexedLines::Postings postings = index.PostingsOf(alternative.property);
+  for (std::size_t i = 0; i < postings.size;) {
+    std::size_t j = i + 1;
+    while (j < postings.size && postings.lines[j] == postings.lines[i]) ++j;
+    std::uint32_t line = postings.lines[i];
+    if (HoldsOnEntries(alternative, index, postings.values + i, postings.values + j)) {
+      Set(set, line);
+    } else {
+      Clear(set, line);
+    }
+    i = j;
+  }
+  return set;
+}
+
+void Unite(LineSet& set, const LineSet& other) {
+  for (std::size_t w = 0; w < set.size(); ++w) set[w] |= other[w];
+}
+
+void Intersect(LineSet& set, const LineSet& other) {
+  for (std::size_t w = 0; w < set.size(); ++w) set[w] &= other[w];
+}
+
+std::size_t CountLines(const LineSet& set) {
+  std::size_t count = 0;
+  for (std::uint64_t word : set) count += static_cast<std::size_t>(std::popcount(word));
+  return count;
+}
+
 }  // namespace
+
+struct CompiledCriteria::Criterion {
+  std::vector<Alternative> alternatives;
+};
 
 CompiledCriteria::CompiledCriteria(std::string_view criteria_list, const IndexedLines& index)
     : index_(index) {
@@ -261,29 +463,33 @@ CompiledCriteria::CompiledCriteria(CompiledCriteria&&) noexcept = default;
 bool CompiledCriteria::Matches(std::size_t line) const {
   if (criteria_.empty()) return false;
   for (const Criterion& criterion : criteria_) {
-    bool holds = false;
-    for (const Alternative& alternative : criterion.alternatives) {
-      if (alternative.by_entries) {
-        auto entries = alternative.property < 0
-                           ? std::pair<const IndexedLines::Entry*, const IndexedLines::Entry*>{}
-                           : index_.EntriesOf(line, alternative.property);
-        holds = AlternativeHolds(alternative, entries);
-      } else {
-        auto found = SearchEntries(index_.lines()[line], alternative.needle);
-        holds = AlternativeHolds(alternative, std::pair{found.cbegin(), found.cend()});
-      }
-      if (holds) break;
-    }
+    bool holds = std::any_of(
+        criterion.alternatives.begin(), criterion.alternatives.end(),
+        [&](const Alternative& alternative) { return HoldsOnLine(alternative, index_, line); });
     if (!holds) return false;
   }
   return true;
 }
 
+LineSet CompiledCriteria::MatchingLines() const {
+  std::size_t count = index_.lines().size();
+  if (criteria_.empty()) return LineSet(Words(count), 0);
+  LineSet matching = AllLines(count);
+  for (const Criterion& criterion : criteria_) {
+    LineSet holds(Words(count), 0);
+    for (const Alternative& alternative : criterion.alternatives) {
+      Unite(holds, LinesOfAlternative(alternative, index_));
+    }
+    Intersect(matching, holds);
+  }
+  return matching;
+}
+
 common::StringList FilterModels(std::string_view criteria_list, const IndexedLines& index) {
-  CompiledCriteria criteria(criteria_list, index);
+  LineSet matching = CompiledCriteria(criteria_list, index).MatchingLines();
   common::StringList items;
   for (std::size_t i = 0; i < index.lines().size(); ++i) {
-    if (!criteria.Matches(i)) continue;
+    if (!Has(matching, i)) continue;
     const std::string& line = index.lines()[i];
     items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) + " *");
   }
@@ -294,17 +500,28 @@ common::StringList FilterModels(std::string_view criteria_list, const IndexedLin
 std::vector<std::size_t> CountMatchesWithEach(std::string_view base_list,
                                               const common::StringList& extra_criteria,
                                               const IndexedLines& index) {
-  CompiledCriteria base(base_list, index);
-  std::vector<CompiledCriteria> extras;
-  for (const std::string& extra : extra_criteria) extras.emplace_back(extra, index);
-  std::vector<std::size_t> counts(extras.size(), 0);
-  for (std::size_t line = 0; line < index.lines().size(); ++line) {
-    if (!base.empty() && !base.Matches(line)) continue;
-    for (std::size_t i = 0; i < extras.size(); ++i) {
-      // Base and extra both empty make an empty list, which matches nothing.
-      bool holds = extras[i].empty() ? !base.empty() : extras[i].Matches(line);
-      if (holds) ++counts[i];
+  if (!base_list.empty() && !base_list.ends_with('^')) {
+    // The base's last criterion runs on into each extra one: each list on its own.
+    std::vector<std::size_t> counts;
+    for (const std::string& extra : extra_criteria) {
+      std::string list = std::string(base_list) + extra + "^";
+      counts.push_back(CountLines(CompiledCriteria(list, index).MatchingLines()));
     }
+    return counts;
+  }
+  CompiledCriteria base(base_list, index);
+  LineSet base_lines = base.empty() ? AllLines(index.lines().size()) : base.MatchingLines();
+  std::vector<std::size_t> counts;
+  for (const std::string& extra : extra_criteria) {
+    CompiledCriteria criteria(extra, index);
+    // Base and extra both empty make an empty list, which matches nothing.
+    if (criteria.empty()) {
+      counts.push_back(base.empty() ? 0 : CountLines(base_lines));
+      continue;
+    }
+    LineSet lines = criteria.MatchingLines();
+    Intersect(lines, base_lines);
+    counts.push_back(CountLines(lines));
   }
   return counts;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,32 +25,55 @@ bool MatchCriterion(std::string_view criterion, std::string_view line);
 // Whether the line satisfies every non-empty criterion of the list (and there is one).
 bool MatchCriteriaList(std::string_view criteria_list, std::string_view line);
 
-// The entries "|P(V)" of every index line, read once.
+// The entries "|P(V)" of every index line, read once, kept by property: for each property the
+// lines that have it, in line order, each with its value coded as a number. About eight bytes
+// an entry, against the seven or so of its text.
 class IndexedLines {
  public:
   explicit IndexedLines(const common::StringList& lines);
 
-  struct Entry {
-    int property;            // interned text of P
-    std::string_view value;  // text between "(" and the next ")"
-    long long number;        // value as a plain decimal, when it is one
-    bool closed;             // a ")" follows
-    bool plain_decimal;
+  // A value: a plain decimal below 2^31 is its own code; any other text has kTextCode plus its
+  // number among the texts; a value without a ")" after it has kUnclosed and equals nothing.
+  static constexpr std::uint32_t kTextCode = 0x80000000u;
+  static constexpr std::uint32_t kUnclosed = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kNoSuchText = 0xFFFFFFFEu;  // a text no entry has
+
+  struct Postings {
+    const std::uint32_t* lines;  // ascending, a line once for each of its entries
+    const std::uint32_t* values;
+    std::size_t size;
   };
+
   const common::StringList& lines() const { return lines_; }
-  // The entries of line i, ordered by property.
-  std::pair<const Entry*, const Entry*> EntriesOf(std::size_t i, int property) const;
-  // The interned number of a property text of digits, or -1 when no line has it.
-  int PropertyId(std::string_view digits) const;
+  // The entries of a property given as its text of digits; none when no line has it.
+  Postings PostingsOf(int property) const;
+  int PropertyId(std::string_view digits) const;  // -1 when no line has the property
+  // The code of a value text as written in a criterion (kNoSuchText when no entry has it).
+  std::uint32_t CodeOf(std::string_view value) const;
+  // The number a coded value stands for when it is a plain decimal.
+  std::optional<long long> NumberOf(std::uint32_t code) const;
+  std::size_t MemoryBytes() const;
 
  private:
-  int InternProperty(std::string_view digits);
+  struct RawEntry;
+  template <typename Visit>
+  void ForEachEntry(Visit visit) const;
+  int& OtherPropertyId(std::string_view digits);      // -1 until given one
+  std::uint32_t InternValue(std::string_view value);  // of a value that is no small number
 
   const common::StringList& lines_;
-  std::unordered_map<std::string, int> property_ids_;  // digits that are no plain number
-  std::vector<Entry> entries_;
-  std::vector<std::size_t> line_starts_;  // entries of line i: [line_starts_[i], [i+1])
+  std::vector<int> small_property_ids_;                // by plain number below 1024
+  std::unordered_map<std::string, int> property_ids_;  // any other text of digits
+  int property_count_ = 0;                             // ids are 0 to property_count_ - 1
+  std::vector<std::uint32_t> property_starts_;         // postings of p: [starts[p], [p+1])
+  std::vector<std::uint32_t> posting_lines_;
+  std::vector<std::uint32_t> posting_values_;
+  std::unordered_map<std::string, std::uint32_t> text_codes_;  // value text -> its number
+  std::vector<long long> text_numbers_;  // by text number: its plain decimal, or kNotANumber
 };
+
+// The lines of an index that a criteria list selects, as bits.
+using LineSet = std::vector<std::uint64_t>;
 
 class CompiledCriteria {
  public:
@@ -57,6 +82,8 @@ class CompiledCriteria {
   CompiledCriteria(CompiledCriteria&&) noexcept;
 
   bool Matches(std::size_t line) const;
+  // Matches of every line at once, a property's entries at a time.
+  LineSet MatchingLines() const;
   // A list without a criterion matches no line.
   bool empty() const { return criteria_.empty(); }
 
