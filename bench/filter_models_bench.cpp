@@ -1,8 +1,15 @@
-// One wizard step over a model index of 100,000 lines: the compiled criteria against the
-// straightforward textual evaluation, with the criteria of a whole run of the wizard.
+// The model index of 100,000 lines: reading it and its entries, beside the floor (a plain
+// read() of base.tkm); and wizard steps over it, the compiled criteria beside the textual
+// definition, for every criteria list below. The index is written, and every compiled result
+// checked against the textual one, before anything is timed.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <stdexcept>
+
 #include "common/ascii.h"
+#include "common/paths.h"
+#include "plain_read.h"
 #include "selection/criteria.h"
 #include "selection/model_index.h"
 #include "selection/wizard.h"
@@ -20,19 +27,29 @@ constexpr const char* kFirstAnswers =
 // The answers a cautious user gives: mostly "no" and wide ranges, so most lines go far.
 constexpr const char* kWideAnswers =
     "!48(0)^12(0-125)^53(0-36)^52(0-21)^18(0-60)^!2(0)^6(0-5)^55(0-43)^7(0-115)^43(0-728)^";
+// Single values only, where the compiled form compares numbers.
+constexpr const char* kSingleValues =
+    "53(4;9;10;13;22;23;24;28;29;35;36)^!17(3;7;11)^[33(1)%37(5;6;7;8)]^";
+
+std::string Folder() {
+  return (std::filesystem::temp_directory_path() / "trubkom-bench-index").string();
+}
+
+std::string IndexPath() { return common::JoinPath(Folder(), "Base/base.tkm"); }
 
 const common::StringList& Index() {
-  static const common::StringList lines = [] {
-    common::StringList index;
-    for (unsigned i = 0; i < 100000; ++i) index.push_back(bench::SyntheticIndexLine(i));
-    return index;
-  }();
+  static const common::StringList lines = *selection::LoadModelIndex(Folder());
   return lines;
 }
 
-common::StringList TextualFilter(const std::string& criteria, const common::StringList& index) {
+const selection::IndexedLines& Indexed() {
+  static const selection::IndexedLines indexed(Index());
+  return indexed;
+}
+
+common::StringList TextualFilter(const std::string& criteria) {
   common::StringList items;
-  for (const std::string& line : index) {
+  for (const std::string& line : Index()) {
     if (!selection::MatchCriteriaList(criteria, line)) continue;
     items.push_back(std::string(selection::IndexBrand(line)) + " " +
                     std::string(selection::IndexModel(line)) + " *");
@@ -41,68 +58,115 @@ common::StringList TextualFilter(const std::string& criteria, const common::Stri
   return items;
 }
 
-void Textual(benchmark::State& state, const char* criteria) {
-  for (auto _ : state) benchmark::DoNotOptimize(TextualFilter(criteria, Index()));
+void Check(bool holds, const std::string& what) {
+  if (!holds) throw std::logic_error("the compiled result differs from the textual one: " + what);
 }
 
-void Compiled(benchmark::State& state, const char* criteria) {
-  selection::IndexedLines indexed(Index());  // read once per load of the index
-  if (selection::FilterModels(criteria, indexed) != TextualFilter(criteria, Index())) {
-    state.SkipWithError("the two evaluations disagree");
-  }
-  for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
-  state.counters["matches"] =
-      static_cast<double>(selection::FilterModels(criteria, indexed).size());
-}
-
-// The numbers beside the answers of a page after "Да" on page 0: the seven of page 1, and the
-// seven boxes of page 11. Each is checked against filtering with that answer before timing.
-void AnswerCounts(benchmark::State& state, int page) {
-  selection::IndexedLines indexed(Index());
+// The wizard with "Да" on page 0 and no condition on the pages up to page.
+selection::WizardAnswers WizardBefore(int page) {
   selection::WizardAnswers wizard;
   for (int p = 0; p < page; ++p) {
     std::vector<bool> chosen(selection::LayoutWizardPage(p).answers.size(), false);
-    if (p == 0) chosen[0] = true;  // "Да", then no condition on the pages between
+    if (p == 0) chosen[0] = true;
     wizard.CollectAnswers(p, chosen);
   }
+  return wizard;
+}
+
+// The count of each answer of the page, by filtering textually with that answer chosen.
+std::vector<std::size_t> TextualCounts(int page) {
+  selection::WizardAnswers wizard = WizardBefore(page);
   std::size_t answers = selection::LayoutWizardPage(page).answers.size();
-  std::vector<bool> none(answers, false);
-  std::vector<std::size_t> counts = wizard.AnswerCounts(page, none, indexed);
+  std::vector<std::size_t> counts;
   for (std::size_t i = 0; i < answers; ++i) {
     std::vector<bool> choice(answers, false);
     choice[i] = true;
     selection::WizardAnswers chosen = wizard;
-    if (counts[i] != selection::FilterModels(chosen.CollectAnswers(page, choice), indexed).size()) {
-      state.SkipWithError("a count disagrees with filtering");
-    }
+    counts.push_back(TextualFilter(chosen.CollectAnswers(page, choice)).size());
   }
-  for (auto _ : state) benchmark::DoNotOptimize(wizard.AnswerCounts(page, none, indexed));
-  state.counters["answers"] = static_cast<double>(answers);
+  return counts;
 }
 
-// One step of the wizard with the same earlier answers, for comparison with the counts.
-void OneStep(benchmark::State& state, const char* criteria) {
-  selection::IndexedLines indexed(Index());
-  for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
+std::vector<std::size_t> CompiledCounts(int page) {
+  std::vector<bool> none(selection::LayoutWizardPage(page).answers.size(), false);
+  return WizardBefore(page).AnswerCounts(page, none, Indexed());
 }
+
+const char* const kLists[] = {kFirstAnswers, kWideAnswers, kSingleValues, "48(0)^51(0)^",
+                              "48(0)^15(0-29)^"};
+
+void CheckAll() {
+  for (const char* list : kLists)
+    Check(selection::FilterModels(list, Indexed()) == TextualFilter(list), list);
+  for (int page : {1, 11}) Check(CompiledCounts(page) == TextualCounts(page), "answer counts");
+}
+
+void PlainReadOfIndex(benchmark::State& state) {
+  std::vector<std::string> paths = {IndexPath()};
+  std::string buffer;
+  for (auto _ : state) benchmark::DoNotOptimize(bench::PlainRead(paths, buffer));
+  state.counters["MiB"] = static_cast<double>(std::filesystem::file_size(IndexPath())) / (1 << 20);
+}
+BENCHMARK(PlainReadOfIndex)->Unit(benchmark::kMillisecond);
+
+void LoadModelIndex(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(selection::LoadModelIndex(Folder()));
+}
+BENCHMARK(LoadModelIndex)->Unit(benchmark::kMillisecond);
 
 void ReadIndexEntries(benchmark::State& state) {
   for (auto _ : state) {
     selection::IndexedLines indexed(Index());
     benchmark::DoNotOptimize(indexed);
   }
+  state.counters["MiB"] = static_cast<double>(Indexed().MemoryBytes()) / (1 << 20);
+}
+BENCHMARK(ReadIndexEntries)->Unit(benchmark::kMillisecond);
+
+void Textual(benchmark::State& state, const char* criteria) {
+  for (auto _ : state) benchmark::DoNotOptimize(TextualFilter(criteria));
+}
+
+void Compiled(benchmark::State& state, const char* criteria) {
+  for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, Indexed()));
+  state.counters["matches"] =
+      static_cast<double>(selection::FilterModels(criteria, Indexed()).size());
+}
+
+void TextualAnswerCounts(benchmark::State& state, int page) {
+  for (auto _ : state) benchmark::DoNotOptimize(TextualCounts(page));
+}
+
+void AnswerCounts(benchmark::State& state, int page) {
+  for (auto _ : state) benchmark::DoNotOptimize(CompiledCounts(page));
 }
 
 BENCHMARK_CAPTURE(Textual, first_answers, kFirstAnswers)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Compiled, first_answers, kFirstAnswers)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Textual, wide_answers, kWideAnswers)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Compiled, wide_answers, kWideAnswers)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(OneStep, page_1_step, "48(0)^51(0)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Textual, single_values, kSingleValues)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Compiled, single_values, kSingleValues)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Textual, page_1_step, "48(0)^51(0)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Compiled, page_1_step, "48(0)^51(0)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Textual, page_11_step, "48(0)^15(0-29)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Compiled, page_11_step, "48(0)^15(0-29)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TextualAnswerCounts, page_1_counts, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AnswerCounts, page_1_counts, 1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(OneStep, page_11_step, "48(0)^15(0-29)^")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TextualAnswerCounts, page_11_counts, 11)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AnswerCounts, page_11_counts, 11)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadIndexEntries)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (!std::filesystem::exists(IndexPath())) {
+    trubkom::bench::WriteSyntheticCatalogue(Folder(), {1, 0, 0, 100000});
+  }
+  Index();
+  Indexed();
+  CheckAll();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,156 @@
+// Each step that grows with the catalogue, at 1, 2, 4 and 8 times its input: the models list
+// (library models, described models of the brand and price lines all scaled), the brand box,
+// the index load and a wizard step. Linear growth shows as times in proportion 1:2:4:8. All
+// data is written, and each result checked, before anything is timed.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+
+#include "catalogue/brand_list.h"
+#include "catalogue/model_list.h"
+#include "common/ascii.h"
+#include "common/paths.h"
+#include "selection/criteria.h"
+#include "selection/model_index.h"
+#include "synthetic_catalogue.h"
+
+namespace {
+
+using namespace trubkom;
+
+constexpr int kScales[] = {1, 2, 4, 8};
+constexpr const char* kFirstAnswers =
+    "48(0)^51(0)^53(2-36)^52(0-17;20)^26(5-14)^18(18-22;27-42;47-56)^"
+    "26(0;2;4;6;8;10;11;13;14;16;17)^12(0-123)^2(0)^6(1-4)^6(0-2)^"
+    "[33(22;42)%37(200;277-284;312;333;426;428;429;464;488;489;492;496;510;551)]^";
+constexpr const char* kWideAnswers =
+    "!48(0)^12(0-125)^53(0-36)^52(0-21)^18(0-60)^!2(0)^6(0-5)^55(0-43)^7(0-115)^43(0-728)^";
+
+std::string Folder(int scale) {
+  return (std::filesystem::temp_directory_path() /
+          ("trubkom-bench-growth-" + std::to_string(scale)))
+      .string();
+}
+
+// At scale k: 1,000 k library models, 20 k price lists of 5,000 lines and 12,500 k index
+// lines (all of other brands).
+void WriteCatalogue(int k) {
+  if (std::filesystem::exists(Folder(k) + "/Base/base.tkm")) return;
+  bench::WriteSyntheticCatalogue(Folder(k), {1000 * k, 20 * k, 5000, 12500 * k});
+}
+
+// 10,000 k described models of the brand: the first 1,000 k stand for library models.
+common::StringList DescribedNokia(int k) {
+  common::StringList lines;
+  for (int j = 0; j < 10000 * k; ++j) lines.push_back("Nokia|N" + std::to_string(1000 + j) + "|");
+  return lines;
+}
+
+// 100,000 k index lines of 10,000 k brands.
+common::StringList ManyBrands(int k) {
+  common::StringList lines;
+  for (int j = 0; j < 100000 * k; ++j) {
+    lines.push_back("Brand" + std::to_string(j % (10000 * k)) + "|M" + std::to_string(j) + "|");
+  }
+  return lines;
+}
+
+struct Inputs {
+  common::StringList described, brands, index;
+};
+
+std::map<int, Inputs>& AllInputs() {
+  static std::map<int, Inputs> inputs;
+  return inputs;
+}
+
+void Check(bool holds, const std::string& what) {
+  if (!holds) throw std::logic_error("unexpected result: " + what);
+}
+
+common::StringList TextualFilter(const char* criteria, const common::StringList& index) {
+  common::StringList items;
+  for (const std::string& line : index) {
+    if (!selection::MatchCriteriaList(criteria, line)) continue;
+    items.push_back(std::string(selection::IndexBrand(line)) + " " +
+                    std::string(selection::IndexModel(line)) + " *");
+  }
+  common::SortFolded(items);
+  return items;
+}
+
+void Prepare(int k) {
+  WriteCatalogue(k);
+  Inputs& in = AllInputs()[k];
+  in.described = DescribedNokia(k);
+  in.brands = ManyBrands(k);
+  in.index = *selection::LoadModelIndex(Folder(k));
+  // Library model i is "N(1000+i)", with "i" after it when i is a multiple of 7; the described
+  // N(1000+j) take the place of the library's model j unless j is such a multiple.
+  int replaced = 0;
+  for (int j = 0; j < 1000 * k; ++j) replaced += j % 7 != 0;
+  catalogue::Folders folders{Folder(k), Folder(k)};
+  catalogue::CatalogueData data(folders.working);
+  Check(catalogue::FillModelList(folders, data, in.described, "Nokia", false).size() ==
+            static_cast<std::size_t>(1000 * k + 10000 * k - replaced),
+        "models list rows");
+  Check(catalogue::BuildBrandList({}, in.brands).size() == static_cast<std::size_t>(10000 * k),
+        "brand box entries");
+  Check(in.index.size() == static_cast<std::size_t>(12500 * k), "index lines");
+  selection::IndexedLines indexed(in.index);
+  for (const char* list : {kFirstAnswers, kWideAnswers}) {
+    Check(selection::FilterModels(list, indexed) == TextualFilter(list, in.index), list);
+  }
+}
+
+void ModelList(benchmark::State& state) {
+  int k = static_cast<int>(state.range(0));
+  catalogue::Folders folders{Folder(k), Folder(k)};
+  catalogue::CatalogueData data(folders.working);
+  const common::StringList& described = AllInputs()[k].described;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(catalogue::FillModelList(folders, data, described, "Nokia", false));
+  }
+}
+
+void BrandBox(benchmark::State& state) {
+  const common::StringList& lines = AllInputs()[static_cast<int>(state.range(0))].brands;
+  for (auto _ : state) benchmark::DoNotOptimize(catalogue::BuildBrandList({}, lines));
+}
+
+void IndexLoad(benchmark::State& state) {
+  std::string folder = Folder(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    common::StringList lines = *selection::LoadModelIndex(folder);
+    selection::IndexedLines indexed(lines);
+    benchmark::DoNotOptimize(indexed);
+  }
+}
+
+void WizardStep(benchmark::State& state, const char* criteria) {
+  selection::IndexedLines indexed(AllInputs()[static_cast<int>(state.range(0))].index);
+  for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
+}
+
+void AtEveryScale(benchmark::internal::Benchmark* b) {
+  for (int k : kScales) b->Arg(k);
+  b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(ModelList)->Apply(AtEveryScale);
+BENCHMARK(BrandBox)->Apply(AtEveryScale);
+BENCHMARK(IndexLoad)->Apply(AtEveryScale);
+BENCHMARK_CAPTURE(WizardStep, first_answers, kFirstAnswers)->Apply(AtEveryScale);
+BENCHMARK_CAPTURE(WizardStep, wide_answers, kWideAnswers)->Apply(AtEveryScale);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int k : kScales) Prepare(k);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
