@@ -1,5 +1,6 @@
 #include "catalogue/page_file.h"
 
+#include "common/atomic_file.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 
@@ -32,6 +33,8 @@ std::string PicturePath(const std::string& working_folder, const std::string& br
 PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
                   common::Browser& browser) {
   PageFile page{TemplatesPath(working_folder, "temp.html")};
+  // Page files written by a program that was killed meanwhile leave their temporary files.
+  common::RemoveStaleTemporaries(page.path.substr(0, page.path.rfind('/')));
   page.written = common::WriteLinesCrLf(page.path, lines);
   if (page.written) browser.ShowFile(page.path);
   return page;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/ascii.h"
+#include "common/atomic_file.h"
 #include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
@@ -121,6 +122,7 @@ void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
                UpdatePorts ports, const OpeningKeys& keys) {
   ports.status.Clear();
   std::string updates = common::ResolvePath(working_folder, "updates");
+  common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
   if (!options.local_folder && IsConnectedToInternet(options.server_base)) {
     OnlinePhase(updates, options, ports).Run();
   }
