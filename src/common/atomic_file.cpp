@@ -1,10 +1,9 @@
 #include "common/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <signal.h>
 
 #include <atomic>
 #include <cerrno>
@@ -77,8 +76,8 @@ int RemoveStaleTemporaries(const std::string& folder) {
   namespace fs = std::filesystem;
   int removed = 0;
   std::error_code error;
-  for (auto it = fs::directory_iterator(folder, error);
-       !error && it != fs::directory_iterator(); it.increment(error)) {
+  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
     std::error_code ignored;  // an entry that vanished or cannot be removed is left alone
     if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
     pid_t writer = WriterOf(it->path().filename().string());
