@@ -35,7 +35,7 @@ void RunScripts(const std::vector<std::string>& scripts, const std::string& work
       std::size_t current = number++;
       if (current < journal.LinesDone()) continue;
       ScriptStep step = PlanScriptLine(line, work, catalogue_folder);
-      if (ChangesCatalogue(step.action) && swept.insert(FolderOf(step.target)).second) {
+      if (!step.target.empty() && swept.insert(FolderOf(step.target)).second) {
         common::RemoveStaleTemporaries(FolderOf(step.target));
       }
       if (step.action == ScriptAction::kAppend) {
