@@ -28,6 +28,7 @@ TEST(FillModelList, Table) {
   cat.WriteText("Base/samsung_new.xml", BrandFile({"sgh E250", "sgh x100", "SGH D500"}));
   cat.WriteText("Base/sonyericsson_new.xml", BrandFile({"K750i", "w800i"}));
   cat.WriteText("Base/nokia_new.xml", BrandFile({"6230", "3310", "N70"}));
+  cat.WriteText("Base/siemens_new.xml", BrandFile({"c55", "C55"}));
   cat.WriteText("adv/prices/a.prc",
                 "A\na.html\nNokia 3310^1000\nnokia 3310^1501\nSonyericsson K750i^5000\n"
                 "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\n");
@@ -58,6 +59,11 @@ TEST(FillModelList, Table) {
        {"Sony-Ericsson|W800i|"},
        false,
        {{"K750i", "5000"}, {"W800i *", ""}}},
+      {"the lowered name gives way first, then the name as written",
+       "Siemens",
+       {"Siemens|C55|", "Siemens|C55|", "Siemens|S65|", "Siemens|S65|"},
+       false,
+       {{"C55 *", ""}, {"C55 *", ""}, {"S65 *", ""}, {"S65 *", ""}}},
       {"unknown brand without index lines", "Fly", {}, false, {}},
       {"unknown brand with index lines", "Fly", {"Fly|SX210|"}, false, {{"SX210 *", ""}}},
   };

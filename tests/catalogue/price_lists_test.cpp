@@ -6,6 +6,7 @@
 #include <set>
 
 #include "common/ascii.h"
+#include "common/line_file.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
@@ -109,9 +110,18 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
     }
     BrandPrices prices(brand, models);
     for (const std::string& line : lines) prices.AddLine(line);
+    // The same lines as one file with every kind of line end, read whole.
+    std::string text;
+    for (const std::string& line : lines) text += line + pick({"\r\n", "\n", "\r", "\n\r"});
+    if (round % 2) text += "nokia 3310^7";  // a last line without an end
+    BrandPrices whole(brand, models);
+    whole.AddLoweredText(common::AsciiLowered(text));
+    common::StringList file_lines = common::SplitLinesAtAnyEnd(text);
     for (const std::string& model : models) {
       EXPECT_EQ(prices.AveragePrice(model), AveragePrice(lines, brand + " " + model))
           << "brand " << brand << " model " << model;
+      EXPECT_EQ(whole.AveragePrice(model), AveragePrice(file_lines, brand + " " + model))
+          << "whole text: brand " << brand << " model " << model;
     }
   }
 }
@@ -154,6 +164,34 @@ class PriceBlockTest : public ::testing::Test {
   }
   testing::TempCatalogue cat;
 };
+
+// Each line that holds "brand model^" in any letter case is one offer, however often it holds
+// it and whatever ends it; a key that spans two lines is none.
+TEST_F(PriceBlockTest, EveryLineWithTheKeyIsOneOffer) {
+  struct Case {
+    const char* file;
+    int offers;
+  };
+  const Case cases[] = {
+      {"S\np\nNokia 3310^1\n", 1},
+      {"S\rp\rNOKIA 3310^1\rnokia 3310^2", 2},
+      {"S\r\np\r\nx nokia 3310^5 nokia 3310^6\r\n", 1},
+      {"nokia 3310^\np\n", 1},  // the shop's own line
+      {"S\np\nnokia 3310\n^1\n", 0},
+      {"S\np\nnokia 3310i^1\nnokia  3310^1\n", 0},
+  };
+  for (const Case& c : cases) {
+    testing::TempCatalogue fresh;
+    fresh.WriteText("adv/prices/a.prc", c.file);
+    std::string block = Block(fresh, {});
+    if (c.offers == 0) {
+      EXPECT_EQ(block, "") << c.file;
+    } else {
+      EXPECT_NE(block.find(W("Все цены (") + std::to_string(c.offers) + ")"), std::string::npos)
+          << c.file;
+    }
+  }
+}
 
 TEST_F(PriceBlockTest, NoOffersGiveNothingAndKeepThePricePage) {
   cat.WriteText("Templates/price_template.html", "<!pricetable!>\n");

@@ -86,6 +86,19 @@ TEST(AsciiCase, FoldsOnlyLatinLetters) {
   EXPECT_FALSE(EqualsIgnoringAsciiCase("\xC0", "\xE0"));
 }
 
+// Lowering eight bytes at a time must give the byte-by-byte answer for every byte value, at
+// every position of a word and in the bytes left over after the last word.
+TEST(AsciiCase, LoweringInPlaceAgreesWithEachByteOnEveryByte) {
+  for (std::size_t shift = 0; shift < 9; ++shift) {
+    std::string text(shift, 'Q');
+    for (int c = 0; c < 256; ++c) text += static_cast<char>(c);
+    std::string expected = text;
+    for (char& c : expected) c = AsciiLower(c);
+    AsciiLowerInPlace(text);
+    EXPECT_EQ(text, expected) << shift;
+  }
+}
+
 TEST(Sorting, ByteOrderAndFoldedOrder) {
   StringList bytes{"Lg", "LG", "lg", "\xC0\xE1", "Nokia", "Alcatel"};
   SortByBytes(bytes);

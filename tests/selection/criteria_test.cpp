@@ -104,8 +104,22 @@ TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) 
 TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
   std::mt19937 random(20061231);
   auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  auto number = [&]() -> std::string {
-    switch (below(8)) {
+  // Values as numbers compare them: leading zeros, signs, "-0", numbers at and beyond 2^31 and
+  // beyond what reading a number keeps must all still compare as text does. (A single value
+  // with "-" is a range, probed value by value: no large negative numbers here.)
+  const char* const kOddNumbers[] = {"00",
+                                     "-0",
+                                     "+3",
+                                     "007",
+                                     "2147483647",
+                                     "2147483648",
+                                     "4294967295",
+                                     "4294967296",
+                                     "99999999999999999999",
+                                     "999999999999999999",
+                                     "1000000000000000000"};
+  auto number = [&](bool odd) -> std::string {
+    switch (below(odd ? 10 : 9)) {
       case 0:
         return "0" + std::to_string(below(5));
       case 1:
@@ -114,6 +128,8 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
         return "";
       case 3:
         return std::to_string(below(3)) + "x";
+      case 9:
+        return kOddNumbers[below(static_cast<int>(std::size(kOddNumbers)))];
       default:
         return std::to_string(below(12));
     }
@@ -134,14 +150,18 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     std::string text = below(10) ? "B" : "B|2(1)";
     text += below(10) ? "|M" : "|M 4(";
     for (int n = below(8); n > 0; --n) {
-      text += "|" + property() + (below(12) ? "(" : "") + number() + (below(12) ? ")" : "");
+      text += "|" + property() + (below(12) ? "(" : "") + number(true) + (below(12) ? ")" : "");
     }
     if (below(4) == 0) text += "|";
     return text;
   };
-  auto item = [&] {
-    if (below(2)) return number();
-    return number() + "-" + number();
+  // Ranges are probed value by value textually, so their odd bounds lie close together.
+  const char* const kOddRanges[] = {"2147483646-2147483648", "4294967295-4294967296",
+                                    "999999999999999998-999999999999999999", "+2-3", "007-8"};
+  auto item = [&]() -> std::string {
+    if (below(2)) return number(true);
+    if (below(6) == 0) return kOddRanges[below(static_cast<int>(std::size(kOddRanges)))];
+    return number(false) + "-" + number(false);
   };
   auto alternative = [&] {
     std::string text = (below(4) == 0 ? "!" : "") + property();
@@ -166,9 +186,12 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
       std::string list;
       for (int n = below(4); n >= 0; --n) list += (below(5) ? criterion() : "") + "^";
       CompiledCriteria compiled(list, index);
+      LineSet all = compiled.MatchingLines();
       for (std::size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_EQ(compiled.Matches(i), MatchCriteriaList(list, lines[i]))
-            << "criteria " << list << " on " << lines[i];
+        bool textual = MatchCriteriaList(list, lines[i]);
+        ASSERT_EQ(compiled.Matches(i), textual) << "criteria " << list << " on " << lines[i];
+        ASSERT_EQ(((all[i / 64] >> (i % 64)) & 1) != 0, textual)
+            << "all lines at once: criteria " << list << " on " << lines[i];
       }
     }
   }

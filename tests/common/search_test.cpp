@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/substring_search.h"
+#include "common/view_index.h"
+
+namespace trubkom::common {
+namespace {
+
+// Every occurrence, wherever it stands relative to the sixteen-byte screens, as plain find
+// gives it; needles of one byte and longer than the text included.
+TEST(SubstringSearch, FindsWhatFindFinds) {
+  std::mt19937 random(77);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text, needle;
+    for (int n = static_cast<int>(random() % 80); n > 0; --n) text += "ab^\r"[random() % 4];
+    for (int n = static_cast<int>(random() % 6); n > 0; --n) needle += "ab^"[random() % 3];
+    SubstringSearch search(needle);
+    for (std::size_t from = 0; from <= text.size() + 1; ++from) {
+      std::size_t expected = from > text.size() ? std::string::npos : text.find(needle, from);
+      ASSERT_EQ(search.Find(text, from), expected) << text << " / " << needle << " / " << from;
+    }
+  }
+}
+
+TEST(ViewIndex, FindsEachKeyAndNothingElse) {
+  std::vector<std::string> storage = {"",
+                                      "a",
+                                      "n1000",
+                                      "n1000i",
+                                      "12345678",
+                                      "123456789",
+                                      "1234567890123456",
+                                      "12345678901234567",
+                                      "x y z"};
+  std::vector<std::string_view> keys(storage.begin(), storage.end());
+  ViewIndex index(keys);
+  for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(index.Find(std::string(keys[i])), i);
+  for (const char* other :
+       {"b", "n100", "n1000 ", "12345679", "1234567890123457", "12345678901234568", "a "}) {
+    EXPECT_EQ(index.Find(other), ViewIndex::kAbsent) << other;
+  }
+}
+
+}  // namespace
+}  // namespace trubkom::common
