@@ -137,8 +137,7 @@ BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
       queries_(LoweredQueries(prefix_, models)),
       by_model_(ModelsOf(queries_, prefix_.size())),
       sums_(queries_.size()),
-      last_line_(queries_.size(), 0),
-      patterns_(WithCarets(queries_)) {
+      last_line_(queries_.size(), 0) {
   direct_ = true;
   for (std::size_t i = 0; i < queries_.size(); ++i) {
     index_.emplace(queries_[i], i);
@@ -219,7 +218,8 @@ void BrandPrices::AddLoweredLine(std::string_view lowered) {
   if (start == std::string_view::npos) return;
   std::string text = std::string(lowered.substr(start)) + "^";
   std::optional<long long> price;  // read when first needed
-  patterns_.ForEachFound(text, [&](std::size_t query) {
+  if (!patterns_) patterns_.emplace(WithCarets(queries_));
+  patterns_->ForEachFound(text, [&](std::size_t query) {
     if (!price) price = LinePrice(lowered);
     sums_[query].Add(*price);
   });

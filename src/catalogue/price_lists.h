@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -69,7 +70,8 @@ class BrandPrices {
   std::size_t longest_model_ = 0;
   bool direct_ = true;  // no model holds "^" and none is very long
   bool prefix_has_caret_ = false;
-  common::PatternSet patterns_;  // each query followed by "^", for the other cases
+  // Each query followed by "^", for the other cases; made when first needed.
+  std::optional<common::PatternSet> patterns_;
 };
 
 // The block of up to three shops' offers for a model page, and the full list of offers written
