@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <pugixml.hpp>
 #include <unordered_map>
 
@@ -67,6 +68,8 @@ void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>&
     std::array<std::string, 17> fields;
     for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
       std::string text = node.child(std::string(kRecordFields[i]).c_str()).text().get();
+      // "^" separates the names and fields of the library's answers, so it cannot be part of one.
+      std::replace(text.begin(), text.end(), '^', ' ');
       fields[i] = common::Cp1251FromUtf8(text);
     }
     models.push_back(std::move(fields));

@@ -40,6 +40,18 @@ TEST_F(CatalogueDataTest, ListsModelsAndRecordsInFileOrder) {
   EXPECT_EQ(common::At(fields, 17), "");
 }
 
+// "^" separates names and fields in the answers, so one inside a field reads as a blank.
+TEST_F(CatalogueDataTest, ACaretInAFieldKeepsTheRecordWhole) {
+  cat.WriteText("Base/lg_new.xml",
+                "<brand><model><Model>G^1</Model><Standart>GSM^900</Standart><Price>7</Price>"
+                "</model></brand>");
+  EXPECT_EQ(data.Col2Str2("LG"), "G 1^");
+  common::StringList fields = common::SplitCarets(data.GetProps2("LG", "G 1"));
+  ASSERT_EQ(fields.size(), 17u);
+  EXPECT_EQ(fields[1], "GSM 900");
+  EXPECT_EQ(fields[15], "7");
+}
+
 TEST_F(CatalogueDataTest, EntitiesAreResolvedToWindows1251) {
   common::StringList fields = common::SplitCarets(data.GetProps2("Nokia", "6230 & Co <i>"));
   EXPECT_EQ(fields[0], "6230 & Co <i>");
