@@ -125,7 +125,8 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
   const BrandFile* file = FindBrand(brand);
   if (!file) return {};
   std::string name = AsciiLowered(model);
-  if (name.ends_with(" *")) name.resize(name.size() - 2);
+  // The list's mark is dropped, unless the library's own name ends so.
+  if (name.ends_with(" *") && !file->by_folded_name.contains(name)) name.resize(name.size() - 2);
   // The model index spells some names otherwise than the brand files ("OneTouch 535" for
   // "ot 535", "SGH-E250" for "sgh E250"); an entry taken from the index finds its record too.
   const std::string candidates[] = {

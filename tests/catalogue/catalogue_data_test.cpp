@@ -40,8 +40,9 @@ TEST_F(CatalogueDataTest, ListsModelsAndRecordsInFileOrder) {
   EXPECT_EQ(common::At(fields, 17), "");
 }
 
-// "^" separates names and fields in the answers, so one inside a field reads as a blank.
-TEST_F(CatalogueDataTest, ACaretInAFieldKeepsTheRecordWhole) {
+// "^" separates names and fields in the answers, so one inside a field reads as a blank; a
+// library name ending in the list's mark " *" is found as it stands.
+TEST_F(CatalogueDataTest, EveryListedNameHasItsRecord) {
   cat.WriteText("Base/lg_new.xml",
                 "<brand><model><Model>G^1</Model><Standart>GSM^900</Standart><Price>7</Price>"
                 "</model></brand>");
@@ -50,6 +51,8 @@ TEST_F(CatalogueDataTest, ACaretInAFieldKeepsTheRecordWhole) {
   ASSERT_EQ(fields.size(), 17u);
   EXPECT_EQ(fields[1], "GSM 900");
   EXPECT_EQ(fields[15], "7");
+  cat.WriteText("Base/lg_new.xml", "<brand><model><Model>G *</Model><Price>8</Price></model></brand>");
+  EXPECT_EQ(common::At(common::SplitCarets(data.GetProps2("LG", "G *")), 15), "8");
 }
 
 TEST_F(CatalogueDataTest, EntitiesAreResolvedToWindows1251) {
