@@ -18,15 +18,9 @@
 namespace {
 
 using namespace trubkom;
+using bench::kFirstAnswers;
+using bench::kWideAnswers;
 
-// The first answer of every page.
-constexpr const char* kFirstAnswers =
-    "48(0)^51(0)^53(2-36)^52(0-17;20)^26(5-14)^18(18-22;27-42;47-56)^"
-    "26(0;2;4;6;8;10;11;13;14;16;17)^12(0-123)^2(0)^6(1-4)^6(0-2)^"
-    "[33(22;42)%37(200;277-284;312;333;426;428;429;464;488;489;492;496;510;551)]^";
-// The answers a cautious user gives: mostly "no" and wide ranges, so most lines go far.
-constexpr const char* kWideAnswers =
-    "!48(0)^12(0-125)^53(0-36)^52(0-21)^18(0-60)^!2(0)^6(0-5)^55(0-43)^7(0-115)^43(0-728)^";
 // Single values only, where the compiled form compares numbers.
 constexpr const char* kSingleValues =
     "53(4;9;10;13;22;23;24;28;29;35;36)^!17(3;7;11)^[33(1)%37(5;6;7;8)]^";

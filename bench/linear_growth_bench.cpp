@@ -19,14 +19,10 @@
 namespace {
 
 using namespace trubkom;
+using bench::kFirstAnswers;
+using bench::kWideAnswers;
 
 constexpr int kScales[] = {1, 2, 4, 8};
-constexpr const char* kFirstAnswers =
-    "48(0)^51(0)^53(2-36)^52(0-17;20)^26(5-14)^18(18-22;27-42;47-56)^"
-    "26(0;2;4;6;8;10;11;13;14;16;17)^12(0-123)^2(0)^6(1-4)^6(0-2)^"
-    "[33(22;42)%37(200;277-284;312;333;426;428;429;464;488;489;492;496;510;551)]^";
-constexpr const char* kWideAnswers =
-    "!48(0)^12(0-125)^53(0-36)^52(0-21)^18(0-60)^!2(0)^6(0-5)^55(0-43)^7(0-115)^43(0-728)^";
 
 std::string Folder(int scale) {
   return (std::filesystem::temp_directory_path() /

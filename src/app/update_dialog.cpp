@@ -85,7 +85,7 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
 };
 
 UpdateDialog::UpdateDialog(UpdateDialogSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)) {
+    : QDialog(parent), setup_(std::move(setup)), worker_ports_(std::make_unique<WorkerPorts>(this)) {
   if (!setup_.messages) {
     own_messages_ = std::make_unique<QtMessages>(this);
     setup_.messages = own_messages_.get();
@@ -188,7 +188,6 @@ QWidget* UpdateDialog::BuildClientPanel() {
   progress_->setRange(0, 1);
   progress_->setValue(0);
   layout->addWidget(progress_);
-  worker_ports_ = std::make_unique<WorkerPorts>(this);
   return panel;
 }
 

@@ -1,5 +1,5 @@
 // The floor of the window's start-up: a bare browser view that loads one page, measured the
-// same way as the program (see measure_startup.sh): bare_browser PAGE.html
+// same way as the program (see bench/startup/measure_startup.sh): bare_browser PAGE.html
 #include <QApplication>
 #include <QWebEngineView>
 #include <unistd.h>
