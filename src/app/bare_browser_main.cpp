@@ -1,8 +1,9 @@
 // The floor of the window's start-up: a bare browser view that loads one page, measured the
 // same way as the program (see bench/startup/measure_startup.sh): bare_browser PAGE.html
+#include <unistd.h>
+
 #include <QApplication>
 #include <QWebEngineView>
-#include <unistd.h>
 
 #include "app/first_page_report.h"
 

@@ -12,8 +12,8 @@ namespace trubkom::app {
 // off the window's thread, so the window can show first and fill in when the data is ready.
 struct LoadedCatalogue {
   std::unique_ptr<catalogue::CatalogueData> data;
-  std::unique_ptr<LoadedIndex> index;  // null when Base/base.tkm cannot be read
-  common::StringList brands;           // the brand box's entries, in order
+  std::unique_ptr<LoadedIndex> index;             // null when Base/base.tkm cannot be read
+  common::StringList brands;                      // the brand box's entries, in order
   std::vector<catalogue::ModelRow> first_models;  // the models list of brands[0]
   catalogue::Advertising advertising;
   bool config_found = false;

@@ -28,12 +28,11 @@ void ReportFirstPageWhenAsked(QWebEngineView* view) {
   QObject::connect(view, &QWebEngineView::loadFinished, view, [=](bool) {
     if (*reported) return;
     *reported = true;
-    view->page()->runJavaScript(QStringLiteral("document.body ? document.body.offsetHeight : 0"),
-                                [=](const QVariant&) {
-                                  std::fprintf(stderr, "first page: %lld ms\n",
-                                               (NowNs() - launched) / 1000000);
-                                  if (quit) QCoreApplication::quit();
-                                });
+    view->page()->runJavaScript(
+        QStringLiteral("document.body ? document.body.offsetHeight : 0"), [=](const QVariant&) {
+          std::fprintf(stderr, "first page: %lld ms\n", (NowNs() - launched) / 1000000);
+          if (quit) QCoreApplication::quit();
+        });
   });
 }
 

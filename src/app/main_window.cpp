@@ -1,18 +1,17 @@
 #include "app/main_window.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
-#include <QVBoxLayout>
-
-#include "app/text.h"
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWebEngineView>
+#include <algorithm>
 #include <utility>
+
+#include "app/text.h"
 #include "app/update_dialog.h"
 #include "app/widgets.h"
 #include "app/wizard_panel.h"
@@ -80,9 +79,8 @@ void MainWindow::StartLoad() {
   // Until the catalogue is read the wizard has nothing to filter: its answers wait.
   wizard_->setEnabled(false);
   auto loaded = std::make_shared<LoadedCatalogue>();
-  load_thread_ = QThread::create([loaded, folders = state_.folders,
-                                  kept = &state_.model_index(), full_only = full_only_->isChecked(),
-                                  gate = ports_.load_gate] {
+  load_thread_ = QThread::create([loaded, folders = state_.folders, kept = &state_.model_index(),
+                                  full_only = full_only_->isChecked(), gate = ports_.load_gate] {
     if (gate) gate();
     *loaded = LoadCatalogue(folders, *kept, full_only);
   });
@@ -176,7 +174,7 @@ void MainWindow::ShowNewerNewModels() {
 catalogue::PageContext MainWindow::Pages() {
   return {state_.folders,       *state_.data,
           state_.model_index(), selection::PropertyVocabulary::Builtin(),
-          state_.advertising, *ports_.browser,
+          state_.advertising,   *ports_.browser,
           *ports_.random};
 }
 
@@ -323,8 +321,8 @@ void MainWindow::WizardClear() {
 }
 
 void MainWindow::ShowAnswerCounts() {
-  wizard_->ShowAnswerCounts(state_.wizard.AnswerCounts(
-      state_.wizard_page, wizard_->ChosenAnswers(), state_.indexed_lines()));
+  wizard_->ShowAnswerCounts(state_.wizard.AnswerCounts(state_.wizard_page, wizard_->ChosenAnswers(),
+                                                       state_.indexed_lines()));
 }
 
 }  // namespace trubkom::app

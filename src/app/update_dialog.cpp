@@ -52,11 +52,12 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
 
   void Append(const std::string& line) override {
     QString text = ToQt(line);
-    QMetaObject::invokeMethod(dialog_, [this, text] { dialog_->AppendStatus(text); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog_, [this, text] { dialog_->AppendStatus(text); }, Qt::QueuedConnection);
   }
   void Clear() override {
-    QMetaObject::invokeMethod(dialog_, [this] { dialog_->status_->clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog_, [this] { dialog_->status_->clear(); }, Qt::QueuedConnection);
   }
   void Inform(const std::string& text) override {
     OnWindowThread([&] { dialog_->setup_.messages->Inform(text); });
@@ -85,7 +86,9 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
 };
 
 UpdateDialog::UpdateDialog(UpdateDialogSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)), worker_ports_(std::make_unique<WorkerPorts>(this)) {
+    : QDialog(parent),
+      setup_(std::move(setup)),
+      worker_ports_(std::make_unique<WorkerPorts>(this)) {
   if (!setup_.messages) {
     own_messages_ = std::make_unique<QtMessages>(this);
     setup_.messages = own_messages_.get();

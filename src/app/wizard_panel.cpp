@@ -71,15 +71,14 @@ void WizardPanel::ShowPage(int page) {
   // A caption that wraps pushes the answers below it, and the buttons, further down.
   int pushed_down = 0;
   for (const selection::AnswerControl& answer : layout.answers) {
-    auto* row = new AnswerRow(ToQt(answer.caption), layout.check_boxes,
-                              kAnswerRight - kAnswerLeft, question_panel_);
+    auto* row = new AnswerRow(ToQt(answer.caption), layout.check_boxes, kAnswerRight - kAnswerLeft,
+                              question_panel_);
     row->move(kAnswerLeft, answer.top + pushed_down);
     pushed_down += row->height() - kAnswerHeight;
     if (radio_group_) {
       radio_group_->addButton(row->button());
     } else {
-      connect(row->button(), &QAbstractButton::toggled, this,
-              &WizardPanel::checkedAnswersChanged);
+      connect(row->button(), &QAbstractButton::toggled, this, &WizardPanel::checkedAnswersChanged);
     }
     row->show();
     answers_.push_back(row);

@@ -78,7 +78,8 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     }
   }
   ConsolePorts ports(local_folder);
-  update::RunUpdate(fs::current_path().string(), options, {ports, ports, ports, ports, nullptr, {}});
+  update::RunUpdate(fs::current_path().string(), options,
+                    {ports, ports, ports, ports, nullptr, {}});
   return 0;
 }
 
@@ -91,7 +92,8 @@ int LastUpdate() {
 std::optional<int> NewModels(const std::vector<std::string>& args) {
   std::size_t n = 0;
   if (args.size() == 2) {
-    if (args[1].empty() || !std::all_of(args[1].begin(), args[1].end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (args[1].empty() ||
+        !std::all_of(args[1].begin(), args[1].end(), [](char c) { return c >= '0' && c <= '9'; })) {
       return std::nullopt;
     }
     // A number too large for n names no list, like any other past the end.

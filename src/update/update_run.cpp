@@ -118,8 +118,8 @@ common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
   return names;
 }
 
-void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
-               UpdatePorts ports, const OpeningKeys& keys) {
+void RunUpdate(const std::string& working_folder, const UpdateOptions& options, UpdatePorts ports,
+               const OpeningKeys& keys) {
   ports.status.Clear();
   std::string updates = common::ResolvePath(working_folder, "updates");
   common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed

@@ -35,8 +35,8 @@ struct UpdatePorts {
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
 };
 
-void RunUpdate(const std::string& working_folder, const UpdateOptions& options,
-               UpdatePorts ports, const OpeningKeys& keys = BuiltinOpeningKeys());
+void RunUpdate(const std::string& working_folder, const UpdateOptions& options, UpdatePorts ports,
+               const OpeningKeys& keys = BuiltinOpeningKeys());
 
 // Appends "Последнее обновление от DD.MM.YY" for the newest package in the updates folder, or
 // "Обновлений не проводилось" when there is none.
