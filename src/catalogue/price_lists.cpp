@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/substring_search.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace trubkom::catalogue {
 
@@ -51,6 +56,24 @@ long long PriceFrom(std::string_view text, std::size_t start, std::size_t search
   std::size_t at = search_from;
   while (at < text.size() && text[at] != '^' && !common::IsCrOrLf(text[at])) ++at;
   return common::TextToInt(text.substr(at < text.size() && text[at] == '^' ? at + 1 : start));
+}
+
+// Where the field that starts at from ends: at its first "^", CR or LF, or at limit if that comes
+// first. Sixteen bytes are looked at together where the text holds them, so that names of many
+// lengths cost no mispredicted end of a loop.
+std::size_t FieldEnd(std::string_view text, std::size_t from, std::size_t limit) {
+#ifdef __SSE2__
+  for (; from < limit && from + 16 <= text.size(); from += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('^')),
+                                _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+    if (mask != 0) return std::min(limit, from + static_cast<std::size_t>(std::countr_zero(mask)));
+  }
+#endif
+  while (from < limit && text[from] != '^' && !common::IsCrOrLf(text[from])) ++from;
+  return std::min(from, limit);
 }
 
 bool HasLineEnd(std::string_view text) {
@@ -184,9 +207,7 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
   std::size_t line_start = 0;
   std::size_t scanned_to = 0;  // bytes before it are known to belong to earlier lines
   bool in_line = false;        // whether line_start is the line of the last occurrence
-  common::SubstringSearch search(prefix_);
-  for (std::size_t at = search.Find(text, 0); at != std::string_view::npos;
-       at = search.Find(text, at + 1)) {
+  common::SubstringSearch(prefix_).ForEach(text, 0, [&](std::size_t at) {
     std::size_t back = at;
     while (back > scanned_to && !common::IsCrOrLf(text[back - 1])) --back;
     if (back > scanned_to || !in_line) {
@@ -197,17 +218,15 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
     scanned_to = at;
     std::size_t model_start = at + prefix_.size();
     std::size_t limit = std::min(text.size(), model_start + longest_model_ + 1);
-    std::size_t model_end = model_start;
-    while (model_end < limit && text[model_end] != '^' && !common::IsCrOrLf(text[model_end])) {
-      ++model_end;
-    }
-    if (model_end == limit && limit != text.size()) continue;  // longer than every model
+    std::size_t model_end = FieldEnd(text, model_start, limit);
+    if (model_end == limit && limit != text.size()) return true;  // longer than every model
     std::size_t query = by_model_.Find(text.substr(model_start, model_end - model_start));
-    if (query == common::ViewIndex::kAbsent || last_line_[query] == line_number_) continue;
+    if (query == common::ViewIndex::kAbsent || last_line_[query] == line_number_) return true;
     last_line_[query] = line_number_;
     bool caret_before = line_start != at || prefix_has_caret_;
     sums_[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
-  }
+    return true;
+  });
 }
 
 // A query belongs to the line when query + "^" occurs in line + "^"; each query counts once per

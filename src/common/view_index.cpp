@@ -2,66 +2,60 @@
 
 #include <cstring>
 
+#include "common/short_bytes.h"
+
 namespace trubkom::common {
 
-namespace {
-
-// The first eight bytes (or all of fewer), as a number.
-std::uint64_t Head(std::string_view text) {
-  std::uint64_t word = 0;
-  if (text.size() >= 8) {
-    std::memcpy(&word, text.data(), 8);
-    return word;
+ViewIndex::Words ViewIndex::WordsOf(std::string_view text) {
+  const char* p = text.data();
+  std::size_t n = text.size();
+  Words words;
+  words.size = n;
+  if (n >= 8) {
+    words.head = LoadEightBytes(p);
+    words.tail = LoadEightBytes(p + n - 8);
+  } else if (n >= 4) {
+    words.head = LoadFourBytes(p);
+    words.tail = LoadFourBytes(p + n - 4);
+  } else if (n > 0) {
+    words.head = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+                 static_cast<unsigned char>(p[n - 1]) << 16;
   }
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
-  }
-  return word;
+  return words;
 }
 
-// The last eight bytes, as a number; zero for a text of fewer.
-std::uint64_t Tail(std::string_view text) {
-  std::uint64_t word = 0;
-  if (text.size() >= 8) std::memcpy(&word, text.data() + text.size() - 8, 8);
-  return word;
-}
-
-}  // namespace
-
-// Keys are model names a few bytes long: their first and last eight bytes and their length
-// tell them apart well, and cost two loads instead of a loop over every byte.
-std::uint64_t ViewIndex::Hash(std::string_view text) {
+std::uint64_t ViewIndex::Hash(const Words& words) {
   std::uint64_t hash =
-      (Head(text) ^ (Tail(text) * 0x9E3779B97F4A7C15ull) ^ text.size()) * 0xD6E8FEB86659FD93ull;
-  return hash ^ (hash >> 32);
+      (words.head * 0x9E3779B97F4A7C15ull) ^ (words.tail * 0xC2B2AE3D27D4EB4Full) ^ words.size;
+  hash = (hash ^ (hash >> 32)) * 0xD6E8FEB86659FD93ull;
+  return hash ^ (hash >> 29);
+}
+
+bool ViewIndex::Matches(const Slot& slot, const Words& words, std::string_view text) const {
+  if (!(slot.words == words)) return false;
+  return text.size() <= 16 || std::memcmp(keys_[slot.key].data() + 8, text.data() + 8,
+                                          text.size() - 16) == 0;
 }
 
 // Open addressing with linear probing, at most half full.
 ViewIndex::ViewIndex(const std::vector<std::string_view>& keys) : keys_(keys) {
   std::size_t size = 16;
   while (size < keys.size() * 2) size *= 2;
-  slots_.assign(size, 0);
+  slots_.assign(size, Slot{});
   mask_ = size - 1;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    std::uint64_t slot = Hash(keys[i]) & mask_;
-    while (slots_[slot] != 0) slot = (slot + 1) & mask_;
-    slots_[slot] = static_cast<std::uint32_t>(i + 1);
+    Words words = WordsOf(keys[i]);
+    std::uint64_t slot = Hash(words) & mask_;
+    while (slots_[slot].key != kAbsent) slot = (slot + 1) & mask_;
+    slots_[slot] = {words, i};
   }
 }
 
 std::size_t ViewIndex::Find(std::string_view text) const {
-  for (std::uint64_t slot = Hash(text) & mask_; slots_[slot] != 0; slot = (slot + 1) & mask_) {
-    std::size_t key = slots_[slot] - 1;
-    const std::string_view& candidate = keys_[key];
-    if (candidate.size() != text.size() || Head(candidate) != Head(text) ||
-        Tail(candidate) != Tail(text)) {
-      continue;
-    }
-    // Up to sixteen bytes are compared by now.
-    if (text.size() <= 16 ||
-        std::memcmp(candidate.data() + 8, text.data() + 8, text.size() - 16) == 0) {
-      return key;
-    }
+  Words words = WordsOf(text);
+  for (std::uint64_t slot = Hash(words) & mask_; slots_[slot].key != kAbsent;
+       slot = (slot + 1) & mask_) {
+    if (Matches(slots_[slot], words, text)) return slots_[slot].key;
   }
   return kAbsent;
 }

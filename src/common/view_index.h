@@ -18,10 +18,25 @@ class ViewIndex {
   std::size_t Find(std::string_view text) const;
 
  private:
-  static std::uint64_t Hash(std::string_view text);
+  // Up to sixteen bytes of a text in two words: its first and last eight bytes, or four, or its
+  // first, middle and last byte. With the length they are the whole text when it is no longer
+  // than sixteen bytes, so most keys are compared inside their slot.
+  struct Words {
+    std::uint64_t head = 0, tail = 0;
+    std::uint64_t size = 0;
+    bool operator==(const Words&) const = default;
+  };
+  struct Slot {
+    Words words;
+    std::size_t key = kAbsent;  // kAbsent for an empty slot
+  };
+
+  static Words WordsOf(std::string_view text);
+  static std::uint64_t Hash(const Words& words);
+  bool Matches(const Slot& slot, const Words& words, std::string_view text) const;
 
   std::vector<std::string_view> keys_;
-  std::vector<std::uint32_t> slots_;  // key number + 1, or 0 for an empty slot
+  std::vector<Slot> slots_;
   std::uint64_t mask_ = 0;
 };
 
