@@ -54,7 +54,8 @@ common::StringList ManyBrands(int k) {
 }
 
 struct Inputs {
-  common::StringList described, brands, index;
+  common::LineTable described, brands;
+  selection::IndexedLines index;
 };
 
 std::map<int, Inputs>& AllInputs() {
@@ -66,9 +67,9 @@ void Check(bool holds, const std::string& what) {
   if (!holds) throw std::logic_error("unexpected result: " + what);
 }
 
-common::StringList TextualFilter(const char* criteria, const common::StringList& index) {
+common::StringList TextualFilter(const char* criteria, const common::LineTable& index) {
   common::StringList items;
-  for (const std::string& line : index) {
+  for (std::string_view line : index) {
     if (!selection::MatchCriteriaList(criteria, line)) continue;
     items.push_back(std::string(selection::IndexBrand(line)) + " " +
                     std::string(selection::IndexModel(line)) + " *");
@@ -82,7 +83,7 @@ void Prepare(int k) {
   Inputs& in = AllInputs()[k];
   in.described = DescribedNokia(k);
   in.brands = ManyBrands(k);
-  in.index = *selection::LoadModelIndex(Folder(k));
+  in.index = selection::IndexedLines(*selection::LoadModelIndex(Folder(k)));
   // Library model i is "N(1000+i)", with "i" after it when i is a multiple of 7; the described
   // N(1000+j) take the place of the library's model j unless j is such a multiple.
   int replaced = 0;
@@ -94,10 +95,9 @@ void Prepare(int k) {
         "models list rows");
   Check(catalogue::BuildBrandList({}, in.brands).size() == static_cast<std::size_t>(10000 * k),
         "brand box entries");
-  Check(in.index.size() == static_cast<std::size_t>(12500 * k), "index lines");
-  selection::IndexedLines indexed(in.index);
+  Check(in.index.lines().size() == static_cast<std::size_t>(12500 * k), "index lines");
   for (const char* list : {kFirstAnswers, kWideAnswers}) {
-    Check(selection::FilterModels(list, indexed) == TextualFilter(list, in.index), list);
+    Check(selection::FilterModels(list, in.index) == TextualFilter(list, in.index.lines()), list);
   }
 }
 
@@ -105,28 +105,27 @@ void ModelList(benchmark::State& state) {
   int k = static_cast<int>(state.range(0));
   catalogue::Folders folders{Folder(k), Folder(k)};
   catalogue::CatalogueData data(folders.working);
-  const common::StringList& described = AllInputs()[k].described;
+  const common::LineTable& described = AllInputs()[k].described;
   for (auto _ : state) {
     benchmark::DoNotOptimize(catalogue::FillModelList(folders, data, described, "Nokia", false));
   }
 }
 
 void BrandBox(benchmark::State& state) {
-  const common::StringList& lines = AllInputs()[static_cast<int>(state.range(0))].brands;
+  const common::LineTable& lines = AllInputs()[static_cast<int>(state.range(0))].brands;
   for (auto _ : state) benchmark::DoNotOptimize(catalogue::BuildBrandList({}, lines));
 }
 
 void IndexLoad(benchmark::State& state) {
   std::string folder = Folder(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    common::StringList lines = *selection::LoadModelIndex(folder);
-    selection::IndexedLines indexed(lines);
+    selection::IndexedLines indexed(*selection::LoadModelIndex(folder));
     benchmark::DoNotOptimize(indexed);
   }
 }
 
 void WizardStep(benchmark::State& state, const char* criteria) {
-  selection::IndexedLines indexed(AllInputs()[static_cast<int>(state.range(0))].index);
+  const selection::IndexedLines& indexed = AllInputs()[static_cast<int>(state.range(0))].index;
   for (auto _ : state) benchmark::DoNotOptimize(selection::FilterModels(criteria, indexed));
 }
 

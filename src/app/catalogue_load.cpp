@@ -9,16 +9,16 @@
 namespace trubkom::app {
 
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
-                              const common::StringList& kept_index, bool full_only) {
+                              const common::LineTable& kept_index, bool full_only) {
   LoadedCatalogue loaded;
   selection::PropertyVocabulary::Builtin();
   loaded.data = std::make_unique<catalogue::CatalogueData>(folders.working);
   loaded.data->InitDS();
   loaded.config_found = catalogue::ReadConfigFile(folders.program, loaded.advertising);
   if (auto lines = selection::LoadModelIndex(folders.working)) {
-    loaded.index = std::make_unique<LoadedIndex>(std::move(*lines));
+    loaded.index = std::make_unique<selection::IndexedLines>(std::move(*lines));
   }
-  const common::StringList& index = loaded.index ? loaded.index->lines : kept_index;
+  const common::LineTable& index = loaded.index ? loaded.index->lines() : kept_index;
   loaded.brands = catalogue::BrandBoxEntries(folders.working, index);
   if (!loaded.brands.empty() && !loaded.brands.front().empty()) {
     loaded.first_models =

@@ -12,9 +12,9 @@ namespace trubkom::app {
 // off the window's thread, so the window can show first and fill in when the data is ready.
 struct LoadedCatalogue {
   std::unique_ptr<catalogue::CatalogueData> data;
-  std::unique_ptr<LoadedIndex> index;             // null when Base/base.tkm cannot be read
-  common::StringList brands;                      // the brand box's entries, in order
-  std::vector<catalogue::ModelRow> first_models;  // the models list of brands[0]
+  std::unique_ptr<selection::IndexedLines> index;  // null when Base/base.tkm cannot be read
+  common::StringList brands;                       // the brand box's entries, in order
+  std::vector<catalogue::ModelRow> first_models;   // the models list of brands[0]
   catalogue::Advertising advertising;
   bool config_found = false;
   common::StringList new_model_files;  // newest first
@@ -24,6 +24,6 @@ struct LoadedCatalogue {
 // full_only is the state of "Только с полным описанием". Touches nothing of the window, so it
 // may run on any thread while the window goes on with what it has.
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
-                              const common::StringList& kept_index, bool full_only);
+                              const common::LineTable& kept_index, bool full_only);
 
 }  // namespace trubkom::app

@@ -33,14 +33,14 @@ void RemoveFirst(StringList& list, std::string_view entry) {
 }  // namespace
 
 StringList BuildBrandList(const std::vector<std::string>& file_names,
-                          const StringList& model_index) {
+                          const common::LineTable& model_index) {
   StringList brands;
   for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
   if (!model_index.empty()) {
     RemoveFirst(brands, "Sonyericsson");
     std::unordered_set<std::string> listed(brands.begin(), brands.end());
     auto holds = [&](const std::string& entry) { return listed.contains(entry); };
-    for (const std::string& line : model_index) {
+    for (std::string_view line : model_index) {
       std::string brand(selection::IndexBrand(line));
       // A line without a brand (no '|', or '|' first) adds nothing.
       if (brand.empty() || brand.size() == line.size()) continue;
@@ -68,7 +68,8 @@ std::string BrandDisplayName(const std::string& brand) {
   return name;
 }
 
-StringList BrandBoxEntries(const std::string& working_folder, const StringList& model_index) {
+StringList BrandBoxEntries(const std::string& working_folder,
+                           const common::LineTable& model_index) {
   std::string base = common::ResolvePath(working_folder, "Base");
   StringList entries;
   for (const std::string& brand : BuildBrandList(common::ListFiles(base, "*.xml"), model_index)) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/line_table.h"
 #include "common/string_ops.h"
 
 // The brand box's entries: brands of the brand files Base/*_new.xml merged with the brands of
@@ -12,13 +13,13 @@ namespace trubkom::catalogue {
 // The brand list in order, before the display spellings: file_names are the names of the
 // brand files in listing order; model_index the lines of the model index.
 common::StringList BuildBrandList(const std::vector<std::string>& file_names,
-                                  const common::StringList& model_index);
+                                  const common::LineTable& model_index);
 
 // The spelling the box shows for a brand ("Lg" is shown as "LG").
 std::string BrandDisplayName(const std::string& brand);
 
 // The brand box's entries for the catalogue in the working folder, in order.
 common::StringList BrandBoxEntries(const std::string& working_folder,
-                                   const common::StringList& model_index);
+                                   const common::LineTable& model_index);
 
 }  // namespace trubkom::catalogue

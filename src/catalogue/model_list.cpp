@@ -19,10 +19,10 @@ namespace {
 constexpr std::string_view kMark = " *";
 
 // The models that the index describes, each with the mark.
-StringList DescribedModels(const StringList& model_index, const std::string& brand) {
+StringList DescribedModels(const common::LineTable& model_index, const std::string& brand) {
   std::string lowered_brand = common::AsciiLowered(brand);
   StringList models;
-  for (const std::string& line : model_index) {
+  for (std::string_view line : model_index) {
     std::string_view head = std::string_view(line).substr(0, lowered_brand.size());
     if (common::AsciiLowered(head) == lowered_brand) {
       models.push_back(std::string(selection::IndexModel(line)) + std::string(kMark));
@@ -87,7 +87,7 @@ std::string LibraryBrand(const std::string& brand) {
 }
 
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
-                                    const StringList& model_index, const std::string& brand,
+                                    const common::LineTable& model_index, const std::string& brand,
                                     bool full_only) {
   StringList described = DescribedModels(model_index, brand);
   std::string library_brand = LibraryBrand(brand);

@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
+#include "common/line_table.h"
 #include "common/string_ops.h"
 
 // The models list of a brand: the brand files' models merged with the model index's, those
@@ -18,7 +19,7 @@ struct ModelRow {
 
 // brand as the brand box shows it; full_only keeps only the marked models.
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
-                                    const common::StringList& model_index, const std::string& brand,
+                                    const common::LineTable& model_index, const std::string& brand,
                                     bool full_only);
 
 // The brand as the brand files spell it ("Sony-Ericsson" is "Sonyericsson", "MTC" is "Mts").

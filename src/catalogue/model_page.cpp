@@ -167,12 +167,11 @@ StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::str
   return rows;
 }
 
-const std::string& LastIndexLine(const StringList& model_index, const std::string& needle) {
-  static const std::string kNone;
-  for (auto line = model_index.rbegin(); line != model_index.rend(); ++line) {
-    if (common::Contains(*line, needle)) return *line;
+std::string LastIndexLine(const common::LineTable& model_index, const std::string& needle) {
+  for (std::size_t i = model_index.size(); i-- > 0;) {
+    if (common::Contains(model_index[i], needle)) return std::string(model_index[i]);
   }
-  return kNone;
+  return {};
 }
 
 void AppendTable(StringList& page, const std::vector<StringList>& sections, std::size_t from,
@@ -207,7 +206,7 @@ void ReplaceIn(std::string& line, std::string_view placeholder, const std::strin
 
 PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
   std::string m = ReplaceAll(model, kMark, "");
-  const std::string& line = LastIndexLine(c.model_index, brand + "|" + m + "|");
+  const std::string line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
   std::vector<StringList> sections;
   for (const Section& section : Sections()) {

@@ -3,6 +3,7 @@
 #include "catalogue/advertising.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
+#include "common/line_table.h"
 #include "common/ports.h"
 #include "common/string_ops.h"
 #include "selection/property_vocabulary.h"
@@ -13,7 +14,7 @@ namespace trubkom::catalogue {
 struct PageContext {
   const Folders& folders;
   CatalogueData& data;
-  const common::StringList& model_index;
+  const common::LineTable& model_index;
   const selection::PropertyVocabulary& vocabulary;
   Advertising& advertising;
   common::Browser& browser;

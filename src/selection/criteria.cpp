@@ -202,42 +202,96 @@ void IndexedLines::ForEachEntry(Visit visit) const {
   }
 }
 
-// Two passes over the lines: the first counts each property's entries, the second puts them in
-// place, so that no memory beyond the final arrays is needed.
-IndexedLines::IndexedLines(const common::StringList& lines)
-    : lines_(lines), small_property_ids_(kSmallProperties, -1) {
-  std::vector<std::uint32_t> counts;
-  ForEachEntry([&](const RawEntry& entry) {
-    int& id = entry.small_property >= 0
-                  ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
-                  : OtherPropertyId(entry.digits);
-    if (id < 0) {
-      id = property_count_++;
-      counts.push_back(0);
-    }
-    ++counts[static_cast<std::size_t>(id)];
-  });
-  property_starts_.assign(counts.size() + 1, 0);
-  for (std::size_t p = 0; p < counts.size(); ++p) {
-    property_starts_[p + 1] = property_starts_[p] + counts[p];
-  }
-  posting_lines_.resize(property_starts_.back());
-  posting_values_.resize(property_starts_.back());
-  std::vector<std::uint32_t> next(property_starts_.begin(), property_starts_.end() - 1);
-  ForEachEntry([&](const RawEntry& entry) {
-    int id = entry.small_property >= 0
-                 ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
-                 : OtherPropertyId(entry.digits);
-    std::uint32_t at = next[static_cast<std::size_t>(id)]++;
-    posting_lines_[at] = entry.line;
-    posting_values_[at] = entry.small_value >= 0 ? static_cast<std::uint32_t>(entry.small_value)
-                          : entry.value          ? InternValue(*entry.value)
-                                                 : kUnclosed;
-  });
+namespace {
+
+unsigned char* PutNumber(unsigned char* out, std::uint32_t number) {
+  for (; number >= 0x80; number >>= 7) *out++ = static_cast<unsigned char>(number | 0x80);
+  *out++ = static_cast<unsigned char>(number);
+  return out;
 }
 
-int& IndexedLines::OtherPropertyId(std::string_view digits) {
-  return property_ids_.try_emplace(std::string(digits), -1).first->second;
+std::uint32_t ReadNumber(const unsigned char*& at) {
+  std::uint32_t number = 0;
+  for (int shift = 0;; shift += 7) {
+    unsigned char byte = *at++;
+    number |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) return number;
+  }
+}
+
+// A value's code as stored: the small numbers, the commonest, in the fewest bytes.
+std::uint32_t Packed(std::uint32_t code) {
+  if (code == IndexedLines::kUnclosed) return 0;
+  if (code < IndexedLines::kTextCode) return 2 * code + 1;
+  return 2 * (code & ~IndexedLines::kTextCode) + 2;
+}
+
+std::uint32_t Unpacked(std::uint32_t packed) {
+  if (packed == 0) return IndexedLines::kUnclosed;
+  if (packed % 2 == 1) return (packed - 1) / 2;
+  return IndexedLines::kTextCode | ((packed - 2) / 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A property's postings as they are written: bytes ahead of the written ones are kept ready,
+// so that an entry costs no check per byte.
+struct PostingWriter {
+  std::string bytes;
+  std::size_t size = 0;
+  std::uint32_t last_line = 0;
+
+  void Add(std::uint32_t line, std::uint32_t packed_value) {
+    if (bytes.size() - size < 10) bytes.resize(std::max<std::size_t>(64, 2 * bytes.size()));
+    auto* start = reinterpret_cast<unsigned char*>(bytes.data());
+    unsigned char* out = PutNumber(start + size, line - last_line);
+    size = static_cast<std::size_t>(PutNumber(out, packed_value) - start);
+    last_line = line;
+  }
+};
+
+}  // namespace
+
+// One pass over the lines: each entry is added to its property's stream as it is read.
+IndexedLines::IndexedLines(common::LineTable lines)
+    : lines_(std::move(lines)), small_property_ids_(kSmallProperties, -1) {
+  std::vector<PostingWriter> writers;  // by property id
+  // Inlined into the pass over the entries: a call per entry would cost as much as the entry.
+  ForEachEntry([&](const RawEntry& entry) __attribute__((always_inline)) {
+    int small_id = entry.small_property >= 0
+                       ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
+                       : -1;
+    auto id =
+        static_cast<std::size_t>(small_id >= 0 ? small_id : PropertyIdOf(entry, writers.size()));
+    if (id == writers.size()) writers.emplace_back();
+    std::uint32_t value = entry.small_value >= 0 ? static_cast<std::uint32_t>(entry.small_value)
+                          : entry.value          ? InternValue(*entry.value)
+                                                 : kUnclosed;
+    writers[id].Add(entry.line, Packed(value));
+  });
+  for (PostingWriter& writer : writers) {
+    writer.bytes.resize(writer.size);
+    writer.bytes.shrink_to_fit();
+    postings_.push_back(std::move(writer.bytes));
+  }
+}
+
+bool IndexedLines::Postings::Next(std::uint32_t& line, std::uint32_t& value) {
+  if (at_ == end_) return false;
+  line_ += ReadNumber(at_);
+  line = line_;
+  value = Unpacked(ReadNumber(at_));
+  return true;
+}
+
+int IndexedLines::PropertyIdOf(const RawEntry& entry, std::size_t known) {
+  int& id = entry.small_property >= 0
+                ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
+                : property_ids_.try_emplace(std::string(entry.digits), -1).first->second;
+  if (id < 0) id = static_cast<int>(known);
+  return id;
 }
 
 int IndexedLines::PropertyId(std::string_view digits) const {
@@ -269,19 +323,19 @@ std::optional<long long> IndexedLines::NumberOf(std::uint32_t code) const {
 }
 
 IndexedLines::Postings IndexedLines::PostingsOf(int property) const {
-  auto p = static_cast<std::size_t>(property);
-  if (property < 0 || p + 1 >= property_starts_.size()) return {nullptr, nullptr, 0};
-  std::uint32_t first = property_starts_[p];
-  return {posting_lines_.data() + first, posting_values_.data() + first,
-          property_starts_[p + 1] - first};
+  Postings postings;
+  if (property < 0 || static_cast<std::size_t>(property) >= postings_.size()) return postings;
+  const std::string& stream = postings_[static_cast<std::size_t>(property)];
+  postings.at_ = reinterpret_cast<const unsigned char*>(stream.data());
+  postings.end_ = postings.at_ + stream.size();
+  return postings;
 }
 
 std::size_t IndexedLines::MemoryBytes() const {
-  std::size_t bytes =
-      sizeof *this + small_property_ids_.capacity() * sizeof(int) +
-      (property_starts_.capacity() + posting_lines_.capacity() + posting_values_.capacity()) *
-          sizeof(std::uint32_t) +
-      text_numbers_.capacity() * sizeof(long long);
+  std::size_t bytes = sizeof *this + lines_.MemoryBytes() +
+                      small_property_ids_.capacity() * sizeof(int) +
+                      text_numbers_.capacity() * sizeof(long long);
+  for (const std::string& stream : postings_) bytes += sizeof stream + stream.capacity();
   for (const auto& [text, code] : text_codes_) bytes += sizeof(text) + 16 + text.capacity();
   for (const auto& [text, id] : property_ids_) bytes += sizeof(text) + 16 + text.capacity();
   return bytes;
@@ -319,12 +373,37 @@ struct Alternative {
   int property;
   std::string needle;
   std::vector<Item> items;
+  // Whether some item accepts each small number below the table's size: a line's entries are
+  // then looked up, not compared with every item.
+  std::vector<bool> accepts_small;
+
+  bool AcceptsValue(std::uint32_t value, const IndexedLines& index) const {
+    if (value < accepts_small.size()) return accepts_small[value];
+    return std::any_of(items.begin(), items.end(),
+                       [&](const Item& item) { return item.Accepts(value, index); });
+  }
 };
+
+// Ranges are looked up in the table up to this number; beyond it the items are compared.
+constexpr long long kSmallTableSize = 1 << 16;
+
+std::vector<bool> SmallNumbersAccepted(const std::vector<Item>& items) {
+  std::vector<bool> accepted;
+  for (const Item& item : items) {
+    long long from = item.range ? std::max(item.from, 0LL) : item.code;
+    long long to = item.range ? std::min(item.to, kSmallTableSize - 1) : item.code;
+    if (from > to || from >= kSmallTableSize) continue;
+    if (static_cast<long long>(accepted.size()) <= to)
+      accepted.resize(static_cast<std::size_t>(to) + 1);
+    for (long long v = from; v <= to; ++v) accepted[static_cast<std::size_t>(v)] = true;
+  }
+  return accepted;
+}
 
 Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
   Head head = ReadHead(text);
   Alternative alternative{
-      head.negated, AllDigits(head.property), -1, "|" + head.property + "(", {}};
+      head.negated, AllDigits(head.property), -1, "|" + head.property + "(", {}, {}};
   if (alternative.by_entries) alternative.property = index.PropertyId(head.property);
   for (const std::string& item : ReadItems(text)) {
     if (IsRange(item)) {
@@ -333,6 +412,7 @@ Alternative CompileAlternative(std::string_view text, const IndexedLines& index)
       alternative.items.push_back({false, 0, 0, index.CodeOf(item), item});
     }
   }
+  alternative.accepts_small = SmallNumbersAccepted(alternative.items);
   return alternative;
 }
 
@@ -373,18 +453,14 @@ bool HoldsOnText(const Alternative& alternative, std::string_view line) {
 // The alternative on one line whose entries of the property are values[first, last).
 bool HoldsOnEntries(const Alternative& alternative, const IndexedLines& index,
                     const std::uint32_t* first, const std::uint32_t* last) {
+  if (!alternative.negated) {
+    // Some item equals some entry: the same as some entry being accepted by some item.
+    return std::any_of(first, last,
+                       [&](std::uint32_t v) { return alternative.AcceptsValue(v, index); });
+  }
   return AlternativeHolds(alternative, first != last, [&](const Item& item) {
     return std::any_of(first, last, [&](std::uint32_t v) { return item.Accepts(v, index); });
   });
-}
-
-bool HoldsOnLine(const Alternative& alternative, const IndexedLines& index, std::size_t line) {
-  if (!alternative.by_entries) return HoldsOnText(alternative, index.lines()[line]);
-  IndexedLines::Postings postings = index.PostingsOf(alternative.property);
-  const std::uint32_t* end = postings.lines + postings.size;
-  auto [first, last] = std::equal_range(postings.lines, end, static_cast<std::uint32_t>(line));
-  return HoldsOnEntries(alternative, index, postings.values + (first - postings.lines),
-                        postings.values + (last - postings.lines));
 }
 
 std::size_t Words(std::size_t lines) { return (lines + 63) / 64; }
@@ -411,17 +487,22 @@ LineSet LinesOfAlternative(const Alternative& alternative, const IndexedLines& i
   }
   LineSet set = alternative.negated ? AllLines(count) : LineSet(Words(count), 0);
   IndexedLines::Postings postings = index.PostingsOf(alternative.property);
-  for (std::size_t i = 0; i < postings.size;) {
-    std::size_t j = i + 1;
-    while (j < postings.size && postings.lines[j] == postings.lines[i]) ++j;
-    std::uint32_t line = postings.lines[i];
-    if (HoldsOnEntries(alternative, index, postings.values + i, postings.values + j)) {
-      Set(set, line);
+  std::vector<std::uint32_t> values;  // of the entries of the line being read
+  std::uint32_t current = 0;
+  auto decide = [&] {
+    if (HoldsOnEntries(alternative, index, values.data(), values.data() + values.size())) {
+      Set(set, current);
     } else {
-      Clear(set, line);
+      Clear(set, current);
     }
-    i = j;
+    values.clear();
+  };
+  for (std::uint32_t line, value; postings.Next(line, value);) {
+    if (!values.empty() && line != current) decide();
+    current = line;
+    values.push_back(value);
   }
+  if (!values.empty()) decide();
   return set;
 }
 
@@ -461,14 +542,7 @@ CompiledCriteria::~CompiledCriteria() = default;
 CompiledCriteria::CompiledCriteria(CompiledCriteria&&) noexcept = default;
 
 bool CompiledCriteria::Matches(std::size_t line) const {
-  if (criteria_.empty()) return false;
-  for (const Criterion& criterion : criteria_) {
-    bool holds = std::any_of(
-        criterion.alternatives.begin(), criterion.alternatives.end(),
-        [&](const Alternative& alternative) { return HoldsOnLine(alternative, index_, line); });
-    if (!holds) return false;
-  }
-  return true;
+  return line < index_.lines().size() && Has(MatchingLines(), line);
 }
 
 LineSet CompiledCriteria::MatchingLines() const {
@@ -490,7 +564,7 @@ common::StringList FilterModels(std::string_view criteria_list, const IndexedLin
   common::StringList items;
   for (std::size_t i = 0; i < index.lines().size(); ++i) {
     if (!Has(matching, i)) continue;
-    const std::string& line = index.lines()[i];
+    std::string_view line = index.lines()[i];
     items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) + " *");
   }
   common::SortFolded(items);

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/line_table.h"
 #include "common/string_ops.h"
 
 // The selection criteria over model index lines. A criterion is "P(items)" with items a ";"
@@ -25,12 +26,13 @@ bool MatchCriterion(std::string_view criterion, std::string_view line);
 // Whether the line satisfies every non-empty criterion of the list (and there is one).
 bool MatchCriteriaList(std::string_view criteria_list, std::string_view line);
 
-// The entries "|P(V)" of every index line, read once, kept by property: for each property the
-// lines that have it, in line order, each with its value coded as a number. About eight bytes
-// an entry, against the seven or so of its text.
+// An index's lines with their entries "|P(V)" read once and kept by property: for each property
+// a stream of its entries in line order, each the step from the line of the entry before and
+// the value's code, as numbers of seven bits a byte. Two or three bytes an entry, against the
+// five to seven of its text.
 class IndexedLines {
  public:
-  explicit IndexedLines(const common::StringList& lines);
+  explicit IndexedLines(common::LineTable lines = {});
 
   // A value: a plain decimal below 2^31 is its own code; any other text has kTextCode plus its
   // number among the texts; a value without a ")" after it has kUnclosed and equals nothing.
@@ -38,13 +40,19 @@ class IndexedLines {
   static constexpr std::uint32_t kUnclosed = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoSuchText = 0xFFFFFFFEu;  // a text no entry has
 
-  struct Postings {
-    const std::uint32_t* lines;  // ascending, a line once for each of its entries
-    const std::uint32_t* values;
-    std::size_t size;
+  // The entries of one property, read in line order; a line has one for each of its entries.
+  class Postings {
+   public:
+    bool Next(std::uint32_t& line, std::uint32_t& value);  // false after the last
+
+   private:
+    friend class IndexedLines;
+    const unsigned char* at_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    std::uint32_t line_ = 0;
   };
 
-  const common::StringList& lines() const { return lines_; }
+  const common::LineTable& lines() const { return lines_; }
   // The entries of a property given as its text of digits; none when no line has it.
   Postings PostingsOf(int property) const;
   int PropertyId(std::string_view digits) const;  // -1 when no line has the property
@@ -58,16 +66,14 @@ class IndexedLines {
   struct RawEntry;
   template <typename Visit>
   void ForEachEntry(Visit visit) const;
-  int& OtherPropertyId(std::string_view digits);      // -1 until given one
+  // Its id; the next after the known ones when first seen.
+  int PropertyIdOf(const RawEntry& entry, std::size_t known);
   std::uint32_t InternValue(std::string_view value);  // of a value that is no small number
 
-  const common::StringList& lines_;
-  std::vector<int> small_property_ids_;                // by plain number below 1024
-  std::unordered_map<std::string, int> property_ids_;  // any other text of digits
-  int property_count_ = 0;                             // ids are 0 to property_count_ - 1
-  std::vector<std::uint32_t> property_starts_;         // postings of p: [starts[p], [p+1])
-  std::vector<std::uint32_t> posting_lines_;
-  std::vector<std::uint32_t> posting_values_;
+  common::LineTable lines_;
+  std::vector<int> small_property_ids_;                        // by plain number below 1024
+  std::unordered_map<std::string, int> property_ids_;          // any other text of digits
+  std::vector<std::string> postings_;                          // by property id
   std::unordered_map<std::string, std::uint32_t> text_codes_;  // value text -> its number
   std::vector<long long> text_numbers_;  // by text number: its plain decimal, or kNotANumber
 };
@@ -81,7 +87,7 @@ class CompiledCriteria {
   ~CompiledCriteria();
   CompiledCriteria(CompiledCriteria&&) noexcept;
 
-  bool Matches(std::size_t line) const;
+  bool Matches(std::size_t line) const;  // of one line, by all of them
   // Matches of every line at once, a property's entries at a time.
   LineSet MatchingLines() const;
   // A list without a criterion matches no line.

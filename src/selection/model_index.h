@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "common/string_ops.h"
+#include "common/line_table.h"
 
 // The model index Base/base.tkm: one line per fully described model, "brand|model|P(V)|...".
 namespace trubkom::selection {
 
 // The lines of the index file, none changed or dropped (a line ends at CR or CR LF only);
 // nothing when the file does not exist.
-std::optional<common::StringList> LoadModelIndex(const std::string& working_folder);
+std::optional<common::LineTable> LoadModelIndex(const std::string& working_folder);
 
 // The brand field (before the first '|') and the model field (between the first and second).
 std::string_view IndexBrand(std::string_view line);

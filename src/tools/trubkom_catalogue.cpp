@@ -67,8 +67,8 @@ void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(
 
 std::string Arg(const std::string& utf8) { return common::Cp1251FromUtf8(utf8); }
 
-common::StringList ModelIndex(const catalogue::Folders& folders) {
-  return selection::LoadModelIndex(folders.working).value_or(common::StringList{});
+common::LineTable ModelIndex(const catalogue::Folders& folders) {
+  return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
 }
 
 int Brands(const catalogue::Folders& folders) {
@@ -122,7 +122,7 @@ class PageWriter : public common::Browser {
  private:
   const catalogue::Folders& folders_;
   catalogue::CatalogueData data_;
-  common::StringList index_;
+  common::LineTable index_;
   catalogue::Advertising advertising_;
   common::ClockRandom random_;
 };
@@ -164,8 +164,7 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
 }
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
-  common::StringList index = ModelIndex(folders);
-  selection::IndexedLines indexed(index);
+  selection::IndexedLines indexed(ModelIndex(folders));
   common::StringList items = selection::FilterModels(Arg(criteria), indexed);
   for (const std::string& item : items) PrintLine(item);
   if (!items.empty())

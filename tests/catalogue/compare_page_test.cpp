@@ -22,7 +22,7 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
                 "<Price>45</Price><Picture>3310.png</Picture></model>"
                 "<model><Model>1100</Model><Properties>20</Properties></model></brand>");
   CatalogueData data(cat.root());
-  common::StringList index;
+  common::LineTable index;
   Advertising adv;
   testing::FakeBrowser browser;
   testing::ScriptedRandom random;

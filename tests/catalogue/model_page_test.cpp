@@ -52,7 +52,7 @@ class ModelPageTest : public ::testing::Test {
 
   testing::TempCatalogue cat;
   CatalogueData data{cat.root()};
-  common::StringList index;
+  common::LineTable index;
   Advertising adv;
   testing::FakeBrowser browser;
   testing::ScriptedRandom random;

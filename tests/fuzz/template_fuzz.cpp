@@ -36,9 +36,10 @@ std::string MakeCatalogue() {
                   "<Picture>1100.jpg</Picture></model></brand>");
   fuzz::WriteFile(root + "/adv/prices/shop.prc",
                   "Shop\r\nshop.html\r\nNokia 1100^100\r\nNokia N80^300\r\n");
-  fuzz::WriteFile(root + "/config.tkm",
-                  "[adv_text]\r\n{\r\nT(htmlcode)<!model!>(/htmlcode)l.html\r\n{/\r\n"
-                  "[/adv_text]\r\n[adv_pagebanner]\r\nb.gif%<!price_list!>\r\n[/adv_pagebanner]\r\n");
+  fuzz::WriteFile(
+      root + "/config.tkm",
+      "[adv_text]\r\n{\r\nT(htmlcode)<!model!>(/htmlcode)l.html\r\n{/\r\n"
+      "[/adv_text]\r\n[adv_pagebanner]\r\nb.gif%<!price_list!>\r\n[/adv_pagebanner]\r\n");
   return root;
 }
 
@@ -52,13 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   catalogue::Folders folders{root, root};
   catalogue::CatalogueData library(root);
-  common::StringList index = {"Nokia|N80|48(1)|0(2)|4(1)|12(15)|\\nokia\\n80.jpg"};
+  common::LineTable index = {"Nokia|N80|48(1)|0(2)|4(1)|12(15)|\\nokia\\n80.jpg"};
   catalogue::Advertising adv;
   catalogue::ReadConfigFile(root, adv);
   NullBrowser browser;
   CountingRandom random;
   catalogue::PageContext context{folders, library, index, selection::PropertyVocabulary::Builtin(),
-                                 adv, browser, random};
+                                 adv,     browser, random};
   catalogue::ShowModelPage(context, "Nokia", "1100");
   catalogue::ShowModelPage(context, "Nokia", "N80 *");
   catalogue::ShowComparePage(context, "Nokia 1100^Nokia N80 *^");

@@ -13,7 +13,7 @@ TEST(ModelIndex, LoadsEveryLineUnchangedWithTheCarriageReturnRule) {
   cat.WriteBytes("base/BASE.TKM", "A|1|2(0)\r\nB|2|\n|still B\rC|3| \r\n\r\n");
   auto lines = LoadModelIndex(cat.root());
   ASSERT_TRUE(lines.has_value());
-  EXPECT_EQ(*lines, (common::StringList{"A|1|2(0)", "B|2|\n|still B", "C|3| ", ""}));
+  EXPECT_EQ(lines->ToStringList(), (common::StringList{"A|1|2(0)", "B|2|\n|still B", "C|3| ", ""}));
 }
 
 TEST(ModelIndex, BrandAndModelFields) {
