@@ -1,5 +1,9 @@
 #include "app/catalogue_load.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "catalogue/brand_list.h"
 #include "catalogue/config_file.h"
 #include "selection/model_index.h"
@@ -25,6 +29,11 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
         catalogue::FillModelList(folders, *loaded.data, index, loaded.brands.front(), full_only);
   }
   loaded.new_model_files = selection::FindNewModelFiles(folders.working);
+#ifdef __GLIBC__
+  // Reading a large index leaves freed working memory in the loading thread's heap; the
+  // window keeps only what it shows, so the rest goes back to the system now.
+  malloc_trim(0);
+#endif
   return loaded;
 }
 

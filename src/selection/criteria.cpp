@@ -236,18 +236,16 @@ std::uint32_t Unpacked(std::uint32_t packed) {
 
 namespace {
 
-// A property's postings as they are written: bytes ahead of the written ones are kept ready,
-// so that an entry costs no check per byte.
+// A property's postings as they are written. Appended, not written ahead into zeroed room, so
+// that the memory the stream has reserved but not used yet stays untouched.
 struct PostingWriter {
   std::string bytes;
-  std::size_t size = 0;
   std::uint32_t last_line = 0;
 
   void Add(std::uint32_t line, std::uint32_t packed_value) {
-    if (bytes.size() - size < 10) bytes.resize(std::max<std::size_t>(64, 2 * bytes.size()));
-    auto* start = reinterpret_cast<unsigned char*>(bytes.data());
-    unsigned char* out = PutNumber(start + size, line - last_line);
-    size = static_cast<std::size_t>(PutNumber(out, packed_value) - start);
+    unsigned char entry[10];  // two numbers of at most five bytes
+    unsigned char* end = PutNumber(PutNumber(entry, line - last_line), packed_value);
+    bytes.append(reinterpret_cast<const char*>(entry), static_cast<std::size_t>(end - entry));
     last_line = line;
   }
 };
@@ -272,7 +270,6 @@ IndexedLines::IndexedLines(common::LineTable lines)
     writers[id].Add(entry.line, Packed(value));
   });
   for (PostingWriter& writer : writers) {
-    writer.bytes.resize(writer.size);
     writer.bytes.shrink_to_fit();
     postings_.push_back(std::move(writer.bytes));
   }
