@@ -28,30 +28,35 @@ const unsigned char* Bytes(std::string_view text) {
 }
 
 // message is the lower-cased file name (name_size bytes) followed by the package's bytes, the
-// very bytes that the signature covers with the signature itself at the end.
-std::optional<std::string> OpenSigned(std::string_view message, std::size_t name_size,
-                                      const OpeningKeys& keys) {
+// very bytes that the signature covers with the signature itself at the end. The archive is
+// decrypted in place, over its cipher text, and moved to the front: a package is tens of
+// megabytes, and a second buffer for the archive would double the memory that opening takes.
+// Nothing is decrypted before the signature and the tag both verify.
+bool OpenSignedInPlace(std::string& message, std::size_t name_size, const OpeningKeys& keys) {
   EnsureSodium();
-  std::string_view package = message.substr(name_size);
+  std::string_view whole = message;
+  std::string_view package = whole.substr(name_size);
   if (package.size() < kSmallestPackage || package.substr(0, kMagic.size()) != kMagic) {
-    return std::nullopt;
+    return false;
   }
-  std::string_view signed_part = message.substr(0, message.size() - kSignatureBytes);
-  if (crypto_sign_verify_detached(Bytes(message.substr(signed_part.size())), Bytes(signed_part),
+  std::string_view signed_part = whole.substr(0, whole.size() - kSignatureBytes);
+  if (crypto_sign_verify_detached(Bytes(whole.substr(signed_part.size())), Bytes(signed_part),
                                   signed_part.size(), keys.public_key.data()) != 0) {
-    return std::nullopt;
+    return false;
   }
-  std::string_view nonce = package.substr(kMagic.size(), kNonceBytes);
-  std::string_view cipher = package.substr(kMagic.size() + kNonceBytes);
-  cipher.remove_suffix(kSignatureBytes);
-  std::string zip(cipher.size() - kTagBytes, '\0');
-  unsigned long long zip_size = 0;
-  if (crypto_aead_xchacha20poly1305_ietf_decrypt(
-          reinterpret_cast<unsigned char*>(zip.data()), &zip_size, nullptr, Bytes(cipher),
-          cipher.size(), nullptr, 0, Bytes(nonce), keys.package_key.data()) != 0) {
-    return std::nullopt;
+  const std::size_t nonce_at = name_size + kMagic.size();
+  const std::size_t cipher_at = nonce_at + kNonceBytes;
+  const std::size_t zip_size =
+      package.size() - kMagic.size() - kNonceBytes - kTagBytes - kSignatureBytes;
+  auto* cipher = reinterpret_cast<unsigned char*>(message.data() + cipher_at);
+  if (crypto_aead_xchacha20poly1305_ietf_decrypt_detached(
+          cipher, nullptr, cipher, zip_size, cipher + zip_size, nullptr, 0,
+          Bytes(whole.substr(nonce_at, kNonceBytes)), keys.package_key.data()) != 0) {
+    return false;
   }
-  return zip;
+  message.erase(0, cipher_at);
+  message.resize(zip_size);
+  return true;
 }
 
 // The lower-cased file name followed by the file's bytes, read in one piece into one buffer.
@@ -104,13 +109,17 @@ std::optional<std::string> OpenPackage(std::string_view package, std::string_vie
   std::string message = common::AsciiLowered(file_name);
   std::size_t name_size = message.size();
   message += package;
-  return OpenSigned(message, name_size, keys);
+  if (!OpenSignedInPlace(message, name_size, keys)) return std::nullopt;
+  return message;
 }
 
 std::optional<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
   auto message = ReadWithName(path);
-  if (!message) return std::nullopt;
-  return OpenSigned(*message, common::AsciiLowered(FileNameOf(path)).size(), keys);
+  if (!message ||
+      !OpenSignedInPlace(*message, common::AsciiLowered(FileNameOf(path)).size(), keys)) {
+    return std::nullopt;
+  }
+  return message;
 }
 
 bool DecryptFile(const std::string& source, const std::string& target, const OpeningKeys& keys) {
