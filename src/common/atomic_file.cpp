@@ -28,28 +28,22 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+std::string TemporaryNameBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+         ".tmp";
+}
+
 // Creates a new temporary file beside path and sets temp to its name. Created with mode 0666,
 // which the kernel narrows by the process's umask, so the file gets the permissions any new
 // file would get without the umask ever being changed (other threads create files meanwhile).
 int CreateTemporaryBeside(const std::string& path, std::string& temp) {
-  static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = path + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-           ".tmp";
+    temp = TemporaryNameBeside(path);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-// Makes the rename itself durable.
-void SyncFolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 // The process id in a temporary file's name, or 0 when the name is not one of ours.
@@ -72,6 +66,66 @@ bool IsRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 }  // namespace
 
+void SyncFolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+std::optional<mode_t> NewFileMode() {
+  int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  char text[4096];
+  ssize_t got = ::read(fd, text, sizeof text);
+  ::close(fd);
+  if (got <= 0) return std::nullopt;
+  std::string_view status(text, static_cast<std::size_t>(got));
+  constexpr std::string_view kField = "\nUmask:";
+  std::size_t at = status.find(kField);
+  if (at == std::string_view::npos) return std::nullopt;
+  std::string_view value = status.substr(at + kField.size());
+  while (!value.empty() && (value.front() == '\t' || value.front() == ' ')) value.remove_prefix(1);
+  unsigned mask = 0;
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), mask, 8);
+  if (error != std::errc() || end == value.data() + value.size() || *end != '\n') {
+    return std::nullopt;
+  }
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
+bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder) {
+  int fd = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  std::optional<mode_t> mode = NewFileMode();
+  // A file with a name elsewhere already (put in place before) would then share its bytes
+  // between two catalogue files; it is copied instead.
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && mode &&
+            ::fchmod(fd, *mode) == 0 && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok) return false;
+  std::string temp;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = TemporaryNameBeside(path);
+    if (::link(source.c_str(), temp.c_str()) == 0) break;
+    if (errno != EEXIST) return false;  // another file system, or one without links
+    temp.clear();
+  }
+  if (temp.empty()) return false;
+  // The name linked must still be the file checked and flushed above.
+  struct stat linked;
+  if (::lstat(temp.c_str(), &linked) != 0 || linked.st_ino != info.st_ino ||
+      linked.st_dev != info.st_dev || std::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (sync_folder) SyncFolderOf(path);
+  return true;
+}
+
 int RemoveStaleTemporaries(const std::string& folder) {
   namespace fs = std::filesystem;
   int removed = 0;
@@ -86,9 +140,9 @@ int RemoveStaleTemporaries(const std::string& folder) {
   return removed;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool sync_folder) {
   PendingFile file(path);
-  return file.Write(bytes) && file.Commit();
+  return file.Write(bytes) && file.Commit(sync_folder);
 }
 
 PendingFile::PendingFile(const std::string& path) : path_(path) {
@@ -103,9 +157,13 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::Write(std::string_view bytes) { return fd_ >= 0 && WriteAll(fd_, bytes); }
 
-bool PendingFile::Commit(bool sync_folder) {
+bool PendingFile::Commit(bool sync_folder) { return Finish(true, sync_folder); }
+
+bool PendingFile::CommitUnflushed() { return Finish(false, false); }
+
+bool PendingFile::Finish(bool sync_file, bool sync_folder) {
   if (fd_ < 0) return false;
-  bool ok = ::fsync(fd_) == 0;
+  bool ok = !sync_file || ::fsync(fd_) == 0;
   ok = (::close(fd_) == 0) && ok;
   fd_ = -1;
   if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,7 +10,26 @@ namespace trubkom::common {
 
 // Writes the bytes to a temporary file in the same folder and renames it over path, so readers
 // see either the old file or the whole new one. False, with nothing left behind, on failure.
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+// sync_folder as for PendingFile::Commit.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+                           bool sync_folder = true);
+
+// Flushes the folder holding path to disk, so the names renamed into it survive a crash.
+void SyncFolderOf(const std::string& path);
+
+// The permissions a file created now with mode 0666 gets: 0666 narrowed by the process's umask,
+// read from /proc without changing it (other threads create files meanwhile). No value when it
+// cannot be read.
+std::optional<mode_t> NewFileMode();
+
+// Puts the regular file at source in place of path as a second name of the same file, when both
+// are on one file system and source has no other name yet: the file gets the permissions of a
+// new file (NewFileMode), is flushed to disk, linked to a temporary name beside path and renamed
+// over it, so path holds its old content or the whole new one. Without sync_folder the new name
+// itself may be lost in a crash soon after (the folder is flushed later, with SyncFolderOf).
+// False, with path untouched and nothing left beside it, when it cannot be done that way; the
+// caller copies instead.
+bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder);
 
 // Temporary files are named "<file>.trubkom-<process id>-<n>.tmp" beside their target. A process
 // killed while writing leaves its temporary file behind; this removes those in folder whose
@@ -32,8 +54,15 @@ class PendingFile {
   // returns; without it a crash soon after may bring back the old file (or none), never a part
   // of the new one.
   bool Commit(bool sync_folder = true);
+  // Renames the file over path without flushing anything: a crash of the system soon after may
+  // leave path missing, old, or holding only a part of the new content (never a kill of the
+  // process, whose writes the system still has). Only for files whose damage is found when they
+  // are used and then mended: a downloaded package must verify before it is used.
+  bool CommitUnflushed();
 
  private:
+  bool Finish(bool sync_file, bool sync_folder);
+
   std::string path_;
   std::string temp_;
   int fd_ = -1;

@@ -21,6 +21,53 @@ bool ChangesCatalogue(ScriptAction action) {
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
+// Adding, replacing and deleting give the same result done once or twice.
+bool Repeatable(ScriptAction action) {
+  return action == ScriptAction::kAdd || action == ScriptAction::kReplace ||
+         action == ScriptAction::kDelete;
+}
+
+// Consecutive lines that add, replace or delete files no other line among them touches (names
+// compared with letter case ignored, as they are looked up) form a batch. Done again from its
+// first line over whatever a cut run left, a batch ends as it would have: each line finds its
+// own file either as it was or as the line left it and gives the same result again, and no line
+// changes what another one sees. So the journal names only a batch's first line, not every
+// line, and the names a batch renamed into its folders are flushed to disk once, when it ends,
+// before the journal moves past it or goes; each file's own bytes are flushed before it is
+// renamed into place. Any other line (an append, a message, or one that does nothing or is
+// refused, whose outcome depends on files a batch may change) ends the batch; one that changes
+// the catalogue is journalled on its own.
+class Batch {
+ public:
+  // Whether the step may join the batch under way.
+  bool Joins(const ScriptStep& step) {
+    return !targets_.empty() && Repeatable(step.action) &&
+           targets_.insert(common::AsciiLowered(step.target)).second;
+  }
+
+  // Ends the batch under way (its folders flushed) and starts one with step when it can join
+  // one later.
+  void StartWith(const ScriptStep& step) {
+    End();
+    if (Repeatable(step.action)) targets_.insert(common::AsciiLowered(step.target));
+  }
+
+  void Performed(const ScriptStep& step) {
+    if (!step.target.empty()) folders_.insert(FolderOf(step.target));
+    if (!step.create_folder.empty()) folders_.insert(FolderOf(step.create_folder));
+  }
+
+  void End() {
+    for (const std::string& folder : folders_) common::SyncFolderOf(folder + "/");
+    folders_.clear();
+    targets_.clear();
+  }
+
+ private:
+  std::set<std::string> targets_;  // lower-cased
+  std::set<std::string> folders_;  // changed and not flushed yet
+};
+
 // Runs the lines of the package's scripts from where the journal says an earlier run stopped.
 // A run that was killed may have left temporary files beside the targets and the journal;
 // they go before the lines run again.
@@ -28,6 +75,7 @@ void RunScripts(const std::vector<std::string>& scripts, const std::string& work
                 const std::string& catalogue_folder, ScriptPorts ports, ApplyJournal& journal) {
   std::set<std::string> swept = {FolderOf(journal.path())};
   common::RemoveStaleTemporaries(FolderOf(journal.path()));
+  Batch batch;
   std::size_t number = 0;
   for (const std::string& script : scripts) {
     auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work, script));
@@ -35,18 +83,24 @@ void RunScripts(const std::vector<std::string>& scripts, const std::string& work
       std::size_t current = number++;
       if (current < journal.LinesDone()) continue;
       ScriptStep step = PlanScriptLine(line, work, catalogue_folder);
+      if (step.action == ScriptAction::kIgnored) continue;  // no command: nothing to do
       if (!step.target.empty() && swept.insert(FolderOf(step.target)).second) {
         common::RemoveStaleTemporaries(FolderOf(step.target));
       }
-      if (step.action == ScriptAction::kAppend) {
-        if (journal.AppendDone(current, step.target)) continue;
-        journal.BeforeAppend(current, step.target);
-      } else if (ChangesCatalogue(step.action)) {
-        journal.StartLine(current);
+      if (!batch.Joins(step)) {
+        batch.StartWith(step);
+        if (step.action == ScriptAction::kAppend) {
+          if (journal.AppendDone(current, step.target)) continue;
+          journal.BeforeAppend(current, step.target);
+        } else if (ChangesCatalogue(step.action)) {
+          journal.StartLine(current);
+        }
       }
-      PerformScriptStep(step, ports);
+      PerformScriptStep(step, ports, /*sync_folder=*/false);
+      batch.Performed(step);
     }
   }
+  batch.End();
 }
 
 }  // namespace

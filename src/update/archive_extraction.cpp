@@ -144,6 +144,9 @@ class Extractor {
     int fd = ::mkstemp(temp.data());
     Outcome outcome = fd < 0 ? Outcome::kFailed : Copy(file, fd, entry);
     zip_fclose(file);
+    // The scripts usually put the file itself in the catalogue and flush it to disk first;
+    // starting its writing now lets the disk work while the next entries are unpacked.
+    if (outcome == Outcome::kWritten) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0)) outcome = Outcome::kFailed;
     if (outcome == Outcome::kWritten && ::rename(temp.c_str(), target.c_str()) != 0) {
       outcome = Outcome::kFailed;

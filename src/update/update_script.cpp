@@ -122,15 +122,18 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
 // The largest payload file a line copies: as large as an unpacked archive entry may be.
 constexpr std::size_t kPayloadFileCap = std::size_t{256} << 20;
 
-// A plain copy, written beside the target and renamed into place.
-void CopyFile(const std::string& source, const std::string& target) {
+// The payload file put in place of the target: as a second name of the unpacked file where the
+// working folder is on the catalogue's file system, which spares writing its bytes again, else
+// as a copy written beside the target. Either way it is renamed into place whole.
+void CopyFile(const std::string& source, const std::string& target, bool sync_folder) {
   if (!common::IsFile(source)) return;
+  if (common::LinkFileAtomically(source, target, sync_folder)) return;
   if (auto bytes = common::ReadFileBytes(source, kPayloadFileCap)) {
-    common::ReplaceFileAtomically(target, *bytes);
+    common::ReplaceFileAtomically(target, *bytes, sync_folder);
   }
 }
 
-void AppendLines(const std::string& source, const std::string& target) {
+void AppendLines(const std::string& source, const std::string& target, bool sync_folder) {
   auto lines = common::ReadLinesAtAnyEnd(target);
   if (!lines) return;  // an unreadable target is left as it is rather than emptied
   if (common::IsFile(source)) {
@@ -138,7 +141,7 @@ void AppendLines(const std::string& source, const std::string& target) {
       lines->push_back(std::move(line));
     }
   }
-  common::WriteLinesCrLf(target, *lines);
+  common::ReplaceFileAtomically(target, common::JoinWithCrLf(*lines), sync_folder);
 }
 
 }  // namespace
@@ -171,16 +174,16 @@ ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folde
   return {};
 }
 
-void PerformScriptStep(const ScriptStep& step, ScriptPorts ports) {
+void PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder) {
   if (!step.create_folder.empty()) ::mkdir(step.create_folder.c_str(), 0777);
   if (!step.status_line.empty()) ports.status.Append(step.status_line);
   switch (step.action) {
     case ScriptAction::kAdd:
     case ScriptAction::kReplace:
-      CopyFile(step.source, step.target);
+      CopyFile(step.source, step.target, sync_folder);
       break;
     case ScriptAction::kAppend:
-      AppendLines(step.source, step.target);
+      AppendLines(step.source, step.target, sync_folder);
       break;
     case ScriptAction::kDelete:
       ::unlink(step.target.c_str());

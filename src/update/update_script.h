@@ -45,8 +45,10 @@ ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folde
                           const std::string& catalogue_folder);
 
 // Does what the plan says. Files are written to a temporary file beside the target and renamed
-// into place, so a target is never lost, not even when the source cannot be read.
-void PerformScriptStep(const ScriptStep& step, ScriptPorts ports);
+// into place, so a target is never lost, not even when the source cannot be read. Without
+// sync_folder the target's folder is not flushed to disk: the caller flushes it (SyncFolderOf)
+// before it counts the step as done.
+void PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder = true);
 
 void ExecuteScriptLine(std::string_view line, const std::string& source_folder,
                        const std::string& catalogue_folder, ScriptPorts ports);

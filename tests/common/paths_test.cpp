@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -71,18 +72,52 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
   EXPECT_EQ(entries, 1);
 }
 
-// New and replaced files get 0666 narrowed by the umask, as any new file of the process would.
+// New and replaced files get 0666 narrowed by the umask, as any new file of the process would,
+// whether written or linked into place.
 TEST(AtomicFile, PermissionsFollowTheUmask) {
   const mode_t cases[][2] = {{022, 0644}, {077, 0600}, {0, 0666}, {027, 0640}};
   testing::TempCatalogue dir;
   for (const auto& [mask, expected] : cases) {
+    dir.WriteBytes("source", "y");
+    ASSERT_EQ(::chmod(dir.Path("source").c_str(), 0604), 0);
     mode_t old = ::umask(mask);
     bool written = ReplaceFileAtomically(dir.Path("f.txt"), "x");
+    bool linked = LinkFileAtomically(dir.Path("source"), dir.Path("g.txt"), true);
     ::umask(old);
-    ASSERT_TRUE(written);
-    struct stat info;
-    ASSERT_EQ(::stat(dir.Path("f.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, expected) << std::oct << mask;
+    ASSERT_TRUE(written && linked);
+    for (const char* name : {"f.txt", "g.txt"}) {
+      struct stat info;
+      ASSERT_EQ(::stat(dir.Path(name).c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 0777, expected) << std::oct << mask << " " << name;
+    }
+    ::unlink(dir.Path("source").c_str());
+  }
+}
+
+// A link is made only to a regular file without another name, and replaces the target whole;
+// otherwise the target stays and nothing is left beside it.
+TEST(AtomicFile, LinksOnlyAFileWithoutOtherNames) {
+  testing::TempCatalogue dir;
+  dir.WriteBytes("single", "S");
+  dir.WriteBytes("shared", "H");
+  ASSERT_EQ(::link(dir.Path("shared").c_str(), dir.Path("shared2").c_str()), 0);
+  ASSERT_EQ(::symlink("single", dir.Path("link").c_str()), 0);
+  ASSERT_EQ(::mkdir(dir.Path("folder").c_str(), 0755), 0);
+  const struct {
+    const char* source;
+    bool linked;
+  } cases[] = {
+      {"single", true}, {"shared", false}, {"link", false}, {"folder", false}, {"missing", false}};
+  for (const auto& c : cases) {
+    dir.WriteBytes("target", "old");
+    EXPECT_EQ(LinkFileAtomically(dir.Path(c.source), dir.Path("target"), false), c.linked)
+        << c.source;
+    EXPECT_EQ(dir.ReadBytes("target"), c.linked ? "S" : "old") << c.source;
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.root())) {
+      ++entries;
+    }
+    EXPECT_EQ(entries, 6) << c.source;  // no temporary file beside the target
   }
 }
 

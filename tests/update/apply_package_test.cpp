@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -111,6 +112,87 @@ TEST(ApplyPackageTest, AppliesOnlyWholeUntouchedNewPackagesAndLeavesNoWorkingFol
     EXPECT_EQ(status.lines, expected);
     EXPECT_EQ(testing::Snapshot(temp.Path("tmp")), (Tree{}));
   }
+}
+
+// Stops the run, as a kill would, when the line it is at shows its status or message (before
+// the line acts); -1: never.
+class StoppingPorts : public common::StatusSink, public common::Messages {
+ public:
+  struct Stopped {};
+  explicit StoppingPorts(int stop_at) : left_(stop_at) {}
+  void Append(const std::string&) override { Tick(); }
+  void Clear() override {}
+  void Inform(const std::string&) override { Tick(); }
+  bool Confirm(const std::string&) override { return false; }
+
+ private:
+  void Tick() {
+    if (left_-- == 0) throw Stopped{};
+  }
+  int left_;
+};
+
+// Files of a line that does nothing (REPLACEFILE of a missing file), a payload file used twice,
+// letter case, an append, a message and the marker before the last line: a run stopped before
+// any of its lines is finished by the next one into exactly the catalogue of a whole run, and
+// the files put in place have the permissions of new files and no second name in the
+// catalogue.
+TEST(ApplyPackageTest, ARunStoppedAtAnyLineIsFinishedByTheNext) {
+  const std::string script =
+      "ADDFILE a.gif TO Pics\\\r\nREPLACEFILE Base\\x.xml WITH r.xml\r\n"
+      "ADDFILE x.xml TO Base\\\r\nADDFILE a.gif TO Pics\\lg\\\r\n"
+      "REPLACEFILE Base\\OLD.xml WITH r.xml\r\nADDTOFILE lines.tkm TO Base\\base.tkm\r\n"
+      "DELETEFILE Pics\\old.gif\r\nMESSAGE hello\r\nADDFILE upd151207.new TO updates\\\r\n"
+      "ADDFILE b.gif TO Pics\\\r\n";
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package = SealPackage(testing::MakeZip({{"upd151207.tkm", script},
+                                                            {"x.xml", "X"},
+                                                            {"r.xml", "R"},
+                                                            {"a.gif", "A"},
+                                                            {"b.gif", "B"},
+                                                            {"lines.tkm", "L2\r\n"},
+                                                            {"upd151207.new", "N"}}),
+                                          "upd151207.upd", keys);
+  const Tree before = {{"Base/old.xml", "O"}, {"Base/base.tkm", "L1\r\n"}, {"Pics/old.gif", "G"}};
+  const Tree after = {
+      {"Base/x.xml", "X"},           {"Base/old.xml", "R"},  {"Base/base.tkm", "L1\r\nL2\r\n"},
+      {"Pics/a.gif", "A"},           {"Pics/lg/a.gif", "A"}, {"Pics/b.gif", "B"},
+      {"updates/upd151207.new", "N"}};
+  const mode_t saved_umask = ::umask(027);
+  std::string saved_tmpdir = getenv("TMPDIR") ? getenv("TMPDIR") : "";
+  bool whole_run = false;
+  for (int stop_at = 0; !whole_run; ++stop_at) {
+    SCOPED_TRACE(stop_at);
+    testing::TempCatalogue temp;
+    testing::Build(temp.Path("cat"), before);
+    testing::Build(temp.root(), {{"tmp/", ""}});
+    common::ReplaceFileAtomically(temp.Path("upd151207.upd"), package);
+    ::setenv("TMPDIR", temp.Path("tmp").c_str(), 1);
+    testing::FakeShell shell;
+    try {
+      StoppingPorts stopping(stop_at);
+      ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"), {stopping, stopping, shell},
+                   OpeningKeysFor(keys));
+      whole_run = true;
+    } catch (const StoppingPorts::Stopped&) {
+      StoppingPorts never(-1);
+      ApplyResult again = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                       {never, never, shell}, OpeningKeysFor(keys))
+                              .result;
+      // Stopped at the last status line, after the journal went, the package was applied.
+      EXPECT_TRUE(again == ApplyResult::kApplied || again == ApplyResult::kAlreadyApplied);
+    }
+    saved_tmpdir.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", saved_tmpdir.c_str(), 1);
+    EXPECT_EQ(testing::Snapshot(temp.Path("cat")), after);
+    EXPECT_EQ(testing::Snapshot(temp.Path("tmp")), (Tree{}));
+    for (const auto& [name, bytes] : after) {
+      struct stat info;
+      ASSERT_EQ(::stat(temp.Path("cat/" + name).c_str(), &info), 0) << name;
+      EXPECT_EQ(info.st_mode & 0777, 0640u) << name;
+      EXPECT_EQ(info.st_nlink, 1u) << name;
+    }
+  }
+  ::umask(saved_umask);
 }
 
 }  // namespace
