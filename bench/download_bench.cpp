@@ -1,8 +1,8 @@
 // Downloading 20 update packages of 2 MB from a real HTTP server on the loopback interface
 // (Python's http.server, started here) with GetInetFile, beside the curl command fetching the
-// same 20 files in one run. A third benchmark writes the same files from memory the way a
-// download puts them in place (temporary file, fsync, rename), which curl
-// does not do: the share of the difference that is the price of a download surviving a crash.
+// same 20 files in one run. A third benchmark writes the same files from memory flushed to disk
+// (temporary file, fsync, rename): what a download would cost if it were flushed, which it is not
+// (a package cut short by a crash fails verification and is fetched again).
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

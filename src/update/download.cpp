@@ -141,9 +141,13 @@ bool GetInetFile(const std::string& address, const std::string& local_path,
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);  // fewer, larger writes to the file
 
   if (!Succeeded(curl, curl_easy_perform(curl))) return false;
-  // Not waiting for the folder to reach the disk halves the time spent on it; a crash just
-  // after can only lose the new name, and the next run fetches the file again.
-  return file.Commit(/*sync_folder=*/false);
+  // Not flushed to disk: waiting for the disk was most of the time a download took on a fast
+  // network, and it buys nothing here. The files downloaded are the server's index, read at
+  // once and removed, and packages, which are signed: one cut short by a crash of the system
+  // before its bytes reached the disk fails verification, and the update run then removes it
+  // so that the next run fetches it again. A killed process cannot leave a part of the body
+  // under the name either way, since the name is given only once all of it has been written.
+  return file.CommitUnflushed();
 }
 
 }  // namespace trubkom::update

@@ -143,6 +143,15 @@ void RunUpdate(const std::string& working_folder, const UpdateOptions& options, 
                           common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
                           Text(" не установлен: ") + problem);
     }
+    // A downloaded package that does not open can never be applied: it is damaged (cut short
+    // by a crash of the system before its bytes reached the disk, since downloads are not
+    // flushed) or not the publisher's. While it lay in updates/ the index would count it as
+    // present and it would fail on every run; removed, it is fetched again by the next one.
+    // Packages of a folder the user chose are the user's and stay.
+    if (outcome.result == ApplyResult::kRefused && !options.local_folder) {
+      std::error_code ignored;
+      fs::remove(package, ignored);
+    }
   }
 }
 

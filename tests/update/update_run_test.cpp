@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "support/fake_ports.h"
@@ -122,6 +124,43 @@ TEST(RunUpdate, Table) {
     EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));
     if (c.local_mode) {
       EXPECT_TRUE(server.Requests().empty());
+    }
+  }
+}
+
+// Downloads are not flushed to disk, so a crash of the system can leave a package cut short
+// under its name. The run that finds it says it was not applied and removes it; the next run
+// fetches and applies it. A package of a folder the user chose is never removed.
+TEST(RunUpdate, APackageCutShortIsFetchedAgainByTheNextRun) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string whole = Package("upd150107", keys);
+  for (bool local_mode : {false, true}) {
+    SCOPED_TRACE(local_mode ? "local folder" : "server");
+    testing::TempCatalogue cat, chosen;
+    const std::string cut = whole.substr(0, whole.size() / 2);
+    (local_mode ? chosen : cat)
+        .WriteBytes(local_mode ? "upd150107.upd" : "updates/upd150107.upd", cut);
+    testing::ScriptedHttpServer server(
+        {{"/updates/index.txt", testing::Respond("200 OK", "upd150107.upd\r\n")},
+         {"/updates/upd150107.upd", testing::Respond("200 OK", whole)}});
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    folders.answer = chosen.root();
+    UpdateOptions options{local_mode, false, "", server.Url("/")};
+    for (int run = 0; run < 2; ++run) {
+      testing::RecordingStatus status;
+      RunUpdate(cat.root(), options, {status, messages, shell, folders, nullptr, {}},
+                OpeningKeysFor(keys));
+      bool refused = std::find(status.lines.begin(), status.lines.end(),
+                               W("Апдейт от 15.01.07 не установлен: пакет поврежден или "
+                                 "подписан не издателем")) != status.lines.end();
+      bool applied = common::IsFile(cat.Path("updates/upd150107.new"));
+      EXPECT_EQ(refused, run == 0 || local_mode) << run;
+      EXPECT_EQ(applied, run == 1 && !local_mode) << run;
+    }
+    if (local_mode) {
+      EXPECT_EQ(chosen.ReadBytes("upd150107.upd"), cut);
     }
   }
 }
