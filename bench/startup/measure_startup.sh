@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The window's start-up against a bare browser view loading the same start page: process start
-# to the first page laid out, and peak resident memory, median of RUNS runs each.
+# to the first page laid out, and peak resident memory, median of RUNS runs each; then the peak
+# resident memory of each after it has run for LOADED_WAIT seconds (8 by default), by when the
+# window has read the whole catalogue.
 #   bench/startup/measure_startup.sh BUILD_DIR [CATALOGUE] [RUNS]
 # Without CATALOGUE a large synthetic one is made (bench/make_synthetic_catalogue) with the demo
 # templates. Needs a display (xvfb-run -a bench/startup/measure_startup.sh build).
@@ -47,3 +49,27 @@ measure() {
 run_once "$BUILD/bench/bare_browser" "$PAGE" >/dev/null  # warm the disk cache for both
 measure bare "$BUILD/bench/bare_browser" "$PAGE"
 measure trubkom "$BUILD/trubkom"
+
+# Peak resident memory (KiB) of a program left running for LOADED_WAIT seconds.
+peak_after_wait() {
+  (cd "$CATALOGUE" && exec "$@") >/dev/null 2>&1 &
+  local pid=$!
+  sleep "${LOADED_WAIT:-8}"
+  sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB$/\1/p' "/proc/$pid/status"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+
+unset TRUBKOM_REPORT_FIRST_PAGE
+for name in bare trubkom; do
+  peaks=()
+  for _ in $(seq "$RUNS"); do
+    if [ "$name" = bare ]; then
+      peaks+=("$(peak_after_wait "$BUILD/bench/bare_browser" "$PAGE")")
+    else
+      peaks+=("$(peak_after_wait "$BUILD/trubkom")")
+    fi
+  done
+  printf '%-8s after %ss, peak %6s KiB (median of %s)\n' "$name" "${LOADED_WAIT:-8}" \
+    "$(printf '%s\n' "${peaks[@]}" | median)" "$RUNS"
+done
