@@ -1,10 +1,10 @@
 #include "catalogue/brand_list.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "common/ascii.h"
 #include "common/paths.h"
+#include "common/text_set.h"
 #include "selection/model_index.h"
 
 namespace trubkom::catalogue {
@@ -38,17 +38,18 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
   for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
   if (!model_index.empty()) {
     RemoveFirst(brands, "Sonyericsson");
-    std::unordered_set<std::string> listed(brands.begin(), brands.end());
-    auto holds = [&](const std::string& entry) { return listed.contains(entry); };
+    common::TextSet listed;
+    for (const std::string& brand : brands) listed.Add(brand);
+    auto holds = [&](std::string_view entry) { return listed.Contains(entry); };
     for (std::string_view line : model_index) {
-      std::string brand(selection::IndexBrand(line));
+      std::string_view brand = selection::IndexBrand(line);
       // A line without a brand (no '|', or '|' first) adds nothing.
       if (brand.empty() || brand.size() == line.size()) continue;
       std::string normalised = common::AsciiLowered(brand);
       normalised[0] = common::AsciiUpper(normalised[0]);
       if (!holds(normalised) && !holds(brand)) {
-        brands.push_back(brand);
-        listed.insert(brand);
+        brands.emplace_back(brand);
+        listed.Add(brand);
       }
     }
   }

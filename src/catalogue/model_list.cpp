@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <optional>
-#include <set>
-#include <unordered_map>
 
 #include "catalogue/price_lists.h"
 #include "common/ascii.h"
+#include "common/text_set.h"
 #include "selection/model_index.h"
 
 namespace trubkom::catalogue {
@@ -42,25 +41,39 @@ std::string LibrarySpelling(const std::string& library_brand, std::string name) 
   return name;
 }
 
-// Where each text stands in the merge list; the first place is the one that counts.
+// Where each library name stands in the merge list. A described model takes the first place
+// not taken yet that holds its name, and puts its marked entry there. No look-up ever asks for
+// a marked entry (a name is cut at its first mark), so a place, once taken, is out of the game.
 class Places {
  public:
-  explicit Places(const StringList& list) {
-    for (std::size_t i = 0; i < list.size(); ++i) Add(i, list[i]);
+  explicit Places(const StringList& list) : next_(list.size(), kNone) {
+    std::vector<std::size_t> last;  // by text: its last place so far
+    for (std::size_t place = 0; place < list.size(); ++place) {
+      std::size_t text = texts_.Add(list[place]);
+      if (text == first_.size()) {
+        first_.push_back(place);
+        last.push_back(place);
+      } else {
+        next_[last[text]] = place;
+        last[text] = place;
+      }
+    }
   }
-  void Add(std::size_t place, const std::string& text) { places_[text].insert(place); }
-  std::optional<std::size_t> First(const std::string& text) const {
-    auto found = places_.find(text);
-    if (found == places_.end() || found->second.empty()) return std::nullopt;
-    return *found->second.begin();
-  }
-  void Move(std::size_t place, const std::string& from, const std::string& to) {
-    places_[from].erase(place);
-    Add(place, to);
+
+  // The first place not taken yet that holds the text, now taken.
+  std::optional<std::size_t> Take(std::string_view text) {
+    std::size_t number = texts_.Find(text);
+    if (number == common::TextSet::kAbsent || first_[number] == kNone) return std::nullopt;
+    std::size_t place = first_[number];
+    first_[number] = next_[place];
+    return place;
   }
 
  private:
-  std::unordered_map<std::string, std::set<std::size_t>> places_;
+  static constexpr std::size_t kNone = SIZE_MAX;
+  common::TextSet texts_;
+  std::vector<std::size_t> first_;  // by text: its first place not taken yet
+  std::vector<std::size_t> next_;   // by place: the next place holding the same text
 };
 
 void MergeDescribed(StringList& merged, const StringList& described,
@@ -68,14 +81,12 @@ void MergeDescribed(StringList& merged, const StringList& described,
   Places places(merged);
   for (const std::string& marked : described) {
     std::string name = LibrarySpelling(library_brand, marked.substr(0, marked.find(kMark)));
-    std::optional<std::size_t> at = places.First(common::AsciiLowered(name));
-    if (!at) at = places.First(name);
-    if (!at) {
-      merged.push_back(marked);
-      places.Add(merged.size() - 1, marked);
-    } else {
-      places.Move(*at, merged[*at], marked);
+    std::optional<std::size_t> at = places.Take(common::AsciiLowered(name));
+    if (!at) at = places.Take(name);
+    if (at) {
       merged[*at] = marked;
+    } else {
+      merged.push_back(marked);
     }
   }
 }

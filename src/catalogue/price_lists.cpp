@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 #include "catalogue/page_file.h"
@@ -14,6 +13,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/substring_search.h"
+#include "common/text_set.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -129,10 +129,10 @@ namespace {
 
 StringList LoweredQueries(const std::string& prefix, const StringList& models) {
   StringList queries;
-  std::unordered_set<std::string> seen;
+  common::TextSet seen;
   for (const std::string& model : models) {
     std::string query = prefix + AsciiLowered(model);
-    if (seen.insert(query).second) queries.push_back(std::move(query));
+    if (seen.Add(query) == queries.size()) queries.push_back(std::move(query));
   }
   return queries;
 }
@@ -163,7 +163,6 @@ BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
       last_line_(queries_.size(), 0) {
   direct_ = true;
   for (std::size_t i = 0; i < queries_.size(); ++i) {
-    index_.emplace(queries_[i], i);
     std::string_view model = std::string_view(queries_[i]).substr(prefix_.size());
     longest_model_ = std::max(longest_model_, model.size());
     if (common::Contains(model, "^")) direct_ = false;
@@ -245,8 +244,8 @@ void BrandPrices::AddLoweredLine(std::string_view lowered) {
 }
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {
-  auto found = index_.find(prefix_ + AsciiLowered(model));
-  return found == index_.end() ? std::string() : sums_[found->second].Average();
+  std::size_t query = by_model_.Find(AsciiLowered(model));
+  return query == common::ViewIndex::kAbsent ? std::string() : sums_[query].Average();
 }
 
 }  // namespace trubkom::catalogue

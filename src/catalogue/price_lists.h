@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "catalogue/folders.h"
@@ -60,9 +59,8 @@ class BrandPrices {
   void AddLoweredLine(std::string_view lowered);
   void AddLoweredTextDirectly(std::string_view text);
 
-  std::string prefix_;                                  // lowered brand and a blank
-  common::StringList queries_;                          // lowered "brand model", no repeats
-  std::unordered_map<std::string, std::size_t> index_;  // query -> its number
+  std::string prefix_;                    // lowered brand and a blank
+  common::StringList queries_;            // lowered "brand model", no repeats
   common::ViewIndex by_model_;            // the model part of each query (after the prefix)
   std::vector<PriceSum> sums_;            // by query number
   std::vector<std::uint64_t> last_line_;  // by query number: the last line that counted it

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "common/substring_search.h"
+#include "common/text_set.h"
 #include "common/view_index.h"
 
 namespace trubkom::common {
@@ -40,6 +41,24 @@ TEST(ViewIndex, FindsEachKeyAndNothingElse) {
   for (const char* other :
        {"b", "n100", "n1000 ", "12345679", "1234567890123457", "12345678901234568", "a "}) {
     EXPECT_EQ(index.Find(other), ViewIndex::kAbsent) << other;
+  }
+}
+
+// Numbers in the order texts were first added, through many growths of the table; a repeat
+// keeps its number; texts one byte apart, and the empty text, are told apart.
+TEST(TextSet, NumbersEachTextOnceInTheOrderItCame) {
+  TextSet set;
+  EXPECT_EQ(set.Find(""), TextSet::kAbsent);
+  std::vector<std::string> texts = {"", "a", "A", "a ", "n1000", "n1000i"};
+  for (int i = 0; i < 5000; ++i) texts.push_back("Brand" + std::to_string(i));
+  for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(set.Add(texts[i]), i) << texts[i];
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    ASSERT_EQ(set.Add(std::string(texts[i])), i);
+    ASSERT_EQ(set.Find(texts[i]), i);
+  }
+  EXPECT_EQ(set.size(), texts.size());
+  for (const char* other : {"b", "a  ", "n100", "Brand5000", "brand1"}) {
+    EXPECT_FALSE(set.Contains(other)) << other;
   }
 }
 
