@@ -25,11 +25,13 @@ class TextSet {
 
  private:
   struct Span {
-    std::size_t start, size;
+    std::uint32_t start, size;
   };
+  // Eight bytes a slot, so that twice as many fit in the cache: the text's number + 1 (0 for
+  // an empty slot) and the high half of its hash, which settles most comparisons.
   struct Slot {
-    std::uint64_t hash = 0;
-    std::size_t number = kAbsent;  // kAbsent for an empty slot
+    std::uint32_t number_plus_one = 0;
+    std::uint32_t tag = 0;
   };
 
   std::string_view TextOf(std::size_t number) const {

@@ -31,12 +31,6 @@ std::uint64_t ViewIndex::Hash(const Words& words) {
   return hash ^ (hash >> 29);
 }
 
-bool ViewIndex::Matches(const Slot& slot, const Words& words, std::string_view text) const {
-  if (!(slot.words == words)) return false;
-  return text.size() <= 16 || std::memcmp(keys_[slot.key].data() + 8, text.data() + 8,
-                                          text.size() - 16) == 0;
-}
-
 // Open addressing with linear probing, at most half full.
 ViewIndex::ViewIndex(const std::vector<std::string_view>& keys) : keys_(keys) {
   std::size_t size = 16;
@@ -44,18 +38,24 @@ ViewIndex::ViewIndex(const std::vector<std::string_view>& keys) : keys_(keys) {
   slots_.assign(size, Slot{});
   mask_ = size - 1;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    Words words = WordsOf(keys[i]);
-    std::uint64_t slot = Hash(words) & mask_;
-    while (slots_[slot].key != kAbsent) slot = (slot + 1) & mask_;
-    slots_[slot] = {words, i};
+    std::uint64_t hash = Hash(WordsOf(keys[i]));
+    std::uint64_t slot = hash & mask_;
+    while (slots_[slot].key_plus_one != 0) slot = (slot + 1) & mask_;
+    slots_[slot] = {static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(hash >> 32)};
   }
 }
 
 std::size_t ViewIndex::Find(std::string_view text) const {
-  Words words = WordsOf(text);
-  for (std::uint64_t slot = Hash(words) & mask_; slots_[slot].key != kAbsent;
+  std::uint64_t hash = Hash(WordsOf(text));
+  auto tag = static_cast<std::uint32_t>(hash >> 32);
+  for (std::uint64_t slot = hash & mask_; slots_[slot].key_plus_one != 0;
        slot = (slot + 1) & mask_) {
-    if (Matches(slots_[slot], words, text)) return slots_[slot].key;
+    if (slots_[slot].tag != tag) continue;
+    std::size_t key = slots_[slot].key_plus_one - 1;
+    const std::string_view& candidate = keys_[key];
+    if (candidate.size() == text.size() && SameBytes(candidate.data(), text.data(), text.size())) {
+      return key;
+    }
   }
   return kAbsent;
 }

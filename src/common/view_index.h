@@ -19,21 +19,20 @@ class ViewIndex {
 
  private:
   // Up to sixteen bytes of a text in two words: its first and last eight bytes, or four, or its
-  // first, middle and last byte. With the length they are the whole text when it is no longer
-  // than sixteen bytes, so most keys are compared inside their slot.
+  // first, middle and last byte (overlapping when the text is shorter): hashed without a loop.
   struct Words {
     std::uint64_t head = 0, tail = 0;
     std::uint64_t size = 0;
-    bool operator==(const Words&) const = default;
   };
+  // Eight bytes a slot, so that tens of thousands of keys still fit in the cache: the key's
+  // number + 1 (0 for an empty slot) and the high half of its hash.
   struct Slot {
-    Words words;
-    std::size_t key = kAbsent;  // kAbsent for an empty slot
+    std::uint32_t key_plus_one = 0;
+    std::uint32_t tag = 0;
   };
 
   static Words WordsOf(std::string_view text);
   static std::uint64_t Hash(const Words& words);
-  bool Matches(const Slot& slot, const Words& words, std::string_view text) const;
 
   std::vector<std::string_view> keys_;
   std::vector<Slot> slots_;
