@@ -154,7 +154,6 @@ int main(int argc, char** argv) {
   if (!std::filesystem::exists(IndexPath())) {
     trubkom::bench::WriteSyntheticCatalogue(Folder(), {1, 0, 0, 100000});
   }
-  Index();
   Indexed();
   CheckAll();
   benchmark::Initialize(&argc, argv);

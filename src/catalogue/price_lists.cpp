@@ -142,13 +142,6 @@ StringList WithCarets(StringList texts) {
   return texts;
 }
 
-std::vector<std::string_view> ModelsOf(const StringList& queries, std::size_t prefix_size) {
-  std::vector<std::string_view> models;
-  for (const std::string& query : queries)
-    models.push_back(std::string_view(query).substr(prefix_size));
-  return models;
-}
-
 // Beyond this length a model name would make the direct search cost its length at every
 // occurrence of the brand; the pattern automaton's cost does not depend on it.
 constexpr std::size_t kLongestDirectModel = 256;
@@ -158,12 +151,12 @@ constexpr std::size_t kLongestDirectModel = 256;
 BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
     : prefix_(AsciiLowered(brand) + " "),
       queries_(LoweredQueries(prefix_, models)),
-      by_model_(ModelsOf(queries_, prefix_.size())),
       sums_(queries_.size()),
       last_line_(queries_.size(), 0) {
   direct_ = true;
   for (std::size_t i = 0; i < queries_.size(); ++i) {
     std::string_view model = std::string_view(queries_[i]).substr(prefix_.size());
+    by_model_.Add(model);  // the queries differ, so the models do: model i has number i
     longest_model_ = std::max(longest_model_, model.size());
     if (common::Contains(model, "^")) direct_ = false;
   }
@@ -220,7 +213,7 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
     std::size_t model_end = FieldEnd(text, model_start, limit);
     if (model_end == limit && limit != text.size()) return true;  // longer than every model
     std::size_t query = by_model_.Find(text.substr(model_start, model_end - model_start));
-    if (query == common::ViewIndex::kAbsent || last_line_[query] == line_number_) return true;
+    if (query == common::TextSet::kAbsent || last_line_[query] == line_number_) return true;
     last_line_[query] = line_number_;
     bool caret_before = line_start != at || prefix_has_caret_;
     sums_[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
@@ -245,7 +238,7 @@ void BrandPrices::AddLoweredLine(std::string_view lowered) {
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {
   std::size_t query = by_model_.Find(AsciiLowered(model));
-  return query == common::ViewIndex::kAbsent ? std::string() : sums_[query].Average();
+  return query == common::TextSet::kAbsent ? std::string() : sums_[query].Average();
 }
 
 }  // namespace trubkom::catalogue

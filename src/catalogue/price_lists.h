@@ -10,7 +10,7 @@
 #include "common/pattern_set.h"
 #include "common/ports.h"
 #include "common/string_ops.h"
-#include "common/view_index.h"
+#include "common/text_set.h"
 
 // Shops' price lists adv/prices/*.prc: line 1 the shop's name, line 2 its page in
 // adv/prices/html/, then price lines "brand model^price". A line belongs to a query "brand
@@ -45,7 +45,7 @@ class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.
   BrandPrices(std::string_view brand, const common::StringList& models);
-  BrandPrices(const BrandPrices&) = delete;  // holds views into its own strings
+  BrandPrices(const BrandPrices&) = delete;  // large, and never needs copying
   BrandPrices& operator=(const BrandPrices&) = delete;
   // Reads the price lists of the working folder.
   void AddPriceLists(const std::string& working_folder);
@@ -61,7 +61,7 @@ class BrandPrices {
 
   std::string prefix_;                    // lowered brand and a blank
   common::StringList queries_;            // lowered "brand model", no repeats
-  common::ViewIndex by_model_;            // the model part of each query (after the prefix)
+  common::TextSet by_model_;              // the model part of each query (after the prefix)
   std::vector<PriceSum> sums_;            // by query number
   std::vector<std::uint64_t> last_line_;  // by query number: the last line that counted it
   std::uint64_t line_number_ = 0;         // of the lines seen by the direct pass

@@ -7,9 +7,10 @@
 #include <vector>
 
 // Distinct byte strings, each numbered in the order it was first added, in flat arrays: the
-// texts in one buffer and open addressing over their hashes. The models list and the brand box
-// look up tens of thousands of names a pass; a table of separately allocated nodes costs a
-// cache miss or more per look-up once it outgrows the processor's cache.
+// texts in one buffer and open addressing over their hashes. The price pass looks up hundreds of
+// thousands of names cut out of a file, the models list and the brand box tens of thousands; a
+// table of separately allocated nodes costs a cache miss or more per look-up once it outgrows
+// the processor's cache.
 namespace trubkom::common {
 
 class TextSet {

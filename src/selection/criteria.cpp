@@ -256,13 +256,8 @@ struct PostingWriter {
 IndexedLines::IndexedLines(common::LineTable lines)
     : lines_(std::move(lines)), small_property_ids_(kSmallProperties, -1) {
   std::vector<PostingWriter> writers;  // by property id
-  // Inlined into the pass over the entries: a call per entry would cost as much as the entry.
-  ForEachEntry([&](const RawEntry& entry) __attribute__((always_inline)) {
-    int small_id = entry.small_property >= 0
-                       ? small_property_ids_[static_cast<std::size_t>(entry.small_property)]
-                       : -1;
-    auto id =
-        static_cast<std::size_t>(small_id >= 0 ? small_id : PropertyIdOf(entry, writers.size()));
+  ForEachEntry([&](const RawEntry& entry) {
+    auto id = static_cast<std::size_t>(PropertyIdOf(entry, writers.size()));
     if (id == writers.size()) writers.emplace_back();
     std::uint32_t value = entry.small_value >= 0 ? static_cast<std::uint32_t>(entry.small_value)
                           : entry.value          ? InternValue(*entry.value)
