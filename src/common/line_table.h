@@ -30,6 +30,8 @@ class LineTable {
   std::string_view operator[](std::size_t i) const {
     return std::string_view(bytes_).substr(spans_[i].start, spans_[i].size);
   }
+  // Every line's bytes, and what ends them, in one piece.
+  std::string_view bytes() const { return bytes_; }
   StringList ToStringList() const;
   std::size_t MemoryBytes() const;
 

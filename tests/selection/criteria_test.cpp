@@ -5,6 +5,7 @@
 #include <random>
 
 #include "common/encoding.h"
+#include "common/line_file.h"
 
 namespace trubkom::selection {
 namespace {
@@ -69,7 +70,9 @@ TEST(MatchCriterion, Table) {
 
 TEST(CompiledCriteria, AgreesWithTheTable) {
   for (const CriterionCase& c : kCases) {
-    common::StringList lines = {c.line};
+    // The next line would close an entry cut short by the end of the line, were lines not kept
+    // apart.
+    common::StringList lines = {c.line, ")|Z|1(1)|2(2)|3(3)|4(4)"};
     IndexedLines index(lines);
     EXPECT_EQ(CompiledCriteria(c.criterion, index).Matches(0), c.holds)
         << c.criterion << " on " << c.line;
@@ -117,6 +120,9 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
                                      "4294967296",
                                      "99999999999999999999",
                                      "999999999999999999",
+                                     "12345678",
+                                     "99999999",
+                                     "100000000",
                                      "1000000000000000000"};
   auto number = [&](bool odd) -> std::string {
     switch (below(odd ? 10 : 9)) {
@@ -135,19 +141,21 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     }
   };
   auto property = [&]() -> std::string {
-    switch (below(10)) {
+    switch (below(11)) {
       case 0:
         return "";
       case 1:
         return "0" + std::to_string(below(3));
       case 2:
         return "a";
+      case 3:
+        return std::to_string(998 + below(4));  // the last small ones, and the first beyond
       default:
         return std::to_string(below(6));
     }
   };
   auto line = [&] {
-    std::string text = below(10) ? "B" : "B|2(1)";
+    std::string text = below(10) ? "B" : below(2) ? "B|2(1)" : "7)";  // odd brands
     text += below(10) ? "|M" : "|M 4(";
     for (int n = below(8); n > 0; --n) {
       text += "|" + property() + (below(12) ? "(" : "") + number(true) + (below(12) ? ")" : "");
@@ -181,7 +189,13 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
   for (int round = 0; round < 400; ++round) {
     common::StringList lines;
     for (int i = 0; i < 50; ++i) lines.push_back(line());
-    IndexedLines index(lines);
+    // Read in one to four parts, joined after; the lines kept one after another, or as a file's
+    // lines ended at CR.
+    const auto parts = static_cast<std::size_t>(1 + round % 4);
+    IndexedLines index = round % 2 ? IndexedLines(lines, parts)
+                                   : IndexedLines(common::LineTable::SplitAtCr(
+                                                      common::JoinWithCrLf(lines)),
+                                                  parts);
     for (int c = 0; c < 10; ++c) {
       std::string list;
       for (int n = below(4); n >= 0; --n) list += (below(5) ? criterion() : "") + "^";

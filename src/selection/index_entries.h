@@ -1,0 +1,157 @@
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "common/line_table.h"
+#include "common/short_bytes.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// Reading the entries "|P(V)" of the model index's lines, which is most of the time a large
+// index takes to load.
+namespace trubkom::selection::index_entries {
+
+// ---- The usual entry, read without a branch on its lengths ---------------------------------
+//
+// Nearly every entry of an index is "|" one to three digits "(" one to eight digits ")", the
+// numbers without leading zeros. Read byte by byte, the lengths of its numbers, which vary from
+// entry to entry, cost the processor a mispredicted branch or two per entry; here one 16-byte
+// load gives the places of "(" and ")" and which bytes are digits, and the numbers are read from
+// those places a word at a time.
+
+struct UsualEntry {
+  int property;
+  std::uint32_t value;
+};
+
+// The number written by the count digits at text, one to four of them; the four bytes from text
+// must be readable.
+inline std::uint32_t ReadFourDigits(const char* text, unsigned count) {
+  // The digits go to the high bytes, the first the most significant, with zeros below them; a
+  // byte after the digits that is below "0" borrows only from bytes that the shift drops. Then
+  // each byte takes ten times itself plus the next: the pairs of digits stand in bytes 0 and 2.
+  std::uint32_t word = (common::LoadFourBytes(text) - 0x30303030u) << (8 * (4 - count));
+  word = word * 10 + (word >> 8);
+  return (word & 0xFF) * 100 + ((word >> 16) & 0xFF);
+}
+
+// The same for one to eight digits, from eight readable bytes.
+inline std::uint32_t ReadEightDigits(const char* text, unsigned count) {
+  std::uint64_t word = (common::LoadEightBytes(text) - 0x3030303030303030u) << (8 * (8 - count));
+  word = word * 10 + (word >> 8);
+  // The pairs in bytes 0, 2, 4 and 6 are weighed by 10^6, 10^4, 10^2 and 1 in two products.
+  word = (((word & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+          (((word >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+         32;
+  return static_cast<std::uint32_t>(word);
+}
+
+#ifdef __SSE2__
+inline std::uint32_t BytesEqual(__m128i bytes, char c) {
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+}
+
+// Reads the usual entry at bar; false for any other shape. The 16 bytes from bar must be
+// readable; those past the line's end (at end) may be anything. Called once an entry, it must
+// not cost a call.
+[[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, const char* end, UsualEntry& entry) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bar));
+  const std::uint32_t digits = static_cast<std::uint32_t>(_mm_movemask_epi8(
+      _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
+                    _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
+  // Bit 16 stands for no "(" or ")" in the 16 bytes, which makes the entry too long.
+  const auto open = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, '(') | 1u << 16));
+  const auto close = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, ')') | 1u << 16));
+  // Every byte between the "|" and the first ")" is a digit but the first "(".
+  const std::uint32_t between = ((1u << close) - 2) & ~(1u << open);
+  // A "0" followed by a digit is a number's leading zero when it comes first.
+  const std::uint32_t leading_zeros =
+      BytesEqual(bytes, '0') & (digits >> 1) & (2u | 1u << (open + 1));
+  const bool usual = (open - 2 < 3) & (close - open - 2 < 8) & ((digits & between) == between) &
+                     (leading_zeros == 0) & (static_cast<std::ptrdiff_t>(close) < end - bar);
+  if (!usual) return false;
+  const unsigned value_length = close - open - 1;
+  entry.property = static_cast<int>(ReadFourDigits(bar + 1, open - 1));
+  entry.value = value_length <= 4 ? ReadFourDigits(bar + open + 1, value_length)
+                                  : ReadEightDigits(bar + open + 1, value_length);
+  return true;
+}
+#else
+inline bool ReadUsualEntry(const char*, const char*, UsualEntry&) { return false; }
+#endif
+
+// Bytes the usual reader may load from an entry's "|" on.
+constexpr std::size_t kUsualLoad = 16;
+
+// One entry "|P(V)" as read: P's digits and, when they are a plain number of at most three
+// digits, that number (else -1); V's text (none without a ")" after it) and, when it
+// is a plain decimal below 2^31, that number (else -1).
+struct Entry {
+  std::string_view digits;
+  int small_property;
+  std::optional<std::string_view> value;
+  long long small_value;
+};
+
+// Reads what stands at a "|" of a line (which ends at end) byte by byte: whether it is an
+// entry, and which.
+bool ReadAnyEntry(const char* bar, const char* end, Entry& entry);
+
+// The "|" among the 64 bytes from window that stand before end, as bits. Bytes up to
+// readable_end may be loaded.
+inline std::uint64_t BarsIn(const char* window, const char* end, const char* readable_end) {
+  const auto count = static_cast<std::size_t>(std::min<std::ptrdiff_t>(64, end - window));
+  const std::uint64_t in_line = count == 64 ? ~0ull : (1ull << count) - 1;
+#ifdef __SSE2__
+  if (readable_end - window >= 64) {
+    std::uint64_t bars = 0;
+    for (int part = 0; part < 4; ++part) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * part));
+      bars |= static_cast<std::uint64_t>(BytesEqual(bytes, '|')) << (16 * part);
+    }
+    return bars & in_line;
+  }
+#endif
+  std::uint64_t bars = 0;
+  for (std::size_t k = 0; k < count; ++k) bars |= static_cast<std::uint64_t>(window[k] == '|') << k;
+  return bars;
+}
+
+// Calls visit_usual(line, property, value) for every usual entry of the lines from first to
+// last, and visit_any(line, entry) for every other "|" digits "(", wherever it stands in the
+// line. Each "|" is looked at, so that a "|" inside a value starts an entry of its own; and
+// since where the next one stands does not wait on how this one reads, the processor reads
+// several entries at once.
+template <typename VisitUsual, typename VisitAny>
+void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t last,
+                  VisitUsual visit_usual, VisitAny visit_any) {
+  const std::string_view all = lines.bytes();
+  const char* const readable_end = all.data() + all.size();
+  for (std::size_t i = first; i < last; ++i) {
+    const std::string_view text = lines[i];
+    const auto line = static_cast<std::uint32_t>(i);
+    const char* const end = text.data() + text.size();
+    for (const char* window = text.data(); window < end; window += 64) {
+      for (std::uint64_t bars = BarsIn(window, end, readable_end); bars != 0; bars &= bars - 1) {
+        const char* bar = window + std::countr_zero(bars);
+        UsualEntry usual;
+        if (readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad) &&
+            ReadUsualEntry(bar, end, usual)) {
+          visit_usual(line, usual.property, usual.value);
+          continue;
+        }
+        Entry entry;
+        if (ReadAnyEntry(bar, end, entry)) visit_any(line, entry);
+      }
+    }
+  }
+}
+
+}  // namespace trubkom::selection::index_entries

@@ -1,0 +1,262 @@
+#include "selection/indexed_lines.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <system_error>
+#include <thread>
+
+#include "common/string_ops.h"
+#include "selection/index_entries.h"
+#include "selection/posting_writer.h"
+
+namespace trubkom::selection {
+
+using index_entries::Entry;
+using index_entries::ForEachEntry;
+using postings::Packed;
+using postings::PostingWriter;
+using postings::ReadNumber;
+using postings::Unpacked;
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A plain decimal from 0 to 2^31 - 1 that is its own code.
+std::optional<std::uint32_t> SmallNumber(std::string_view text) {
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value >= IndexedLines::kTextCode) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+constexpr long long kNotANumber = std::numeric_limits<long long>::min();
+constexpr std::size_t kSmallProperties = 1024;
+
+// Plain numbers below kSmallProperties, the usual properties, are looked up in a table.
+int SmallProperty(std::string_view digits) {
+  if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
+}  // namespace
+
+bool AllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
+
+std::optional<long long> PlainDecimal(std::string_view text) {
+  std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+  if (digits.empty() || digits.size() > 18 || !AllDigits(digits)) return std::nullopt;
+  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+  if (text.starts_with('-') && digits == "0") return std::nullopt;
+  return common::TextToInt(text);
+}
+
+namespace {
+
+
+// Lines are read in parts of at least this many bytes, each on a thread of its own.
+constexpr std::size_t kPartBytes = std::size_t{1} << 20;
+constexpr std::size_t kMostParts = 8;
+
+}  // namespace
+
+// The entries of a run of lines, read into streams by property, with the properties and texts
+// the run has; runs read apart are joined in line order.
+class IndexedLines::Builder {
+ public:
+  Builder() : small_property_ids_(kSmallProperties, -1) {}
+
+  void Read(const common::LineTable& lines, std::size_t first, std::size_t last) {
+    ForEachEntry(
+        lines, first, last,
+        [&](std::uint32_t line, int property, std::uint32_t value) {
+          writers_[PropertyIdOf(property, {})].Add(line, Packed(value));
+        },
+        [&](std::uint32_t line, const Entry& entry) {
+          PostingWriter& writer = writers_[PropertyIdOf(entry.small_property, entry.digits)];
+          std::uint32_t value = kUnclosed;
+          if (entry.small_value >= 0) {
+            value = static_cast<std::uint32_t>(entry.small_value);
+          } else if (entry.value) {
+            value = InternValue(*entry.value);
+            writer.HasTexts();
+          }
+          writer.Add(line, Packed(value));
+        });
+  }
+
+  // Adds the entries of a run of later lines.
+  void Append(const Builder& later) {
+    std::vector<std::uint32_t> new_text_numbers(later.text_numbers_.size());
+    for (const auto& [text, number] : later.text_codes_) {
+      new_text_numbers[number] = InternValue(text) & ~kTextCode;
+    }
+    std::vector<std::size_t> new_ids(later.writers_.size());
+    for (std::size_t small = 0; small < kSmallProperties; ++small) {
+      int id = later.small_property_ids_[small];
+      if (id >= 0) new_ids[static_cast<std::size_t>(id)] = PropertyIdOf(static_cast<int>(small), {});
+    }
+    for (const auto& [digits, id] : later.property_ids_) {
+      new_ids[static_cast<std::size_t>(id)] = PropertyIdOf(-1, digits);
+    }
+    for (std::size_t id = 0; id < later.writers_.size(); ++id) {
+      writers_[new_ids[id]].Append(later.writers_[id], new_text_numbers);
+    }
+  }
+
+  void MoveInto(IndexedLines& index) {
+    index.small_property_ids_ = std::move(small_property_ids_);
+    index.property_ids_ = std::move(property_ids_);
+    index.text_codes_ = std::move(text_codes_);
+    index.text_numbers_ = std::move(text_numbers_);
+    index.postings_.reserve(writers_.size());
+    for (PostingWriter& writer : writers_) index.postings_.push_back(writer.Finish());
+  }
+
+ private:
+  // The id of a property given as its digits and, when they are a plain number below
+  // kSmallProperties, that number (else -1); a new one when first seen.
+  std::size_t PropertyIdOf(int small_property, std::string_view digits) {
+    if (small_property >= 0) {
+      const int id = small_property_ids_[static_cast<std::size_t>(small_property)];
+      if (id >= 0) return static_cast<std::size_t>(id);
+    }
+    return AnyPropertyIdOf(small_property, digits);
+  }
+
+  std::size_t AnyPropertyIdOf(int small_property, std::string_view digits) {
+    int& id = small_property >= 0
+                  ? small_property_ids_[static_cast<std::size_t>(small_property)]
+                  : property_ids_.try_emplace(std::string(digits), -1).first->second;
+    if (id < 0) {
+      id = static_cast<int>(writers_.size());
+      writers_.emplace_back();
+    }
+    return static_cast<std::size_t>(id);
+  }
+
+  std::uint32_t InternValue(std::string_view value) {  // of a value that is no small number
+    auto [found, added] = text_codes_.try_emplace(std::string(value),
+                                                  static_cast<std::uint32_t>(text_numbers_.size()));
+    if (added) text_numbers_.push_back(PlainDecimal(value).value_or(kNotANumber));
+    return kTextCode | found->second;
+  }
+
+  std::vector<int> small_property_ids_;
+  std::unordered_map<std::string, int> property_ids_;
+  std::vector<PostingWriter> writers_;  // by property id
+  std::unordered_map<std::string, std::uint32_t> text_codes_;
+  std::vector<long long> text_numbers_;
+};
+
+namespace {
+
+// Where each part of the lines begins, the parts about the same number of bytes; the end last.
+std::vector<std::size_t> PartBounds(const common::LineTable& lines, std::size_t parts) {
+  if (parts == 0) {
+    std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    parts = std::clamp(lines.bytes().size() / kPartBytes, std::size_t{1},
+                       std::min(cores, kMostParts));
+  }
+  std::vector<std::size_t> bounds = {0};
+  for (std::size_t part = 1; part < parts; ++part) {
+    const std::size_t from = lines.bytes().size() / parts * part;
+    std::size_t line = bounds.back();
+    while (line < lines.size() &&
+           static_cast<std::size_t>(lines[line].data() - lines.bytes().data()) < from) {
+      ++line;
+    }
+    bounds.push_back(line);
+  }
+  bounds.push_back(lines.size());
+  return bounds;
+}
+
+}  // namespace
+
+// Each part of the lines is read on a thread of its own (the first on this one), into streams
+// that are then joined: reading the entries is most of the time a large index takes to load.
+IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts) : lines_(std::move(lines)) {
+  const std::vector<std::size_t> bounds = PartBounds(lines_, parts);
+  std::vector<Builder> builders(bounds.size() - 1);
+  std::vector<std::exception_ptr> failures(builders.size());
+  auto read = [&](std::size_t part) {
+    try {
+      builders[part].Read(lines_, bounds[part], bounds[part + 1]);
+    } catch (...) {
+      failures[part] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t part = 1; part < builders.size(); ++part) {
+    try {
+      threads.emplace_back(read, part);
+    } catch (const std::system_error&) {
+      read(part);  // no thread to be had: read here
+    }
+  }
+  read(0);
+  for (std::thread& thread : threads) thread.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  for (std::size_t part = 1; part < builders.size(); ++part) builders[0].Append(builders[part]);
+  builders[0].MoveInto(*this);
+}
+
+bool IndexedLines::Postings::Next(std::uint32_t& line, std::uint32_t& value) {
+  if (at_ == end_) return false;
+  line_ += ReadNumber(at_);
+  line = line_;
+  value = Unpacked(ReadNumber(at_));
+  return true;
+}
+
+int IndexedLines::PropertyId(std::string_view digits) const {
+  int small = SmallProperty(digits);
+  if (small >= 0) return small_property_ids_[static_cast<std::size_t>(small)];
+  auto found = property_ids_.find(std::string(digits));
+  return found == property_ids_.end() ? -1 : found->second;
+}
+
+std::uint32_t IndexedLines::CodeOf(std::string_view value) const {
+  if (auto small = SmallNumber(value)) return *small;
+  auto found = text_codes_.find(std::string(value));
+  return found == text_codes_.end() ? kNoSuchText : kTextCode | found->second;
+}
+
+std::optional<long long> IndexedLines::NumberOf(std::uint32_t code) const {
+  if (code < kTextCode) return code;
+  if (code == kUnclosed || code == kNoSuchText) return std::nullopt;
+  long long number = text_numbers_[code & ~kTextCode];
+  if (number == kNotANumber) return std::nullopt;
+  return number;
+}
+
+IndexedLines::Postings IndexedLines::PostingsOf(int property) const {
+  Postings postings;
+  if (property < 0 || static_cast<std::size_t>(property) >= postings_.size()) return postings;
+  const Stream& stream = postings_[static_cast<std::size_t>(property)];
+  postings.at_ = stream.bytes.get();
+  postings.end_ = postings.at_ + stream.size;
+  return postings;
+}
+
+std::size_t IndexedLines::MemoryBytes() const {
+  std::size_t bytes = sizeof *this + lines_.MemoryBytes() +
+                      small_property_ids_.capacity() * sizeof(int) +
+                      text_numbers_.capacity() * sizeof(long long);
+  for (const Stream& stream : postings_) bytes += sizeof stream + stream.size;
+  for (const auto& [text, code] : text_codes_) bytes += sizeof(text) + 16 + text.capacity();
+  for (const auto& [text, id] : property_ids_) bytes += sizeof(text) + 16 + text.capacity();
+  return bytes;
+}
+
+}  // namespace trubkom::selection

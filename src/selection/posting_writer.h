@@ -1,0 +1,120 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "selection/indexed_lines.h"
+
+// A property's postings in the index: for each entry, the step from the line of the entry
+// before and the value's code, as numbers of seven bits a byte.
+namespace trubkom::selection::postings {
+
+inline unsigned char* PutNumber(unsigned char* out, std::uint32_t number) {
+  for (; number >= 0x80; number >>= 7) *out++ = static_cast<unsigned char>(number | 0x80);
+  *out++ = static_cast<unsigned char>(number);
+  return out;
+}
+
+// As PutNumber, without a branch on the length of a number below 2^14: nearly every step from
+// line to line, and most values, take one byte, but which ones do is hard to predict.
+inline unsigned char* PutShortNumber(unsigned char* out, std::uint32_t number) {
+  if (number >= 1u << 14) return PutNumber(out, number);
+  const bool two = number >= 0x80;
+  out[0] = static_cast<unsigned char>((number & 0x7F) | (two ? 0x80 : 0));
+  out[1] = static_cast<unsigned char>(number >> 7);
+  return out + 1 + two;
+}
+
+inline std::uint32_t ReadNumber(const unsigned char*& at) {
+  std::uint32_t number = 0;
+  for (int shift = 0;; shift += 7) {
+    unsigned char byte = *at++;
+    number |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) return number;
+  }
+}
+
+// A value's code as stored: the small numbers, the commonest, in the fewest bytes.
+inline std::uint32_t Packed(std::uint32_t code) {
+  if (code == IndexedLines::kUnclosed) return 0;
+  if (code < IndexedLines::kTextCode) return 2 * code + 1;
+  return 2 * (code & ~IndexedLines::kTextCode) + 2;
+}
+
+inline std::uint32_t Unpacked(std::uint32_t packed) {
+  if (packed == 0) return IndexedLines::kUnclosed;
+  if (packed % 2 == 1) return (packed - 1) / 2;
+  return IndexedLines::kTextCode | ((packed - 2) / 2);
+}
+
+// A property's postings as they are written.
+class PostingWriter {
+ public:
+  void Add(std::uint32_t line, std::uint32_t packed_value) {
+    if (stream_.size + kLongestEntry > capacity_) Reserve(kLongestEntry);
+    unsigned char* at = stream_.bytes.get() + stream_.size;
+    unsigned char* end = PutShortNumber(PutShortNumber(at, line - last_line_), packed_value);
+    stream_.size += static_cast<std::size_t>(end - at);
+    last_line_ = line;
+  }
+  // Some value has the code of a text (which a later part's texts must be renumbered in).
+  void HasTexts() { has_texts_ = true; }
+
+  // Adds the postings of later lines, whose texts have the numbers new_text_numbers here.
+  void Append(const PostingWriter& later, const std::vector<std::uint32_t>& new_text_numbers) {
+    const unsigned char* at = later.stream_.bytes.get();
+    const unsigned char* const end = at + later.stream_.size;
+    if (at == end) return;
+    if (later.has_texts_) {
+      for (std::uint32_t line = 0; at != end;) {
+        line += ReadNumber(at);
+        std::uint32_t packed = ReadNumber(at);
+        if (packed != 0 && packed % 2 == 0) packed = 2 * new_text_numbers[(packed - 2) / 2] + 2;
+        Add(line, packed);
+      }
+      has_texts_ = true;
+      return;
+    }
+    // Only the first step changes: it was counted from line 0, and now from this last line.
+    const std::uint32_t first_line = ReadNumber(at);
+    const auto rest = static_cast<std::size_t>(end - at);
+    Reserve(kLongestEntry + rest);
+    unsigned char* out = PutNumber(stream_.bytes.get() + stream_.size, first_line - last_line_);
+    std::memcpy(out, at, rest);
+    stream_.size = static_cast<std::size_t>(out + rest - stream_.bytes.get());
+    last_line_ = later.last_line_;
+  }
+
+  IndexedLines::Stream Finish() {
+    if (stream_.size < capacity_) Resize(stream_.size);
+    return std::move(stream_);
+  }
+
+ private:
+  static constexpr std::size_t kLongestEntry = 10;  // two numbers of at most five bytes
+
+  void Reserve(std::size_t more) {
+    if (stream_.size + more > capacity_) {
+      Resize(std::max({std::size_t{64}, 2 * capacity_, stream_.size + more}));
+    }
+  }
+  void Resize(std::size_t capacity) {
+    void* bytes = std::realloc(stream_.bytes.get(), std::max<std::size_t>(capacity, 1));
+    if (bytes == nullptr) throw std::bad_alloc();
+    static_cast<void>(stream_.bytes.release());
+    stream_.bytes.reset(static_cast<unsigned char*>(bytes));
+    capacity_ = capacity;
+  }
+
+  IndexedLines::Stream stream_;
+  std::size_t capacity_ = 0;
+  std::uint32_t last_line_ = 0;
+  bool has_texts_ = false;
+};
+
+}  // namespace trubkom::selection::postings
