@@ -2,7 +2,10 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <stdexcept>
+
+#include "common/parallel_parts.h"
 
 namespace trubkom::common {
 
@@ -21,22 +24,57 @@ void LineTable::Add(std::string_view line) {
   bytes_ += line;
 }
 
+namespace {
+
+// Files of a megabyte or more are split in parts side by side.
+constexpr std::size_t kPartBytes = std::size_t{1} << 20;
+
+// The start of the first line that starts at or after from (the end when none does): right
+// after a CR, and after the LF that follows it.
+std::size_t LineStartFrom(std::string_view bytes, std::size_t from) {
+  if (from == 0) return 0;
+  const void* cr = memchr(bytes.data() + from, '\r', bytes.size() - from);
+  if (cr == nullptr) return bytes.size();
+  std::size_t start = static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data()) + 1;
+  if (start < bytes.size() && bytes[start] == '\n') ++start;
+  return start;
+}
+
+}  // namespace
+
+// Adds the lines that start from first up to last, itself a line's start or the end.
+void LineTable::SplitRange(std::size_t first, std::size_t last, std::vector<Span>& spans) const {
+  const char* const data = bytes_.data();
+  std::size_t start = first;
+  while (start < last) {
+    const void* cr = memchr(data + start, '\r', last - start);
+    std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : last;
+    spans.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
+    start = end + 1;
+    if (start < last && data[start] == '\n' && end < last) ++start;
+  }
+}
+
 // Files are read whole under a cap far below 4 GiB (common/line_file.h), so offsets fit in 32
 // bits; a larger text is refused rather than cut.
 LineTable LineTable::SplitAtCr(std::string bytes) {
   if (bytes.size() > UINT32_MAX) throw std::length_error("line table too large");
   LineTable table;
   table.bytes_ = std::move(bytes);
-  const char* const data = table.bytes_.data();
-  const std::size_t size = table.bytes_.size();
-  std::size_t start = 0;
-  while (start < size) {
-    const void* cr = memchr(data + start, '\r', size - start);
-    std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : size;
-    table.spans_.push_back(
-        {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
-    start = end + 1;
-    if (start < size && data[start] == '\n' && end < size) ++start;
+  const std::string_view all = table.bytes_;
+  const std::size_t parts = PartsFor(all.size(), kPartBytes);
+  std::vector<std::size_t> starts = {0};
+  for (std::size_t part = 1; part < parts; ++part) {
+    starts.push_back(std::max(starts.back(), LineStartFrom(all, all.size() / parts * part)));
+  }
+  starts.push_back(all.size());
+  std::vector<std::vector<Span>> spans(parts);
+  RunParts(parts, [&](std::size_t part) {
+    table.SplitRange(starts[part], starts[part + 1], spans[part]);
+  });
+  table.spans_ = std::move(spans[0]);
+  for (std::size_t part = 1; part < parts; ++part) {
+    table.spans_.insert(table.spans_.end(), spans[part].begin(), spans[part].end());
   }
   return table;
 }

@@ -69,6 +69,7 @@ class LineTable {
     std::uint32_t start, size;
   };
   void Add(std::string_view line);
+  void SplitRange(std::size_t first, std::size_t last, std::vector<Span>& spans) const;
 
   std::string bytes_;
   std::vector<Span> spans_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -58,10 +59,35 @@ inline std::uint32_t BytesEqual(__m128i bytes, char c) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
 }
 
+// What the usual entry with its "(" at byte open and its first ")" at byte close (16 for none)
+// asks of its bytes: in the low half, the bytes that must be digits, all those between the "|"
+// and the ")" but the "("; in the high half, the bytes that must not be "0", the first digit of
+// a number of two or more. An entry of any other shape asks byte 0, the "|", to be a digit.
+constexpr std::array<std::uint32_t, 17 * 17> UsualShapes() {
+  std::array<std::uint32_t, 17 * 17> shapes{};
+  for (unsigned open = 0; open <= 16; ++open) {
+    for (unsigned close = 0; close <= 16; ++close) {
+      const unsigned property_length = open - 1, value_length = close - open - 1;
+      const bool usual = open >= 2 && property_length <= 3 && close > open + 1 && value_length <= 8;
+      if (!usual) {
+        shapes[open * 17 + close] = 1;
+        continue;
+      }
+      const std::uint32_t digits = ((1u << close) - 2) & ~(1u << open);
+      const std::uint32_t first_digits =
+          (property_length > 1 ? 1u << 1 : 0) | (value_length > 1 ? 1u << (open + 1) : 0);
+      shapes[open * 17 + close] = digits | first_digits << 16;
+    }
+  }
+  return shapes;
+}
+inline constexpr std::array<std::uint32_t, 17 * 17> kUsualShapes = UsualShapes();
+
 // Reads the usual entry at bar; false for any other shape. The 16 bytes from bar must be
 // readable; those past the line's end (at end) may be anything. Called once an entry, it must
 // not cost a call.
-[[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, const char* end, UsualEntry& entry) {
+[[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, const char* end,
+                                                  UsualEntry& entry) {
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bar));
   const std::uint32_t digits = static_cast<std::uint32_t>(_mm_movemask_epi8(
       _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
@@ -69,13 +95,11 @@ inline std::uint32_t BytesEqual(__m128i bytes, char c) {
   // Bit 16 stands for no "(" or ")" in the 16 bytes, which makes the entry too long.
   const auto open = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, '(') | 1u << 16));
   const auto close = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, ')') | 1u << 16));
-  // Every byte between the "|" and the first ")" is a digit but the first "(".
-  const std::uint32_t between = ((1u << close) - 2) & ~(1u << open);
-  // A "0" followed by a digit is a number's leading zero when it comes first.
-  const std::uint32_t leading_zeros =
-      BytesEqual(bytes, '0') & (digits >> 1) & (2u | 1u << (open + 1));
-  const bool usual = (open - 2 < 3) & (close - open - 2 < 8) & ((digits & between) == between) &
-                     (leading_zeros == 0) & (static_cast<std::ptrdiff_t>(close) < end - bar);
+  const std::uint32_t shape = kUsualShapes[open * 17 + close];
+  const std::uint32_t must_be_digits = shape & 0xFFFF;
+  const bool usual = ((digits & must_be_digits) == must_be_digits) &
+                     ((BytesEqual(bytes, '0') & (shape >> 16)) == 0) &
+                     (static_cast<std::ptrdiff_t>(close) < end - bar);
   if (!usual) return false;
   const unsigned value_length = close - open - 1;
   entry.property = static_cast<int>(ReadFourDigits(bar + 1, open - 1));

@@ -1,11 +1,9 @@
 #include "selection/indexed_lines.h"
 
 #include <algorithm>
-#include <exception>
 #include <limits>
-#include <system_error>
-#include <thread>
 
+#include "common/parallel_parts.h"
 #include "common/string_ops.h"
 #include "selection/index_entries.h"
 #include "selection/posting_writer.h"
@@ -63,7 +61,6 @@ namespace {
 
 // Lines are read in parts of at least this many bytes, each on a thread of its own.
 constexpr std::size_t kPartBytes = std::size_t{1} << 20;
-constexpr std::size_t kMostParts = 8;
 
 }  // namespace
 
@@ -160,11 +157,6 @@ namespace {
 
 // Where each part of the lines begins, the parts about the same number of bytes; the end last.
 std::vector<std::size_t> PartBounds(const common::LineTable& lines, std::size_t parts) {
-  if (parts == 0) {
-    std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    parts = std::clamp(lines.bytes().size() / kPartBytes, std::size_t{1},
-                       std::min(cores, kMostParts));
-  }
   std::vector<std::size_t> bounds = {0};
   for (std::size_t part = 1; part < parts; ++part) {
     const std::size_t from = lines.bytes().size() / parts * part;
@@ -184,30 +176,13 @@ std::vector<std::size_t> PartBounds(const common::LineTable& lines, std::size_t 
 // Each part of the lines is read on a thread of its own (the first on this one), into streams
 // that are then joined: reading the entries is most of the time a large index takes to load.
 IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts) : lines_(std::move(lines)) {
+  if (parts == 0) parts = common::PartsFor(lines_.bytes().size(), kPartBytes);
   const std::vector<std::size_t> bounds = PartBounds(lines_, parts);
-  std::vector<Builder> builders(bounds.size() - 1);
-  std::vector<std::exception_ptr> failures(builders.size());
-  auto read = [&](std::size_t part) {
-    try {
-      builders[part].Read(lines_, bounds[part], bounds[part + 1]);
-    } catch (...) {
-      failures[part] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> threads;
-  for (std::size_t part = 1; part < builders.size(); ++part) {
-    try {
-      threads.emplace_back(read, part);
-    } catch (const std::system_error&) {
-      read(part);  // no thread to be had: read here
-    }
-  }
-  read(0);
-  for (std::thread& thread : threads) thread.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
-  for (std::size_t part = 1; part < builders.size(); ++part) builders[0].Append(builders[part]);
+  std::vector<Builder> builders(parts);
+  common::RunParts(parts, [&](std::size_t part) {
+    builders[part].Read(lines_, bounds[part], bounds[part + 1]);
+  });
+  for (std::size_t part = 1; part < parts; ++part) builders[0].Append(builders[part]);
   builders[0].MoveInto(*this);
 }
 

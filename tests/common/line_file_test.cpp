@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/line_table.h"
 #include "common/warnings.h"
 #include "support/temp_catalogue.h"
 
@@ -26,7 +27,17 @@ TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
       {"a\r\r\nb", {"a", "", "b"}},
       {"x\n", {"x\n"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(SplitLinesAtCr(c.bytes), c.expected);
+  for (const Case& c : cases) {
+    EXPECT_EQ(SplitLinesAtCr(c.bytes), c.expected);
+    EXPECT_EQ(LineTable::SplitAtCr(c.bytes).ToStringList(), c.expected);
+  }
+  // A file of megabytes is split in parts side by side: wherever a part begins, in a CR LF or
+  // between CRs, the lines are the same.
+  std::string large;
+  for (int i = 0; large.size() < (std::size_t{3} << 20); ++i) {
+    large += "a\r\r\nb\n\r\n\rx" + std::to_string(i % 7) + (i % 3 ? "\r\n" : "\n");
+  }
+  EXPECT_EQ(LineTable::SplitAtCr(large).ToStringList(), SplitLinesAtCr(large));
 }
 
 TEST(Lines, AnyEndRuleEndsLinesAtCrLfCrOrLf) {
