@@ -17,11 +17,13 @@ LineTable::LineTable(std::initializer_list<std::string_view> lines) {
   for (std::string_view line : lines) Add(line);
 }
 
+// Each line is ended by a CR, as in a file, so that whatever reads past a line's end meets it.
 void LineTable::Add(std::string_view line) {
-  if (bytes_.size() + line.size() > UINT32_MAX) throw std::length_error("line table too large");
+  if (bytes_.size() + line.size() >= UINT32_MAX) throw std::length_error("line table too large");
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(line.size())});
   bytes_ += line;
+  bytes_ += '\r';
 }
 
 namespace {

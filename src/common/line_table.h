@@ -30,7 +30,8 @@ class LineTable {
   std::string_view operator[](std::size_t i) const {
     return std::string_view(bytes_).substr(spans_[i].start, spans_[i].size);
   }
-  // Every line's bytes, and what ends them, in one piece.
+  // Every line's bytes in one piece, each line followed by the CR that ends it (the last one
+  // perhaps by nothing).
   std::string_view bytes() const { return bytes_; }
   StringList ToStringList() const;
   std::size_t MemoryBytes() const;

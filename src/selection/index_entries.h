@@ -32,20 +32,22 @@ struct UsualEntry {
   std::uint32_t value;
 };
 
-// The number written by the count digits at text, one to four of them; the four bytes from text
-// must be readable.
-inline std::uint32_t ReadFourDigits(const char* text, unsigned count) {
+// The number written by the digits at text, one to four of them, given as the shift 8 * (4 -
+// count); the four bytes from text must be readable.
+inline std::uint32_t ReadFourDigits(const char* text, unsigned shift) {
   // The digits go to the high bytes, the first the most significant, with zeros below them; a
   // byte after the digits that is below "0" borrows only from bytes that the shift drops. Then
-  // each byte takes ten times itself plus the next: the pairs of digits stand in bytes 0 and 2.
-  std::uint32_t word = (common::LoadFourBytes(text) - 0x30303030u) << (8 * (4 - count));
+  // each byte takes ten times itself plus the next, so that the pairs of digits stand in bytes 0
+  // and 2, and one product weighs them by 100 and 1 into bits 16 to 31.
+  std::uint32_t word = (common::LoadFourBytes(text) - 0x30303030u) << shift;
   word = word * 10 + (word >> 8);
-  return (word & 0xFF) * 100 + ((word >> 16) & 0xFF);
+  return ((word & 0x00FF00FFu) * (100u << 16 | 1)) >> 16;
 }
 
-// The same for one to eight digits, from eight readable bytes.
-inline std::uint32_t ReadEightDigits(const char* text, unsigned count) {
-  std::uint64_t word = (common::LoadEightBytes(text) - 0x3030303030303030u) << (8 * (8 - count));
+// The same for one to eight digits, from eight readable bytes, given as the shift 8 * (8 -
+// count).
+inline std::uint32_t ReadEightDigits(const char* text, unsigned shift) {
+  std::uint64_t word = (common::LoadEightBytes(text) - 0x3030303030303030u) << shift;
   word = word * 10 + (word >> 8);
   // The pairs in bytes 0, 2, 4 and 6 are weighed by 10^6, 10^4, 10^2 and 1 in two products.
   word = (((word & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
@@ -60,11 +62,14 @@ inline std::uint32_t BytesEqual(__m128i bytes, char c) {
 }
 
 // What the usual entry with its "(" at byte open and its first ")" at byte close (16 for none)
-// asks of its bytes: in the low half, the bytes that must be digits, all those between the "|"
-// and the ")" but the "("; in the high half, the bytes that must not be "0", the first digit of
-// a number of two or more. An entry of any other shape asks byte 0, the "|", to be a digit.
-constexpr std::array<std::uint32_t, 17 * 17> UsualShapes() {
-  std::array<std::uint32_t, 17 * 17> shapes{};
+// asks of its bytes, and how its numbers are read:
+//   bits 0 to 15   the bytes that must be digits: all between the "|" and the ")" but the "(";
+//                  an entry of any other shape asks byte 0, the "|", to be one;
+//   bits 16 to 31  the bytes that must not be "0": the first digit of a number of two or more;
+//   bits 32 to 39  the shift that reads the property, bits 40 to 47 the value's, and bit 48 set
+//                  when the value has more than four digits.
+constexpr std::array<std::uint64_t, 17 * 17> UsualShapes() {
+  std::array<std::uint64_t, 17 * 17> shapes{};
   for (unsigned open = 0; open <= 16; ++open) {
     for (unsigned close = 0; close <= 16; ++close) {
       const unsigned property_length = open - 1, value_length = close - open - 1;
@@ -73,42 +78,46 @@ constexpr std::array<std::uint32_t, 17 * 17> UsualShapes() {
         shapes[open * 17 + close] = 1;
         continue;
       }
-      const std::uint32_t digits = ((1u << close) - 2) & ~(1u << open);
-      const std::uint32_t first_digits =
+      const std::uint64_t digits = ((1u << close) - 2) & ~(1u << open);
+      const std::uint64_t first_digits =
           (property_length > 1 ? 1u << 1 : 0) | (value_length > 1 ? 1u << (open + 1) : 0);
-      shapes[open * 17 + close] = digits | first_digits << 16;
+      const bool long_value = value_length > 4;
+      const std::uint64_t value_shift = 8 * ((long_value ? 8 : 4) - value_length);
+      shapes[open * 17 + close] = digits | first_digits << 16 |
+                                  std::uint64_t{8 * (4 - property_length)} << 32 |
+                                  value_shift << 40 | std::uint64_t{long_value} << 48;
     }
   }
   return shapes;
 }
-inline constexpr std::array<std::uint32_t, 17 * 17> kUsualShapes = UsualShapes();
+inline constexpr std::array<std::uint64_t, 17 * 17> kUsualShapes = UsualShapes();
 
 // Reads the usual entry at bar; false for any other shape. The 16 bytes from bar must be
-// readable; those past the line's end (at end) may be anything. Called once an entry, it must
-// not cost a call.
-[[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, const char* end,
-                                                  UsualEntry& entry) {
+// readable. The entry cannot run past the line's end, since a CR follows it (or nothing, and
+// then the bytes are not loaded: see common::LineTable). Called once an entry, it must not cost
+// a call.
+[[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, UsualEntry& entry) {
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bar));
-  const std::uint32_t digits = static_cast<std::uint32_t>(_mm_movemask_epi8(
+  const auto digits = static_cast<std::uint32_t>(_mm_movemask_epi8(
       _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
                     _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
   // Bit 16 stands for no "(" or ")" in the 16 bytes, which makes the entry too long.
   const auto open = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, '(') | 1u << 16));
   const auto close = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, ')') | 1u << 16));
-  const std::uint32_t shape = kUsualShapes[open * 17 + close];
-  const std::uint32_t must_be_digits = shape & 0xFFFF;
+  const std::uint64_t shape = kUsualShapes[open * 17 + close];
+  const auto must_be_digits = static_cast<std::uint32_t>(shape & 0xFFFF);
+  const auto must_not_be_zero = static_cast<std::uint32_t>(shape >> 16 & 0xFFFF);
   const bool usual = ((digits & must_be_digits) == must_be_digits) &
-                     ((BytesEqual(bytes, '0') & (shape >> 16)) == 0) &
-                     (static_cast<std::ptrdiff_t>(close) < end - bar);
+                     ((BytesEqual(bytes, '0') & must_not_be_zero) == 0);
   if (!usual) return false;
-  const unsigned value_length = close - open - 1;
-  entry.property = static_cast<int>(ReadFourDigits(bar + 1, open - 1));
-  entry.value = value_length <= 4 ? ReadFourDigits(bar + open + 1, value_length)
-                                  : ReadEightDigits(bar + open + 1, value_length);
+  entry.property = static_cast<int>(ReadFourDigits(bar + 1, shape >> 32 & 0xFF));
+  const auto value_shift = static_cast<unsigned>(shape >> 40 & 0xFF);
+  entry.value = shape >> 48 ? ReadEightDigits(bar + open + 1, value_shift)
+                            : ReadFourDigits(bar + open + 1, value_shift);
   return true;
 }
 #else
-inline bool ReadUsualEntry(const char*, const char*, UsualEntry&) { return false; }
+inline bool ReadUsualEntry(const char*, UsualEntry&) { return false; }
 #endif
 
 // Bytes the usual reader may load from an entry's "|" on.
@@ -163,11 +172,13 @@ void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t
     const auto line = static_cast<std::uint32_t>(i);
     const char* const end = text.data() + text.size();
     for (const char* window = text.data(); window < end; window += 64) {
+      // Whether every "|" of the window may be loaded kUsualLoad bytes at a time.
+      const bool loadable = readable_end - window >= static_cast<std::ptrdiff_t>(64 + kUsualLoad);
       for (std::uint64_t bars = BarsIn(window, end, readable_end); bars != 0; bars &= bars - 1) {
         const char* bar = window + std::countr_zero(bars);
         UsualEntry usual;
-        if (readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad) &&
-            ReadUsualEntry(bar, end, usual)) {
+        if ((loadable || readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad)) &&
+            ReadUsualEntry(bar, usual)) {
           visit_usual(line, usual.property, usual.value);
           continue;
         }

@@ -68,16 +68,21 @@ constexpr std::size_t kPartBytes = std::size_t{1} << 20;
 // the run has; runs read apart are joined in line order.
 class IndexedLines::Builder {
  public:
-  Builder() : small_property_ids_(kSmallProperties, -1) {}
+  Builder() : small_writers_(kSmallProperties) {}
 
   void Read(const common::LineTable& lines, std::size_t first, std::size_t last) {
+    // The writers are held here, not reloaded from the builder after every byte written: the
+    // streams' bytes may alias anything.
+    PostingWriter* const small_writers = small_writers_.data();
     ForEachEntry(
         lines, first, last,
-        [&](std::uint32_t line, int property, std::uint32_t value) {
-          writers_[PropertyIdOf(property, {})].Add(line, Packed(value));
+        [small_writers](std::uint32_t line, int property, std::uint32_t value) {
+          small_writers[property].Add(line, Packed(value));
         },
         [&](std::uint32_t line, const Entry& entry) {
-          PostingWriter& writer = writers_[PropertyIdOf(entry.small_property, entry.digits)];
+          PostingWriter& writer = entry.small_property >= 0
+                                      ? small_writers[entry.small_property]
+                                      : other_writers_[std::string(entry.digits)];
           std::uint32_t value = kUnclosed;
           if (entry.small_value >= 0) {
             value = static_cast<std::uint32_t>(entry.small_value);
@@ -95,50 +100,31 @@ class IndexedLines::Builder {
     for (const auto& [text, number] : later.text_codes_) {
       new_text_numbers[number] = InternValue(text) & ~kTextCode;
     }
-    std::vector<std::size_t> new_ids(later.writers_.size());
-    for (std::size_t small = 0; small < kSmallProperties; ++small) {
-      int id = later.small_property_ids_[small];
-      if (id >= 0) new_ids[static_cast<std::size_t>(id)] = PropertyIdOf(static_cast<int>(small), {});
+    for (std::size_t property = 0; property < kSmallProperties; ++property) {
+      small_writers_[property].Append(later.small_writers_[property], new_text_numbers);
     }
-    for (const auto& [digits, id] : later.property_ids_) {
-      new_ids[static_cast<std::size_t>(id)] = PropertyIdOf(-1, digits);
-    }
-    for (std::size_t id = 0; id < later.writers_.size(); ++id) {
-      writers_[new_ids[id]].Append(later.writers_[id], new_text_numbers);
+    for (const auto& [digits, writer] : later.other_writers_) {
+      other_writers_[digits].Append(writer, new_text_numbers);
     }
   }
 
+  // Every property that has an entry gets its id, the small numbers first.
   void MoveInto(IndexedLines& index) {
-    index.small_property_ids_ = std::move(small_property_ids_);
-    index.property_ids_ = std::move(property_ids_);
+    index.small_property_ids_.assign(kSmallProperties, -1);
+    for (std::size_t property = 0; property < kSmallProperties; ++property) {
+      if (small_writers_[property].empty()) continue;
+      index.small_property_ids_[property] = static_cast<int>(index.postings_.size());
+      index.postings_.push_back(small_writers_[property].Finish());
+    }
+    for (auto& [digits, writer] : other_writers_) {
+      index.property_ids_[digits] = static_cast<int>(index.postings_.size());
+      index.postings_.push_back(writer.Finish());
+    }
     index.text_codes_ = std::move(text_codes_);
     index.text_numbers_ = std::move(text_numbers_);
-    index.postings_.reserve(writers_.size());
-    for (PostingWriter& writer : writers_) index.postings_.push_back(writer.Finish());
   }
 
  private:
-  // The id of a property given as its digits and, when they are a plain number below
-  // kSmallProperties, that number (else -1); a new one when first seen.
-  std::size_t PropertyIdOf(int small_property, std::string_view digits) {
-    if (small_property >= 0) {
-      const int id = small_property_ids_[static_cast<std::size_t>(small_property)];
-      if (id >= 0) return static_cast<std::size_t>(id);
-    }
-    return AnyPropertyIdOf(small_property, digits);
-  }
-
-  std::size_t AnyPropertyIdOf(int small_property, std::string_view digits) {
-    int& id = small_property >= 0
-                  ? small_property_ids_[static_cast<std::size_t>(small_property)]
-                  : property_ids_.try_emplace(std::string(digits), -1).first->second;
-    if (id < 0) {
-      id = static_cast<int>(writers_.size());
-      writers_.emplace_back();
-    }
-    return static_cast<std::size_t>(id);
-  }
-
   std::uint32_t InternValue(std::string_view value) {  // of a value that is no small number
     auto [found, added] = text_codes_.try_emplace(std::string(value),
                                                   static_cast<std::uint32_t>(text_numbers_.size()));
@@ -146,9 +132,8 @@ class IndexedLines::Builder {
     return kTextCode | found->second;
   }
 
-  std::vector<int> small_property_ids_;
-  std::unordered_map<std::string, int> property_ids_;
-  std::vector<PostingWriter> writers_;  // by property id
+  std::vector<PostingWriter> small_writers_;  // by the property's number
+  std::unordered_map<std::string, PostingWriter> other_writers_;  // by the property's digits
   std::unordered_map<std::string, std::uint32_t> text_codes_;
   std::vector<long long> text_numbers_;
 };

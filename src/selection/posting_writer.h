@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -56,19 +57,25 @@ inline std::uint32_t Unpacked(std::uint32_t packed) {
 class PostingWriter {
  public:
   void Add(std::uint32_t line, std::uint32_t packed_value) {
-    if (stream_.size + kLongestEntry > capacity_) Reserve(kLongestEntry);
-    unsigned char* at = stream_.bytes.get() + stream_.size;
-    unsigned char* end = PutShortNumber(PutShortNumber(at, line - last_line_), packed_value);
-    stream_.size += static_cast<std::size_t>(end - at);
+    if (static_cast<std::size_t>(room_end_ - at_) < kLongestEntry) Reserve(kLongestEntry);
+    const std::uint32_t step = line - last_line_;
     last_line_ = line;
+    if ((step | packed_value) < 0x80) {  // the commonest: a byte each
+      at_[0] = static_cast<unsigned char>(step);
+      at_[1] = static_cast<unsigned char>(packed_value);
+      at_ += 2;
+      return;
+    }
+    at_ = PutShortNumber(PutShortNumber(at_, step), packed_value);
   }
+  bool empty() const { return at_ == bytes_.get(); }
   // Some value has the code of a text (which a later part's texts must be renumbered in).
   void HasTexts() { has_texts_ = true; }
 
   // Adds the postings of later lines, whose texts have the numbers new_text_numbers here.
   void Append(const PostingWriter& later, const std::vector<std::uint32_t>& new_text_numbers) {
-    const unsigned char* at = later.stream_.bytes.get();
-    const unsigned char* const end = at + later.stream_.size;
+    const unsigned char* at = later.bytes_.get();
+    const unsigned char* const end = later.at_;
     if (at == end) return;
     if (later.has_texts_) {
       for (std::uint32_t line = 0; at != end;) {
@@ -84,35 +91,43 @@ class PostingWriter {
     const std::uint32_t first_line = ReadNumber(at);
     const auto rest = static_cast<std::size_t>(end - at);
     Reserve(kLongestEntry + rest);
-    unsigned char* out = PutNumber(stream_.bytes.get() + stream_.size, first_line - last_line_);
-    std::memcpy(out, at, rest);
-    stream_.size = static_cast<std::size_t>(out + rest - stream_.bytes.get());
+    at_ = PutNumber(at_, first_line - last_line_);
+    std::memcpy(at_, at, rest);
+    at_ += rest;
     last_line_ = later.last_line_;
   }
 
   IndexedLines::Stream Finish() {
-    if (stream_.size < capacity_) Resize(stream_.size);
-    return std::move(stream_);
+    const std::size_t size = Size();
+    if (at_ != room_end_) Resize(size);
+    IndexedLines::Stream stream;
+    stream.bytes.reset(bytes_.release());
+    stream.size = size;
+    at_ = room_end_ = nullptr;
+    return stream;
   }
 
  private:
   static constexpr std::size_t kLongestEntry = 10;  // two numbers of at most five bytes
 
+  std::size_t Size() const { return static_cast<std::size_t>(at_ - bytes_.get()); }
   void Reserve(std::size_t more) {
-    if (stream_.size + more > capacity_) {
-      Resize(std::max({std::size_t{64}, 2 * capacity_, stream_.size + more}));
-    }
+    const std::size_t capacity = static_cast<std::size_t>(room_end_ - bytes_.get());
+    if (Size() + more > capacity) Resize(std::max({std::size_t{64}, 2 * capacity, Size() + more}));
   }
   void Resize(std::size_t capacity) {
-    void* bytes = std::realloc(stream_.bytes.get(), std::max<std::size_t>(capacity, 1));
+    const std::size_t size = Size();
+    void* bytes = std::realloc(bytes_.get(), std::max<std::size_t>(capacity, 1));
     if (bytes == nullptr) throw std::bad_alloc();
-    static_cast<void>(stream_.bytes.release());
-    stream_.bytes.reset(static_cast<unsigned char*>(bytes));
-    capacity_ = capacity;
+    static_cast<void>(bytes_.release());
+    bytes_.reset(static_cast<unsigned char*>(bytes));
+    at_ = bytes_.get() + size;
+    room_end_ = bytes_.get() + capacity;
   }
 
-  IndexedLines::Stream stream_;
-  std::size_t capacity_ = 0;
+  std::unique_ptr<unsigned char, IndexedLines::Stream::Free> bytes_;
+  unsigned char* at_ = nullptr;        // where the next entry goes
+  unsigned char* room_end_ = nullptr;  // the end of the room allocated
   std::uint32_t last_line_ = 0;
   bool has_texts_ = false;
 };
