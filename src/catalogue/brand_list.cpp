@@ -30,6 +30,20 @@ void RemoveFirst(StringList& list, std::string_view entry) {
   if (found != list.end()) list.erase(found);
 }
 
+// An index has tens of thousands of brands at most, but its lines cycle through them in any
+// order: the brands of so many lines ahead are asked for at once (see TextSet::Prefetch).
+constexpr std::size_t kLookAhead = 16;
+
+void PrefetchBrands(const common::TextSet& listed, const common::LineTable& model_index,
+                    std::size_t first) {
+  std::string_view brands[kLookAhead];
+  std::size_t count = 0;
+  for (std::size_t i = first; i < model_index.size() && count < kLookAhead; ++i) {
+    brands[count++] = selection::IndexBrand(model_index[i]);
+  }
+  listed.Prefetch(brands, count);
+}
+
 }  // namespace
 
 StringList BuildBrandList(const std::vector<std::string>& file_names,
@@ -41,13 +55,17 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
     common::TextSet listed;
     for (const std::string& brand : brands) listed.Add(brand);
     auto holds = [&](std::string_view entry) { return listed.Contains(entry); };
-    for (std::string_view line : model_index) {
+    for (std::size_t i = 0; i < model_index.size(); ++i) {
+      if (i % kLookAhead == 0) PrefetchBrands(listed, model_index, i);
+      std::string_view line = model_index[i];
       std::string_view brand = selection::IndexBrand(line);
       // A line without a brand (no '|', or '|' first) adds nothing.
       if (brand.empty() || brand.size() == line.size()) continue;
+      // Most lines repeat a brand listed as it stands: that is looked up first.
+      if (holds(brand)) continue;
       std::string normalised = common::AsciiLowered(brand);
       normalised[0] = common::AsciiUpper(normalised[0]);
-      if (!holds(normalised) && !holds(brand)) {
+      if (!holds(normalised)) {
         brands.emplace_back(brand);
         listed.Add(brand);
       }

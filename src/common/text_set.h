@@ -24,6 +24,11 @@ class TextSet {
   bool Contains(std::string_view text) const { return Find(text) != kAbsent; }
   std::size_t size() const { return spans_.size(); }
 
+  // Asks the processor to fetch what looking up each of the texts will read: its slot, then the
+  // text there. A table larger than the cache costs a wait on memory a look-up; looked up one
+  // after another the waits add up, asked for together they overlap.
+  void Prefetch(const std::string_view* texts, std::size_t count) const;
+
  private:
   struct Span {
     std::uint32_t start, size;
