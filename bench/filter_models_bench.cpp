@@ -107,7 +107,8 @@ void LoadModelIndex(benchmark::State& state) {
 BENCHMARK(LoadModelIndex)->Unit(benchmark::kMillisecond);
 
 // From the file to the index the wizard filters with: what the window does at start, as it does
-// it (the lines read by as many threads as there are processors), and by one thread alone.
+// it (index_parts:0, the entries read in as many parts side by side as there are processors),
+// and with the entries read in one part.
 void LoadAndIndex(benchmark::State& state) {
   const auto parts = static_cast<std::size_t>(state.range(0));
   for (auto _ : state) {
@@ -120,7 +121,7 @@ void LoadAndIndex(benchmark::State& state) {
   }
   state.counters["MiB"] = static_cast<double>(Indexed().MemoryBytes()) / (1 << 20);
 }
-BENCHMARK(LoadAndIndex)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadAndIndex)->ArgName("index_parts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void Textual(benchmark::State& state, const char* criteria) {
   for (auto _ : state) benchmark::DoNotOptimize(TextualFilter(criteria));

@@ -131,6 +131,18 @@ TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
   }
 }
 
+// A file of megabytes is read in parts side by side: every byte lands in its place, and the
+// cap still holds.
+TEST(ReadFileBytes, ALargeFileReadsWhole) {
+  testing::TempCatalogue dir;
+  std::string bytes;
+  for (int i = 0; bytes.size() < (std::size_t{9} << 20) + 13; ++i) bytes += std::to_string(i) + "|";
+  dir.WriteBytes("large", bytes);
+  EXPECT_EQ(ReadFileBytes(dir.Path("large")), bytes);
+  RecordedWarnings warnings;
+  EXPECT_EQ(ReadFileBytes(dir.Path("large"), bytes.size() - 1), std::nullopt);
+}
+
 TEST(ReadFileBytes, AFileReadOnEveryPageIsWarnedOfOnce) {
   testing::TempCatalogue dir;
   std::filesystem::create_directory(dir.Path("t.html"));
