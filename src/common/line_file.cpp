@@ -46,7 +46,8 @@ constexpr std::size_t kPartBytes = std::size_t{4} << 20;
 // Reads the bytes a large file announces in parts side by side: copying them out of the system's
 // cache is most of the reading, and it divides among processors. Returns how many bytes from the
 // start were read, where the file's offset then stands (0, and nothing moved, for a small file).
-std::size_t ReadInParts(int fd, std::string& bytes) {
+template <typename Buffer>
+std::size_t ReadInParts(int fd, Buffer& bytes) {
   const std::size_t parts = PartsFor(bytes.size(), kPartBytes);
   if (parts < 2) return 0;
   const std::size_t part_bytes = bytes.size() / parts;
@@ -74,9 +75,8 @@ std::size_t ReadInParts(int fd, std::string& bytes) {
   return filled;
 }
 
-}  // namespace
-
-bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
+template <typename Buffer>
+bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes) {
   // Looked at before opening, since opening a device can have effects of its own; checked again
   // on the open file, which is what is read. Opening without blocking keeps a FIFO from waiting
   // for a writer.
@@ -117,6 +117,16 @@ bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t 
   }
   bytes.resize(filled);
   return true;
+}
+
+}  // namespace
+
+bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
+  return ReadInto(path, bytes, max_bytes);
+}
+
+bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes, std::size_t max_bytes) {
+  return ReadInto(path, bytes, max_bytes);
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t max_bytes) {

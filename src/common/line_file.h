@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_buffer.h"
 #include "common/string_ops.h"
 
 // Catalogue text files as lines. Two line rules exist: templates and the model index end a line
@@ -28,6 +29,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
 // The same into a buffer the caller keeps, whose memory is reused from file to file; false
 // where ReadFileBytes gives no value (bytes then holds nothing of use).
 bool ReadFileBytesInto(const std::string& path, std::string& bytes,
+                       std::size_t max_bytes = kDataFileCap);
+// The same into a buffer whose memory is not zeroed first: for the largest files.
+bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes,
                        std::size_t max_bytes = kDataFileCap);
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts

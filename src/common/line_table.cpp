@@ -22,8 +22,8 @@ void LineTable::Add(std::string_view line) {
   if (bytes_.size() + line.size() >= UINT32_MAX) throw std::length_error("line table too large");
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(line.size())});
-  bytes_ += line;
-  bytes_ += '\r';
+  bytes_.append(line.data(), line.size());
+  bytes_.append("\r", 1);
 }
 
 namespace {
@@ -59,11 +59,11 @@ void LineTable::SplitRange(std::size_t first, std::size_t last, std::vector<Span
 
 // Files are read whole under a cap far below 4 GiB (common/line_file.h), so offsets fit in 32
 // bits; a larger text is refused rather than cut.
-LineTable LineTable::SplitAtCr(std::string bytes) {
+LineTable LineTable::SplitAtCr(ByteBuffer bytes) {
   if (bytes.size() > UINT32_MAX) throw std::length_error("line table too large");
   LineTable table;
   table.bytes_ = std::move(bytes);
-  const std::string_view all = table.bytes_;
+  const std::string_view all = table.bytes_.view();
   const std::size_t parts = PartsFor(all.size(), kPartBytes);
   std::vector<std::size_t> starts = {0};
   for (std::size_t part = 1; part < parts; ++part) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_buffer.h"
 #include "common/string_ops.h"
 
 // The lines of a large text file kept in the file's own bytes: the model index holds a hundred
@@ -23,16 +24,17 @@ class LineTable {
 
   // The lines of bytes ended at CR, a LF right after the CR belonging to the end, as
   // SplitLinesAtCr gives them (common/line_file.h).
-  static LineTable SplitAtCr(std::string bytes);
+  static LineTable SplitAtCr(ByteBuffer bytes);
+  static LineTable SplitAtCr(std::string_view bytes) { return SplitAtCr(ByteBuffer(bytes)); }
 
   std::size_t size() const { return spans_.size(); }
   bool empty() const { return spans_.empty(); }
   std::string_view operator[](std::size_t i) const {
-    return std::string_view(bytes_).substr(spans_[i].start, spans_[i].size);
+    return std::string_view(bytes_.data() + spans_[i].start, spans_[i].size);
   }
   // Every line's bytes in one piece, each line followed by the CR that ends it (the last one
   // perhaps by nothing).
-  std::string_view bytes() const { return bytes_; }
+  std::string_view bytes() const { return bytes_.view(); }
   StringList ToStringList() const;
   std::size_t MemoryBytes() const;
 
@@ -72,7 +74,7 @@ class LineTable {
   void Add(std::string_view line);
   void SplitRange(std::size_t first, std::size_t last, std::vector<Span>& spans) const;
 
-  std::string bytes_;
+  ByteBuffer bytes_;
   std::vector<Span> spans_;
 };
 

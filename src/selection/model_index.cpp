@@ -8,9 +8,9 @@ namespace trubkom::selection {
 std::optional<common::LineTable> LoadModelIndex(const std::string& working_folder) {
   std::string path = common::ResolvePath(working_folder, "Base/base.tkm");
   if (!common::IsFile(path)) return std::nullopt;
-  std::optional<std::string> bytes = common::ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
-  return common::LineTable::SplitAtCr(std::move(*bytes));
+  common::ByteBuffer bytes;
+  if (!common::ReadFileBytesInto(path, bytes)) return std::nullopt;
+  return common::LineTable::SplitAtCr(std::move(bytes));
 }
 
 std::string_view IndexBrand(std::string_view line) { return line.substr(0, line.find('|')); }
