@@ -32,30 +32,6 @@ struct UsualEntry {
   std::uint32_t value;
 };
 
-// The number written by the digits at text, one to four of them, given as the shift 8 * (4 -
-// count); the four bytes from text must be readable.
-inline std::uint32_t ReadFourDigits(const char* text, unsigned shift) {
-  // The digits go to the high bytes, the first the most significant, with zeros below them; a
-  // byte after the digits that is below "0" borrows only from bytes that the shift drops. Then
-  // each byte takes ten times itself plus the next, so that the pairs of digits stand in bytes 0
-  // and 2, and one product weighs them by 100 and 1 into bits 16 to 31.
-  std::uint32_t word = (common::LoadFourBytes(text) - 0x30303030u) << shift;
-  word = word * 10 + (word >> 8);
-  return ((word & 0x00FF00FFu) * (100u << 16 | 1)) >> 16;
-}
-
-// The same for one to eight digits, from eight readable bytes, given as the shift 8 * (8 -
-// count).
-inline std::uint32_t ReadEightDigits(const char* text, unsigned shift) {
-  std::uint64_t word = (common::LoadEightBytes(text) - 0x3030303030303030u) << shift;
-  word = word * 10 + (word >> 8);
-  // The pairs in bytes 0, 2, 4 and 6 are weighed by 10^6, 10^4, 10^2 and 1 in two products.
-  word = (((word & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-          (((word >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
-         32;
-  return static_cast<std::uint32_t>(word);
-}
-
 #ifdef __SSE2__
 inline std::uint32_t BytesEqual(__m128i bytes, char c) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
@@ -110,10 +86,10 @@ inline constexpr std::array<std::uint64_t, 17 * 17> kUsualShapes = UsualShapes()
   const bool usual = ((digits & must_be_digits) == must_be_digits) &
                      ((BytesEqual(bytes, '0') & must_not_be_zero) == 0);
   if (!usual) return false;
-  entry.property = static_cast<int>(ReadFourDigits(bar + 1, shape >> 32 & 0xFF));
+  entry.property = static_cast<int>(common::ReadFourDigits(bar + 1, shape >> 32 & 0xFF));
   const auto value_shift = static_cast<unsigned>(shape >> 40 & 0xFF);
-  entry.value = shape >> 48 ? ReadEightDigits(bar + open + 1, value_shift)
-                            : ReadFourDigits(bar + open + 1, value_shift);
+  entry.value = shape >> 48 ? common::ReadEightDigits(bar + open + 1, value_shift)
+                            : common::ReadFourDigits(bar + open + 1, value_shift);
   return true;
 }
 #else

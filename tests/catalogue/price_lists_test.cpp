@@ -99,7 +99,8 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
           pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
           pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
           pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5", "^999999999999999999",
-                "^-999999999999999999", "^123456789012345678901234"}) +
+                "^-999999999999999999", "^123456789012345678901234", "^1234567", "^12345678",
+                "^0042"}) +
           pick({"", "^", "nokia 3310^4", "9"});
       // Long lines: shop lists that lost their line ends.
       if (i % 10 == 0) {
