@@ -11,6 +11,7 @@
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
+#include "common/parallel_parts.h"
 #include "common/paths.h"
 #include "common/short_bytes.h"
 #include "common/substring_search.h"
@@ -129,6 +130,11 @@ void PriceSum::Add(long long price) {
   ++count;
 }
 
+void PriceSum::Add(const PriceSum& other) {
+  total += other.total;
+  count += other.count;
+}
+
 std::string PriceSum::Average() const {
   if (count == 0) return {};
   return std::to_string(static_cast<long long>(total / count));
@@ -169,8 +175,7 @@ constexpr std::size_t kLongestDirectModel = 256;
 BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
     : prefix_(AsciiLowered(brand) + " "),
       queries_(LoweredQueries(prefix_, models)),
-      sums_(queries_.size()),
-      last_line_(queries_.size(), 0) {
+      tally_(queries_.size()) {
   direct_ = true;
   for (std::size_t i = 0; i < queries_.size(); ++i) {
     std::string_view model = std::string_view(queries_[i]).substr(prefix_.size());
@@ -182,30 +187,52 @@ BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
   prefix_has_caret_ = common::Contains(prefix_, "^");
 }
 
+// Files of price lists a part reads at least, when they are read in parts.
+constexpr std::size_t kFilesPerPart = 16;
+
 void BrandPrices::AddPriceLists(const std::string& working_folder) {
-  ForEachPriceFile(working_folder, [&](std::string& bytes) {
-    common::AsciiLowerInPlace(bytes);
-    AddLoweredText(bytes);
+  const std::string folder = PriceFolder(working_folder);
+  const StringList names = common::ListFiles(folder, "*.prc");
+  // The direct pass only reads what the parts share; the other one's automaton keeps state.
+  const std::size_t parts = direct_ ? common::PartsFor(names.size(), kFilesPerPart) : 1;
+  std::vector<Tally> tallies(parts - 1, Tally(queries_.size()));
+  common::RunParts(parts, [&](std::size_t part) {
+    Tally& tally = part == 0 ? tally_ : tallies[part - 1];
+    std::string bytes;  // reused from file to file
+    for (std::size_t i = names.size() * part / parts; i < names.size() * (part + 1) / parts; ++i) {
+      if (common::ReadFileBytesInto(common::JoinPath(folder, names[i]), bytes,
+                                    common::kDataFileCap)) {
+        common::AsciiLowerInPlace(bytes);
+        AddLoweredText(bytes, tally);
+      }
+    }
   });
+  for (const Tally& tally : tallies) tally_.Join(tally);
+}
+
+void BrandPrices::Tally::Join(const Tally& other) {
+  for (std::size_t query = 0; query < sums.size(); ++query) sums[query].Add(other.sums[query]);
 }
 
 void BrandPrices::AddLine(std::string_view line) {
   std::string lowered = AsciiLowered(line);
   if (HasLineEnd(lowered)) {
-    AddLoweredLine(lowered);
+    AddLoweredLine(lowered, tally_);
   } else {
-    AddLoweredText(lowered);
+    AddLoweredText(lowered, tally_);
   }
 }
 
-void BrandPrices::AddLoweredText(std::string_view text) {
+void BrandPrices::AddLoweredText(std::string_view text) { AddLoweredText(text, tally_); }
+
+void BrandPrices::AddLoweredText(std::string_view text, Tally& tally) {
   if (!direct_) {
     common::ForEachLine(text, common::IsCrOrLf,
-                        [this](std::string_view line) { AddLoweredLine(line); });
+                        [&](std::string_view line) { AddLoweredLine(line, tally); });
     return;
   }
   if (HasLineEnd(prefix_)) return;  // no line holds it
-  AddLoweredTextDirectly(text);
+  AddLoweredTextDirectly(text, tally);
 }
 
 // With no "^" in any model, a query occurs at an occurrence of the brand prefix exactly when the
@@ -213,7 +240,7 @@ void BrandPrices::AddLoweredText(std::string_view text) {
 // only at the occurrences of the prefix, found by one search over the whole text: from each it
 // reads back to the line's start (never past the previous occurrence) and on to the end of the
 // model (never further than the longest model). Each byte is read a bounded number of times.
-void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
+void BrandPrices::AddLoweredTextDirectly(std::string_view text, Tally& tally) const {
   std::size_t line_start = 0;
   std::size_t scanned_to = 0;  // bytes before it are known to belong to earlier lines
   bool in_line = false;        // whether line_start is the line of the last occurrence
@@ -223,7 +250,7 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
     if (back > scanned_to || !in_line) {
       line_start = back;
       in_line = true;
-      ++line_number_;
+      ++tally.line_number;
     }
     scanned_to = at;
     std::size_t model_start = at + prefix_.size();
@@ -231,10 +258,12 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
     std::size_t model_end = FieldEnd(text, model_start, limit);
     if (model_end == limit && limit != text.size()) return true;  // longer than every model
     std::size_t query = by_model_.Find(text.substr(model_start, model_end - model_start));
-    if (query == common::TextSet::kAbsent || last_line_[query] == line_number_) return true;
-    last_line_[query] = line_number_;
+    if (query == common::TextSet::kAbsent || tally.last_line[query] == tally.line_number) {
+      return true;
+    }
+    tally.last_line[query] = tally.line_number;
     bool caret_before = line_start != at || prefix_has_caret_;
-    sums_[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
+    tally.sums[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
     return true;
   });
 }
@@ -242,7 +271,7 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text) {
 // A query belongs to the line when query + "^" occurs in line + "^"; each query counts once per
 // line, however often it occurs. Every query begins with the brand prefix, so the search starts
 // at the prefix's first occurrence, and lines without the brand cost one search only.
-void BrandPrices::AddLoweredLine(std::string_view lowered) {
+void BrandPrices::AddLoweredLine(std::string_view lowered, Tally& tally) {
   std::size_t start = lowered.find(prefix_);
   if (start == std::string_view::npos) return;
   std::string text = std::string(lowered.substr(start)) + "^";
@@ -250,13 +279,13 @@ void BrandPrices::AddLoweredLine(std::string_view lowered) {
   if (!patterns_) patterns_.emplace(WithCarets(queries_));
   patterns_->ForEachFound(text, [&](std::size_t query) {
     if (!price) price = LinePrice(lowered);
-    sums_[query].Add(*price);
+    tally.sums[query].Add(*price);
   });
 }
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {
   std::size_t query = by_model_.Find(AsciiLowered(model));
-  return query == common::TextSet::kAbsent ? std::string() : sums_[query].Average();
+  return query == common::TextSet::kAbsent ? std::string() : tally_.sums[query].Average();
 }
 
 }  // namespace trubkom::catalogue

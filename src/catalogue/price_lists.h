@@ -29,6 +29,7 @@ struct PriceSum {
   __extension__ __int128 total = 0;
   long long count = 0;
   void Add(long long price);
+  void Add(const PriceSum& other);
   // The exact average, the fraction discarded (toward zero), as decimal text; empty text when
   // nothing was added.
   std::string Average() const;
@@ -47,7 +48,8 @@ class BrandPrices {
   BrandPrices(std::string_view brand, const common::StringList& models);
   BrandPrices(const BrandPrices&) = delete;  // large, and never needs copying
   BrandPrices& operator=(const BrandPrices&) = delete;
-  // Reads the price lists of the working folder.
+  // Reads the price lists of the working folder: many of them in parts side by side, each part
+  // on a thread of its own.
   void AddPriceLists(const std::string& working_folder);
   // Adds one line (a shop's name and page lines included).
   void AddLine(std::string_view line);
@@ -56,15 +58,25 @@ class BrandPrices {
   std::string AveragePrice(std::string_view model) const;
 
  private:
-  void AddLoweredLine(std::string_view lowered);
-  void AddLoweredTextDirectly(std::string_view text);
+  // What a pass over lines counts. Parts of the price lists read side by side each count into a
+  // tally of their own (a line never spans two files), joined after.
+  struct Tally {
+    explicit Tally(std::size_t queries) : sums(queries), last_line(queries, 0) {}
+    void Join(const Tally& other);
 
-  std::string prefix_;                    // lowered brand and a blank
-  common::StringList queries_;            // lowered "brand model", no repeats
-  common::TextSet by_model_;              // the model part of each query (after the prefix)
-  std::vector<PriceSum> sums_;            // by query number
-  std::vector<std::uint64_t> last_line_;  // by query number: the last line that counted it
-  std::uint64_t line_number_ = 0;         // of the lines seen by the direct pass
+    std::vector<PriceSum> sums;            // by query number
+    std::vector<std::uint64_t> last_line;  // by query number: the last line that counted it
+    std::uint64_t line_number = 0;         // of the lines seen by the direct pass
+  };
+
+  void AddLoweredText(std::string_view text, Tally& tally);
+  void AddLoweredLine(std::string_view lowered, Tally& tally);
+  void AddLoweredTextDirectly(std::string_view text, Tally& tally) const;
+
+  std::string prefix_;          // lowered brand and a blank
+  common::StringList queries_;  // lowered "brand model", no repeats
+  common::TextSet by_model_;    // the model part of each query (after the prefix)
+  Tally tally_;
   std::size_t longest_model_ = 0;
   bool direct_ = true;  // no model holds "^" and none is very long
   bool prefix_has_caret_ = false;

@@ -78,6 +78,27 @@ TEST(AveragePrice, PriceListsAreReadAndSortedIgnoringCase) {
   EXPECT_EQ(AveragePrice(lines, "Nokia 3310"), "1500");
 }
 
+// Many price lists are read in parts side by side, each counting alone: the averages are those
+// of all the files together, a line counted once however often it names the model.
+TEST(BrandPrices, ManyPriceListsGiveTheAveragesOfAllTogether) {
+  testing::TempCatalogue cat;
+  for (int shop = 0; shop < 70; ++shop) {
+    std::string text = "Shop\r\nshop.html\r\n";
+    for (int line = 0; line < 20; ++line) {
+      text += "Nokia " + std::to_string(3310 + line % 3) + "^" +
+              std::to_string(100 * shop + line) + (line % 5 ? "\r\n" : " nokia 3310^1\r\n");
+    }
+    cat.WriteText("adv/prices/shop" + std::to_string(shop) + ".prc", text);
+  }
+  common::StringList lines = LoadPriceLines(cat.root());
+  BrandPrices prices("Nokia", {"3310", "3311", "3312", "3313"});
+  prices.AddPriceLists(cat.root());
+  for (const char* model : {"3310", "3311", "3312", "3313"}) {
+    EXPECT_EQ(prices.AveragePrice(model), AveragePrice(lines, std::string("Nokia ") + model))
+        << model;
+  }
+}
+
 // The one-pass prices must equal the literal definition on any data, including names that are
 // parts of other names, lines without "^", several "^" and both letter cases.
 TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
