@@ -114,7 +114,7 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
   std::vector<ModelRow> rows;
   for (std::size_t i = 0; i < merged.size(); ++i) {
     if (full_only && !common::Contains(merged[i], kMark)) continue;
-    rows.push_back({merged[i], prices.AveragePrice(unmarked[i])});
+    rows.push_back({merged[i], prices.AveragePriceOf(i)});
   }
   return rows;
 }

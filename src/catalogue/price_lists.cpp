@@ -151,16 +151,6 @@ std::string AveragePrice(const StringList& price_lines, std::string_view query) 
 
 namespace {
 
-StringList LoweredQueries(const std::string& prefix, const StringList& models) {
-  StringList queries;
-  common::TextSet seen;
-  for (const std::string& model : models) {
-    std::string query = prefix + AsciiLowered(model);
-    if (seen.Add(query) == queries.size()) queries.push_back(std::move(query));
-  }
-  return queries;
-}
-
 StringList WithCarets(StringList texts) {
   for (std::string& text : texts) text += '^';
   return texts;
@@ -172,17 +162,21 @@ constexpr std::size_t kLongestDirectModel = 256;
 
 }  // namespace
 
+// Each lowered model is a query once: the models' table numbers them in the order first seen,
+// which are the queries' numbers.
 BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
-    : prefix_(AsciiLowered(brand) + " "),
-      queries_(LoweredQueries(prefix_, models)),
-      tally_(queries_.size()) {
-  direct_ = true;
-  for (std::size_t i = 0; i < queries_.size(); ++i) {
-    std::string_view model = std::string_view(queries_[i]).substr(prefix_.size());
-    by_model_.Add(model);  // the queries differ, so the models do: model i has number i
-    longest_model_ = std::max(longest_model_, model.size());
-    if (common::Contains(model, "^")) direct_ = false;
+    : prefix_(AsciiLowered(brand) + " "), tally_(0) {
+  query_of_model_.reserve(models.size());
+  for (const std::string& model : models) {
+    std::string lowered = AsciiLowered(model);
+    std::size_t query = by_model_.Add(lowered);
+    query_of_model_.push_back(query);
+    if (query < queries_.size()) continue;
+    longest_model_ = std::max(longest_model_, lowered.size());
+    if (common::Contains(lowered, "^")) direct_ = false;
+    queries_.push_back(prefix_ + lowered);
   }
+  tally_ = Tally(queries_.size());
   if (longest_model_ > kLongestDirectModel) direct_ = false;
   prefix_has_caret_ = common::Contains(prefix_, "^");
 }
@@ -281,6 +275,10 @@ void BrandPrices::AddLoweredLine(std::string_view lowered, Tally& tally) {
     if (!price) price = LinePrice(lowered);
     tally.sums[query].Add(*price);
   });
+}
+
+std::string BrandPrices::AveragePriceOf(std::size_t i) const {
+  return tally_.sums[query_of_model_[i]].Average();
 }
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {

@@ -56,6 +56,8 @@ class BrandPrices {
   // Adds the lines of a text whose ASCII letters are already lowered.
   void AddLoweredText(std::string_view text);
   std::string AveragePrice(std::string_view model) const;
+  // The average price of the i-th of the models given, found without a look-up.
+  std::string AveragePriceOf(std::size_t i) const;
 
  private:
   // What a pass over lines counts. Parts of the price lists read side by side each count into a
@@ -76,6 +78,7 @@ class BrandPrices {
   std::string prefix_;          // lowered brand and a blank
   common::StringList queries_;  // lowered "brand model", no repeats
   common::TextSet by_model_;    // the model part of each query (after the prefix)
+  std::vector<std::size_t> query_of_model_;  // by the models' order as given
   Tally tally_;
   std::size_t longest_model_ = 0;
   bool direct_ = true;  // no model holds "^" and none is very long

@@ -31,7 +31,7 @@ TEST(FillModelList, Table) {
   cat.WriteText("Base/siemens_new.xml", BrandFile({"c55", "C55"}));
   cat.WriteText("adv/prices/a.prc",
                 "A\na.html\nNokia 3310^1000\nnokia 3310^1501\nSonyericsson K750i^5000\n"
-                "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\n");
+                "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\nSiemens C55^300\n");
   const ListCase cases[] = {
       {"byte order, prices averaged",
        "Nokia",
@@ -63,7 +63,7 @@ TEST(FillModelList, Table) {
        "Siemens",
        {"Siemens|C55|", "Siemens|C55|", "Siemens|S65|", "Siemens|S65|"},
        false,
-       {{"C55 *", ""}, {"C55 *", ""}, {"S65 *", ""}, {"S65 *", ""}}},
+       {{"C55 *", "300"}, {"C55 *", "300"}, {"S65 *", ""}, {"S65 *", ""}}},
       {"unknown brand without index lines", "Fly", {}, false, {}},
       {"unknown brand with index lines", "Fly", {"Fly|SX210|"}, false, {{"SX210 *", ""}}},
   };
