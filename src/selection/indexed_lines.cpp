@@ -94,34 +94,48 @@ class IndexedLines::Builder {
         });
   }
 
-  // Adds the entries of a run of later lines.
-  void Append(const Builder& later) {
-    std::vector<std::uint32_t> new_text_numbers(later.text_numbers_.size());
+  // Takes in the texts of a later part's values, whose codes there are renumbered to the ones
+  // here.
+  void AdoptTextsOf(Builder& later) {
+    if (later.text_numbers_.empty()) return;
+    std::vector<std::uint32_t> new_numbers(later.text_numbers_.size());
     for (const auto& [text, number] : later.text_codes_) {
-      new_text_numbers[number] = InternValue(text) & ~kTextCode;
+      new_numbers[number] = InternValue(text) & ~kTextCode;
     }
-    for (std::size_t property = 0; property < kSmallProperties; ++property) {
-      small_writers_[property].Append(later.small_writers_[property], new_text_numbers);
-    }
-    for (const auto& [digits, writer] : later.other_writers_) {
-      other_writers_[digits].Append(writer, new_text_numbers);
-    }
+    for (PostingWriter& writer : later.small_writers_) writer.RenumberTexts(new_numbers);
+    for (auto& [digits, writer] : later.other_writers_) writer.RenumberTexts(new_numbers);
   }
 
-  // Every property that has an entry gets its id, the small numbers first.
-  void MoveInto(IndexedLines& index) {
+  // Gives every property that has an entry in some part its id, the small numbers first, with
+  // its streams in the parts' order; the first part's texts become the index's.
+  static void MoveInto(std::vector<Builder>& parts, IndexedLines& index) {
+    auto add_property = [&](auto writer_of) {
+      std::vector<Stream> streams;
+      for (Builder& part : parts) {
+        PostingWriter* writer = writer_of(part);
+        if (writer != nullptr && !writer->empty()) streams.push_back(writer->Finish());
+      }
+      if (streams.empty()) return -1;
+      index.postings_.push_back(std::move(streams));
+      return static_cast<int>(index.postings_.size() - 1);
+    };
     index.small_property_ids_.assign(kSmallProperties, -1);
     for (std::size_t property = 0; property < kSmallProperties; ++property) {
-      if (small_writers_[property].empty()) continue;
-      index.small_property_ids_[property] = static_cast<int>(index.postings_.size());
-      index.postings_.push_back(small_writers_[property].Finish());
+      index.small_property_ids_[property] =
+          add_property([&](Builder& part) { return &part.small_writers_[property]; });
     }
-    for (auto& [digits, writer] : other_writers_) {
-      index.property_ids_[digits] = static_cast<int>(index.postings_.size());
-      index.postings_.push_back(writer.Finish());
+    for (Builder& part : parts) {
+      for (const auto& [digits, writer] : part.other_writers_) {
+        if (index.property_ids_.contains(digits)) continue;
+        const std::string key = digits;
+        index.property_ids_[key] = add_property([&](Builder& other) -> PostingWriter* {
+          auto found = other.other_writers_.find(key);
+          return found == other.other_writers_.end() ? nullptr : &found->second;
+        });
+      }
     }
-    index.text_codes_ = std::move(text_codes_);
-    index.text_numbers_ = std::move(text_numbers_);
+    index.text_codes_ = std::move(parts[0].text_codes_);
+    index.text_numbers_ = std::move(parts[0].text_numbers_);
   }
 
  private:
@@ -167,12 +181,18 @@ IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts) : lines_(
   common::RunParts(parts, [&](std::size_t part) {
     builders[part].Read(lines_, bounds[part], bounds[part + 1]);
   });
-  for (std::size_t part = 1; part < parts; ++part) builders[0].Append(builders[part]);
-  builders[0].MoveInto(*this);
+  for (std::size_t part = 1; part < parts; ++part) builders[0].AdoptTextsOf(builders[part]);
+  Builder::MoveInto(builders, *this);
 }
 
 bool IndexedLines::Postings::Next(std::uint32_t& line, std::uint32_t& value) {
-  if (at_ == end_) return false;
+  while (at_ == end_) {  // the next part's stream, its steps counted from line 0
+    if (next_part_ == last_part_) return false;
+    at_ = next_part_->bytes.get();
+    end_ = at_ + next_part_->size;
+    line_ = 0;
+    ++next_part_;
+  }
   line_ += ReadNumber(at_);
   line = line_;
   value = Unpacked(ReadNumber(at_));
@@ -203,9 +223,9 @@ std::optional<long long> IndexedLines::NumberOf(std::uint32_t code) const {
 IndexedLines::Postings IndexedLines::PostingsOf(int property) const {
   Postings postings;
   if (property < 0 || static_cast<std::size_t>(property) >= postings_.size()) return postings;
-  const Stream& stream = postings_[static_cast<std::size_t>(property)];
-  postings.at_ = stream.bytes.get();
-  postings.end_ = postings.at_ + stream.size;
+  const std::vector<Stream>& parts = postings_[static_cast<std::size_t>(property)];
+  postings.next_part_ = parts.data();
+  postings.last_part_ = parts.data() + parts.size();
   return postings;
 }
 
@@ -213,7 +233,10 @@ std::size_t IndexedLines::MemoryBytes() const {
   std::size_t bytes = sizeof *this + lines_.MemoryBytes() +
                       small_property_ids_.capacity() * sizeof(int) +
                       text_numbers_.capacity() * sizeof(long long);
-  for (const Stream& stream : postings_) bytes += sizeof stream + stream.size;
+  for (const std::vector<Stream>& parts : postings_) {
+    bytes += sizeof parts;
+    for (const Stream& stream : parts) bytes += sizeof stream + stream.size;
+  }
   for (const auto& [text, code] : text_codes_) bytes += sizeof(text) + 16 + text.capacity();
   for (const auto& [text, id] : property_ids_) bytes += sizeof(text) + 16 + text.capacity();
   return bytes;

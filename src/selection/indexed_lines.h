@@ -17,7 +17,9 @@ namespace trubkom::selection {
 
 // For each property a stream of its entries in line order, each the step from the line of the
 // entry before and the value's code, as numbers of seven bits a byte. Two or three bytes an
-// entry, against the five to seven of its text.
+// entry, against the five to seven of its text. A large index is read in parts side by side;
+// a property's stream is then the parts' streams one after another, each counting its steps
+// from line 0.
 class IndexedLines {
  public:
   // The lines are read in parts, each on a thread of its own: by default as many as there are
@@ -30,6 +32,16 @@ class IndexedLines {
   static constexpr std::uint32_t kUnclosed = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoSuchText = 0xFFFFFFFEu;  // a text no entry has
 
+  // A property's stream in one part. Grown with realloc while the lines are read, so that room
+  // not written yet is never zeroed, and cut to its size at the end.
+  struct Stream {
+    struct Free {
+      void operator()(unsigned char* bytes) const { std::free(bytes); }
+    };
+    std::unique_ptr<unsigned char, Free> bytes;
+    std::size_t size = 0;
+  };
+
   // The entries of one property, read in line order; a line has one for each of its entries.
   class Postings {
    public:
@@ -40,6 +52,8 @@ class IndexedLines {
     const unsigned char* at_ = nullptr;
     const unsigned char* end_ = nullptr;
     std::uint32_t line_ = 0;
+    const Stream* next_part_ = nullptr;  // the parts' streams still to read
+    const Stream* last_part_ = nullptr;
   };
 
   const common::LineTable& lines() const { return lines_; }
@@ -52,23 +66,13 @@ class IndexedLines {
   std::optional<long long> NumberOf(std::uint32_t code) const;
   std::size_t MemoryBytes() const;
 
-  // A property's stream. Grown with realloc while the lines are read, so that room not written
-  // yet is never zeroed, and cut to its size at the end.
-  struct Stream {
-    struct Free {
-      void operator()(unsigned char* bytes) const { std::free(bytes); }
-    };
-    std::unique_ptr<unsigned char, Free> bytes;
-    std::size_t size = 0;
-  };
-
  private:
   class Builder;
 
   common::LineTable lines_;
   std::vector<int> small_property_ids_;                        // by plain number below 1024
   std::unordered_map<std::string, int> property_ids_;          // any other text of digits
-  std::vector<Stream> postings_;                               // by property id
+  std::vector<std::vector<Stream>> postings_;  // by property id: its stream of each part
   std::unordered_map<std::string, std::uint32_t> text_codes_;  // value text -> its number
   std::vector<long long> text_numbers_;  // by text number: its plain decimal, or kNotANumber
 };

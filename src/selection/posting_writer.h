@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -72,29 +71,19 @@ class PostingWriter {
   // Some value has the code of a text (which a later part's texts must be renumbered in).
   void HasTexts() { has_texts_ = true; }
 
-  // Adds the postings of later lines, whose texts have the numbers new_text_numbers here.
-  void Append(const PostingWriter& later, const std::vector<std::uint32_t>& new_text_numbers) {
-    const unsigned char* at = later.bytes_.get();
-    const unsigned char* const end = later.at_;
-    if (at == end) return;
-    if (later.has_texts_) {
-      for (std::uint32_t line = 0; at != end;) {
-        line += ReadNumber(at);
-        std::uint32_t packed = ReadNumber(at);
-        if (packed != 0 && packed % 2 == 0) packed = 2 * new_text_numbers[(packed - 2) / 2] + 2;
-        Add(line, packed);
-      }
-      has_texts_ = true;
-      return;
+  // Gives the values that are texts the numbers new_numbers has for them.
+  void RenumberTexts(const std::vector<std::uint32_t>& new_numbers) {
+    if (!has_texts_) return;
+    PostingWriter renumbered;
+    const unsigned char* at = bytes_.get();
+    for (std::uint32_t line = 0; at != at_;) {
+      line += ReadNumber(at);
+      std::uint32_t packed = ReadNumber(at);
+      if (packed != 0 && packed % 2 == 0) packed = 2 * new_numbers[(packed - 2) / 2] + 2;
+      renumbered.Add(line, packed);
     }
-    // Only the first step changes: it was counted from line 0, and now from this last line.
-    const std::uint32_t first_line = ReadNumber(at);
-    const auto rest = static_cast<std::size_t>(end - at);
-    Reserve(kLongestEntry + rest);
-    at_ = PutNumber(at_, first_line - last_line_);
-    std::memcpy(at_, at, rest);
-    at_ += rest;
-    last_line_ = later.last_line_;
+    renumbered.has_texts_ = true;
+    *this = std::move(renumbered);
   }
 
   IndexedLines::Stream Finish() {
