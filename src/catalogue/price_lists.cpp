@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "catalogue/page_file.h"
@@ -38,17 +39,25 @@ long long LinePrice(std::string_view line) {
   return common::TextToInt(caret == std::string_view::npos ? line : line.substr(caret + 1));
 }
 
-// Calls visit(bytes) for each price file in listing order, the bytes in one buffer reused from
-// file to file.
+StringList PriceFileNames(const std::string& folder) { return common::ListFiles(folder, "*.prc"); }
+
+// Calls visit(bytes) for each of the price files named, in order, the bytes in one buffer reused
+// from file to file.
 template <typename Visit>
-void ForEachPriceFile(const std::string& working_folder, Visit visit) {
-  std::string folder = PriceFolder(working_folder);
+void ForEachPriceFile(const std::string& folder, std::span<const std::string> names, Visit visit) {
   std::string bytes;
-  for (const std::string& name : common::ListFiles(folder, "*.prc")) {
+  for (const std::string& name : names) {
     if (common::ReadFileBytesInto(common::JoinPath(folder, name), bytes, common::kDataFileCap)) {
       visit(bytes);
     }
   }
+}
+
+// The same for every price file of the working folder, in listing order.
+template <typename Visit>
+void ForEachPriceFile(const std::string& working_folder, Visit visit) {
+  const std::string folder = PriceFolder(working_folder);
+  ForEachPriceFile(folder, PriceFileNames(folder), visit);
 }
 
 // common::TextToInt of the text from at. The usual price, one to seven digits and then no
@@ -58,9 +67,7 @@ long long NumberAt(std::string_view text, std::size_t at) {
 #ifdef __SSE2__
   if (at + 8 <= text.size()) {
     const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(text.data() + at));
-    const auto digits = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
-                      _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
+    const std::uint32_t digits = common::DigitBytes(bytes);
     const auto count = static_cast<unsigned>(std::countr_zero(~digits));  // leading digits
     if (count - 1 < 7) return common::ReadEightDigits(text.data() + at, 8 * (8 - count));
   }
@@ -186,20 +193,18 @@ constexpr std::size_t kFilesPerPart = 16;
 
 void BrandPrices::AddPriceLists(const std::string& working_folder) {
   const std::string folder = PriceFolder(working_folder);
-  const StringList names = common::ListFiles(folder, "*.prc");
+  const StringList names = PriceFileNames(folder);
   // The direct pass only reads what the parts share; the other one's automaton keeps state.
   const std::size_t parts = direct_ ? common::PartsFor(names.size(), kFilesPerPart) : 1;
   std::vector<Tally> tallies(parts - 1, Tally(queries_.size()));
   common::RunParts(parts, [&](std::size_t part) {
     Tally& tally = part == 0 ? tally_ : tallies[part - 1];
-    std::string bytes;  // reused from file to file
-    for (std::size_t i = names.size() * part / parts; i < names.size() * (part + 1) / parts; ++i) {
-      if (common::ReadFileBytesInto(common::JoinPath(folder, names[i]), bytes,
-                                    common::kDataFileCap)) {
-        common::AsciiLowerInPlace(bytes);
-        AddLoweredText(bytes, tally);
-      }
-    }
+    const std::size_t first = names.size() * part / parts, last = names.size() * (part + 1) / parts;
+    ForEachPriceFile(folder, std::span(names).subspan(first, last - first),
+                     [&](std::string& bytes) {
+                       common::AsciiLowerInPlace(bytes);
+                       AddLoweredText(bytes, tally);
+                     });
   });
   for (const Tally& tally : tallies) tally_.Join(tally);
 }

@@ -4,9 +4,14 @@
 #include <cstdint>
 #include <cstring>
 
-// Short byte strings read and compared a word at a time, and short numbers read so. The price pass compares hundreds of
-// thousands of names a few bytes long: a loop over their bytes, or a call to memcmp, costs more
-// than the comparison, and its end is hard for the processor to predict.
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// Short byte strings read and compared a word at a time, and short numbers read so. The price
+// pass compares hundreds of thousands of names a few bytes long: a loop over their bytes, or a
+// call to memcmp, costs more than the comparison, and its end is hard for the processor to
+// predict.
 namespace trubkom::common {
 
 inline std::uint64_t LoadEightBytes(const char* at) {
@@ -36,6 +41,15 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) {
   // One to three bytes: the first, middle and last cover them all.
   return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
 }
+
+#ifdef __SSE2__
+// Which of sixteen bytes are the ASCII digits, as bits.
+inline std::uint32_t DigitBytes(__m128i bytes) {
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
+                                      _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
+}
+#endif
 
 // The number written by the digits at text, one to four of them, given as the shift 8 * (4 -
 // count); the four bytes from text must be readable.

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-
 namespace trubkom::common {
-
 
 void TextSet::Grow() {
   slots_.assign(slots_.empty() ? 16 : 2 * slots_.size(), Slot{});
@@ -54,6 +52,5 @@ void TextSet::Prefetch(const std::string_view* texts, std::size_t count) const {
     if (slots[i] != 0) __builtin_prefetch(bytes_.data() + spans_[slots[i] - 1].start);
   }
 }
-
 
 }  // namespace trubkom::common

@@ -10,17 +10,19 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+int SmallProperty(std::string_view digits) {
+  if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
 bool ReadAnyEntry(const char* bar, const char* end, Entry& entry) {
   const char* open = bar + 1;
-  int property = 0;
-  for (; open < end && IsDigit(*open); ++open)
-    property = std::min(property * 10 + (*open - '0'), 1 << 20);
+  while (open < end && IsDigit(*open)) ++open;
   if (open == end || *open != '(') return false;
-  entry = {{bar + 1, static_cast<std::size_t>(open - bar - 1)}, -1, std::nullopt, -1};
-  if (!entry.digits.empty() && entry.digits.size() <= 3 &&
-      (entry.digits.size() == 1 || entry.digits[0] != '0')) {
-    entry.small_property = property;
-  }
+  const std::string_view digits(bar + 1, static_cast<std::size_t>(open - bar - 1));
+  entry = {digits, SmallProperty(digits), std::nullopt, -1};
   const char* close = open + 1;
   std::uint64_t number = 0;
   bool digits_only = true;

@@ -74,9 +74,7 @@ inline constexpr std::array<std::uint64_t, 17 * 17> kUsualShapes = UsualShapes()
 // a call.
 [[gnu::always_inline]] inline bool ReadUsualEntry(const char* bar, UsualEntry& entry) {
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bar));
-  const auto digits = static_cast<std::uint32_t>(_mm_movemask_epi8(
-      _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
-                    _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
+  const std::uint32_t digits = common::DigitBytes(bytes);
   // Bit 16 stands for no "(" or ")" in the 16 bytes, which makes the entry too long.
   const auto open = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, '(') | 1u << 16));
   const auto close = static_cast<unsigned>(std::countr_zero(BytesEqual(bytes, ')') | 1u << 16));
@@ -112,6 +110,10 @@ struct Entry {
 // Reads what stands at a "|" of a line (which ends at end) byte by byte: whether it is an
 // entry, and which.
 bool ReadAnyEntry(const char* bar, const char* end, Entry& entry);
+
+// The number of a property's digits when they are a plain number of at most three digits, the
+// usual properties, kept in a table by number; -1 for any other text.
+int SmallProperty(std::string_view digits);
 
 // The "|" among the 64 bytes from window that stand before end, as bits. Bytes up to
 // readable_end may be loaded.

@@ -12,6 +12,7 @@ namespace trubkom::selection {
 
 using index_entries::Entry;
 using index_entries::ForEachEntry;
+using index_entries::SmallProperty;
 using postings::Packed;
 using postings::PostingWriter;
 using postings::ReadNumber;
@@ -34,15 +35,10 @@ std::optional<std::uint32_t> SmallNumber(std::string_view text) {
 }
 
 constexpr long long kNotANumber = std::numeric_limits<long long>::min();
-constexpr std::size_t kSmallProperties = 1024;
+constexpr std::size_t kSmallProperties = 1024;  // above every index_entries::SmallProperty
 
-// Plain numbers below kSmallProperties, the usual properties, are looked up in a table.
-int SmallProperty(std::string_view digits) {
-  if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
-  int value = 0;
-  for (char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
+// Lines are read in parts of at least this many bytes, each on a thread of its own.
+constexpr std::size_t kPartBytes = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -56,16 +52,8 @@ std::optional<long long> PlainDecimal(std::string_view text) {
   return common::TextToInt(text);
 }
 
-namespace {
-
-
-// Lines are read in parts of at least this many bytes, each on a thread of its own.
-constexpr std::size_t kPartBytes = std::size_t{1} << 20;
-
-}  // namespace
-
 // The entries of a run of lines, read into streams by property, with the properties and texts
-// the run has; runs read apart are joined in line order.
+// the run has; runs read apart are put together in line order.
 class IndexedLines::Builder {
  public:
   Builder() : small_writers_(kSmallProperties) {}
@@ -173,7 +161,8 @@ std::vector<std::size_t> PartBounds(const common::LineTable& lines, std::size_t 
 }  // namespace
 
 // Each part of the lines is read on a thread of its own (the first on this one), into streams
-// that are then joined: reading the entries is most of the time a large index takes to load.
+// that are kept as they are, by part: reading the entries is most of the time a large index
+// takes to load.
 IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts) : lines_(std::move(lines)) {
   if (parts == 0) parts = common::PartsFor(lines_.bytes().size(), kPartBytes);
   const std::vector<std::size_t> bounds = PartBounds(lines_, parts);
