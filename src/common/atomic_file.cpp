@@ -19,13 +19,17 @@ namespace {
 
 constexpr const char* kTemporaryMark = ".trubkom-";
 
-bool WriteAll(int fd, std::string_view bytes) {
+// 0 when every byte was written, else the errno of the failure.
+int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) return false;
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return errno;
+    // A write that takes no byte and says nothing would loop for ever: the disk is full.
+    if (written == 0) return ENOSPC;
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-  return true;
+  return 0;
 }
 
 std::string TemporaryNameBeside(const std::string& path) {
@@ -140,13 +144,16 @@ int RemoveStaleTemporaries(const std::string& folder) {
   return removed;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool sync_folder) {
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool sync_folder) {
   PendingFile file(path);
-  return file.Write(bytes) && file.Commit(sync_folder);
+  Status written = file.Write(bytes);
+  if (!written) return written;
+  return file.Commit(sync_folder);
 }
 
 PendingFile::PendingFile(const std::string& path) : path_(path) {
   fd_ = CreateTemporaryBeside(path, temp_);
+  if (fd_ < 0) open_errno_ = errno;
 }
 
 PendingFile::~PendingFile() {
@@ -155,23 +162,45 @@ PendingFile::~PendingFile() {
   std::remove(temp_.c_str());
 }
 
-bool PendingFile::Write(std::string_view bytes) { return fd_ >= 0 && WriteAll(fd_, bytes); }
-
-bool PendingFile::Commit(bool sync_folder) { return Finish(true, sync_folder); }
-
-bool PendingFile::CommitUnflushed() { return Finish(false, false); }
-
-bool PendingFile::Finish(bool sync_file, bool sync_folder) {
-  if (fd_ < 0) return false;
-  bool ok = !sync_file || ::fsync(fd_) == 0;
-  ok = (::close(fd_) == 0) && ok;
-  fd_ = -1;
-  if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {
-    if (sync_folder) SyncFolderOf(path_);
-    return true;
+Error PendingFile::Failed(int errno_value) {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+    std::remove(temp_.c_str());
   }
-  std::remove(temp_.c_str());
-  return false;
+  open_errno_ = errno_value;
+  return WriteError(errno_value, path_);
+}
+
+Status PendingFile::Write(std::string_view bytes) {
+  if (fd_ < 0) return WriteError(open_errno_, path_);
+  if (int error = WriteAll(fd_, bytes)) return Failed(error);
+  return {};
+}
+
+Status PendingFile::Commit(bool sync_folder) { return Finish(true, sync_folder); }
+
+Status PendingFile::CommitUnflushed() { return Finish(false, false); }
+
+Status PendingFile::Finish(bool sync_file, bool sync_folder) {
+  if (fd_ < 0) return WriteError(open_errno_, path_);
+  // A full disk may show only here: written bytes are placed on the disk when they are flushed,
+  // and a network file system reports its failures on close.
+  if (sync_file && ::fsync(fd_) != 0) return Failed(errno);
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    int error = errno;
+    std::remove(temp_.c_str());
+    return WriteError(error, path_);
+  }
+  if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+    int error = errno;
+    std::remove(temp_.c_str());
+    return WriteError(error, path_);
+  }
+  if (sync_folder) SyncFolderOf(path_);
+  return {};
 }
 
 }  // namespace trubkom::common

@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
+
 namespace trubkom::common {
 
 // Writes the bytes to a temporary file in the same folder and renames it over path, so readers
-// see either the old file or the whole new one. False, with nothing left behind, on failure.
-// sync_folder as for PendingFile::Commit.
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+// see either the old file or the whole new one. On failure nothing is left behind and the error
+// names path and the system's reason. sync_folder as for PendingFile::Commit.
+Status ReplaceFileAtomically(const std::string& path, std::string_view bytes,
                            bool sync_folder = true);
 
 // Flushes the folder holding path to disk, so the names renamed into it survive a crash.
@@ -46,26 +48,29 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // False when the temporary file could not be made.
+  // False when the temporary file could not be made; Write and Commit then give the reason.
   bool ok() const { return fd_ >= 0; }
-  bool Write(std::string_view bytes);
-  // Flushes the file to disk and renames it over path; false (and nothing left) on failure.
+  Status Write(std::string_view bytes);
+  // Flushes the file to disk and renames it over path; on failure nothing is left.
   // sync_folder flushes the folder too, so the new name survives a crash from the moment Commit
   // returns; without it a crash soon after may bring back the old file (or none), never a part
   // of the new one.
-  bool Commit(bool sync_folder = true);
+  Status Commit(bool sync_folder = true);
   // Renames the file over path without flushing anything: a crash of the system soon after may
   // leave path missing, old, or holding only a part of the new content (never a kill of the
   // process, whose writes the system still has). Only for files whose damage is found when they
   // are used and then mended: a downloaded package must verify before it is used.
-  bool CommitUnflushed();
+  Status CommitUnflushed();
 
  private:
-  bool Finish(bool sync_file, bool sync_folder);
+  Status Finish(bool sync_file, bool sync_folder);
+  // The error of the last failure: path and errno_value, and the temporary file is gone.
+  Error Failed(int errno_value);
 
   std::string path_;
   std::string temp_;
   int fd_ = -1;
+  int open_errno_ = 0;  // why the temporary file could not be made
 };
 
 }  // namespace trubkom::common

@@ -17,13 +17,43 @@ namespace trubkom::common {
 
 namespace {
 
-bool ReadAsMissing(const std::string& path, const std::string& why) {
-  Warn(path + ": " + why + "; read as missing");
+// Why a file could not be read: for the warning (English, as warnings are) and for the error.
+struct ReadProblem {
+  ErrorCode code = ErrorCode::kMissing;
+  int errno_value = 0;     // 0 when no system call failed
+  std::string why;         // "not a regular file", ...
+  std::size_t cap = 0;     // for kTooLarge
+};
+
+bool Problem(ReadProblem& problem, ErrorCode code, std::string why, int errno_value = 0) {
+  problem = {code, errno_value, std::move(why), 0};
   return false;
 }
 
-std::string TooLarge(std::size_t max_bytes) {
-  return "larger than " + std::to_string(max_bytes) + " bytes";
+bool TooLarge(ReadProblem& problem, std::size_t max_bytes) {
+  problem = {ErrorCode::kTooLarge, 0, "larger than " + std::to_string(max_bytes) + " bytes",
+             max_bytes};
+  return false;
+}
+
+bool SystemProblem(ReadProblem& problem, const char* doing, int errno_value) {
+  return Problem(problem, CodeOfErrno(errno_value, false),
+                 std::string(doing) + " (" + std::strerror(errno_value) + ")", errno_value);
+}
+
+Error ErrorOf(const std::string& path, const ReadProblem& problem) {
+  if (problem.errno_value != 0) return ReadError(problem.errno_value, path);
+  if (problem.code == ErrorCode::kTooLarge) {
+    return ErrorAbout(problem.code, "Не удалось прочитать", path,
+                      "файл больше " + std::to_string(problem.cap) + " байт");
+  }
+  return ErrorAbout(problem.code, "Не удалось прочитать", path, "это не обычный файл");
+}
+
+// A file that exists but cannot be read is said once as a warning; a missing one is not.
+bool WarnUnlessMissing(const std::string& path, const ReadProblem& problem) {
+  if (problem.code != ErrorCode::kMissing) Warn(path + ": " + problem.why + "; read as missing");
+  return false;
 }
 
 class FileDescriptor {
@@ -76,25 +106,26 @@ std::size_t ReadInParts(int fd, Buffer& bytes) {
 }
 
 template <typename Buffer>
-bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes) {
+bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes,
+              ReadProblem& problem) {
   // Looked at before opening, since opening a device can have effects of its own; checked again
   // on the open file, which is what is read. Opening without blocking keeps a FIFO from waiting
   // for a writer.
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    return ReadAsMissing(path, "not a regular file");
+    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
   }
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return false;
-    return ReadAsMissing(path, std::string("cannot be opened (") + std::strerror(errno) + ")");
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return Problem(problem, ErrorCode::kMissing, "missing", ENOENT);
+    }
+    return SystemProblem(problem, "cannot be opened", errno);
   }
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return ReadAsMissing(path, "not a regular file");
+    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
   }
-  if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
-    return ReadAsMissing(path, TooLarge(max_bytes));
-  }
+  if (static_cast<std::uint64_t>(info.st_size) > max_bytes) return TooLarge(problem, max_bytes);
   // The size is only a hint: files of /proc and growing files can hold more than it says (or
   // less). The bytes the size announces go straight into the buffer, usually in one read().
   bytes.resize(static_cast<std::size_t>(info.st_size));
@@ -106,12 +137,10 @@ bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes) {
     std::size_t room = into_buffer ? bytes.size() - filled : sizeof chunk;
     ssize_t got = ::read(file.get(), target, room);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      return ReadAsMissing(path, std::string("cannot be read (") + std::strerror(errno) + ")");
-    }
+    if (got < 0) return SystemProblem(problem, "cannot be read", errno);
     if (got == 0) break;
     auto count = static_cast<std::size_t>(got);
-    if (count > max_bytes - filled) return ReadAsMissing(path, TooLarge(max_bytes));
+    if (count > max_bytes - filled) return TooLarge(problem, max_bytes);
     if (!into_buffer) bytes.append(chunk, count);
     filled += count;
   }
@@ -122,11 +151,20 @@ bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes) {
 }  // namespace
 
 bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
-  return ReadInto(path, bytes, max_bytes);
+  ReadProblem problem;
+  return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
 }
 
 bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes, std::size_t max_bytes) {
-  return ReadInto(path, bytes, max_bytes);
+  ReadProblem problem;
+  return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
+}
+
+Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes) {
+  std::string bytes;
+  ReadProblem problem;
+  if (!ReadInto(path, bytes, max_bytes, problem)) return ErrorOf(path, problem);
+  return bytes;
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t max_bytes) {
@@ -171,7 +209,7 @@ std::string JoinWithCrLf(const StringList& lines) {
   return bytes;
 }
 
-bool WriteLinesCrLf(const std::string& path, const StringList& lines) {
+Status WriteLinesCrLf(const std::string& path, const StringList& lines) {
   return ReplaceFileAtomically(path, JoinWithCrLf(lines));
 }
 

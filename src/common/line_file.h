@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/byte_buffer.h"
+#include "common/result.h"
 #include "common/string_ops.h"
 
 // Catalogue text files as lines. Two line rules exist: templates and the model index end a line
@@ -26,7 +27,10 @@ inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;     // brand 
 // than max_bytes with a warning (common/warnings.h). Never blocks on a FIFO, never throws.
 std::optional<std::string> ReadFileBytes(const std::string& path,
                                          std::size_t max_bytes = kDataFileCap);
-// The same into a buffer the caller keeps, whose memory is reused from file to file; false
+// The same without warnings: the bytes, or why they could not be read (kMissing for a missing
+// file), for callers that must tell the user why.
+Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = kDataFileCap);
+// The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to file; false
 // where ReadFileBytes gives no value (bytes then holds nothing of use).
 bool ReadFileBytesInto(const std::string& path, std::string& bytes,
                        std::size_t max_bytes = kDataFileCap);
@@ -61,7 +65,7 @@ std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path,
                                             std::size_t max_bytes = kDataFileCap);
 
 std::string JoinWithCrLf(const StringList& lines);
-// Replaces the file atomically; false when it could not be written.
-bool WriteLinesCrLf(const std::string& path, const StringList& lines);
+// Replaces the file atomically; the error says why it could not be written.
+Status WriteLinesCrLf(const std::string& path, const StringList& lines);
 
 }  // namespace trubkom::common
