@@ -85,7 +85,9 @@ struct Fixture {
       std::string bytes(kPackageBytes, '\0');
       for (char& c : bytes) c = static_cast<char>(random());
       served.push_back(bytes);
-      common::ReplaceFileAtomically(root.path() + "/server/updates/" + names.back(), bytes);
+      if (!common::ReplaceFileAtomically(root.path() + "/server/updates/" + names.back(), bytes)) {
+        throw std::runtime_error("cannot write the served files");
+      }
     }
     const int port = FreeLoopbackPort();
     base = "http://127.0.0.1:" + std::to_string(port) + "/updates/";
@@ -115,7 +117,7 @@ struct Fixture {
   bool Download(const std::string& folder) const {
     bool ok = true;
     for (const std::string& name : names) {
-      ok = update::GetInetFile(base + name, folder + "/" + name, "", false) && ok;
+      ok = update::GetInetFile(base + name, folder + "/" + name, "", false).ok() && ok;
     }
     return ok;
   }
@@ -132,7 +134,7 @@ struct Fixture {
     bool ok = true;
     for (int i = 0; i < kPackages; ++i) {
       common::PendingFile file(folder + "/" + names[i]);
-      ok = file.Write(served[i]) && file.Commit(/*sync_folder=*/false) && ok;
+      ok = file.Write(served[i]).ok() && file.Commit(/*sync_folder=*/false).ok() && ok;
     }
     return ok;
   }

@@ -52,8 +52,9 @@ std::string Relative(const std::string& path, const std::string& folder) {
 }
 
 int Keygen(const std::string& folder) {
-  std::string error = WriteKeyFolder(folder, NewSealingKeys());
-  if (!error.empty()) return Fail(error);
+  if (common::Status written = WriteKeyFolder(folder, NewSealingKeys()); !written) {
+    return Fail(written.error().message);
+  }
   std::cout << "Keys written to " << folder << ":\n"
             << "  " << kSecretKeyFile << "  the secret signing key: keep it private\n"
             << "  " << kPackageKeyFile << "    the package key: build the program with it\n"
@@ -85,14 +86,16 @@ std::optional<std::string> ArchiveOf(const std::string& source, std::string& err
 }
 
 int Pack(const std::string& source, const std::string& package, const std::string& key_folder) {
+  auto keys = ReadKeyFolder(key_folder);
+  if (!keys) return Fail(keys.error().message);
   std::string error;
-  auto keys = ReadKeyFolder(key_folder, error);
-  if (!keys) return Fail(error);
   auto zip = ArchiveOf(source, error);
   if (!zip) return Fail(error);
   std::string name = fs::path(package).filename().string();
-  if (!common::ReplaceFileAtomically(package, SealPackage(*zip, name, *keys))) {
-    return Fail(package + ": cannot be written");
+  if (common::Status written = common::ReplaceFileAtomically(package,
+                                                              SealPackage(*zip, name, *keys));
+      !written) {
+    return Fail(written.error().message);
   }
   std::cout << package << ": sealed for the name " << name << '\n';
   if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
@@ -158,19 +161,21 @@ void ListEntries(const std::string& work) {
 int Check(const std::string& package) {
   if (!common::IsFile(package)) return Fail(package + ": no such file");
   auto zip = OpenPackageFile(package, BuiltinOpeningKeys());
-  if (!zip) {
-    return Fail(package +
-                ": refused: not sealed with this program's keys for this file name, "
-                "or damaged");
-  }
+  if (!zip) return Fail(package + ": refused: " + zip.error().message);
   std::cout << package << ": signature verified, archive decrypted\n";
   common::PrivateFolder work("trubkom-check-");
   if (!work.ok()) return Fail("cannot make a private working folder");
-  ExtractReport report = ExtractArchiveBytes(*zip, work.path());
+  auto report = ExtractArchiveBytes(*zip, work.path());
   std::cout << "Entries:\n";
   ListEntries(work.path());
-  for (const std::string& problem : report.problems) PrintLine("  " + problem);
-  if (!report.Complete()) return Fail(package + ": does not unpack whole; it would not be applied");
+  if (!report) {
+    return Fail(package + ": does not unpack whole (" + report.error().message +
+                "); it would not be applied");
+  }
+  for (const std::string& problem : report->problems) PrintLine("  " + problem);
+  if (!report->Complete()) {
+    return Fail(package + ": does not unpack whole; it would not be applied");
+  }
   std::string catalogue = WorkingFolder();
   for (const std::string& script : UpdateScripts(work.path())) {
     PrintLine("Script " + script + ":");
@@ -206,27 +211,12 @@ int Apply(const std::vector<std::string>& packages) {
       status = Fail(package + ": no such file");
       continue;
     }
-    ApplyOutcome outcome = ApplyPackage(package, WorkingFolder(), ports);
-    switch (outcome.result) {
-      case ApplyResult::kApplied:
-        break;
-      case ApplyResult::kAlreadyApplied:
-        std::cerr << "trubkom-catalogue: " << package << ": applied already (updates/"
-                  << PackageBaseName(package) << ".new exists), skipped\n";
-        break;
-      case ApplyResult::kRefused:
-        status = Fail(package +
-                      ": refused: not sealed with this program's keys for this file "
-                      "name, or damaged; nothing changed");
-        break;
-      case ApplyResult::kIncomplete:
-        for (const std::string& problem : outcome.extraction.problems)
-          Fail(package + ": " + problem);
-        status = Fail(package + ": does not unpack whole; its scripts were not run");
-        break;
-      case ApplyResult::kNoWorkingFolder:
-        status = Fail("cannot make a private working folder");
-        break;
+    auto outcome = ApplyPackage(package, WorkingFolder(), ports);
+    if (!outcome) {
+      status = Fail(package + ": not applied: " + outcome.error().message);
+    } else if (outcome->already_applied) {
+      std::cerr << "trubkom-catalogue: " << package << ": applied already (updates/"
+                << PackageBaseName(package) << ".new exists), skipped\n";
     }
   }
   return status;

@@ -129,8 +129,8 @@ class PageWriter : public common::Browser {
 
 // Prints the page file's path, or says that it could not be written.
 int Written(const catalogue::PageFile& page) {
-  if (!page.written) return Fail("cannot write the page file " + page.path);
-  std::cout << page.path << '\n';
+  if (!page) return Fail("cannot write the page file: " + common::Utf8FromCp1251(page.error().message));
+  std::cout << *page << '\n';
   return 0;
 }
 

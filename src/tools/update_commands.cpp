@@ -123,7 +123,9 @@ int Index(const std::string& server_folder) {
   std::string index;
   for (const std::string& name : names) index += name + "\r\n";
   std::string path = updates + "/index.txt";
-  if (!common::ReplaceFileAtomically(path, index)) return Fail("cannot write " + path);
+  if (common::Status written = common::ReplaceFileAtomically(path, index); !written) {
+    return Fail(common::Utf8FromCp1251(written.error().message));
+  }
   std::cout << path << '\n';
   return 0;
 }

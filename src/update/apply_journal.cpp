@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 
 #include "common/atomic_file.h"
@@ -44,26 +45,34 @@ bool ApplyJournal::AppendDone(std::size_t line, const std::string& target) const
   return line == done_ && append_hash_ && FileHash(target) != *append_hash_;
 }
 
-void ApplyJournal::BeforeAppend(std::size_t line, const std::string& target) {
+common::Status ApplyJournal::BeforeAppend(std::size_t line, const std::string& target) {
   done_ = line;
   append_hash_ = FileHash(target);
-  Write();
+  return Write();
 }
 
-void ApplyJournal::StartLine(std::size_t line) {
-  if (line == done_ && !append_hash_ && Exists()) return;
+common::Status ApplyJournal::StartLine(std::size_t line) {
+  if (line == done_ && !append_hash_ && Exists()) return {};
   done_ = line;
   append_hash_.reset();
-  Write();
+  return Write();
 }
 
-void ApplyJournal::Finish() { ::unlink(path_.c_str()); }
+common::Status ApplyJournal::Finish() {
+  if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
+    return common::SystemError(errno, "Не удалось удалить", path_, true);
+  }
+  return {};
+}
 
-void ApplyJournal::Write() {
-  ::mkdir(folder_.c_str(), 0777);  // the package's own marker may be the first file in it
+common::Status ApplyJournal::Write() {
+  // The package's own marker may be the first file in the folder.
+  if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) {
+    return common::SystemError(errno, "Не удалось создать папку", folder_, true);
+  }
   std::string text = std::to_string(done_);
   if (append_hash_) text += " " + std::to_string(*append_hash_);
-  common::ReplaceFileAtomically(path_, text + "\r\n");
+  return common::ReplaceFileAtomically(path_, text + "\r\n");
 }
 
 }  // namespace trubkom::update

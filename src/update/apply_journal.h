@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "common/result.h"
+
 // How far a package's scripts got, kept in updates/<base name>.progress of the catalogue while
 // they run, so a run killed half-way is finished, not repeated, by the next one. Script lines
 // are counted over all scripts of the package in order; before each line that changes the
@@ -27,14 +29,15 @@ class ApplyJournal {
   bool AppendDone(std::size_t line, const std::string& target) const;
 
   // Records that the line, which changes the catalogue, is about to start (every line before it
-  // being complete); for an append, BeforeAppend instead, with its target.
-  void StartLine(std::size_t line);
-  void BeforeAppend(std::size_t line, const std::string& target);
+  // being complete); for an append, BeforeAppend instead, with its target. A journal that
+  // cannot be written stops the package: the line must not run unrecorded.
+  common::Status StartLine(std::size_t line);
+  common::Status BeforeAppend(std::size_t line, const std::string& target);
   // Removes the journal: the package is applied.
-  void Finish();
+  common::Status Finish();
 
  private:
-  void Write();
+  common::Status Write();
 
   std::string folder_;
   std::string path_;

@@ -4,6 +4,7 @@
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
+#include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/private_folder.h"
@@ -20,6 +21,15 @@ bool ChangesCatalogue(ScriptAction action) {
 }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+// A package whose archive holds entries that were left out is not run: its scripts would find
+// files missing and leave the catalogue half updated.
+common::Error Incomplete(const ExtractReport& extraction) {
+  std::string first = extraction.problems.empty() ? "" : extraction.problems.front();
+  return {common::ErrorCode::kDamaged,
+          common::Cp1251FromUtf8("в архиве пакета есть поврежденные или недопустимые файлы (" +
+                                 first + ")")};
+}
 
 // Adding, replacing and deleting give the same result done once or twice.
 bool Repeatable(ScriptAction action) {
@@ -68,18 +78,30 @@ class Batch {
   std::set<std::string> folders_;  // changed and not flushed yet
 };
 
+// Decrypted in memory and unpacked from there: the archive is never written to disk, and its
+// memory goes before the scripts run.
+common::Result<ExtractReport> Unpack(const std::string& package_path, const OpeningKeys& keys,
+                                     const std::string& work, const ExtractLimits& limits) {
+  auto zip = OpenPackageFile(package_path, keys);
+  if (!zip) return zip.error();
+  return ExtractArchiveBytes(*zip, work, limits);
+}
+
 // Runs the lines of the package's scripts from where the journal says an earlier run stopped.
 // A run that was killed may have left temporary files beside the targets and the journal;
-// they go before the lines run again.
-void RunScripts(const std::vector<std::string>& scripts, const std::string& work,
-                const std::string& catalogue_folder, ScriptPorts ports, ApplyJournal& journal) {
+// they go before the lines run again. A line that cannot be done (or journalled) stops the
+// package with the journal at that line, so the next run does it again from there.
+common::Status RunScripts(const std::vector<std::string>& scripts, const std::string& work,
+                          const std::string& catalogue_folder, ScriptPorts ports,
+                          ApplyJournal& journal) {
   std::set<std::string> swept = {FolderOf(journal.path())};
   common::RemoveStaleTemporaries(FolderOf(journal.path()));
   Batch batch;
   std::size_t number = 0;
   for (const std::string& script : scripts) {
-    auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work, script));
-    for (const std::string& line : lines.value_or(common::StringList{})) {
+    auto lines = common::ReadFile(common::JoinPath(work, script));
+    if (!lines) return lines.error();
+    for (const std::string& line : common::SplitLinesAtAnyEnd(*lines)) {
       std::size_t current = number++;
       if (current < journal.LinesDone()) continue;
       ScriptStep step = PlanScriptLine(line, work, catalogue_folder);
@@ -89,18 +111,22 @@ void RunScripts(const std::vector<std::string>& scripts, const std::string& work
       }
       if (!batch.Joins(step)) {
         batch.StartWith(step);
+        common::Status journalled;
         if (step.action == ScriptAction::kAppend) {
           if (journal.AppendDone(current, step.target)) continue;
-          journal.BeforeAppend(current, step.target);
+          journalled = journal.BeforeAppend(current, step.target);
         } else if (ChangesCatalogue(step.action)) {
-          journal.StartLine(current);
+          journalled = journal.StartLine(current);
         }
+        if (!journalled) return journalled;
       }
-      PerformScriptStep(step, ports, /*sync_folder=*/false);
+      common::Status performed = PerformScriptStep(step, ports, /*sync_folder=*/false);
       batch.Performed(step);
+      if (!performed) return performed;
     }
   }
   batch.End();
+  return {};
 }
 
 }  // namespace
@@ -120,35 +146,34 @@ std::vector<std::string> UpdateScripts(const std::string& folder) {
   return scripts;
 }
 
-ApplyOutcome ApplyPackage(const std::string& package_path, const std::string& catalogue_folder,
-                          ScriptPorts ports, const OpeningKeys& keys, const ExtractLimits& limits) {
+common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
+                                          const std::string& catalogue_folder, ScriptPorts ports,
+                                          const OpeningKeys& keys, const ExtractLimits& limits) {
   ApplyOutcome outcome;
   std::string marker = "updates/" + PackageBaseName(package_path) + ".new";
   // A journal means a run was cut short, even when the marker came before its end.
   ApplyJournal journal(catalogue_folder, PackageBaseName(package_path));
   if (common::FileExistsIn(catalogue_folder, marker) && !journal.Exists()) {
-    outcome.result = ApplyResult::kAlreadyApplied;
+    outcome.already_applied = true;
     return outcome;
   }
   common::PrivateFolder work("trubkom-update-");
   if (!work.ok()) {
-    outcome.result = ApplyResult::kNoWorkingFolder;
-    return outcome;
+    return common::Error{common::ErrorCode::kWriteFailed,
+                         common::Cp1251FromUtf8("не удалось создать рабочую папку во временной "
+                                                "папке системы")};
   }
-  // Decrypted in memory and unpacked from there: the archive is never written to disk.
-  auto zip = OpenPackageFile(package_path, keys);
-  if (!zip) return outcome;
-  outcome.extraction = ExtractArchiveBytes(*zip, work.path(), limits);
-  zip.reset();
-  if (!outcome.extraction.Complete()) {
-    outcome.result = ApplyResult::kIncomplete;
-    return outcome;
-  }
+  auto extraction = Unpack(package_path, keys, work.path(), limits);
+  if (!extraction) return extraction.error();
+  if (!extraction->Complete()) return Incomplete(*extraction);
   outcome.scripts = UpdateScripts(work.path());
-  RunScripts(outcome.scripts, work.path(), catalogue_folder, ports, journal);
-  journal.Finish();
+  if (common::Status ran = RunScripts(outcome.scripts, work.path(), catalogue_folder, ports,
+                                      journal);
+      !ran) {
+    return ran.error();
+  }
+  if (common::Status finished = journal.Finish(); !finished) return finished.error();
   ports.status.Append("");
-  outcome.result = ApplyResult::kApplied;
   return outcome;
 }
 

@@ -9,17 +9,8 @@
 
 namespace trubkom::update {
 
-enum class ApplyResult {
-  kApplied,          // the scripts ran
-  kAlreadyApplied,   // updates/<base name>.new exists in the catalogue: skipped
-  kRefused,          // not the publisher's package for this name, tampered or unreadable
-  kIncomplete,       // the archive did not extract whole: the scripts did not run
-  kNoWorkingFolder,  // no private working folder could be made
-};
-
 struct ApplyOutcome {
-  ApplyResult result = ApplyResult::kRefused;
-  ExtractReport extraction;
+  bool already_applied = false;      // updates/<base name>.new exists in the catalogue: skipped
   std::vector<std::string> scripts;  // the scripts run, in order
 };
 
@@ -33,9 +24,14 @@ std::vector<std::string> UpdateScripts(const std::string& folder);
 // Applies one package to the catalogue in catalogue_folder: verifies and decrypts it, unpacks
 // it into a private working folder (mode 0700, removed afterwards with everything in it) and
 // runs its scripts line by line, then appends an empty status line. A package whose archive
-// does not unpack whole is not run, so it is never half applied and marked as done.
-ApplyOutcome ApplyPackage(const std::string& package_path, const std::string& catalogue_folder,
-                          ScriptPorts ports, const OpeningKeys& keys = BuiltinOpeningKeys(),
-                          const ExtractLimits& limits = {});
+// does not unpack whole is not run, so it is never half applied and marked as done. The error
+// says why a package was not applied: kRefused when it is not the publisher's package for its
+// name (or does not open), kDamaged or kTooLarge for its archive, and the reason of the first
+// file that could not be written; a package stopped while its scripts ran keeps its journal,
+// and the next run goes on from the line that failed.
+common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
+                                          const std::string& catalogue_folder, ScriptPorts ports,
+                                          const OpeningKeys& keys = BuiltinOpeningKeys(),
+                                          const ExtractLimits& limits = {});
 
 }  // namespace trubkom::update

@@ -6,8 +6,11 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <optional>
 
+#include "common/encoding.h"
 #include "common/string_ops.h"
 
 namespace trubkom::update {
@@ -27,7 +30,21 @@ struct Entry {
   bool is_folder = false;
 };
 
-enum class Outcome { kWritten, kFolder, kSkipped, kFailed, kStop };
+enum class Outcome { kWritten, kFailed, kStop };
+
+// The stops, in the user's words.
+common::Error NotAnArchive() {
+  return {common::ErrorCode::kDamaged, common::Cp1251FromUtf8("это не ZIP-архив")};
+}
+common::Error DamagedArchive(const std::string& name) {
+  return {common::ErrorCode::kDamaged,
+          common::Cp1251FromUtf8("архив поврежден" + (name.empty() ? "" : " (" + name + ")"))};
+}
+common::Error ArchiveTooLarge() {
+  return {common::ErrorCode::kTooLarge,
+          common::Cp1251FromUtf8("архив распаковывается в больший объем или число файлов, "
+                                 "чем допустимо")};
+}
 
 // Why the entry must not be extracted, or empty text when it may.
 std::string HostileReason(zip_t* archive, const zip_stat_t& stat, Entry& entry) {
@@ -57,30 +74,28 @@ class Extractor {
   Extractor(zip_t* archive, const std::string& destination, const ExtractLimits& limits)
       : archive_(archive), destination_(destination), limits_(limits) {}
 
-  ExtractReport Run() {
+  common::Result<ExtractReport> Run() {
     zip_int64_t count = zip_get_num_entries(archive_, 0);
     if (count < 0) {
-      Stop(kDamagedArchive, "");
+      Stop(DamagedArchive(""));
     } else if (static_cast<std::uint64_t>(count) > limits_.entries) {
-      Stop(kArchiveTooLarge, "");
+      Stop(ArchiveTooLarge());
     } else {
       zip_uint64_t index = 0;
       while (index < static_cast<zip_uint64_t>(count) && ExtractEntry(index)) ++index;
     }
+    if (stop_) return std::move(*stop_);
     return std::move(report_);
   }
 
  private:
-  void Stop(ExtractError error, const std::string& name) {
-    report_.error = error;
-    report_.problems.push_back((name.empty() ? "" : name + ": ") + DescribeExtractError(error));
-  }
+  void Stop(common::Error error) { stop_ = std::move(error); }
 
   // False when the extraction must stop.
   bool ExtractEntry(zip_uint64_t index) {
     zip_stat_t stat;
     if (zip_stat_index(archive_, index, ZIP_FL_ENC_RAW, &stat) != 0) {
-      Stop(kDamagedArchive, "");
+      Stop(DamagedArchive(""));
       return false;
     }
     Entry entry{index, {}, false};
@@ -89,10 +104,10 @@ class Extractor {
       return true;
     }
     std::string parent = MakeFolders(entry);
-    if (parent.empty()) return true;
+    if (parent.empty()) return !stop_;
     if (entry.is_folder) return true;
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > limits_.entry_bytes) {
-      Stop(kArchiveTooLarge, entry.name);
+      Stop(ArchiveTooLarge());
       return false;
     }
     return WriteFile(entry, parent);
@@ -124,7 +139,7 @@ class Extractor {
           return {};
         }
       } else if (::mkdir(path.c_str(), 0755) != 0) {
-        Note(report_.failed, entry.name, "failed: the folder cannot be created");
+        Stop(common::SystemError(errno, "Не удалось создать папку", path, true));
         return {};
       }
     }
@@ -142,20 +157,29 @@ class Extractor {
     if (!file) return OpenFailed(entry);
     std::string temp = parent + "/.extracting-XXXXXX";
     int fd = ::mkstemp(temp.data());
-    Outcome outcome = fd < 0 ? Outcome::kFailed : Copy(file, fd, entry);
+    Outcome outcome = fd < 0 ? CannotWrite(errno, target) : Copy(file, fd, entry, target);
     zip_fclose(file);
     // The scripts usually put the file itself in the catalogue and flush it to disk first;
     // starting its writing now lets the disk work while the next entries are unpacked.
     if (outcome == Outcome::kWritten) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0)) outcome = Outcome::kFailed;
+    if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0) &&
+        outcome == Outcome::kWritten) {
+      outcome = CannotWrite(errno, target);
+    }
     if (outcome == Outcome::kWritten && ::rename(temp.c_str(), target.c_str()) != 0) {
-      outcome = Outcome::kFailed;
+      outcome = CannotWrite(errno, target);
     }
     if (outcome != Outcome::kWritten && fd >= 0) ::unlink(temp.c_str());
     if (outcome == Outcome::kWritten) ++report_.files;
-    if (outcome == Outcome::kFailed)
-      Note(report_.failed, entry.name, "failed: damaged or unwritable");
+    if (outcome == Outcome::kFailed) Note(report_.failed, entry.name, "failed: damaged");
     return outcome != Outcome::kStop;
+  }
+
+  // A file that cannot be written stops the extraction: the next ones would meet the same full
+  // disk or refusal, and the user must hear why rather than of a damaged archive.
+  Outcome CannotWrite(int errno_value, const std::string& target) {
+    Stop(common::WriteError(errno_value, target));
+    return Outcome::kStop;
   }
 
   // An entry that cannot be opened: damage in its local header stops, an unsupported method or
@@ -166,11 +190,11 @@ class Extractor {
       Note(report_.failed, entry.name, "failed: unsupported compression or encryption");
       return true;
     }
-    Stop(kDamagedArchive, entry.name);
+    Stop(DamagedArchive(entry.name));
     return false;
   }
 
-  Outcome Copy(zip_file_t* file, int fd, const Entry& entry) {
+  Outcome Copy(zip_file_t* file, int fd, const Entry& entry, const std::string& target) {
     std::uint64_t entry_bytes = 0;
     for (;;) {
       zip_int64_t got = zip_fread(file, buffer_.get(), kChunkBytes);
@@ -179,56 +203,58 @@ class Extractor {
       entry_bytes += static_cast<std::uint64_t>(got);
       total_bytes_ += static_cast<std::uint64_t>(got);
       if (entry_bytes > limits_.entry_bytes || total_bytes_ > limits_.archive_bytes) {
-        Stop(kArchiveTooLarge, entry.name);
+        Stop(ArchiveTooLarge());
         return Outcome::kStop;
       }
-      if (!WriteAll(fd, buffer_.get(), static_cast<std::size_t>(got))) return Outcome::kFailed;
+      if (int error = WriteAll(fd, buffer_.get(), static_cast<std::size_t>(got))) {
+        return CannotWrite(error, target);
+      }
     }
   }
 
-  static bool WriteAll(int fd, const char* data, std::size_t size) {
+  // 0 when every byte was written, else the errno of the failure.
+  static int WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
       ssize_t written = ::write(fd, data, size);
-      if (written < 0) return false;
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) return errno;
+      if (written == 0) return ENOSPC;
       data += written;
       size -= static_cast<std::size_t>(written);
     }
-    return true;
+    return 0;
   }
 
   zip_t* archive_;
   const std::string& destination_;
   const ExtractLimits& limits_;
   ExtractReport report_;
+  std::optional<common::Error> stop_;
   std::uint64_t total_bytes_ = 0;
   std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kChunkBytes);
 };
 
-ExtractReport ExtractFrom(zip_source_t* source, const std::string& destination,
-                          const ExtractLimits& limits) {
-  ExtractReport report;
+common::Result<ExtractReport> ExtractFrom(zip_source_t* source, const std::string& destination,
+                                          const ExtractLimits& limits) {
   zip_error_t error;
   zip_error_init(&error);
   ZipArchive archive(source ? zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error)
                             : nullptr);
+  int code = zip_error_code_zip(&error);
+  zip_error_fini(&error);
   if (!archive) {
     if (source) zip_source_free(source);
-    int code = zip_error_code_zip(&error);
-    report.error = code == ZIP_ER_NOZIP || code == ZIP_ER_OPEN || code == ZIP_ER_READ || !source
-                       ? kNotAnArchive
-                       : kDamagedArchive;
-    report.problems.push_back(DescribeExtractError(report.error));
-  } else {
-    report = Extractor(archive.get(), destination, limits).Run();
+    bool not_zip = code == ZIP_ER_NOZIP || code == ZIP_ER_OPEN || code == ZIP_ER_READ || !source;
+    return not_zip ? NotAnArchive() : DamagedArchive("");
   }
-  zip_error_fini(&error);
-  return report;
+  return Extractor(archive.get(), destination, limits).Run();
 }
 
 }  // namespace
 
-ExtractReport ExtractArchive(const std::string& archive, const std::string& destination,
-                             const ExtractLimits& limits) {
+common::Result<ExtractReport> ExtractArchive(const std::string& archive,
+                                             const std::string& destination,
+                                             const ExtractLimits& limits) {
   struct stat info;
   zip_source_t* source = nullptr;
   if (::stat(archive.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
@@ -237,25 +263,11 @@ ExtractReport ExtractArchive(const std::string& archive, const std::string& dest
   return ExtractFrom(source, destination, limits);
 }
 
-ExtractReport ExtractArchiveBytes(std::string_view zip, const std::string& destination,
-                                  const ExtractLimits& limits) {
+common::Result<ExtractReport> ExtractArchiveBytes(std::string_view zip,
+                                                  const std::string& destination,
+                                                  const ExtractLimits& limits) {
   zip_source_t* source = zip_source_buffer_create(zip.data(), zip.size(), 0, nullptr);
   return ExtractFrom(source, destination, limits);
-}
-
-std::string DescribeExtractError(ExtractError error) {
-  switch (error) {
-    case kExtractOk:
-      return "extracted";
-    case kNotAnArchive:
-      return "not a ZIP archive";
-    case kDamagedArchive:
-      return "the archive is damaged; extraction stopped";
-    case kArchiveTooLarge:
-      return "the archive unpacks to more than the allowed size or number of files (a "
-             "decompression bomb?); extraction stopped";
-  }
-  return "unknown error";
 }
 
 }  // namespace trubkom::update

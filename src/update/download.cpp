@@ -5,10 +5,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/atomic_file.h"
+#include "common/encoding.h"
 
 namespace trubkom::update {
 
@@ -51,6 +53,8 @@ struct Transfer {
   const DownloadControl* control;
   std::uint64_t received = 0;
   std::uint64_t reported = 0;  // received when progress was last called
+  bool too_large = false;
+  std::optional<common::Error> write_error = std::nullopt;
 };
 
 bool Cancelled(const Transfer& transfer) {
@@ -62,9 +66,15 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
   auto& transfer = *static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
   transfer.received += bytes;
-  if (transfer.received > transfer.control->max_bytes || Cancelled(transfer) ||
-      !transfer.file->Write(std::string_view(data, bytes))) {
-    return 0;  // any count but bytes aborts the transfer
+  // Any count but bytes aborts the transfer.
+  if (transfer.received > transfer.control->max_bytes) {
+    transfer.too_large = true;
+    return 0;
+  }
+  if (Cancelled(transfer)) return 0;
+  if (common::Status written = transfer.file->Write(std::string_view(data, bytes)); !written) {
+    transfer.write_error = written.error();
+    return 0;
   }
   return bytes;
 }
@@ -92,10 +102,40 @@ void SetLimits(CURL* handle, const DownloadControl& control) {
   curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(control.max_bytes));
 }
 
-bool Succeeded(CURL* handle, CURLcode code) {
+common::Error NetworkError(const std::string& utf8) {
+  return {common::ErrorCode::kNetwork, common::Cp1251FromUtf8(utf8)};
+}
+
+// Why a transfer failed, in the user's words.
+common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfer,
+                            bool use_proxy) {
+  if (transfer.write_error) return *transfer.write_error;
+  if (Cancelled(transfer)) {
+    return {common::ErrorCode::kCancelled, common::Cp1251FromUtf8("загрузка прервана")};
+  }
+  if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
+    return {common::ErrorCode::kTooLarge,
+            common::Cp1251FromUtf8("файл больше " +
+                                   std::to_string(transfer.control->max_bytes >> 20) + " МБ")};
+  }
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-  return code == CURLE_OK && status >= 200 && status < 300;
+  switch (code) {
+    case CURLE_OK:
+    case CURLE_HTTP_RETURNED_ERROR:
+      return NetworkError("сервер ответил ошибкой " + std::to_string(status));
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return NetworkError("адрес прокси-сервера не найден");
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return NetworkError("адрес сервера не найден");
+    case CURLE_COULDNT_CONNECT:
+      return NetworkError(use_proxy ? "прокси-сервер не принимает соединение"
+                                    : "сервер не принимает соединение");
+    case CURLE_OPERATION_TIMEDOUT:
+      return NetworkError("сервер не ответил вовремя");
+    default:
+      return NetworkError(curl_easy_strerror(code));
+  }
 }
 
 }  // namespace
@@ -120,15 +160,17 @@ bool IsConnectedToInternet(const std::string& server_base, std::chrono::millisec
   return curl_easy_perform(handle.get()) == CURLE_OK;
 }
 
-bool GetInetFile(const std::string& address, const std::string& local_path,
-                 const std::string& proxy, bool use_proxy, const DownloadControl& control) {
+common::Status GetInetFile(const std::string& address, const std::string& local_path,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control) {
   // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
-  if (use_proxy && proxy.empty()) return false;
+  if (use_proxy && proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
   CurlHandle handle = NewHandle();
+  if (!handle) return NetworkError("библиотека загрузки не готова");
   common::PendingFile file(local_path);
-  if (!handle || !file.ok()) return false;
+  if (!file.ok()) return file.Write({});  // the reason the file could not be made
 
-  Transfer transfer{&file, &control};
+  Transfer transfer{.file = &file, .control = &control};
   CURL* curl = handle.get();
   curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
   curl_easy_setopt(curl, CURLOPT_PROXY, use_proxy ? proxy.c_str() : "");
@@ -140,7 +182,12 @@ bool GetInetFile(const std::string& address, const std::string& local_path,
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);  // fewer, larger writes to the file
 
-  if (!Succeeded(curl, curl_easy_perform(curl))) return false;
+  CURLcode code = curl_easy_perform(curl);
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (code != CURLE_OK || status < 200 || status >= 300) {
+    return TransferError(curl, code, transfer, use_proxy);
+  }
   // Not flushed to disk: waiting for the disk was most of the time a download took on a fast
   // network, and it buys nothing here. The files downloaded are the server's index, read at
   // once and removed, and packages, which are signed: one cut short by a crash of the system

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "common/result.h"
+
 namespace trubkom::update {
 
 // How one download may be watched, stopped and bounded. The defaults suit the update server;
@@ -36,9 +38,11 @@ bool IsConnectedToInternet(const std::string& server_base,
 // when use_proxy is set (never through a proxy otherwise, whatever the environment says). The
 // body goes to a temporary file in local_path's folder that is renamed onto local_path only
 // when all of it has arrived with a success status (2xx) at the end of at most max_redirects
-// redirects. Any failure or cancel returns false and leaves no new file: a file that was at
-// local_path before stays as it was.
-bool GetInetFile(const std::string& address, const std::string& local_path,
-                 const std::string& proxy, bool use_proxy, const DownloadControl& control = {});
+// redirects. Any failure or cancel leaves no new file (a file that was at local_path before
+// stays as it was) and says why: kNetwork for the server or proxy, kTooLarge, kCancelled, or
+// the reason the file could not be written.
+common::Status GetInetFile(const std::string& address, const std::string& local_path,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control = {});
 
 }  // namespace trubkom::update

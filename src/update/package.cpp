@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "common/ascii.h"
 #include "common/atomic_file.h"
+#include "common/encoding.h"
 
 namespace trubkom::update {
 
@@ -23,6 +26,10 @@ std::string_view FileNameOf(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+common::Error Refused(const char* why_utf8) {
+  return {common::ErrorCode::kRefused, common::Cp1251FromUtf8(why_utf8)};
+}
+
 const unsigned char* Bytes(std::string_view text) {
   return reinterpret_cast<const unsigned char*>(text.data());
 }
@@ -32,17 +39,18 @@ const unsigned char* Bytes(std::string_view text) {
 // decrypted in place, over its cipher text, and moved to the front: a package is tens of
 // megabytes, and a second buffer for the archive would double the memory that opening takes.
 // Nothing is decrypted before the signature and the tag both verify.
-bool OpenSignedInPlace(std::string& message, std::size_t name_size, const OpeningKeys& keys) {
+common::Status OpenSignedInPlace(std::string& message, std::size_t name_size,
+                                 const OpeningKeys& keys) {
   EnsureSodium();
   std::string_view whole = message;
   std::string_view package = whole.substr(name_size);
   if (package.size() < kSmallestPackage || package.substr(0, kMagic.size()) != kMagic) {
-    return false;
+    return Refused("это не пакет обновления");
   }
   std::string_view signed_part = whole.substr(0, whole.size() - kSignatureBytes);
   if (crypto_sign_verify_detached(Bytes(whole.substr(signed_part.size())), Bytes(signed_part),
                                   signed_part.size(), keys.public_key.data()) != 0) {
-    return false;
+    return Refused("подпись не сходится: пакет поврежден, переименован или подписан не издателем");
   }
   const std::size_t nonce_at = name_size + kMagic.size();
   const std::size_t cipher_at = nonce_at + kNonceBytes;
@@ -52,27 +60,35 @@ bool OpenSignedInPlace(std::string& message, std::size_t name_size, const Openin
   if (crypto_aead_xchacha20poly1305_ietf_decrypt_detached(
           cipher, nullptr, cipher, zip_size, cipher + zip_size, nullptr, 0,
           Bytes(whole.substr(nonce_at, kNonceBytes)), keys.package_key.data()) != 0) {
-    return false;
+    return Refused("пакет не расшифровывается ключом этой программы");
   }
   message.erase(0, cipher_at);
   message.resize(zip_size);
-  return true;
+  return {};
 }
 
 // The lower-cased file name followed by the file's bytes, read in one piece into one buffer.
-std::optional<std::string> ReadWithName(const std::string& path) {
+common::Result<std::string> ReadWithName(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return common::ReadError(errno, path);
   struct stat info;
-  std::optional<std::string> result;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<std::size_t>(info.st_size) <= kMaxPackageBytes) {
+  common::Result<std::string> result = common::ReadError(EIO, path);
+  if (::fstat(fd, &info) != 0) {
+    result = common::ReadError(errno, path);
+  } else if (!S_ISREG(info.st_mode)) {
+    result = common::Error{common::ErrorCode::kNotAFile, common::Cp1251FromUtf8(
+                                                             "это не обычный файл")};
+  } else if (static_cast<std::size_t>(info.st_size) > kMaxPackageBytes) {
+    result = Refused("пакет больше 1 ГБ");
+  } else {
     std::string name = common::AsciiLowered(FileNameOf(path));
     std::string bytes = name;
     bytes.resize(name.size() + static_cast<std::size_t>(info.st_size));
     std::size_t done = name.size();
     while (done < bytes.size()) {
       ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) result = common::ReadError(errno, path);
       if (got <= 0) break;
       done += static_cast<std::size_t>(got);
     }
@@ -104,27 +120,32 @@ std::string SealPackage(std::string_view zip, std::string_view file_name, const 
   return message.substr(name.size()) + signature;
 }
 
-std::optional<std::string> OpenPackage(std::string_view package, std::string_view file_name,
-                                       const OpeningKeys& keys) {
+common::Result<std::string> OpenPackage(std::string_view package, std::string_view file_name,
+                                        const OpeningKeys& keys) {
   std::string message = common::AsciiLowered(file_name);
   std::size_t name_size = message.size();
   message += package;
-  if (!OpenSignedInPlace(message, name_size, keys)) return std::nullopt;
-  return message;
-}
-
-std::optional<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
-  auto message = ReadWithName(path);
-  if (!message ||
-      !OpenSignedInPlace(*message, common::AsciiLowered(FileNameOf(path)).size(), keys)) {
-    return std::nullopt;
+  if (common::Status opened = OpenSignedInPlace(message, name_size, keys); !opened) {
+    return opened.error();
   }
   return message;
 }
 
-bool DecryptFile(const std::string& source, const std::string& target, const OpeningKeys& keys) {
+common::Result<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
+  auto message = ReadWithName(path);
+  if (!message) return message;
+  std::size_t name_size = common::AsciiLowered(FileNameOf(path)).size();
+  if (common::Status opened = OpenSignedInPlace(*message, name_size, keys); !opened) {
+    return opened.error();
+  }
+  return message;
+}
+
+common::Status DecryptFile(const std::string& source, const std::string& target,
+                           const OpeningKeys& keys) {
   auto zip = OpenPackageFile(source, keys);
-  return zip && common::ReplaceFileAtomically(target, *zip);
+  if (!zip) return zip.error();
+  return common::ReplaceFileAtomically(target, *zip);
 }
 
 }  // namespace trubkom::update

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "update/package_keys.h"
 
 // Update packages (.upd): "TKMUPD1\0", a 24-byte nonce, the ZIP archive encrypted with
@@ -18,18 +18,18 @@ inline constexpr std::size_t kMaxPackageBytes = std::size_t{1} << 30;
 // The package bytes for the archive, signed for file_name (its case does not matter).
 std::string SealPackage(std::string_view zip, std::string_view file_name, const SealingKeys& keys);
 
-// The archive of a package read from a file named file_name, or no value when the signature
-// does not verify for that name, or the archive does not decrypt.
-std::optional<std::string> OpenPackage(std::string_view package, std::string_view file_name,
+// The archive of a package read from a file named file_name, or kRefused when it is no package,
+// the signature does not verify for that name, or the archive does not decrypt.
+common::Result<std::string> OpenPackage(std::string_view package, std::string_view file_name,
                                        const OpeningKeys& keys);
 
-// The package file at path opened; no value for a package that is not a regular file, is too
-// large or does not open.
-std::optional<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys);
+// The package file at path opened; the error says why not (it cannot be read, is no regular
+// file, is too large, or does not open as above).
+common::Result<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys);
 
 // Writes the archive of the package at source to target (a temporary file renamed into place)
-// only when the package verifies and decrypts; otherwise writes nothing and gives false.
-bool DecryptFile(const std::string& source, const std::string& target,
-                 const OpeningKeys& keys = BuiltinOpeningKeys());
+// only when the package verifies and decrypts; otherwise writes nothing and says why.
+common::Status DecryptFile(const std::string& source, const std::string& target,
+                           const OpeningKeys& keys = BuiltinOpeningKeys());
 
 }  // namespace trubkom::update

@@ -53,23 +53,30 @@ OpeningKeys ParseBuiltinKeys() {
 }
 
 // Creates the file only when it does not exist yet, readable by its owner alone.
-std::string WriteOwnerOnly(const std::string& path, const std::string& text) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-  if (fd < 0) return path + ": " + std::strerror(errno);
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-            ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  return ok ? std::string() : path + ": could not be written";
+common::Status WriteOwnerOnly(const std::string& path, const std::string& text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return common::WriteError(errno, path);
+  ssize_t written = ::write(fd, text.data(), text.size());
+  int error = written < 0 ? errno : 0;
+  if (error == 0 && written != static_cast<ssize_t>(text.size())) error = ENOSPC;
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) return {};
+  ::unlink(path.c_str());
+  return common::WriteError(error, path);
 }
 
 template <std::size_t N>
-bool ReadKeyFile(const std::string& folder, const char* name, std::array<unsigned char, N>& key,
-                 std::string& error) {
+common::Status ReadKeyFile(const std::string& folder, const char* name,
+                           std::array<unsigned char, N>& key) {
   std::string path = common::JoinPath(folder, name);
-  auto text = common::ReadFileBytes(path, common::kSettingFileCap);
-  if (text && FromHex(*text, key)) return true;
-  error = path + (text ? ": not a key of the expected length" : ": cannot be read");
-  return false;
+  auto text = common::ReadFile(path, common::kSettingFileCap);
+  if (!text) return text.error();
+  if (!FromHex(*text, key)) {
+    return common::ErrorAbout(common::ErrorCode::kDamaged, "Не удалось прочитать ключ", path,
+                              "это не ключ нужной длины");
+  }
+  return {};
 }
 
 }  // namespace
@@ -100,32 +107,36 @@ OpeningKeys OpeningKeysFor(const SealingKeys& keys) {
   return opening;
 }
 
-std::string WriteKeyFolder(const std::string& folder, const SealingKeys& keys) {
+common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    return folder + ": " + std::strerror(errno);
+    return common::SystemError(errno, "Не удалось создать папку", folder, true);
   }
   for (const char* name : {kPublicKeyFile, kSecretKeyFile, kPackageKeyFile}) {
     if (common::IsFile(common::JoinPath(folder, name))) {
-      return common::JoinPath(folder, name) + ": exists already; keys are never overwritten";
+      return common::ErrorAbout(common::ErrorCode::kRefused, "Ключ не записан:",
+                                common::JoinPath(folder, name),
+                                "файл уже есть, а ключи никогда не перезаписываются");
     }
   }
-  std::string error =
+  common::Status written =
       WriteOwnerOnly(common::JoinPath(folder, kSecretKeyFile), ToHex(keys.secret_key));
-  if (error.empty()) {
-    error = WriteOwnerOnly(common::JoinPath(folder, kPackageKeyFile), ToHex(keys.package_key));
+  if (written) {
+    written = WriteOwnerOnly(common::JoinPath(folder, kPackageKeyFile), ToHex(keys.package_key));
   }
-  if (error.empty()) {
-    error = WriteOwnerOnly(common::JoinPath(folder, kPublicKeyFile),
-                           ToHex(OpeningKeysFor(keys).public_key));
+  if (written) {
+    written = WriteOwnerOnly(common::JoinPath(folder, kPublicKeyFile),
+                             ToHex(OpeningKeysFor(keys).public_key));
   }
-  return error;
+  return written;
 }
 
-std::optional<SealingKeys> ReadKeyFolder(const std::string& folder, std::string& error) {
+common::Result<SealingKeys> ReadKeyFolder(const std::string& folder) {
   SealingKeys keys;
-  if (!ReadKeyFile(folder, kSecretKeyFile, keys.secret_key, error) ||
-      !ReadKeyFile(folder, kPackageKeyFile, keys.package_key, error)) {
-    return std::nullopt;
+  if (common::Status read = ReadKeyFile(folder, kSecretKeyFile, keys.secret_key); !read) {
+    return read.error();
+  }
+  if (common::Status read = ReadKeyFile(folder, kPackageKeyFile, keys.package_key); !read) {
+    return read.error();
   }
   return keys;
 }

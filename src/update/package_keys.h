@@ -1,8 +1,9 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
+
+#include "common/result.h"
 
 // The keys of update packages. A publisher seals packages with its Ed25519 secret key and the
 // package key; the program opens them with the publisher's public key and the same package key,
@@ -39,9 +40,9 @@ inline constexpr const char* kSecretKeyFile = "publisher.sec";
 inline constexpr const char* kPackageKeyFile = "package.key";
 
 // Writes a new key folder; the folder is created with mode 0700 when missing and the files
-// with mode 0600. Existing key files are never overwritten. Empty text on success, else why not.
-std::string WriteKeyFolder(const std::string& folder, const SealingKeys& keys);
-// The sealing keys of a key folder, or no value (with the reason in error).
-std::optional<SealingKeys> ReadKeyFolder(const std::string& folder, std::string& error);
+// with mode 0600. Existing key files are never overwritten.
+common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys);
+// The sealing keys of a key folder, or why they cannot be read.
+common::Result<SealingKeys> ReadKeyFolder(const std::string& folder);
 
 }  // namespace trubkom::update

@@ -55,13 +55,17 @@ class OnlinePhase {
     if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
     std::string index_path = updates_ + "/index.txt";
     ports_.status.Append(Text("Скачиваем список апдейтов"));
-    if (Fetch("updates/index.txt", index_path)) DownloadMissing(index_path, local_packages);
+    common::Status index = Fetch("updates/index.txt", index_path);
+    if (index) DownloadMissing(index_path, local_packages);
     ports_.status.Append("");
+    if (!index && index.error().code != common::ErrorCode::kCancelled) {
+      ports_.status.Append(Text("Сервер обновлений недоступен: ") + index.error().message);
+    }
     fs::remove(index_path, error);
   }
 
  private:
-  bool Fetch(const std::string& server_path, const std::string& local_path) {
+  common::Status Fetch(const std::string& server_path, const std::string& local_path) {
     return GetInetFile(options_.server_base + server_path, local_path, options_.proxy,
                        options_.use_proxy, control_);
   }
@@ -76,7 +80,12 @@ class OnlinePhase {
       found = true;
       ports_.status.Append(Text("Скачиваем апдейт от ") +
                            common::DisplayDate(common::DateCodeOf(name)));
-      if (Fetch("updates/" + name, updates_ + "/" + name)) ports_.status.Append(Text("Завершено"));
+      common::Status fetched = Fetch("updates/" + name, updates_ + "/" + name);
+      if (fetched) {
+        ports_.status.Append(Text("Завершено"));
+      } else if (fetched.error().code != common::ErrorCode::kCancelled) {
+        ports_.status.Append(Text("Не скачан: ") + fetched.error().message);
+      }
     }
     if (!found && !Cancelled(ports_)) {
       ports_.messages.Inform(Text("Обновлений нет"));
@@ -90,19 +99,11 @@ class OnlinePhase {
   DownloadControl control_;
 };
 
-// Why a package was not applied, for the user, who can fetch it again or tell the publisher; a
-// package that fails is never reported as done. Empty text when it was applied or skipped.
-std::string NotAppliedReason(ApplyResult result) {
-  switch (result) {
-    case ApplyResult::kRefused:
-      return Text("пакет поврежден или подписан не издателем");
-    case ApplyResult::kIncomplete:
-      return Text("пакет не распаковался целиком (нет места на диске?)");
-    case ApplyResult::kNoWorkingFolder:
-      return Text("не удалось создать рабочую папку");
-    default:
-      return {};
-  }
+// Packages from the publisher that could not be written stop the run: the later ones build on
+// them. A package that is damaged or not the publisher's is only left out.
+bool StopsTheRun(const common::Error& error) {
+  return error.code != common::ErrorCode::kRefused && error.code != common::ErrorCode::kDamaged &&
+         error.code != common::ErrorCode::kTooLarge;
 }
 
 }  // namespace
@@ -135,23 +136,24 @@ void RunUpdate(const std::string& working_folder, const UpdateOptions& options, 
   }
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
-    ApplyOutcome outcome =
+    auto outcome =
         ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
-    std::string problem = NotAppliedReason(outcome.result);
-    if (!problem.empty()) {
-      ports.status.Append(Text("Апдейт от ") +
-                          common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
-                          Text(" не установлен: ") + problem);
-    }
+    if (outcome) continue;
+    // A package that fails is never reported as done; the user hears why, and can fetch it again,
+    // make room or tell the publisher.
+    ports.status.Append(Text("Апдейт от ") +
+                        common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
+                        Text(" не установлен: ") + outcome.error().message);
     // A downloaded package that does not open can never be applied: it is damaged (cut short
     // by a crash of the system before its bytes reached the disk, since downloads are not
     // flushed) or not the publisher's. While it lay in updates/ the index would count it as
     // present and it would fail on every run; removed, it is fetched again by the next one.
     // Packages of a folder the user chose are the user's and stay.
-    if (outcome.result == ApplyResult::kRefused && !options.local_folder) {
+    if (outcome.error().code == common::ErrorCode::kRefused && !options.local_folder) {
       std::error_code ignored;
       fs::remove(package, ignored);
     }
+    if (StopsTheRun(outcome.error())) break;
   }
 }
 

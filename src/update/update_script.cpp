@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
@@ -79,7 +80,7 @@ ScriptStep Refused(std::string_view line) {
   return step;
 }
 
-ScriptStep Nothing() { return ScriptStep{ScriptAction::kNothing, {}, {}, {}, {}, {}, {}}; }
+ScriptStep Nothing() { return {.action = ScriptAction::kNothing}; }
 
 ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::string& sources,
                        const std::string& catalogue) {
@@ -89,7 +90,7 @@ ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::
   auto target = PathInside(catalogue, args.second + name);
   if (!source || !folder || !target) return Refused(line);
   if (common::IsFile(*target)) return Nothing();
-  ScriptStep step{ScriptAction::kAdd, *source, *target, {}, {}, {}, {}};
+  ScriptStep step{.action = ScriptAction::kAdd, .source = *source, .target = *target};
   if (!IsFolder(*folder)) step.create_folder = *folder;
   step.status_line = Text("Добавляем ") + name + Text(" в ") + Shown(catalogue, args.second);
   return step;
@@ -103,7 +104,7 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
   auto target = PathInside(catalogue, target_name);
   if (!source || !target) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
-  ScriptStep step{action, *source, *target, {}, {}, {}, {}};
+  ScriptStep step{.action = action, .source = *source, .target = *target};
   if (action == ScriptAction::kReplace) {
     step.status_line = Text("Заменяем ") + Shown(catalogue, target_name);
   }
@@ -115,8 +116,9 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
   auto target = PathInside(catalogue, name);
   if (!target) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
-  return {
-      ScriptAction::kDelete, {}, *target, {}, {}, {}, Text("Удаляем ") + Shown(catalogue, name)};
+  return {.action = ScriptAction::kDelete,
+          .target = *target,
+          .status_line = Text("Удаляем ") + Shown(catalogue, name)};
 }
 
 // The largest payload file a line copies: as large as an unpacked archive entry may be.
@@ -124,24 +126,51 @@ constexpr std::size_t kPayloadFileCap = std::size_t{256} << 20;
 
 // The payload file put in place of the target: as a second name of the unpacked file where the
 // working folder is on the catalogue's file system, which spares writing its bytes again, else
-// as a copy written beside the target. Either way it is renamed into place whole.
-void CopyFile(const std::string& source, const std::string& target, bool sync_folder) {
-  if (!common::IsFile(source)) return;
-  if (common::LinkFileAtomically(source, target, sync_folder)) return;
-  if (auto bytes = common::ReadFileBytes(source, kPayloadFileCap)) {
-    common::ReplaceFileAtomically(target, *bytes, sync_folder);
-  }
+// as a copy written beside the target. Either way it is renamed into place whole. A payload
+// that is missing leaves the target as it is.
+common::Status CopyFile(const std::string& source, const std::string& target, bool sync_folder) {
+  if (!common::IsFile(source)) return {};
+  if (common::LinkFileAtomically(source, target, sync_folder)) return {};
+  auto bytes = common::ReadFile(source, kPayloadFileCap);
+  if (!bytes) return bytes.error();
+  return common::ReplaceFileAtomically(target, *bytes, sync_folder);
 }
 
-void AppendLines(const std::string& source, const std::string& target, bool sync_folder) {
-  auto lines = common::ReadLinesAtAnyEnd(target);
-  if (!lines) return;  // an unreadable target is left as it is rather than emptied
+common::Status AppendLines(const std::string& source, const std::string& target,
+                           bool sync_folder) {
+  // A target that cannot be read is not emptied: the step stops with the reason.
+  auto target_bytes = common::ReadFile(target);
+  if (!target_bytes) return target_bytes.error();
+  common::StringList lines = common::SplitLinesAtAnyEnd(*target_bytes);
   if (common::IsFile(source)) {
-    for (std::string& line : common::ReadLinesAtAnyEnd(source).value_or(common::StringList{})) {
-      lines->push_back(std::move(line));
+    auto source_bytes = common::ReadFile(source, kPayloadFileCap);
+    if (!source_bytes) return source_bytes.error();
+    for (std::string& line : common::SplitLinesAtAnyEnd(*source_bytes)) {
+      lines.push_back(std::move(line));
     }
   }
-  common::ReplaceFileAtomically(target, common::JoinWithCrLf(*lines), sync_folder);
+  return common::ReplaceFileAtomically(target, common::JoinWithCrLf(lines), sync_folder);
+}
+
+common::Status DeleteFile(const std::string& target) {
+  // Gone already is as good as deleted: a run resumed after a kill meets that.
+  if (::unlink(target.c_str()) != 0 && errno != ENOENT) {
+    return common::SystemError(errno, "Не удалось удалить", target, true);
+  }
+  return {};
+}
+
+// Creates the folder and its missing parents, up to the first level that exists (the plan made
+// sure the path stays inside the catalogue and passes no link): a copy into a folder whose
+// parent is missing would otherwise fail, and the package could never be applied.
+common::Status CreateFolder(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return {};
+  std::size_t slash = folder.rfind('/');
+  if (errno == ENOENT && slash != std::string::npos && slash > 0) {
+    if (common::Status parent = CreateFolder(folder.substr(0, slash)); !parent) return parent;
+    if (::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return {};
+  }
+  return common::SystemError(errno, "Не удалось создать папку", folder, true);
 }
 
 }  // namespace
@@ -169,41 +198,45 @@ ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folde
                       catalogue_folder);
   }
   if (is(kDeleteFile)) return PlanDelete(line, args.first, catalogue_folder);
-  if (is(kMessage)) return {ScriptAction::kMessage, {}, {}, {}, args.first, {}, {}};
-  if (is(kUrlMessage)) return {ScriptAction::kUrlMessage, {}, {}, {}, args.first, args.second, {}};
+  if (is(kMessage)) return {.action = ScriptAction::kMessage, .text = args.first};
+  if (is(kUrlMessage)) {
+    return {.action = ScriptAction::kUrlMessage, .text = args.first, .address = args.second};
+  }
   return {};
 }
 
-void PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder) {
-  if (!step.create_folder.empty()) ::mkdir(step.create_folder.c_str(), 0777);
+common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder) {
+  if (!step.create_folder.empty()) {
+    if (common::Status made = CreateFolder(step.create_folder); !made) return made;
+  }
   if (!step.status_line.empty()) ports.status.Append(step.status_line);
   switch (step.action) {
     case ScriptAction::kAdd:
     case ScriptAction::kReplace:
-      CopyFile(step.source, step.target, sync_folder);
-      break;
+      return CopyFile(step.source, step.target, sync_folder);
     case ScriptAction::kAppend:
-      AppendLines(step.source, step.target, sync_folder);
-      break;
+      return AppendLines(step.source, step.target, sync_folder);
     case ScriptAction::kDelete:
-      ::unlink(step.target.c_str());
-      break;
+      return DeleteFile(step.target);
     case ScriptAction::kMessage:
       ports.messages.Inform(step.text);
-      break;
+      return {};
     case ScriptAction::kUrlMessage:
       if (ports.messages.Confirm(step.text) && IsWebAddress(step.address)) {
         ports.shell.Open(step.address);
       }
-      break;
-    default:
-      break;
+      return {};
+    case ScriptAction::kIgnored:
+    case ScriptAction::kRefused:
+    case ScriptAction::kNothing:
+      return {};
   }
+  return {};
 }
 
-void ExecuteScriptLine(std::string_view line, const std::string& source_folder,
-                       const std::string& catalogue_folder, ScriptPorts ports) {
-  PerformScriptStep(PlanScriptLine(line, source_folder, catalogue_folder), ports);
+common::Status ExecuteScriptLine(std::string_view line, const std::string& source_folder,
+                                 const std::string& catalogue_folder, ScriptPorts ports) {
+  return PerformScriptStep(PlanScriptLine(line, source_folder, catalogue_folder), ports);
 }
 
 }  // namespace trubkom::update

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/ports.h"
+#include "common/result.h"
 
 // The update script language: one command a line (ADDFILE, ADDTOFILE, REPLACEFILE, DELETEFILE,
 // MESSAGE, URLMESSAGE), sources in the package's working folder, targets in the catalogue
@@ -31,12 +32,12 @@ enum class ScriptAction {
 
 struct ScriptStep {
   ScriptAction action = ScriptAction::kIgnored;
-  std::string source;         // the payload file, resolved inside the working folder
-  std::string target;         // the catalogue file, resolved inside the catalogue folder
-  std::string create_folder;  // ADDFILE: the missing target folder to create first (one level)
-  std::string text;           // the message's text
-  std::string address;        // URLMESSAGE: the address OK opens
-  std::string status_line;    // appended to the status list when performed; may be empty
+  std::string source = {};         // the payload file, resolved inside the working folder
+  std::string target = {};         // the catalogue file, resolved inside the catalogue folder
+  std::string create_folder = {};  // ADDFILE: the missing target folder to create first
+  std::string text = {};           // the message's text
+  std::string address = {};        // URLMESSAGE: the address OK opens
+  std::string status_line = {};    // appended to the status list when performed; may be empty
 };
 
 // What the line would do. Both folders are absolute, without a trailing '/'. Texts are
@@ -45,12 +46,14 @@ ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folde
                           const std::string& catalogue_folder);
 
 // Does what the plan says. Files are written to a temporary file beside the target and renamed
-// into place, so a target is never lost, not even when the source cannot be read. Without
-// sync_folder the target's folder is not flushed to disk: the caller flushes it (SyncFolderOf)
-// before it counts the step as done.
-void PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder = true);
+// into place, so a target is never lost, not even when the source cannot be read. A step that
+// cannot write (no room, no permission) or read what it must gives the error naming the file
+// and the reason, and the target is as it was. Without sync_folder the target's folder is not
+// flushed to disk: the caller flushes it (SyncFolderOf) before it counts the step as done.
+common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports,
+                                 bool sync_folder = true);
 
-void ExecuteScriptLine(std::string_view line, const std::string& source_folder,
+common::Status ExecuteScriptLine(std::string_view line, const std::string& source_folder,
                        const std::string& catalogue_folder, ScriptPorts ports);
 
 // True for the addresses URLMESSAGE may open: http:// and https:// only.

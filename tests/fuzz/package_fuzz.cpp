@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string name = "upd070115.upd";
   switch (data[0] % 3) {
     case 0:
-      OpenPackage(rest, name, BuiltinOpeningKeys());
+      (void)OpenPackage(rest, name, BuiltinOpeningKeys());
       fuzz::Require(!OpenPackage(rest, name, opening), "a package opened that was not sealed");
       break;
     case 1: {

@@ -167,13 +167,13 @@ commands=(
 update_table="
 intact             |0 Последнее обновление от 15.01.07 |0 Nokia 1100 |0 signature verified |0 |0
 no_updates         |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |0 |0
-updates_file       |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |0 |0
+updates_file       |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |1 в пути есть файл вместо папки |0 не установлен
 no_pics            |0 |0 |0 |0 |0
 no_base            |0 |0 |0 |0 |0
 index_mem          |0 |0 |0 |0 |0
 index_link_loop    |0 |0 |0 |0 |0
 updates_link_loop  |0 |1 there are 0 new-model lists |0 |0 |0
-no_room            |0 |0 |1 does not unpack whole |1 its scripts were not run |0 не установлен
+no_room            |0 |0 |1 does not unpack whole |1 файл больше допустимого размера |0 не установлен
 new_models_mem     |0 |1 there are 0 new-model lists |0 |0 |0
 new_models_binary  |0 |0 |0 |0 |0
 templates_readonly |0 |0 |0 |0 |0
@@ -186,8 +186,9 @@ update_commands=(
   "apply $package"
   "update --local $work/packages"
 )
-# What apply and update may change: the package's targets, and the folders it creates.
-package_targets='^\./(Base/base\.tkm|Pics/nokia/n81\.png|updates/upd010307\.new) |^\./(updates|Pics/nokia) d$'
+# What apply and update may change: the package's targets, and the folders it creates (with
+# their missing parents).
+package_targets='^\./(Base/base\.tkm|Pics/nokia/n81\.png|updates/upd010307\.new) |^\./(updates|Pics|Pics/nokia) d$'
 
 # Runs one command in the catalogue folder; the arguments after the command word are split at
 # "|" when there is one, else the first blank.

@@ -1,8 +1,11 @@
 #include "update/apply_package.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -29,6 +32,15 @@ std::string GoodArchive() {
                            {"sub/upd_c.tkm", "DELETEFILE keep.txt"},
                            {"a.gif", "GIF"},
                            {"upd151207.new", "Nokia 3310\r\n"}});
+}
+
+// What became of a package, as the table says it.
+enum class ApplyResult { kApplied, kAlreadyApplied, kRefused, kIncomplete };
+
+ApplyResult ResultOf(const common::Result<ApplyOutcome>& outcome) {
+  if (outcome) return outcome->already_applied ? ApplyResult::kAlreadyApplied : ApplyResult::kApplied;
+  return outcome.error().code == common::ErrorCode::kRefused ? ApplyResult::kRefused
+                                                             : ApplyResult::kIncomplete;
 }
 
 struct ApplyCase {
@@ -92,18 +104,18 @@ TEST(ApplyPackageTest, AppliesOnlyWholeUntouchedNewPackagesAndLeavesNoWorkingFol
     testing::TempCatalogue temp;
     testing::Build(temp.Path("cat"), c.before);
     testing::Build(temp.root(), {{"tmp/", ""}});
-    common::ReplaceFileAtomically(temp.Path("upd151207.upd"), c.package(keys));
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path("upd151207.upd"), c.package(keys)));
     testing::RecordingStatus status;
     testing::FakeMessages messages;
     testing::FakeShell shell;
     std::string saved_tmpdir = getenv("TMPDIR") ? getenv("TMPDIR") : "";
     ::setenv("TMPDIR", temp.Path("tmp").c_str(), 1);
 
-    ApplyOutcome outcome = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
-                                        {status, messages, shell}, OpeningKeysFor(keys));
+    auto outcome = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                {status, messages, shell}, OpeningKeysFor(keys));
 
     saved_tmpdir.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", saved_tmpdir.c_str(), 1);
-    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(ResultOf(outcome), c.result);
     EXPECT_EQ(testing::Snapshot(temp.Path("cat")), c.after);
     std::vector<std::string> expected;
     for (const std::string& line : c.status) {
@@ -166,19 +178,18 @@ TEST(ApplyPackageTest, ARunStoppedAtAnyLineIsFinishedByTheNext) {
     testing::TempCatalogue temp;
     testing::Build(temp.Path("cat"), before);
     testing::Build(temp.root(), {{"tmp/", ""}});
-    common::ReplaceFileAtomically(temp.Path("upd151207.upd"), package);
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path("upd151207.upd"), package));
     ::setenv("TMPDIR", temp.Path("tmp").c_str(), 1);
     testing::FakeShell shell;
     try {
       StoppingPorts stopping(stop_at);
-      ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"), {stopping, stopping, shell},
-                   OpeningKeysFor(keys));
+      EXPECT_TRUE(ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                               {stopping, stopping, shell}, OpeningKeysFor(keys)));
       whole_run = true;
     } catch (const StoppingPorts::Stopped&) {
       StoppingPorts never(-1);
-      ApplyResult again = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
-                                       {never, never, shell}, OpeningKeysFor(keys))
-                              .result;
+      ApplyResult again = ResultOf(ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                                {never, never, shell}, OpeningKeysFor(keys)));
       // Stopped at the last status line, after the journal went, the package was applied.
       EXPECT_TRUE(again == ApplyResult::kApplied || again == ApplyResult::kAlreadyApplied);
     }
@@ -193,6 +204,79 @@ TEST(ApplyPackageTest, ARunStoppedAtAnyLineIsFinishedByTheNext) {
     }
   }
   ::umask(saved_umask);
+}
+
+// A line that cannot write stops its package: the error names the file and the reason, the
+// target keeps its old content, the package's marker is not written, and its journal stays, so
+// the next run, with room again, finishes the package from that line.
+TEST(ApplyPackageTest, AWriteThatFailsStopsThePackageAndTheNextRunFinishesIt) {
+  const std::string old_index(3000, 'i');
+  const std::string script =
+      "ADDFILE a.gif TO Pics\\\r\nADDTOFILE lines.tkm TO Base\\base.tkm\r\n"
+      "ADDFILE upd151207.new TO updates\\\r\n";
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package = SealPackage(testing::MakeZip({{"upd151207.tkm", script},
+                                                            {"a.gif", "A"},
+                                                            {"lines.tkm", std::string(900, 'n')},
+                                                            {"upd151207.new", "N"}}),
+                                          "upd151207.upd", keys);
+  struct Obstacle {
+    const char* what;
+    std::function<void(testing::TempCatalogue&)> raise, lower;
+    common::ErrorCode code;
+    const char* reason;
+  };
+  // Writes of more than 3.5 KB fail as on a full disk; the package and its archive are smaller.
+  static rlimit saved;
+  const Obstacle obstacles[] = {
+      {"a full disk",
+       [](auto&) {
+         ::signal(SIGXFSZ, SIG_IGN);
+         ::getrlimit(RLIMIT_FSIZE, &saved);
+         rlimit small = saved;
+         small.rlim_cur = 3500;
+         ::setrlimit(RLIMIT_FSIZE, &small);
+       },
+       [](auto&) { ::setrlimit(RLIMIT_FSIZE, &saved); }, common::ErrorCode::kNoSpace,
+       "файл больше допустимого размера"},
+      {"a folder without write permission",
+       [](testing::TempCatalogue& temp) { ::chmod(temp.Path("cat/Base").c_str(), 0555); },
+       [](testing::TempCatalogue& temp) { ::chmod(temp.Path("cat/Base").c_str(), 0755); },
+       common::ErrorCode::kNoPermission, "нет прав на запись"},
+  };
+  for (const Obstacle& o : obstacles) {
+    SCOPED_TRACE(o.what);
+    if (o.code == common::ErrorCode::kNoPermission && ::geteuid() == 0) continue;  // root writes
+    testing::TempCatalogue temp;
+    testing::Build(temp.Path("cat"), {{"Base/base.tkm", old_index}, {"Pics/", ""}});
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path("upd151207.upd"), package));
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+
+    o.raise(temp);
+    auto stopped = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                {status, messages, shell}, OpeningKeysFor(keys));
+    o.lower(temp);
+
+    ASSERT_FALSE(stopped);
+    EXPECT_EQ(stopped.error().code, o.code);
+    EXPECT_TRUE(common::Contains(stopped.error().message, temp.Path("cat/Base/base.tkm")))
+        << stopped.error().message;
+    EXPECT_TRUE(common::Contains(stopped.error().message, W(o.reason))) << stopped.error().message;
+    EXPECT_EQ(temp.ReadBytes("cat/Base/base.tkm"), old_index);
+    EXPECT_FALSE(temp.Exists("cat/updates/upd151207.new"));
+    EXPECT_TRUE(temp.Exists("cat/updates/upd151207.progress"));
+
+    auto finished = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                 {status, messages, shell}, OpeningKeysFor(keys));
+    ASSERT_TRUE(finished) << finished.error().message;
+    EXPECT_FALSE(finished->already_applied);
+    EXPECT_EQ(testing::Snapshot(temp.Path("cat")),
+              (Tree{{"Base/base.tkm", old_index + "\r\n" + std::string(900, 'n') + "\r\n"},
+                    {"Pics/a.gif", "A"},
+                    {"updates/upd151207.new", "N"}}));
+  }
 }
 
 }  // namespace

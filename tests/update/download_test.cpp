@@ -89,7 +89,7 @@ TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
       if (target_exists) testing::Build(folder.path(), {{"upd151207.upd", "old"}});
 
       const auto start = Clock::now();
-      EXPECT_EQ(GetInetFile(server.Url("/file"), target, "", false, Lowered()), c.ok);
+      EXPECT_EQ(GetInetFile(server.Url("/file"), target, "", false, Lowered()).ok(), c.ok);
       EXPECT_LT(Clock::now() - start, kBound);
 
       testing::Tree expected;
@@ -117,7 +117,7 @@ TEST(GetInetFile, RefusesAddressesAndProxiesItCannotUse) {
   for (const Refused& c : cases) {
     SCOPED_TRACE(c.name);
     common::PrivateFolder folder("trubkom-download-");
-    EXPECT_FALSE(GetInetFile(c.address, folder.path() + "/f", c.proxy, c.use_proxy, Lowered()));
+    EXPECT_FALSE(GetInetFile(c.address, folder.path() + "/f", c.proxy, c.use_proxy, Lowered()).ok());
     EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
   }
 }
@@ -144,7 +144,7 @@ TEST(GetInetFile, CancelStopsTheTransferAndLeavesNoFile) {
       if (received > 0) cancel = true;
     };
     const auto start = Clock::now();
-    EXPECT_FALSE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control));
+    EXPECT_FALSE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control).ok());
     EXPECT_LT(Clock::now() - start, kBound);
     EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
   }
@@ -172,7 +172,7 @@ TEST(GetInetFile, ReportsGrowingByteCounts) {
       seen.push_back(received);
       EXPECT_EQ(total, c.total);
     };
-    ASSERT_TRUE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control));
+    ASSERT_TRUE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control).ok());
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_EQ(seen.back(), body.size());
@@ -199,7 +199,8 @@ TEST(GetInetFile, GoesThroughTheProxyOnlyWhenAsked) {
     ScriptedHttpServer server({{"/file", Respond("200 OK", kBody)}});
     common::PrivateFolder folder("trubkom-download-");
     ASSERT_TRUE(GetInetFile(server.Url("/file"), folder.path() + "/f", proxy.address(), c.use_proxy,
-                            Lowered()));
+                            Lowered())
+                    .ok());
     EXPECT_EQ(testing::Snapshot(folder.path()), (testing::Tree{{"f", kBody}}));
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(

@@ -61,9 +61,9 @@ TEST(PackageTest, OpensOnlyThePublishersUntouchedPackageUnderItsName) {
     std::string package = sealed, name = "upd151207.upd";
     OpeningKeys keys = OpeningKeysFor(sealing);
     t.change(package, name, keys);
-    common::ReplaceFileAtomically(temp.Path(name), package);
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path(name), package));
 
-    bool opened = DecryptFile(temp.Path(name), temp.Path("out.zip"), keys);
+    bool opened = DecryptFile(temp.Path(name), temp.Path("out.zip"), keys).ok();
 
     EXPECT_EQ(opened, t.opens);
     testing::Tree expected = {{name, package}};
@@ -76,17 +76,16 @@ TEST(PackageTest, KeyFoldersAreTheOwnersAndNeverOverwritten) {
   testing::TempCatalogue temp;
   const std::string folder = temp.Path("keys");
   const SealingKeys keys = NewSealingKeys();
-  ASSERT_EQ(WriteKeyFolder(folder, keys), "");
+  ASSERT_TRUE(WriteKeyFolder(folder, keys));
   for (const char* name : {kPublicKeyFile, kSecretKeyFile, kPackageKeyFile}) {
     struct stat info;
     ASSERT_EQ(::stat(temp.Path(std::string("keys/") + name).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
   }
-  EXPECT_NE(WriteKeyFolder(folder, NewSealingKeys()), "");
+  EXPECT_FALSE(WriteKeyFolder(folder, NewSealingKeys()));
 
-  std::string error;
-  auto read = ReadKeyFolder(folder, error);
-  ASSERT_TRUE(read) << error;
+  auto read = ReadKeyFolder(folder);
+  ASSERT_TRUE(read) << read.error().message;
   EXPECT_EQ(read->secret_key, keys.secret_key);
   EXPECT_EQ(read->package_key, keys.package_key);
   std::string public_hex = temp.ReadBytes("keys/publisher.pub");

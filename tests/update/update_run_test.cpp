@@ -53,9 +53,13 @@ const Case kCases[] = {
      true, false, {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"},
      {"upd150107b"}},
     {"a package the server lacks", {}, "upd150107.upd\r\n", {}, true, false,
-     {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", ""}, {}, {}},
+     {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07",
+      "Не скачан: сервер ответил ошибкой 404", ""},
+     {}, {}},
     {"no index: packages on disk are applied", {"upd010207.upd"}, "", {}, true, false,
-     {"Скачиваем список апдейтов", "", "Добавляем upd010207.new в @/updates/", ""}, {},
+     {"Скачиваем список апдейтов", "", "Сервер обновлений недоступен: сервер ответил ошибкой 404",
+      "Добавляем upd010207.new в @/updates/", ""},
+     {},
      {"upd010207"}},
     {"index lines that name paths are skipped", {},
      "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n.upd4.upd\r\n", {"evil"}, true, false,
@@ -64,7 +68,8 @@ const Case kCases[] = {
      false, false, {"Добавляем upd020207.new в @/updates/", ""}, {}, {"upd010207", "upd020207"}},
     {"a package that does not open is named as not applied", {"upd020207.upd!", "upd030207.upd"},
      "", {}, false, false,
-     {"Апдейт от 02.02.07 не установлен: пакет поврежден или подписан не издателем",
+     {"Апдейт от 02.02.07 не установлен: подпись не сходится: пакет поврежден, переименован "
+      "или подписан не издателем",
       "Добавляем upd030207.new в @/updates/", ""},
      {}, {"upd030207"}},
     {"local folder: no download, markers looked up in the catalogue", {"upd030307.upd="}, "",
@@ -153,8 +158,9 @@ TEST(RunUpdate, APackageCutShortIsFetchedAgainByTheNextRun) {
       RunUpdate(cat.root(), options, {status, messages, shell, folders, nullptr, {}},
                 OpeningKeysFor(keys));
       bool refused = std::find(status.lines.begin(), status.lines.end(),
-                               W("Апдейт от 15.01.07 не установлен: пакет поврежден или "
-                                 "подписан не издателем")) != status.lines.end();
+                               W("Апдейт от 15.01.07 не установлен: подпись не сходится: пакет "
+                                 "поврежден, переименован или подписан не издателем")) !=
+                     status.lines.end();
       bool applied = common::IsFile(cat.Path("updates/upd150107.new"));
       EXPECT_EQ(refused, run == 0 || local_mode) << run;
       EXPECT_EQ(applied, run == 1 && !local_mode) << run;

@@ -163,7 +163,7 @@ TEST(UpdateScriptTest, LinesChangeTheCatalogueAsTheySay) {
     testing::FakeShell shell;
 
     std::string line = common::ReplaceAll(W(c.line), "#", temp.root());
-    ExecuteScriptLine(line, temp.Path("work"), catalogue, {status, messages, shell});
+    EXPECT_TRUE(ExecuteScriptLine(line, temp.Path("work"), catalogue, {status, messages, shell}));
 
     Tree after = kPayload;
     after.merge(InFolder("cat/", c.after));
@@ -208,7 +208,7 @@ TEST(UpdateScriptTest, MessagesShowTheirTextAndOpenOnlyWebAddresses) {
     testing::FakeMessages messages;
     messages.confirm_answer = c.answer;
     testing::FakeShell shell;
-    ExecuteScriptLine(W(c.line), temp.root(), temp.root(), {status, messages, shell});
+    EXPECT_TRUE(ExecuteScriptLine(W(c.line), temp.root(), temp.root(), {status, messages, shell}));
     std::vector<std::string> shown;
     for (const std::string& text : c.shown) shown.push_back(W(text));
     EXPECT_EQ(messages.texts, shown);
