@@ -184,9 +184,9 @@ void MainWindow::ShowModelPage(const std::string& brand, const std::string& mode
 }
 
 void MainWindow::ReportUnwritten(const catalogue::PageFile& page) {
-  if (page.written) return;
+  if (page) return;
   ports_.messages->Inform(
-      common::Cp1251FromUtf8("Не удалось записать файл страницы\n") + page.path +
+      common::Cp1251FromUtf8("Не удалось показать страницу.\n") + page.error().message +
       common::Cp1251FromUtf8("\nПроверьте, что папка Templates есть и в неё можно писать."));
 }
 

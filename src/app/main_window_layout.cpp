@@ -14,6 +14,7 @@
 #include "app/text.h"
 #include "app/widgets.h"
 #include "app/wizard_panel.h"
+#include "common/version.h"
 
 // The artwork lives in the static library's resources, which must be registered by hand.
 static void RegisterArtwork() { Q_INIT_RESOURCE(trubkom); }
@@ -98,7 +99,7 @@ class EnterKeyFilter : public QObject {
 MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent)
     : QWidget(parent), state_(std::move(folders)), ports_(ports) {
   RegisterArtwork();
-  setWindowTitle(U("Trubkom v1.2.13"));
+  setWindowTitle(U("Trubkom v") + QString::fromLatin1(kVersion));
   setWindowIcon(QIcon(U(":/MAINICON")));
   QFont window_font = font();
   window_font.setPixelSize(11);

@@ -32,12 +32,14 @@ std::string PicturePath(const std::string& working_folder, const std::string& br
 
 PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
                   common::Browser& browser) {
-  PageFile page{TemplatesPath(working_folder, "temp.html")};
+  std::string path = TemplatesPath(working_folder, "temp.html");
   // Page files written by a program that was killed meanwhile leave their temporary files.
-  common::RemoveStaleTemporaries(page.path.substr(0, page.path.rfind('/')));
-  page.written = common::WriteLinesCrLf(page.path, lines);
-  if (page.written) browser.ShowFile(page.path);
-  return page;
+  common::RemoveStaleTemporaries(path.substr(0, path.rfind('/')));
+  if (common::Status written = common::WriteLinesCrLf(path, lines); !written) {
+    return written.error();
+  }
+  browser.ShowFile(path);
+  return path;
 }
 
 }  // namespace trubkom::catalogue

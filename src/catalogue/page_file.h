@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "common/result.h"
 #include "common/string_ops.h"
 
 // Pages are filled templates: "<!name!>" placeholders in HTML files of Templates/, replaced by
@@ -29,15 +30,13 @@ std::string TemplatesPath(const std::string& working_folder, std::string_view fi
 std::string PicturePath(const std::string& working_folder, const std::string& brand,
                         const std::string& file);
 
-// What became of a page.
-struct PageFile {
-  std::string path;      // the page file, Templates/temp.html of the working folder
-  bool written = false;  // false: it could not be written, and nothing was shown
-};
+// What became of a page: the page file's path (Templates/temp.html of the working folder), or
+// why it could not be written, naming the file.
+using PageFile = common::Result<std::string>;
 
 // Writes the lines to Templates/temp.html and shows that file. When the file cannot be written
 // (no Templates folder, temp.html a folder, no room) the browser is not told anything, so the
-// caller can say so instead of leaving an earlier page in view.
+// caller can say why instead of leaving an earlier page in view.
 PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
                   common::Browser& browser);
 

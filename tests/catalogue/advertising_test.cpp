@@ -67,7 +67,7 @@ TEST(PageFile, PlaceholdersAreFilledInOrderAndThePageIsShown) {
   EXPECT_EQ(lines, (common::StringList{"<p>B and B</p>", "B", "plain\n line"}));
 
   testing::FakeBrowser browser;
-  std::string path = ShowPage(cat.root(), lines, browser).path;
+  std::string path = ShowPage(cat.root(), lines, browser).value_or("");
   EXPECT_EQ(path, cat.Path("templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("templates/temp.html"), "<p>B and B</p>\r\nB\r\nplain\n line\r\n");
   EXPECT_EQ(browser.shown, std::vector<std::string>{path});
@@ -79,7 +79,7 @@ TEST(PageFile, MissingTemplateGivesAnEmptyPageThatIsStillShown) {
   testing::FakeBrowser browser;
   common::StringList lines = ReadTemplate(cat.root(), "model_template.html");
   EXPECT_TRUE(lines.empty());
-  ShowPage(cat.root(), lines, browser);
+  ASSERT_TRUE(ShowPage(cat.root(), lines, browser));
   EXPECT_TRUE(cat.Exists("Templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("Templates/temp.html"), "");
   EXPECT_EQ(browser.shown.size(), 1u);
@@ -102,7 +102,7 @@ TEST(PageFile, APageThatCannotBeWrittenIsNotShown) {
     c.damage(cat);
     testing::FakeBrowser browser;
     PageFile page = ShowPage(cat.root(), {"<p>"}, browser);
-    EXPECT_FALSE(page.written) << c.what;
+    EXPECT_FALSE(page.ok()) << c.what;
     EXPECT_TRUE(browser.shown.empty()) << c.what;
   }
 }

@@ -29,7 +29,7 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
   Folders folders = cat.folders();
   PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
                       adv,     browser, random};
-  ShowComparePage(context, "Nokia 3310 Plus^Nokia 1100^Lonely^");
+  ASSERT_TRUE(ShowComparePage(context, "Nokia 3310 Plus^Nokia 1100^Lonely^"));
 
   std::string page = cat.ReadBytes("Templates/temp.html");
   auto picture = [&](const std::string& path, const std::string& entry) {

@@ -42,7 +42,7 @@ class ModelPageTest : public ::testing::Test {
     adv.banner_lines = {"1.png", "2.png", "3.png"};
   }
   std::map<std::string, std::string> ShortPage(const std::string& brand, const std::string& model) {
-    ShowModelPage(context, brand, model);
+    EXPECT_TRUE(ShowModelPage(context, brand, model));
     std::map<std::string, std::string> values;
     for (const std::string& line : common::SplitLinesAtCr(cat.ReadBytes("Templates/temp.html"))) {
       values[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
@@ -119,7 +119,7 @@ TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
   cat.WriteBytes("pics/se/k770.png", "png");
   index = {"Sony-Ericsson|K770i|51(0)|",
            "Sony-Ericsson|K770i|51(2)|5(1)|53(35)|26(5)|26(16)|\\se\\k770.png"};
-  ShowModelPage(context, "Sony-Ericsson", "K770i *");
+  ASSERT_TRUE(ShowModelPage(context, "Sony-Ericsson", "K770i *"));
   common::StringList lines = common::SplitLinesAtCr(cat.ReadBytes("Templates/temp.html"));
   const std::string spacer = "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
   auto row = [&](const char* label, const char* value) {
@@ -167,7 +167,7 @@ TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
 
 TEST_F(ModelPageTest, FullPageWithoutIndexLineShowsTheFirstSectionFrame) {
   cat.WriteBytes("Templates/model_template_new.html", "<!table1!>\r\n<!table2!>\r\n<!image!>\r\n");
-  ShowModelPage(context, "Nokia", "N80 *");
+  ASSERT_TRUE(ShowModelPage(context, "Nokia", "N80 *"));
   common::StringList lines = common::SplitLinesAtCr(cat.ReadBytes("Templates/temp.html"));
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[1], W("<tr><td colspan=\"3\" class=\"title\">Общая информация</td></tr>"));
