@@ -465,6 +465,34 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // Where a page's controls stand when no caption wraps: the answers 16 pixels apart below the
+  // question, the buttons below the answers (or the question), the count below the buttons.
+  void wizardPageGeometry_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QList<int>>("answer_tops");
+    QTest::addColumn<int>("buttons_top");
+    QTest::addColumn<int>("count_top");
+    QTest::addColumn<int>("panel_height");
+    QTest::newRow("first page") << 0 << QList<int>{89, 105, 121} << 151 << 175 << 190;
+    QTest::newRow("last page, no answers") << 12 << QList<int>{} << 97 << 121 << 136;
+  }
+  void wizardPageGeometry() {
+    QFETCH(int, page);
+    QFETCH(QList<int>, answer_tops);
+    QFETCH(int, buttons_top);
+    QFETCH(int, count_top);
+    QFETCH(int, panel_height);
+    for (int step = 0; step < page; ++step) NextKeepingTheModels(*w);
+    QCOMPARE(w->window->state().wizard_page, page);
+    QList<int> tops;
+    for (QWidget* row : AnswerRows(*w)) tops << row->y();
+    QCOMPARE(tops, answer_tops);
+    QCOMPARE(w->Find<QWidget>("next")->y(), buttons_top);
+    QCOMPARE(w->Find<QWidget>("clear")->y(), buttons_top);
+    QCOMPARE(w->Find<QWidget>("count")->y(), count_top);
+    QCOMPARE(w->Find<QWidget>("questionPanel")->height(), panel_height);
+  }
+
   // The number beside each answer is the number of models that choosing it lists, on the first
   // page and on the second after "Да".
   void answerCountsAreTheResultsOfChoosingThem() {
