@@ -58,7 +58,7 @@ void Check(bool holds, const std::string& what) {
 selection::WizardAnswers WizardBefore(int page) {
   selection::WizardAnswers wizard;
   for (int p = 0; p < page; ++p) {
-    std::vector<bool> chosen(selection::LayoutWizardPage(p).answers.size(), false);
+    std::vector<bool> chosen(selection::WizardPageOf(p).answers.size(), false);
     if (p == 0) chosen[0] = true;
     wizard.CollectAnswers(p, chosen);
   }
@@ -68,7 +68,7 @@ selection::WizardAnswers WizardBefore(int page) {
 // The count of each answer of the page, by filtering textually with that answer chosen.
 std::vector<std::size_t> TextualCounts(int page) {
   selection::WizardAnswers wizard = WizardBefore(page);
-  std::size_t answers = selection::LayoutWizardPage(page).answers.size();
+  std::size_t answers = selection::WizardPageOf(page).answers.size();
   std::vector<std::size_t> counts;
   for (std::size_t i = 0; i < answers; ++i) {
     std::vector<bool> choice(answers, false);
@@ -80,7 +80,7 @@ std::vector<std::size_t> TextualCounts(int page) {
 }
 
 std::vector<std::size_t> CompiledCounts(int page) {
-  std::vector<bool> none(selection::LayoutWizardPage(page).answers.size(), false);
+  std::vector<bool> none(selection::WizardPageOf(page).answers.size(), false);
   return WizardBefore(page).AnswerCounts(page, none, Indexed());
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/advertising.h"
+#include "catalogue/basket.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
 #include "common/string_ops.h"
@@ -31,6 +32,8 @@ struct AppState {
   selection::WizardAnswers wizard;
   common::StringList new_model_files;  // newest first
   int new_model_file_index = 0;
+  // Kept across reloads of the catalogue; the basket list in the window shows it.
+  catalogue::Basket basket;
 };
 
 }  // namespace trubkom::app

@@ -21,7 +21,6 @@
 #include "catalogue/home_page.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
-#include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -41,6 +40,14 @@ constexpr std::chrono::milliseconds kStartPageWait{3000};
 QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
   QList<QTreeWidgetItem*> rows = list->selectedItems();
   return rows.isEmpty() ? nullptr : rows.first();
+}
+
+// The basket's entry whose row is selected, or -1. The list shows the entries in basket order,
+// one row each and never sorted, so a row's place is its entry's place whatever the order the
+// user has dragged the columns into.
+int SelectedBasketPosition(QTreeWidget* basket) {
+  QTreeWidgetItem* row = SelectedRow(basket);
+  return row ? basket->indexOfTopLevelItem(row) : -1;
 }
 
 }  // namespace
@@ -68,8 +75,6 @@ void MainWindow::StartupLoad() {
   connect(view, &QWebEngineView::loadFinished, this, start_once, Qt::SingleShotConnection);
   QTimer::singleShot(kStartPageWait, this, start_once);
 }
-
-void MainWindow::ReloadAfterUpdate() { StartLoad(); }
 
 void MainWindow::StartLoad() {
   if (load_thread_) {
@@ -190,11 +195,14 @@ void MainWindow::ReportUnwritten(const catalogue::PageFile& page) {
       common::Cp1251FromUtf8("\nПроверьте, что папка Templates есть и в неё можно писать."));
 }
 
+void MainWindow::ShowEntryModel(const std::string& entry) {
+  common::BrandAndModel parts;
+  if (common::SplitRow(entry, parts)) ShowModelPage(parts.brand, parts.model);
+}
+
 void MainWindow::ShowRowModel(QTreeWidget* list) {
   QTreeWidgetItem* row = SelectedRow(list);
-  if (list->topLevelItemCount() == 0 || !row) return;
-  common::BrandAndModel entry;
-  if (common::SplitRow(FromQt(row->text(0)), entry)) ShowModelPage(entry.brand, entry.model);
+  if (row) ShowEntryModel(FromQt(row->text(0)));
 }
 
 void MainWindow::ShowSelectedModel() {
@@ -202,26 +210,25 @@ void MainWindow::ShowSelectedModel() {
   if (row) ShowModelPage(state_.current_brand, FromQt(row->text(0)));
 }
 
-void MainWindow::ShowBasketModel() { ShowRowModel(basket_); }
+void MainWindow::ShowBasketModel() {
+  int position = SelectedBasketPosition(basket_);
+  if (position >= 0) ShowEntryModel(state_.basket.entries()[std::size_t(position)].model);
+}
+
 void MainWindow::ShowResultModel() { ShowRowModel(wizard_->results()); }
 void MainWindow::ShowNewModel() { ShowRowModel(new_models_); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
-bool MainWindow::AddToBasket(const std::string& entry, const QString& price) {
-  for (int i = 0; i < basket_->topLevelItemCount(); ++i) {
-    if (common::EqualsIgnoringAsciiCase(FromQt(basket_->topLevelItem(i)->text(0)), entry)) {
-      return false;
-    }
-  }
-  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry), price}));
-  return true;
+void MainWindow::AddToBasket(const std::string& model, const std::string& price) {
+  if (!state_.basket.Add(model, price)) return;
+  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(model), ToQt(price)}));
 }
 
 void MainWindow::AddSelectedModelToBasket() {
   QTreeWidgetItem* row = SelectedRow(models_);
   if (!row || row->text(0).isEmpty()) return;
-  AddToBasket(state_.current_brand + " " + FromQt(row->text(0)), row->text(1));
+  AddToBasket(state_.current_brand + " " + FromQt(row->text(0)), FromQt(row->text(1)));
 }
 
 void MainWindow::AddResultToBasket() {
@@ -234,16 +241,17 @@ void MainWindow::AddNewModelToBasket() {
   if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)), {});
 }
 
-void MainWindow::RemoveFromBasket() { delete SelectedRow(basket_); }
+void MainWindow::RemoveFromBasket() {
+  int position = SelectedBasketPosition(basket_);
+  if (position < 0) return;
+  state_.basket.Remove(std::size_t(position));
+  delete basket_->takeTopLevelItem(position);
+}
 
 void MainWindow::Compare() {
-  if (basket_->topLevelItemCount() == 0) return;
-  std::string entries;
-  for (int i = 0; i < basket_->topLevelItemCount(); ++i) {
-    entries += FromQt(basket_->topLevelItem(i)->text(0)) + "^";
-  }
+  if (state_.basket.empty()) return;
   catalogue::PageContext pages = Pages();
-  ReportUnwritten(catalogue::ShowComparePage(pages, entries));
+  ReportUnwritten(catalogue::ShowComparePage(pages, state_.basket.ComparisonText()));
 }
 
 // ---- Stepping through the models list ------------------------------------------------------
@@ -298,7 +306,7 @@ void MainWindow::CreateUpdateDialog() {
 void MainWindow::Update() {
   CreateUpdateDialog();
   update_dialog_->exec();
-  ReloadAfterUpdate();
+  StartLoad();
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

@@ -50,11 +50,17 @@ class MainWindow : public QWidget {
   // Waits for a catalogue load under way.
   ~MainWindow() override;
 
-  AppState& state() { return state_; }
+  // What the window holds, to read: it changes only through the window's controls.
+  const AppState& state() const { return state_; }
   // True once the catalogue has been read for the first time.
   bool loaded() const { return loaded_; }
   UpdateDialog* update_dialog() { return update_dialog_; }
 
+ signals:
+  // The catalogue has been read and shown, at start or after an update.
+  void catalogueLoaded();
+
+ private slots:
   // The window's commands, as the controls and the menus call them.
   void ShowSelectedModel();
   void AddSelectedModelToBasket();
@@ -76,18 +82,9 @@ class MainWindow : public QWidget {
   void StopLoading();
   void OpenHomePage();
   void ShowContacts();
+  // Opens the update dialog and, once it is closed, reads the catalogue again.
   void Update();
-  // The one update dialog, built hidden at start and kept for the life of the window.
-  void CreateUpdateDialog();
 
-  // Reads config.tkm, the brand box and the model index again, as after an update.
-  void ReloadAfterUpdate();
-
- signals:
-  // The catalogue has been read and shown, at start or after an update.
-  void catalogueLoaded();
-
- public:
  private:
   // Building the window.
   QWidget* BuildTopStrip();
@@ -106,10 +103,14 @@ class MainWindow : public QWidget {
   // The start-up load: the window shows its start page at once and fills in its lists when the
   // catalogue has been read off the window's thread.
   void StartupLoad();
+  // Reads config.tkm, the brand box and the model index off the window's thread and shows them;
+  // asked again while a read is under way, it reads once more when that read has ended.
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
   void FillModelList(const std::string& brand);
   void ShowModelRows(const std::vector<catalogue::ModelRow>& rows);
+  // The one update dialog, built hidden at start and kept for the life of the window.
+  void CreateUpdateDialog();
   // The new-model file at new_model_file_index, and the step buttons.
   void ShowNewModelFile();
 
@@ -117,10 +118,12 @@ class MainWindow : public QWidget {
   void ShowModelPage(const std::string& brand, const std::string& model);
   // A page that could not be written leaves the page on show, and the user is told why.
   void ReportUnwritten(const catalogue::PageFile& page);
-  // Shows the page of a "brand model" row; a row without a blank names no model.
+  // Shows the page of a "brand model" entry; an entry without a blank names no model.
+  void ShowEntryModel(const std::string& entry);
   void ShowRowModel(QTreeWidget* list);
-  // Appends a basket row unless one with the same text, letter case ignored, is there.
-  bool AddToBasket(const std::string& entry, const QString& price);
+  // Puts the model into the basket and shows its row, unless the basket refuses it as one it
+  // already holds.
+  void AddToBasket(const std::string& model, const std::string& price);
   void SelectModelRow(int row);
 
   AppState state_;

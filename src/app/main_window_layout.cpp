@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/report_list.h"
@@ -25,22 +27,13 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// The toolbar: x position, picture index, hint, command.
+// A toolbar button: x position, picture index, object name, hint, command.
 struct ToolbarButton {
   int x;
   int picture;
+  const char* name;
   const char* hint;
   void (MainWindow::*command)();
-};
-
-const ToolbarButton kToolbar[] = {
-    {8, 8, " Перейти на предыдущую модель", &MainWindow::PreviousModel},
-    {48, 0, " Перейти на следующую модель", &MainWindow::NextModel},
-    {88, 5, " Добавить телефон в корзину", &MainWindow::AddSelectedModelToBasket},
-    {128, 2, " Обновить базу данных каталога из Интернета", &MainWindow::Update},
-    {168, 7, " Остановить загрузку страницы", &MainWindow::StopLoading},
-    {207, 1, " Открыть домашнюю страницу программы", &MainWindow::OpenHomePage},
-    {248, 4, " Контакты", &MainWindow::ShowContacts},
 };
 
 // A list keeps its header and a few rows in sight before its column has to scroll.
@@ -73,17 +66,18 @@ void FillBackground(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
-// Enter in the models list shows the selected model's page.
+// Enter in a list runs its command.
 class EnterKeyFilter : public QObject {
  public:
-  EnterKeyFilter(MainWindow* window, QObject* parent) : QObject(parent), window_(window) {}
+  EnterKeyFilter(std::function<void()> command, QObject* parent)
+      : QObject(parent), command_(std::move(command)) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
       int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        window_->ShowSelectedModel();
+        command_();
         return true;
       }
     }
@@ -91,7 +85,7 @@ class EnterKeyFilter : public QObject {
   }
 
  private:
-  MainWindow* window_;
+  std::function<void()> command_;
 };
 
 }  // namespace
@@ -130,6 +124,17 @@ MainWindow::~MainWindow() {
 }
 
 QWidget* MainWindow::BuildTopStrip() {
+  // Listed in a member of the window, since the commands are its private slots.
+  static const ToolbarButton kToolbar[] = {
+      {8, 8, "previousModel", " Перейти на предыдущую модель", &MainWindow::PreviousModel},
+      {48, 0, "nextModel", " Перейти на следующую модель", &MainWindow::NextModel},
+      {88, 5, "addToBasket", " Добавить телефон в корзину", &MainWindow::AddSelectedModelToBasket},
+      {128, 2, "updateCatalogue", " Обновить базу данных каталога из Интернета",
+       &MainWindow::Update},
+      {168, 7, "stopLoading", " Остановить загрузку страницы", &MainWindow::StopLoading},
+      {207, 1, "homePage", " Открыть домашнюю страницу программы", &MainWindow::OpenHomePage},
+      {248, 4, "contacts", " Контакты", &MainWindow::ShowContacts},
+  };
   auto* strip = Strip(this, 32);
   FillBackground(strip, colours::kDarkBlue);
   auto* row = Row(strip);
@@ -141,6 +146,7 @@ QWidget* MainWindow::BuildTopStrip() {
   for (const ToolbarButton& b : kToolbar) {
     auto* button = new PictureButton(StripPicture(normal, b.picture),
                                      StripPicture(light, b.picture), U(b.hint), toolbar);
+    button->setObjectName(U(b.name));
     button->move(b.x, 0);
     connect(button, &QToolButton::clicked, this, b.command);
     ShowHintsOf(button);
@@ -303,7 +309,7 @@ QWidget* MainWindow::BuildModelsFrame() {
   models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   models_->setObjectName(U("models"));
   models_->setMinimumHeight(kListMinimumHeight);
-  models_->installEventFilter(new EnterKeyFilter(this, models_));
+  models_->installEventFilter(new EnterKeyFilter([this] { ShowSelectedModel(); }, models_));
   connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
   connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
   ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},

@@ -14,13 +14,30 @@ namespace trubkom::app {
 
 namespace {
 
+// The question label heads the panel; the answers start a little below it.
+constexpr int kQuestionLabelTop = 0;
+constexpr int kQuestionLabelHeight = 85;
+constexpr int kFirstAnswerTop = kQuestionLabelTop + kQuestionLabelHeight + 4;
 constexpr int kAnswerLeft = 12;
 // Answers stand 16 pixels apart; a one-line answer is as high, so that none covers the next.
 constexpr int kAnswerHeight = 16;
+constexpr int kButtonHeight = 18;
 // Answers end where the question and "Очистить" end, clear of a scroll bar beside the column.
 constexpr int kAnswerRight = 173;
 // The result list keeps its header and a few rows in sight before the column has to scroll.
 constexpr int kResultsMinimumHeight = 54;
+
+// An answer keeps the place of its position in the question's answer list.
+int AnswerTop(const selection::WizardAnswer& answer) {
+  return kFirstAnswerTop + kAnswerHeight * static_cast<int>(answer.index);
+}
+
+// Where ">>" and "Очистить" stand when no caption wraps: a gap below the last answer, or a
+// smaller one below the question on a page without answers.
+int ButtonsTop(const selection::WizardPage& page) {
+  if (page.answers.empty()) return kQuestionLabelTop + kQuestionLabelHeight + 12;
+  return AnswerTop(page.answers.back()) + 30;
+}
 
 }  // namespace
 
@@ -36,14 +53,13 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
   question_label_->setObjectName(QStringLiteral("question"));
   question_label_->setWordWrap(true);
   question_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  question_label_->setGeometry(5, selection::kQuestionLabelTop, 168,
-                               selection::kQuestionLabelHeight);
+  question_label_->setGeometry(5, kQuestionLabelTop, 168, kQuestionLabelHeight);
   next_button_ = new QPushButton(QStringLiteral(">>"), question_panel_);
   next_button_->setObjectName(QStringLiteral("next"));
-  next_button_->setGeometry(5, 152, 48, selection::kNextButtonHeight);
+  next_button_->setGeometry(5, 152, 48, kButtonHeight);
   clear_button_ = new QPushButton(QString::fromUtf8("Очистить"), question_panel_);
   clear_button_->setObjectName(QStringLiteral("clear"));
-  clear_button_->setGeometry(117, 152, 56, 18);
+  clear_button_->setGeometry(117, 152, 56, kButtonHeight);
   count_label_ = new QLabel(QString::fromUtf8("Подходящие модели:"), question_panel_);
   count_label_->setObjectName(QStringLiteral("count"));
   count_label_->move(5, 175);
@@ -65,15 +81,15 @@ void WizardPanel::ShowPage(int page) {
   delete radio_group_;
   radio_group_ = nullptr;
 
-  selection::WizardPageLayout layout = selection::LayoutWizardPage(page);
-  question_label_->setText(ToQt(layout.question));
-  if (!layout.check_boxes) radio_group_ = new QButtonGroup(this);
+  selection::WizardPage shown = selection::WizardPageOf(page);
+  question_label_->setText(ToQt(shown.question));
+  if (!shown.check_boxes) radio_group_ = new QButtonGroup(this);
   // A caption that wraps pushes the answers below it, and the buttons, further down.
   int pushed_down = 0;
-  for (const selection::AnswerControl& answer : layout.answers) {
-    auto* row = new AnswerRow(ToQt(answer.caption), layout.check_boxes, kAnswerRight - kAnswerLeft,
+  for (const selection::WizardAnswer& answer : shown.answers) {
+    auto* row = new AnswerRow(ToQt(answer.caption), shown.check_boxes, kAnswerRight - kAnswerLeft,
                               question_panel_);
-    row->move(kAnswerLeft, answer.top + pushed_down);
+    row->move(kAnswerLeft, AnswerTop(answer) + pushed_down);
     pushed_down += row->height() - kAnswerHeight;
     if (radio_group_) {
       radio_group_->addButton(row->button());
@@ -83,10 +99,12 @@ void WizardPanel::ShowPage(int page) {
     row->show();
     answers_.push_back(row);
   }
-  next_button_->move(next_button_->x(), layout.buttons_top + pushed_down);
-  clear_button_->move(clear_button_->x(), layout.buttons_top + pushed_down);
-  count_label_->move(count_label_->x(), layout.count_label_top + pushed_down);
-  question_panel_->setFixedHeight(layout.panel_height + pushed_down);
+  int buttons_top = ButtonsTop(shown) + pushed_down;
+  next_button_->move(next_button_->x(), buttons_top);
+  clear_button_->move(clear_button_->x(), buttons_top);
+  int count_label_top = buttons_top + kButtonHeight + 6;
+  count_label_->move(count_label_->x(), count_label_top);
+  question_panel_->setFixedHeight(count_label_top + 15);
 }
 
 std::vector<bool> WizardPanel::ChosenAnswers() const {

@@ -13,42 +13,32 @@ const Question& PageQuestion(int page) {
   return kQuestionTable[static_cast<std::size_t>(page)];
 }
 
-}  // namespace
-
-WizardPageLayout LayoutWizardPage(int page) {
-  const Question& q = PageQuestion(page);
-  WizardPageLayout layout;
-  layout.question = common::Cp1251FromUtf8(q.question);
-  layout.check_boxes = q.kind == "checkbox";
-  common::StringList answers = common::SplitCarets(q.answers);
-  std::size_t count = answers.empty() || answers[0].empty() ? 0 : answers.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    if (answers[i].empty()) continue;
-    int top = kQuestionLabelTop + kQuestionLabelHeight + 4 + 16 * static_cast<int>(i);
-    layout.answers.push_back({i, common::Cp1251FromUtf8(answers[i]), top});
-  }
-  layout.buttons_top = layout.answers.empty() ? kQuestionLabelTop + kQuestionLabelHeight + 12
-                                              : layout.answers.back().top + 30;
-  layout.count_label_top = layout.buttons_top + kNextButtonHeight + 6;
-  layout.panel_height = layout.count_label_top + 15;
-  return layout;
-}
-
-namespace {
-
 // The criteria of the answers checked on a page, each followed by "^".
 std::string ChosenCriteria(int page, const std::vector<bool>& checked) {
   common::StringList criteria = common::SplitCarets(PageQuestion(page).criteria);
-  std::vector<AnswerControl> controls = LayoutWizardPage(page).answers;
+  std::vector<WizardAnswer> answers = WizardPageOf(page).answers;
   std::string chosen;
-  for (std::size_t i = 0; i < controls.size() && i < checked.size(); ++i) {
-    const std::string& criterion = common::At(criteria, controls[i].answer);
+  for (std::size_t i = 0; i < answers.size() && i < checked.size(); ++i) {
+    const std::string& criterion = common::At(criteria, answers[i].index);
     if (checked[i] && !criterion.empty()) chosen += criterion + "^";
   }
   return chosen;
 }
 
 }  // namespace
+
+WizardPage WizardPageOf(int page) {
+  const Question& q = PageQuestion(page);
+  WizardPage shown;
+  shown.question = common::Cp1251FromUtf8(q.question);
+  shown.check_boxes = q.kind == "checkbox";
+  common::StringList answers = common::SplitCarets(q.answers);
+  std::size_t count = answers.empty() || answers[0].empty() ? 0 : answers.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!answers[i].empty()) shown.answers.push_back({i, common::Cp1251FromUtf8(answers[i])});
+  }
+  return shown;
+}
 
 std::string WizardAnswers::EarlierCriteria() const {
   std::string earlier;
@@ -69,8 +59,8 @@ std::vector<std::size_t> WizardAnswers::AnswerCounts(int page, const std::vector
   if (PageQuestion(page).kind == "checkbox") base += ChosenCriteria(page, checked);
   common::StringList criteria = common::SplitCarets(PageQuestion(page).criteria);
   common::StringList extras;
-  for (const AnswerControl& control : LayoutWizardPage(page).answers) {
-    extras.push_back(common::At(criteria, control.answer));
+  for (const WizardAnswer& answer : WizardPageOf(page).answers) {
+    extras.push_back(common::At(criteria, answer.index));
   }
   return CountMatchesWithEach(base, extras, index);
 }

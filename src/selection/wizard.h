@@ -6,40 +6,33 @@
 #include "common/string_ops.h"
 #include "selection/criteria.h"
 
-// The question wizard's logic: the layout of a page's answers and the criteria of the answers
-// given so far. The panel in the window only creates the controls and reads which are checked.
+// The question wizard's logic: what each page asks and the criteria of the answers given so
+// far. The panel in the window lays a page out, creates its controls and reads which are checked.
 namespace trubkom::selection {
 
-struct AnswerControl {
-  std::size_t answer;   // position in the page's answer list
+struct WizardAnswer {
+  std::size_t index;    // position in the question's answer list, which its criteria follow
   std::string caption;  // Windows-1251
-  int top;
 };
 
-struct WizardPageLayout {
+// A page of the wizard: its question and the answers that have a caption, in order.
+struct WizardPage {
   std::string question;  // Windows-1251
   bool check_boxes;      // otherwise radio buttons
-  std::vector<AnswerControl> answers;
-  int buttons_top;  // ">>" and "Очистить"
-  int count_label_top;
-  int panel_height;
+  std::vector<WizardAnswer> answers;
 };
 
-// Where the question label and the buttons stand (pixels within the wizard panel).
-inline constexpr int kQuestionLabelTop = 0;
-inline constexpr int kQuestionLabelHeight = 85;
-inline constexpr int kNextButtonHeight = 18;
-
-WizardPageLayout LayoutWizardPage(int page);
+// A page number out of range gives the nearest page.
+WizardPage WizardPageOf(int page);
 
 class WizardAnswers {
  public:
-  // Records the answers chosen on the page being left (checked[i] for answer control i) and
+  // Records the answers chosen on the page being left (checked[i] for the page's answer i) and
   // returns the criteria list of all answers so far, for FilterModels.
   const std::string& CollectAnswers(int page, const std::vector<bool>& checked);
   void Clear();
 
-  // How many models the result list would hold if answer control i of the page on show were
+  // How many models the result list would hold if answer i of the page on show were
   // chosen now: with the answers of the pages left so far and, on a page of check boxes, with
   // the answers already checked there.
   std::vector<std::size_t> AnswerCounts(int page, const std::vector<bool>& checked,

@@ -1,6 +1,13 @@
 #include "app_test_support.h"
 
+#include <QAbstractButton>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "app/update_dialog.h"
 
 namespace trubkom::testing {
 
@@ -45,8 +52,13 @@ void WindowUnderTest::WaitForLoad() {
 }
 
 void WindowUnderTest::Reload() {
-  window->ReloadAfterUpdate();
-  WaitForLoad();
+  QSignalSpy loaded(window.get(), &app::MainWindow::catalogueLoaded);
+  // The dialog runs its own event loop; the first turn of that loop closes it.
+  app::UpdateDialog* dialog = window->update_dialog();
+  QTimer::singleShot(
+      0, dialog, [dialog] { dialog->findChild<QPushButton*>(QStringLiteral("close"))->click(); });
+  Click("updateCatalogue");
+  if (!loaded.wait(20000)) qWarning("the catalogue was not read again in time");
 }
 
 QStringList WindowUnderTest::Rows(const char* list) {
@@ -59,6 +71,25 @@ QStringList WindowUnderTest::Rows(const char* list) {
 void WindowUnderTest::Select(const char* list, int row) {
   QTreeWidget* tree = List(list);
   tree->setCurrentItem(tree->topLevelItem(row));
+}
+
+void WindowUnderTest::Click(const char* button) {
+  auto* found = Find<QAbstractButton>(button);
+  if (!found) qFatal("no button %s", button);
+  QTest::mouseClick(found, Qt::LeftButton);
+}
+
+void WindowUnderTest::ChooseFromMenu(const char* list, const char* caption) {
+  auto* menu = List(list)->findChild<QMenu*>();
+  if (menu) {
+    for (QAction* action : menu->actions()) {
+      if (action->text() == QString::fromUtf8(caption)) {
+        action->trigger();
+        return;
+      }
+    }
+  }
+  qFatal("no command %s in the menu of %s", caption, list);
 }
 
 }  // namespace trubkom::testing

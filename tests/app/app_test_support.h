@@ -19,7 +19,8 @@ struct WindowUnderTest {
   // runs on the loading thread before the catalogue is read).
   explicit WindowUnderTest(const TempCatalogue& cat, std::function<void()> load_gate = {});
   void WaitForLoad();
-  // Reads the catalogue again as after an update, and waits until it is shown.
+  // Reads the catalogue again as after an update, and waits until it is shown: the update
+  // button opens the update dialog, which is closed at once.
   void Reload();
 
   FakeBrowser browser;
@@ -37,6 +38,10 @@ struct WindowUnderTest {
   // Column 0 of every row, as UTF-8.
   QStringList Rows(const char* list);
   void Select(const char* list, int row);
+  // A click on the button with the object name (a toolbar button, "compare", "next", ...).
+  void Click(const char* button);
+  // The command with the caption in the list's context menu, as the user chooses it.
+  void ChooseFromMenu(const char* list, const char* caption);
 };
 
 }  // namespace trubkom::testing

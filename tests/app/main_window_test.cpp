@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEnterEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -130,6 +131,19 @@ QList<QAbstractButton*> Answers(WindowUnderTest& w) {
   return answers;
 }
 
+// Answers the wizard's page so that the models found so far stay listed, and presses ">>":
+// "Да" on the first page, then each page's last answer, which sets no condition, and nothing on
+// the page of check boxes.
+void NextKeepingTheModels(WindowUnderTest& w) {
+  QList<QAbstractButton*> answers = Answers(w);
+  if (w.window->state().wizard_page == 0) {
+    answers.first()->setChecked(true);
+  } else if (!answers.isEmpty() && qobject_cast<QRadioButton*>(answers.first())) {
+    answers.last()->setChecked(true);
+  }
+  w.Click("next");
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -250,53 +264,87 @@ class MainWindowTest : public QObject {
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     QTreeWidget* models = w->List("models");
     std::size_t pages = w->browser.shown.size();
-    w->window->PreviousModel();  // nothing selected
+    w->Click("previousModel");  // nothing selected
     QCOMPARE(w->browser.shown.size(), pages);
-    w->window->NextModel();  // selects the first
+    w->Click("nextModel");  // selects the first
     QCOMPARE(models->currentItem()->text(0), U("1100"));
     QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 1100|\r\n"));
-    w->window->PreviousModel();  // first row: nothing
+    w->Click("previousModel");  // first row: nothing
     QCOMPARE(models->currentItem()->text(0), U("1100"));
-    for (int i = 0; i < 5; ++i) w->window->NextModel();
+    for (int i = 0; i < 5; ++i) w->Click("nextModel");
     QCOMPARE(models->currentItem()->text(0), U("E61 *"));
     QCOMPARE(models->selectedItems().size(), 1);
-    w->window->PreviousModel();
+    w->Click("previousModel");
     QCOMPARE(models->currentItem()->text(0), U("6230 *"));
     QCOMPARE(cat->ReadBytes("Templates/temp.html").substr(0, 12), std::string("Nokia 6230\r\n"));
   }
 
   void basket() {
+    // A model that reached the basket from the new models, in other letter case.
+    cat->WriteText("updates/upd010106.new", "NOKIA 1100\r\n");
+    w->Reload();
+    w->Select("newModels", 0);
+    w->ChooseFromMenu("newModels", "Добавить в корзину");
+
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     w->Select("models", 1);
-    w->window->AddSelectedModelToBasket();
-    w->window->AddSelectedModelToBasket();
-    QCOMPARE(w->Rows("basket"), QStringList{U("Nokia 3310")});
-    QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), U("1500"));
+    w->Click("addToBasket");
+    w->ChooseFromMenu("models", "Добавить в корзину");
+    QCOMPARE(w->Rows("basket"), (QStringList{U("NOKIA 1100"), U("Nokia 3310")}));
+    QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), QString());
+    QCOMPARE(w->List("basket")->topLevelItem(1)->text(1), U("1500"));
 
     // A row that differs from a basket row only in letter case is refused.
-    w->List("basket")->addTopLevelItem(new QTreeWidgetItem({U("NOKIA 1100"), QString()}));
     w->Select("models", 0);
-    w->window->AddSelectedModelToBasket();
+    w->Click("addToBasket");
     QCOMPARE(w->Rows("basket").size(), 2);
 
     w->List("basket")->clearSelection();
-    w->window->RemoveFromBasket();
+    w->ChooseFromMenu("basket", "Удалить из списка");
     QCOMPARE(w->Rows("basket").size(), 2);
-    w->Select("basket", 0);
-    w->window->RemoveFromBasket();
+    w->Select("basket", 1);
+    w->ChooseFromMenu("basket", "Удалить из списка");
     QCOMPARE(w->Rows("basket"), QStringList{U("NOKIA 1100")});
+    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("NOKIA 1100^"));
+  }
+
+  // The user may drag the basket's columns into another order: the rows still stand for the
+  // basket's entries, so removing, showing and comparing act on the row chosen.
+  void basketFollowsItsRowsWithColumnsMoved() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    for (int row : {0, 1, 2}) {
+      w->Select("models", row);
+      w->Click("addToBasket");
+    }
+    QTreeWidget* basket = w->List("basket");
+    basket->header()->moveSection(0, 1);
+    QCOMPARE(basket->header()->logicalIndex(0), 1);
+
+    w->Select("basket", 1);
+    w->ChooseFromMenu("basket", "Удалить из списка");
+    QCOMPARE(w->Rows("basket"), (QStringList{U("Nokia 1100"), U("Nokia 6230 *")}));
+    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
+
+    w->Select("basket", 1);
+    w->ChooseFromMenu("basket", "Посмотреть описание");
+    QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia 6230\r\n"));
+
+    w->Click("compare");
+    std::string page = cat->ReadBytes("Templates/temp.html");
+    QVERIFY(page.find("Nokia 1100") < page.find("Nokia 6230"));
+    QVERIFY(page.find("Nokia 3310") == std::string::npos);
   }
 
   void compare() {
     std::size_t pages = w->browser.shown.size();
-    w->window->Compare();  // empty basket
+    w->Click("compare");  // empty basket
     QCOMPARE(w->browser.shown.size(), pages);
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     w->Select("models", 1);
-    w->window->AddSelectedModelToBasket();
+    w->Click("addToBasket");
     w->Select("models", 0);
-    w->window->AddSelectedModelToBasket();
-    QTest::mouseClick(w->Find<QToolButton>("compare"), Qt::LeftButton);
+    w->Click("addToBasket");
+    w->Click("compare");
     QCOMPARE(w->browser.shown.size(), pages + 1);
     std::string page = cat->ReadBytes("Templates/temp.html");
     QVERIFY(page.find("Nokia 3310") < page.find("Nokia 1100"));
@@ -304,17 +352,17 @@ class MainWindowTest : public QObject {
   }
 
   void homePageAndContacts() {
-    w->window->OpenHomePage();  // no Templates/hp: nothing happens
+    w->Click("homePage");  // no Templates/hp: nothing happens
     QVERIFY(w->shell.opened.empty());
     cat->WriteText("Templates/HP", "https://example.org/\r\nsecond line\r\n");
-    w->window->OpenHomePage();
+    w->Click("homePage");
     QCOMPARE(w->shell.opened, std::vector<std::string>{"https://example.org/"});
     cat->WriteText("Templates/HP", "adv\\start.html\r\n");
-    w->window->OpenHomePage();
+    w->Click("homePage");
     QCOMPARE(w->shell.opened.back(), cat->Path("adv/start.html"));
-    w->window->ShowContacts();
+    w->Click("contacts");
     QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
-    w->window->StopLoading();
+    w->Click("stopLoading");
     QCOMPARE(w->browser.stops, 1);
   }
 
@@ -399,7 +447,6 @@ class MainWindowTest : public QObject {
     QFETCH(QSize, size);
     ShowWindow(*w);
     w->window->resize(size);
-    Answers(*w)[0]->setChecked(true);
     auto overlap = [this] {
       QList<QPair<QString, QRect>> controls = ColumnControls(*w);
       for (int i = 0; i < controls.size(); ++i) {
@@ -414,29 +461,54 @@ class MainWindowTest : public QObject {
     for (int page = 0; page <= 12; ++page) {
       // The layout settles in posted events after a page is built.
       QTRY_COMPARE_WITH_TIMEOUT(overlap(), QString(), 2000);
-      w->window->WizardNext();
+      NextKeepingTheModels(*w);
     }
   }
 
-  // The number beside each answer is the number of models that choosing it lists.
+  // Where a page's controls stand when no caption wraps: the answers 16 pixels apart below the
+  // question, the buttons below the answers (or the question), the count below the buttons.
+  void wizardPageGeometry_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QList<int>>("answer_tops");
+    QTest::addColumn<int>("buttons_top");
+    QTest::addColumn<int>("count_top");
+    QTest::addColumn<int>("panel_height");
+    QTest::newRow("first page") << 0 << QList<int>{89, 105, 121} << 151 << 175 << 190;
+    QTest::newRow("last page, no answers") << 12 << QList<int>{} << 97 << 121 << 136;
+  }
+  void wizardPageGeometry() {
+    QFETCH(int, page);
+    QFETCH(QList<int>, answer_tops);
+    QFETCH(int, buttons_top);
+    QFETCH(int, count_top);
+    QFETCH(int, panel_height);
+    for (int step = 0; step < page; ++step) NextKeepingTheModels(*w);
+    QCOMPARE(w->window->state().wizard_page, page);
+    QList<int> tops;
+    for (QWidget* row : AnswerRows(*w)) tops << row->y();
+    QCOMPARE(tops, answer_tops);
+    QCOMPARE(w->Find<QWidget>("next")->y(), buttons_top);
+    QCOMPARE(w->Find<QWidget>("clear")->y(), buttons_top);
+    QCOMPARE(w->Find<QWidget>("count")->y(), count_top);
+    QCOMPARE(w->Find<QWidget>("questionPanel")->height(), panel_height);
+  }
+
+  // The number beside each answer is the number of models that choosing it lists, on the first
+  // page and on the second after "Да".
   void answerCountsAreTheResultsOfChoosingThem() {
     for (int page : {0, 1}) {
-      QList<trubkom::app::AnswerRow*> rows = AnswerRows(*w);
-      for (int i = 0; i < rows.size(); ++i) {
-        QString count = rows[i]->count();
+      for (int i = 0;; ++i) {
+        w->Click("clear");
         for (int step = 0; step < page; ++step) {
           Answers(*w)[0]->setChecked(true);
-          w->window->WizardNext();
+          w->Click("next");
         }
+        QList<trubkom::app::AnswerRow*> rows = AnswerRows(*w);
+        if (i == rows.size()) break;
+        QString count = rows[i]->count();
         Answers(*w)[i]->setChecked(true);
-        w->window->WizardNext();
+        w->Click("next");
         QCOMPARE(count, QString::number(w->Rows("results").size()));
-        w->window->WizardClear();
-        rows = AnswerRows(*w);
-      }
-      if (page == 0) {
-        Answers(*w)[0]->setChecked(true);
-        w->window->WizardNext();
       }
     }
   }
@@ -445,12 +517,7 @@ class MainWindowTest : public QObject {
     cat->WriteText("Base/base.tkm",
                    "A|1|48(0)|15(3)|54(2)\r\nA|2|48(0)|15(40)|54(2)\r\nA|3|48(0)|54(0)\r\n");
     w->Reload();
-    Answers(*w)[0]->setChecked(true);  // a smartphone: all three
-    w->window->WizardNext();
-    for (int page = 1; page < 11; ++page) {
-      Answers(*w).last()->setChecked(true);  // no condition
-      w->window->WizardNext();
-    }
+    for (int page = 0; page < 11; ++page) NextKeepingTheModels(*w);  // all three
     auto counts = [this] {
       QStringList shown;
       for (trubkom::app::AnswerRow* row : AnswerRows(*w)) shown << row->count();
@@ -466,8 +533,7 @@ class MainWindowTest : public QObject {
     trubkom::app::QtShell shell(messages, [](const QUrl&) { return false; });
     shell.Open("mailto:prices@trubkom.example");
     QCOMPARE(messages.texts.size(), std::size_t{1});
-    QVERIFY(messages.texts[0].find("mailto:prices@trubkom.example") !=
-            std::string::npos);
+    QVERIFY(messages.texts[0].find("mailto:prices@trubkom.example") != std::string::npos);
     trubkom::app::QtShell working(messages, [](const QUrl&) { return true; });
     working.Open("https://trubkom.example/");
     QCOMPARE(messages.texts.size(), std::size_t{1});
@@ -478,7 +544,7 @@ class MainWindowTest : public QObject {
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     w->Select("models", 1);
     std::size_t pages = w->browser.shown.size();
-    w->window->ShowSelectedModel();
+    w->ChooseFromMenu("models", "Посмотреть описание");
     QCOMPARE(w->browser.shown.size(), pages);
     QCOMPARE(w->messages.texts.size(), std::size_t{1});
     QVERIFY(w->messages.texts[0].find(cat->Path("Templates/temp.html")) != std::string::npos);
@@ -516,13 +582,14 @@ class MainWindowTest : public QObject {
     if (damage == U("loop")) std::filesystem::create_symlink(path, path);
     if (damage == U("binary")) cat->WriteBytes(file.toStdString(), std::string("\0\xff<\r|(", 7));
     if (damage == U("huge")) {
-      cat->WriteBytes(file.toStdString(), "Nokia|1100|" + std::string(std::size_t{5} << 20, '(') + "\r\n");
+      cat->WriteBytes(file.toStdString(),
+                      "Nokia|1100|" + std::string(std::size_t{5} << 20, '(') + "\r\n");
     }
     const std::string before = CatalogueSnapshot(cat->root());
     WindowUnderTest damaged(*cat);
     damaged.Find<QComboBox>("brands")->setCurrentIndex(1);
     damaged.Select("models", 0);
-    damaged.window->ShowSelectedModel();
+    damaged.ChooseFromMenu("models", "Посмотреть описание");
     QCOMPARE(damaged.browser.shown.back(), cat->Path("Templates/temp.html"));
     QCOMPARE(CatalogueSnapshot(cat->root()), before);
   }
@@ -556,7 +623,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(date->text(), U("01.01.06"));
 
     panel.Select("newModels", 0);
-    panel.window->ShowNewModel();
+    panel.ChooseFromMenu("newModels", "Посмотреть описание");
     QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 3310|45 $\r\n"));
 
     cat->WriteText("updates/upd010706.new", "Fly SX210 *\r\n");
@@ -610,7 +677,7 @@ class MainWindowTest : public QObject {
   void reloadKeepsBasketAndTheIndexWhenItIsGone() {
     w->Find<QComboBox>("brands")->setCurrentIndex(2);  // Siemens
     w->Select("models", 0);
-    w->window->AddSelectedModelToBasket();
+    w->ChooseFromMenu("models", "Добавить в корзину");
     std::filesystem::remove(cat->Path("Base/base.tkm"));
     cat->WriteText("Base/motorola_new.xml", "<brand><model><Model>V3</Model></model></brand>");
     w->Reload();
@@ -642,7 +709,7 @@ class MainWindowTest : public QObject {
     // A double click on a result shows its full page.
     DoubleClickRow(w->List("results"), 1);
     QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia E61\r\n"));
-    w->window->AddResultToBasket();
+    w->ChooseFromMenu("results", "Добавить в корзину");
     QCOMPARE(w->List("basket")->topLevelItem(0)->text(0), U("Nokia E61 *"));
     QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), QString());
 

@@ -29,28 +29,37 @@ TEST(Questions, TableTexts) {
   }
 }
 
-TEST(WizardLayout, AnswersStandBelowTheQuestionAndMoveTheButtons) {
-  WizardPageLayout first = LayoutWizardPage(0);
-  EXPECT_EQ(first.question, W("Должен ли это быть смартфон?"));
-  EXPECT_FALSE(first.check_boxes);
-  ASSERT_EQ(first.answers.size(), 3u);
-  EXPECT_EQ(first.answers[0].caption, W("Да"));
-  EXPECT_EQ(first.answers[0].top, 89);
-  EXPECT_EQ(first.answers[2].top, 121);
-  EXPECT_EQ(first.buttons_top, 151);
-  EXPECT_EQ(first.count_label_top, 175);
-  EXPECT_EQ(first.panel_height, 190);
+struct PageCase {
+  int page;
+  std::string question;  // UTF-8
+  bool check_boxes;
+  std::size_t answers;
+  std::size_t answer;   // one answer to look at, when there are any
+  std::string caption;  // its caption, UTF-8
+};
 
-  EXPECT_EQ(LayoutWizardPage(1).answers.size(), 7u);
-  EXPECT_EQ(LayoutWizardPage(1).answers[3].caption, W("C откидной крышкой"));
-  EXPECT_TRUE(LayoutWizardPage(11).check_boxes);
-  EXPECT_EQ(LayoutWizardPage(2).answers.size(), 5u);
-
-  WizardPageLayout last = LayoutWizardPage(12);
-  EXPECT_TRUE(last.answers.empty());
-  EXPECT_EQ(last.buttons_top, 97);  // 12 pixels below the question label
-  EXPECT_EQ(last.count_label_top, 121);
-  EXPECT_EQ(last.panel_height, 136);
+TEST(WizardPage, QuestionAndAnswersOfEachPage) {
+  const PageCase cases[] = {
+      {0, "Должен ли это быть смартфон?", false, 3, 0, "Да"},
+      {1, "Какой тип корпуса вы хотите?", false, 7, 3, "C откидной крышкой"},
+      {2, "Какой тип дисплея вы предпочитаете?", false, 5, 4, "Все равно"},  // no final "^"
+      {11, "Выберите необходимые вам дополнительные функции.", true, 7, 6, "Календарь"},
+      {12, std::string(kQuestionTable[12].question), false, 0, 0, ""},
+      {-1, "Должен ли это быть смартфон?", false, 3, 2, "Пока не знаю"},  // the nearest page
+      {13, std::string(kQuestionTable[12].question), false, 0, 0, ""},
+  };
+  for (const PageCase& c : cases) {
+    WizardPage page = WizardPageOf(c.page);
+    EXPECT_EQ(page.question, W(c.question)) << c.page;
+    EXPECT_EQ(page.check_boxes, c.check_boxes) << c.page;
+    ASSERT_EQ(page.answers.size(), c.answers) << c.page;
+    for (std::size_t i = 0; i < page.answers.size(); ++i) {
+      EXPECT_EQ(page.answers[i].index, i) << c.page;  // the table has no empty captions
+    }
+    if (c.answers > 0) {
+      EXPECT_EQ(page.answers[c.answer].caption, W(c.caption)) << c.page;
+    }
+  }
 }
 
 TEST(WizardAnswers, CriteriaOfAllPagesAreJoined) {
@@ -83,8 +92,8 @@ TEST(WizardAnswers, AnswerCountsAgreeWithFilteringAfterTheChoice) {
   for (int i = 0; i < 400; ++i) {
     std::string line = "Brand|M" + std::to_string(i);
     for (int property : {2, 6, 12, 13, 15, 18, 26, 33, 36, 37, 48, 51, 52, 53, 54}) {
-      if (random() % 5 != 0) line += "|" + std::to_string(property) + "(" +
-                                     std::to_string(random() % 130) + ")";
+      if (random() % 5 != 0)
+        line += "|" + std::to_string(property) + "(" + std::to_string(random() % 130) + ")";
     }
     lines.push_back(line);
   }
@@ -92,14 +101,14 @@ TEST(WizardAnswers, AnswerCountsAgreeWithFilteringAfterTheChoice) {
   for (int run = 0; run < 30; ++run) {
     WizardAnswers wizard;
     for (int page = 0; page <= kLastWizardPage; ++page) {
-      std::size_t answers = LayoutWizardPage(page).answers.size();
+      std::size_t answers = WizardPageOf(page).answers.size();
       std::vector<bool> checked(answers, false);
       for (std::size_t i = 0; i < answers; ++i) checked[i] = random() % 4 == 0;
       std::vector<std::size_t> counts = wizard.AnswerCounts(page, checked, index);
       ASSERT_EQ(counts.size(), answers);
       for (std::size_t i = 0; i < answers; ++i) {
         std::vector<bool> choice = checked;
-        if (!LayoutWizardPage(page).check_boxes) choice.assign(answers, false);
+        if (!WizardPageOf(page).check_boxes) choice.assign(answers, false);
         choice[i] = true;
         WizardAnswers chosen = wizard;
         EXPECT_EQ(counts[i], FilterModels(chosen.CollectAnswers(page, choice), index).size())
@@ -107,7 +116,7 @@ TEST(WizardAnswers, AnswerCountsAgreeWithFilteringAfterTheChoice) {
       }
       std::vector<bool> radio_choice(answers, false);
       if (answers > 0) radio_choice[random() % answers] = true;
-      wizard.CollectAnswers(page, LayoutWizardPage(page).check_boxes ? checked : radio_choice);
+      wizard.CollectAnswers(page, WizardPageOf(page).check_boxes ? checked : radio_choice);
     }
   }
 }
