@@ -11,6 +11,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
+#include "common/warnings.h"
 
 namespace trubkom::catalogue {
 
@@ -57,11 +58,28 @@ bool IsUtf8Name(const std::string& encoding) {
   return encoding.empty() || encoding == "utf-8" || encoding == "utf8";
 }
 
-void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>& models) {
+// The offset in the file of a byte of its UTF-8 form: a Windows-1251 file has one byte for each
+// character, whose UTF-8 form begins with a byte that is no continuation byte (10xxxxxx).
+std::ptrdiff_t FileOffset(std::string_view utf8, std::ptrdiff_t offset, bool converted) {
+  if (!converted) return offset;
+  return std::count_if(utf8.begin(), utf8.begin() + offset,
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+}
+
+// A file that is not well-formed XML gives its brand no models; the catalogue maker hears
+// where it broke and why.
+void ParseBrandFile(const std::string& path, std::string bytes,
+                    std::vector<std::array<std::string, 17>>& models) {
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
-  if (!IsUtf8Name(DeclaredEncoding(bytes))) bytes = common::Utf8FromCp1251(bytes);
+  bool converted = !IsUtf8Name(DeclaredEncoding(bytes));
+  if (converted) bytes = common::Utf8FromCp1251(bytes);
   pugi::xml_document document;
-  if (!document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8)) {
+  pugi::xml_parse_result parsed =
+      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+  if (!parsed) {
+    common::Warn(path + ": not well-formed XML at byte " +
+                 std::to_string(FileOffset(bytes, parsed.offset, converted)) + " (" +
+                 parsed.description() + "); the brand has no models");
     return;
   }
   for (pugi::xml_node node : document.child("brand").children("model")) {
@@ -101,7 +119,7 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
       file->modified_ns = modified_ns;
       file->size = info.st_size;
       if (auto bytes = common::ReadFileBytes(path, common::kDataFileCap)) {
-        ParseBrandFile(std::move(*bytes), file->models);
+        ParseBrandFile(path, std::move(*bytes), file->models);
       }
       for (std::size_t i = 0; i < file->models.size(); ++i) {
         file->by_folded_name.try_emplace(AsciiLowered(file->models[i][0]), i);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/string_ops.h"
+#include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::catalogue {
@@ -93,6 +94,31 @@ TEST_F(CatalogueDataTest, BrokenBrandFileGivesNothingAndTheRestWorks) {
   EXPECT_EQ(data.GetProps2("LG", "KG800"), "");
   EXPECT_EQ(data.Col2Str2("Nokia"), "3310^6230 & Co <i>^");
   EXPECT_EQ(data.Col2Str2("Utf"), W("Ж") + "^");
+}
+
+// Where a brand file breaks is counted in the file's own bytes, whatever its encoding.
+TEST_F(CatalogueDataTest, ABrokenBrandFileIsWarnedOfWithTheByteWhereItBroke) {
+  struct Case {
+    const char* bytes;
+    const char* warning;
+  } cases[] = {
+      {"<brand><model><Model>KG800</Model></model>", "at byte 41 (Start-end tags mismatch)"},
+      {"<?xml version=\"1.0\" encoding=\"windows-1251\"?><brand><Model>\xC6\xC6</Mod></brand>",
+       "at byte 63 (Start-end tags mismatch)"},
+      {"<?xml version=\"1.0\"?><brand><Model>\xD0\x96\xD0\x96</Mod></brand>",
+       "at byte 41 (Start-end tags mismatch)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    cat.WriteBytes("Base/lg_new.xml", c.bytes);
+    testing::RecordedWarnings warnings;
+    CatalogueData fresh{cat.root()};
+    EXPECT_EQ(fresh.Col2Str2("LG"), "");
+    ASSERT_EQ(warnings.texts.size(), 1u);
+    EXPECT_TRUE(common::Contains(warnings.texts[0], "lg_new.xml: not well-formed XML " +
+                                                        std::string(c.warning)))
+        << warnings.texts[0];
+  }
 }
 
 TEST_F(CatalogueDataTest, AChangedFileIsReadAgain) {

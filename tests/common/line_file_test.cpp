@@ -8,6 +8,7 @@
 
 #include "common/line_table.h"
 #include "common/warnings.h"
+#include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::common {
@@ -70,13 +71,7 @@ TEST(Lines, FailedWriteLeavesNothingBehind) {
   EXPECT_FALSE(ReadLinesAtCr(dir.Path("absent.html")).has_value());
 }
 
-class RecordedWarnings : public WarningSink {
- public:
-  RecordedWarnings() { SetWarningSink(this); }
-  ~RecordedWarnings() override { SetWarningSink(nullptr); }
-  void Warn(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-};
+using testing::RecordedWarnings;
 
 // Only regular files are read; anything else at the path is read as missing, and said so unless
 // nothing is there. None of it may block, abort or read without end.

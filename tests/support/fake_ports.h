@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "common/warnings.h"
 
 namespace trubkom::testing {
 
@@ -56,6 +57,15 @@ class ScriptedRandom : public common::Random {
 
  private:
   std::deque<std::uint32_t> numbers_;
+};
+
+// Collects the process's warnings for as long as it lives.
+class RecordedWarnings : public common::WarningSink {
+ public:
+  RecordedWarnings() { common::SetWarningSink(this); }
+  ~RecordedWarnings() override { common::SetWarningSink(nullptr); }
+  void Warn(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::string> texts;
 };
 
 }  // namespace trubkom::testing

@@ -111,6 +111,7 @@ no_room() { :; }  # no file can grow (a file-size limit of 0, set in run): a ful
 not_regular="not a regular file; read as missing"
 unreadable="cannot be read (Input/output error); read as missing"
 too_large="larger than 67108864 bytes; read as missing"
+broken_xml="nokia_new.xml: not well-formed XML at byte"
 table="
 intact             |0 |0 1100	100 |0 |0 |0 |0 Nokia N80
 template_folder    |0 |0 |0 model_template.html: $not_regular |0 |0 |0
@@ -123,9 +124,9 @@ config_mem         |0 |0 |0 config.tkm: $unreadable |0 config.tkm: $unreadable |
 config_missing     |0 |0 |0 config.tkm: missing in |0 config.tkm: missing in |0 config.tkm: missing in |0
 config_unbalanced  |0 |0 |0 |0 |0 |0
 brand_mem          |0 |0 nokia_new.xml: $unreadable |1 unknown model: 1100 |0 nokia_new.xml: $unreadable |0 nokia_new.xml: $unreadable |0
-brand_binary       |0 |0 |1 unknown model: 1100 |0 |0 |0
-brand_truncated    |0 |0 |1 unknown model: 1100 |0 |0 |0
-brand_deep         |0 |0 |1 unknown model: 1100 |0 |0 |0
+brand_binary       |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
+brand_truncated    |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
+brand_deep         |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
 brand_entities     |0 |0 1100	100 |0 |0 |0 |0
 prices_mem         |0 |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 |0
 prices_fifo        |0 |0 1100	100 |0 |0 |0 |0
