@@ -14,6 +14,7 @@
 #include "update/archive_writer.h"
 #include "update/package.h"
 #include "update/package_keys.h"
+#include "update/package_order.h"
 #include "update/update_script.h"
 
 #ifndef TRUBKOM_DEFAULT_KEYS
@@ -202,7 +203,9 @@ class ConsolePorts : public common::StatusSink, public common::Messages, public 
   void Open(const std::string&) override {}
 };
 
-int Apply(const std::vector<std::string>& packages) {
+// Applies the packages oldest first by the date in their names, as a run does.
+int Apply(std::vector<std::string> packages) {
+  SortByDate(packages);
   ConsolePorts console;
   ScriptPorts ports{console, console, console};
   int status = 0;

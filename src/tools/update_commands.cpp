@@ -78,9 +78,19 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     }
   }
   ConsolePorts ports(local_folder);
-  update::RunUpdate(fs::current_path().string(), options,
-                    {ports, ports, ports, ports, nullptr, {}});
-  return 0;
+  update::UpdateSummary summary = update::RunUpdate(fs::current_path().string(), options,
+                                                    {ports, ports, ports, ports, nullptr, {}});
+  // A scheduled run must notice: the server's index not had, or a package left out.
+  int status = 0;
+  if (summary.server_problem) {
+    status = Fail("the update server's index could not be fetched: " +
+                  common::Utf8FromCp1251(summary.server_problem->message));
+  }
+  if (summary.failed > 0) {
+    status = Fail(std::to_string(summary.failed) + " package(s) could not be downloaded or " +
+                  "applied (see the lines above)");
+  }
+  return status;
 }
 
 int LastUpdate() {

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -99,6 +100,10 @@ void SetLimits(CURL* handle, const DownloadControl& control) {
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(control.connect_timeout.count()));
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, control.stall_bytes_per_second);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, long(control.stall_time.count()));
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, long(control.total_time.count()));
+  // The proxy is the one the user ticked or none: the environment's proxy settings (http_proxy,
+  // no_proxy, ...) are never used, either to add a proxy or to go around the chosen one.
+  curl_easy_setopt(handle, CURLOPT_NOPROXY, "");
   curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(control.max_bytes));
 }
 
@@ -138,26 +143,66 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
   }
 }
 
-}  // namespace
-
-bool IsConnectedToInternet(const std::string& server_base, std::chrono::milliseconds timeout) {
+// The "http://host:port/" of server_base's host and port (80 or 443 unless named), or empty
+// text for an address that is no http or https address.
+std::string HostAndPort(const std::string& server_base) {
   CurlUrl url(curl_url());
   if (!url || curl_url_set(url.get(), CURLUPART_URL, server_base.c_str(), 0) != CURLUE_OK) {
-    return false;
+    return {};
   }
   const std::string scheme = UrlPart(url.get(), CURLUPART_SCHEME);
-  if (scheme != "http" && scheme != "https") return false;
-  // Only the TCP connection is tried, so the port is reached with a plain address.
-  const std::string target = "http://" + UrlPart(url.get(), CURLUPART_HOST) + ":" +
-                             UrlPart(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT) + "/";
+  if (scheme != "http" && scheme != "https") return {};
+  return "http://" + UrlPart(url.get(), CURLUPART_HOST) + ":" +
+         UrlPart(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT) + "/";
+}
+
+// Tries a TCP connection to target ("http://host:port/") and nothing more, never through a
+// proxy; the system's errno of a failed connection goes to os_errno.
+CURLcode ConnectOnly(const std::string& target, std::chrono::milliseconds timeout,
+                     long& os_errno) {
   CurlHandle handle = NewHandle();
-  if (!handle) return false;
+  if (!handle) return CURLE_FAILED_INIT;
   curl_easy_setopt(handle.get(), CURLOPT_URL, target.c_str());
   curl_easy_setopt(handle.get(), CURLOPT_CONNECT_ONLY, 1L);
   curl_easy_setopt(handle.get(), CURLOPT_PROXY, "");
   curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, long(timeout.count()));
   curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS, long(timeout.count()));
-  return curl_easy_perform(handle.get()) == CURLE_OK;
+  CURLcode code = curl_easy_perform(handle.get());
+  curl_easy_getinfo(handle.get(), CURLINFO_OS_ERRNO, &os_errno);
+  return code;
+}
+
+}  // namespace
+
+bool IsConnectedToInternet(const std::string& server_base, std::chrono::milliseconds timeout) {
+  const std::string target = HostAndPort(server_base);
+  long os_errno = 0;
+  return !target.empty() && ConnectOnly(target, timeout, os_errno) == CURLE_OK;
+}
+
+common::Status CheckConnection(const std::string& server_base, const std::string& proxy,
+                               bool use_proxy, std::chrono::milliseconds timeout) {
+  if (use_proxy) {
+    // The downloads go through the proxy, so the proxy answering is being online.
+    if (proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
+    long os_errno = 0;
+    CURLcode code = ConnectOnly("http://" + proxy + "/", timeout, os_errno);
+    if (code == CURLE_OK) return {};
+    if (code == CURLE_COULDNT_RESOLVE_HOST) return NetworkError(proxy + ": адрес не найден");
+    if (code == CURLE_COULDNT_CONNECT) return NetworkError(proxy + ": соединение не принято");
+    if (code == CURLE_OPERATION_TIMEDOUT) return NetworkError(proxy + ": нет ответа");
+    return NetworkError(proxy + ": " + curl_easy_strerror(code));
+  }
+  const std::string target = HostAndPort(server_base);
+  if (target.empty()) return NetworkError("адрес сервера обновлений не http и не https");
+  long os_errno = 0;
+  CURLcode code = ConnectOnly(target, timeout, os_errno);
+  // A host that refuses the connection was reached: the network is there and the server down,
+  // which the download then says in its own words.
+  if (code == CURLE_OK || (code == CURLE_COULDNT_CONNECT && os_errno == ECONNREFUSED)) return {};
+  if (code == CURLE_COULDNT_RESOLVE_HOST) return NetworkError("адрес сервера не найден");
+  if (code == CURLE_OPERATION_TIMEDOUT) return NetworkError("сервер не ответил вовремя");
+  return NetworkError(std::string("нет связи с сервером (") + curl_easy_strerror(code) + ")");
 }
 
 common::Status GetInetFile(const std::string& address, const std::string& local_path,

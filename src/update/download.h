@@ -19,10 +19,13 @@ struct DownloadControl {
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
   // Longest wait for the connection to the server (or the proxy).
   std::chrono::milliseconds connect_timeout{10'000};
-  // A body that arrives slower than stall_bytes_per_second for stall_time has stalled (the
-  // speed is averaged over the last few seconds, so a stall shows a few seconds late).
-  long stall_bytes_per_second = 1;
-  std::chrono::seconds stall_time{30};
+  // A body that arrives slower on average than stall_bytes_per_second over stall_time has
+  // stalled, and so has one still arriving after total_time: a server dripping bytes costs a
+  // run minutes, not hours. Packages are a few megabytes; a line that cannot bring 4 KB a second
+  // could not bring them either.
+  long stall_bytes_per_second = 4096;
+  std::chrono::seconds stall_time{60};
+  std::chrono::seconds total_time{30 * 60};
   // Largest body accepted, whether the server announces its length or not.
   std::uint64_t max_bytes = std::uint64_t{512} << 20;
   // Redirects followed, to http or https addresses only.
@@ -33,6 +36,15 @@ struct DownloadControl {
 // port (80 or 443 unless the address names one) within timeout.
 bool IsConnectedToInternet(const std::string& server_base,
                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Whether the run can go online, the way its downloads will go: through the proxy "host:port"
+// when use_proxy is set (the proxy accepting a connection is being online), else straight to
+// server_base's host, where only a network that cannot be reached (no name resolution, no
+// route, no answer in time) is being offline; a host that refuses the connection is online,
+// and its downloads then fail with their own reasons. The error says why the run is offline.
+common::Status CheckConnection(const std::string& server_base, const std::string& proxy,
+                               bool use_proxy,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // Downloads address (http or https) to local_path, through the HTTP proxy "host:port" in proxy
 // when use_proxy is set (never through a proxy otherwise, whatever the environment says). The

@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "update/apply_package.h"
 #include "update/download.h"
+#include "update/package_order.h"
 
 namespace trubkom::update {
 
@@ -49,7 +50,9 @@ class OnlinePhase {
     control_.progress = ports.progress;
   }
 
-  void Run() {
+  // The index's failure, if any; failed downloads are counted into failed.
+  common::Status Run(int& failed) {
+    failed_ = &failed;
     std::vector<std::string> local_packages = PackagesIn(updates_);
     std::error_code error;
     if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
@@ -58,10 +61,8 @@ class OnlinePhase {
     common::Status index = Fetch("updates/index.txt", index_path);
     if (index) DownloadMissing(index_path, local_packages);
     ports_.status.Append("");
-    if (!index && index.error().code != common::ErrorCode::kCancelled) {
-      ports_.status.Append(Text("Сервер обновлений недоступен: ") + index.error().message);
-    }
     fs::remove(index_path, error);
+    return index;
   }
 
  private:
@@ -85,6 +86,7 @@ class OnlinePhase {
         ports_.status.Append(Text("Завершено"));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
         ports_.status.Append(Text("Не скачан: ") + fetched.error().message);
+        ++*failed_;
       }
     }
     if (!found && !Cancelled(ports_)) {
@@ -97,6 +99,7 @@ class OnlinePhase {
   const UpdateOptions& options_;
   UpdatePorts& ports_;
   DownloadControl control_;
+  int* failed_ = nullptr;
 };
 
 // Packages from the publisher that could not be written stop the run: the later ones build on
@@ -106,39 +109,37 @@ bool StopsTheRun(const common::Error& error) {
          error.code != common::ErrorCode::kTooLarge;
 }
 
-}  // namespace
-
-common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
-  common::StringList names;
-  for (const std::string& line : index_lines) {
-    if (line.size() <= 3) continue;
-    bool plain_name = line.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos &&
-                      !common::Contains(line, "..") && line[0] != '.';
-    if (plain_name) names.push_back(line);
+// The online phase, when the run can go online; either way the user hears why the server's
+// index could not be had.
+void GoOnline(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports,
+              UpdateSummary& summary) {
+  common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
+  if (!online) {
+    ports.status.Append(Text(options.use_proxy ? "Прокси-сервер не отвечает: "
+                                               : "Сервер обновлений недоступен: ") +
+                        online.error().message);
+    summary.server_problem = online.error();
+    return;
   }
-  return names;
+  common::Status index = OnlinePhase(updates, options, ports).Run(summary.failed);
+  if (!index && index.error().code != common::ErrorCode::kCancelled) {
+    ports.status.Append(Text("Сервер обновлений недоступен: ") + index.error().message);
+    summary.server_problem = index.error();
+  }
 }
 
-void RunUpdate(const std::string& working_folder, const UpdateOptions& options, UpdatePorts ports,
-               const OpeningKeys& keys) {
-  ports.status.Clear();
-  std::string updates = common::ResolvePath(working_folder, "updates");
-  common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
-  if (!options.local_folder && IsConnectedToInternet(options.server_base)) {
-    OnlinePhase(updates, options, ports).Run();
-  }
-  std::vector<std::string> packages;
-  if (options.local_folder) {
-    std::string chosen = ports.folders.ChooseFolder(working_folder);
-    if (!chosen.empty()) packages = PackagesIn(chosen);
-  } else {
-    packages = PackagesIn(updates);
-  }
+void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
+              const UpdateOptions& options, UpdatePorts& ports, const OpeningKeys& keys,
+              UpdateSummary& summary) {
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
     auto outcome =
         ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
-    if (outcome) continue;
+    if (outcome) {
+      if (!outcome->already_applied) ++summary.applied;
+      continue;
+    }
+    ++summary.failed;
     // A package that fails is never reported as done; the user hears why, and can fetch it again,
     // make room or tell the publisher.
     ports.status.Append(Text("Апдейт от ") +
@@ -155,6 +156,37 @@ void RunUpdate(const std::string& working_folder, const UpdateOptions& options, 
     }
     if (StopsTheRun(outcome.error())) break;
   }
+}
+
+}  // namespace
+
+UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& options,
+                        UpdatePorts ports, const OpeningKeys& keys) {
+  ports.status.Clear();
+  UpdateSummary summary;
+  std::string updates = common::ResolvePath(working_folder, "updates");
+  common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
+  if (!options.local_folder) GoOnline(updates, options, ports, summary);
+  std::vector<std::string> packages;
+  if (options.local_folder) {
+    std::string chosen = ports.folders.ChooseFolder(working_folder);
+    if (chosen.empty()) {
+      ports.status.Append(Text("Папка с пакетами не выбрана"));
+      return summary;
+    }
+    packages = PackagesIn(chosen);
+  } else {
+    packages = PackagesIn(updates);
+  }
+  SortByDate(packages);
+  ApplyAll(packages, working_folder, options, ports, keys, summary);
+  if (options.local_folder && summary.applied == 0 && summary.failed == 0 && !Cancelled(ports)) {
+    ports.status.Append(Text("В папке нет новых пакетов"));
+  }
+  if (summary.applied > 0) {
+    ports.status.Append(Text("Установлено пакетов: ") + std::to_string(summary.applied));
+  }
+  return summary;
 }
 
 void ShowLastUpdate(const std::string& working_folder, common::StatusSink& status) {

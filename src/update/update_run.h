@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/ports.h"
+#include "common/result.h"
 #include "common/string_ops.h"
 #include "update/package_keys.h"
 
@@ -35,16 +37,23 @@ struct UpdatePorts {
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
 };
 
-void RunUpdate(const std::string& working_folder, const UpdateOptions& options, UpdatePorts ports,
-               const OpeningKeys& keys = BuiltinOpeningKeys());
+// What a run did, for a caller that must tell success from failure (the tool's exit status).
+struct UpdateSummary {
+  int applied = 0;  // packages installed
+  int failed = 0;   // packages that could not be downloaded or applied
+  // Why the server's index could not be had: offline, the server down, an error answer.
+  std::optional<common::Error> server_problem;
+};
+
+// Packages apply oldest first by the date in their names, whatever the names' order. Every
+// failure is said in a status line after the lines of the run: the server or proxy that could
+// not be reached, a package not downloaded or not installed (with why), a folder chooser
+// cancelled, a chosen folder with nothing new; a run that installed packages ends with how many.
+UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& options,
+                        UpdatePorts ports, const OpeningKeys& keys = BuiltinOpeningKeys());
 
 // Appends "Последнее обновление от DD.MM.YY" for the newest package in the updates folder, or
 // "Обновлений не проводилось" when there is none.
 void ShowLastUpdate(const std::string& working_folder, common::StatusSink& status);
-
-// The file names of a server index: lines longer than three characters, as they stand, except
-// lines that are no plain file name (holding '/', '\', a NUL or "..", or starting with '.'),
-// which could make the program write outside the updates folder.
-common::StringList PackageNamesOfIndex(const common::StringList& index_lines);
 
 }  // namespace trubkom::update

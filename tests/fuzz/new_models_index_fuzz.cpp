@@ -5,7 +5,7 @@
 #include "common/line_file.h"
 #include "fuzz_support.h"
 #include "selection/new_models.h"
-#include "update/update_run.h"
+#include "update/package_order.h"
 
 using namespace trubkom;
 

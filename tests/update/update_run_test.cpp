@@ -43,7 +43,7 @@ const Case kCases[] = {
     {"a missing package is fetched and applied", {}, "upd150107.upd\r\n", {"upd150107"}, true,
      false,
      {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
-      "Добавляем upd150107.new в @/updates/", ""},
+      "Добавляем upd150107.new в @/updates/", "", "Установлено пакетов: 1"},
      {}, {"upd150107"}},
     {"letter case is ignored", {"UPD150107.UPD="}, "upd150107.upd\n", {"upd150107"}, true, false,
      {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {"UPD150107"}},
@@ -58,22 +58,27 @@ const Case kCases[] = {
      {}, {}},
     {"no index: packages on disk are applied", {"upd010207.upd"}, "", {}, true, false,
      {"Скачиваем список апдейтов", "", "Сервер обновлений недоступен: сервер ответил ошибкой 404",
-      "Добавляем upd010207.new в @/updates/", ""},
+      "Добавляем upd010207.new в @/updates/", "", "Установлено пакетов: 1"},
      {},
      {"upd010207"}},
     {"index lines that name paths are skipped", {},
      "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n.upd4.upd\r\n", {"evil"}, true, false,
      {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
     {"no connection: applied and unapplied on disk", {"upd010207.upd=", "upd020207.upd"}, "", {},
-     false, false, {"Добавляем upd020207.new в @/updates/", ""}, {}, {"upd010207", "upd020207"}},
+     false, false,
+     {"Сервер обновлений недоступен: адрес сервера не найден",
+      "Добавляем upd020207.new в @/updates/", "", "Установлено пакетов: 1"},
+     {}, {"upd010207", "upd020207"}},
     {"a package that does not open is named as not applied", {"upd020207.upd!", "upd030207.upd"},
      "", {}, false, false,
-     {"Апдейт от 02.02.07 не установлен: подпись не сходится: пакет поврежден, переименован "
+     {"Сервер обновлений недоступен: адрес сервера не найден",
+      "Апдейт от 02.02.07 не установлен: подпись не сходится: пакет поврежден, переименован "
       "или подписан не издателем",
-      "Добавляем upd030207.new в @/updates/", ""},
+      "Добавляем upd030207.new в @/updates/", "", "Установлено пакетов: 1"},
      {}, {"upd030207"}},
     {"local folder: no download, markers looked up in the catalogue", {"upd030307.upd="}, "",
-     {"upd030307", "upd040407"}, true, true, {"Добавляем upd040407.new в @/updates/", ""}, {},
+     {"upd030307", "upd040407"}, true, true,
+     {"Добавляем upd040407.new в @/updates/", "", "Установлено пакетов: 1"}, {},
      {"upd030307", "upd040407"}},
 };
 
@@ -103,7 +108,9 @@ TEST(RunUpdate, Table) {
     testing::FakeShell shell;
     testing::FakeFolderChooser folders;
     folders.answer = chosen.root();
-    UpdateOptions options{c.local_mode, false, "", c.online ? server.Url("/") : "http://127.0.0.1:9/"};
+    // A name that resolves nowhere is a network out of reach; a refused port is a server down.
+    UpdateOptions options{c.local_mode, false, "",
+                          c.online ? server.Url("/") : "http://update.invalid/"};
     RunUpdate(cat.root(), options, {status, messages, shell, folders, nullptr, {}},
               OpeningKeysFor(keys));
 
