@@ -7,6 +7,7 @@
 
 namespace trubkom::catalogue {
 
+using namespace common::literals;
 using common::At;
 using common::StringList;
 
@@ -19,9 +20,9 @@ std::string ValueRow(const std::string& value) {
 std::string CompareYesNoRow(std::string_view flags, std::size_t k) {
   switch (Flag(flags, k)) {
     case '0':
-      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfo\">Нет</td></tr>");
+      return std::string("<tr><td class=\"CompareInfo\">Нет</td></tr>"_cp1251);
     case '1':
-      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfoDark\">Есть</td></tr>");
+      return std::string("<tr><td class=\"CompareInfoDark\">Есть</td></tr>"_cp1251);
     default:
       return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
   }
@@ -47,8 +48,8 @@ std::string CompareColumn(CatalogueData& data, const std::string& entry) {
   }
   parts.push_back(ValueRow(At(f, 13)));
   parts.push_back(CompareYesNoRow(flags, 16));
-  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(common::Cp1251FromUtf8("Монохромный")));
-  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(common::Cp1251FromUtf8("Цветной")));
+  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(std::string("Монохромный"_cp1251)));
+  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(std::string("Цветной"_cp1251)));
   parts.push_back(ValueRow(At(f, 11)));
   for (std::size_t k : {7, 8, 9, 10, 11, 14, 15, 12, 13, 20, 23, 24, 22, 21}) {
     parts.push_back(CompareYesNoRow(flags, k));

@@ -24,6 +24,7 @@
 
 namespace trubkom::catalogue {
 
+using namespace common::literals;
 using common::AsciiLowered;
 using common::StringList;
 
@@ -353,7 +354,7 @@ std::string BlockRow(const PriceEntry& e) {
   return "<tr><td class=\"normal2\"><a href=\"./adv/prices/html/" + e.page + "\">" + e.shop +
          "</a></td><td width=\"10\" class=\"normal2\"><img src=\"./px.gif\" height=\"10\"></td>"
          "<td align=\"right\" valign=\"middle\" class=\"normal3\">" +
-         e.price + common::Cp1251FromUtf8(" р.") +
+         e.price + std::string(" р."_cp1251) +
          "</td></tr><tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" "
          "height=\"4\"></td></tr>";
 }
@@ -367,15 +368,15 @@ std::string TableRow(const PriceEntry& e, const std::string& shop_pages) {
          "</a></td><td width=\"8%\"><img src=\"./images/shim.gif\" width=\"1\" "
          "height=\"30\"></td>\r\n"
          "<td width=\"20%\" class=\"pricelstPrice\">" +
-         e.price + common::Cp1251FromUtf8(" р.") + "</td><td width=\"7%\"></td></tr>\r\n";
+         e.price + std::string(" р."_cp1251) + "</td><td width=\"7%\"></td></tr>\r\n";
 }
 
 std::string TableEnd() {
   return "<tr><td width=\"7%\">&nbsp;</td><td colspan=\"3\"><img src=\"./images/shim.gif\" "
          "height=\"40\"></td><td width=\"7%\">&nbsp;</td></tr>\r\n"
          "<tr><td width=\"7%\">&nbsp;</td><td colspan=\"3\" class=\"subNavDefault2\">" +
-         common::Cp1251FromUtf8(
-             "По вопросам размещения прайс-листов или иной рекламы обращаться сюда: ") +
+         std::string(
+             "По вопросам размещения прайс-листов или иной рекламы обращаться сюда: "_cp1251) +
          "<a href=\"mailto:" + std::string(kContactEmail) + "\" class=\"subNavDefault2\">" +
          std::string(kContactEmail) +
          "</a></td>\r\n"
@@ -411,7 +412,7 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
       "<tr><td colspan=\"3\" class=\"normal2\"><img src=\"./px.gif\" height=\"3\"></td></tr>"
       "<tr><td colspan=\"3\" class=\"normalgray\"><a href=\"./price_temp.html\" "
       "class=\"normalgray\">" +
-      common::Cp1251FromUtf8("Все цены (") + std::to_string(n) + ") >></a></td></tr></table>";
+      std::string("Все цены ("_cp1251) + std::to_string(n) + ") >></a></td></tr></table>";
   table += TableEnd();
   WritePricePage(folders.working, table);
   return block;
