@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 #include <unordered_map>
 
+#include "catalogue/brand_spellings.h"
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
@@ -24,15 +25,6 @@ struct CatalogueData::BrandFile {
 };
 
 namespace {
-
-// Brand names as the library spells them, folded, for the spellings of the brand box.
-std::string LibraryBrandKey(std::string_view brand) {
-  static const std::unordered_map<std::string, std::string> kAliases = {
-      {"sony-ericsson", "sonyericsson"}, {"mtc", "mts"}};
-  std::string key = AsciiLowered(brand);
-  auto alias = kAliases.find(key);
-  return alias == kAliases.end() ? key : alias->second;
-}
 
 // The brand part of a brand file's name: the text before "_new", folded.
 std::string BrandKeyOfFile(std::string_view file_name) {

@@ -93,10 +93,6 @@ void MergeDescribed(StringList& merged, const StringList& described,
 
 }  // namespace
 
-std::string LibraryBrand(const std::string& brand) {
-  return ReplaceAll(ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson"), "MTC", "Mts");
-}
-
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
                                     bool full_only) {

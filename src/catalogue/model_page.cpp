@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "catalogue/brand_spellings.h"
 #include "catalogue/feature_flags.h"
 #include "catalogue/page_file.h"
 #include "catalogue/price_lists.h"
@@ -55,7 +56,7 @@ std::string DisplayKind(std::string_view flags) {
 }
 
 PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
-  std::string b = ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson");
+  std::string b = ShortPageBrand(brand);
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
   const std::string& flags = At(f, 14);
   StringList lines = ReadTemplate(c.folders.working, "model_template.html");
