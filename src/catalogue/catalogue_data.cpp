@@ -12,15 +12,18 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
+#include "selection/model_index.h"
 
 namespace trubkom::catalogue {
 
 using common::AsciiLowered;
 
+using Record = std::array<std::string, kRecordFields.size()>;
+
 struct CatalogueData::BrandFile {
   std::int64_t modified_ns = 0;
   off_t size = -1;
-  std::vector<std::array<std::string, kRecordFields.size()>> models;
+  std::vector<Record> models;                                   // in the file's order
   std::unordered_map<std::string, std::size_t> by_folded_name;  // first model of each name
 };
 
@@ -49,7 +52,7 @@ bool IsUtf8Name(const std::string& encoding) {
   return encoding.empty() || encoding == "utf-8" || encoding == "utf8";
 }
 
-void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>& models) {
+void ParseBrandFile(std::string bytes, std::vector<Record>& models) {
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
   if (!IsUtf8Name(DeclaredEncoding(bytes))) bytes = common::Utf8FromCp1251(bytes);
   pugi::xml_document document;
@@ -57,7 +60,7 @@ void ParseBrandFile(std::string bytes, std::vector<std::array<std::string, 17>>&
     return;
   }
   for (pugi::xml_node node : document.child("brand").children("model")) {
-    std::array<std::string, 17> fields;
+    Record fields;
     for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
       std::string text = node.child(std::string(kRecordFields[i]).c_str()).text().get();
       // "^" separates the names and fields of the library's answers, so it cannot be part of one.
@@ -96,7 +99,7 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
         ParseBrandFile(std::move(*bytes), file->models);
       }
       for (std::size_t i = 0; i < file->models.size(); ++i) {
-        file->by_folded_name.try_emplace(AsciiLowered(file->models[i][0]), i);
+        file->by_folded_name.try_emplace(AsciiLowered(file->models[i][field::kModel]), i);
       }
     }
     return file.get();
@@ -109,7 +112,7 @@ std::string CatalogueData::Col2Str2(std::string_view brand, std::string_view, st
   const BrandFile* file = FindBrand(brand);
   if (!file) return {};
   std::string names;
-  for (const auto& fields : file->models) names += fields[0] + "^";
+  for (const auto& fields : file->models) names += fields[field::kModel] + "^";
   return names;
 }
 
@@ -118,7 +121,9 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
   if (!file) return {};
   std::string name = AsciiLowered(model);
   // The list's mark is dropped, unless the library's own name ends so.
-  if (name.ends_with(" *") && !file->by_folded_name.contains(name)) name.resize(name.size() - 2);
+  if (name.ends_with(selection::kFullDescriptionMark) && !file->by_folded_name.contains(name)) {
+    name.resize(name.size() - selection::kFullDescriptionMark.size());
+  }
   // The model index spells some names otherwise than the brand files ("OneTouch 535" for
   // "ot 535", "SGH-E250" for "sgh E250"); an entry taken from the index finds its record too.
   const std::string candidates[] = {

@@ -9,6 +9,7 @@
 #include "catalogue/price_lists.h"
 #include "common/encoding.h"
 #include "common/paths.h"
+#include "selection/model_index.h"
 
 namespace trubkom::catalogue {
 
@@ -16,10 +17,9 @@ using namespace common::literals;
 using common::At;
 using common::ReplaceAll;
 using common::StringList;
+using selection::kFullDescriptionMark;
 
 namespace {
-
-constexpr std::string_view kMark = " *";
 
 // ---- The short page -------------------------------------------------------------------------
 
@@ -58,32 +58,33 @@ std::string DisplayKind(std::string_view flags) {
 PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
   std::string b = ShortPageBrand(brand);
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
-  const std::string& flags = At(f, 14);
+  const std::string& flags = At(f, field::kProperties);
   StringList lines = ReadTemplate(c.folders.working, "model_template.html");
-  std::string picture = PicturePath(c.folders.working, b, At(f, 16));
-  std::string title = b + " " + At(f, 0);
+  std::string picture = PicturePath(c.folders.working, b, At(f, field::kPicture));
+  std::string title = b + " " + At(f, field::kModel);
 
   std::vector<Placeholder> values = {
       {"title", title},
-      {"image", "<img src=\"" + picture + "\" alt=\"" + At(f, 0) + "\" class=\"normal\">"},
+      {"image",
+       "<img src=\"" + picture + "\" alt=\"" + At(f, field::kModel) + "\" class=\"normal\">"},
       {"model", title},
-      {"year", At(f, 7)},
-      {"standart", At(f, 1)},
-      {"dimentions", At(f, 2)},
-      {"weight", At(f, 8)},
-      {"form-factor", At(f, 4)},
-      {"antenna", At(f, 5)},
-      {"sar", At(f, 6)},
-      {"t_wait", At(f, 9)},
-      {"t_work", At(f, 10)},
-      {"accumulator", At(f, 3)},
+      {"year", At(f, field::kVipusk)},
+      {"standart", At(f, field::kStandart)},
+      {"dimentions", At(f, field::kSizes)},
+      {"weight", At(f, field::kWeight)},
+      {"form-factor", At(f, field::kFormFact)},
+      {"antenna", At(f, field::kAntenna)},
+      {"sar", At(f, field::kSar)},
+      {"t_wait", At(f, field::kWaitTime)},
+      {"t_work", At(f, field::kWorkTime)},
+      {"accumulator", At(f, field::kAccType)},
       {"irda", YesNoCell(flags, 4)},
       {"technologies", FeatureList(flags, "18^19^2^1^3^5^6^")},
       {"poly", YesNoCell(flags, 17)},
-      {"progr_mel", At(f, 13)},
+      {"progr_mel", At(f, field::kProgrMel)},
       {"vibro", YesNoCell(flags, 16)},
       {"display", DisplayKind(flags)},
-      {"rows", At(f, 11)},
+      {"rows", At(f, field::kDispRows)},
       {"manager", FeatureList(flags, "7^8^9^10^11^")},
       {"voice", FeatureList(flags, "14^15^12^13^26")},
       {"games", YesNoCell(flags, 20)},
@@ -95,7 +96,7 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
       {"adv_title", AdvTitleHtml(c.advertising, c.folders.program)},
       {"adv_body", AdvBodyHtml(c.advertising)},
       {"adv_pagebanner", PageBannerHtml(c.advertising, c.folders.program)},
-      {"price", At(f, 15).empty() ? std::string() : At(f, 15) + " $"},
+      {"price", At(f, field::kPrice).empty() ? std::string() : At(f, field::kPrice) + " $"},
   };
   AdvanceTextPosition(c.advertising);
   AdvanceBannerPosition(c.advertising);
@@ -215,7 +216,7 @@ void ReplaceIn(std::string& line, std::string_view placeholder, const std::strin
 }
 
 PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
-  std::string m = ReplaceAll(model, kMark, "");
+  std::string m = ReplaceAll(model, kFullDescriptionMark, "");
   const std::string line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
   std::vector<StringList> sections;
@@ -272,7 +273,7 @@ std::size_t FirstColumnSections(std::size_t n) {
 }
 
 PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model) {
-  if (common::Contains(model, kMark)) return ShowFullPage(context, brand, model);
+  if (common::Contains(model, kFullDescriptionMark)) return ShowFullPage(context, brand, model);
   return ShowShortPage(context, brand, model);
 }
 

@@ -75,9 +75,9 @@ class BrandPrices {
   void AddLoweredLine(std::string_view lowered, Tally& tally);
   void AddLoweredTextDirectly(std::string_view text, Tally& tally) const;
 
-  std::string prefix_;          // lowered brand and a blank
-  common::StringList queries_;  // lowered "brand model", no repeats
-  common::TextSet by_model_;    // the model part of each query (after the prefix)
+  std::string prefix_;                       // lowered brand and a blank
+  common::StringList queries_;               // lowered "brand model", no repeats
+  common::TextSet by_model_;                 // the model part of each query (after the prefix)
   std::vector<std::size_t> query_of_model_;  // by the models' order as given
   Tally tally_;
   std::size_t longest_model_ = 0;

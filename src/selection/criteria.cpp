@@ -317,7 +317,8 @@ common::StringList FilterModels(std::string_view criteria_list, const IndexedLin
   for (std::size_t i = 0; i < index.lines().size(); ++i) {
     if (!Has(matching, i)) continue;
     std::string_view line = index.lines()[i];
-    items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) + " *");
+    items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) +
+                    std::string(kFullDescriptionMark));
   }
   common::SortFolded(items);
   return items;
