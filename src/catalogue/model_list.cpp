@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "catalogue/price_lists.h"
+#include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/text_set.h"
 #include "selection/model_index.h"

@@ -6,7 +6,7 @@
 #include "catalogue/brand_spellings.h"
 #include "catalogue/feature_flags.h"
 #include "catalogue/page_file.h"
-#include "catalogue/price_lists.h"
+#include "catalogue/price_block.h"
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "selection/model_index.h"

@@ -1,10 +1,11 @@
-#include "catalogue/price_lists.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
 
+#include "catalogue/price_average_reference.h"
+#include "catalogue/price_block.h"
+#include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/line_file.h"
 #include "support/fake_ports.h"
