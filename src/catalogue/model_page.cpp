@@ -110,48 +110,46 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
 // Titles and labels are Windows-1251, as the vocabulary names its properties.
 struct Section {
   std::string_view title;
-  std::vector<std::string_view> labels;  // the properties shown, by their vocabulary names
+  // The properties shown, by their vocabulary names; the places after the last are empty.
+  std::array<std::string_view, 8> labels;
 };
 
-const std::array<Section, 11>& Sections() {
-  static const std::array<Section, 11> sections = {{
-      {"Общая информация"_cp1251,
-       {"Смартфон"_cp1251, "Диапазоны частот"_cp1251, "Размеры"_cp1251, "Вес, гр"_cp1251,
-        "Тип корпуса"_cp1251, "Антенна"_cp1251, "Конструкция"_cp1251, "Управление"_cp1251}},
-      {"Питание"_cp1251,
-       {"Тип аккумулятора"_cp1251, "Емкость аккумулятора"_cp1251,
-        "Емкость дополнительного аккумулятора"_cp1251, "Время заряда"_cp1251,
-        "Время ожидания"_cp1251, "Время разговора"_cp1251}},
-      {"Звонок"_cp1251,
-       {"Тип мелодий"_cp1251, "Число мелодий"_cp1251, "Редактор мелодий"_cp1251,
-        "Виброзвонок"_cp1251, "Громкая связь(встроенный динамик)"_cp1251, "Автодозвон"_cp1251,
-        "Прямой (flash) набор"_cp1251}},
-      {"Дисплей"_cp1251,
-       {"Тип экрана"_cp1251, "Размер изображения"_cp1251, "Дополнительный экран"_cp1251,
-        "Индикация"_cp1251}},
-      {"Мультимедиа"_cp1251,
-       {"Встроенная фотокамера"_cp1251, "Запись видеороликов"_cp1251,
-        "Камера для видеоконференций"_cp1251, "Игры"_cp1251, "Java-приложения"_cp1251}},
-      {"Звук"_cp1251,
-       {"Аудио"_cp1251, "Звуковая индикация времени разговора"_cp1251,
-        "Режимы кодирования звука HR, FR, EFR"_cp1251}},
-      {"Доп. функции сообщений"_cp1251,
-       {"EMS"_cp1251, "MMS"_cp1251, "Дополнительные функции SMS"_cp1251}},
-      {"Технологии связи"_cp1251,
-       {"Интерфейсы"_cp1251, "Модем"_cp1251, "Доступ в интернет"_cp1251,
-        "Синхронизация с компьютером"_cp1251}},
-      {"Функции менеджера"_cp1251,
-       {"Записная книжка в аппарате"_cp1251, "Органайзер"_cp1251, "Поиск по книжке"_cp1251}},
-      {"Память"_cp1251,
-       {"Объем встроенной памяти"_cp1251, "Объем оперативной памяти (RAM)"_cp1251,
-        "Объем постоянной памяти (ROM)"_cp1251,
-        "Обмен между SIM-картой и внутренней памятью"_cp1251, "Тип карты памяти"_cp1251}},
-      {"Дополнительная информация"_cp1251,
-       {"Операционная система"_cp1251, "Платформа"_cp1251, "Процессор"_cp1251,
-        "QWERTY-клавиатура"_cp1251, "Русификация"_cp1251, "Комплектация"_cp1251}},
-  }};
-  return sections;
-}
+constexpr std::array<Section, 11> kSections = {{
+    {"Общая информация"_cp1251,
+     {"Смартфон"_cp1251, "Диапазоны частот"_cp1251, "Размеры"_cp1251, "Вес, гр"_cp1251,
+      "Тип корпуса"_cp1251, "Антенна"_cp1251, "Конструкция"_cp1251, "Управление"_cp1251}},
+    {"Питание"_cp1251,
+     {"Тип аккумулятора"_cp1251, "Емкость аккумулятора"_cp1251,
+      "Емкость дополнительного аккумулятора"_cp1251, "Время заряда"_cp1251, "Время ожидания"_cp1251,
+      "Время разговора"_cp1251}},
+    {"Звонок"_cp1251,
+     {"Тип мелодий"_cp1251, "Число мелодий"_cp1251, "Редактор мелодий"_cp1251, "Виброзвонок"_cp1251,
+      "Громкая связь(встроенный динамик)"_cp1251, "Автодозвон"_cp1251,
+      "Прямой (flash) набор"_cp1251}},
+    {"Дисплей"_cp1251,
+     {"Тип экрана"_cp1251, "Размер изображения"_cp1251, "Дополнительный экран"_cp1251,
+      "Индикация"_cp1251}},
+    {"Мультимедиа"_cp1251,
+     {"Встроенная фотокамера"_cp1251, "Запись видеороликов"_cp1251,
+      "Камера для видеоконференций"_cp1251, "Игры"_cp1251, "Java-приложения"_cp1251}},
+    {"Звук"_cp1251,
+     {"Аудио"_cp1251, "Звуковая индикация времени разговора"_cp1251,
+      "Режимы кодирования звука HR, FR, EFR"_cp1251}},
+    {"Доп. функции сообщений"_cp1251,
+     {"EMS"_cp1251, "MMS"_cp1251, "Дополнительные функции SMS"_cp1251}},
+    {"Технологии связи"_cp1251,
+     {"Интерфейсы"_cp1251, "Модем"_cp1251, "Доступ в интернет"_cp1251,
+      "Синхронизация с компьютером"_cp1251}},
+    {"Функции менеджера"_cp1251,
+     {"Записная книжка в аппарате"_cp1251, "Органайзер"_cp1251, "Поиск по книжке"_cp1251}},
+    {"Память"_cp1251,
+     {"Объем встроенной памяти"_cp1251, "Объем оперативной памяти (RAM)"_cp1251,
+      "Объем постоянной памяти (ROM)"_cp1251, "Обмен между SIM-картой и внутренней памятью"_cp1251,
+      "Тип карты памяти"_cp1251}},
+    {"Дополнительная информация"_cp1251,
+     {"Операционная система"_cp1251, "Платформа"_cp1251, "Процессор"_cp1251,
+      "QWERTY-клавиатура"_cp1251, "Русификация"_cp1251, "Комплектация"_cp1251}},
+}};
 
 const std::string kSpacerRow =
     "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
@@ -171,6 +169,7 @@ StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::str
       "<tr><td colspan=\"3\" class=\"title\">" + std::string(section.title) + "</td></tr>",
       kSpacerRow};
   for (std::string_view label : section.labels) {
+    if (label.empty()) break;
     std::string row = PropertyRow(vocabulary, line, label);
     if (!row.empty()) rows.push_back(std::move(row));
   }
@@ -220,12 +219,12 @@ PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::strin
   const std::string line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
   std::vector<StringList> sections;
-  for (const Section& section : Sections()) {
+  for (const Section& section : kSections) {
     StringList rows = SectionRows(c.vocabulary, line, section);
     if (rows.size() > 3) sections.push_back(std::move(rows));
   }
   std::size_t n = sections.size();
-  if (n == 0) sections.push_back(SectionRows(c.vocabulary, line, Sections()[0]));
+  if (n == 0) sections.push_back(SectionRows(c.vocabulary, line, kSections[0]));
   std::size_t first = n == 0 ? 1 : FirstColumnSections(n);
 
   StringList page;

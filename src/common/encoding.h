@@ -17,6 +17,8 @@ std::string Utf8FromCp1251(std::string_view cp1251);
 // The pages' fixed texts are written in UTF-8 in the source and needed in Windows-1251: the
 // literal "Все цены ("_cp1251 is that text's Windows-1251 bytes, converted once by the compiler,
 // and a character that Windows-1251 lacks is a compile error instead of a '?' on a page.
+// Keep them in constexpr tables and in expressions: clang 14 crashes while it explains why a
+// static std::string or std::vector initialised from one is no constant.
 
 namespace cp1251 {
 
@@ -92,7 +94,7 @@ inline constexpr Converted<sizeof utf8.bytes> kConverted = Convert(utf8);
 namespace literals {
 
 template <cp1251::Utf8Literal utf8>
-constexpr std::string_view operator""_cp1251() {
+consteval std::string_view operator""_cp1251() {
   static_assert(cp1251::kConverted<utf8>.ok,
                 "the text holds a character that Windows-1251 lacks, or is not UTF-8");
   return {cp1251::kConverted<utf8>.bytes.data(), cp1251::kConverted<utf8>.size};
