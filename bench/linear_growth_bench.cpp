@@ -13,6 +13,7 @@
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "selection/criteria.h"
+#include "selection/criteria_reference.h"
 #include "selection/model_index.h"
 #include "synthetic_catalogue.h"
 

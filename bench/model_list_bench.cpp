@@ -10,7 +10,9 @@
 
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
-#include "catalogue/price_lists.h"
+#include "catalogue/price_average_reference.h"
+#include "catalogue/price_block.h"
+#include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/clock_random.h"
 #include "common/encoding.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/brand_spellings.h"
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "common/text_set.h"
@@ -51,7 +52,7 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
   StringList brands;
   for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
   if (!model_index.empty()) {
-    RemoveFirst(brands, "Sonyericsson");
+    RemoveFirst(brands, kSonyEricssonInFiles);
     common::TextSet listed;
     for (const std::string& brand : brands) listed.Add(brand);
     auto holds = [&](std::string_view entry) { return listed.Contains(entry); };
@@ -72,19 +73,8 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
     }
   }
   common::SortByBytes(brands);
-  RemoveFirst(brands, "Mts");
+  RemoveFirst(brands, kMtsInFiles);
   return brands;
-}
-
-std::string BrandDisplayName(const std::string& brand) {
-  static const std::pair<std::string_view, std::string_view> kReplacements[] = {
-      {"Sonyericsson", "Sony-Ericsson"}, {"Asus", "ASUS"}, {"Benq", "BenQ"},
-      {"BenQ-siemens", "BenQ-Siemens"},  {"Enol", "eNOL"}, {"Lg", "LG"}};
-  std::string name = brand;
-  for (const auto& [find, replacement] : kReplacements) {
-    name = common::ReplaceAll(name, find, replacement);
-  }
-  return name;
 }
 
 StringList BrandBoxEntries(const std::string& working_folder,

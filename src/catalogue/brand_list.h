@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/brand_spellings.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
 
@@ -10,13 +11,10 @@
 // the model index, sorted, with the display spellings of the box.
 namespace trubkom::catalogue {
 
-// The brand list in order, before the display spellings: file_names are the names of the
-// brand files in listing order; model_index the lines of the model index.
+// The brand list in order, before the display spellings (BrandDisplayName): file_names are the
+// names of the brand files in listing order; model_index the lines of the model index.
 common::StringList BuildBrandList(const std::vector<std::string>& file_names,
                                   const common::LineTable& model_index);
-
-// The spelling the box shows for a brand ("Lg" is shown as "LG").
-std::string BrandDisplayName(const std::string& brand);
 
 // The brand box's entries for the catalogue in the working folder, in order.
 common::StringList BrandBoxEntries(const std::string& working_folder,

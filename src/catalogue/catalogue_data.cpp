@@ -6,34 +6,29 @@
 #include <pugixml.hpp>
 #include <unordered_map>
 
+#include "catalogue/brand_spellings.h"
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
 #include "common/warnings.h"
+#include "selection/model_index.h"
 
 namespace trubkom::catalogue {
 
 using common::AsciiLowered;
 
+using Record = std::array<std::string, kRecordFields.size()>;
+
 struct CatalogueData::BrandFile {
   std::int64_t modified_ns = 0;
   off_t size = -1;
-  std::vector<std::array<std::string, kRecordFields.size()>> models;
+  std::vector<Record> models;                                   // in the file's order
   std::unordered_map<std::string, std::size_t> by_folded_name;  // first model of each name
 };
 
 namespace {
-
-// Brand names as the library spells them, folded, for the spellings of the brand box.
-std::string LibraryBrandKey(std::string_view brand) {
-  static const std::unordered_map<std::string, std::string> kAliases = {
-      {"sony-ericsson", "sonyericsson"}, {"mtc", "mts"}};
-  std::string key = AsciiLowered(brand);
-  auto alias = kAliases.find(key);
-  return alias == kAliases.end() ? key : alias->second;
-}
 
 // The brand part of a brand file's name: the text before "_new", folded.
 std::string BrandKeyOfFile(std::string_view file_name) {
@@ -69,7 +64,7 @@ std::ptrdiff_t FileOffset(std::string_view utf8, std::ptrdiff_t offset, bool con
 // A file that is not well-formed XML gives its brand no models; the catalogue maker hears
 // where it broke and why.
 void ParseBrandFile(const std::string& path, std::string bytes,
-                    std::vector<std::array<std::string, 17>>& models) {
+                    std::vector<Record>& models) {
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
   bool converted = !IsUtf8Name(DeclaredEncoding(bytes));
   if (converted) bytes = common::Utf8FromCp1251(bytes);
@@ -83,7 +78,7 @@ void ParseBrandFile(const std::string& path, std::string bytes,
     return;
   }
   for (pugi::xml_node node : document.child("brand").children("model")) {
-    std::array<std::string, 17> fields;
+    Record fields;
     for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
       std::string text = node.child(std::string(kRecordFields[i]).c_str()).text().get();
       // "^" separates the names and fields of the library's answers, so it cannot be part of one.
@@ -122,7 +117,7 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
         ParseBrandFile(path, std::move(*bytes), file->models);
       }
       for (std::size_t i = 0; i < file->models.size(); ++i) {
-        file->by_folded_name.try_emplace(AsciiLowered(file->models[i][0]), i);
+        file->by_folded_name.try_emplace(AsciiLowered(file->models[i][field::kModel]), i);
       }
     }
     return file.get();
@@ -135,7 +130,7 @@ std::string CatalogueData::Col2Str2(std::string_view brand, std::string_view, st
   const BrandFile* file = FindBrand(brand);
   if (!file) return {};
   std::string names;
-  for (const auto& fields : file->models) names += fields[0] + "^";
+  for (const auto& fields : file->models) names += fields[field::kModel] + "^";
   return names;
 }
 
@@ -144,7 +139,9 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
   if (!file) return {};
   std::string name = AsciiLowered(model);
   // The list's mark is dropped, unless the library's own name ends so.
-  if (name.ends_with(" *") && !file->by_folded_name.contains(name)) name.resize(name.size() - 2);
+  if (name.ends_with(selection::kFullDescriptionMark) && !file->by_folded_name.contains(name)) {
+    name.resize(name.size() - selection::kFullDescriptionMark.size());
+  }
   // The model index spells some names otherwise than the brand files ("OneTouch 535" for
   // "ot 535", "SGH-E250" for "sgh E250"); an entry taken from the index finds its record too.
   const std::string candidates[] = {

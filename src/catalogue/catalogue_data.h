@@ -15,11 +15,52 @@
 // empty text.
 namespace trubkom::catalogue {
 
-// Fields of a property record, in record order; 15 is the price and 16 the picture file.
-inline constexpr std::array<std::string_view, 17> kRecordFields = {
-    "Model",   "Standart",  "Sizes",      "Acc_Type",  "Form_Fact", "Antenna",
-    "SAR",     "Vipusk",    "Weight",     "Wait_Time", "Work_Time", "Disp_Rows",
-    "Mem_Rec", "Progr_Mel", "Properties", "Price",     "Picture"};
+// The fields of a property record, in record order.
+namespace field {
+enum Index : std::size_t {
+  kModel,
+  kStandart,
+  kSizes,
+  kAccType,
+  kFormFact,
+  kAntenna,
+  kSar,
+  kVipusk,
+  kWeight,
+  kWaitTime,
+  kWorkTime,
+  kDispRows,
+  kMemRec,
+  kProgrMel,
+  kProperties,  // the feature flags (feature_flags.h)
+  kPrice,
+  kPicture,  // the picture's file name
+  kCount
+};
+}  // namespace field
+
+// The names of the fields, which are the elements of a brand file's model.
+inline constexpr std::array<std::string_view, field::kCount> kRecordFields = [] {
+  std::array<std::string_view, field::kCount> names;
+  names[field::kModel] = "Model";
+  names[field::kStandart] = "Standart";
+  names[field::kSizes] = "Sizes";
+  names[field::kAccType] = "Acc_Type";
+  names[field::kFormFact] = "Form_Fact";
+  names[field::kAntenna] = "Antenna";
+  names[field::kSar] = "SAR";
+  names[field::kVipusk] = "Vipusk";
+  names[field::kWeight] = "Weight";
+  names[field::kWaitTime] = "Wait_Time";
+  names[field::kWorkTime] = "Work_Time";
+  names[field::kDispRows] = "Disp_Rows";
+  names[field::kMemRec] = "Mem_Rec";
+  names[field::kProgrMel] = "Progr_Mel";
+  names[field::kProperties] = "Properties";
+  names[field::kPrice] = "Price";
+  names[field::kPicture] = "Picture";
+  return names;
+}();
 
 class CatalogueData {
  public:
@@ -31,7 +72,7 @@ class CatalogueData {
   // The brand's model names, each followed by "^". Column is always "Model".
   std::string Col2Str2(std::string_view brand, std::string_view column = "Model",
                        std::string_view unused_text = {}, int unused_number = 0);
-  // The model's 17 record fields, each followed by "^".
+  // The model's record fields (field::Index), each followed by "^".
   std::string GetProps2(std::string_view brand, std::string_view model);
 
  private:

@@ -7,6 +7,7 @@
 
 namespace trubkom::catalogue {
 
+using namespace common::literals;
 using common::At;
 using common::StringList;
 
@@ -19,9 +20,9 @@ std::string ValueRow(const std::string& value) {
 std::string CompareYesNoRow(std::string_view flags, std::size_t k) {
   switch (Flag(flags, k)) {
     case '0':
-      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfo\">Нет</td></tr>");
+      return std::string("<tr><td class=\"CompareInfo\">Нет</td></tr>"_cp1251);
     case '1':
-      return common::Cp1251FromUtf8("<tr><td class=\"CompareInfoDark\">Есть</td></tr>");
+      return std::string("<tr><td class=\"CompareInfoDark\">Есть</td></tr>"_cp1251);
     default:
       return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
   }
@@ -37,19 +38,23 @@ common::BrandAndModel SplitEntry(const std::string& entry) {
 std::string CompareColumn(CatalogueData& data, const std::string& entry) {
   common::BrandAndModel row = SplitEntry(entry);
   StringList f = common::SplitCarets(data.GetProps2(row.brand, row.model));
-  const std::string& flags = At(f, 14);
-  StringList parts = {
-      "<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
-      At(f, 15).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>" : ValueRow(At(f, 15) + " $")};
-  for (std::size_t field : {1, 2, 8, 4, 5, 6, 9, 10, 3}) parts.push_back(ValueRow(At(f, field)));
+  const std::string& flags = At(f, field::kProperties);
+  StringList parts = {"<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
+                      At(f, field::kPrice).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>"
+                                                   : ValueRow(At(f, field::kPrice) + " $")};
+  for (field::Index value :
+       {field::kStandart, field::kSizes, field::kWeight, field::kFormFact, field::kAntenna,
+        field::kSar, field::kWaitTime, field::kWorkTime, field::kAccType}) {
+    parts.push_back(ValueRow(At(f, value)));
+  }
   for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17}) {
     parts.push_back(CompareYesNoRow(flags, k));
   }
-  parts.push_back(ValueRow(At(f, 13)));
+  parts.push_back(ValueRow(At(f, field::kProgrMel)));
   parts.push_back(CompareYesNoRow(flags, 16));
-  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(common::Cp1251FromUtf8("Монохромный")));
-  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(common::Cp1251FromUtf8("Цветной")));
-  parts.push_back(ValueRow(At(f, 11)));
+  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(std::string("Монохромный"_cp1251)));
+  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(std::string("Цветной"_cp1251)));
+  parts.push_back(ValueRow(At(f, field::kDispRows)));
   for (std::size_t k : {7, 8, 9, 10, 11, 14, 15, 12, 13, 20, 23, 24, 22, 21}) {
     parts.push_back(CompareYesNoRow(flags, k));
   }
@@ -69,7 +74,7 @@ PageFile ShowComparePage(PageContext& c, const std::string& basket_text) {
   for (const std::string& entry : common::SplitCarets(basket_text)) {
     common::BrandAndModel row = SplitEntry(entry);
     StringList f = common::SplitCarets(c.data.GetProps2(row.brand, row.model));
-    std::string picture = PicturePath(c.folders.working, row.brand, At(f, 16));
+    std::string picture = PicturePath(c.folders.working, row.brand, At(f, field::kPicture));
     pictures += "<td style=\"padding-left:10px\"><img src=\"" + picture + "\" alt=\"" + entry +
                 "\" height=\"200\"></td>\r\n";
     columns += CompareColumn(c.data, entry);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "catalogue/price_lists.h"
+#include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/text_set.h"
 #include "selection/model_index.h"
@@ -12,10 +12,9 @@ namespace trubkom::catalogue {
 
 using common::ReplaceAll;
 using common::StringList;
+using selection::kFullDescriptionMark;
 
 namespace {
-
-constexpr std::string_view kMark = " *";
 
 // The models that the index describes, each with the mark.
 StringList DescribedModels(const common::LineTable& model_index, const std::string& brand) {
@@ -24,7 +23,8 @@ StringList DescribedModels(const common::LineTable& model_index, const std::stri
   for (std::string_view line : model_index) {
     std::string_view head = std::string_view(line).substr(0, lowered_brand.size());
     if (common::AsciiLowered(head) == lowered_brand) {
-      models.push_back(std::string(selection::IndexModel(line)) + std::string(kMark));
+      models.push_back(std::string(selection::IndexModel(line)) +
+                       std::string(kFullDescriptionMark));
     }
   }
   return models;
@@ -80,7 +80,8 @@ void MergeDescribed(StringList& merged, const StringList& described,
                     const std::string& library_brand) {
   Places places(merged);
   for (const std::string& marked : described) {
-    std::string name = LibrarySpelling(library_brand, marked.substr(0, marked.find(kMark)));
+    std::string name =
+        LibrarySpelling(library_brand, marked.substr(0, marked.find(kFullDescriptionMark)));
     std::optional<std::size_t> at = places.Take(common::AsciiLowered(name));
     if (!at) at = places.Take(name);
     if (at) {
@@ -93,10 +94,6 @@ void MergeDescribed(StringList& merged, const StringList& described,
 
 }  // namespace
 
-std::string LibraryBrand(const std::string& brand) {
-  return ReplaceAll(ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson"), "MTC", "Mts");
-}
-
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
                                     bool full_only) {
@@ -107,13 +104,14 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
   common::SortByBytes(merged);
 
   StringList unmarked;
-  for (const std::string& entry : merged) unmarked.push_back(ReplaceAll(entry, kMark, ""));
+  for (const std::string& entry : merged)
+    unmarked.push_back(ReplaceAll(entry, kFullDescriptionMark, ""));
   BrandPrices prices(library_brand, unmarked);
   prices.AddPriceLists(folders.working);
 
   std::vector<ModelRow> rows;
   for (std::size_t i = 0; i < merged.size(); ++i) {
-    if (full_only && !common::Contains(merged[i], kMark)) continue;
+    if (full_only && !common::Contains(merged[i], kFullDescriptionMark)) continue;
     rows.push_back({merged[i], prices.AveragePriceOf(i)});
   }
   return rows;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/brand_spellings.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
 #include "common/line_table.h"
@@ -21,8 +22,5 @@ struct ModelRow {
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
                                     bool full_only);
-
-// The brand as the brand files spell it ("Sony-Ericsson" is "Sonyericsson", "MTC" is "Mts").
-std::string LibraryBrand(const std::string& brand);
 
 }  // namespace trubkom::catalogue

@@ -3,31 +3,32 @@
 #include <array>
 #include <vector>
 
+#include "catalogue/brand_spellings.h"
 #include "catalogue/feature_flags.h"
 #include "catalogue/page_file.h"
-#include "catalogue/price_lists.h"
+#include "catalogue/price_block.h"
 #include "common/encoding.h"
 #include "common/paths.h"
+#include "selection/model_index.h"
 
 namespace trubkom::catalogue {
 
+using namespace common::literals;
 using common::At;
-using common::Cp1251FromUtf8;
 using common::ReplaceAll;
 using common::StringList;
+using selection::kFullDescriptionMark;
 
 namespace {
-
-constexpr std::string_view kMark = " *";
 
 // ---- The short page -------------------------------------------------------------------------
 
 std::string YesNoCell(std::string_view flags, std::size_t k) {
   switch (Flag(flags, k)) {
     case '0':
-      return Cp1251FromUtf8("<td class=\"normal\">Нет</td>");
+      return std::string("<td class=\"normal\">Нет</td>"_cp1251);
     case '1':
-      return Cp1251FromUtf8("<td class=\"bold\">Есть</td>");
+      return std::string("<td class=\"bold\">Есть</td>"_cp1251);
     default:
       return {};
   }
@@ -37,7 +38,7 @@ std::string FeatureList(std::string_view flags, std::string_view numbers) {
   std::string list;
   for (const std::string& number : common::SplitCarets(numbers)) {
     auto k = static_cast<std::size_t>(common::TextToInt(number));
-    if (Flag(flags, k) == '1') list += FeatureName(k) + ", ";
+    if (Flag(flags, k) == '1') list.append(FeatureName(k)).append(", ");
   }
   if (!list.empty()) list.resize(list.size() - 2);
   return list;
@@ -46,43 +47,44 @@ std::string FeatureList(std::string_view flags, std::string_view numbers) {
 std::string DisplayKind(std::string_view flags) {
   switch (Flag(flags, 0)) {
     case '0':
-      return Cp1251FromUtf8("Монохромный");
+      return std::string("Монохромный"_cp1251);
     case '1':
-      return Cp1251FromUtf8("Цветной");
+      return std::string("Цветной"_cp1251);
     default:
       return {};
   }
 }
 
 PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
-  std::string b = ReplaceAll(brand, "Sony-Ericsson", "Sonyericsson");
+  std::string b = ShortPageBrand(brand);
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
-  const std::string& flags = At(f, 14);
+  const std::string& flags = At(f, field::kProperties);
   StringList lines = ReadTemplate(c.folders.working, "model_template.html");
-  std::string picture = PicturePath(c.folders.working, b, At(f, 16));
-  std::string title = b + " " + At(f, 0);
+  std::string picture = PicturePath(c.folders.working, b, At(f, field::kPicture));
+  std::string title = b + " " + At(f, field::kModel);
 
   std::vector<Placeholder> values = {
       {"title", title},
-      {"image", "<img src=\"" + picture + "\" alt=\"" + At(f, 0) + "\" class=\"normal\">"},
+      {"image",
+       "<img src=\"" + picture + "\" alt=\"" + At(f, field::kModel) + "\" class=\"normal\">"},
       {"model", title},
-      {"year", At(f, 7)},
-      {"standart", At(f, 1)},
-      {"dimentions", At(f, 2)},
-      {"weight", At(f, 8)},
-      {"form-factor", At(f, 4)},
-      {"antenna", At(f, 5)},
-      {"sar", At(f, 6)},
-      {"t_wait", At(f, 9)},
-      {"t_work", At(f, 10)},
-      {"accumulator", At(f, 3)},
+      {"year", At(f, field::kVipusk)},
+      {"standart", At(f, field::kStandart)},
+      {"dimentions", At(f, field::kSizes)},
+      {"weight", At(f, field::kWeight)},
+      {"form-factor", At(f, field::kFormFact)},
+      {"antenna", At(f, field::kAntenna)},
+      {"sar", At(f, field::kSar)},
+      {"t_wait", At(f, field::kWaitTime)},
+      {"t_work", At(f, field::kWorkTime)},
+      {"accumulator", At(f, field::kAccType)},
       {"irda", YesNoCell(flags, 4)},
       {"technologies", FeatureList(flags, "18^19^2^1^3^5^6^")},
       {"poly", YesNoCell(flags, 17)},
-      {"progr_mel", At(f, 13)},
+      {"progr_mel", At(f, field::kProgrMel)},
       {"vibro", YesNoCell(flags, 16)},
       {"display", DisplayKind(flags)},
-      {"rows", At(f, 11)},
+      {"rows", At(f, field::kDispRows)},
       {"manager", FeatureList(flags, "7^8^9^10^11^")},
       {"voice", FeatureList(flags, "14^15^12^13^26")},
       {"games", YesNoCell(flags, 20)},
@@ -94,7 +96,7 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
       {"adv_title", AdvTitleHtml(c.advertising, c.folders.program)},
       {"adv_body", AdvBodyHtml(c.advertising)},
       {"adv_pagebanner", PageBannerHtml(c.advertising, c.folders.program)},
-      {"price", At(f, 15).empty() ? std::string() : At(f, 15) + " $"},
+      {"price", At(f, field::kPrice).empty() ? std::string() : At(f, field::kPrice) + " $"},
   };
   AdvanceTextPosition(c.advertising);
   AdvanceBannerPosition(c.advertising);
@@ -105,51 +107,58 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
 
 // ---- The full page --------------------------------------------------------------------------
 
+// Titles and labels are Windows-1251, as the vocabulary names its properties.
 struct Section {
   std::string_view title;
-  std::vector<std::string_view> labels;
+  // The properties shown, by their vocabulary names; the places after the last are empty.
+  std::array<std::string_view, 8> labels;
 };
 
-const std::array<Section, 11>& Sections() {
-  static const std::array<Section, 11> sections = {{
-      {"Общая информация",
-       {"Смартфон", "Диапазоны частот", "Размеры", "Вес, гр", "Тип корпуса", "Антенна",
-        "Конструкция", "Управление"}},
-      {"Питание",
-       {"Тип аккумулятора", "Емкость аккумулятора", "Емкость дополнительного аккумулятора",
-        "Время заряда", "Время ожидания", "Время разговора"}},
-      {"Звонок",
-       {"Тип мелодий", "Число мелодий", "Редактор мелодий", "Виброзвонок",
-        "Громкая связь(встроенный динамик)", "Автодозвон", "Прямой (flash) набор"}},
-      {"Дисплей", {"Тип экрана", "Размер изображения", "Дополнительный экран", "Индикация"}},
-      {"Мультимедиа",
-       {"Встроенная фотокамера", "Запись видеороликов", "Камера для видеоконференций", "Игры",
-        "Java-приложения"}},
-      {"Звук",
-       {"Аудио", "Звуковая индикация времени разговора", "Режимы кодирования звука HR, FR, EFR"}},
-      {"Доп. функции сообщений", {"EMS", "MMS", "Дополнительные функции SMS"}},
-      {"Технологии связи",
-       {"Интерфейсы", "Модем", "Доступ в интернет", "Синхронизация с компьютером"}},
-      {"Функции менеджера", {"Записная книжка в аппарате", "Органайзер", "Поиск по книжке"}},
-      {"Память",
-       {"Объем встроенной памяти", "Объем оперативной памяти (RAM)",
-        "Объем постоянной памяти (ROM)", "Обмен между SIM-картой и внутренней памятью",
-        "Тип карты памяти"}},
-      {"Дополнительная информация",
-       {"Операционная система", "Платформа", "Процессор", "QWERTY-клавиатура", "Русификация",
-        "Комплектация"}},
-  }};
-  return sections;
-}
+constexpr std::array<Section, 11> kSections = {{
+    {"Общая информация"_cp1251,
+     {"Смартфон"_cp1251, "Диапазоны частот"_cp1251, "Размеры"_cp1251, "Вес, гр"_cp1251,
+      "Тип корпуса"_cp1251, "Антенна"_cp1251, "Конструкция"_cp1251, "Управление"_cp1251}},
+    {"Питание"_cp1251,
+     {"Тип аккумулятора"_cp1251, "Емкость аккумулятора"_cp1251,
+      "Емкость дополнительного аккумулятора"_cp1251, "Время заряда"_cp1251, "Время ожидания"_cp1251,
+      "Время разговора"_cp1251}},
+    {"Звонок"_cp1251,
+     {"Тип мелодий"_cp1251, "Число мелодий"_cp1251, "Редактор мелодий"_cp1251, "Виброзвонок"_cp1251,
+      "Громкая связь(встроенный динамик)"_cp1251, "Автодозвон"_cp1251,
+      "Прямой (flash) набор"_cp1251}},
+    {"Дисплей"_cp1251,
+     {"Тип экрана"_cp1251, "Размер изображения"_cp1251, "Дополнительный экран"_cp1251,
+      "Индикация"_cp1251}},
+    {"Мультимедиа"_cp1251,
+     {"Встроенная фотокамера"_cp1251, "Запись видеороликов"_cp1251,
+      "Камера для видеоконференций"_cp1251, "Игры"_cp1251, "Java-приложения"_cp1251}},
+    {"Звук"_cp1251,
+     {"Аудио"_cp1251, "Звуковая индикация времени разговора"_cp1251,
+      "Режимы кодирования звука HR, FR, EFR"_cp1251}},
+    {"Доп. функции сообщений"_cp1251,
+     {"EMS"_cp1251, "MMS"_cp1251, "Дополнительные функции SMS"_cp1251}},
+    {"Технологии связи"_cp1251,
+     {"Интерфейсы"_cp1251, "Модем"_cp1251, "Доступ в интернет"_cp1251,
+      "Синхронизация с компьютером"_cp1251}},
+    {"Функции менеджера"_cp1251,
+     {"Записная книжка в аппарате"_cp1251, "Органайзер"_cp1251, "Поиск по книжке"_cp1251}},
+    {"Память"_cp1251,
+     {"Объем встроенной памяти"_cp1251, "Объем оперативной памяти (RAM)"_cp1251,
+      "Объем постоянной памяти (ROM)"_cp1251, "Обмен между SIM-картой и внутренней памятью"_cp1251,
+      "Тип карты памяти"_cp1251}},
+    {"Дополнительная информация"_cp1251,
+     {"Операционная система"_cp1251, "Платформа"_cp1251, "Процессор"_cp1251,
+      "QWERTY-клавиатура"_cp1251, "Русификация"_cp1251, "Комплектация"_cp1251}},
+}};
 
 const std::string kSpacerRow =
     "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
 
 std::string PropertyRow(const selection::PropertyVocabulary& vocabulary, std::string_view line,
-                        const std::string& label) {
+                        std::string_view label) {
   std::optional<std::string> value = vocabulary.PropertyValueText(line, label);
   if (!value) return {};
-  return "<tr><td width=\"50%\" class=\"normal\">" + label +
+  return "<tr><td width=\"50%\" class=\"normal\">" + std::string(label) +
          "</td><td><img src=\"./px.gif\" width=\"10\"></td><td width=\"50%\" class=\"normal\">" +
          *value + "</td>" + kSpacerRow;
 }
@@ -157,10 +166,11 @@ std::string PropertyRow(const selection::PropertyVocabulary& vocabulary, std::st
 StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::string_view line,
                        const Section& section) {
   StringList rows = {
-      "<tr><td colspan=\"3\" class=\"title\">" + Cp1251FromUtf8(section.title) + "</td></tr>",
+      "<tr><td colspan=\"3\" class=\"title\">" + std::string(section.title) + "</td></tr>",
       kSpacerRow};
   for (std::string_view label : section.labels) {
-    std::string row = PropertyRow(vocabulary, line, Cp1251FromUtf8(label));
+    if (label.empty()) break;
+    std::string row = PropertyRow(vocabulary, line, label);
     if (!row.empty()) rows.push_back(std::move(row));
   }
   rows.push_back(kSpacerRow);
@@ -197,7 +207,7 @@ std::string FullPagePicture(const Folders& folders, const std::string& line,
 
 std::string ForumLink(const std::string& brand) {
   return "<a target=\"_blank\" href=\"" + std::string(kForumAddress) +
-         "\" class=\"pricelstShop\">" + Cp1251FromUtf8("Форум по ") + brand + "</a>";
+         "\" class=\"pricelstShop\">" + std::string("Форум по "_cp1251) + brand + "</a>";
 }
 
 void ReplaceIn(std::string& line, std::string_view placeholder, const std::string& value) {
@@ -205,16 +215,16 @@ void ReplaceIn(std::string& line, std::string_view placeholder, const std::strin
 }
 
 PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
-  std::string m = ReplaceAll(model, kMark, "");
+  std::string m = ReplaceAll(model, kFullDescriptionMark, "");
   const std::string line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
   std::vector<StringList> sections;
-  for (const Section& section : Sections()) {
+  for (const Section& section : kSections) {
     StringList rows = SectionRows(c.vocabulary, line, section);
     if (rows.size() > 3) sections.push_back(std::move(rows));
   }
   std::size_t n = sections.size();
-  if (n == 0) sections.push_back(SectionRows(c.vocabulary, line, Sections()[0]));
+  if (n == 0) sections.push_back(SectionRows(c.vocabulary, line, kSections[0]));
   std::size_t first = n == 0 ? 1 : FirstColumnSections(n);
 
   StringList page;
@@ -262,7 +272,7 @@ std::size_t FirstColumnSections(std::size_t n) {
 }
 
 PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model) {
-  if (common::Contains(model, kMark)) return ShowFullPage(context, brand, model);
+  if (common::Contains(model, kFullDescriptionMark)) return ShowFullPage(context, brand, model);
   return ShowShortPage(context, brand, model);
 }
 

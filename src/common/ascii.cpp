@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
+#include "common/simd.h"
+
+#if TRUBKOM_USE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -22,7 +24,7 @@ std::string AsciiLowered(std::string_view text) {
 void AsciiLowerInPlace(std::string& text) {
   char* bytes = text.data();
   std::size_t i = 0;
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
   const __m128i before_a = _mm_set1_epi8('A' - 1);
   const __m128i after_z = _mm_set1_epi8('Z' + 1);
   const __m128i case_bit = _mm_set1_epi8(0x20);

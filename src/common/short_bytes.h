@@ -1,10 +1,13 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
+#include "common/simd.h"
+
+#if TRUBKOM_USE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -42,7 +45,7 @@ inline bool SameBytes(const char* a, const char* b, std::size_t n) {
   return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
 }
 
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
 // Which of sixteen bytes are the ASCII digits, as bits.
 inline std::uint32_t DigitBytes(__m128i bytes) {
   return static_cast<std::uint32_t>(
@@ -50,6 +53,11 @@ inline std::uint32_t DigitBytes(__m128i bytes) {
                                       _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)))));
 }
 #endif
+
+// The digit readers below load the digits as a word whose lowest byte is the first digit, as it
+// is on a little-endian processor; a big-endian one would need them to swap the bytes first.
+static_assert(std::endian::native == std::endian::little,
+              "ReadFourDigits and ReadEightDigits read words as little-endian");
 
 // The number written by the digits at text, one to four of them, given as the shift 8 * (4 -
 // count); the four bytes from text must be readable.

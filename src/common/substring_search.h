@@ -9,8 +9,9 @@
 #include <string_view>
 
 #include "common/short_bytes.h"
+#include "common/simd.h"
 
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -51,7 +52,7 @@ void SubstringSearch::ForEach(std::string_view text, std::size_t from, Visit vis
   if (from > size || size - from < n) return;
   const char* const data = text.data();
   std::size_t at = from;
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
   if (n >= 2) {
     const __m128i first = _mm_set1_epi8(needle_.front());
     const __m128i last = _mm_set1_epi8(needle_.back());

@@ -12,88 +12,8 @@
 
 namespace trubkom::selection {
 
-using common::Contains;
 using common::SplitByChar;
 using common::TextToInt;
-
-namespace {
-
-// ---- Reading a criterion: shared by nothing, so that the textual reference stays a plain
-// transcription of the rules and the compiled form is checked against it. --------------------
-
-common::StringList Alternatives(std::string_view criterion) {
-  if (!Contains(criterion, "[")) return {std::string(criterion)};
-  std::string_view inner =
-      criterion.size() >= 2 ? criterion.substr(1, criterion.size() - 2) : std::string_view();
-  return SplitByChar(inner, '%');
-}
-
-struct Head {
-  bool negated;
-  std::string property;
-};
-
-Head ReadHead(std::string_view alternative) {
-  std::string_view head = alternative.substr(0, alternative.find('('));
-  Head result{Contains(head, "!"), {}};
-  for (char c : head) {
-    if (c != '!') result.property += c;
-  }
-  return result;
-}
-
-// The items between the first "(" and the first ")" after it; a missing ")" lets the list run
-// to the end of the criterion, and a missing "(" leaves no item at all.
-common::StringList ReadItems(std::string_view alternative) {
-  std::size_t open = alternative.find('(');
-  if (open == std::string_view::npos) return {};
-  std::string_view rest = alternative.substr(open + 1);
-  return SplitByChar(rest.substr(0, rest.find(')')), ';');
-}
-
-bool IsRange(std::string_view item) { return Contains(item, "-"); }
-long long RangeFrom(std::string_view item) { return TextToInt(item.substr(0, item.find('-'))); }
-long long RangeTo(std::string_view item) { return TextToInt(item.substr(item.find('-') + 1)); }
-
-}  // namespace
-
-bool MatchCriterion(std::string_view criterion, std::string_view line) {
-  bool result = false;
-  for (const std::string& alternative : Alternatives(criterion)) {
-    Head head = ReadHead(alternative);
-    std::string needle = "|" + head.property + "(";
-    if (!Contains(line, needle)) {
-      result = head.negated;
-    } else {
-      for (const std::string& item : ReadItems(alternative)) {
-        bool found = false;
-        if (IsRange(item)) {
-          for (long long v = RangeFrom(item), b = RangeTo(item); v <= b && !found; ++v) {
-            found = Contains(line, needle + std::to_string(v) + ")");
-          }
-        } else {
-          found = Contains(line, needle + item + ")");
-        }
-        result = head.negated ? !found : found;
-        if (result) break;
-      }
-    }
-    if (result) return true;
-  }
-  return result;
-}
-
-bool MatchCriteriaList(std::string_view criteria_list, std::string_view line) {
-  bool any = false;
-  for (const std::string& criterion : common::SplitCarets(criteria_list)) {
-    if (criterion.empty()) continue;
-    if (!MatchCriterion(criterion, line)) return false;
-    any = true;
-  }
-  return any;
-}
-
-// ---- Compiled criteria ---------------------------------------------------------------------
 
 namespace {
 
@@ -152,16 +72,41 @@ std::vector<bool> SmallNumbersAccepted(const std::vector<Item>& items) {
   return accepted;
 }
 
+// The texts of a criterion's alternatives: "[a%b]" has two, with its first and last characters
+// dropped whatever they are; a criterion without "[" is its own one alternative.
+common::StringList AlternativeTexts(std::string_view criterion) {
+  if (criterion.find('[') == std::string_view::npos) return {std::string(criterion)};
+  if (criterion.size() < 2) return {};
+  return SplitByChar(criterion.substr(1, criterion.size() - 2), '%');
+}
+
+// An alternative "P(items)": every "!" before the first "(" negates it and is no part of the
+// property; the items run to the first ")" after it, or to the end; without "(" there are none.
+// An item holding "-" is a range of the numbers before and after its first "-".
 Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
-  Head head = ReadHead(text);
-  Alternative alternative{
-      head.negated, AllDigits(head.property), -1, "|" + head.property + "(", {}, {}};
-  if (alternative.by_entries) alternative.property = index.PropertyId(head.property);
-  for (const std::string& item : ReadItems(text)) {
-    if (IsRange(item)) {
-      alternative.items.push_back({true, RangeFrom(item), RangeTo(item), 0, {}});
+  const std::size_t open = std::min(text.find('('), text.size());
+  bool negated = false;
+  std::string property;
+  for (char c : text.substr(0, open)) {
+    if (c == '!') {
+      negated = true;
     } else {
-      alternative.items.push_back({false, 0, 0, index.CodeOf(item), item});
+      property += c;
+    }
+  }
+  Alternative alternative{negated, AllDigits(property), -1, "|" + property + "(", {}, {}};
+  if (alternative.by_entries) alternative.property = index.PropertyId(property);
+  if (open < text.size()) {
+    std::string_view items = text.substr(open + 1);
+    for (const std::string& item : SplitByChar(items.substr(0, items.find(')')), ';')) {
+      const std::size_t dash = item.find('-');
+      if (dash != std::string::npos) {
+        std::string_view view = item;
+        alternative.items.push_back(
+            {true, TextToInt(view.substr(0, dash)), TextToInt(view.substr(dash + 1)), 0, {}});
+      } else {
+        alternative.items.push_back({false, 0, 0, index.CodeOf(item), item});
+      }
     }
   }
   alternative.accepts_small = SmallNumbersAccepted(alternative.items);
@@ -218,7 +163,6 @@ bool HoldsOnEntries(const Alternative& alternative, const IndexedLines& index,
 std::size_t Words(std::size_t lines) { return (lines + 63) / 64; }
 void Set(LineSet& set, std::size_t line) { set[line / 64] |= std::uint64_t{1} << (line % 64); }
 void Clear(LineSet& set, std::size_t line) { set[line / 64] &= ~(std::uint64_t{1} << (line % 64)); }
-bool Has(const LineSet& set, std::size_t line) { return (set[line / 64] >> (line % 64)) & 1; }
 
 LineSet AllLines(std::size_t lines) {
   LineSet set(Words(lines), ~std::uint64_t{0});
@@ -283,7 +227,7 @@ CompiledCriteria::CompiledCriteria(std::string_view criteria_list, const Indexed
   for (const std::string& text : common::SplitCarets(criteria_list)) {
     if (text.empty()) continue;
     Criterion criterion;
-    for (const std::string& alternative : Alternatives(text)) {
+    for (const std::string& alternative : AlternativeTexts(text)) {
       criterion.alternatives.push_back(CompileAlternative(alternative, index));
     }
     criteria_.push_back(std::move(criterion));
@@ -292,10 +236,6 @@ CompiledCriteria::CompiledCriteria(std::string_view criteria_list, const Indexed
 
 CompiledCriteria::~CompiledCriteria() = default;
 CompiledCriteria::CompiledCriteria(CompiledCriteria&&) noexcept = default;
-
-bool CompiledCriteria::Matches(std::size_t line) const {
-  return line < index_.lines().size() && Has(MatchingLines(), line);
-}
 
 LineSet CompiledCriteria::MatchingLines() const {
   std::size_t count = index_.lines().size();
@@ -315,9 +255,10 @@ common::StringList FilterModels(std::string_view criteria_list, const IndexedLin
   LineSet matching = CompiledCriteria(criteria_list, index).MatchingLines();
   common::StringList items;
   for (std::size_t i = 0; i < index.lines().size(); ++i) {
-    if (!Has(matching, i)) continue;
+    if (!HasLine(matching, i)) continue;
     std::string_view line = index.lines()[i];
-    items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) + " *");
+    items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) +
+                    std::string(kFullDescriptionMark));
   }
   common::SortFolded(items);
   return items;

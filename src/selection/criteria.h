@@ -15,19 +15,18 @@
 // P negates each item; "[alt%alt...]" holds when one alternative does. A criteria list joins
 // criteria with "^" and needs all of them.
 //
-// The meaning is textual: MatchCriterion searches the line's text exactly as the criterion
-// says. CompiledCriteria over an IndexedLines gives the same answers far faster: each line's
-// entries are read once per load and each criteria list is parsed once per step.
+// The meaning is textual: MatchCriterion (criteria_reference.h) searches the line's text exactly
+// as the criterion says. CompiledCriteria over an IndexedLines gives the same answers far faster:
+// each line's entries are read once per load and each criteria list is parsed once per step.
 namespace trubkom::selection {
 
-// Whether the line satisfies the criterion, by substring search over the whole line.
-bool MatchCriterion(std::string_view criterion, std::string_view line);
-
-// Whether the line satisfies every non-empty criterion of the list (and there is one).
-bool MatchCriteriaList(std::string_view criteria_list, std::string_view line);
-
-// The lines of an index that a criteria list selects, as bits.
+// The lines of an index that a criteria list selects, as bits: line i is bit i % 64 of word
+// i / 64.
 using LineSet = std::vector<std::uint64_t>;
+
+inline bool HasLine(const LineSet& set, std::size_t line) {
+  return line / 64 < set.size() && (set[line / 64] >> (line % 64) & 1) != 0;
+}
 
 class CompiledCriteria {
  public:
@@ -35,8 +34,8 @@ class CompiledCriteria {
   ~CompiledCriteria();
   CompiledCriteria(CompiledCriteria&&) noexcept;
 
-  bool Matches(std::size_t line) const;  // of one line, by all of them
-  // Matches of every line at once, a property's entries at a time.
+  // The lines that every criterion holds on, found all at once, a property's entries at a time.
+  // Ask once and look lines up in the answer (HasLine): each call reads every entry again.
   LineSet MatchingLines() const;
   // A list without a criterion matches no line.
   bool empty() const { return criteria_.empty(); }

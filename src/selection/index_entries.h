@@ -10,8 +10,9 @@
 
 #include "common/line_table.h"
 #include "common/short_bytes.h"
+#include "common/simd.h"
 
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -32,7 +33,7 @@ struct UsualEntry {
   std::uint32_t value;
 };
 
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
 inline std::uint32_t BytesEqual(__m128i bytes, char c) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
 }
@@ -117,11 +118,12 @@ int SmallProperty(std::string_view digits);
 
 // The "|" among the 64 bytes from window that stand before end, as bits. Bytes up to
 // readable_end may be loaded.
-inline std::uint64_t BarsIn(const char* window, const char* end, const char* readable_end) {
+inline std::uint64_t BarsIn(const char* window, const char* end,
+                            [[maybe_unused]] const char* readable_end) {
   const auto count = static_cast<std::size_t>(std::min<std::ptrdiff_t>(64, end - window));
-  const std::uint64_t in_line = count == 64 ? ~0ull : (1ull << count) - 1;
-#ifdef __SSE2__
+#if TRUBKOM_USE_SSE2
   if (readable_end - window >= 64) {
+    const std::uint64_t in_line = count == 64 ? ~0ull : (1ull << count) - 1;
     std::uint64_t bars = 0;
     for (int part = 0; part < 4; ++part) {
       __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * part));

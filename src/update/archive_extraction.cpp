@@ -157,7 +157,7 @@ class Extractor {
     if (!file) return OpenFailed(entry);
     std::string temp = parent + "/.extracting-XXXXXX";
     int fd = ::mkstemp(temp.data());
-    Outcome outcome = fd < 0 ? CannotWrite(errno, target) : Copy(file, fd, entry, target);
+    Outcome outcome = fd < 0 ? CannotWrite(errno, target) : Copy(file, fd, target);
     zip_fclose(file);
     // The scripts usually put the file itself in the catalogue and flush it to disk first;
     // starting its writing now lets the disk work while the next entries are unpacked.
@@ -194,7 +194,7 @@ class Extractor {
     return false;
   }
 
-  Outcome Copy(zip_file_t* file, int fd, const Entry& entry, const std::string& target) {
+  Outcome Copy(zip_file_t* file, int fd, const std::string& target) {
     std::uint64_t entry_bytes = 0;
     for (;;) {
       zip_int64_t got = zip_fread(file, buffer_.get(), kChunkBytes);

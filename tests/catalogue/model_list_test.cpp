@@ -29,9 +29,11 @@ TEST(FillModelList, Table) {
   cat.WriteText("Base/sonyericsson_new.xml", BrandFile({"K750i", "w800i"}));
   cat.WriteText("Base/nokia_new.xml", BrandFile({"6230", "3310", "N70"}));
   cat.WriteText("Base/siemens_new.xml", BrandFile({"c55", "C55"}));
+  cat.WriteText("Base/mts_new.xml", BrandFile({"M1", "M2"}));
   cat.WriteText("adv/prices/a.prc",
                 "A\na.html\nNokia 3310^1000\nnokia 3310^1501\nSonyericsson K750i^5000\n"
-                "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\nSiemens C55^300\n");
+                "Alcatel OneTouch 535^800\nSamsung SGH-D500^10\nSiemens C55^300\n"
+                "Mts M1^100\nMTC M1^999\n");
   const ListCase cases[] = {
       {"byte order, prices averaged",
        "Nokia",
@@ -64,6 +66,16 @@ TEST(FillModelList, Table) {
        {"Siemens|C55|", "Siemens|C55|", "Siemens|S65|", "Siemens|S65|"},
        false,
        {{"C55 *", "300"}, {"C55 *", "300"}, {"S65 *", ""}, {"S65 *", ""}}},
+      {"one index line takes the lowered name's place, and the name as written stays",
+       "Siemens",
+       {"Siemens|C55|"},
+       false,
+       {{"C55", "300"}, {"C55 *", "300"}}},
+      {"MTC asks the library and the price lists for Mts",
+       "MTC",
+       {"MTC|M2|"},
+       false,
+       {{"M1", "100"}, {"M2 *", ""}}},
       {"unknown brand without index lines", "Fly", {}, false, {}},
       {"unknown brand with index lines", "Fly", {"Fly|SX210|"}, false, {{"SX210 *", ""}}},
   };

@@ -1,10 +1,11 @@
-#include "catalogue/price_lists.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
 
+#include "catalogue/price_average_reference.h"
+#include "catalogue/price_block.h"
+#include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/line_file.h"
 #include "support/fake_ports.h"
@@ -78,6 +79,37 @@ TEST(AveragePrice, PriceListsAreReadAndSortedIgnoringCase) {
   EXPECT_EQ(AveragePrice(lines, "Nokia 3310"), "1500");
 }
 
+// The prices that the one pass reads, written out: the fast reading of the usual price and the
+// reading of any other text give the numbers themselves, line by line and from a whole text.
+TEST(BrandPrices, ReadsThePriceAfterTheLinesFirstCaret) {
+  struct Case {
+    const char* line;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Nokia 1100^1234567", "1234567"},
+      {"Nokia 1100^1234567 руб. в наличии", "1234567"},
+      {"Nokia 1100^12345678 руб.", "12345678"},
+      {"Nokia 1100^0042 р. и доставка", "42"},
+      {"Nokia 1100^-3 (уценка)", "-3"},
+      {"Nokia 1100^+15", "15"},
+      {"Nokia 1100^1:30 часов", "1"},
+      {"Nokia 1100^/5 за штуку", "0"},
+      {"x^Nokia 1100^70", "0"},  // the price follows the line's first "^"
+      {"Nokia 1100", "0"},       // a line without "^" gives the number of the whole line
+      {"Nokia 1100^", "0"},
+  };
+  for (const Case& c : cases) {
+    std::string line = W(c.line);
+    BrandPrices by_line("Nokia", {"1100"});
+    by_line.AddLine(line);
+    EXPECT_EQ(by_line.AveragePrice("1100"), c.expected) << c.line;
+    BrandPrices by_text("Nokia", {"1100"});
+    by_text.AddLoweredText(common::AsciiLowered("Shop\r\nshop.html\r\n" + line + "\r\nx\r\n"));
+    EXPECT_EQ(by_text.AveragePrice("1100"), c.expected) << c.line << " in a text";
+  }
+}
+
 // Many price lists are read in parts side by side, each counting alone: the averages are those
 // of all the files together, a line counted once however often it names the model.
 TEST(BrandPrices, ManyPriceListsGiveTheAveragesOfAllTogether) {
@@ -85,8 +117,8 @@ TEST(BrandPrices, ManyPriceListsGiveTheAveragesOfAllTogether) {
   for (int shop = 0; shop < 70; ++shop) {
     std::string text = "Shop\r\nshop.html\r\n";
     for (int line = 0; line < 20; ++line) {
-      text += "Nokia " + std::to_string(3310 + line % 3) + "^" +
-              std::to_string(100 * shop + line) + (line % 5 ? "\r\n" : " nokia 3310^1\r\n");
+      text += "Nokia " + std::to_string(3310 + line % 3) + "^" + std::to_string(100 * shop + line) +
+              (line % 5 ? "\r\n" : " nokia 3310^1\r\n");
     }
     cat.WriteText("adv/prices/shop" + std::to_string(shop) + ".prc", text);
   }
@@ -116,13 +148,12 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
     std::string brand = pick({"Nokia", "NOKIA", "no", "Sony-Ericsson"});
     common::StringList lines;
     for (int i = 0; i < 40; ++i) {
-      std::string line =
-          pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
-          pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
-          pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5", "^999999999999999999",
-                "^-999999999999999999", "^123456789012345678901234", "^1234567", "^12345678",
-                "^0042"}) +
-          pick({"", "^", "nokia 3310^4", "9"});
+      std::string line = pick({"", "x", "Nokia ", "nokia ", "NOKIA ", "no ", "sony-ericsson "}) +
+                         pick({"3310", "3310I", "a", "a b", "B", "x", "6230", "c 3310", ""}) +
+                         pick({"", "i", "^", "^12", "^-3", "^7^8", "^x^y", " 3310^5",
+                               "^999999999999999999", "^-999999999999999999",
+                               "^123456789012345678901234", "^1234567", "^12345678", "^0042"}) +
+                         pick({"", "^", "nokia 3310^4", "9"});
       // Long lines: shop lists that lost their line ends.
       if (i % 10 == 0) {
         std::string piece = line;

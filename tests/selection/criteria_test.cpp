@@ -6,6 +6,8 @@
 
 #include "common/encoding.h"
 #include "common/line_file.h"
+#include "selection/criteria_reference.h"
+#include "selection/questions.h"
 
 namespace trubkom::selection {
 namespace {
@@ -74,7 +76,7 @@ TEST(CompiledCriteria, AgreesWithTheTable) {
     // apart.
     common::StringList lines = {c.line, ")|Z|1(1)|2(2)|3(3)|4(4)"};
     IndexedLines index(lines);
-    EXPECT_EQ(CompiledCriteria(c.criterion, index).Matches(0), c.holds)
+    EXPECT_EQ(HasLine(CompiledCriteria(c.criterion, index).MatchingLines(), 0), c.holds)
         << c.criterion << " on " << c.line;
   }
 }
@@ -98,7 +100,7 @@ TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) 
     EXPECT_EQ(MatchCriteriaList(c.list, c.line), c.matches) << c.list;
     common::StringList lines = {c.line};
     IndexedLines index(lines);
-    EXPECT_EQ(CompiledCriteria(c.list, index).Matches(0), c.matches) << c.list;
+    EXPECT_EQ(HasLine(CompiledCriteria(c.list, index).MatchingLines(), 0), c.matches) << c.list;
   }
 }
 
@@ -192,10 +194,9 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     // Read in one to four parts, joined after; the lines kept one after another, or as a file's
     // lines ended at CR.
     const auto parts = static_cast<std::size_t>(1 + round % 4);
-    IndexedLines index = round % 2 ? IndexedLines(lines, parts)
-                                   : IndexedLines(common::LineTable::SplitAtCr(
-                                                      common::JoinWithCrLf(lines)),
-                                                  parts);
+    IndexedLines index =
+        round % 2 ? IndexedLines(lines, parts)
+                  : IndexedLines(common::LineTable::SplitAtCr(common::JoinWithCrLf(lines)), parts);
     for (int c = 0; c < 10; ++c) {
       std::string list;
       for (int n = below(4); n >= 0; --n) list += (below(5) ? criterion() : "") + "^";
@@ -203,11 +204,40 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
       LineSet all = compiled.MatchingLines();
       for (std::size_t i = 0; i < lines.size(); ++i) {
         bool textual = MatchCriteriaList(list, lines[i]);
-        ASSERT_EQ(compiled.Matches(i), textual) << "criteria " << list << " on " << lines[i];
+        ASSERT_EQ(HasLine(all, i), textual) << "criteria " << list << " on " << lines[i];
         ASSERT_EQ(((all[i / 64] >> (i % 64)) & 1) != 0, textual)
             << "all lines at once: criteria " << list << " on " << lines[i];
       }
     }
+  }
+}
+
+// The wizard's counts on its page of check boxes, where every answer can leave models: with the
+// answers of earlier pages, with a box of the page already checked, and with no answer yet.
+TEST(CountMatchesWithEach, CountsEveryAnswerOfTheCheckBoxPage) {
+  const Question& page = kQuestionTable[11];
+  ASSERT_EQ(page.kind, "checkbox");
+  const common::StringList extras = common::SplitCarets(page.criteria);
+  ASSERT_EQ(extras.size(), 7u);
+  const common::StringList lines = {
+      "A|1|48(0)|33(22)|15(10)|54(2)|13(0)|36(5)",
+      "A|2|48(0)|37(280)|15(40)|54(1)|13(1)|36(11)",
+      "A|3|48(0)|37(200)|15(29)|54(0)|36(10)|33(21)",
+      "A|4|48(1)|33(42)|15(0)|54(5)|13(0)|36(0)",
+      "A|5|48(0)|15(5)|54(3)|37(183)",
+  };
+  IndexedLines index(lines);
+  struct Case {
+    const char* base;
+    std::vector<std::size_t> counts;
+  };
+  const Case cases[] = {
+      {"48(0)^", {3, 3, 2, 3, 1, 2, 3}},
+      {"48(0)^15(0-29)^", {2, 3, 2, 2, 1, 2, 2}},
+      {"", {4, 4, 3, 3, 2, 3, 3}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CountMatchesWithEach(c.base, extras, index), c.counts) << c.base;
   }
 }
 

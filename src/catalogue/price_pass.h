@@ -6,22 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/folders.h"
 #include "common/pattern_set.h"
-#include "common/ports.h"
 #include "common/string_ops.h"
 #include "common/text_set.h"
 
-// Shops' price lists adv/prices/*.prc: line 1 the shop's name, line 2 its page in
-// adv/prices/html/, then price lines "brand model^price". A line belongs to a query "brand
-// model" when, lowered and with "^" appended, it contains the lowered query followed by "^".
+// The average prices of a brand's models over the shops' price lists (price_files.h), found in
+// one pass for the whole models list.
 namespace trubkom::catalogue {
-
-// The address that shops write to about their price lists.
-inline constexpr std::string_view kContactEmail = "prices@trubkom.example";
-
-// Every line of every price list, in listing order, sorted with ASCII letters folded.
-common::StringList LoadPriceLines(const std::string& working_folder);
 
 // Prices summed without overflow: every price is within 10^18 of zero (TextToInt), so even 2^64
 // of them fit in 128 bits, and the average, like each price, fits in a long long.
@@ -35,13 +26,10 @@ struct PriceSum {
   std::string Average() const;
 };
 
-// The average of the prices of the lines that belong to the query ("brand model"), the fraction
-// discarded, as decimal text; empty text when no line belongs to it.
-std::string AveragePrice(const common::StringList& price_lines, std::string_view query);
-
 // The average prices of many models of one brand at once, in one pass over the price lists:
-// the same results as AveragePrice for each query "brand model", with a cost that grows with
-// the bytes of the lines plus the models instead of their product.
+// the same results as the literal AveragePrice (price_average_reference.h) for each query "brand
+// model", with a cost that grows with the bytes of the lines plus the models instead of their
+// product.
 class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.
@@ -75,9 +63,9 @@ class BrandPrices {
   void AddLoweredLine(std::string_view lowered, Tally& tally);
   void AddLoweredTextDirectly(std::string_view text, Tally& tally) const;
 
-  std::string prefix_;          // lowered brand and a blank
-  common::StringList queries_;  // lowered "brand model", no repeats
-  common::TextSet by_model_;    // the model part of each query (after the prefix)
+  std::string prefix_;                       // lowered brand and a blank
+  common::StringList queries_;               // lowered "brand model", no repeats
+  common::TextSet by_model_;                 // the model part of each query (after the prefix)
   std::vector<std::size_t> query_of_model_;  // by the models' order as given
   Tally tally_;
   std::size_t longest_model_ = 0;
@@ -86,10 +74,5 @@ class BrandPrices {
   // Each query followed by "^", for the other cases; made when first needed.
   std::optional<common::PatternSet> patterns_;
 };
-
-// The block of up to three shops' offers for a model page, and the full list of offers written
-// to Templates/price_temp.html. Empty text, and no file written, when no shop offers it.
-std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std::string_view model,
-                            common::Random& random);
 
 }  // namespace trubkom::catalogue

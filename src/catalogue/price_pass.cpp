@@ -1,0 +1,208 @@
+#include "catalogue/price_pass.h"
+
+#include <algorithm>
+#include <bit>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "catalogue/price_files.h"
+#include "catalogue/price_number.h"
+#include "common/ascii.h"
+#include "common/line_file.h"
+#include "common/parallel_parts.h"
+#include "common/simd.h"
+#include "common/substring_search.h"
+#include "common/text_set.h"
+
+#if TRUBKOM_USE_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace trubkom::catalogue {
+
+using common::AsciiLowered;
+using common::StringList;
+
+namespace {
+
+// The price of the line that starts at start in a text of many lines: the number after the
+// line's first "^", or of the whole line when it has none. No "^" stands between start and
+// search_from. Reading a number stops at the line's end, which is no digit.
+long long PriceFrom(std::string_view text, std::size_t start, std::size_t search_from) {
+  std::size_t at = search_from;
+  while (at < text.size() && text[at] != '^' && !common::IsCrOrLf(text[at])) ++at;
+  return PriceAt(text, at < text.size() && text[at] == '^' ? at + 1 : start);
+}
+
+// Where the field that starts at from ends: at its first "^", CR or LF, or at limit if that comes
+// first. Sixteen bytes are looked at together where the text holds them, so that names of many
+// lengths cost no mispredicted end of a loop.
+std::size_t FieldEnd(std::string_view text, std::size_t from, std::size_t limit) {
+#if TRUBKOM_USE_SSE2
+  for (; from < limit && from + 16 <= text.size(); from += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('^')),
+                                _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+    if (mask != 0) return std::min(limit, from + static_cast<std::size_t>(std::countr_zero(mask)));
+  }
+#endif
+  while (from < limit && text[from] != '^' && !common::IsCrOrLf(text[from])) ++from;
+  return std::min(from, limit);
+}
+
+}  // namespace
+
+void PriceSum::Add(long long price) {
+  total += price;
+  ++count;
+}
+
+void PriceSum::Add(const PriceSum& other) {
+  total += other.total;
+  count += other.count;
+}
+
+std::string PriceSum::Average() const {
+  if (count == 0) return {};
+  return std::to_string(static_cast<long long>(total / count));
+}
+
+namespace {
+
+StringList WithCarets(StringList texts) {
+  for (std::string& text : texts) text += '^';
+  return texts;
+}
+
+// Beyond this length a model name would make the direct search cost its length at every
+// occurrence of the brand; the pattern automaton's cost does not depend on it.
+constexpr std::size_t kLongestDirectModel = 256;
+
+}  // namespace
+
+// Each lowered model is a query once: the models' table numbers them in the order first seen,
+// which are the queries' numbers.
+BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
+    : prefix_(AsciiLowered(brand) + " "), tally_(0) {
+  query_of_model_.reserve(models.size());
+  for (const std::string& model : models) {
+    std::string lowered = AsciiLowered(model);
+    std::size_t query = by_model_.Add(lowered);
+    query_of_model_.push_back(query);
+    if (query < queries_.size()) continue;
+    longest_model_ = std::max(longest_model_, lowered.size());
+    if (common::Contains(lowered, "^")) direct_ = false;
+    queries_.push_back(prefix_ + lowered);
+  }
+  tally_ = Tally(queries_.size());
+  if (longest_model_ > kLongestDirectModel) direct_ = false;
+  prefix_has_caret_ = common::Contains(prefix_, "^");
+}
+
+// Files of price lists a part reads at least, when they are read in parts.
+constexpr std::size_t kFilesPerPart = 16;
+
+void BrandPrices::AddPriceLists(const std::string& working_folder) {
+  const std::string folder = PriceFolder(working_folder);
+  const StringList names = PriceFileNames(folder);
+  // The direct pass only reads what the parts share; the other one's automaton keeps state.
+  const std::size_t parts = direct_ ? common::PartsFor(names.size(), kFilesPerPart) : 1;
+  std::vector<Tally> tallies(parts - 1, Tally(queries_.size()));
+  common::RunParts(parts, [&](std::size_t part) {
+    Tally& tally = part == 0 ? tally_ : tallies[part - 1];
+    const std::size_t first = names.size() * part / parts, last = names.size() * (part + 1) / parts;
+    ForEachPriceFile(folder, std::span(names).subspan(first, last - first),
+                     [&](std::string& bytes) {
+                       common::AsciiLowerInPlace(bytes);
+                       AddLoweredText(bytes, tally);
+                     });
+  });
+  for (const Tally& tally : tallies) tally_.Join(tally);
+}
+
+void BrandPrices::Tally::Join(const Tally& other) {
+  for (std::size_t query = 0; query < sums.size(); ++query) sums[query].Add(other.sums[query]);
+}
+
+void BrandPrices::AddLine(std::string_view line) {
+  std::string lowered = AsciiLowered(line);
+  if (HasLineEnd(lowered)) {
+    AddLoweredLine(lowered, tally_);
+  } else {
+    AddLoweredText(lowered, tally_);
+  }
+}
+
+void BrandPrices::AddLoweredText(std::string_view text) { AddLoweredText(text, tally_); }
+
+void BrandPrices::AddLoweredText(std::string_view text, Tally& tally) {
+  if (!direct_) {
+    common::ForEachLine(text, common::IsCrOrLf,
+                        [&](std::string_view line) { AddLoweredLine(line, tally); });
+    return;
+  }
+  if (HasLineEnd(prefix_)) return;  // no line holds it
+  AddLoweredTextDirectly(text, tally);
+}
+
+// With no "^" in any model, a query occurs at an occurrence of the brand prefix exactly when the
+// text from there to the next "^" or the line's end is the query's model. So the pass looks
+// only at the occurrences of the prefix, found by one search over the whole text: from each it
+// reads back to the line's start (never past the previous occurrence) and on to the end of the
+// model (never further than the longest model). Each byte is read a bounded number of times.
+void BrandPrices::AddLoweredTextDirectly(std::string_view text, Tally& tally) const {
+  std::size_t line_start = 0;
+  std::size_t scanned_to = 0;  // bytes before it are known to belong to earlier lines
+  bool in_line = false;        // whether line_start is the line of the last occurrence
+  common::SubstringSearch(prefix_).ForEach(text, 0, [&](std::size_t at) {
+    std::size_t back = at;
+    while (back > scanned_to && !common::IsCrOrLf(text[back - 1])) --back;
+    if (back > scanned_to || !in_line) {
+      line_start = back;
+      in_line = true;
+      ++tally.line_number;
+    }
+    scanned_to = at;
+    std::size_t model_start = at + prefix_.size();
+    std::size_t limit = std::min(text.size(), model_start + longest_model_ + 1);
+    std::size_t model_end = FieldEnd(text, model_start, limit);
+    if (model_end == limit && limit != text.size()) return true;  // longer than every model
+    std::size_t query = by_model_.Find(text.substr(model_start, model_end - model_start));
+    if (query == common::TextSet::kAbsent || tally.last_line[query] == tally.line_number) {
+      return true;
+    }
+    tally.last_line[query] = tally.line_number;
+    bool caret_before = line_start != at || prefix_has_caret_;
+    tally.sums[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
+    return true;
+  });
+}
+
+// A query belongs to the line when query + "^" occurs in line + "^"; each query counts once per
+// line, however often it occurs. Every query begins with the brand prefix, so the search starts
+// at the prefix's first occurrence, and lines without the brand cost one search only.
+void BrandPrices::AddLoweredLine(std::string_view lowered, Tally& tally) {
+  std::size_t start = lowered.find(prefix_);
+  if (start == std::string_view::npos) return;
+  std::string text = std::string(lowered.substr(start)) + "^";
+  std::optional<long long> price;  // read when first needed
+  if (!patterns_) patterns_.emplace(WithCarets(queries_));
+  patterns_->ForEachFound(text, [&](std::size_t query) {
+    if (!price) price = LinePrice(lowered);
+    tally.sums[query].Add(*price);
+  });
+}
+
+std::string BrandPrices::AveragePriceOf(std::size_t i) const {
+  return tally_.sums[query_of_model_[i]].Average();
+}
+
+std::string BrandPrices::AveragePrice(std::string_view model) const {
+  std::size_t query = by_model_.Find(AsciiLowered(model));
+  return query == common::TextSet::kAbsent ? std::string() : tally_.sums[query].Average();
+}
+
+}  // namespace trubkom::catalogue
