@@ -161,12 +161,12 @@ void ListEntries(const std::string& work) {
 
 int Check(const std::string& package) {
   if (!common::IsFile(package)) return Fail(package + ": no such file");
-  auto zip = OpenPackageFile(package, BuiltinOpeningKeys());
-  if (!zip) return Fail(package + ": refused: " + zip.error().message);
+  auto opened = OpenPackageFile(package, BuiltinOpeningKeys());
+  if (!opened) return Fail(package + ": refused: " + opened.error().message);
   std::cout << package << ": signature verified, archive decrypted\n";
   common::PrivateFolder work("trubkom-check-");
   if (!work.ok()) return Fail("cannot make a private working folder");
-  auto report = ExtractArchiveBytes(*zip, work.path());
+  auto report = ExtractArchiveBytes(opened->archive, work.path());
   std::cout << "Entries:\n";
   ListEntries(work.path());
   if (!report) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 
+#include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -14,8 +15,18 @@ namespace trubkom::update {
 
 namespace {
 
-// A journal is one line "lines-done" or "lines-done hash".
-constexpr std::size_t kJournalCap = 256;
+// A journal is "lines-done" or "lines-done hash" on its first line and its owner on the second.
+constexpr std::size_t kJournalCap = 512;
+
+std::string FileNameOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string BaseNameOf(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
 
 }  // namespace
 
@@ -27,19 +38,33 @@ std::uint64_t FileHash(const std::string& path) {
   return hash;
 }
 
-ApplyJournal::ApplyJournal(const std::string& catalogue_folder, const std::string& base_name) {
-  folder_ = common::ResolvePath(catalogue_folder, "updates");
-  path_ = folder_ + "/" + base_name + ".progress";
+std::string ApplyJournal::PathFor(const std::string& catalogue_folder,
+                                  const std::string& package_name) {
+  return common::ResolvePath(catalogue_folder, "updates") + "/journal/" +
+         common::AsciiLowered(BaseNameOf(FileNameOf(package_name))) + ".progress";
+}
+
+ApplyJournal::ApplyJournal(const std::string& catalogue_folder, const std::string& package_name,
+                           const std::string& digest)
+    : path_(PathFor(catalogue_folder, package_name)),
+      owner_(common::AsciiLowered(FileNameOf(package_name)) + " " + digest) {
+  folder_ = path_.substr(0, path_.rfind('/'));
   auto text = common::ReadFileBytes(path_, kJournalCap);
   if (!text) return;
-  const char* end = text->data() + text->size();
-  auto [after_done, error] = std::from_chars(text->data(), end, done_);
-  if (error != std::errc() || after_done == end || *after_done != ' ') return;
+  common::StringList lines = common::SplitLinesAtAnyEnd(*text);
+  if (lines.size() != 2 || lines[1] != owner_) return;  // another package's journal
+  const std::string& progress = lines[0];
+  const char* end = progress.data() + progress.size();
+  auto [after_done, error] = std::from_chars(progress.data(), end, done_);
+  if (error != std::errc()) {
+    done_ = 0;
+    return;
+  }
+  exists_ = true;
+  if (after_done == end || *after_done != ' ') return;
   std::uint64_t hash = 0;
   if (std::from_chars(after_done + 1, end, hash).ec == std::errc()) append_hash_ = hash;
 }
-
-bool ApplyJournal::Exists() const { return common::IsFile(path_); }
 
 bool ApplyJournal::AppendDone(std::size_t line, const std::string& target) const {
   return line == done_ && append_hash_ && FileHash(target) != *append_hash_;
@@ -52,7 +77,7 @@ common::Status ApplyJournal::BeforeAppend(std::size_t line, const std::string& t
 }
 
 common::Status ApplyJournal::StartLine(std::size_t line) {
-  if (line == done_ && !append_hash_ && Exists()) return {};
+  if (line == done_ && !append_hash_ && exists_) return {};
   done_ = line;
   append_hash_.reset();
   return Write();
@@ -62,17 +87,23 @@ common::Status ApplyJournal::Finish() {
   if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
     return common::SystemError(errno, "Не удалось удалить", path_, true);
   }
+  exists_ = false;
+  ::rmdir(folder_.c_str());  // left while the journal of another package is in it
   return {};
 }
 
 common::Status ApplyJournal::Write() {
-  // The package's own marker may be the first file in the folder.
-  if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) {
-    return common::SystemError(errno, "Не удалось создать папку", folder_, true);
+  // updates/ itself may not be there yet: the package's own marker may be its first file.
+  for (const std::string& folder : {folder_.substr(0, folder_.rfind('/')), folder_}) {
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+      return common::SystemError(errno, "Не удалось создать папку", folder, true);
+    }
   }
   std::string text = std::to_string(done_);
   if (append_hash_) text += " " + std::to_string(*append_hash_);
-  return common::ReplaceFileAtomically(path_, text + "\r\n");
+  common::Status written = common::ReplaceFileAtomically(path_, text + "\r\n" + owner_ + "\r\n");
+  if (written) exists_ = true;
+  return written;
 }
 
 }  // namespace trubkom::update

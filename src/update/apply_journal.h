@@ -7,21 +7,32 @@
 
 #include "common/result.h"
 
-// How far a package's scripts got, kept in updates/<base name>.progress of the catalogue while
-// they run, so a run killed half-way is finished, not repeated, by the next one. Script lines
-// are counted over all scripts of the package in order; before each line that changes the
-// catalogue the journal names it, and a resumed run starts again at that line. Every step but
-// ADDTOFILE gives the same result when done twice; for an append the journal also records a
-// hash of the target as it was, so a resumed run can tell whether the append took place.
+// How far a package's scripts got, kept while they run so that a run killed half-way is
+// finished, not repeated, by the next one. Script lines are counted over all scripts of the
+// package in order; before each line that changes the catalogue the journal names it, and a
+// resumed run starts again at that line. Every step but ADDTOFILE gives the same result when
+// done twice; for an append the journal also records a hash of the target as it was, so a
+// resumed run can tell whether the append took place.
+//
+// The journal lives in updates/journal/<base name in lower case>.progress, a folder downloads
+// never write into (they take only package names), and it names the package it belongs to: the
+// package's file name in lower case and a hash of its bytes. A journal of another package (an
+// older one of the same name, a file put there by anyone but a run) is not taken.
 namespace trubkom::update {
 
 class ApplyJournal {
  public:
-  ApplyJournal(const std::string& catalogue_folder, const std::string& base_name);
+  // package_name is the package's file name; digest, a hash of its bytes.
+  ApplyJournal(const std::string& catalogue_folder, const std::string& package_name,
+               const std::string& digest);
+
+  // The journal file of a package, whoever wrote it.
+  static std::string PathFor(const std::string& catalogue_folder,
+                             const std::string& package_name);
 
   const std::string& path() const { return path_; }
-  // Whether a run of this package was cut short (the journal exists).
-  bool Exists() const;
+  // Whether a run of this package was cut short (its journal exists).
+  bool Exists() const { return exists_; }
   // The line the run that was cut short was at (every line before it complete); 0 when fresh.
   std::size_t LinesDone() const { return done_; }
   // Whether line (the first not completed) is an append that the cut run already performed:
@@ -41,6 +52,8 @@ class ApplyJournal {
 
   std::string folder_;
   std::string path_;
+  std::string owner_;  // "<name in lower case> <digest>"
+  bool exists_ = false;
   std::size_t done_ = 0;
   std::optional<std::uint64_t> append_hash_;  // of line done_'s target, before the append
 };

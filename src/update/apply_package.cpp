@@ -79,12 +79,14 @@ class Batch {
 };
 
 // Decrypted in memory and unpacked from there: the archive is never written to disk, and its
-// memory goes before the scripts run.
+// memory goes before the scripts run. The package's digest goes to digest.
 common::Result<ExtractReport> Unpack(const std::string& package_path, const OpeningKeys& keys,
-                                     const std::string& work, const ExtractLimits& limits) {
-  auto zip = OpenPackageFile(package_path, keys);
-  if (!zip) return zip.error();
-  return ExtractArchiveBytes(*zip, work, limits);
+                                     const std::string& work, const ExtractLimits& limits,
+                                     std::string& digest) {
+  auto package = OpenPackageFile(package_path, keys);
+  if (!package) return package.error();
+  digest = package->digest;
+  return ExtractArchiveBytes(package->archive, work, limits);
 }
 
 // Runs the lines of the package's scripts from where the journal says an earlier run stopped.
@@ -150,10 +152,11 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
                                           const std::string& catalogue_folder, ScriptPorts ports,
                                           const OpeningKeys& keys, const ExtractLimits& limits) {
   ApplyOutcome outcome;
-  std::string marker = "updates/" + PackageBaseName(package_path) + ".new";
-  // A journal means a run was cut short, even when the marker came before its end.
-  ApplyJournal journal(catalogue_folder, PackageBaseName(package_path));
-  if (common::FileExistsIn(catalogue_folder, marker) && !journal.Exists()) {
+  const bool marked = common::FileExistsIn(catalogue_folder,
+                                           "updates/" + PackageBaseName(package_path) + ".new");
+  // A journal means a run was cut short, even when the marker came before its end; whether it
+  // is this package's is known once the package is read.
+  if (marked && !common::IsFile(ApplyJournal::PathFor(catalogue_folder, package_path))) {
     outcome.already_applied = true;
     return outcome;
   }
@@ -163,8 +166,14 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
                          common::Cp1251FromUtf8("не удалось создать рабочую папку во временной "
                                                 "папке системы")};
   }
-  auto extraction = Unpack(package_path, keys, work.path(), limits);
+  std::string digest;
+  auto extraction = Unpack(package_path, keys, work.path(), limits, digest);
   if (!extraction) return extraction.error();
+  ApplyJournal journal(catalogue_folder, package_path, digest);
+  if (marked && !journal.Exists()) {
+    outcome.already_applied = true;
+    return outcome;
+  }
   if (!extraction->Complete()) return Incomplete(*extraction);
   outcome.scripts = UpdateScripts(work.path());
   if (common::Status ran = RunScripts(outcome.scripts, work.path(), catalogue_folder, ports,

@@ -34,6 +34,16 @@ const unsigned char* Bytes(std::string_view text) {
   return reinterpret_cast<const unsigned char*>(text.data());
 }
 
+// A BLAKE2b hash of the bytes, in hexadecimal.
+std::string Digest(std::string_view bytes) {
+  EnsureSodium();
+  unsigned char hash[crypto_generichash_BYTES];
+  crypto_generichash(hash, sizeof hash, Bytes(bytes), bytes.size(), nullptr, 0);
+  char hex[2 * sizeof hash + 1];
+  sodium_bin2hex(hex, sizeof hex, hash, sizeof hash);
+  return hex;
+}
+
 // message is the lower-cased file name (name_size bytes) followed by the package's bytes, the
 // very bytes that the signature covers with the signature itself at the end. The archive is
 // decrypted in place, over its cipher text, and moved to the front: a package is tens of
@@ -131,21 +141,24 @@ common::Result<std::string> OpenPackage(std::string_view package, std::string_vi
   return message;
 }
 
-common::Result<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
+common::Result<OpenedPackage> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
   auto message = ReadWithName(path);
-  if (!message) return message;
+  if (!message) return message.error();
   std::size_t name_size = common::AsciiLowered(FileNameOf(path)).size();
-  if (common::Status opened = OpenSignedInPlace(*message, name_size, keys); !opened) {
-    return opened.error();
+  OpenedPackage opened;
+  opened.digest = Digest(std::string_view(*message).substr(name_size));
+  if (common::Status verified = OpenSignedInPlace(*message, name_size, keys); !verified) {
+    return verified.error();
   }
-  return message;
+  opened.archive = std::move(*message);
+  return opened;
 }
 
 common::Status DecryptFile(const std::string& source, const std::string& target,
                            const OpeningKeys& keys) {
-  auto zip = OpenPackageFile(source, keys);
-  if (!zip) return zip.error();
-  return common::ReplaceFileAtomically(target, *zip);
+  auto package = OpenPackageFile(source, keys);
+  if (!package) return package.error();
+  return common::ReplaceFileAtomically(target, package->archive);
 }
 
 }  // namespace trubkom::update

@@ -23,9 +23,14 @@ std::string SealPackage(std::string_view zip, std::string_view file_name, const 
 common::Result<std::string> OpenPackage(std::string_view package, std::string_view file_name,
                                        const OpeningKeys& keys);
 
+struct OpenedPackage {
+  std::string archive;  // the ZIP archive
+  std::string digest;   // a hash of the package file's bytes, in hexadecimal
+};
+
 // The package file at path opened; the error says why not (it cannot be read, is no regular
 // file, is too large, or does not open as above).
-common::Result<std::string> OpenPackageFile(const std::string& path, const OpeningKeys& keys);
+common::Result<OpenedPackage> OpenPackageFile(const std::string& path, const OpeningKeys& keys);
 
 // Writes the archive of the package at source to target (a temporary file renamed into place)
 // only when the package verifies and decrypts; otherwise writes nothing and says why.

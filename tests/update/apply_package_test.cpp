@@ -266,7 +266,7 @@ TEST(ApplyPackageTest, AWriteThatFailsStopsThePackageAndTheNextRunFinishesIt) {
     EXPECT_TRUE(common::Contains(stopped.error().message, W(o.reason))) << stopped.error().message;
     EXPECT_EQ(temp.ReadBytes("cat/Base/base.tkm"), old_index);
     EXPECT_FALSE(temp.Exists("cat/updates/upd151207.new"));
-    EXPECT_TRUE(temp.Exists("cat/updates/upd151207.progress"));
+    EXPECT_TRUE(temp.Exists("cat/updates/journal/upd151207.progress"));
 
     auto finished = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
                                  {status, messages, shell}, OpeningKeysFor(keys));
@@ -276,6 +276,49 @@ TEST(ApplyPackageTest, AWriteThatFailsStopsThePackageAndTheNextRunFinishesIt) {
               (Tree{{"Base/base.tkm", old_index + "\r\n" + std::string(900, 'n') + "\r\n"},
                     {"Pics/a.gif", "A"},
                     {"updates/upd151207.new", "N"}}));
+  }
+}
+
+// A journal names its package. One written for another package, or lying where downloads land,
+// is not taken and the package runs from its start; its own is found whatever the letter case
+// of the package's name.
+TEST(ApplyPackageTest, AJournalIsTakenOnlyForItsOwnPackage) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package =
+      SealPackage(testing::MakeZip({{"upd151207.tkm",
+                                     "ADDTOFILE a.txt TO log.txt\r\nADDFILE upd151207.new TO updates\\\r\n"},
+                                    {"a.txt", "A"},
+                                    {"upd151207.new", "N"}}),
+                  "upd151207.upd", keys);
+  struct Case {
+    const char* what;
+    const char* journal_path;
+    bool own;  // the journal names this package and its digest
+    const char* log_after;
+  } cases[] = {
+      {"another package's journal", "updates/journal/upd151207.progress", false, "L\r\nA\r\n"},
+      {"a journal where downloads land", "updates/upd151207.progress", true, "L\r\nA\r\n"},
+      {"its own journal, the name in other letters", "updates/journal/upd151207.progress", true,
+       "L\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue temp;
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path("UPD151207.UPD"), package));
+    auto opened = OpenPackageFile(temp.Path("UPD151207.UPD"), OpeningKeysFor(keys));
+    ASSERT_TRUE(opened);
+    std::string owner = "upd151207.upd " + (c.own ? opened->digest : std::string(64, '0'));
+    // Line 0, the append, was done before the run was cut; line 1 is where it stood.
+    testing::Build(temp.Path("cat"), {{"log.txt", "L\r\n"}, {c.journal_path, "1\r\n" + owner + "\r\n"}});
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    auto applied = ApplyPackage(temp.Path("UPD151207.UPD"), temp.Path("cat"),
+                                {status, messages, shell}, OpeningKeysFor(keys));
+    ASSERT_TRUE(applied) << applied.error().message;
+    EXPECT_EQ(temp.ReadBytes("cat/log.txt"), c.log_after);
+    EXPECT_TRUE(temp.Exists("cat/updates/upd151207.new"));
+    EXPECT_FALSE(temp.Exists("cat/updates/journal/upd151207.progress"));
   }
 }
 

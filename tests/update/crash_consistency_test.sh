@@ -3,7 +3,7 @@
 # adds, appends to, replaces and deletes many catalogue files and writes its .new marker. After
 # each kill every catalogue file must hold its old or its new content (never a mix or a stump;
 # the index, appended to twice, may also hold its content between the two), only the program's recognisable leftovers may be there (temporary files
-# "*.trubkom-<pid>-<n>.tmp" and the journal updates/<base name>.progress), and applying again
+# "*.trubkom-<pid>-<n>.tmp" and the journal updates/journal/<base name>.progress), and applying again
 # must give exactly the catalogue of an uninterrupted run, with no leftover.
 #   crash_consistency_test.sh TOOL [KILLS]      (default 200 kills)
 # The moments of the kills are drawn from a seed, printed first: CRASH_SEED=<seed> draws the same
@@ -110,7 +110,7 @@ for kill_number in $(seq "$kills"); do
   while IFS=$'\t' read -r path hash; do
     [ -z "$path" ] && continue
     seen[$path]=1
-    if [[ $path =~ \.trubkom-[0-9]+-[0-9]+\.tmp$ || $path == ./updates/upd070115.progress ]]; then
+    if [[ $path =~ \.trubkom-[0-9]+-[0-9]+\.tmp$ || $path == ./updates/journal/upd070115.progress ]]; then
       leftovers=$((leftovers + 1))
       continue
     fi

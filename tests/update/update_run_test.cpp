@@ -192,6 +192,84 @@ TEST(RunUpdate, CancelStopsBeforeTheNextPackage) {
   EXPECT_FALSE(common::IsFile(cat.Path("updates/upd010207.new")));
 }
 
+// Three packages whose names sort against their dates, each replacing one file and appending
+// to another: whatever the mode, they apply oldest first, so the newest content stays.
+TEST(RunUpdate, PackagesApplyInDateOrder) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::vector<std::string> by_name = {"upd010607", "upd050507", "upd100407"};
+  auto package = [&](const std::string& base) {
+    std::string script = "REPLACEFILE Base\\x.txt WITH x.txt\r\nADDTOFILE add.txt TO Base\\log.txt\r\n"
+                         "ADDFILE " + base + ".new TO updates\\\r\n";
+    return SealPackage(testing::MakeZip({{"upd.tkm", script},
+                                         {"x.txt", base},
+                                         {"add.txt", base + "\r\n"},
+                                         {base + ".new", "Nokia X *\r\n"}}),
+                       base + ".upd", keys);
+  };
+  for (bool local_mode : {false, true}) {
+    SCOPED_TRACE(local_mode ? "local folder" : "server");
+    testing::TempCatalogue cat, chosen;
+    cat.WriteText("Base/x.txt", "old");
+    cat.WriteText("Base/log.txt", "first\r\n");
+    std::map<std::string, testing::ScriptedResponse> routes;
+    std::string index;
+    for (const std::string& base : by_name) {
+      index += base + ".upd\r\n";
+      routes["/updates/" + base + ".upd"] = testing::Respond("200 OK", package(base));
+      chosen.WriteBytes(base + ".upd", package(base));
+    }
+    routes["/updates/index.txt"] = testing::Respond("200 OK", index);
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    folders.answer = chosen.root();
+    UpdateSummary summary = RunUpdate(cat.root(), {local_mode, false, "", server.Url("/")},
+                                      {status, messages, shell, folders, nullptr, {}},
+                                      OpeningKeysFor(keys));
+    EXPECT_EQ(summary.applied, 3);
+    EXPECT_EQ(cat.ReadBytes("Base/x.txt"), "upd010607");
+    EXPECT_EQ(cat.ReadBytes("Base/log.txt"), "first\r\nupd100407\r\nupd050507\r\nupd010607\r\n");
+  }
+}
+
+// The server chooses which names its index lists, never what lands in updates/ but packages:
+// markers, journals and other files are not fetched, and a name is fetched once, whatever its
+// letter case and however often it is listed. A server reached only through the proxy (a name
+// no resolver knows) is reached that way.
+TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
+  const SealingKeys keys = NewSealingKeys();
+  std::string index = "upd150107.new\r\nupd120307.progress\r\nbase.tkm\r\n";
+  for (int i = 0; i < 2000; ++i) index += i % 2 ? "upd010207.upd\r\n" : "UPD010207.UPD\r\n";
+  testing::ScriptedHttpServer proxy(
+      {{"/updates/index.txt", testing::Respond("200 OK", index)},
+       {"/updates/UPD010207.UPD", testing::Respond("200 OK", Package("upd010207", keys))},
+       {"/updates/upd150107.new", testing::Respond("200 OK", "Made Up *\r\n")},
+       {"/updates/upd120307.progress", testing::Respond("200 OK", "5\r\n")}});
+  testing::TempCatalogue cat;
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  UpdateOptions options{false, true, "127.0.0.1:" + std::to_string(proxy.port()),
+                        "http://update.invalid/"};
+  UpdateSummary summary = RunUpdate(cat.root(), options,
+                                    {status, messages, shell, folders, nullptr, {}},
+                                    OpeningKeysFor(keys));
+  EXPECT_EQ(summary.applied, 1);
+  EXPECT_FALSE(summary.server_problem);
+  std::vector<std::string> asked;  // the connection test sends no request
+  for (const std::string& head : proxy.Requests()) {
+    if (!head.empty()) asked.push_back(head.substr(0, head.find(" HTTP/")));
+  }
+  EXPECT_EQ(asked, (std::vector<std::string>{"GET http://update.invalid/updates/index.txt",
+                                             "GET http://update.invalid/updates/UPD010207.UPD"}));
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "upd010207.new"}));
+}
+
 TEST(ShowLastUpdate, NewestByYearThenMonthThenDay) {
   struct {
     std::vector<std::string> packages;
