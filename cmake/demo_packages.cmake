@@ -2,7 +2,8 @@
 # demo/make_demo_updates.py) is sealed as demo-server/updates/<base name>.upd in the build folder,
 # and demo-server/updates/index.txt lists them. ./run serves demo-server over HTTP on 127.0.0.1;
 # demo-server/updates is also the folder to pick in the update dialog's local-folder mode.
-# Only the sources are kept in the tree; the packages are made with the keys of this build.
+# Only the sources are kept in the tree; the packages are sealed with the demo keys, named
+# explicitly, and only a build that trusts the demo keys makes them.
 
 set(TRUBKOM_DEMO_SERVER ${CMAKE_BINARY_DIR}/demo-server)
 file(GLOB demo_package_folders LIST_DIRECTORIES true CONFIGURE_DEPENDS
@@ -19,7 +20,7 @@ foreach(folder IN LISTS demo_package_folders)
   add_custom_command(
     OUTPUT ${package}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TRUBKOM_DEMO_SERVER}/updates
-    COMMAND trubkom-catalogue pack ${folder} ${package}
+    COMMAND trubkom-catalogue pack ${folder} ${package} --keys ${TRUBKOM_DEMO_KEY_FOLDER}
     DEPENDS trubkom-catalogue ${sources}
     COMMENT "Sealing the demo update package ${name}.upd"
     VERBATIM)

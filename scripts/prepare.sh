@@ -26,7 +26,8 @@ install_missing_packages() {
 
 configure_and_build() {
   if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DTRUBKOM_DEMO_KEYS=ON || return 1
   fi
   cmake --build "$BUILD_DIR" --parallel "$(nproc)"
 }

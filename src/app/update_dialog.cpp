@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -13,6 +14,7 @@
 
 #include "app/qt_ports.h"
 #include "app/text.h"
+#include "update/package_keys.h"
 #include "update/update_run.h"
 
 namespace trubkom::app {
@@ -178,6 +180,16 @@ QWidget* UpdateDialog::BuildClientPanel() {
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  if (update::BuiltWithDemoKeys()) {
+    // The demo keys' secret half is public: whoever reads it can make packages this build takes.
+    auto* warning = new QLabel(U("Эта сборка доверяет демонстрационным ключам: она установит "
+                                 "пакет, подписанный кем угодно. Только для демонстрации."),
+                               panel);
+    warning->setObjectName(U("demoKeys"));
+    warning->setWordWrap(true);
+    warning->setStyleSheet(U("background: #fff3c4; padding: 3px;"));
+    layout->addWidget(warning);
+  }
   status_ = new QListWidget(panel);
   status_->setObjectName(U("status"));
   status_->setSelectionMode(QAbstractItemView::NoSelection);

@@ -1,5 +1,7 @@
 #include "tools/publisher_commands.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -17,17 +19,13 @@
 #include "update/package_order.h"
 #include "update/update_script.h"
 
-#ifndef TRUBKOM_DEFAULT_KEYS
-#error "TRUBKOM_DEFAULT_KEYS must name the folder of the keys pack uses by default"
-#endif
-
 namespace trubkom::tools {
 
 const char* const kPublisherUsage =
     "Update packages:\n"
     "  keygen FOLDER                a new publisher key pair and package key in FOLDER\n"
-    "  pack SOURCE PACKAGE.upd [--keys FOLDER]\n"
-    "                               seals a folder or a .zip as a package (demo keys unless told)\n"
+    "  pack SOURCE PACKAGE.upd --keys FOLDER\n"
+    "                               seals a folder or a .zip as a package with the keys of FOLDER\n"
     "  check PACKAGE.upd            verifies a package; says what each script line would do to\n"
     "                               the catalogue in the working folder, changing nothing\n"
     "  apply PACKAGE.upd...         applies packages to the catalogue in the working folder\n";
@@ -86,9 +84,24 @@ std::optional<std::string> ArchiveOf(const std::string& source, std::string& err
   return std::nullopt;
 }
 
+// A secret key others can read is no longer the publisher's alone: said, not refused, since
+// the publisher may have reasons (a folder shared by a signing group) and must decide.
+void WarnIfReadableByOthers(const std::string& key_folder) {
+  struct stat info;
+  std::string path = common::JoinPath(key_folder, kSecretKeyFile);
+  if (::stat(path.c_str(), &info) == 0 && (info.st_mode & 0077) != 0) {
+    std::cerr << "trubkom-catalogue: warning: " << path
+              << " can be read by others than its owner (chmod 600 it)\n";
+  }
+}
+
 int Pack(const std::string& source, const std::string& package, const std::string& key_folder) {
   auto keys = ReadKeyFolder(key_folder);
   if (!keys) return Fail(keys.error().message);
+  // The demo keys' secret half is public by design; any other key should be its owner's alone.
+  bool demo_keys = BuiltWithDemoKeys() &&
+                   OpeningKeysFor(*keys).public_key == BuiltinOpeningKeys().public_key;
+  if (!demo_keys) WarnIfReadableByOthers(key_folder);
   std::string error;
   auto zip = ArchiveOf(source, error);
   if (!zip) return Fail(error);
@@ -98,7 +111,8 @@ int Pack(const std::string& source, const std::string& package, const std::strin
       !written) {
     return Fail(written.error().message);
   }
-  std::cout << package << ": sealed for the name " << name << '\n';
+  std::cout << package << ": sealed for the name " << name << " with the keys of " << key_folder
+            << " (public key " << PublicKeyHex(OpeningKeysFor(*keys).public_key) << ")\n";
   if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
       keys->package_key != BuiltinOpeningKeys().package_key) {
     std::cerr << "trubkom-catalogue: note: these keys are not the ones this program was built "
@@ -231,7 +245,6 @@ std::optional<int> RunPublisherCommand(const std::vector<std::string>& args) {
   if (args.empty()) return std::nullopt;
   const std::string& command = args[0];
   if (command == "keygen" && args.size() == 2) return Keygen(args[1]);
-  if (command == "pack" && args.size() == 3) return Pack(args[1], args[2], TRUBKOM_DEFAULT_KEYS);
   if (command == "pack" && args.size() == 5 && args[3] == "--keys") {
     return Pack(args[1], args[2], args[4]);
   }

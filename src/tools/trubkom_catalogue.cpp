@@ -17,12 +17,14 @@
 #include "common/ascii.h"
 #include "common/clock_random.h"
 #include "common/encoding.h"
+#include "common/version.h"
 #include "common/warnings.h"
 #include "selection/criteria.h"
 #include "selection/model_index.h"
 #include "selection/property_vocabulary.h"
 #include "tools/publisher_commands.h"
 #include "tools/update_commands.h"
+#include "update/package_keys.h"
 
 namespace {
 
@@ -202,6 +204,14 @@ int main(int argc, char** argv) {
   if (args.empty()) {
     std::cerr << kUsage << tools::kPublisherUsage << tools::kUpdateUsage;
     return 2;
+  }
+  if (args == std::vector<std::string>{"--version"}) {
+    std::cout << "trubkom-catalogue " << kVersion << '\n';
+    if (update::BuiltWithDemoKeys()) {
+      std::cout << "Built with the demo publisher's keys: it applies packages that anyone can "
+                   "make. Not for a real catalogue.\n";
+    }
+    return 0;
   }
   StderrWarnings warnings;
   common::SetWarningSink(&warnings);

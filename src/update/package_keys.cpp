@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -90,6 +92,20 @@ const OpeningKeys& BuiltinOpeningKeys() {
   return keys;
 }
 
+bool BuiltWithDemoKeys() {
+#ifdef TRUBKOM_DEMO_KEYS
+  return true;
+#else
+  return false;
+#endif
+}
+
+std::string PublicKeyHex(const PublicKey& key) {
+  std::string hex = ToHex(key);
+  hex.pop_back();  // the line end of a key file
+  return hex;
+}
+
 SealingKeys NewSealingKeys() {
   EnsureSodium();
   SealingKeys keys;
@@ -111,6 +127,13 @@ common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     return common::SystemError(errno, "Не удалось создать папку", folder, true);
   }
+  // In a folder others may write to, the key files could be swapped or read as they are made.
+  struct stat info;
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+      (info.st_mode & 0022) != 0) {
+    return common::ErrorAbout(common::ErrorCode::kRefused, "Ключи не записаны в", folder,
+                              "это не папка, или в неё могут писать другие");
+  }
   for (const char* name : {kPublicKeyFile, kSecretKeyFile, kPackageKeyFile}) {
     if (common::IsFile(common::JoinPath(folder, name))) {
       return common::ErrorAbout(common::ErrorCode::kRefused, "Ключ не записан:",
@@ -118,16 +141,21 @@ common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys
                                 "файл уже есть, а ключи никогда не перезаписываются");
     }
   }
-  common::Status written =
-      WriteOwnerOnly(common::JoinPath(folder, kSecretKeyFile), ToHex(keys.secret_key));
-  if (written) {
-    written = WriteOwnerOnly(common::JoinPath(folder, kPackageKeyFile), ToHex(keys.package_key));
+  const std::pair<const char*, std::string> files[] = {
+      {kSecretKeyFile, ToHex(keys.secret_key)},
+      {kPackageKeyFile, ToHex(keys.package_key)},
+      {kPublicKeyFile, ToHex(OpeningKeysFor(keys).public_key)}};
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    common::Status written = WriteOwnerOnly(common::JoinPath(folder, files[i].first),
+                                            files[i].second);
+    if (written) continue;
+    // Half a key pair is worse than none: it would be taken for keys later.
+    for (std::size_t made = 0; made < i; ++made) {
+      ::unlink(common::JoinPath(folder, files[made].first).c_str());
+    }
+    return written;
   }
-  if (written) {
-    written = WriteOwnerOnly(common::JoinPath(folder, kPublicKeyFile),
-                             ToHex(OpeningKeysFor(keys).public_key));
-  }
-  return written;
+  return {};
 }
 
 common::Result<SealingKeys> ReadKeyFolder(const std::string& folder) {

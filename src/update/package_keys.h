@@ -7,7 +7,9 @@
 
 // The keys of update packages. A publisher seals packages with its Ed25519 secret key and the
 // package key; the program opens them with the publisher's public key and the same package key,
-// both built into it (CMake cache variables TRUBKOM_PUBLIC_KEY and TRUBKOM_PACKAGE_KEY).
+// both built into it (CMake cache variables TRUBKOM_PUBLIC_KEY and TRUBKOM_PACKAGE_KEY, or the
+// demo keys with TRUBKOM_DEMO_KEYS). The package key is in every copy of the program, so it
+// hides a package's content from no one who looks; only the signature keeps packages honest.
 namespace trubkom::update {
 
 using PublicKey = std::array<unsigned char, 32>;
@@ -30,6 +32,11 @@ struct SealingKeys {
 void EnsureSodium();
 
 const OpeningKeys& BuiltinOpeningKeys();
+// Whether the built-in keys are the demo publisher's, whose secret half anyone can read: such a
+// program applies packages anyone can make, and says so where its user sees it.
+bool BuiltWithDemoKeys();
+// The public key in hexadecimal, as key files hold it.
+std::string PublicKeyHex(const PublicKey& key);
 SealingKeys NewSealingKeys();
 OpeningKeys OpeningKeysFor(const SealingKeys& keys);
 

@@ -2,15 +2,17 @@
 # Kills `trubkom-catalogue apply` with SIGKILL at random moments while it applies a package that
 # adds, appends to, replaces and deletes many catalogue files and writes its .new marker. After
 # each kill every catalogue file must hold its old or its new content (never a mix or a stump;
-# the index, appended to twice, may also hold its content between the two), only the program's recognisable leftovers may be there (temporary files
-# "*.trubkom-<pid>-<n>.tmp" and the journal updates/journal/<base name>.progress), and applying again
-# must give exactly the catalogue of an uninterrupted run, with no leftover.
-#   crash_consistency_test.sh TOOL [KILLS]      (default 200 kills)
+# the index, appended to twice, may also hold its content between the two), only the program's
+# recognisable leftovers may be there (temporary files "*.trubkom-<pid>-<n>.tmp" and the journal
+# updates/journal/<base name>.progress), and applying again must give exactly the catalogue of an
+# uninterrupted run, with no leftover. The package is sealed with the keys the tool trusts.
+#   crash_consistency_test.sh TOOL [KILLS [KEY_FOLDER]]  (default 200 kills, the demo keys)
 # The moments of the kills are drawn from a seed, printed first: CRASH_SEED=<seed> draws the same
 # ones again (as fractions of the uninterrupted run's duration) to replay a failure.
 set -uo pipefail
 tool=$(realpath "$1")
 kills=${2:-200}
+keys=$(realpath "${3:-$(dirname "${BASH_SOURCE[0]}")/../../demo/keys}")
 seed=${CRASH_SEED:-$(od -An -N2 -tu2 /dev/urandom | tr -d ' ')}
 RANDOM=$seed
 echo "seed $seed (CRASH_SEED=$seed replays these kills)"
@@ -73,7 +75,7 @@ apply() { (cd "$1" && exec "$tool" apply "$work/upd070115.upd" >/dev/null 2>&1);
 mkdir "$work/original" "$work/source"
 (cd "$work/original" && make_catalogue)
 (cd "$work/source" && make_package_source "$work/original")
-"$tool" pack "$work/source" "$work/upd070115.upd" >/dev/null || { echo "pack failed"; exit 1; }
+"$tool" pack "$work/source" "$work/upd070115.upd" --keys "$keys" >/dev/null || { echo "pack failed"; exit 1; }
 
 cp -a "$work/original" "$work/reference"
 start=$(date +%s%N)

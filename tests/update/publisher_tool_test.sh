@@ -22,7 +22,12 @@ mkdir "$work/expected"
 cp -r "$demo/." "$work/expected/"
 cd "$work/catalogue"
 
-"$tool" pack ../payload ../upd010127.upd >/dev/null || fail "pack"
+keys="$demo/../keys"
+if "$tool" pack ../payload ../upd010127.upd 2>/dev/null; then fail "pack took keys it was not given"; fi
+said=$("$tool" pack ../payload ../upd010127.upd --keys "$keys")
+grep -qF "with the keys of $keys (public key $(cat "$keys/publisher.pub"))" <<<"$said" ||
+  fail "pack does not say which key it signs with: $said"
+"$tool" --version | grep -q "demo publisher's keys" || fail "--version does not name the demo keys"
 preview=$("$tool" check ../upd010127.upd) || fail "check"
 grep -q '=> add Pics/nokia/n9999.png' <<<"$preview" || fail "check: $preview"
 grep -q '=> refused' <<<"$preview" || fail "check does not show the refusal"
@@ -49,7 +54,14 @@ if "$tool" apply ../upd311299.upd 2>/dev/null; then fail "a renamed package appl
 cp ../upd010127.upd ../tampered && mv ../tampered ../upd010127.upd
 printf '\x01' | dd of=../upd010127.upd bs=1 seek=100 conv=notrunc status=none
 if "$tool" apply ../upd010127.upd 2>/dev/null; then fail "a tampered package applied"; fi
+mkdir -m 777 ../shared && chmod 777 ../shared
+if "$tool" keygen ../shared 2>/dev/null; then fail "keygen used a folder others may write to"; fi
+[ -z "$(ls ../shared)" ] || fail "keygen left files in a folder it refused"
 "$tool" keygen ../keys >/dev/null || fail "keygen"
+chmod 644 ../keys/publisher.sec
+said=$("$tool" pack ../payload ../other.upd --keys ../keys 2>&1 >/dev/null)
+grep -q "can be read by others" <<<"$said" || fail "pack is silent about a secret key others can read"
+chmod 600 ../keys/publisher.sec
 [ "$(stat -c %a ../keys/publisher.sec)" = 600 ] || fail "the secret key is readable by others"
 "$tool" pack ../payload ../upd010127.upd --keys ../keys >/dev/null 2>&1 || fail "pack --keys"
 if "$tool" apply ../upd010127.upd 2>/dev/null; then fail "another publisher's package applied"; fi
