@@ -1,7 +1,6 @@
 #include "common/atomic_file.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+
+#include "common/process.h"
 
 namespace trubkom::common {
 
@@ -66,8 +67,6 @@ pid_t WriterOf(std::string_view name) {
   return pid;
 }
 
-bool IsRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
-
 }  // namespace
 
 void SyncFolderOf(const std::string& path) {
@@ -100,11 +99,18 @@ std::optional<mode_t> NewFileMode() {
   return static_cast<mode_t>(0666 & ~mask);
 }
 
-bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder) {
+std::optional<mode_t> ModeOf(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return info.st_mode & 07777;
+}
+
+bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder,
+                        std::optional<mode_t> mode) {
   int fd = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info;
-  std::optional<mode_t> mode = NewFileMode();
+  if (!mode) mode = NewFileMode();
   // A file with a name elsewhere already (put in place before) would then share its bytes
   // between two catalogue files; it is copied instead.
   bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && mode &&
@@ -139,7 +145,7 @@ int RemoveStaleTemporaries(const std::string& folder) {
     std::error_code ignored;  // an entry that vanished or cannot be removed is left alone
     if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
     pid_t writer = WriterOf(it->path().filename().string());
-    if (writer > 0 && !IsRunning(writer) && fs::remove(it->path(), ignored)) ++removed;
+    if (writer > 0 && !ProcessIsRunning(writer) && fs::remove(it->path(), ignored)) ++removed;
   }
   return removed;
 }
@@ -170,6 +176,12 @@ Error PendingFile::Failed(int errno_value) {
   }
   open_errno_ = errno_value;
   return WriteError(errno_value, path_);
+}
+
+Status PendingFile::SetMode(mode_t mode) {
+  if (fd_ < 0) return WriteError(open_errno_, path_);
+  if (::fchmod(fd_, mode) != 0) return Failed(errno);
+  return {};
 }
 
 Status PendingFile::Write(std::string_view bytes) {

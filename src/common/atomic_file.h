@@ -14,7 +14,11 @@ namespace trubkom::common {
 // see either the old file or the whole new one. On failure nothing is left behind and the error
 // names path and the system's reason. sync_folder as for PendingFile::Commit.
 Status ReplaceFileAtomically(const std::string& path, std::string_view bytes,
-                           bool sync_folder = true);
+                             bool sync_folder = true);
+
+// The permission bits of the file at path (not following a link), when it is there: a file
+// replaced keeps them, so a file its owner kept private stays private.
+std::optional<mode_t> ModeOf(const std::string& path);
 
 // Flushes the folder holding path to disk, so the names renamed into it survive a crash.
 void SyncFolderOf(const std::string& path);
@@ -31,7 +35,9 @@ std::optional<mode_t> NewFileMode();
 // itself may be lost in a crash soon after (the folder is flushed later, with SyncFolderOf).
 // False, with path untouched and nothing left beside it, when it cannot be done that way; the
 // caller copies instead.
-bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder);
+// mode, when given, is the file's mode instead.
+bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder,
+                        std::optional<mode_t> mode = std::nullopt);
 
 // Temporary files are named "<file>.trubkom-<process id>-<n>.tmp" beside their target. A process
 // killed while writing leaves its temporary file behind; this removes those in folder whose
@@ -50,6 +56,8 @@ class PendingFile {
 
   // False when the temporary file could not be made; Write and Commit then give the reason.
   bool ok() const { return fd_ >= 0; }
+  // The new file gets these permission bits instead of those of any new file.
+  Status SetMode(mode_t mode);
   Status Write(std::string_view bytes);
   // Flushes the file to disk and renames it over path; on failure nothing is left.
   // sync_folder flushes the folder too, so the new name survives a crash from the moment Commit

@@ -150,7 +150,7 @@ std::string Describe(const std::string& line, const ScriptStep& step, const std:
       return "message: " + step.text;
     case ScriptAction::kUrlMessage:
       return "message with OK and Cancel: " + step.text + "; OK opens " +
-             (IsWebAddress(step.address) ? step.address : "nothing (not a web address)");
+             (IsWebAddress(step.address) ? OpenableAddress(step.address) : "nothing (not a web address)");
   }
   return {};
 }

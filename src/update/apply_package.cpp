@@ -160,7 +160,7 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
     outcome.already_applied = true;
     return outcome;
   }
-  common::PrivateFolder work("trubkom-update-");
+  common::PrivateFolder work(kWorkingFolderPrefix);
   if (!work.ok()) {
     return common::Error{common::ErrorCode::kWriteFailed,
                          common::Cp1251FromUtf8("не удалось создать рабочую папку во временной "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "update/archive_extraction.h"
@@ -8,6 +9,9 @@
 #include "update/update_script.h"
 
 namespace trubkom::update {
+
+// The name of the private working folders packages are unpacked into: "<prefix><pid>-...".
+inline constexpr std::string_view kWorkingFolderPrefix = "trubkom-update-";
 
 struct ApplyOutcome {
   bool already_applied = false;      // updates/<base name>.new exists in the catalogue: skipped

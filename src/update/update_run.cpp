@@ -8,6 +8,7 @@
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
+#include "common/private_folder.h"
 #include "update/apply_package.h"
 #include "update/download.h"
 #include "update/package_order.h"
@@ -145,14 +146,15 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     ports.status.Append(Text("Апдейт от ") +
                         common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
                         Text(" не установлен: ") + outcome.error().message);
-    // A downloaded package that does not open can never be applied: it is damaged (cut short
+    // A package in updates/ that does not open can never be applied: it is damaged (cut short
     // by a crash of the system before its bytes reached the disk, since downloads are not
-    // flushed) or not the publisher's. While it lay in updates/ the index would count it as
-    // present and it would fail on every run; removed, it is fetched again by the next one.
-    // Packages of a folder the user chose are the user's and stay.
+    // flushed), not the publisher's, or a file the user copied there under a package's name.
+    // While it lay there the index would count it as present and it would fail on every run;
+    // moved aside as "<name>.rejected" it is fetched again by the next run, and nothing the
+    // user put there is lost. Packages of a folder the user chose stay where they are.
     if (outcome.error().code == common::ErrorCode::kRefused && !options.local_folder) {
       std::error_code ignored;
-      fs::remove(package, ignored);
+      fs::rename(package, package + ".rejected", ignored);
     }
     if (StopsTheRun(outcome.error())) break;
   }
@@ -166,6 +168,7 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   UpdateSummary summary;
   std::string updates = common::ResolvePath(working_folder, "updates");
   common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
+  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);  // and its decrypted packages
   if (!options.local_folder) GoOnline(updates, options, ports, summary);
   std::vector<std::string> packages;
   if (options.local_folder) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
@@ -104,6 +105,8 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
   auto target = PathInside(catalogue, target_name);
   if (!source || !target) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
+  // A replacement the package lacks replaces nothing, and is not said to.
+  if (action == ScriptAction::kReplace && !common::IsFile(*source)) return Nothing();
   ScriptStep step{.action = action, .source = *source, .target = *target};
   if (action == ScriptAction::kReplace) {
     step.status_line = Text("Заменяем ") + Shown(catalogue, target_name);
@@ -124,16 +127,28 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
 // The largest payload file a line copies: as large as an unpacked archive entry may be.
 constexpr std::size_t kPayloadFileCap = std::size_t{256} << 20;
 
+// The bytes written beside target and renamed over it, with the mode given (else a new file's).
+common::Status WriteWhole(const std::string& target, std::string_view bytes,
+                          std::optional<mode_t> mode, bool sync_folder) {
+  common::PendingFile file(target);
+  if (mode) {
+    if (common::Status set = file.SetMode(*mode); !set) return set;
+  }
+  if (common::Status written = file.Write(bytes); !written) return written;
+  return file.Commit(sync_folder);
+}
+
 // The payload file put in place of the target: as a second name of the unpacked file where the
 // working folder is on the catalogue's file system, which spares writing its bytes again, else
 // as a copy written beside the target. Either way it is renamed into place whole. A payload
 // that is missing leaves the target as it is.
 common::Status CopyFile(const std::string& source, const std::string& target, bool sync_folder) {
   if (!common::IsFile(source)) return {};
-  if (common::LinkFileAtomically(source, target, sync_folder)) return {};
+  std::optional<mode_t> kept = common::ModeOf(target);  // a replaced file keeps its mode
+  if (common::LinkFileAtomically(source, target, sync_folder, kept)) return {};
   auto bytes = common::ReadFile(source, kPayloadFileCap);
   if (!bytes) return bytes.error();
-  return common::ReplaceFileAtomically(target, *bytes, sync_folder);
+  return WriteWhole(target, *bytes, kept, sync_folder);
 }
 
 common::Status AppendLines(const std::string& source, const std::string& target,
@@ -149,7 +164,7 @@ common::Status AppendLines(const std::string& source, const std::string& target,
       lines.push_back(std::move(line));
     }
   }
-  return common::ReplaceFileAtomically(target, common::JoinWithCrLf(lines), sync_folder);
+  return WriteWhole(target, common::JoinWithCrLf(lines), common::ModeOf(target), sync_folder);
 }
 
 common::Status DeleteFile(const std::string& target) {
@@ -175,10 +190,18 @@ common::Status CreateFolder(const std::string& folder) {
 
 }  // namespace
 
-bool IsWebAddress(std::string_view address) {
+std::string OpenableAddress(std::string_view address) {
   std::string lower = common::AsciiLowered(address.substr(0, 8));
-  return lower.starts_with("http://") || lower.starts_with("https://");
+  if (lower.starts_with("http://") || lower.starts_with("https://") ||
+      lower.starts_with("mailto:")) {
+    return std::string(address);
+  }
+  // Written as people write addresses: "www.example.ru" is a web address.
+  if (lower.starts_with("www.")) return "http://" + std::string(address);
+  return {};
 }
+
+bool IsWebAddress(std::string_view address) { return !OpenableAddress(address).empty(); }
 
 ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folder,
                           const std::string& catalogue_folder) {
@@ -223,7 +246,7 @@ common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool
       return {};
     case ScriptAction::kUrlMessage:
       if (ports.messages.Confirm(step.text) && IsWebAddress(step.address)) {
-        ports.shell.Open(step.address);
+        ports.shell.Open(OpenableAddress(step.address));
       }
       return {};
     case ScriptAction::kIgnored:

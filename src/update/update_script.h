@@ -56,7 +56,10 @@ common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports,
 common::Status ExecuteScriptLine(std::string_view line, const std::string& source_folder,
                        const std::string& catalogue_folder, ScriptPorts ports);
 
-// True for the addresses URLMESSAGE may open: http:// and https:// only.
+// The address URLMESSAGE opens for address: http://, https:// and mailto: addresses as they
+// are, "www." ones as http://; empty text for anything else, which is never opened.
+std::string OpenableAddress(std::string_view address);
+// True for the addresses URLMESSAGE may open.
 bool IsWebAddress(std::string_view address);
 
 }  // namespace trubkom::update

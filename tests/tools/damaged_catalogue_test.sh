@@ -5,6 +5,7 @@
 # damage is made of folders, FIFOs, links and a file-size limit.
 set -uo pipefail
 tool=$1
+keys=$(realpath "${2:-$(dirname "${BASH_SOURCE[0]}")/../../demo/keys}")  # those the tool trusts
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -22,7 +23,7 @@ mkdir -p "$work/package" "$work/packages"
   printf 'ADDTOFILE line.tkm TO Base\\base.tkm\r\nADDFILE n81.png TO Pics\\nokia\\\r\nADDFILE upd010307.new TO updates\\\r\n' \
     >upd010307.tkm &&
   printf 'Nokia|N81|48(0)|\r\n' >line.tkm && printf 'PNG' >n81.png && printf 'Nokia N81\r\n' >upd010307.new)
-"$tool" pack "$work/package" "$work/packages/upd010307.upd" >/dev/null || exit 1
+"$tool" pack "$work/package" "$work/packages/upd010307.upd" --keys "$keys" >/dev/null || exit 1
 package=$work/packages/upd010307.upd
 
 # A small sound catalogue: two brand-file models, one fully described model, one shop, one

@@ -130,7 +130,8 @@ TEST(RunUpdate, Table) {
     // Nothing but packages and markers in updates/, and nothing outside the catalogue.
     for (const auto& [name, bytes] : testing::Snapshot(cat.root())) {
       std::string lowered = common::AsciiLowered(name);
-      EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") || name == "updates/")
+      EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") ||
+                  lowered.ends_with(".upd.rejected") || name == "updates/")
           << name;
     }
     EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));

@@ -1,6 +1,7 @@
 #include "update/update_script.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/string_ops.h"
 #include "support/fake_ports.h"
@@ -72,11 +73,11 @@ const std::vector<ScriptCase> kScriptCases = {
      "REPLACEFILE base\\X.XML WITH x.xml",
      {{"Base/x.xml", "NEW"}},
      {"Заменяем @base/X.XML"}},
-    {"replace with a missing source keeps the file",
+    {"replace with a missing source keeps the file and says nothing",
      {{"Base/x.xml", "OLD"}},
      "REPLACEFILE Base\\x.xml WITH none.xml",
      {{"Base/x.xml", "OLD"}},
-     {"Заменяем @Base/x.xml"}},
+     {}},
     {"delete a folder: nothing", {{"Base/", ""}}, "DELETEFILE Base", {{"Base/", ""}}, {}},
     {"delete",
      {{"Base/x.xml", "OLD"}},
@@ -194,11 +195,34 @@ const std::vector<MessageCase> kMessageCases = {
      {"Visit us"},
      {"http://example.org/a b"}},
     {"URLMESSAGE Visit URL HTTPS://example.org", true, {"Visit"}, {"HTTPS://example.org"}},
+    {"URLMESSAGE Visit URL www.example.org/price", true, {"Visit"}, {"http://www.example.org/price"}},
+    {"URLMESSAGE Write URL mailto:shop@example.org", true, {"Write"}, {"mailto:shop@example.org"}},
     {"URLMESSAGE Visit URL file:///etc/passwd", true, {"Visit"}, {}},
     {"URLMESSAGE Visit URL javascript:alert(1)", true, {"Visit"}, {}},
     {"URLMESSAGE Visit URL /usr/bin/xterm", true, {"Visit"}, {}},
     {"URLMESSAGE Visit http://example.org", true, {}, {}},
 };
+
+// A file replaced or appended to keeps the mode its owner gave it: one kept private stays so.
+TEST(UpdateScriptTest, ChangedFilesKeepTheirMode) {
+  for (const char* line : {"REPLACEFILE list.txt WITH extra.txt", "ADDTOFILE extra.txt TO list.txt"}) {
+    SCOPED_TRACE(line);
+    testing::TempCatalogue temp;
+    Tree before = kPayload;
+    before["cat/list.txt"] = "A\r\n";
+    testing::Build(temp.root(), before);
+    ASSERT_EQ(::chmod(temp.Path("cat/list.txt").c_str(), 0600), 0);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    EXPECT_TRUE(ExecuteScriptLine(line, temp.Path("work"), temp.Path("cat"),
+                                  {status, messages, shell}));
+    struct stat info;
+    ASSERT_EQ(::stat(temp.Path("cat/list.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_NE(temp.ReadBytes("cat/list.txt"), "A\r\n");
+  }
+}
 
 TEST(UpdateScriptTest, MessagesShowTheirTextAndOpenOnlyWebAddresses) {
   for (const MessageCase& c : kMessageCases) {
