@@ -3,6 +3,8 @@
 #include "update/update_run.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -170,6 +172,10 @@ TEST(RunUpdate, APackageCutShortIsFetchedAgainByTheNextRun) {
                                  "поврежден, переименован или подписан не издателем")) !=
                      status.lines.end();
       bool applied = common::IsFile(cat.Path("updates/upd150107.new"));
+      // Moved aside, not deleted: the file may be the user's own.
+      if (run == 0 && !local_mode) {
+        EXPECT_EQ(cat.ReadBytes("updates/upd150107.upd.rejected"), cut);
+      }
       EXPECT_EQ(refused, run == 0 || local_mode) << run;
       EXPECT_EQ(applied, run == 1 && !local_mode) << run;
     }
@@ -269,6 +275,28 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "upd010207.new"}));
+}
+
+// A run killed while it held a decrypted package leaves its private folder; the next run
+// removes the folders whose process is gone, and no other.
+TEST(RunUpdate, SweepsTheWorkingFoldersOfKilledRuns) {
+  testing::TempCatalogue cat, tmp;
+  const std::string mine = "trubkom-update-" + std::to_string(::getpid()) + "-a";
+  tmp.WriteText("trubkom-update-999999999-b/upd.tkm", "x");
+  tmp.WriteText(mine + "/upd.tkm", "x");
+  tmp.WriteText("other-999999999-c/f", "x");
+  std::string saved = getenv("TMPDIR") ? getenv("TMPDIR") : "";
+  ::setenv("TMPDIR", tmp.root().c_str(), 1);
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  RunUpdate(cat.root(), {true, false, "", "http://update.invalid/"},
+            {status, messages, shell, folders, nullptr, {}});
+  saved.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", saved.c_str(), 1);
+  EXPECT_FALSE(tmp.Exists("trubkom-update-999999999-b"));
+  EXPECT_TRUE(tmp.Exists(mine + "/upd.tkm"));
+  EXPECT_TRUE(tmp.Exists("other-999999999-c/f"));
 }
 
 TEST(ShowLastUpdate, NewestByYearThenMonthThenDay) {
