@@ -29,6 +29,7 @@
 namespace {
 
 using namespace trubkom;
+using namespace trubkom::common::literals;
 
 constexpr const char* kUsage =
     "Usage: trubkom-catalogue COMMAND [ARGUMENTS]\n"
@@ -67,7 +68,6 @@ std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
-std::string Arg(const std::string& utf8) { return common::Cp1251FromUtf8(utf8); }
 
 common::LineTable ModelIndex(const catalogue::Folders& folders) {
   return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
@@ -94,10 +94,10 @@ int UnknownBrand(const std::string& brand) {
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
-  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   catalogue::CatalogueData data(folders.working);
   for (const catalogue::ModelRow& row :
-       catalogue::FillModelList(folders, data, ModelIndex(folders), Arg(brand), full_only)) {
+       catalogue::FillModelList(folders, data, ModelIndex(folders), common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
   }
   return 0;
@@ -148,18 +148,18 @@ bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
 }
 
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
-  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
-  if (!IsKnownModel(context, Arg(brand), Arg(model))) {
+  if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
     return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
   }
-  return Written(catalogue::ShowModelPage(context, Arg(brand), Arg(model)));
+  return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model)));
 }
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {
   std::string basket;
-  for (const std::string& entry : entries) basket += Arg(entry) + "^";
+  for (const std::string& entry : entries) basket += common::Cp1251FromUtf8(entry) + "^";
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
   return Written(catalogue::ShowComparePage(context, basket));
@@ -167,10 +167,10 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   selection::IndexedLines indexed(ModelIndex(folders));
-  common::StringList items = selection::FilterModels(Arg(criteria), indexed);
+  common::StringList items = selection::FilterModels(common::Cp1251FromUtf8(criteria), indexed);
   for (const std::string& item : items) PrintLine(item);
   if (!items.empty())
-    PrintLine(common::Cp1251FromUtf8("Подходящие модели: ") + std::to_string(items.size()));
+    PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;
 }
 

@@ -13,6 +13,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 bool ChangesCatalogue(ScriptAction action) {
@@ -162,9 +164,9 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
   }
   common::PrivateFolder work(kWorkingFolderPrefix);
   if (!work.ok()) {
-    return common::Error{common::ErrorCode::kWriteFailed,
-                         common::Cp1251FromUtf8("не удалось создать рабочую папку во временной "
-                                                "папке системы")};
+    return common::Error{
+        common::ErrorCode::kWriteFailed,
+        std::string("не удалось создать рабочую папку во временной папке системы"_cp1251)};
   }
   std::string digest;
   auto extraction = Unpack(package_path, keys, work.path(), limits, digest);

@@ -15,6 +15,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,7 +24,6 @@ namespace fs = std::filesystem;
 // A server index is a short list of names; anything near this size is not one.
 constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
 
-std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
 
 bool Cancelled(const UpdatePorts& ports) { return ports.cancel && ports.cancel->load(); }
 
@@ -58,7 +59,7 @@ class OnlinePhase {
     std::error_code error;
     if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
     std::string index_path = updates_ + "/index.txt";
-    ports_.status.Append(Text("Скачиваем список апдейтов"));
+    ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
     common::Status index = Fetch("updates/index.txt", index_path);
     if (index) DownloadMissing(index_path, local_packages);
     ports_.status.Append("");
@@ -80,19 +81,19 @@ class OnlinePhase {
       if (Cancelled(ports_)) return;
       if (!IsMissing(name, local_packages)) continue;
       found = true;
-      ports_.status.Append(Text("Скачиваем апдейт от ") +
+      ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
       common::Status fetched = Fetch("updates/" + name, updates_ + "/" + name);
       if (fetched) {
-        ports_.status.Append(Text("Завершено"));
+        ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
-        ports_.status.Append(Text("Не скачан: ") + fetched.error().message);
+        ports_.status.Append(std::string("Не скачан: "_cp1251) + fetched.error().message);
         ++*failed_;
       }
     }
     if (!found && !Cancelled(ports_)) {
-      ports_.messages.Inform(Text("Обновлений нет"));
-      ports_.status.Append(Text("Завершено"));
+      ports_.messages.Inform(std::string("Обновлений нет"_cp1251));
+      ports_.status.Append(std::string("Завершено"_cp1251));
     }
   }
 
@@ -116,15 +117,15 @@ void GoOnline(const std::string& updates, const UpdateOptions& options, UpdatePo
               UpdateSummary& summary) {
   common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
   if (!online) {
-    ports.status.Append(Text(options.use_proxy ? "Прокси-сервер не отвечает: "
-                                               : "Сервер обновлений недоступен: ") +
+    ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
+                                                      : "Сервер обновлений недоступен: "_cp1251) +
                         online.error().message);
     summary.server_problem = online.error();
     return;
   }
   common::Status index = OnlinePhase(updates, options, ports).Run(summary.failed);
   if (!index && index.error().code != common::ErrorCode::kCancelled) {
-    ports.status.Append(Text("Сервер обновлений недоступен: ") + index.error().message);
+    ports.status.Append(std::string("Сервер обновлений недоступен: "_cp1251) + index.error().message);
     summary.server_problem = index.error();
   }
 }
@@ -143,9 +144,9 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     ++summary.failed;
     // A package that fails is never reported as done; the user hears why, and can fetch it again,
     // make room or tell the publisher.
-    ports.status.Append(Text("Апдейт от ") +
+    ports.status.Append(std::string("Апдейт от "_cp1251) +
                         common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
-                        Text(" не установлен: ") + outcome.error().message);
+                        std::string(" не установлен: "_cp1251) + outcome.error().message);
     // A package in updates/ that does not open can never be applied: it is damaged (cut short
     // by a crash of the system before its bytes reached the disk, since downloads are not
     // flushed), not the publisher's, or a file the user copied there under a package's name.
@@ -174,7 +175,7 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   if (options.local_folder) {
     std::string chosen = ports.folders.ChooseFolder(working_folder);
     if (chosen.empty()) {
-      ports.status.Append(Text("Папка с пакетами не выбрана"));
+      ports.status.Append(std::string("Папка с пакетами не выбрана"_cp1251));
       return summary;
     }
     packages = PackagesIn(chosen);
@@ -184,10 +185,10 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   SortByDate(packages);
   ApplyAll(packages, working_folder, options, ports, keys, summary);
   if (options.local_folder && summary.applied == 0 && summary.failed == 0 && !Cancelled(ports)) {
-    ports.status.Append(Text("В папке нет новых пакетов"));
+    ports.status.Append(std::string("В папке нет новых пакетов"_cp1251));
   }
   if (summary.applied > 0) {
-    ports.status.Append(Text("Установлено пакетов: ") + std::to_string(summary.applied));
+    ports.status.Append(std::string("Установлено пакетов: "_cp1251) + std::to_string(summary.applied));
   }
   return summary;
 }
@@ -196,7 +197,7 @@ void ShowLastUpdate(const std::string& working_folder, common::StatusSink& statu
   std::vector<std::string> names =
       common::ListFiles(common::ResolvePath(working_folder, "updates"), "*.upd");
   if (names.empty()) {
-    status.Append(Text("Обновлений не проводилось"));
+    status.Append(std::string("Обновлений не проводилось"_cp1251));
     return;
   }
   std::string newest = common::DateCodeOf(names.front());
@@ -204,7 +205,7 @@ void ShowLastUpdate(const std::string& working_folder, common::StatusSink& statu
     std::string code = common::DateCodeOf(name);
     if (common::CompareUpdateDates(code, newest) == 1) newest = code;
   }
-  status.Append(Text("Последнее обновление от ") + common::DisplayDate(newest));
+  status.Append(std::string("Последнее обновление от "_cp1251) + common::DisplayDate(newest));
 }
 
 }  // namespace trubkom::update

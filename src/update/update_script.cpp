@@ -16,6 +16,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 // A command line: the keyword at the first character, one blank, then the arguments; commands
@@ -51,8 +53,6 @@ bool Parse(std::string_view line, const Command& command, Arguments& out) {
   return true;
 }
 
-// The status texts are written here in UTF-8 and shown in Windows-1251.
-std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
 
 std::string Slashed(std::string text) {
   std::replace(text.begin(), text.end(), '\\', '/');
@@ -77,7 +77,7 @@ bool IsFolder(const std::string& path) {
 ScriptStep Refused(std::string_view line) {
   ScriptStep step;
   step.action = ScriptAction::kRefused;
-  step.status_line = Text("Команда отклонена: ") + std::string(line);
+  step.status_line = std::string("Команда отклонена: "_cp1251) + std::string(line);
   return step;
 }
 
@@ -93,7 +93,7 @@ ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::
   if (common::IsFile(*target)) return Nothing();
   ScriptStep step{.action = ScriptAction::kAdd, .source = *source, .target = *target};
   if (!IsFolder(*folder)) step.create_folder = *folder;
-  step.status_line = Text("Добавляем ") + name + Text(" в ") + Shown(catalogue, args.second);
+  step.status_line = std::string("Добавляем "_cp1251) + name + std::string(" в "_cp1251) + Shown(catalogue, args.second);
   return step;
 }
 
@@ -109,7 +109,7 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
   if (action == ScriptAction::kReplace && !common::IsFile(*source)) return Nothing();
   ScriptStep step{.action = action, .source = *source, .target = *target};
   if (action == ScriptAction::kReplace) {
-    step.status_line = Text("Заменяем ") + Shown(catalogue, target_name);
+    step.status_line = std::string("Заменяем "_cp1251) + Shown(catalogue, target_name);
   }
   return step;
 }
@@ -121,7 +121,7 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
   if (!common::IsFile(*target)) return Nothing();
   return {.action = ScriptAction::kDelete,
           .target = *target,
-          .status_line = Text("Удаляем ") + Shown(catalogue, name)};
+          .status_line = std::string("Удаляем "_cp1251) + Shown(catalogue, name)};
 }
 
 // The largest payload file a line copies: as large as an unpacked archive entry may be.
