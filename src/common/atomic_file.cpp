@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/paths.h"
+
 namespace trubkom::common {
 
 namespace {
@@ -128,6 +130,15 @@ bool LinkFileAtomically(const std::string& source, const std::string& path, bool
   }
   if (sync_folder) SyncFolderOf(path);
   return true;
+}
+
+Status CheckFolderWritable(const std::string& folder) {
+  std::string temp;
+  int fd = CreateTemporaryBeside(WithTrailingSlash(folder) + "write-test", temp);
+  if (fd < 0) return SystemError(errno, "Нельзя записывать в папку", folder, true);
+  ::close(fd);
+  ::unlink(temp.c_str());
+  return {};
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {
