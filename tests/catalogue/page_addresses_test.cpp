@@ -11,6 +11,7 @@
 #include "catalogue/model_page.h"
 #include "catalogue/page_file.h"
 #include "common/encoding.h"
+#include "common/folder_copy.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "selection/model_index.h"
@@ -107,8 +108,8 @@ std::set<std::string> CheckAddresses(const std::string& page_path) {
 class PageAddressesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::CopyFolder(testing::DemoFolder() + "/catalogue", folders.working);
-    testing::CopyFolder(testing::DemoFolder() + "/program", folders.program);
+    ASSERT_TRUE(common::CopyFolder(testing::DemoFolder() + "/catalogue", folders.working));
+    ASSERT_TRUE(common::CopyFolder(testing::DemoFolder() + "/program", folders.program));
     ASSERT_TRUE(ReadConfigFile(folders.program, advertising));
     index = selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
   }

@@ -50,11 +50,6 @@ bool TempCatalogue::Exists(std::string_view relative) const { return fs::exists(
 
 std::string DemoFolder() { return TRUBKOM_DEMO_FOLDER; }
 
-void CopyFolder(const std::string& from, const std::string& to) {
-  fs::create_directories(fs::path(to).parent_path());
-  fs::copy(from, to, fs::copy_options::recursive);
-}
-
 std::string W(std::string_view utf8) { return common::Cp1251FromUtf8(utf8); }
 
 }  // namespace trubkom::testing

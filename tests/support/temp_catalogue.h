@@ -39,8 +39,6 @@ class TempCatalogue {
 // The folder of the demo catalogue and program files in the source tree (demo/).
 std::string DemoFolder();
 
-// A copy of the folder from, with everything in it, at the path to (its parents created).
-void CopyFolder(const std::string& from, const std::string& to);
 
 // Windows-1251 bytes of UTF-8 source text, for readable expectations.
 std::string W(std::string_view utf8);
