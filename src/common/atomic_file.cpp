@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/paths.h"
 #include "common/process.h"
 
 namespace trubkom::common {
@@ -134,6 +135,17 @@ bool LinkFileAtomically(const std::string& source, const std::string& path, bool
   }
   if (sync_folder) SyncFolderOf(path);
   return true;
+}
+
+Status CheckFolderWritable(const std::string& folder) {
+  // A probe of a process killed meanwhile is swept, as any of its temporary files would be.
+  RemoveStaleTemporaries(folder);
+  std::string temp;
+  int fd = CreateTemporaryBeside(WithTrailingSlash(folder) + "write-test", temp);
+  if (fd < 0) return SystemError(errno, "Нельзя записывать в папку", folder, true);
+  ::close(fd);
+  ::unlink(temp.c_str());
+  return {};
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {

@@ -59,9 +59,10 @@ std::string Slashed(std::string text) {
   return text;
 }
 
-// The full path the status lines show: the catalogue folder joined to the name as written.
+// The full path the status lines show: the catalogue folder (UTF-8, as the file system names
+// it) in the line's Windows-1251, joined to the name as the script writes it.
 std::string Shown(const std::string& catalogue_folder, const std::string& name) {
-  return common::WithTrailingSlash(catalogue_folder) + Slashed(name);
+  return common::Cp1251FromUtf8(common::WithTrailingSlash(catalogue_folder)) + Slashed(name);
 }
 
 std::string FileNamePart(const std::string& name) {

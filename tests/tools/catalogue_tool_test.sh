@@ -3,8 +3,11 @@
 set -euo pipefail
 tool=$1
 demo=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+base=$(mktemp -d)
+trap 'rm -rf "$base"' EXIT
+# A folder as a Russian desktop names it; the printed paths must name it in UTF-8.
+work="$base/Мои документы/Каталог телефонов"
+mkdir -p "$work"
 cp -r "$demo/." "$work/"
 cd "$work"
 
