@@ -382,13 +382,16 @@ std::string TableEnd() {
          "<td width=\"7%\">&nbsp;</td></tr></table>\r\n";
 }
 
-void WritePricePage(const std::string& working_folder, const std::string& table) {
+// model: "brand model", for the page's heading (<!model!>).
+void WritePricePage(const std::string& working_folder, const std::string& table,
+                    const std::string& model) {
   std::string template_path = TemplatesPath(working_folder, "price_template.html");
   if (!common::IsFile(template_path)) return;
   StringList lines = ReadTemplate(working_folder, "price_template.html");
   std::string advertisement_folder =
       common::FileUrl(common::ResolvePath(working_folder, "adv/advertisement") + "/");
-  FillTemplate(lines, {{"vacantpath", advertisement_folder}, {"pricetable", table}});
+  FillTemplate(lines,
+               {{"vacantpath", advertisement_folder}, {"pricetable", table}, {"model", model}});
   common::WriteLinesCrLf(TemplatesPath(working_folder, "price_temp.html"), lines);
 }
 
@@ -413,7 +416,7 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
       "class=\"normalgray\">" +
       common::Cp1251FromUtf8("Все цены (") + std::to_string(n) + ") >></a></td></tr></table>";
   table += TableEnd();
-  WritePricePage(folders.working, table);
+  WritePricePage(folders.working, table, std::string(brand) + " " + std::string(model));
   return block;
 }
 
