@@ -287,6 +287,13 @@ TEST_F(PriceBlockTest, RowsShowDifferentOffersAndTheLinkCountsAll) {
   }
 }
 
+TEST_F(PriceBlockTest, PricePageNamesTheModel) {
+  WriteShops(1);
+  cat.WriteText("Templates/price_template.html", "<title><!model!></title>\r\n");
+  Block();
+  EXPECT_EQ(cat.ReadBytes("Templates/price_temp.html"), "<title>Nokia 3310</title>\r\n");
+}
+
 TEST_F(PriceBlockTest, PricePageListsEveryOfferWithAbsoluteLinks) {
   WriteShops(2);
   cat.WriteText("Templates/price_template.html",
