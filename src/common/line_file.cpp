@@ -150,6 +150,15 @@ bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes,
 
 }  // namespace
 
+std::size_t DataFileCap() {
+  static const std::size_t cap = [] {
+    long pages = ::sysconf(_SC_PHYS_PAGES), page_size = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || page_size <= 0) return std::size_t{1} << 32;
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
+  }();
+  return cap;
+}
+
 bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
   ReadProblem problem;
   return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
