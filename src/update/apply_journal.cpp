@@ -30,10 +30,13 @@ std::string BaseNameOf(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// Where a package's journal lies under the catalogue folder.
+// Journals lie in updates/journal/ under the catalogue folder.
+constexpr const char* kUpdatesFolder = "updates";
+constexpr const char* kJournalFolder = "journal";
+
 std::string RelativePathFor(const std::string& package_name) {
-  return "updates/journal/" + common::AsciiLowered(BaseNameOf(FileNameOf(package_name))) +
-         ".progress";
+  return std::string(kUpdatesFolder) + "/" + kJournalFolder + "/" +
+         common::AsciiLowered(BaseNameOf(FileNameOf(package_name))) + ".progress";
 }
 
 }  // namespace
@@ -110,16 +113,19 @@ common::Status ApplyJournal::Finish() {
     }
   }
   exists_ = false;
-  // The folder is left while the journal of another package is in it.
-  auto folder = ResolveInside(catalogue_, relative_.substr(0, relative_.rfind('/')));
-  if (folder && folder->Whole()) {
-    ::unlinkat(folder->folder.get(), folder->rest.back().c_str(), AT_REMOVEDIR);
+  // The folder is left while the journal of another package is in it, and so is a link the
+  // user put in its place.
+  if (auto updates = OpenFolderInside(catalogue_, kUpdatesFolder)) {
+    std::string journal_folder = common::FindEntry(updates->folder.get(), kJournalFolder);
+    if (!journal_folder.empty()) {
+      ::unlinkat(updates->folder.get(), journal_folder.c_str(), AT_REMOVEDIR);
+    }
   }
   return {};
 }
 
 void ApplyJournal::SweepFolder() const {
-  auto folder = OpenFolderInside(catalogue_, relative_.substr(0, relative_.rfind('/')));
+  auto folder = OpenFolderInside(catalogue_, std::string(kUpdatesFolder) + "/" + kJournalFolder);
   if (folder) common::RemoveStaleTemporaries(folder->folder.get());
 }
 
