@@ -82,7 +82,8 @@ class Batch {
   std::map<std::string, ScriptStep> folders_;
 };
 
-// The name of the marker a package's own script adds to updates/: "<base name>.new".
+// Whether the step adds the package's marker, "<base name>.new", as the package's own script
+// does to updates/.
 bool AddsMarker(const ScriptStep& step, const std::string& package_path) {
   return common::EqualsIgnoringAsciiCase(step.added_name, PackageBaseName(package_path) + ".new");
 }
