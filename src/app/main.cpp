@@ -3,11 +3,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QSettings>
 
 #include "app/first_page_report.h"
 #include "app/main_window.h"
 #include "app/qt_ports.h"
+#include "app/start_folder.h"
+#include "app/start_questions.h"
 #include "app/web_browser.h"
 #include "common/clock_random.h"
 #include "common/warnings.h"
@@ -39,9 +43,19 @@ int main(int argc, char** argv) {
 
   LoggedWarnings warnings;
   trubkom::common::SetWarningSink(&warnings);
-  trubkom::catalogue::Folders folders{QDir::currentPath().toStdString(),
-                                      QCoreApplication::applicationDirPath().toStdString()};
   trubkom::app::QtMessages messages;
+  trubkom::app::QtFolderChooser folder_chooser;
+  trubkom::app::QtStartQuestions questions;
+  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("trubkom"),
+                     QStringLiteral("trubkom"));
+  std::string working =
+      trubkom::app::ChooseStartFolder({QFile::encodeName(QDir::currentPath()).toStdString(),
+                                       TRUBKOM_DEMO_CATALOGUE, trubkom::app::OwnCatalogueFolder()},
+                                      settings, {questions, messages, folder_chooser});
+  if (working.empty()) return 0;
+  QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
+  trubkom::catalogue::Folders folders{
+      working, QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()};
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
   auto* browser = new trubkom::app::WebBrowser([&shell](const QUrl& url) { shell.OpenUrl(url); });

@@ -13,8 +13,11 @@ namespace {
 constexpr std::string_view kBodyStart = "(htmlcode)";
 constexpr std::string_view kBodyEnd = "(/htmlcode)";
 
-// Catalogue data writes paths with '\'.
-std::string Slashed(std::string_view path) { return common::ReplaceAll(path, "\\", "/"); }
+// The address of a file that config.tkm names relative to the program's folder ('\' read as
+// '/', letter case ignored as everywhere in the catalogue).
+std::string ProgramFileUrl(const std::string& program_folder, std::string_view relative) {
+  return common::FileUrl(common::ResolvePath(program_folder, relative));
+}
 
 void Advance(std::size_t& position, std::size_t count) {
   if (++position == count) position = 0;
@@ -24,8 +27,8 @@ void Advance(std::size_t& position, std::size_t count) {
 
 std::string AdvTitleHtml(const Advertising& adv, const std::string& program_folder) {
   const std::string& item = At(adv.items, adv.text_position);
-  return "<a href=\"" + common::WithTrailingSlash(program_folder) + Slashed(After(item, kBodyEnd)) +
-         "\">" + std::string(Before(item, kBodyStart)) + "</a>";
+  return "<a href=\"" + ProgramFileUrl(program_folder, After(item, kBodyEnd)) + "\">" +
+         std::string(Before(item, kBodyStart)) + "</a>";
 }
 
 std::string AdvBodyHtml(const Advertising& adv) {
@@ -39,11 +42,11 @@ std::string AdvBodyHtml(const Advertising& adv) {
 
 std::string PageBannerHtml(const Advertising& adv, const std::string& program_folder) {
   const std::string& line = At(adv.banner_lines, adv.banner_position);
-  std::string folder = common::WithTrailingSlash(program_folder);
   std::size_t percent = line.find('%');
-  if (percent == std::string::npos) return "<img src=\"" + folder + Slashed(line) + "\">";
-  return "<a href=\"" + folder + Slashed(line.substr(percent + 1)) + "\"><img src=\"" + folder +
-         Slashed(line.substr(0, percent)) + "\"></a>";
+  if (percent == std::string::npos)
+    return "<img src=\"" + ProgramFileUrl(program_folder, line) + "\">";
+  return "<a href=\"" + ProgramFileUrl(program_folder, line.substr(percent + 1)) +
+         "\"><img src=\"" + ProgramFileUrl(program_folder, line.substr(0, percent)) + "\"></a>";
 }
 
 void AdvanceTextPosition(Advertising& adv) { Advance(adv.text_position, adv.items.size()); }

@@ -36,8 +36,10 @@ std::string HomePageTarget(const std::string& working_folder, std::string_view l
   std::string target(WithoutBlanksAround(line));
   if (target.empty() || HasScheme(target)) return target;
   target = common::ReplaceAll(target, "\\", "/");
-  if (target.starts_with('/')) return target;
-  return common::ResolvePath(working_folder, target);
+  // A file goes as a file:// address: the desktop is handed Windows-1251 text, which could not
+  // carry the UTF-8 bytes of a working folder named in Cyrillic.
+  if (target.starts_with('/')) return common::FileUrl(target);
+  return common::FileUrl(common::ResolvePath(working_folder, target));
 }
 
 std::string ReadHomePage(const std::string& working_folder) {

@@ -7,8 +7,9 @@
 namespace trubkom::catalogue {
 
 // What the desktop is asked to open for the home page line: an address with a scheme
-// ("https://...", "mailto:...") as written; otherwise a file path, '\' read as '/', relative
-// to the working folder unless absolute. Empty text for an empty line.
+// ("https://...", "mailto:...") as written; otherwise the file:// address (common::FileUrl) of a
+// file path, '\' read as '/', relative to the working folder unless absolute. Empty text for an
+// empty line.
 std::string HomePageTarget(const std::string& working_folder, std::string_view line);
 
 // The home page target of the working folder's Templates/hp; empty when there is none.

@@ -97,12 +97,13 @@ std::string BlockRow(const PriceEntry& e) {
          "height=\"4\"></td></tr>";
 }
 
-// shop_pages: the folder of the shops' pages, with a "/" after it.
+// shop_pages: the folder of the shops' pages.
 std::string TableRow(const PriceEntry& e, const std::string& shop_pages) {
+  std::string shop_page = common::FileUrl(common::ResolvePath(shop_pages, e.page));
   return "<tr><td width=\"7%\"></td><td width=\"60%\" valign=\"middle\" "
          "class=\"pricelstShop\">\r\n"
          "<a href=\"" +
-         common::FileUrl(shop_pages) + e.page + "\" class=\"pricelstShop\">\r\n" + e.shop +
+         shop_page + "\" class=\"pricelstShop\">\r\n" + e.shop +
          "</a></td><td width=\"8%\"><img src=\"./images/shim.gif\" width=\"1\" "
          "height=\"30\"></td>\r\n"
          "<td width=\"20%\" class=\"pricelstPrice\">" +
@@ -146,7 +147,7 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
   for (std::uint32_t e : PickBlockOffers(n, random)) block += BlockRow(offers[e]);
   std::string table =
       "<table width=\"100%\" border=\"0\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\">";
-  std::string shop_pages = common::ResolvePath(folders.working, "adv/prices/html") + "/";
+  std::string shop_pages = common::ResolvePath(folders.working, "adv/prices/html");
   for (const PriceEntry& offer : offers) table += TableRow(offer, shop_pages);
   table += TableEnd();
   if (common::Status written = WritePricePage(folders.working, table); !written) {

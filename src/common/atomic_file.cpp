@@ -170,6 +170,18 @@ bool LinkFileAtomically(const FileAt& source, const FileAt& target, bool sync_fo
   return true;
 }
 
+Status CheckFolderWritable(const std::string& folder) {
+  // A probe of a process killed meanwhile is swept, as any of its temporary files would be.
+  RemoveStaleTemporaries(folder);
+  UniqueFd opened = OpenFolder(folder);
+  std::string temp;
+  int fd = opened.ok() ? CreateTemporaryFor(opened.get(), "write-test", temp) : -1;
+  if (fd < 0) return SystemError(errno, "Нельзя записывать в папку", folder, true);
+  ::close(fd);
+  ::unlinkat(opened.get(), temp.c_str(), 0);
+  return {};
+}
+
 int RemoveStaleTemporaries(const std::string& folder) {
   UniqueFd fd = OpenFolder(folder);
   return fd.ok() ? RemoveStaleTemporaries(fd.get()) : 0;

@@ -50,6 +50,12 @@ bool LinkFileAtomically(const std::string& source, const std::string& path, bool
 bool LinkFileAtomically(const FileAt& source, const FileAt& target, bool sync_folder,
                         std::optional<mode_t> mode = std::nullopt);
 
+// Whether files can be made in folder, found by making one of the temporary files below and
+// removing it again: permission bits do not tell (root writes anyway; a read-only file system
+// or a file where the folder should be refuses even the owner). The error says "Нельзя
+// записывать в папку <folder>: <reason>".
+Status CheckFolderWritable(const std::string& folder);
+
 // Temporary files are named "<file>.trubkom-<process id>-<n>.tmp" beside their target. A process
 // killed while writing leaves its temporary file behind; this removes those in folder whose
 // process is no longer running, and returns how many it removed.

@@ -80,6 +80,12 @@ bool MatchesMask(std::string_view mask, std::string_view name) {
   return m == mask.size();
 }
 
+// The characters an address may hold as they are (RFC 3986's unreserved ones), and '/'.
+bool IsUnreservedOrSlash(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~' || c == '/';
+}
+
 }  // namespace
 
 std::string JoinPath(std::string_view base, std::string_view relative) {
@@ -147,7 +153,19 @@ std::string WithTrailingSlash(std::string_view folder) {
 }
 
 std::string FileUrl(std::string_view absolute_path) {
-  return "file://" + std::string(absolute_path);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (char c : absolute_path) {
+    if (IsUnreservedOrSlash(c)) {
+      url += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      url += '%';
+      url += kHex[byte >> 4];
+      url += kHex[byte & 0xF];
+    }
+  }
+  return url;
 }
 
 }  // namespace trubkom::common

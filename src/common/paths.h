@@ -32,7 +32,11 @@ std::vector<std::string> ListFiles(int folder_fd, std::string_view mask);
 // The folder with a trailing '/'.
 std::string WithTrailingSlash(std::string_view folder);
 
-// The file:// URL of an absolute local path ("file:///home/...").
+// The file:// address of an absolute local path, as pages must write it: every byte of the
+// path but the unreserved characters of an address (letters A-Z a-z, digits, "-._~") and '/'
+// becomes %XX. So a folder with blanks or Cyrillic letters in its name (UTF-8 bytes on disk)
+// is named by ASCII text that a page of any encoding carries unchanged, and the browser,
+// undoing the %XX, asks for exactly the bytes of the path.
 std::string FileUrl(std::string_view absolute_path);
 
 }  // namespace trubkom::common

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,8 +16,10 @@
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
 #include "common/ascii.h"
+#include "common/atomic_file.h"
 #include "common/clock_random.h"
 #include "common/encoding.h"
+#include "common/paths.h"
 #include "common/version.h"
 #include "common/warnings.h"
 #include "selection/criteria.h"
@@ -29,6 +32,7 @@
 namespace {
 
 using namespace trubkom;
+using namespace trubkom::common::literals;
 
 constexpr const char* kUsage =
     "Usage: trubkom-catalogue COMMAND [ARGUMENTS]\n"
@@ -40,7 +44,8 @@ constexpr const char* kUsage =
     "  filter CRITERIA              the wizard's result rows for CRITERIA, then the count\n"
     "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included).\n"
     "Exit status: 0 done (warnings about damaged catalogue files may appear on standard error),\n"
-    "1 the command failed (unknown brand or model, page not written, no working folder),\n"
+    "1 the command failed (unknown brand or model, page not written, no working folder, a\n"
+    "working folder without a catalogue, or one that the command cannot write in),\n"
     "2 wrong arguments.\n";
 
 // Warnings about catalogue files go to standard error; the command goes on.
@@ -67,7 +72,6 @@ std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
-std::string Arg(const std::string& utf8) { return common::Cp1251FromUtf8(utf8); }
 
 common::LineTable ModelIndex(const catalogue::Folders& folders) {
   return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
@@ -94,10 +98,10 @@ int UnknownBrand(const std::string& brand) {
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
-  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   catalogue::CatalogueData data(folders.working);
   for (const catalogue::ModelRow& row :
-       catalogue::FillModelList(folders, data, ModelIndex(folders), Arg(brand), full_only)) {
+       catalogue::FillModelList(folders, data, ModelIndex(folders), common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
   }
   return 0;
@@ -131,7 +135,8 @@ class PageWriter : public common::Browser {
 
 // Prints the page file's path, or says that it could not be written.
 int Written(const catalogue::PageFile& page) {
-  if (!page) return Fail("cannot write the page file: " + common::Utf8FromCp1251(page.error().message));
+  if (!page)
+    return Fail("cannot write the page file: " + common::Utf8FromCp1251(page.error().message));
   std::cout << *page << '\n';
   return 0;
 }
@@ -148,18 +153,18 @@ bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
 }
 
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
-  if (!IsKnownBrand(folders, Arg(brand))) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
-  if (!IsKnownModel(context, Arg(brand), Arg(model))) {
+  if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
     return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
   }
-  return Written(catalogue::ShowModelPage(context, Arg(brand), Arg(model)));
+  return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model)));
 }
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {
   std::string basket;
-  for (const std::string& entry : entries) basket += Arg(entry) + "^";
+  for (const std::string& entry : entries) basket += common::Cp1251FromUtf8(entry) + "^";
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
   return Written(catalogue::ShowComparePage(context, basket));
@@ -167,11 +172,46 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   selection::IndexedLines indexed(ModelIndex(folders));
-  common::StringList items = selection::FilterModels(Arg(criteria), indexed);
+  common::StringList items = selection::FilterModels(common::Cp1251FromUtf8(criteria), indexed);
   for (const std::string& item : items) PrintLine(item);
   if (!items.empty())
-    PrintLine(common::Cp1251FromUtf8("Подходящие модели: ") + std::to_string(items.size()));
+    PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;
+}
+
+bool IsOneOf(const std::string& command, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (command == name) return true;
+  }
+  return false;
+}
+
+// Commands that read the catalogue of the working folder, and those of them that write in it
+// (pages in Templates/, the update run's files in the folder itself).
+constexpr std::initializer_list<const char*> kCatalogueCommands = {
+    "brands",      "models",     "page",   "compare", "filter",
+    "last-update", "new-models", "update", "check",   "apply"};
+constexpr std::initializer_list<const char*> kPageCommands = {"page", "compare"};
+constexpr std::initializer_list<const char*> kUpdateCommands = {"update", "apply"};
+
+// A command for a catalogue, run where there is none or where it cannot write, fails at once
+// naming the folder, instead of printing nothing or failing file by file.
+std::optional<int> RefusedFolder(const std::string& command, const std::string& working) {
+  if (!IsOneOf(command, kCatalogueCommands)) return std::nullopt;
+  if (!catalogue::IsCatalogueFolder(working)) {
+    return Fail("not a catalogue folder (it has no Base or Templates folder): " + working);
+  }
+  common::Status writable;
+  if (IsOneOf(command, kPageCommands)) {
+    writable = common::CheckFolderWritable(common::ResolvePath(working, "Templates"));
+  } else if (IsOneOf(command, kUpdateCommands)) {
+    writable = common::CheckFolderWritable(working);
+  }
+  if (!writable) {
+    return Fail("cannot write in the catalogue: " +
+                common::Utf8FromCp1251(writable.error().message));
+  }
+  return std::nullopt;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -180,6 +220,7 @@ int Run(const std::vector<std::string>& args) {
   if (!found) return Fail("the working folder cannot be found: " + error.message());
   const catalogue::Folders& folders = *found;
   const std::string& command = args[0];
+  if (auto refused = RefusedFolder(command, folders.working)) return *refused;
   if (command == "brands" && args.size() == 1) return Brands(folders);
   if (command == "models" && args.size() == 2) return Models(folders, args[1], false);
   if (command == "models" && args.size() == 3 && args[2] == "--full-only") {

@@ -15,6 +15,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 bool ChangesCatalogue(ScriptAction action) {
@@ -92,7 +94,7 @@ bool AddsMarker(const ScriptStep& step, const std::string& package_path) {
 // to be installed instead, and its journal keeps the marker's line for the run that can.
 common::Error MarkerRefused() {
   return {common::ErrorCode::kWriteFailed,
-          common::Cp1251FromUtf8("отметка об установке пакета не записана: команда отклонена")};
+          std::string("отметка об установке пакета не записана: команда отклонена"_cp1251)};
 }
 
 // Decrypted in memory and unpacked from there: the archive is never written to disk, and its
@@ -183,9 +185,9 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
   }
   common::PrivateFolder work(kWorkingFolderPrefix);
   if (!work.ok()) {
-    return common::Error{common::ErrorCode::kWriteFailed,
-                         common::Cp1251FromUtf8("не удалось создать рабочую папку во временной "
-                                                "папке системы")};
+    return common::Error{
+        common::ErrorCode::kWriteFailed,
+        std::string("не удалось создать рабочую папку во временной папке системы"_cp1251)};
   }
   std::string digest;
   auto extraction = Unpack(package_path, keys, work.path(), limits, digest);

@@ -15,6 +15,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 constexpr std::size_t kChunkBytes = 256 * 1024;
@@ -34,7 +36,7 @@ enum class Outcome { kWritten, kFailed, kStop };
 
 // The stops, in the user's words.
 common::Error NotAnArchive() {
-  return {common::ErrorCode::kDamaged, common::Cp1251FromUtf8("это не ZIP-архив")};
+  return {common::ErrorCode::kDamaged, std::string("это не ZIP-архив"_cp1251)};
 }
 common::Error DamagedArchive(const std::string& name) {
   return {common::ErrorCode::kDamaged,
@@ -42,8 +44,7 @@ common::Error DamagedArchive(const std::string& name) {
 }
 common::Error ArchiveTooLarge() {
   return {common::ErrorCode::kTooLarge,
-          common::Cp1251FromUtf8("архив распаковывается в больший объем или число файлов, "
-                                 "чем допустимо")};
+          std::string("архив распаковывается в больший объем или число файлов, чем допустимо"_cp1251)};
 }
 
 // Why the entry must not be extracted, or empty text when it may.

@@ -15,6 +15,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 constexpr const char* kAllowedProtocols = "http,https";
@@ -116,7 +118,7 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
                             bool use_proxy) {
   if (transfer.write_error) return *transfer.write_error;
   if (Cancelled(transfer)) {
-    return {common::ErrorCode::kCancelled, common::Cp1251FromUtf8("загрузка прервана")};
+    return {common::ErrorCode::kCancelled, std::string("загрузка прервана"_cp1251)};
   }
   if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
     return {common::ErrorCode::kTooLarge,

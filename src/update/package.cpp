@@ -13,6 +13,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 constexpr std::string_view kMagic{"TKMUPD1\0", 8};
@@ -26,8 +28,8 @@ std::string_view FileNameOf(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-common::Error Refused(const char* why_utf8) {
-  return {common::ErrorCode::kRefused, common::Cp1251FromUtf8(why_utf8)};
+common::Error Refused(std::string_view why) {
+  return {common::ErrorCode::kRefused, std::string(why)};
 }
 
 const unsigned char* Bytes(std::string_view text) {
@@ -55,12 +57,13 @@ common::Status OpenSignedInPlace(std::string& message, std::size_t name_size,
   std::string_view whole = message;
   std::string_view package = whole.substr(name_size);
   if (package.size() < kSmallestPackage || package.substr(0, kMagic.size()) != kMagic) {
-    return Refused("это не пакет обновления");
+    return Refused("это не пакет обновления"_cp1251);
   }
   std::string_view signed_part = whole.substr(0, whole.size() - kSignatureBytes);
   if (crypto_sign_verify_detached(Bytes(whole.substr(signed_part.size())), Bytes(signed_part),
                                   signed_part.size(), keys.public_key.data()) != 0) {
-    return Refused("подпись не сходится: пакет поврежден, переименован или подписан не издателем");
+    return Refused(
+        "подпись не сходится: пакет поврежден, переименован или подписан не издателем"_cp1251);
   }
   const std::size_t nonce_at = name_size + kMagic.size();
   const std::size_t cipher_at = nonce_at + kNonceBytes;
@@ -70,7 +73,7 @@ common::Status OpenSignedInPlace(std::string& message, std::size_t name_size,
   if (crypto_aead_xchacha20poly1305_ietf_decrypt_detached(
           cipher, nullptr, cipher, zip_size, cipher + zip_size, nullptr, 0,
           Bytes(whole.substr(nonce_at, kNonceBytes)), keys.package_key.data()) != 0) {
-    return Refused("пакет не расшифровывается ключом этой программы");
+    return Refused("пакет не расшифровывается ключом этой программы"_cp1251);
   }
   message.erase(0, cipher_at);
   message.resize(zip_size);
@@ -89,7 +92,7 @@ common::Result<std::string> ReadWithName(const std::string& path) {
     result = common::Error{common::ErrorCode::kNotAFile, common::Cp1251FromUtf8(
                                                              "это не обычный файл")};
   } else if (static_cast<std::size_t>(info.st_size) > kMaxPackageBytes) {
-    result = Refused("пакет больше 1 ГБ");
+    result = Refused("пакет больше 1 ГБ"_cp1251);
   } else {
     std::string name = common::AsciiLowered(FileNameOf(path));
     std::string bytes = name;

@@ -18,12 +18,13 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 // A server index is a short list of names; anything near this size is not one.
 constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
 
-std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
 
 bool Cancelled(const UpdatePorts& ports) { return ports.cancel && ports.cancel->load(); }
 
@@ -73,7 +74,7 @@ class OnlinePhase {
   // The index's failure, if any; failed downloads are counted into failed.
   common::Status Run(int& failed) {
     failed_ = &failed;
-    ports_.status.Append(Text("Скачиваем список апдейтов"));
+    ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
     const common::FileAt index_file = In("index.txt");
     common::Status index = Fetch("updates/index.txt", index_file);
     if (index) DownloadMissing(index_file);
@@ -98,19 +99,19 @@ class OnlinePhase {
       if (Cancelled(ports_)) return;
       if (!IsMissing(name, local_packages_)) continue;
       found = true;
-      ports_.status.Append(Text("Скачиваем апдейт от ") +
+      ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
       common::Status fetched = Fetch("updates/" + name, In(name));
       if (fetched) {
-        ports_.status.Append(Text("Завершено"));
+        ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
-        ports_.status.Append(Text("Не скачан: ") + fetched.error().message);
+        ports_.status.Append(std::string("Не скачан: "_cp1251) + fetched.error().message);
         ++*failed_;
       }
     }
     if (!found && !Cancelled(ports_)) {
-      ports_.messages.Inform(Text("Обновлений нет"));
-      ports_.status.Append(Text("Завершено"));
+      ports_.messages.Inform(std::string("Обновлений нет"_cp1251));
+      ports_.status.Append(std::string("Завершено"_cp1251));
     }
   }
 
@@ -136,15 +137,15 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
               const UpdateOptions& options, UpdatePorts& ports, UpdateSummary& summary) {
   common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
   if (!online) {
-    ports.status.Append(Text(options.use_proxy ? "Прокси-сервер не отвечает: "
-                                               : "Сервер обновлений недоступен: ") +
+    ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
+                                                      : "Сервер обновлений недоступен: "_cp1251) +
                         online.error().message);
     summary.server_problem = online.error();
     return;
   }
   common::Status index = OnlinePhase(updates, working_folder, options, ports).Run(summary.failed);
   if (!index && index.error().code != common::ErrorCode::kCancelled) {
-    ports.status.Append(Text("Сервер обновлений недоступен: ") + index.error().message);
+    ports.status.Append(std::string("Сервер обновлений недоступен: "_cp1251) + index.error().message);
     summary.server_problem = index.error();
   }
 }
@@ -164,9 +165,9 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     ++summary.failed;
     // A package that fails is never reported as done; the user hears why, and can fetch it again,
     // make room or tell the publisher.
-    ports.status.Append(Text("Апдейт от ") +
+    ports.status.Append(std::string("Апдейт от "_cp1251) +
                         common::DisplayDate(common::DateCodeOf(PackageBaseName(package))) +
-                        Text(" не установлен: ") + outcome.error().message);
+                        std::string(" не установлен: "_cp1251) + outcome.error().message);
     // A package in updates/ that does not open can never be applied: it is damaged (cut short
     // by a crash of the system before its bytes reached the disk, since downloads are not
     // flushed), not the publisher's, or a file the user copied there under a package's name.
@@ -198,13 +199,13 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   if (options.local_folder) {
     std::string chosen = ports.folders.ChooseFolder(working_folder);
     if (chosen.empty()) {
-      ports.status.Append(Text("Папка с пакетами не выбрана"));
+      ports.status.Append(std::string("Папка с пакетами не выбрана"_cp1251));
       return summary;
     }
     packages = PackagesIn(chosen);
   } else if (!updates) {
     // Nothing is fetched into a folder that cannot be had, nor applied from it.
-    ports.status.Append(Text("Апдейты не скачаны: ") + updates.error().message);
+    ports.status.Append(std::string("Апдейты не скачаны: "_cp1251) + updates.error().message);
     summary.server_problem = updates.error();
     return summary;
   } else {
@@ -215,10 +216,10 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   const int updates_fd = options.local_folder ? -1 : updates->folder.get();
   ApplyAll(packages, working_folder, updates_fd, ports, keys, summary);
   if (options.local_folder && summary.applied == 0 && summary.failed == 0 && !Cancelled(ports)) {
-    ports.status.Append(Text("В папке нет новых пакетов"));
+    ports.status.Append(std::string("В папке нет новых пакетов"_cp1251));
   }
   if (summary.applied > 0) {
-    ports.status.Append(Text("Установлено пакетов: ") + std::to_string(summary.applied));
+    ports.status.Append(std::string("Установлено пакетов: "_cp1251) + std::to_string(summary.applied));
   }
   return summary;
 }
@@ -227,7 +228,7 @@ void ShowLastUpdate(const std::string& working_folder, common::StatusSink& statu
   std::vector<std::string> names =
       common::ListFiles(common::ResolvePath(working_folder, "updates"), "*.upd");
   if (names.empty()) {
-    status.Append(Text("Обновлений не проводилось"));
+    status.Append(std::string("Обновлений не проводилось"_cp1251));
     return;
   }
   std::string newest = common::DateCodeOf(names.front());
@@ -235,7 +236,7 @@ void ShowLastUpdate(const std::string& working_folder, common::StatusSink& statu
     std::string code = common::DateCodeOf(name);
     if (common::CompareUpdateDates(code, newest) == 1) newest = code;
   }
-  status.Append(Text("Последнее обновление от ") + common::DisplayDate(newest));
+  status.Append(std::string("Последнее обновление от "_cp1251) + common::DisplayDate(newest));
 }
 
 }  // namespace trubkom::update

@@ -17,6 +17,8 @@
 
 namespace trubkom::update {
 
+using namespace common::literals;
+
 namespace {
 
 // A command line: the keyword at the first character, one blank, then the arguments; commands
@@ -52,17 +54,16 @@ bool Parse(std::string_view line, const Command& command, Arguments& out) {
   return true;
 }
 
-// The status texts are written here in UTF-8 and shown in Windows-1251.
-std::string Text(const char* utf8) { return common::Cp1251FromUtf8(utf8); }
 
 std::string Slashed(std::string text) {
   std::replace(text.begin(), text.end(), '\\', '/');
   return text;
 }
 
-// The full path the status lines show: the catalogue folder joined to the name as written.
+// The full path the status lines show: the catalogue folder (UTF-8, as the file system names
+// it) in the line's Windows-1251, joined to the name as the script writes it.
 std::string Shown(const std::string& catalogue_folder, const std::string& name) {
-  return common::WithTrailingSlash(catalogue_folder) + Slashed(name);
+  return common::Cp1251FromUtf8(common::WithTrailingSlash(catalogue_folder)) + Slashed(name);
 }
 
 std::string FileNamePart(const std::string& name) {
@@ -78,7 +79,7 @@ bool IsFolder(const std::string& path) {
 ScriptStep Refused(std::string_view line) {
   ScriptStep step;
   step.action = ScriptAction::kRefused;
-  step.status_line = Text("Команда отклонена: ") + std::string(line);
+  step.status_line = std::string("Команда отклонена: "_cp1251) + std::string(line);
   return step;
 }
 
@@ -113,7 +114,7 @@ ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::
                              sources, catalogue);
   step.added_name = name;
   if (!IsFolder(*folder)) step.create_folder = *folder;
-  step.status_line = Text("Добавляем ") + name + Text(" в ") + Shown(catalogue, args.second);
+  step.status_line = std::string("Добавляем "_cp1251) + name + std::string(" в "_cp1251) + Shown(catalogue, args.second);
   return step;
 }
 
@@ -130,7 +131,7 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
   ScriptStep step =
       FileStep(action, *source, *target, source_name, target_name, sources, catalogue);
   if (action == ScriptAction::kReplace) {
-    step.status_line = Text("Заменяем ") + Shown(catalogue, target_name);
+    step.status_line = std::string("Заменяем "_cp1251) + Shown(catalogue, target_name);
   }
   return step;
 }
@@ -144,7 +145,7 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
           .target = *target,
           .catalogue_folder = catalogue,
           .target_name = name,
-          .status_line = Text("Удаляем ") + Shown(catalogue, name)};
+          .status_line = std::string("Удаляем "_cp1251) + Shown(catalogue, name)};
 }
 
 // The largest payload file a line copies: as large as an unpacked archive entry may be.

@@ -359,7 +359,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->shell.opened, std::vector<std::string>{"https://example.org/"});
     cat->WriteText("Templates/HP", "adv\\start.html\r\n");
     w->Click("homePage");
-    QCOMPARE(w->shell.opened.back(), cat->Path("adv/start.html"));
+    QCOMPARE(w->shell.opened.back(), "file://" + cat->Path("adv/start.html"));
     w->Click("contacts");
     QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
     w->Click("stopLoading");

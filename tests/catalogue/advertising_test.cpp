@@ -13,10 +13,10 @@ TEST(Advertising, TitleLinkAndBodyComeFromTheCurrentItem) {
   Advertising adv;
   adv.items = {"Shop(htmlcode)<b>Sale</b>(/htmlcode)adv\\shop.html",
                "Other(htmlcode)x(/htmlcode)o"};
-  EXPECT_EQ(AdvTitleHtml(adv, "/prog"), "<a href=\"/prog/adv/shop.html\">Shop</a>");
+  EXPECT_EQ(AdvTitleHtml(adv, "/prog"), "<a href=\"file:///prog/adv/shop.html\">Shop</a>");
   EXPECT_EQ(AdvBodyHtml(adv), "<b>Sale</b>");
   AdvanceTextPosition(adv);
-  EXPECT_EQ(AdvTitleHtml(adv, "/prog"), "<a href=\"/prog/o\">Other</a>");
+  EXPECT_EQ(AdvTitleHtml(adv, "/prog"), "<a href=\"file:///prog/o\">Other</a>");
   EXPECT_EQ(AdvBodyHtml(adv), "x");
   AdvanceTextPosition(adv);
   EXPECT_EQ(adv.text_position, 0u);
@@ -27,10 +27,11 @@ TEST(Advertising, MissingItemsAndMarkersGiveEmptyParts) {
     std::string item, title, body;
   };
   const Case cases[] = {
-      {"", "<a href=\"/p/\"></a>", ""},
-      {"Only a title", "<a href=\"/p/\">Only a title</a>", ""},
-      {"T(htmlcode)body without end", "<a href=\"/p/\">T</a>", ""},
-      {"T(/htmlcode)link(htmlcode)", "<a href=\"/p/link(htmlcode)\">T(/htmlcode)link</a>", ""},
+      {"", "<a href=\"file:///p\"></a>", ""},
+      {"Only a title", "<a href=\"file:///p\">Only a title</a>", ""},
+      {"T(htmlcode)body without end", "<a href=\"file:///p\">T</a>", ""},
+      {"T(/htmlcode)link(htmlcode)",
+       "<a href=\"file:///p/link%28htmlcode%29\">T(/htmlcode)link</a>", ""},
   };
   for (const Case& c : cases) {
     Advertising adv;
@@ -40,14 +41,14 @@ TEST(Advertising, MissingItemsAndMarkersGiveEmptyParts) {
   }
   Advertising none;
   EXPECT_EQ(AdvBodyHtml(none), "");
-  EXPECT_EQ(PageBannerHtml(none, "/p"), "<img src=\"/p/\">");
+  EXPECT_EQ(PageBannerHtml(none, "/p"), "<img src=\"file:///p\">");
 }
 
 TEST(Advertising, BannersAreLinkedWhenTheyNameALinkAndRotate) {
   Advertising adv;
   adv.banner_lines = {"adv\\b1.png%adv\\shop.html", "b2.png", ""};
   EXPECT_EQ(PageBannerHtml(adv, "/prog"),
-            "<a href=\"/prog/adv/shop.html\"><img src=\"/prog/adv/b1.png\"></a>");
+            "<a href=\"file:///prog/adv/shop.html\"><img src=\"file:///prog/adv/b1.png\"></a>");
   std::vector<std::size_t> positions;
   for (int i = 0; i < 4; ++i) {
     positions.push_back(adv.banner_position);
@@ -55,7 +56,7 @@ TEST(Advertising, BannersAreLinkedWhenTheyNameALinkAndRotate) {
   }
   EXPECT_EQ(positions, (std::vector<std::size_t>{0, 1, 2, 0}));
   adv.banner_position = 1;
-  EXPECT_EQ(PageBannerHtml(adv, "/prog"), "<img src=\"/prog/b2.png\">");
+  EXPECT_EQ(PageBannerHtml(adv, "/prog"), "<img src=\"file:///prog/b2.png\">");
 }
 
 TEST(PageFile, PlaceholdersAreFilledInOrderAndThePageIsShown) {

@@ -10,7 +10,8 @@ namespace {
 TEST(HomePageTarget, AddressesAsWrittenPathsResolvedInTheWorkingFolder) {
   testing::TempCatalogue cat;
   cat.WriteText("Docs/Start.html", "<html></html>");
-  const std::string& root = cat.root();
+  const std::string root = cat.root();
+  const std::string url = "file://" + root;
   struct Case {
     const char* line;
     std::string target;
@@ -18,11 +19,12 @@ TEST(HomePageTarget, AddressesAsWrittenPathsResolvedInTheWorkingFolder) {
       {"https://trubkom.example/", "https://trubkom.example/"},
       {"  http://x.example/a b  ", "http://x.example/a b"},
       {"mailto:prices@trubkom.example", "mailto:prices@trubkom.example"},
-      {"docs\\start.html", root + "/Docs/Start.html"},  // letter case and '\' as on disk
-      {".\\Docs/Start.html", root + "/Docs/Start.html"},
-      {"missing\\page.html", root + "/missing/page.html"},
-      {"/usr/share/doc/index.html", "/usr/share/doc/index.html"},
-      {"C:\\page.html", root + "/C:/page.html"},  // a drive is no scheme
+      {"docs\\start.html", url + "/Docs/Start.html"},  // letter case and '\' as on disk
+      {".\\Docs/Start.html", url + "/Docs/Start.html"},
+      {"missing\\page.html", url + "/missing/page.html"},
+      {"/usr/share/doc/index.html", "file:///usr/share/doc/index.html"},
+      {"/usr/my doc.html", "file:///usr/my%20doc.html"},
+      {"C:\\page.html", url + "/C%3A/page.html"},  // a drive is no scheme
       {"", ""},
       {"   ", ""},
   };
@@ -33,7 +35,7 @@ TEST(ReadHomePage, FirstLineOfTemplatesHp) {
   testing::TempCatalogue cat;
   EXPECT_EQ(ReadHomePage(cat.root()), "");
   cat.WriteText("templates/HP", "start.html\r\nsecond\r\n");
-  EXPECT_EQ(ReadHomePage(cat.root()), cat.root() + "/start.html");
+  EXPECT_EQ(ReadHomePage(cat.root()), "file://" + cat.root() + "/start.html");
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST_F(ModelPageTest, ShortPageFillsEveryPlaceholderFromTheRecord) {
   auto v = ShortPage("Sony-Ericsson", "K750i");
   EXPECT_EQ(v["title"], "Sonyericsson K750i");
   EXPECT_EQ(v["model"], "Sonyericsson K750i");
-  EXPECT_EQ(v["image"], "<img src=\"" + cat.root() +
+  EXPECT_EQ(v["image"], "<img src=\"file://" + cat.root() +
                             "/Pics/Sonyericsson/k750.png\" alt=\"K750i\" class=\"normal\">");
   EXPECT_EQ(v["year"], "2005");
   EXPECT_EQ(v["standart"], "GSM");
@@ -86,9 +86,9 @@ TEST_F(ModelPageTest, ShortPageFillsEveryPlaceholderFromTheRecord) {
   EXPECT_EQ(v["voice"],
             W("Диктофон, Громкая связь, Голосовой набор, Голосовое управление, Автоответчик"));
   EXPECT_EQ(v["price"], "300 $");
-  EXPECT_EQ(v["adv_title"], "<a href=\"" + cat.root() + "/a.html\">A</a>");
+  EXPECT_EQ(v["adv_title"], "<a href=\"file://" + cat.root() + "/a.html\">A</a>");
   EXPECT_EQ(v["adv_body"], "a");
-  EXPECT_EQ(v["adv_pagebanner"], "<img src=\"" + cat.root() + "/1.png\">");
+  EXPECT_EQ(v["adv_pagebanner"], "<img src=\"file://" + cat.root() + "/1.png\">");
   EXPECT_NE(v["price_list"].find(W("9000 р.")), std::string::npos);
   EXPECT_EQ(browser.shown, std::vector<std::string>{cat.Path("Templates/temp.html")});
 }
@@ -107,7 +107,7 @@ TEST_F(ModelPageTest, EveryShortPageShowsTheNextAdvertisement) {
   EXPECT_EQ(ShortPage("Sony-Ericsson", "T100")["adv_body"], "a");
   auto second = ShortPage("Sony-Ericsson", "T100");
   EXPECT_EQ(second["adv_body"], "b");
-  EXPECT_EQ(second["adv_pagebanner"], "<img src=\"" + cat.root() + "/2.png\">");
+  EXPECT_EQ(second["adv_pagebanner"], "<img src=\"file://" + cat.root() + "/2.png\">");
   EXPECT_EQ(ShortPage("Sony-Ericsson", "T100")["adv_body"], "a");
 }
 
@@ -155,8 +155,9 @@ TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
       row("Интерфейсы", "IRDA"),
       spacer,
       "</table>",
-      "<a href=\"" + cat.root() + "/a.html\">A</a>a",
-      "<a href=\"" + cat.root() + "/b.html\">B</a>b<img src=\"" + cat.root() + "/1.png\">",
+      "<a href=\"file://" + cat.root() + "/a.html\">A</a>a",
+      "<a href=\"file://" + cat.root() + "/b.html\">B</a>b<img src=\"file://" + cat.root() +
+          "/1.png\">",
   };
   ASSERT_GE(lines.size(), expected.size() + 1);
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << i;

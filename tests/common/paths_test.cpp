@@ -57,7 +57,25 @@ TEST(Paths, JoinReadsBackslashesAsSlashes) {
   EXPECT_EQ(JoinPath("/cat", "adv\\prices\\a.prc"), "/cat/adv/prices/a.prc");
   EXPECT_EQ(JoinPath("/cat/", "/x"), "/cat/x");
   EXPECT_EQ(WithTrailingSlash("/cat"), "/cat/");
-  EXPECT_EQ(FileUrl("/cat/a.html"), "file:///cat/a.html");
+}
+
+// Pages are Windows-1251 and the file system's names UTF-8: an address must be ASCII that
+// the browser decodes back to the path's very bytes.
+TEST(Paths, FileUrlKeepsUnreservedCharactersAndSlashesAndEncodesEveryOtherByte) {
+  struct Case {
+    const char* path;
+    const char* url;
+  } cases[] = {
+      {"/cat/a.html", "file:///cat/a.html"},
+      {"/A-z_0.9~/b", "file:///A-z_0.9~/b"},
+      {"/tmp/Мои документы/К",
+       "file:///tmp/%D0%9C%D0%BE%D0%B8%20%D0%B4%D0%BE%D0%BA%D1%83%D0%BC"
+       "%D0%B5%D0%BD%D1%82%D1%8B/%D0%9A"},
+      {"/a#b?c%d&e+f;g=h'i\\j\"k", "file:///a%23b%3Fc%25d%26e%2Bf%3Bg%3Dh%27i%5Cj%22k"},
+      {"/\xFF\x01", "file:///%FF%01"},  // bytes that are no UTF-8 at all
+      {"/folder/", "file:///folder/"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FileUrl(c.path), c.url) << c.path;
 }
 
 TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {

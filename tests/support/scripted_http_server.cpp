@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace trubkom::testing {
 
@@ -135,6 +137,10 @@ void ScriptedHttpServer::Serve(int connection) {
   if (response.then == Then::kEndless) {
     const std::string chunk(64 * 1024, 'x');
     while (open) open = Send(connection, chunk);
+  }
+  while (open && response.then == Then::kDrip) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    open = Send(connection, "xx");
   }
   if (response.then == Then::kReset) {
     linger abort_on_close{1, 0};

@@ -16,6 +16,7 @@ enum class Then {
   kClose,    // closes the connection
   kStall,    // keeps the connection open and sends nothing more
   kEndless,  // goes on sending bytes for as long as the client reads
+  kDrip,     // goes on sending two bytes every tenth of a second, for as long as the client reads
   kReset,    // resets the connection (TCP RST)
 };
 

@@ -14,12 +14,18 @@ namespace fs = std::filesystem;
 
 TempCatalogue::TempCatalogue() {
   std::string pattern = (fs::temp_directory_path() / "trubkom-test-XXXXXX").string();
-  root_ = ::mkdtemp(pattern.data());
+  temporary_ = ::mkdtemp(pattern.data());
+  root_ = temporary_;
+}
+
+TempCatalogue::TempCatalogue(std::string_view folder) : TempCatalogue() {
+  root_ = (fs::path(temporary_) / folder).string();
+  fs::create_directories(root_);
 }
 
 TempCatalogue::~TempCatalogue() {
   std::error_code ignored;
-  fs::remove_all(root_, ignored);
+  fs::remove_all(temporary_, ignored);
 }
 
 std::string TempCatalogue::Path(std::string_view relative) const {
@@ -41,6 +47,8 @@ std::string TempCatalogue::ReadBytes(std::string_view relative) const {
 }
 
 bool TempCatalogue::Exists(std::string_view relative) const { return fs::exists(Path(relative)); }
+
+std::string DemoFolder() { return TRUBKOM_DEMO_FOLDER; }
 
 std::string W(std::string_view utf8) { return common::Cp1251FromUtf8(utf8); }
 

@@ -12,6 +12,9 @@ namespace trubkom::testing {
 class TempCatalogue {
  public:
   TempCatalogue();
+  // The catalogue in the folder at relative path folder of the fresh temporary folder
+  // ("Мои документы/Каталог телефонов"), as a desktop user would place it.
+  explicit TempCatalogue(std::string_view folder);
   ~TempCatalogue();
   TempCatalogue(const TempCatalogue&) = delete;
   TempCatalogue& operator=(const TempCatalogue&) = delete;
@@ -29,8 +32,13 @@ class TempCatalogue {
   bool Exists(std::string_view relative) const;
 
  private:
+  std::string temporary_;  // the fresh folder, removed at the end
   std::string root_;
 };
+
+// The folder of the demo catalogue and program files in the source tree (demo/).
+std::string DemoFolder();
+
 
 // Windows-1251 bytes of UTF-8 source text, for readable expectations.
 std::string W(std::string_view utf8);

@@ -3,8 +3,11 @@
 set -euo pipefail
 tool=$1
 demo=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+base=$(mktemp -d)
+trap 'rm -rf "$base"' EXIT
+# A folder as a Russian desktop names it; the printed paths must name it in UTF-8.
+work="$base/Мои документы/Каталог телефонов"
+mkdir -p "$work"
 cp -r "$demo/." "$work/"
 cd "$work"
 
@@ -36,6 +39,16 @@ last=$(tail -n 1 <<<"$rows")
 count=$(($(wc -l <<<"$rows") - 1))
 [ "$last" = "Подходящие модели: $count" ] || fail "filter count line: $last"
 [ -z "$("$tool" filter '48(999)')" ] || fail "a filter without matches prints nothing"
+
+# An update that could do nothing says why, and the tool's exit tells a scheduled job.
+if out=$("$tool" update --server http://127.0.0.1:9/ 2>"$work/err"); then
+  fail "update exits 0 with the server down"
+fi
+grep -q "Сервер обновлений недоступен: " <<<"$out" || fail "update does not say the server is down: $out"
+grep -q "index could not be fetched" "$work/err" || fail "update says nothing on standard error"
+mkdir "$work/empty"
+out=$("$tool" update --local "$work/empty") || fail "update of an empty folder failed"
+[ "$out" = "В папке нет новых пакетов" ] || fail "update of an empty folder: $out"
 
 if "$tool" nonsense 2>/dev/null; then fail "a wrong command succeeds"; fi
 echo "1 passed, 0 failed"

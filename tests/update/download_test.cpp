@@ -72,6 +72,7 @@ TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
       {"300 without a location", Respond("300 Multiple Choices", "pick"), false, ""},
       {"stalls after some bytes", Sized(1000, half, Then::kStall), false, ""},
       {"never ends", Unsized("", Then::kEndless), false, ""},
+      {"drips a few bytes a second", Unsized("", Then::kDrip), false, ""},
       {"announces more than the cap", Sized(2 << 20, half, Then::kStall), false, ""},
       // Whole bodies that end at once: only the cap can refuse them.
       {"the cap exactly, with length", Respond("200 OK", at_cap), true, at_cap},

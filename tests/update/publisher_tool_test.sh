@@ -5,8 +5,11 @@
 set -euo pipefail
 tool=$1
 demo=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+base=$(mktemp -d)
+trap 'rm -rf "$base"' EXIT
+# A folder as a Russian desktop names it: the status lines must name it in UTF-8 again.
+work="$base/Мои документы"
+mkdir "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 cp1251() { iconv -f UTF-8 -t WINDOWS-1251; }
 

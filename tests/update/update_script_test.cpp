@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
+
+#include "common/encoding.h"
 #include "common/string_ops.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
@@ -203,11 +206,45 @@ TEST(UpdateScriptTest, LinesChangeTheCatalogueAsTheySay) {
     EXPECT_EQ(testing::Snapshot(temp.root()), after);
     std::vector<std::string> expected;
     for (const std::string& text : c.status) {
-      expected.push_back(
-          common::ReplaceAll(common::ReplaceAll(W(text), "@", catalogue + "/"), "#", temp.root()));
+      expected.push_back(common::ReplaceAll(common::ReplaceAll(W(text), "@", W(catalogue + "/")),
+                                            "#", temp.root()));
     }
     EXPECT_EQ(status.lines, expected);
     EXPECT_TRUE(messages.texts.empty());
+  }
+}
+
+// The catalogue folder's UTF-8 path is said in the status line's Windows-1251 letters; a letter
+// that Windows-1251 lacks shows as '?'.
+TEST(UpdateScriptTest, StatusLinesSpellTheCatalogueFolderInTheirOwnLetters) {
+  struct Case {
+    const char* folder;
+    const char* shown;  // as the user reads it
+  } cases[] = {
+      {"Мои документы/Каталог телефонов", "Мои документы/Каталог телефонов"},
+      {"Ёлка № 5 — «тест»", "Ёлка № 5 — «тест»"},
+      {"Müller ☎ 東京", "M?ller ? ??"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    testing::TempCatalogue temp(c.folder);
+    testing::Build(temp.root(), {{"work/a.txt", "A"}, {"Base/old.txt", "OLD"}});
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    const std::string work = temp.Path("work");
+    for (const char* line : {"ADDFILE a.txt TO Base\\", "REPLACEFILE Base\\a.txt WITH a.txt",
+                             "DELETEFILE Base\\old.txt"}) {
+      EXPECT_TRUE(ExecuteScriptLine(line, work, temp.root(), {status, messages, shell}));
+    }
+    // What the user reads: the lines in UTF-8 again.
+    std::vector<std::string> read;
+    for (const std::string& line : status.lines) read.push_back(common::Utf8FromCp1251(line));
+    const std::string shown =
+        temp.root().substr(0, temp.root().size() - std::strlen(c.folder)) + c.shown;
+    EXPECT_EQ(read, (std::vector<std::string>{"Добавляем a.txt в " + shown + "/Base/",
+                                              "Заменяем " + shown + "/Base/a.txt",
+                                              "Удаляем " + shown + "/Base/old.txt"}));
   }
 }
 

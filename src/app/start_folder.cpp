@@ -1,0 +1,118 @@
+#include "app/start_folder.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include "catalogue/folders.h"
+#include "common/encoding.h"
+#include "common/folder_copy.h"
+
+namespace trubkom::app {
+
+namespace {
+
+using common::Cp1251FromUtf8;
+
+QString SettingOf(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+std::string PathOf(const QString& setting) { return QFile::encodeName(setting).toStdString(); }
+QString Key() { return QString::fromUtf8(kCatalogueFolderKey); }
+
+// "«folder»" in the Windows-1251 of the texts.
+std::string Quoted(const std::string& folder) { return Cp1251FromUtf8("«" + folder + "»"); }
+
+std::string NoCatalogueText(const std::string& folder) {
+  return Cp1251FromUtf8("В папке ") + Quoted(folder) +
+         Cp1251FromUtf8(" нет каталога Трубкома: в ней нет папок Base и Templates.");
+}
+
+// The copy at places.own_copy, made from source unless a catalogue is there already; empty,
+// the user told why, when it cannot be made.
+std::string OwnCopy(const std::string& source, const StartPlaces& places, StartPorts ports) {
+  if (catalogue::IsCatalogueFolder(places.own_copy)) return places.own_copy;
+  if (common::Status copied = common::CopyFolder(source, places.own_copy); !copied) {
+    ports.messages.Inform(copied.error().message);
+    return {};
+  }
+  return places.own_copy;
+}
+
+// The catalogue the user opens or chooses when the folder started in has none; empty to quit.
+std::string AskForCatalogue(const StartPlaces& places, StartPorts ports) {
+  const std::string text =
+      NoCatalogueText(places.started_in) +
+      Cp1251FromUtf8("\n\nОткрыть демонстрационный каталог или выбрать папку каталога?");
+  for (;;) {
+    switch (ports.questions.AskNoCatalogue(text)) {
+      case StartQuestions::NoCatalogueAnswer::kQuit:
+        return {};
+      case StartQuestions::NoCatalogueAnswer::kOpenDemo:
+        if (!catalogue::IsCatalogueFolder(places.own_copy) &&
+            !catalogue::IsCatalogueFolder(places.demo)) {
+          ports.messages.Inform(Cp1251FromUtf8("Демонстрационный каталог не найден: ") +
+                                Quoted(places.demo));
+        } else if (std::string copy = OwnCopy(places.demo, places, ports); !copy.empty()) {
+          return copy;
+        }
+        break;
+      case StartQuestions::NoCatalogueAnswer::kChooseFolder: {
+        std::string chosen = ports.folders.ChooseFolder(places.started_in);
+        if (chosen.empty()) break;
+        if (catalogue::IsCatalogueFolder(chosen)) return chosen;
+        ports.messages.Inform(NoCatalogueText(chosen));
+        break;
+      }
+    }
+  }
+}
+
+// The folder, or the copy the user takes instead when the folder cannot be written.
+std::string WritableOrCopy(const std::string& folder, const StartPlaces& places,
+                           QSettings& settings, StartPorts ports) {
+  common::Status writable = catalogue::CheckCatalogueWritable(folder);
+  if (writable) return folder;
+  std::string text = Cp1251FromUtf8("Каталог в папке ") + Quoted(folder) +
+                     Cp1251FromUtf8(
+                         " нельзя изменять: страницы моделей и обновления не будут "
+                         "записаны.\n") +
+                     writable.error().message + "\n\n";
+  if (folder == places.own_copy) {
+    ports.messages.Inform(text);
+    return folder;
+  }
+  if (catalogue::IsCatalogueFolder(places.own_copy)) {
+    text += Cp1251FromUtf8("В папке ") + Quoted(places.own_copy) +
+            Cp1251FromUtf8(" уже есть каталог, который можно изменять. Работать в нём?");
+  } else {
+    text += Cp1251FromUtf8("Скопировать каталог в папку ") + Quoted(places.own_copy) +
+            Cp1251FromUtf8(" и работать там?");
+  }
+  if (!ports.questions.AskToCopy(text)) return folder;
+  std::string copy = OwnCopy(folder, places, ports);
+  if (copy.empty()) return folder;
+  settings.setValue(Key(), SettingOf(copy));
+  return copy;
+}
+
+}  // namespace
+
+std::string OwnCatalogueFolder() {
+  return PathOf(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                QStringLiteral("/trubkom/catalogue"));
+}
+
+std::string ChooseStartFolder(const StartPlaces& places, QSettings& settings, StartPorts ports) {
+  std::string folder = places.started_in;
+  if (!catalogue::IsCatalogueFolder(folder)) {
+    folder = PathOf(settings.value(Key()).toString());
+    if (folder.empty() || !catalogue::IsCatalogueFolder(folder)) {
+      folder = AskForCatalogue(places, ports);
+      if (folder.empty()) return {};
+      settings.setValue(Key(), SettingOf(folder));
+    }
+  }
+  return WritableOrCopy(folder, places, settings, ports);
+}
+
+}  // namespace trubkom::app

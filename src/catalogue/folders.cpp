@@ -1,0 +1,36 @@
+#include "catalogue/folders.h"
+
+#include <sys/stat.h>
+
+#include "common/atomic_file.h"
+#include "common/paths.h"
+
+namespace trubkom::catalogue {
+
+namespace {
+
+bool IsFolderIn(const std::string& folder, const char* name) {
+  struct stat info;
+  return ::stat(common::ResolvePath(folder, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ExistsIn(const std::string& folder, const char* name) {
+  struct stat info;
+  return ::lstat(common::ResolvePath(folder, name).c_str(), &info) == 0;
+}
+
+}  // namespace
+
+bool IsCatalogueFolder(const std::string& folder) {
+  return IsFolderIn(folder, "Base") || IsFolderIn(folder, "Templates");
+}
+
+common::Status CheckCatalogueWritable(const std::string& working_folder) {
+  if (common::Status status = common::CheckFolderWritable(working_folder); !status) return status;
+  // A file, or a link to nothing, where Templates should be is found here too: pages could not
+  // be written there either.
+  if (!ExistsIn(working_folder, "Templates")) return {};
+  return common::CheckFolderWritable(common::ResolvePath(working_folder, "Templates"));
+}
+
+}  // namespace trubkom::catalogue
