@@ -10,6 +10,7 @@
 #include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/paths.h"
+#include "common/plural.h"
 #include "selection/new_models.h"
 #include "update/update_run.h"
 #include "update/update_server.h"
@@ -113,7 +114,10 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
   }
   common::StringList files = selection::FindNewModelFiles(fs::current_path().string());
   if (n >= files.size()) {
-    return Fail("there are " + std::to_string(files.size()) + " new-model lists in updates/");
+    std::string lists = std::string(common::RussianPlural(files.size(), "список", "списка",
+                                                          "списков"));
+    return Fail("в updates/ " + std::to_string(files.size()) + " " + lists + " новинок, " +
+                "а списка с номером " + (args.size() == 2 ? args[1] : "0") + " нет");
   }
   PrintLine(selection::NewModelFileDate(files[n]));
   auto rows = selection::NewModelRows(files[n]);

@@ -174,15 +174,15 @@ commands=(
 # The same damage through the update commands.
 update_table="
 intact             |0 Последнее обновление от 15.01.07 |0 Nokia 1100 |0 signature verified |0 |0
-no_updates         |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |0 |0
-updates_file       |0 Обновлений не проводилось |1 there are 0 new-model lists |0 |1 в пути есть файл вместо папки |1 не установлен
+no_updates         |0 Обновлений не проводилось |1 в updates/ 0 списков новинок |0 |0 |0
+updates_file       |0 Обновлений не проводилось |1 в updates/ 0 списков новинок |0 |1 в пути есть файл вместо папки |1 не установлен
 no_pics            |0 |0 |0 |0 |0
 no_base            |0 |0 |0 |0 |0
 index_mem          |0 |0 |0 |0 |0
 index_link_loop    |0 |0 |0 |0 |0
-updates_link_loop  |0 |1 there are 0 new-model lists |0 |0 |0
+updates_link_loop  |0 |1 в updates/ 0 списков новинок |0 |0 |0
 no_room            |0 |0 |1 does not unpack whole |1 файл больше допустимого размера |1 не установлен
-new_models_mem     |0 |1 there are 0 new-model lists |0 |0 |0
+new_models_mem     |0 |1 в updates/ 0 списков новинок |0 |0 |0
 new_models_binary  |0 |0 |0 |0 |0
 templates_readonly |0 |0 |0 |0 |0
 templates_file     |0 |0 |0 |0 |0
