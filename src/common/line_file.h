@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/byte_buffer.h"
+#include "common/file_at.h"
 #include "common/result.h"
 #include "common/string_ops.h"
 
@@ -34,6 +35,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
 // The same without warnings: the bytes, or why they could not be read (kMissing for a missing
 // file), for callers that must tell the user why.
 Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = DataFileCap());
+// The same for a file in a folder held open; a link there is read as no regular file.
+Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes = DataFileCap());
 // The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to file; false
 // where ReadFileBytes gives no value (bytes then holds nothing of use).
 bool ReadFileBytesInto(const std::string& path, std::string& bytes,

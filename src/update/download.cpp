@@ -207,14 +207,15 @@ common::Status CheckConnection(const std::string& server_base, const std::string
   return NetworkError(std::string("нет связи с сервером (") + curl_easy_strerror(code) + ")");
 }
 
-common::Status GetInetFile(const std::string& address, const std::string& local_path,
-                           const std::string& proxy, bool use_proxy,
-                           const DownloadControl& control) {
+namespace {
+
+// The download into file, which it commits once all of the body has arrived.
+common::Status Download(const std::string& address, common::PendingFile& file,
+                        const std::string& proxy, bool use_proxy, const DownloadControl& control) {
   // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
   if (use_proxy && proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
   CurlHandle handle = NewHandle();
   if (!handle) return NetworkError("библиотека загрузки не готова");
-  common::PendingFile file(local_path);
   if (!file.ok()) return file.Write({});  // the reason the file could not be made
 
   Transfer transfer{.file = &file, .control = &control};
@@ -242,6 +243,22 @@ common::Status GetInetFile(const std::string& address, const std::string& local_
   // so that the next run fetches it again. A killed process cannot leave a part of the body
   // under the name either way, since the name is given only once all of it has been written.
   return file.CommitUnflushed();
+}
+
+}  // namespace
+
+common::Status GetInetFile(const std::string& address, const std::string& local_path,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control) {
+  common::PendingFile file(local_path);
+  return Download(address, file, proxy, use_proxy, control);
+}
+
+common::Status GetInetFile(const std::string& address, const common::FileAt& local_file,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control) {
+  common::PendingFile file(local_file);
+  return Download(address, file, proxy, use_proxy, control);
 }
 
 }  // namespace trubkom::update

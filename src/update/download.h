@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "common/file_at.h"
 #include "common/result.h"
 
 namespace trubkom::update {
@@ -54,6 +55,11 @@ common::Status CheckConnection(const std::string& server_base, const std::string
 // stays as it was) and says why: kNetwork for the server or proxy, kTooLarge, kCancelled, or
 // the reason the file could not be written.
 common::Status GetInetFile(const std::string& address, const std::string& local_path,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control = {});
+// The same into a file of a folder held open: the temporary file is made and renamed in that
+// folder, whatever its path leads to by then.
+common::Status GetInetFile(const std::string& address, const common::FileAt& local_file,
                            const std::string& proxy, bool use_proxy,
                            const DownloadControl& control = {});
 

@@ -1,6 +1,8 @@
 #include "update/update_run.h"
 
-#include <filesystem>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
@@ -10,6 +12,7 @@
 #include "common/paths.h"
 #include "common/private_folder.h"
 #include "update/apply_package.h"
+#include "update/contained_path.h"
 #include "update/download.h"
 #include "update/package_order.h"
 
@@ -18,8 +21,6 @@ namespace trubkom::update {
 using namespace common::literals;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A server index is a short list of names; anything near this size is not one.
 constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
@@ -35,6 +36,17 @@ std::vector<std::string> PackagesIn(const std::string& folder) {
   return paths;
 }
 
+// The packages of the updates folder, listed through its descriptor.
+std::vector<std::string> PackagesIn(const Contained& updates, const std::string& working_folder) {
+  std::vector<std::string> paths;
+  for (const std::string& name : common::ListFiles(updates.folder.get(), "*.upd")) {
+    paths.push_back(updates.Path(working_folder) + "/" + name);
+  }
+  return paths;
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 // A line is missing when no local package's path contains it, letter case ignored.
 bool IsMissing(const std::string& line, const std::vector<std::string>& local_packages) {
   std::string lowered = common::AsciiLowered(line);
@@ -44,10 +56,17 @@ bool IsMissing(const std::string& line, const std::vector<std::string>& local_pa
   return true;
 }
 
+// Downloads go into the updates folder held open, which was reached beneath the catalogue
+// folder: no link swapped into its path meanwhile can send them elsewhere.
 class OnlinePhase {
  public:
-  OnlinePhase(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports)
-      : updates_(updates), options_(options), ports_(ports) {
+  OnlinePhase(const Contained& updates, const std::string& working_folder,
+              const UpdateOptions& options, UpdatePorts& ports)
+      : updates_(updates.folder.get()),
+        path_(updates.Path(working_folder)),
+        local_packages_(PackagesIn(updates, working_folder)),
+        options_(options),
+        ports_(ports) {
     control_.cancel = ports.cancel;
     control_.progress = ports.progress;
   }
@@ -55,35 +74,34 @@ class OnlinePhase {
   // The index's failure, if any; failed downloads are counted into failed.
   common::Status Run(int& failed) {
     failed_ = &failed;
-    std::vector<std::string> local_packages = PackagesIn(updates_);
-    std::error_code error;
-    if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
-    std::string index_path = updates_ + "/index.txt";
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
-    common::Status index = Fetch("updates/index.txt", index_path);
-    if (index) DownloadMissing(index_path, local_packages);
+    const common::FileAt index_file = In("index.txt");
+    common::Status index = Fetch("updates/index.txt", index_file);
+    if (index) DownloadMissing(index_file);
     ports_.status.Append("");
-    fs::remove(index_path, error);
+    ::unlinkat(updates_, index_file.name.c_str(), 0);
     return index;
   }
 
  private:
-  common::Status Fetch(const std::string& server_path, const std::string& local_path) {
-    return GetInetFile(options_.server_base + server_path, local_path, options_.proxy,
+  common::FileAt In(const std::string& name) const { return {updates_, name, path_ + "/" + name}; }
+
+  common::Status Fetch(const std::string& server_path, const common::FileAt& local_file) {
+    return GetInetFile(options_.server_base + server_path, local_file, options_.proxy,
                        options_.use_proxy, control_);
   }
 
-  void DownloadMissing(const std::string& index_path,
-                       const std::vector<std::string>& local_packages) {
-    auto index = common::ReadLinesAtAnyEnd(index_path, kIndexFileCap);
+  void DownloadMissing(const common::FileAt& index_file) {
+    auto index = common::ReadFile(index_file, kIndexFileCap);
+    common::StringList lines = index ? common::SplitLinesAtAnyEnd(*index) : common::StringList{};
     bool found = false;
-    for (const std::string& name : PackageNamesOfIndex(index.value_or(common::StringList{}))) {
+    for (const std::string& name : PackageNamesOfIndex(lines)) {
       if (Cancelled(ports_)) return;
-      if (!IsMissing(name, local_packages)) continue;
+      if (!IsMissing(name, local_packages_)) continue;
       found = true;
       ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
-      common::Status fetched = Fetch("updates/" + name, updates_ + "/" + name);
+      common::Status fetched = Fetch("updates/" + name, In(name));
       if (fetched) {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
@@ -97,7 +115,9 @@ class OnlinePhase {
     }
   }
 
-  const std::string& updates_;
+  int updates_;
+  std::string path_;
+  std::vector<std::string> local_packages_;
   const UpdateOptions& options_;
   UpdatePorts& ports_;
   DownloadControl control_;
@@ -113,8 +133,8 @@ bool StopsTheRun(const common::Error& error) {
 
 // The online phase, when the run can go online; either way the user hears why the server's
 // index could not be had.
-void GoOnline(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports,
-              UpdateSummary& summary) {
+void GoOnline(const Contained& updates, const std::string& working_folder,
+              const UpdateOptions& options, UpdatePorts& ports, UpdateSummary& summary) {
   common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
   if (!online) {
     ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
@@ -123,16 +143,17 @@ void GoOnline(const std::string& updates, const UpdateOptions& options, UpdatePo
     summary.server_problem = online.error();
     return;
   }
-  common::Status index = OnlinePhase(updates, options, ports).Run(summary.failed);
+  common::Status index = OnlinePhase(updates, working_folder, options, ports).Run(summary.failed);
   if (!index && index.error().code != common::ErrorCode::kCancelled) {
     ports.status.Append(std::string("Сервер обновлений недоступен: "_cp1251) + index.error().message);
     summary.server_problem = index.error();
   }
 }
 
+// updates_fd is the updates folder the packages were listed from, or -1 for a folder the user
+// chose.
 void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
-              const UpdateOptions& options, UpdatePorts& ports, const OpeningKeys& keys,
-              UpdateSummary& summary) {
+              int updates_fd, UpdatePorts& ports, const OpeningKeys& keys, UpdateSummary& summary) {
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
     auto outcome =
@@ -153,9 +174,9 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     // While it lay there the index would count it as present and it would fail on every run;
     // moved aside as "<name>.rejected" it is fetched again by the next run, and nothing the
     // user put there is lost. Packages of a folder the user chose stay where they are.
-    if (outcome.error().code == common::ErrorCode::kRefused && !options.local_folder) {
-      std::error_code ignored;
-      fs::rename(package, package + ".rejected", ignored);
+    if (outcome.error().code == common::ErrorCode::kRefused && updates_fd >= 0) {
+      std::string name = FileNameOf(package);
+      ::renameat(updates_fd, name.c_str(), updates_fd, (name + ".rejected").c_str());
     }
     if (StopsTheRun(outcome.error())) break;
   }
@@ -167,10 +188,13 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
                         UpdatePorts ports, const OpeningKeys& keys) {
   ports.status.Clear();
   UpdateSummary summary;
-  std::string updates = common::ResolvePath(working_folder, "updates");
-  common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
-  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);  // and its decrypted packages
-  if (!options.local_folder) GoOnline(updates, options, ports, summary);
+  // Reached beneath the catalogue folder, as every file the run writes (contained_path.h), and
+  // made for the downloads when missing.
+  auto updates =
+      OpenFolderInside(working_folder, "updates",
+                       options.local_folder ? MissingFolders::kLeave : MissingFolders::kCreate);
+  if (updates) common::RemoveStaleTemporaries(updates->folder.get());  // of a killed run
+  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);         // and its decrypted packages
   std::vector<std::string> packages;
   if (options.local_folder) {
     std::string chosen = ports.folders.ChooseFolder(working_folder);
@@ -179,11 +203,18 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
       return summary;
     }
     packages = PackagesIn(chosen);
+  } else if (!updates) {
+    // Nothing is fetched into a folder that cannot be had, nor applied from it.
+    ports.status.Append(std::string("Апдейты не скачаны: "_cp1251) + updates.error().message);
+    summary.server_problem = updates.error();
+    return summary;
   } else {
-    packages = PackagesIn(updates);
+    GoOnline(*updates, working_folder, options, ports, summary);
+    packages = PackagesIn(*updates, working_folder);
   }
   SortByDate(packages);
-  ApplyAll(packages, working_folder, options, ports, keys, summary);
+  const int updates_fd = options.local_folder ? -1 : updates->folder.get();
+  ApplyAll(packages, working_folder, updates_fd, ports, keys, summary);
   if (options.local_folder && summary.applied == 0 && summary.failed == 0 && !Cancelled(ports)) {
     ports.status.Append(std::string("В папке нет новых пакетов"_cp1251));
   }

@@ -10,6 +10,7 @@
 
 #include "common/ascii.h"
 #include "common/paths.h"
+#include "common/string_ops.h"
 #include "support/fake_ports.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
@@ -275,6 +276,59 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "upd010207.new"}));
+}
+
+// The updates folder as a link: the downloads go where a link that stays inside the catalogue
+// leads, and the package applied there is known as applied by the next run; a link that leads
+// out gets no download and no file, and each run says why. "@" in a status line stands for the
+// catalogue folder.
+TEST(RunUpdate, DownloadsFollowTheUpdatesFolderOnlyInside) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string refused =
+      "Апдейты не скачаны: Не удалось открыть @/updates: путь ведет за пределы папки @";
+  struct Case {
+    const char* what;
+    testing::Tree links;                         // made in the test's root
+    std::vector<std::vector<std::string>> runs;  // the status lines of two runs
+    std::vector<std::string> server_requests;    // of both runs
+  } cases[] = {
+      {"a link inside",
+       {{"cat/Store/", ""}, {"cat/updates", "-> Store"}},
+       {{"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
+         "Добавляем upd150107.new в @/updates/", "", "Установлено пакетов: 1"},
+        {"Скачиваем список апдейтов", "Завершено", ""}},
+       {"GET /updates/index.txt", "GET /updates/upd150107.upd", "GET /updates/index.txt"}},
+      {"a link out", {{"cat/updates", "-> ../outside"}}, {{refused}, {refused}}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue temp;
+    testing::Build(temp.root(), {{"outside/keep.txt", "K"}});
+    testing::Build(temp.root(), c.links);
+    const std::string catalogue = temp.Path("cat");
+    testing::ScriptedHttpServer server(
+        {{"/updates/index.txt", testing::Respond("200 OK", "upd150107.upd\r\n")},
+         {"/updates/upd150107.upd", testing::Respond("200 OK", Package("upd150107", keys))}});
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    for (const std::vector<std::string>& lines : c.runs) {
+      testing::RecordingStatus status;
+      RunUpdate(catalogue, {false, false, "", server.Url("/")},
+                {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+      std::vector<std::string> expected;
+      for (const std::string& line : lines) {
+        expected.push_back(common::ReplaceAll(W(line), "@", catalogue));
+      }
+      EXPECT_EQ(status.lines, expected);
+    }
+    std::vector<std::string> asked;  // the connection test sends no request
+    for (const std::string& head : server.Requests()) {
+      if (!head.empty()) asked.push_back(head.substr(0, head.find(" HTTP/")));
+    }
+    EXPECT_EQ(asked, c.server_requests);
+    EXPECT_EQ(testing::Snapshot(temp.Path("outside")), (testing::Tree{{"keep.txt", "K"}}));
+  }
 }
 
 // A run killed while it held a decrypted package leaves its private folder; the next run
