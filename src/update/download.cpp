@@ -129,8 +129,12 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   switch (code) {
     case CURLE_OK:
-    case CURLE_HTTP_RETURNED_ERROR:
-      return NetworkError("сервер ответил ошибкой " + std::to_string(status));
+    case CURLE_HTTP_RETURNED_ERROR: {
+      common::Error error = NetworkError("сервер ответил ошибкой " + std::to_string(status));
+      // The server says the file is not there: for a file that may be absent, not a failure.
+      if (status == 404 || status == 410) error.code = common::ErrorCode::kMissing;
+      return error;
+    }
     case CURLE_COULDNT_RESOLVE_PROXY:
       return NetworkError("адрес прокси-сервера не найден");
     case CURLE_COULDNT_RESOLVE_HOST:

@@ -52,8 +52,9 @@ common::Status CheckConnection(const std::string& server_base, const std::string
 // body goes to a temporary file in local_path's folder that is renamed onto local_path only
 // when all of it has arrived with a success status (2xx) at the end of at most max_redirects
 // redirects. Any failure or cancel leaves no new file (a file that was at local_path before
-// stays as it was) and says why: kNetwork for the server or proxy, kTooLarge, kCancelled, or
-// the reason the file could not be written.
+// stays as it was) and says why: kNetwork for the server or proxy, kMissing when it answered
+// that the file is not there (404, 410), kTooLarge, kCancelled, or the reason the file could not
+// be written.
 common::Status GetInetFile(const std::string& address, const std::string& local_path,
                            const std::string& proxy, bool use_proxy,
                            const DownloadControl& control = {});

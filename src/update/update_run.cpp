@@ -4,6 +4,10 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <charconv>
+#include <ctime>
+#include <optional>
+
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/date_code.h"
@@ -14,7 +18,9 @@
 #include "update/apply_package.h"
 #include "update/contained_path.h"
 #include "update/download.h"
+#include "update/package.h"
 #include "update/package_order.h"
+#include "update/signed_index.h"
 
 namespace trubkom::update {
 
@@ -61,8 +67,9 @@ bool IsMissing(const std::string& line, const std::vector<std::string>& local_pa
 class OnlinePhase {
  public:
   OnlinePhase(const Contained& updates, const std::string& working_folder,
-              const UpdateOptions& options, UpdatePorts& ports)
-      : updates_(updates.folder.get()),
+              const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key)
+      : key_(key),
+        updates_(updates.folder.get()),
         path_(updates.Path(working_folder)),
         local_packages_(PackagesIn(updates, working_folder)),
         options_(options),
@@ -77,6 +84,7 @@ class OnlinePhase {
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
     const common::FileAt index_file = In("index.txt");
     common::Status index = Fetch("updates/index.txt", index_file);
+    if (index) index = CheckSignature(index_file);
     if (index) DownloadMissing(index_file);
     ports_.status.Append("");
     ::unlinkat(updates_, index_file.name.c_str(), 0);
@@ -85,6 +93,70 @@ class OnlinePhase {
 
  private:
   common::FileAt In(const std::string& name) const { return {updates_, name, path_ + "/" + name}; }
+
+  // Takes the server's index only when its signature holds: one the server signs verifies,
+  // is no older than the newest this catalogue has seen and has not expired; once a catalogue
+  // has seen a signed index, an unsigned one is refused. The serial seen is kept in
+  // updates/index.serial.
+  common::Status CheckSignature(const common::FileAt& index_file) {
+    const common::FileAt signature_file = In("index.sig");
+    common::Status fetched = Fetch("updates/index.sig", signature_file);
+    auto signature = common::ReadFile(signature_file, kIndexFileCap);
+    ::unlinkat(updates_, signature_file.name.c_str(), 0);
+    const common::FileAt serial_file = In("index.serial");
+    std::uint64_t seen = ReadSerial(serial_file);
+    if (!fetched && fetched.error().code == common::ErrorCode::kMissing) {
+      if (seen == 0) return {};  // a server that has never signed its index
+      return IndexRefused("он не подписан, а прежние были подписаны");
+    }
+    if (!fetched) return fetched;
+    auto index = common::ReadFile(index_file, kIndexFileCap);
+    if (!index) return index.error();
+    if (!signature) return signature.error();
+    auto verified = VerifyIndex(*signature, *index, key_);
+    if (!verified) return verified.error();
+    if (verified->serial < seen) return IndexRefused("он старше уже полученного (откат)");
+    if (verified->expires_at <= static_cast<std::int64_t>(std::time(nullptr))) {
+      return IndexRefused("срок его действия истек");
+    }
+    signed_ = std::move(*verified);
+    if (signed_->serial > seen) {
+      if (common::Status kept = common::ReplaceFileAtomically(
+              serial_file, std::to_string(signed_->serial) + "\n");
+          !kept) {
+        return kept;
+      }
+    }
+    return {};
+  }
+
+  static common::Error IndexRefused(const char* why_utf8) {
+    return {common::ErrorCode::kRefused, common::Cp1251FromUtf8(why_utf8)};
+  }
+
+  // The serial of the newest signed index seen; 0 when none was, or its record is damaged.
+  static std::uint64_t ReadSerial(const common::FileAt& file) {
+    auto text = common::ReadFile(file, 64);
+    std::uint64_t serial = 0;
+    if (!text) return 0;
+    std::string_view digits = *text;
+    while (!digits.empty() && (digits.back() == '\n' || digits.back() == '\r')) {
+      digits.remove_suffix(1);
+    }
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
+    return error == std::errc() && end == digits.data() + digits.size() ? serial : 0;
+  }
+
+  // A package downloaded under a signed index must have the bytes it lists; one that has not is
+  // removed before anything reads it further.
+  common::Status CheckDownloaded(const std::string& name) {
+    if (!signed_) return {};
+    auto bytes = common::ReadFile(In(name), kMaxPackageBytes);
+    common::Status matches = bytes ? CheckSignedPackage(*signed_, name, *bytes)
+                                   : common::Status(bytes.error());
+    if (!matches) ::unlinkat(updates_, name.c_str(), 0);
+    return matches;
+  }
 
   common::Status Fetch(const std::string& server_path, const common::FileAt& local_file) {
     return GetInetFile(options_.server_base + server_path, local_file, options_.proxy,
@@ -102,6 +174,7 @@ class OnlinePhase {
       ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
       common::Status fetched = Fetch("updates/" + name, In(name));
+      if (fetched) fetched = CheckDownloaded(name);
       if (fetched) {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
@@ -115,6 +188,8 @@ class OnlinePhase {
     }
   }
 
+  const PublicKey& key_;
+  std::optional<IndexSignature> signed_;
   int updates_;
   std::string path_;
   std::vector<std::string> local_packages_;
@@ -134,7 +209,8 @@ bool StopsTheRun(const common::Error& error) {
 // The online phase, when the run can go online; either way the user hears why the server's
 // index could not be had.
 void GoOnline(const Contained& updates, const std::string& working_folder,
-              const UpdateOptions& options, UpdatePorts& ports, UpdateSummary& summary) {
+              const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key,
+              UpdateSummary& summary) {
   common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
   if (!online) {
     ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
@@ -143,9 +219,13 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
     summary.server_problem = online.error();
     return;
   }
-  common::Status index = OnlinePhase(updates, working_folder, options, ports).Run(summary.failed);
+  common::Status index =
+      OnlinePhase(updates, working_folder, options, ports, key).Run(summary.failed);
   if (!index && index.error().code != common::ErrorCode::kCancelled) {
-    ports.status.Append(std::string("Сервер обновлений недоступен: "_cp1251) + index.error().message);
+    ports.status.Append(std::string(index.error().code == common::ErrorCode::kRefused
+                                        ? "Список апдейтов отклонен: "_cp1251
+                                        : "Сервер обновлений недоступен: "_cp1251) +
+                        index.error().message);
     summary.server_problem = index.error();
   }
 }
@@ -209,7 +289,7 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
     summary.server_problem = updates.error();
     return summary;
   } else {
-    GoOnline(*updates, working_folder, options, ports, summary);
+    GoOnline(*updates, working_folder, options, ports, keys.public_key, summary);
     packages = PackagesIn(*updates, working_folder);
   }
   SortByDate(packages);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 
 #include "common/ascii.h"
 #include "common/paths.h"
@@ -15,6 +16,7 @@
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
 #include "update/package.h"
+#include "update/signed_index.h"
 #include "update_test_support.h"
 
 namespace trubkom::update {
@@ -328,6 +330,69 @@ TEST(RunUpdate, DownloadsFollowTheUpdatesFolderOnlyInside) {
     }
     EXPECT_EQ(asked, c.server_requests);
     EXPECT_EQ(testing::Snapshot(temp.Path("outside")), (testing::Tree{{"keep.txt", "K"}}));
+  }
+}
+
+// A signed index is taken only when it verifies, is no older than the newest the catalogue has
+// seen and has not expired; after a signed one, an unsigned one is refused; a package whose bytes
+// are not those signed is not kept.
+TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package = Package("upd150107", keys);
+  const std::string index = "upd150107.upd\r\n";
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  auto signature = [&](std::uint64_t serial, std::int64_t expires, const std::string& bytes,
+                       const SealingKeys& by) {
+    IndexSignature what{serial, now, expires, {{"upd150107.upd", {bytes.size(), Sha256Hex(bytes)}}}};
+    return SignIndex(index, what, by.secret_key);
+  };
+  struct Case {
+    const char* what;
+    std::string seen;       // updates/index.serial before the run; empty: none
+    std::string signature;  // updates/index.sig on the server; empty: none
+    std::string served;     // the package's bytes on the server
+    const char* line;       // the line that says what happened, or null when it is applied
+    std::string seen_after;
+  };
+  const Case cases[] = {
+      {"signed", "", signature(200, now + 3600, package, keys), package, nullptr, "200\n"},
+      {"newer than seen", "100\n", signature(200, now + 3600, package, keys), package, nullptr,
+       "200\n"},
+      {"unsigned, never signed before", "", "", package, nullptr, ""},
+      {"rollback", "300\n", signature(200, now + 3600, package, keys), package,
+       "Список апдейтов отклонен: он старше уже полученного (откат)", "300\n"},
+      {"freeze", "", signature(200, now - 1, package, keys), package,
+       "Список апдейтов отклонен: срок его действия истек", ""},
+      {"downgrade", "100\n", "", package,
+       "Список апдейтов отклонен: он не подписан, а прежние были подписаны", "100\n"},
+      {"another publisher's", "", signature(200, now + 3600, package, NewSealingKeys()), package,
+       "Список апдейтов отклонен: подпись не сходится со списком или не издателя", ""},
+      {"a package not as signed", "", signature(200, now + 3600, package + "x", keys), package,
+       "Не скачан: размер или хеш не те, что в подписанном списке", "200\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue cat;
+    if (!c.seen.empty()) cat.WriteText("updates/index.serial", c.seen);
+    std::map<std::string, testing::ScriptedResponse> routes = {
+        {"/updates/index.txt", testing::Respond("200 OK", index)},
+        {"/updates/upd150107.upd", testing::Respond("200 OK", c.served)}};
+    if (!c.signature.empty()) routes["/updates/index.sig"] = testing::Respond("200 OK", c.signature);
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                                      {status, messages, shell, folders, nullptr, {}},
+                                      OpeningKeysFor(keys));
+    EXPECT_EQ(summary.applied, c.line ? 0 : 1);
+    if (c.line) {
+      EXPECT_NE(std::find(status.lines.begin(), status.lines.end(), W(c.line)), status.lines.end());
+      EXPECT_FALSE(cat.Exists("updates/upd150107.upd"));
+    }
+    EXPECT_EQ(cat.Exists("updates/index.serial") ? cat.ReadBytes("updates/index.serial") : "",
+              c.seen_after);
   }
 }
 
