@@ -69,6 +69,7 @@ class ConsolePorts : public common::StatusSink,
 std::optional<int> Update(const std::vector<std::string>& args) {
   update::UpdateOptions options;
   options.server_base = update::UpdateServerBase();
+  int servers_given = 0;
   std::string local_folder;
   for (std::size_t i = 1; i < args.size(); i += 2) {
     if (i + 1 >= args.size()) return std::nullopt;
@@ -81,7 +82,9 @@ std::optional<int> Update(const std::vector<std::string>& args) {
       options.use_proxy = true;
       options.proxy = value;
     } else if (args[i] == "--server") {
-      options.server_base = common::WithTrailingSlash(value);
+      // Given more than once, the servers are mirrors, tried in the order given.
+      options.server_base = (servers_given++ == 0 ? "" : options.server_base + " ") +
+                            common::WithTrailingSlash(value);
     } else {
       return std::nullopt;
     }

@@ -21,6 +21,7 @@
 #include "update/package.h"
 #include "update/package_order.h"
 #include "update/signed_index.h"
+#include "update/update_server.h"
 
 namespace trubkom::update {
 
@@ -206,27 +207,64 @@ bool StopsTheRun(const common::Error& error) {
          error.code != common::ErrorCode::kTooLarge;
 }
 
-// The online phase, when the run can go online; either way the user hears why the server's
-// index could not be had.
+// Whether the next mirror may serve where this one failed: it could not be reached, answered
+// with an error, or served an index that is not the publisher's; not a cancel, and not a
+// failure of this computer's own disk, which the next mirror would meet too.
+bool TriesTheNextMirror(const common::Error& error) {
+  switch (error.code) {
+    case common::ErrorCode::kNetwork:
+    case common::ErrorCode::kMissing:
+    case common::ErrorCode::kRefused:
+    case common::ErrorCode::kDamaged:
+    case common::ErrorCode::kTooLarge:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The line that says why the index of a server could not be had.
+std::string IndexProblemLine(const common::Error& error, bool use_proxy, bool reached) {
+  const std::string_view why = !reached ? (use_proxy ? "Прокси-сервер не отвечает: "_cp1251
+                                                     : "Сервер обновлений недоступен: "_cp1251)
+                               : error.code == common::ErrorCode::kRefused
+                                   ? "Список апдейтов отклонен: "_cp1251
+                                   : "Сервер обновлений недоступен: "_cp1251;
+  return std::string(why) + error.message;
+}
+
+// The online phase, from the first mirror that serves a sound index, in the order given; either
+// way the user hears why the index could not be had, and which mirror served when there are
+// several.
 void GoOnline(const Contained& updates, const std::string& working_folder,
               const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key,
               UpdateSummary& summary) {
-  common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
-  if (!online) {
-    ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
-                                                      : "Сервер обновлений недоступен: "_cp1251) +
-                        online.error().message);
-    summary.server_problem = online.error();
-    return;
-  }
-  common::Status index =
-      OnlinePhase(updates, working_folder, options, ports, key).Run(summary.failed);
-  if (!index && index.error().code != common::ErrorCode::kCancelled) {
-    ports.status.Append(std::string(index.error().code == common::ErrorCode::kRefused
-                                        ? "Список апдейтов отклонен: "_cp1251
-                                        : "Сервер обновлений недоступен: "_cp1251) +
-                        index.error().message);
+  const std::vector<std::string> mirrors = ServerAddresses(options.server_base);
+  for (std::size_t i = 0; i < mirrors.size() && !Cancelled(ports); ++i) {
+    UpdateOptions mirror = options;
+    mirror.server_base = mirrors[i];
+    const bool last = i + 1 == mirrors.size();
+    common::Status online = CheckConnection(mirror.server_base, mirror.proxy, mirror.use_proxy);
+    common::Status index =
+        online ? OnlinePhase(updates, working_folder, mirror, ports, key).Run(summary.failed)
+               : online;
+    if (index) {
+      summary.server_problem.reset();
+      if (mirrors.size() > 1) {
+        ports.status.Append(std::string("Список апдейтов получен с "_cp1251) +
+                            common::Cp1251FromUtf8(mirror.server_base));
+      }
+      return;
+    }
+    if (index.error().code == common::ErrorCode::kCancelled) return;
     summary.server_problem = index.error();
+    std::string line = IndexProblemLine(index.error(), options.use_proxy, online.ok());
+    if (last || !TriesTheNextMirror(index.error())) {
+      ports.status.Append(line);
+      return;
+    }
+    ports.status.Append(common::Cp1251FromUtf8(mirror.server_base) + ": " + line +
+                        std::string("; пробуем следующее зеркало"_cp1251));
   }
 }
 

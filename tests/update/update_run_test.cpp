@@ -274,6 +274,7 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
     if (!head.empty()) asked.push_back(head.substr(0, head.find(" HTTP/")));
   }
   EXPECT_EQ(asked, (std::vector<std::string>{"GET http://update.invalid/updates/index.txt",
+                                             "GET http://update.invalid/updates/index.sig",
                                              "GET http://update.invalid/updates/UPD010207.UPD"}));
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
@@ -299,7 +300,8 @@ TEST(RunUpdate, DownloadsFollowTheUpdatesFolderOnlyInside) {
        {{"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
          "Добавляем upd150107.new в @/updates/", "", "Установлено пакетов: 1"},
         {"Скачиваем список апдейтов", "Завершено", ""}},
-       {"GET /updates/index.txt", "GET /updates/upd150107.upd", "GET /updates/index.txt"}},
+       {"GET /updates/index.txt", "GET /updates/index.sig", "GET /updates/upd150107.upd",
+        "GET /updates/index.txt", "GET /updates/index.sig"}},
       {"a link out", {{"cat/updates", "-> ../outside"}}, {{refused}, {refused}}, {}},
   };
   for (const Case& c : cases) {
@@ -393,6 +395,48 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
     }
     EXPECT_EQ(cat.Exists("updates/index.serial") ? cat.ReadBytes("updates/index.serial") : "",
               c.seen_after);
+  }
+}
+
+// Mirrors are tried in order: one that cannot be reached, answers with an error or serves an
+// index that is not the publisher's gives way to the next, and the run says which one served.
+TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndex) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string index = "upd150107.upd\r\n";
+  const std::string package = Package("upd150107", keys);
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  testing::ScriptedHttpServer failing({{"/updates/index.txt",
+                                        testing::Respond("503 Service Unavailable", "busy")}});
+  testing::ScriptedHttpServer forged(
+      {{"/updates/index.txt", testing::Respond("200 OK", index)},
+       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, NewSealingKeys().secret_key))}});
+  testing::ScriptedHttpServer sound(
+      {{"/updates/index.txt", testing::Respond("200 OK", index)},
+       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
+       {"/updates/upd150107.upd", testing::Respond("200 OK", package)}});
+  const std::string mirrors = "http://127.0.0.1:9/ " + failing.Url("/") + " " + forged.Url("/") +
+                              " " + sound.Url("/");
+  testing::TempCatalogue cat;
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", mirrors},
+                                    {status, messages, shell, folders, nullptr, {}},
+                                    OpeningKeysFor(keys));
+  EXPECT_EQ(summary.applied, 1);
+  EXPECT_FALSE(summary.server_problem);
+  int gave_way = 0;
+  for (const std::string& line : status.lines) {
+    if (line.ends_with(W("; пробуем следующее зеркало"))) ++gave_way;
+  }
+  EXPECT_EQ(gave_way, 3);
+  EXPECT_NE(std::find(status.lines.begin(), status.lines.end(),
+                      W("Список апдейтов получен с ") + sound.Url("/")),
+            status.lines.end());
+  for (const std::string& head : failing.Requests()) {  // it was asked for its index only
+    EXPECT_TRUE(head.empty() || head.starts_with("GET /updates/index.txt ")) << head;
   }
 }
 
