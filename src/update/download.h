@@ -64,4 +64,19 @@ common::Status GetInetFile(const std::string& address, const common::FileAt& loc
                            const std::string& proxy, bool use_proxy,
                            const DownloadControl& control = {});
 
+// What a server said of a file's version (its ETag and Last-Modified headers, as given), to ask
+// next time whether the file changed.
+struct Validators {
+  std::string etag;
+  std::string last_modified;
+};
+
+// As GetInetFile, but asks the server to send the file only when it changed since the version
+// known (If-None-Match, If-Modified-Since): false, with nothing written, when it answered 304 Not
+// Modified; true, with the new file in place and known updated to its version, otherwise.
+common::Result<bool> GetInetFileIfChanged(const std::string& address,
+                                          const common::FileAt& local_file,
+                                          const std::string& proxy, bool use_proxy,
+                                          Validators& known, const DownloadControl& control = {});
+
 }  // namespace trubkom::update

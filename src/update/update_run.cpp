@@ -83,38 +83,89 @@ class OnlinePhase {
   common::Status Run(int& failed) {
     failed_ = &failed;
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
-    const common::FileAt index_file = In("index.txt");
-    common::Status index = Fetch("updates/index.txt", index_file);
-    if (index) index = CheckSignature(index_file);
-    if (index) DownloadMissing(index_file);
+    auto index = FetchIndex();
+    common::Status accepted = index ? CheckSignature(*index) : common::Status(index.error());
+    if (accepted) {
+      KeepIndex(*index);
+      DownloadMissing(*index);
+    } else {
+      // Asked whole next time: a refused index must not come back as "not modified".
+      ::unlinkat(updates_, "index.validators", 0);
+    }
     ports_.status.Append("");
-    ::unlinkat(updates_, index_file.name.c_str(), 0);
-    return index;
+    return accepted;
   }
 
  private:
   common::FileAt In(const std::string& name) const { return {updates_, name, path_ + "/" + name}; }
 
-  // Takes the server's index only when its signature holds: one the server signs verifies,
-  // is no older than the newest this catalogue has seen and has not expired; once a catalogue
-  // has seen a signed index, an unsigned one is refused. The serial seen is kept in
-  // updates/index.serial.
-  common::Status CheckSignature(const common::FileAt& index_file) {
+  // The server's index: downloaded when it changed since the copy kept by the last run (asked
+  // with its validators), else that copy, which costs no download. The signature comes with it
+  // (signature_), downloaded or kept alike; none when the server has none.
+  common::Result<std::string> FetchIndex() {
+    Validators known = ReadValidators();
+    auto kept = common::ReadFile(In("index.cache"), kIndexFileCap);
+    if (!kept) known = {};
+    const common::FileAt index_file = In("index.txt");
+    auto changed = GetInetFileIfChanged(options_.server_base + "updates/index.txt", index_file,
+                                        options_.proxy, options_.use_proxy, known, control_);
+    if (!changed) return changed.error();
+    validators_ = known;
+    if (!*changed) {
+      auto signature = common::ReadFile(In("index.sig.cache"), kIndexFileCap);
+      if (signature) signature_ = std::move(*signature);
+      return kept;
+    }
+    auto index = common::ReadFile(index_file, kIndexFileCap);
+    ::unlinkat(updates_, index_file.name.c_str(), 0);
+    if (!index) return index;
     const common::FileAt signature_file = In("index.sig");
     common::Status fetched = Fetch("updates/index.sig", signature_file);
     auto signature = common::ReadFile(signature_file, kIndexFileCap);
     ::unlinkat(updates_, signature_file.name.c_str(), 0);
+    if (!fetched && fetched.error().code != common::ErrorCode::kMissing) return fetched.error();
+    if (fetched && !signature) return signature.error();
+    if (fetched) signature_ = std::move(*signature);
+    return index;
+  }
+
+  // Keeps the index taken, its signature and its validators for the next run to ask with.
+  void KeepIndex(const std::string& index) {
+    bool kept = common::ReplaceFileAtomically(In("index.cache"), index, false).ok();
+    if (signature_) {
+      kept = kept && common::ReplaceFileAtomically(In("index.sig.cache"), *signature_, false).ok();
+    } else {
+      ::unlinkat(updates_, "index.sig.cache", 0);
+    }
+    if (kept && (!validators_.etag.empty() || !validators_.last_modified.empty())) {
+      (void)common::ReplaceFileAtomically(
+          In("index.validators"), validators_.etag + "\n" + validators_.last_modified + "\n",
+          false);
+    } else {
+      ::unlinkat(updates_, "index.validators", 0);
+    }
+  }
+
+  Validators ReadValidators() const {
+    auto text = common::ReadFile(In("index.validators"), 4096);
+    if (!text) return {};
+    common::StringList lines = common::SplitLinesAtAnyEnd(*text);
+    lines.resize(2);
+    return {lines[0], lines[1]};
+  }
+
+  // Takes the server's index only when its signature holds: one the server signs verifies,
+  // is no older than the newest this catalogue has seen and has not expired; once a catalogue
+  // has seen a signed index, an unsigned one is refused. The serial seen is kept in
+  // updates/index.serial.
+  common::Status CheckSignature(const std::string& index) {
     const common::FileAt serial_file = In("index.serial");
     std::uint64_t seen = ReadSerial(serial_file);
-    if (!fetched && fetched.error().code == common::ErrorCode::kMissing) {
+    if (!signature_) {
       if (seen == 0) return {};  // a server that has never signed its index
       return IndexRefused("он не подписан, а прежние были подписаны");
     }
-    if (!fetched) return fetched;
-    auto index = common::ReadFile(index_file, kIndexFileCap);
-    if (!index) return index.error();
-    if (!signature) return signature.error();
-    auto verified = VerifyIndex(*signature, *index, key_);
+    auto verified = VerifyIndex(*signature_, index, key_);
     if (!verified) return verified.error();
     if (verified->serial < seen) return IndexRefused("он старше уже полученного (откат)");
     if (verified->expires_at <= static_cast<std::int64_t>(std::time(nullptr))) {
@@ -164,9 +215,8 @@ class OnlinePhase {
                        options_.use_proxy, control_);
   }
 
-  void DownloadMissing(const common::FileAt& index_file) {
-    auto index = common::ReadFile(index_file, kIndexFileCap);
-    common::StringList lines = index ? common::SplitLinesAtAnyEnd(*index) : common::StringList{};
+  void DownloadMissing(const std::string& index) {
+    common::StringList lines = common::SplitLinesAtAnyEnd(index);
     bool found = false;
     for (const std::string& name : PackageNamesOfIndex(lines)) {
       if (Cancelled(ports_)) return;
@@ -190,7 +240,9 @@ class OnlinePhase {
   }
 
   const PublicKey& key_;
+  std::optional<std::string> signature_;  // the text of index.sig, when the server has one
   std::optional<IndexSignature> signed_;
+  Validators validators_;
   int updates_;
   std::string path_;
   std::vector<std::string> local_packages_;

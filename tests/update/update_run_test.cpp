@@ -136,7 +136,8 @@ TEST(RunUpdate, Table) {
     for (const auto& [name, bytes] : testing::Snapshot(cat.root())) {
       std::string lowered = common::AsciiLowered(name);
       EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") ||
-                  lowered.ends_with(".upd.rejected") || name == "updates/")
+                  lowered.ends_with(".upd.rejected") || name == "updates/" ||
+                  name == "updates/index.cache")
           << name;
     }
     EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));
@@ -278,7 +279,7 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
                                              "GET http://update.invalid/updates/UPD010207.UPD"}));
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "upd010207.new"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "index.cache", "upd010207.new"}));
 }
 
 // The updates folder as a link: the downloads go where a link that stays inside the catalogue
@@ -395,6 +396,50 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
     }
     EXPECT_EQ(cat.Exists("updates/index.serial") ? cat.ReadBytes("updates/index.serial") : "",
               c.seen_after);
+  }
+}
+
+// The index kept by a run is asked for again with its validators: a server that answers 304
+// sends nothing, and the kept index (its signature checked again) serves the run.
+TEST(RunUpdate, AnIndexNotChangedIsNotDownloadedAgain) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string index = "upd150107.upd\r\n";
+  const std::string package = Package("upd150107", keys);
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  testing::TempCatalogue cat;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    // The second time the server knows only that its index has not changed.
+    std::map<std::string, testing::ScriptedResponse> routes = {
+        {"/updates/index.txt",
+         run == 0 ? testing::Respond("200 OK", index, "ETag: \"v1\"\r\n")
+                  : testing::ScriptedResponse{"HTTP/1.1 304 Not Modified\r\nConnection: close\r\n\r\n",
+                                              ""}},
+        {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
+        {"/updates/upd150107.upd", testing::Respond("200 OK", package)}};
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                                      {status, messages, shell, folders, nullptr, {}},
+                                      OpeningKeysFor(keys));
+    EXPECT_FALSE(summary.server_problem);
+    EXPECT_EQ(summary.applied, run == 0 ? 1 : 0);
+    std::vector<std::string> asked;
+    for (const std::string& head : server.Requests()) {
+      if (head.empty()) continue;
+      asked.push_back(head.substr(0, head.find(" HTTP/")));
+      if (run == 1) {
+        EXPECT_NE(head.find("If-None-Match: \"v1\""), std::string::npos) << head;
+      }
+    }
+    const std::vector<std::string> first = {"GET /updates/index.txt", "GET /updates/index.sig",
+                                            "GET /updates/upd150107.upd"};
+    const std::vector<std::string> second = {"GET /updates/index.txt"};
+    EXPECT_EQ(asked, run == 0 ? first : second);
   }
 }
 
