@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
 #include <set>
 
 #include "catalogue/compare_page.h"
 #include "catalogue/config_file.h"
 #include "catalogue/model_page.h"
 #include "catalogue/page_file.h"
+#include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/folder_copy.h"
 #include "common/line_file.h"
@@ -72,13 +72,20 @@ std::string FileAskedFor(const std::string& page_path, const std::string& addres
   return Normalized(page_path.substr(0, page_path.rfind('/') + 1) + PercentDecoded(url));
 }
 
-// The addresses of a page's src and href attributes.
+// The addresses of a page's src and href attributes (written name="value", any letter case).
 std::vector<std::string> Addresses(const std::string& page) {
-  static const std::regex kAttribute(R"re((?:src|href)\s*=\s*"([^"]*)")re", std::regex::icase);
+  const std::string lowered = common::AsciiLowered(page);
   std::vector<std::string> addresses;
-  for (auto it = std::sregex_iterator(page.begin(), page.end(), kAttribute);
-       it != std::sregex_iterator(); ++it) {
-    addresses.push_back((*it)[1]);
+  for (std::string_view name : {"src", "href"}) {
+    for (std::size_t at = lowered.find(name); at != std::string::npos;
+         at = lowered.find(name, at + 1)) {
+      std::size_t value = lowered.find_first_not_of(" \t\r\n", at + name.size());
+      if (value == std::string::npos || lowered[value] != '=') continue;
+      value = lowered.find_first_not_of(" \t\r\n", value + 1);
+      if (value == std::string::npos || page[value] != '"') continue;
+      std::size_t end = page.find('"', value + 1);
+      if (end != std::string::npos) addresses.push_back(page.substr(value + 1, end - value - 1));
+    }
   }
   return addresses;
 }
