@@ -11,6 +11,7 @@
 #include "app/first_page_report.h"
 #include "app/main_window.h"
 #include "app/qt_ports.h"
+#include "app/qt_translations.h"
 #include "app/start_folder.h"
 #include "app/start_questions.h"
 #include "app/web_browser.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
   // The name of the desktop entry, by which the desktop finds the window's entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("ru.trubkom.Trubkom"));
+  trubkom::app::InstallQtTranslations(QLocale::system());
 
   QCommandLineParser arguments;
   arguments.setApplicationDescription(QString::fromUtf8("Трубком: каталог мобильных телефонов."));
