@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/qt_ports.h"
 #include "app/qt_translations.h"
+#include "app/remembered_state.h"
 #include "app/start_folder.h"
 #include "app/start_questions.h"
 #include "app/web_browser.h"
@@ -102,6 +103,14 @@ int main(int argc, char** argv) {
   trubkom::app::ReportFirstPageWhenAsked(browser);
   trubkom::app::MainWindow window(folders, ports);
   messages.set_owner(&window);
-  window.show();
-  return QApplication::exec();
+  trubkom::app::RememberedState remembered = trubkom::app::ReadRememberedState(settings);
+  window.Restore(remembered);
+  if (remembered.maximized) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
+  int status = QApplication::exec();
+  trubkom::app::WriteRememberedState(settings, window.Remembered());
+  return status;
 }

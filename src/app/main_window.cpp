@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLayout>
 #include <QMenu>
+#include <QSplitter>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -109,7 +111,16 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
   }
   state_.current_brand = FromQt(brand_box_->currentText());
-  ShowModelRows(loaded.first_models);
+  std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
+  if (restored && brand_box_->count() > 0) {
+    // The brand of the last run, if the catalogue still has it; the filter may have been
+    // restored after the load began, so the list is made anew.
+    QSignalBlocker quiet(brand_box_);
+    brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(*restored)));
+    FillModelList(FromQt(brand_box_->currentText()));
+  } else {
+    ShowModelRows(loaded.first_models);
+  }
   state_.new_model_files = std::move(loaded.new_model_files);
   state_.new_model_file_index = 0;
   ShowNewModelFile();
@@ -137,6 +148,45 @@ void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows) {
   }
   models_->addTopLevelItems(items);
   models_->setUpdatesEnabled(true);
+}
+
+// ---- What the next run takes up -------------------------------------------------------------
+
+void MainWindow::Restore(const RememberedState& remembered) {
+  PlaceOnScreen(remembered.geometry);
+  if (remembered.column_widths.size() == columns_->count()) {
+    // The splitter shares out the widths it is given over the width it has: it must have the
+    // window's first.
+    layout()->activate();
+    columns_->setSizes(remembered.column_widths);
+  }
+  full_only_->setChecked(remembered.full_only);
+  if (loaded_) {
+    QSignalBlocker quiet(brand_box_);
+    brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(remembered.brand)));
+    if (brand_box_->count() > 0) FillModelList(FromQt(brand_box_->currentText()));
+  } else {
+    restored_brand_ = remembered.brand;
+  }
+  for (const catalogue::BasketEntry& entry : remembered.basket) {
+    AddToBasket(entry.model, entry.price);
+  }
+  update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
+}
+
+RememberedState MainWindow::Remembered() const {
+  RememberedState remembered;
+  remembered.geometry = normalGeometry();
+  remembered.maximized = isMaximized();
+  remembered.column_widths = columns_->sizes();
+  remembered.brand = restored_brand_.value_or(brand_box_->currentText());
+  remembered.full_only = full_only_->isChecked();
+  remembered.basket = state_.basket.entries();
+  UpdateDialog::Remembered update = update_dialog_->remembered();
+  remembered.use_proxy = update.use_proxy;
+  remembered.proxy = update.proxy;
+  remembered.local_folder = update.local_folder;
+  return remembered;
 }
 
 // ---- New models ------------------------------------------------------------------------------

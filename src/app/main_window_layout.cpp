@@ -1,11 +1,15 @@
 // The main window's controls and how they are arranged.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QStyle>
 #include <QThread>
 #include <QVBoxLayout>
 #include <functional>
@@ -15,6 +19,7 @@
 #include "app/report_list.h"
 #include "app/text.h"
 #include "app/widgets.h"
+#include "app/window_geometry.h"
 #include "app/wizard_panel.h"
 #include "common/version.h"
 
@@ -35,6 +40,10 @@ struct ToolbarButton {
   const char* hint;
   void (MainWindow::*command)();
 };
+
+// The side columns' widths as laid out, and their least.
+constexpr int kModelsColumnWidth = 217;
+constexpr int kWizardColumnWidth = 184;
 
 // A list keeps its header and a few rows in sight before its column has to scroll.
 constexpr int kListMinimumHeight = 54;
@@ -101,19 +110,28 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, Qt::black);
   setPalette(palette);
-  setGeometry(152, 247, 993, 680);
-  setMinimumSize(800, 370);
+  PlaceOnScreen(std::nullopt);
 
   auto* layout = Column(this);
   layout->addWidget(BuildTopStrip());
-  auto* body = new QWidget(this);
-  auto* columns = Row(body);
-  columns->addWidget(BuildColumn(217, BuildModelsFrame(), BuildBasketFrame()));
-  ports_.browser_widget->setParent(body);
+  // The user may widen the side columns at the expense of the browser area, never narrow them
+  // below the widths they were laid out for.
+  columns_ = new QSplitter(Qt::Horizontal, this);
+  columns_->setObjectName(U("columns"));
+  columns_->setChildrenCollapsible(false);
+  columns_->setHandleWidth(3);
+  columns_->addWidget(BuildColumn(kModelsColumnWidth, BuildModelsFrame(), BuildBasketFrame()));
   ports_.browser_widget->setObjectName(U("browser"));
-  columns->addWidget(ports_.browser_widget, 1);
-  columns->addWidget(BuildColumn(184, BuildWizardFrame(), BuildNewModelsFrame()));
-  layout->addWidget(body, 1);
+  columns_->addWidget(ports_.browser_widget);
+  columns_->addWidget(BuildColumn(kWizardColumnWidth, BuildWizardFrame(), BuildNewModelsFrame()));
+  columns_->setStretchFactor(0, 0);
+  columns_->setStretchFactor(1, 1);
+  columns_->setStretchFactor(2, 0);
+  columns_->setSizes({kModelsColumnWidth, width(), kWizardColumnWidth});
+  // The splitter puts each new widget first among its children; in their order again, the
+  // widget tree reads left to right, as screen readers walk it.
+  for (int i = 0; i < columns_->count(); ++i) columns_->widget(i)->raise();
+  layout->addWidget(columns_, 1);
 
   StartupLoad();
   CreateUpdateDialog();
@@ -121,6 +139,16 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
 
 MainWindow::~MainWindow() {
   if (load_thread_) load_thread_->wait();
+}
+
+void MainWindow::PlaceOnScreen(const std::optional<QRect>& remembered) {
+  QScreen* on = remembered ? QGuiApplication::screenAt(remembered->center()) : nullptr;
+  if (!on) on = screen();
+  QRect area = on->availableGeometry();
+  // The window manager puts its title bar above the window: room is kept for it.
+  area.setTop(area.top() + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+  setMinimumSize(FitMinimumSize(kDesignMinimumSize, area));
+  setGeometry(FitWindow(remembered, area));
 }
 
 QWidget* MainWindow::BuildTopStrip() {
@@ -197,7 +225,7 @@ void MainWindow::ShowHintsOf(PictureButton* button) {
 
 QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
   auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
-  column->setFixedWidth(width);
+  column->setMinimumWidth(width);
   auto* content = new QWidget;
   auto* layout = Column(content);
   layout->addWidget(upper, 1);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,7 +75,7 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
   }
   std::string ChooseFolder(const std::string& start) override {
     std::string chosen;
-    OnWindowThread([&] { chosen = dialog_->setup_.folders->ChooseFolder(start); });
+    OnWindowThread([&] { chosen = dialog_->ChooseLocalFolder(start); });
     return chosen;
   }
 
@@ -204,6 +205,23 @@ QWidget* UpdateDialog::BuildClientPanel() {
   progress_->setValue(0);
   layout->addWidget(progress_);
   return panel;
+}
+
+UpdateDialog::Remembered UpdateDialog::remembered() const {
+  return {proxy_box_->isChecked(), proxy_edit_->text(), local_folder_};
+}
+
+void UpdateDialog::Restore(const Remembered& remembered) {
+  proxy_box_->setChecked(remembered.use_proxy);
+  if (!remembered.proxy.isEmpty()) proxy_edit_->setText(remembered.proxy);
+  local_folder_ = remembered.local_folder;
+}
+
+std::string UpdateDialog::ChooseLocalFolder(const std::string& start) {
+  std::string chosen = setup_.folders->ChooseFolder(
+      local_folder_.isEmpty() ? start : QFile::encodeName(local_folder_).toStdString());
+  if (!chosen.empty()) local_folder_ = QFile::decodeName(QByteArray::fromStdString(chosen));
+  return chosen;
 }
 
 void UpdateDialog::AppendStatus(const QString& line) {
