@@ -5,8 +5,6 @@
 # folder holds the program's files beside the executables, so a program run where it was built
 # finds them too.
 
-include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
-
 set(TRUBKOM_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/trubkom)
 set(TRUBKOM_APP_ID ru.trubkom.Trubkom)
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/about_text.h"
 #include "app/text.h"
 #include "app/update_dialog.h"
 #include "app/widgets.h"
@@ -31,6 +32,7 @@
 #include "selection/property_vocabulary.h"
 #include "selection/questions.h"
 #include "selection/wizard.h"
+#include "update/package_keys.h"
 
 namespace trubkom::app {
 
@@ -357,6 +359,10 @@ void MainWindow::Update() {
   CreateUpdateDialog();
   update_dialog_->exec();
   StartLoad();
+}
+
+void MainWindow::ShowAbout() {
+  ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

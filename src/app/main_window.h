@@ -94,6 +94,11 @@ class MainWindow : public QWidget {
   void ShowContacts();
   // Opens the update dialog and, once it is closed, reads the catalogue again.
   void Update();
+  // The program's version, licence, catalogue folder and the keys it trusts.
+  void ShowAbout();
+  // Tab walks the controls left to right: the toolbar, the models column, the browser area,
+  // the wizard's column. Made again whenever the wizard shows a page of new answers.
+  void OrderFocusChain();
 
  private:
   // Building the window.
@@ -107,6 +112,8 @@ class MainWindow : public QWidget {
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
   QWidget* BuildBasketFrame();
+  // The keyboard's shortcuts for the commands.
+  void AddShortcuts();
   QWidget* Title(const char* text, const char* hint, int height);
   QMenu* ContextMenu(QTreeWidget* list,
                      std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
@@ -149,6 +156,7 @@ class MainWindow : public QWidget {
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   ReportList* basket_ = nullptr;
+  QAbstractButton* compare_button_ = nullptr;
   WizardPanel* wizard_ = nullptr;
   ReportList* new_models_ = nullptr;
   QLabel* date_label_ = nullptr;

@@ -158,14 +158,19 @@ QWidget* UpdateDialog::BuildBottomPanel() {
 
   proxy_box_ = new QCheckBox(U("Использовать прокси"), panel);
   proxy_box_->setObjectName(U("useProxy"));
+  proxy_box_->setAccessibleDescription(U("Скачивать пакеты через HTTP-прокси"));
   proxy_box_->move(0, 30);
   proxy_box_->adjustSize();
   local_box_ = new QCheckBox(U("Обновить из локальной папки"), panel);
   local_box_->setObjectName(U("localFolder"));
+  local_box_->setAccessibleDescription(
+      U("Установить пакеты из выбранной папки, а не с сервера обновлений"));
   local_box_->move(0, 6);
   local_box_->adjustSize();
   proxy_edit_ = new QLineEdit(QString::fromLatin1(kDefaultProxy), panel);
   proxy_edit_->setObjectName(U("proxy"));
+  proxy_edit_->setAccessibleName(U("Адрес прокси-сервера"));
+  proxy_edit_->setAccessibleDescription(U("Хост и порт HTTP-прокси, например 127.0.0.1:8080"));
   proxy_edit_->setGeometry(144, 28, 117, proxy_edit_->sizeHint().height());
   proxy_edit_->hide();
   connect(proxy_box_, &QCheckBox::toggled, proxy_edit_, &QWidget::setVisible);
@@ -193,12 +198,14 @@ QWidget* UpdateDialog::BuildClientPanel() {
   }
   status_ = new QListWidget(panel);
   status_->setObjectName(U("status"));
+  status_->setAccessibleName(U("Ход обновления"));
   status_->setSelectionMode(QAbstractItemView::NoSelection);
   status_->setFocusPolicy(Qt::NoFocus);
   status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(status_, 1);
   progress_ = new QProgressBar(panel);
   progress_->setObjectName(U("progress"));
+  progress_->setAccessibleName(U("Загрузка пакета"));
   progress_->setFixedHeight(12);
   progress_->setTextVisible(false);
   progress_->setRange(0, 1);

@@ -29,8 +29,6 @@ QRect FitWindow(const std::optional<QRect>& remembered, const QRect& area) {
                area.top() + (area.height() - size.height()) / 2, size.width(), size.height());
 }
 
-QSize FitMinimumSize(const QSize& minimum, const QRect& area) {
-  return CutDown(minimum, area);
-}
+QSize FitMinimumSize(const QSize& minimum, const QRect& area) { return CutDown(minimum, area); }
 
 }  // namespace trubkom::app

@@ -47,16 +47,16 @@ class WindowGeometryTest : public QObject {
     QTest::newRow("large, 2") << large << 2.0 << first << QRect(152, 247, 993, 680);
     // A remembered place inside the screen is kept; one partly outside (a screen smaller or
     // scaled up since) is cut down and moved in by as little as it takes.
-    QTest::newRow("remembered inside") << full_hd << 1.0 << QRect(600, 300, 1000, 700)
-                                       << QRect(600, 300, 1000, 700);
-    QTest::newRow("remembered too low") << full_hd << 1.0 << QRect(600, 500, 1000, 700)
-                                        << QRect(600, 380, 1000, 700);
-    QTest::newRow("remembered, now scale 2") << full_hd << 2.0 << QRect(600, 300, 1000, 700)
-                                             << QRect(0, 0, 960, 540);
-    QTest::newRow("remembered on a screen gone") << small << 1.0 << QRect(2200, 100, 993, 680)
-                                                 << QRect(287, 100, 993, 680);
-    QTest::newRow("remembered above the top") << small << 1.5 << QRect(-50, -80, 400, 300)
-                                              << QRect(0, 0, 400, 300);
+    QTest::newRow("remembered inside")
+        << full_hd << 1.0 << QRect(600, 300, 1000, 700) << QRect(600, 300, 1000, 700);
+    QTest::newRow("remembered too low")
+        << full_hd << 1.0 << QRect(600, 500, 1000, 700) << QRect(600, 380, 1000, 700);
+    QTest::newRow("remembered, now scale 2")
+        << full_hd << 2.0 << QRect(600, 300, 1000, 700) << QRect(0, 0, 960, 540);
+    QTest::newRow("remembered on a screen gone")
+        << small << 1.0 << QRect(2200, 100, 993, 680) << QRect(287, 100, 993, 680);
+    QTest::newRow("remembered above the top")
+        << small << 1.5 << QRect(-50, -80, 400, 300) << QRect(0, 0, 400, 300);
   }
   void fitting() {
     QFETCH(QSize, screen);
@@ -69,9 +69,9 @@ class WindowGeometryTest : public QObject {
     QRect fitted = FitWindow(given, area);
     QCOMPARE(fitted, expected);
     QVERIFY(area.contains(fitted));
-    QVERIFY(area.contains(QRect(QPoint(), trubkom::app::FitMinimumSize(
-                                                 trubkom::app::kDesignMinimumSize, area))
-                              .translated(area.topLeft())));
+    QVERIFY(area.contains(
+        QRect(QPoint(), trubkom::app::FitMinimumSize(trubkom::app::kDesignMinimumSize, area))
+            .translated(area.topLeft())));
   }
 
   // A panel along the top: the window opens below it.
