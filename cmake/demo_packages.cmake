@@ -29,7 +29,7 @@ endforeach()
 
 add_custom_command(
   OUTPUT ${TRUBKOM_DEMO_SERVER}/updates/index.txt
-  COMMAND trubkom-catalogue index ${TRUBKOM_DEMO_SERVER}
+  COMMAND trubkom-catalogue index ${TRUBKOM_DEMO_SERVER} --keys ${TRUBKOM_DEMO_KEY_FOLDER}
   DEPENDS trubkom-catalogue ${demo_packages}
   COMMENT "Listing the demo update packages in demo-server/updates/index.txt"
   VERBATIM)

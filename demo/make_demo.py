@@ -432,10 +432,13 @@ def write_price_lists(models, indexed):
                 lines.append(f"Sony-Ericsson {m.name}^{roubles + 90}")
         write(os.path.join(CATALOGUE, "adv", "prices", file_name), "\n".join(lines) + "\n")
         # The offers of a model page link to the shop pages relative to Templates/, the page
-        # of all offers by absolute path to adv/prices/html/: the pages stand in both places.
-        for folder, css in ((CATALOGUE, "../../../Templates/style.css"),
-                            (os.path.join(CATALOGUE, "Templates"), "../../../style.css")):
-            write(os.path.join(folder, "adv", "prices", "html", page), SHOP_PAGE.format(shop=shop, css=css))
+        # of all offers by absolute path to adv/prices/html/: the pages stand in both places,
+        # each leading back to the page that links to it (pages have no script to go back).
+        for folder, css, back in (
+                (CATALOGUE, "../../../Templates/style.css", "../../../Templates/price_temp.html"),
+                (os.path.join(CATALOGUE, "Templates"), "../../../style.css", "../../../temp.html")):
+            write(os.path.join(folder, "adv", "prices", "html", page),
+                  SHOP_PAGE.format(shop=shop, css=css, back=back))
 
 
 SHOP_PAGE = """<html><head><meta charset="windows-1251"><title>{shop}</title>
@@ -445,7 +448,7 @@ SHOP_PAGE = """<html><head><meta charset="windows-1251"><title>{shop}</title>
 оплата наличными и картой. Цены в прайс-листе указаны в рублях и действуют при покупке
 в салоне.</p>
 <p class="normal">Адрес: ул. Садовая, 12. Телефон: (000) 123-45-67. Ежедневно с 9 до 21 часа.</p>
-<p class="normalgray"><a class="normalgray" href="javascript:history.back()">&larr; Назад</a></p>
+<p class="normalgray"><a class="normalgray" href="{back}">&larr; Назад</a></p>
 </div></body></html>
 """
 

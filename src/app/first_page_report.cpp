@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <chrono>
 #include <cstdio>
@@ -29,8 +30,10 @@ void ReportFirstPageWhenAsked(QWebEngineView* view) {
     if (*reported) return;
     *reported = true;
     QByteArray address = view->url().toEncoded();
+    // In a world of the program's own: page script may be off.
     view->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.offsetHeight : 0"), [=](const QVariant&) {
+        QStringLiteral("document.body ? document.body.offsetHeight : 0"),
+        QWebEngineScript::ApplicationWorld, [=](const QVariant&) {
           std::fprintf(stderr, "first page: %lld ms\n", (NowNs() - launched) / 1000000);
           std::fprintf(stderr, "first page %s: %s\n", loaded ? "shown" : "not loaded",
                        address.constData());

@@ -51,10 +51,7 @@ int main(int argc, char** argv) {
   // errors (a virtual display without GPU) are for its own developers; the program's warnings
   // still reach the terminal.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-  QByteArray engine_flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  if (!engine_flags.contains("--log-level")) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", engine_flags + " --log-level=3");
-  }
+  trubkom::app::SetBrowserEngineSwitches();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Trubkom"));
   QApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
@@ -92,7 +89,8 @@ int main(int argc, char** argv) {
   trubkom::catalogue::Folders folders{working, program};
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
-  auto* browser = new trubkom::app::WebBrowser([&shell](const QUrl& url) { shell.OpenUrl(url); });
+  auto* browser =
+      new trubkom::app::WebBrowser(folders, [&shell](const QUrl& url) { shell.OpenUrl(url); });
   trubkom::app::MainWindowPorts ports;
   ports.browser_widget = browser;
   ports.browser = browser;

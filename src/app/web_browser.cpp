@@ -1,102 +1,54 @@
 #include "app/web_browser.h"
 
+#include <QChildEvent>
+#include <QDialog>
 #include <QFile>
-#include <QFileInfo>
-#include <QUrlQuery>
-#include <QWebEnginePage>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 
+#include "app/page_rules.h"
+#include "app/quiet_page.h"
+#include "app/real_clicks.h"
 #include "app/text.h"
 
 namespace trubkom::app {
 
 namespace {
 
-bool IsLocal(const QUrl& url) {
-  return url.isLocalFile() || url.scheme() == QLatin1String("data") ||
-         url.scheme() == QLatin1String("qrc") || url.scheme() == QLatin1String("about");
+void SetQuietSettings(QWebEngineSettings* settings) {
+  // Page script could read any file the pages may load and send it out through the desktop;
+  // the pages are plain documents and need none.
+  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+  // Without this a page loads no file at all, not even its own pictures, style sheet or frames;
+  // with script off it gives script nothing, and ConfinedRequests keeps the files to the folders.
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+  settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+  settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+  settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+  settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+  settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+  settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
 }
-
-// A folder would be shown as a listing that lets the user walk the file system.
-bool IsFolder(const QUrl& url) { return url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir(); }
-
-// Pages of the catalogue are local; nothing they contain may reach the network.
-class OfflineInterceptor : public QWebEngineUrlRequestInterceptor {
- public:
-  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    if (!IsLocal(info.requestUrl()) || IsFolder(info.requestUrl())) info.block(true);
-  }
-};
-
-// Local pages are shown in place; web links the user clicks leave for the desktop's browser.
-// True when the browser area may go to the address.
-bool Navigable(const QUrl& url, QWebEnginePage::NavigationType type,
-               const WebBrowser::OpenOutside& open_outside) {
-  if (IsLocal(url)) return !IsFolder(url);
-  if (type == QWebEnginePage::NavigationTypeLinkClicked && open_outside) open_outside(url);
-  return false;
-}
-
-// Receives a link meant for a new window (target="_blank") and hands it on.
-class NewWindowCatcher : public QWebEnginePage {
- public:
-  NewWindowCatcher(QWebEngineProfile* profile, QObject* parent,
-                   const WebBrowser::OpenOutside& open_outside)
-      : QWebEnginePage(profile, parent), open_outside_(open_outside) {}
-
- protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-    if (Navigable(url, NavigationTypeLinkClicked, open_outside_)) {
-      if (auto* view = qobject_cast<QWebEngineView*>(parent())) view->load(url);
-    }
-    deleteLater();
-    return false;
-  }
-
- private:
-  WebBrowser::OpenOutside open_outside_;
-};
-
-// A page that shows no dialogs: script alerts, confirmations and prompts are answered silently.
-class QuietPage : public QWebEnginePage {
- public:
-  QuietPage(QWebEngineProfile* profile, QObject* parent, WebBrowser::OpenOutside open_outside)
-      : QWebEnginePage(profile, parent), open_outside_(std::move(open_outside)) {}
-
- protected:
-  void javaScriptAlert(const QUrl&, const QString&) override {}
-  bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-  bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
-    return false;
-  }
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
-                                const QString&) override {}
-  QWebEnginePage* createWindow(WebWindowType) override {
-    return new NewWindowCatcher(profile(), parent(), open_outside_);
-  }
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool) override {
-    return Navigable(url, type, open_outside_);
-  }
-
- private:
-  WebBrowser::OpenOutside open_outside_;
-};
 
 }  // namespace
 
-WebBrowser::WebBrowser(OpenOutside open_outside, QWidget* parent) : QWebEngineView(parent) {
+WebBrowser::WebBrowser(const catalogue::Folders& folders, OpenOutside open_outside,
+                       QWidget* parent)
+    : QWebEngineView(parent), clicks_(new RealClicks(this)) {
+  std::vector<std::string> shown_folders = {folders.working, folders.program};
   auto* profile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
-  profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));
-  auto* page = new QuietPage(profile, this, std::move(open_outside));
-  QWebEngineSettings* settings = page->settings();
-  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
-  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-  settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  profile->setUrlRequestInterceptor(new ConfinedRequests(shown_folders, profile));
+  connect(profile, &QWebEngineProfile::downloadRequested, this,
+          [](QWebEngineDownloadRequest* download) { download->cancel(); });
+  auto* page = new QuietPage(profile, this, {shown_folders, std::move(open_outside), clicks_});
+  SetQuietSettings(page->settings());
   setPage(page);
   setAcceptDrops(false);
   setContextMenuPolicy(Qt::NoContextMenu);
@@ -110,21 +62,41 @@ void WebBrowser::ShowFile(const std::string& path) {
 
 void WebBrowser::ShowAddress(const std::string& address) {
   QUrl url(ToQt(address), QUrl::TolerantMode);
-  if (url.isLocalFile()) {
-    ShowLocal(url);
-  } else if (Navigable(url, QWebEnginePage::NavigationTypeTyped, {})) {
-    load(url);
-  }
+  if (url.isLocalFile()) ShowLocal(url);
 }
 
 void WebBrowser::ShowLocal(QUrl url) {
-  if (IsFolder(url)) return;
   // The page file keeps its name from page to page, and the engine would bring the new page
   // up at the old one's scroll position: a query of its own makes every showing a new page.
+  // Whether the file may be shown at all is the page's decision (AcceptNavigation).
   url.setQuery(QStringLiteral("shown=%1").arg(++pages_shown_));
   load(url);
 }
 
 void WebBrowser::Stop() { stop(); }
+
+void WebBrowser::childEvent(QChildEvent* event) {
+  QWebEngineView::childEvent(event);
+  QObject* child = event->child();
+  // The widgets that take the view's input come with the page's renderer.
+  if (event->added() && child->isWidgetType()) clicks_->Watch(child);
+  // The engine opens its dialogs on the view: a colour field's, which no page hook answers, and
+  // those the page's hooks already answer "no" to. A dialog is polished just before it would be
+  // shown: it stays off the screen and is cancelled as soon as it is open.
+  auto* dialog = qobject_cast<QDialog*>(child);
+  if (event->polished() && dialog) {
+    dialog->setAttribute(Qt::WA_DontShowOnScreen);
+    QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+  }
+}
+
+void SetBrowserEngineSwitches() {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (!flags.contains("--log-level")) flags += " --log-level=3";
+  if (!flags.contains("--force-webrtc-ip-handling-policy")) {
+    flags += " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
+  }
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
 
 }  // namespace trubkom::app

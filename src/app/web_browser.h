@@ -3,18 +3,24 @@
 #include <QWebEngineView>
 #include <functional>
 
+#include "catalogue/folders.h"
 #include "common/ports.h"
 
 namespace trubkom::app {
 
-// The browser area: shows local pages, offline and quiet. No dialogs of its own, no drops,
-// no folder listings; a web link the user clicks is handed to open_outside (the desktop's
-// browser). Every page shown starts at its top, even when its file is the one shown before.
+class RealClicks;
+
+// The browser area: shows pages of the catalogue, offline, without page script and without
+// dialogs. Pages are made from data that may come from anyone, so they load only files of the
+// catalogue's and the program's folders (see PageReach), and only a web or mail link the user
+// really clicks is handed to open_outside (the desktop). Every page shown starts at its top,
+// even when its file is the one shown before.
 class WebBrowser : public QWebEngineView, public common::Browser {
   Q_OBJECT
  public:
   using OpenOutside = std::function<void(const QUrl&)>;
-  explicit WebBrowser(OpenOutside open_outside = {}, QWidget* parent = nullptr);
+  explicit WebBrowser(const catalogue::Folders& folders, OpenOutside open_outside = {},
+                      QWidget* parent = nullptr);
   // The page goes before its profile, which must outlive every page of its own.
   ~WebBrowser() override;
 
@@ -22,10 +28,18 @@ class WebBrowser : public QWebEngineView, public common::Browser {
   void ShowAddress(const std::string& address) override;
   void Stop() override;
 
+ protected:
+  void childEvent(QChildEvent* event) override;
+
  private:
   void ShowLocal(QUrl url);
 
+  RealClicks* clicks_;
   int pages_shown_ = 0;
 };
+
+// The engine's switches, set before the application object is made: WebRTC sends nothing past
+// a proxy (there is none, so nothing at all), and the engine's own log keeps to fatal errors.
+void SetBrowserEngineSwitches();
 
 }  // namespace trubkom::app

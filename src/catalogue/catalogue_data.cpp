@@ -113,7 +113,7 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
       file = std::make_unique<BrandFile>();
       file->modified_ns = modified_ns;
       file->size = info.st_size;
-      if (auto bytes = common::ReadFileBytes(path, common::kDataFileCap)) {
+      if (auto bytes = common::ReadFileBytes(path, common::DataFileCap())) {
         ParseBrandFile(path, std::move(*bytes), file->models);
       }
       for (std::size_t i = 0; i < file->models.size(); ++i) {

@@ -123,14 +123,17 @@ std::string TableEnd() {
 }
 
 // The page of all offers, which the block links to. A catalogue without its template gets none
-// (and a link to nothing, as it always had); a page that cannot be written is warned of.
-common::Status WritePricePage(const std::string& working_folder, const std::string& table) {
+// (and a link to nothing, as it always had); a page that cannot be written is warned of. model:
+// "brand model", for the page's heading (<!model!>).
+common::Status WritePricePage(const std::string& working_folder, const std::string& table,
+                              const std::string& model) {
   std::string template_path = TemplatesPath(working_folder, "price_template.html");
   if (!common::IsFile(template_path)) return {};
   StringList lines = ReadTemplate(working_folder, "price_template.html");
   std::string advertisement_folder =
       common::FileUrl(common::ResolvePath(working_folder, "adv/advertisement") + "/");
-  FillTemplate(lines, {{"vacantpath", advertisement_folder}, {"pricetable", table}});
+  FillTemplate(lines,
+               {{"vacantpath", advertisement_folder}, {"pricetable", table}, {"model", model}});
   return common::WriteLinesCrLf(TemplatesPath(working_folder, "price_temp.html"), lines);
 }
 
@@ -150,7 +153,9 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
   std::string shop_pages = common::ResolvePath(folders.working, "adv/prices/html");
   for (const PriceEntry& offer : offers) table += TableRow(offer, shop_pages);
   table += TableEnd();
-  if (common::Status written = WritePricePage(folders.working, table); !written) {
+  common::Status written =
+      WritePricePage(folders.working, table, std::string(brand) + " " + std::string(model));
+  if (!written) {
     common::Warn(common::Utf8FromCp1251(written.error().message) +
                  "; the model page shows no link to all prices");
     return block + "</table>";

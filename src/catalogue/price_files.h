@@ -26,7 +26,7 @@ template <typename Visit>
 void ForEachPriceFile(const std::string& folder, std::span<const std::string> names, Visit visit) {
   std::string bytes;
   for (const std::string& name : names) {
-    if (common::ReadFileBytesInto(common::JoinPath(folder, name), bytes, common::kDataFileCap)) {
+    if (common::ReadFileBytesInto(common::JoinPath(folder, name), bytes, common::DataFileCap())) {
       visit(bytes);
     }
   }

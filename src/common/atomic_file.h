@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_at.h"
 #include "common/result.h"
+#include "common/unique_fd.h"
 
 namespace trubkom::common {
 
@@ -15,13 +17,19 @@ namespace trubkom::common {
 // names path and the system's reason. sync_folder as for PendingFile::Commit.
 Status ReplaceFileAtomically(const std::string& path, std::string_view bytes,
                              bool sync_folder = true);
+// The same for a file in a folder held open: the temporary file is made in that folder and
+// renamed there, whatever its path leads to by then.
+Status ReplaceFileAtomically(const FileAt& file, std::string_view bytes, bool sync_folder = true);
 
 // The permission bits of the file at path (not following a link), when it is there: a file
 // replaced keeps them, so a file its owner kept private stays private.
 std::optional<mode_t> ModeOf(const std::string& path);
+std::optional<mode_t> ModeOf(const FileAt& file);
 
 // Flushes the folder holding path to disk, so the names renamed into it survive a crash.
 void SyncFolderOf(const std::string& path);
+// Flushes the folder open as folder_fd to disk.
+void SyncFolder(int folder_fd);
 
 // The permissions a file created now with mode 0666 gets: 0666 narrowed by the process's umask,
 // read from /proc without changing it (other threads create files meanwhile). No value when it
@@ -38,6 +46,9 @@ std::optional<mode_t> NewFileMode();
 // mode, when given, is the file's mode instead.
 bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder,
                         std::optional<mode_t> mode = std::nullopt);
+// The same for files in folders held open; neither name is followed if it is a link.
+bool LinkFileAtomically(const FileAt& source, const FileAt& target, bool sync_folder,
+                        std::optional<mode_t> mode = std::nullopt);
 
 // Whether files can be made in folder, found by making one of the temporary files below and
 // removing it again: permission bits do not tell (root writes anyway; a read-only file system
@@ -49,6 +60,7 @@ Status CheckFolderWritable(const std::string& folder);
 // killed while writing leaves its temporary file behind; this removes those in folder whose
 // process is no longer running, and returns how many it removed.
 int RemoveStaleTemporaries(const std::string& folder);
+int RemoveStaleTemporaries(int folder_fd);
 
 // A new content for path written in pieces (a download, for one): the pieces go to a temporary
 // file beside path, created exclusively, and only Commit puts it in place. Until then path is
@@ -56,6 +68,8 @@ int RemoveStaleTemporaries(const std::string& folder);
 class PendingFile {
  public:
   explicit PendingFile(const std::string& path);
+  // A new content for a file in a folder held open: made, renamed and flushed in that folder.
+  explicit PendingFile(const FileAt& file);
   ~PendingFile();
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
@@ -77,12 +91,15 @@ class PendingFile {
   Status CommitUnflushed();
 
  private:
+  void Create();
   Status Finish(bool sync_file, bool sync_folder);
   // The error of the last failure: path and errno_value, and the temporary file is gone.
   Error Failed(int errno_value);
 
-  std::string path_;
-  std::string temp_;
+  std::string path_;  // for messages
+  UniqueFd folder_;   // the folder of path, where the temporary file is made and renamed
+  std::string name_;  // of path, in folder_
+  std::string temp_;  // the temporary file's name in folder_
   int fd_ = -1;
   int open_errno_ = 0;  // why the temporary file could not be made
 };

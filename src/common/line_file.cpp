@@ -11,6 +11,7 @@
 
 #include "common/atomic_file.h"
 #include "common/parallel_parts.h"
+#include "common/unique_fd.h"
 #include "common/warnings.h"
 
 namespace trubkom::common {
@@ -56,20 +57,6 @@ bool WarnUnlessMissing(const std::string& path, const ReadProblem& problem) {
   return false;
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // Files of several megabytes are read in parts side by side.
 constexpr std::size_t kPartBytes = std::size_t{4} << 20;
 
@@ -105,37 +92,24 @@ std::size_t ReadInParts(int fd, Buffer& bytes) {
   return filled;
 }
 
+// Reads the regular file open as fd whole into bytes.
 template <typename Buffer>
-bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes,
-              ReadProblem& problem) {
-  // Looked at before opening, since opening a device can have effects of its own; checked again
-  // on the open file, which is what is read. Opening without blocking keeps a FIFO from waiting
-  // for a writer.
+bool ReadOpened(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
   struct stat info;
-  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
-  }
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      return Problem(problem, ErrorCode::kMissing, "missing", ENOENT);
-    }
-    return SystemProblem(problem, "cannot be opened", errno);
-  }
-  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
   }
   if (static_cast<std::uint64_t>(info.st_size) > max_bytes) return TooLarge(problem, max_bytes);
   // The size is only a hint: files of /proc and growing files can hold more than it says (or
   // less). The bytes the size announces go straight into the buffer, usually in one read().
   bytes.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t filled = ReadInParts(file.get(), bytes);
+  std::size_t filled = ReadInParts(fd, bytes);
   for (;;) {
     char chunk[1 << 14];
     bool into_buffer = filled < bytes.size();
     char* target = into_buffer ? bytes.data() + filled : chunk;
     std::size_t room = into_buffer ? bytes.size() - filled : sizeof chunk;
-    ssize_t got = ::read(file.get(), target, room);
+    ssize_t got = ::read(fd, target, room);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return SystemProblem(problem, "cannot be read", errno);
     if (got == 0) break;
@@ -148,7 +122,52 @@ bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes,
   return true;
 }
 
+// Why a file could not be opened, from the errno of its open.
+bool OpenProblem(ReadProblem& problem, int errno_value) {
+  if (errno_value == ENOENT || errno_value == ENOTDIR) {
+    return Problem(problem, ErrorCode::kMissing, "missing", ENOENT);
+  }
+  return SystemProblem(problem, "cannot be opened", errno_value);
+}
+
+// Opening without blocking keeps a FIFO from waiting for a writer.
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+template <typename Buffer>
+bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
+  // Looked at before opening, since opening a device can have effects of its own; checked again
+  // on the open file, which is what is read.
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+  }
+  UniqueFd file(::open(path.c_str(), kOpenFlags));
+  if (!file.ok()) return OpenProblem(problem, errno);
+  return ReadOpened(file.get(), bytes, max_bytes, problem);
+}
+
+// The same for a file in a folder held open; a link there is not followed.
+bool ReadAt(const FileAt& at, std::string& bytes, std::size_t max_bytes, ReadProblem& problem) {
+  struct stat info;
+  if (::fstatat(at.folder, at.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !S_ISREG(info.st_mode)) {
+    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+  }
+  UniqueFd file(::openat(at.folder, at.name.c_str(), kOpenFlags | O_NOFOLLOW));
+  if (!file.ok()) return OpenProblem(problem, errno);
+  return ReadOpened(file.get(), bytes, max_bytes, problem);
+}
+
 }  // namespace
+
+std::size_t DataFileCap() {
+  static const std::size_t cap = [] {
+    long pages = ::sysconf(_SC_PHYS_PAGES), page_size = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || page_size <= 0) return std::size_t{1} << 32;
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
+  }();
+  return cap;
+}
 
 bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
   ReadProblem problem;
@@ -164,6 +183,13 @@ Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes) {
   std::string bytes;
   ReadProblem problem;
   if (!ReadInto(path, bytes, max_bytes, problem)) return ErrorOf(path, problem);
+  return bytes;
+}
+
+Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes) {
+  std::string bytes;
+  ReadProblem problem;
+  if (!ReadAt(file, bytes, max_bytes, problem)) return ErrorOf(file.path, problem);
   return bytes;
 }
 

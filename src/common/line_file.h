@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/byte_buffer.h"
+#include "common/file_at.h"
 #include "common/result.h"
 #include "common/string_ops.h"
 
@@ -17,26 +18,32 @@ namespace trubkom::common {
 
 // The most bytes read from one catalogue file of each kind. A larger file is not what it claims
 // to be (a damaged copy, a link to something endless) and is read as missing, with a warning,
-// before it can exhaust memory or time. Each cap is many times the largest real file of its kind.
+// before it can exhaust memory or time. Each cap of a small file is many times the largest real
+// file of its kind.
 inline constexpr std::size_t kSettingFileCap = std::size_t{1} << 20;   // Templates/hp, config.tkm
 inline constexpr std::size_t kTemplateFileCap = std::size_t{4} << 20;  // page templates
-inline constexpr std::size_t kDataFileCap = std::size_t{64} << 20;     // brand files, index, prices
+// Brand files, the index and price lists are the user's data: read whatever their size, up to
+// what the machine can hold (its physical memory), so that no catalogue loses data for being
+// large.
+std::size_t DataFileCap();
 
 // The bytes of a regular file (or a link to one), read whole. Anything else gives no value:
 // a missing file silently; a folder, FIFO, device, a file that fails to read or one larger
 // than max_bytes with a warning (common/warnings.h). Never blocks on a FIFO, never throws.
 std::optional<std::string> ReadFileBytes(const std::string& path,
-                                         std::size_t max_bytes = kDataFileCap);
+                                         std::size_t max_bytes = DataFileCap());
 // The same without warnings: the bytes, or why they could not be read (kMissing for a missing
 // file), for callers that must tell the user why.
-Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = kDataFileCap);
+Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = DataFileCap());
+// The same for a file in a folder held open; a link there is read as no regular file.
+Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes = DataFileCap());
 // The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to file; false
 // where ReadFileBytes gives no value (bytes then holds nothing of use).
 bool ReadFileBytesInto(const std::string& path, std::string& bytes,
-                       std::size_t max_bytes = kDataFileCap);
+                       std::size_t max_bytes = DataFileCap());
 // The same into a buffer whose memory is not zeroed first: for the largest files.
 bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes,
-                       std::size_t max_bytes = kDataFileCap);
+                       std::size_t max_bytes = DataFileCap());
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
 // as one end), without copying.
@@ -60,9 +67,9 @@ StringList SplitLinesAtAnyEnd(std::string_view bytes);
 
 // The lines of a file read by ReadFileBytes; no value when it gives none.
 std::optional<StringList> ReadLinesAtCr(const std::string& path,
-                                        std::size_t max_bytes = kDataFileCap);
+                                        std::size_t max_bytes = DataFileCap());
 std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path,
-                                            std::size_t max_bytes = kDataFileCap);
+                                            std::size_t max_bytes = DataFileCap());
 
 std::string JoinWithCrLf(const StringList& lines);
 // Replaces the file atomically; the error says why it could not be written.

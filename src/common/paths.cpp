@@ -1,6 +1,7 @@
 #include "common/paths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,9 +19,9 @@ std::string Slashed(std::string_view text) {
   return result;
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
+// The names in the listing, sorted; dir is closed.
+std::vector<std::string> EntriesOf(DIR* dir) {
   std::vector<std::string> names;
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
   while (dirent* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
@@ -31,14 +32,29 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  return EntriesOf(::opendir(folder.empty() ? "." : folder.c_str()));
+}
+
+std::vector<std::string> FolderEntries(int folder_fd) {
+  // The listing reads through a descriptor of its own, whose position it moves.
+  int own = ::openat(folder_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return own < 0 ? std::vector<std::string>{} : EntriesOf(::fdopendir(own));
+}
+
+// The first of the sorted entries equal to name with ASCII letters folded, or empty text.
+std::string FoldedMatch(const std::vector<std::string>& entries, std::string_view name) {
+  for (const std::string& entry : entries) {
+    if (EqualsIgnoringAsciiCase(entry, name)) return entry;
+  }
+  return {};
+}
+
 // The spelling on disk of name inside folder, or empty when there is none.
 std::string FindEntry(const std::string& folder, const std::string& name) {
   struct stat info;
   if (::lstat(JoinPath(folder, name).c_str(), &info) == 0) return name;
-  for (const std::string& entry : FolderEntries(folder)) {
-    if (EqualsIgnoringAsciiCase(entry, name)) return entry;
-  }
-  return {};
+  return FoldedMatch(FolderEntries(folder), name);
 }
 
 // '*' any run of characters, '?' one character, anything else itself with ASCII case folded.
@@ -93,6 +109,12 @@ std::string ResolvePath(std::string_view base, std::string_view relative) {
   return path;
 }
 
+std::string FindEntry(int folder_fd, const std::string& name) {
+  struct stat info;
+  if (::fstatat(folder_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return name;
+  return FoldedMatch(FolderEntries(folder_fd), name);
+}
+
 bool IsFile(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -106,6 +128,18 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view m
   std::vector<std::string> files;
   for (const std::string& name : FolderEntries(folder)) {
     if (MatchesMask(mask, name) && IsFile(JoinPath(folder, name))) {
+      files.push_back(name);
+    }
+  }
+  return files;
+}
+
+std::vector<std::string> ListFiles(int folder_fd, std::string_view mask) {
+  std::vector<std::string> files;
+  for (const std::string& name : FolderEntries(folder_fd)) {
+    struct stat info;
+    if (MatchesMask(mask, name) && ::fstatat(folder_fd, name.c_str(), &info, 0) == 0 &&
+        S_ISREG(info.st_mode)) {
       files.push_back(name);
     }
   }

@@ -16,12 +16,18 @@ std::string JoinPath(std::string_view base, std::string_view relative);
 // components from the first missing one on are kept as given, so new files keep their names.
 std::string ResolvePath(std::string_view base, std::string_view relative);
 
+// The spelling on disk of name (one component) in the folder open as folder_fd, by the rule
+// above, or empty text when there is none. A link counts as the name it is, not followed.
+std::string FindEntry(int folder_fd, const std::string& name);
+
 bool IsFile(const std::string& path);
 bool FileExistsIn(std::string_view base, std::string_view relative);
 
 // Names (not paths) of the files, not folders, in folder whose names match mask ("*.xml"),
 // letter case ignored, in byte order of their names so that every run lists them alike.
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view mask);
+// The same for the folder open as folder_fd.
+std::vector<std::string> ListFiles(int folder_fd, std::string_view mask);
 
 // The folder with a trailing '/'.
 std::string WithTrailingSlash(std::string_view folder);

@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 
+#include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/date_code.h"
 #include "common/encoding.h"
+#include "common/line_file.h"
 #include "common/paths.h"
+#include "common/plural.h"
 #include "selection/new_models.h"
+#include "update/package.h"
+#include "update/package_keys.h"
+#include "update/signed_index.h"
 #include "update/update_run.h"
 #include "update/update_server.h"
 
@@ -22,7 +29,9 @@ const char* const kUpdateUsage =
     "                               the update run of the update dialog, without a window\n"
     "  last-update                  the date of the newest package in updates/\n"
     "  new-models [N]               the date, then the rows, of the N-th newest new-model list\n"
-    "  index SERVER_FOLDER          writes SERVER_FOLDER/updates/index.txt, oldest first\n";
+    "  index SERVER_FOLDER [--keys FOLDER] [--valid-days N]\n"
+    "                               writes SERVER_FOLDER/updates/index.txt, oldest first, and\n"
+    "                               with keys its signature index.sig (valid 30 days unless told)\n";
 
 namespace {
 
@@ -60,6 +69,7 @@ class ConsolePorts : public common::StatusSink,
 std::optional<int> Update(const std::vector<std::string>& args) {
   update::UpdateOptions options;
   options.server_base = update::UpdateServerBase();
+  int servers_given = 0;
   std::string local_folder;
   for (std::size_t i = 1; i < args.size(); i += 2) {
     if (i + 1 >= args.size()) return std::nullopt;
@@ -72,7 +82,9 @@ std::optional<int> Update(const std::vector<std::string>& args) {
       options.use_proxy = true;
       options.proxy = value;
     } else if (args[i] == "--server") {
-      options.server_base = common::WithTrailingSlash(value);
+      // Given more than once, the servers are mirrors, tried in the order given.
+      options.server_base = (servers_given++ == 0 ? "" : options.server_base + " ") +
+                            common::WithTrailingSlash(value);
     } else {
       return std::nullopt;
     }
@@ -113,7 +125,10 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
   }
   common::StringList files = selection::FindNewModelFiles(fs::current_path().string());
   if (n >= files.size()) {
-    return Fail("there are " + std::to_string(files.size()) + " new-model lists in updates/");
+    std::string lists = std::string(common::RussianPlural(files.size(), "список", "списка",
+                                                          "списков"));
+    return Fail("в updates/ " + std::to_string(files.size()) + " " + lists + " новинок, " +
+                "а списка с номером " + (args.size() == 2 ? args[1] : "0") + " нет");
   }
   PrintLine(selection::NewModelFileDate(files[n]));
   auto rows = selection::NewModelRows(files[n]);
@@ -122,8 +137,69 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
   return 0;
 }
 
-// The packages of the server folder's updates/, oldest first by the date in their names.
-int Index(const std::string& server_folder) {
+// The serial of the signature already in the folder, so that a new one is larger whatever the
+// clock says; 0 when there is none.
+std::uint64_t PreviousSerial(const std::string& signature_path) {
+  auto text = common::ReadFile(signature_path, std::size_t{1} << 20);
+  if (!text) return 0;
+  for (const std::string& line : common::SplitLinesAtAnyEnd(*text)) {
+    std::uint64_t serial = 0;
+    if (line.starts_with("serial ") &&
+        std::from_chars(line.data() + 7, line.data() + line.size(), serial).ec == std::errc()) {
+      return serial;
+    }
+  }
+  return 0;
+}
+
+// Signs index.txt of the folder with the keys of key_folder: every package listed with its size
+// and hash, valid for valid_days.
+int SignIndexIn(const std::string& updates, const std::string& index, const std::string& key_folder,
+                long valid_days) {
+  auto keys = update::ReadKeyFolder(key_folder);
+  if (!keys) return Fail(common::Utf8FromCp1251(keys.error().message));
+  update::IndexSignature what;
+  const std::string signature_path = updates + "/index.sig";
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  what.serial = std::max<std::uint64_t>(static_cast<std::uint64_t>(now),
+                                        PreviousSerial(signature_path) + 1);
+  what.signed_at = now;
+  what.expires_at = now + valid_days * 86400;
+  for (const std::string& name : common::SplitLinesAtAnyEnd(index)) {
+    auto bytes = common::ReadFile(updates + "/" + name, update::kMaxPackageBytes);
+    if (!bytes) return Fail(common::Utf8FromCp1251(bytes.error().message));
+    what.packages[common::AsciiLowered(name)] = {bytes->size(), update::Sha256Hex(*bytes)};
+  }
+  if (common::Status written = common::ReplaceFileAtomically(
+          signature_path, update::SignIndex(index, what, keys->secret_key));
+      !written) {
+    return Fail(common::Utf8FromCp1251(written.error().message));
+  }
+  std::cout << signature_path << " (serial " << what.serial << ", valid " << valid_days
+            << " days)\n";
+  return 0;
+}
+
+// The packages of the server folder's updates/, oldest first by the date in their names; with a
+// key folder, their signature beside them.
+std::optional<int> Index(const std::vector<std::string>& args) {
+  if (args.size() < 2) return std::nullopt;
+  std::string key_folder;
+  long valid_days = 30;
+  for (std::size_t i = 2; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return std::nullopt;
+    if (args[i] == "--keys") {
+      key_folder = args[i + 1];
+    } else if (args[i] == "--valid-days" &&
+               std::from_chars(args[i + 1].data(), args[i + 1].data() + args[i + 1].size(),
+                               valid_days)
+                       .ec == std::errc() &&
+               valid_days > 0) {
+    } else {
+      return std::nullopt;
+    }
+  }
+  const std::string& server_folder = args[1];
   std::string updates = common::ResolvePath(server_folder, "updates");
   if (!fs::is_directory(updates)) return Fail("no updates folder in " + server_folder);
   std::vector<std::string> names = common::ListFiles(updates, "*.upd");
@@ -133,6 +209,11 @@ int Index(const std::string& server_folder) {
   std::string index;
   for (const std::string& name : names) index += name + "\r\n";
   std::string path = updates + "/index.txt";
+  // The signature goes first: a client that fetches the new index meanwhile finds the old
+  // signature, refuses the pair, and takes both on its next run.
+  if (!key_folder.empty()) {
+    if (int failed = SignIndexIn(updates, index, key_folder, valid_days)) return failed;
+  }
   if (common::Status written = common::ReplaceFileAtomically(path, index); !written) {
     return Fail(common::Utf8FromCp1251(written.error().message));
   }
@@ -147,7 +228,7 @@ std::optional<int> RunUpdateCommand(const std::vector<std::string>& args) {
   if (command == "update") return Update(args);
   if (command == "last-update" && args.size() == 1) return LastUpdate();
   if (command == "new-models" && args.size() <= 2) return NewModels(args);
-  if (command == "index" && args.size() == 2) return Index(args[1]);
+  if (command == "index") return Index(args);
   return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "update/apply_package.h"
 
+#include <map>
 #include <set>
 
 #include "common/ascii.h"
@@ -9,6 +10,7 @@
 #include "common/paths.h"
 #include "common/private_folder.h"
 #include "update/apply_journal.h"
+#include "update/contained_path.h"
 #include "update/package.h"
 
 namespace trubkom::update {
@@ -64,21 +66,36 @@ class Batch {
     if (Repeatable(step.action)) targets_.insert(common::AsciiLowered(step.target));
   }
 
+  // The step's folder is to be flushed when the batch ends. (A folder a step creates is
+  // flushed into its parent as it is made.)
   void Performed(const ScriptStep& step) {
-    if (!step.target.empty()) folders_.insert(FolderOf(step.target));
-    if (!step.create_folder.empty()) folders_.insert(FolderOf(step.create_folder));
+    if (!step.target.empty()) folders_.emplace(FolderOf(step.target), step);
   }
 
   void End() {
-    for (const std::string& folder : folders_) common::SyncFolderOf(folder + "/");
+    for (const auto& [folder, step] : folders_) FlushTargetFolder(step);
     folders_.clear();
     targets_.clear();
   }
 
  private:
   std::set<std::string> targets_;  // lower-cased
-  std::set<std::string> folders_;  // changed and not flushed yet
+  // Changed and not flushed yet, each with a step whose target is in it.
+  std::map<std::string, ScriptStep> folders_;
 };
+
+// Whether the step adds the package's marker, "<base name>.new", as the package's own script
+// does to updates/.
+bool AddsMarker(const ScriptStep& step, const std::string& package_path) {
+  return common::EqualsIgnoringAsciiCase(step.added_name, PackageBaseName(package_path) + ".new");
+}
+
+// A package whose marker cannot be written would be applied again on every run; it is said not
+// to be installed instead, and its journal keeps the marker's line for the run that can.
+common::Error MarkerRefused() {
+  return {common::ErrorCode::kWriteFailed,
+          std::string("отметка об установке пакета не записана: команда отклонена"_cp1251)};
+}
 
 // Decrypted in memory and unpacked from there: the archive is never written to disk, and its
 // memory goes before the scripts run. The package's digest goes to digest.
@@ -95,11 +112,11 @@ common::Result<ExtractReport> Unpack(const std::string& package_path, const Open
 // A run that was killed may have left temporary files beside the targets and the journal;
 // they go before the lines run again. A line that cannot be done (or journalled) stops the
 // package with the journal at that line, so the next run does it again from there.
-common::Status RunScripts(const std::vector<std::string>& scripts, const std::string& work,
-                          const std::string& catalogue_folder, ScriptPorts ports,
-                          ApplyJournal& journal) {
+common::Status RunScripts(const std::string& package_path, const std::vector<std::string>& scripts,
+                          const std::string& work, const std::string& catalogue_folder,
+                          ScriptPorts ports, ApplyJournal& journal) {
   std::set<std::string> swept = {FolderOf(journal.path())};
-  common::RemoveStaleTemporaries(FolderOf(journal.path()));
+  journal.SweepFolder();
   Batch batch;
   std::size_t number = 0;
   for (const std::string& script : scripts) {
@@ -111,14 +128,14 @@ common::Status RunScripts(const std::vector<std::string>& scripts, const std::st
       ScriptStep step = PlanScriptLine(line, work, catalogue_folder);
       if (step.action == ScriptAction::kIgnored) continue;  // no command: nothing to do
       if (!step.target.empty() && swept.insert(FolderOf(step.target)).second) {
-        common::RemoveStaleTemporaries(FolderOf(step.target));
+        SweepTargetFolder(step);
       }
       if (!batch.Joins(step)) {
         batch.StartWith(step);
         common::Status journalled;
         if (step.action == ScriptAction::kAppend) {
-          if (journal.AppendDone(current, step.target)) continue;
-          journalled = journal.BeforeAppend(current, step.target);
+          if (journal.AppendDone(current, step.target_name)) continue;
+          journalled = journal.BeforeAppend(current, step.target_name);
         } else if (ChangesCatalogue(step.action)) {
           journalled = journal.StartLine(current);
         }
@@ -127,6 +144,10 @@ common::Status RunScripts(const std::vector<std::string>& scripts, const std::st
       common::Status performed = PerformScriptStep(step, ports, /*sync_folder=*/false);
       batch.Performed(step);
       if (!performed) return performed;
+      if (step.action == ScriptAction::kRefused && AddsMarker(step, package_path)) {
+        if (common::Status journalled = journal.StartLine(current); !journalled) return journalled;
+        return MarkerRefused();
+      }
     }
   }
   batch.End();
@@ -154,11 +175,11 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
                                           const std::string& catalogue_folder, ScriptPorts ports,
                                           const OpeningKeys& keys, const ExtractLimits& limits) {
   ApplyOutcome outcome;
-  const bool marked = common::FileExistsIn(catalogue_folder,
-                                           "updates/" + PackageBaseName(package_path) + ".new");
+  const bool marked =
+      IsFileInside(catalogue_folder, "updates/" + PackageBaseName(package_path) + ".new");
   // A journal means a run was cut short, even when the marker came before its end; whether it
   // is this package's is known once the package is read.
-  if (marked && !common::IsFile(ApplyJournal::PathFor(catalogue_folder, package_path))) {
+  if (marked && !ApplyJournal::PresentFor(catalogue_folder, package_path)) {
     outcome.already_applied = true;
     return outcome;
   }
@@ -178,8 +199,8 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
   }
   if (!extraction->Complete()) return Incomplete(*extraction);
   outcome.scripts = UpdateScripts(work.path());
-  if (common::Status ran = RunScripts(outcome.scripts, work.path(), catalogue_folder, ports,
-                                      journal);
+  if (common::Status ran =
+          RunScripts(package_path, outcome.scripts, work.path(), catalogue_folder, ports, journal);
       !ran) {
     return ran.error();
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/encoding.h"
 
@@ -129,8 +130,12 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   switch (code) {
     case CURLE_OK:
-    case CURLE_HTTP_RETURNED_ERROR:
-      return NetworkError("сервер ответил ошибкой " + std::to_string(status));
+    case CURLE_HTTP_RETURNED_ERROR: {
+      common::Error error = NetworkError("сервер ответил ошибкой " + std::to_string(status));
+      // The server says the file is not there: for a file that may be absent, not a failure.
+      if (status == 404 || status == 410) error.code = common::ErrorCode::kMissing;
+      return error;
+    }
     case CURLE_COULDNT_RESOLVE_PROXY:
       return NetworkError("адрес прокси-сервера не найден");
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -207,18 +212,58 @@ common::Status CheckConnection(const std::string& server_base, const std::string
   return NetworkError(std::string("нет связи с сервером (") + curl_easy_strerror(code) + ")");
 }
 
-common::Status GetInetFile(const std::string& address, const std::string& local_path,
-                           const std::string& proxy, bool use_proxy,
-                           const DownloadControl& control) {
+namespace {
+
+// The download into file, which it commits once all of the body has arrived.
+struct SlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// Keeps the validators of the answer's head: ETag and Last-Modified, names in any letter case.
+std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& validators = *static_cast<Validators*>(user);
+  std::string_view line(data, size * count);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  std::size_t colon = line.find(':');
+  if (colon != std::string_view::npos) {
+    std::string name = common::AsciiLowered(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    if (name == "etag") validators.etag = value;
+    if (name == "last-modified") validators.last_modified = value;
+  }
+  return size * count;
+}
+
+// true with the whole new file in place, false (nothing written) when the server answered that
+// the file has not changed since the validators given.
+common::Result<bool> Download(const std::string& address, common::PendingFile& file,
+                              const std::string& proxy, bool use_proxy,
+                              const DownloadControl& control, Validators* validators) {
   // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
   if (use_proxy && proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
   CurlHandle handle = NewHandle();
   if (!handle) return NetworkError("библиотека загрузки не готова");
-  common::PendingFile file(local_path);
-  if (!file.ok()) return file.Write({});  // the reason the file could not be made
+  if (!file.ok()) return file.Write({}).error();  // the reason the file could not be made
 
   Transfer transfer{.file = &file, .control = &control};
   CURL* curl = handle.get();
+  std::unique_ptr<curl_slist, SlistDeleter> headers;
+  Validators answered;
+  if (validators) {
+    curl_slist* list = nullptr;
+    if (!validators->etag.empty()) {
+      list = curl_slist_append(list, ("If-None-Match: " + validators->etag).c_str());
+    }
+    if (!validators->last_modified.empty()) {
+      list = curl_slist_append(list,
+                               ("If-Modified-Since: " + validators->last_modified).c_str());
+    }
+    headers.reset(list);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answered);
+  }
   curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
   curl_easy_setopt(curl, CURLOPT_PROXY, use_proxy ? proxy.c_str() : "");
   SetLimits(curl, control);
@@ -232,16 +277,48 @@ common::Status GetInetFile(const std::string& address, const std::string& local_
   CURLcode code = curl_easy_perform(curl);
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (code == CURLE_OK && status == 304 && validators) return false;
   if (code != CURLE_OK || status < 200 || status >= 300) {
     return TransferError(curl, code, transfer, use_proxy);
   }
+  if (validators) *validators = answered;
   // Not flushed to disk: waiting for the disk was most of the time a download took on a fast
   // network, and it buys nothing here. The files downloaded are the server's index, read at
   // once and removed, and packages, which are signed: one cut short by a crash of the system
   // before its bytes reached the disk fails verification, and the update run then removes it
   // so that the next run fetches it again. A killed process cannot leave a part of the body
   // under the name either way, since the name is given only once all of it has been written.
-  return file.CommitUnflushed();
+  if (common::Status committed = file.CommitUnflushed(); !committed) return committed.error();
+  return true;
+}
+
+common::Status Done(const common::Result<bool>& downloaded) {
+  if (!downloaded) return downloaded.error();
+  return {};
+}
+
+}  // namespace
+
+common::Status GetInetFile(const std::string& address, const std::string& local_path,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control) {
+  common::PendingFile file(local_path);
+  return Done(Download(address, file, proxy, use_proxy, control, nullptr));
+}
+
+common::Status GetInetFile(const std::string& address, const common::FileAt& local_file,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control) {
+  common::PendingFile file(local_file);
+  return Done(Download(address, file, proxy, use_proxy, control, nullptr));
+}
+
+common::Result<bool> GetInetFileIfChanged(const std::string& address,
+                                          const common::FileAt& local_file,
+                                          const std::string& proxy, bool use_proxy,
+                                          Validators& known, const DownloadControl& control) {
+  common::PendingFile file(local_file);
+  return Download(address, file, proxy, use_proxy, control, &known);
 }
 
 }  // namespace trubkom::update

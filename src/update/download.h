@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "common/file_at.h"
 #include "common/result.h"
 
 namespace trubkom::update {
@@ -51,10 +52,31 @@ common::Status CheckConnection(const std::string& server_base, const std::string
 // body goes to a temporary file in local_path's folder that is renamed onto local_path only
 // when all of it has arrived with a success status (2xx) at the end of at most max_redirects
 // redirects. Any failure or cancel leaves no new file (a file that was at local_path before
-// stays as it was) and says why: kNetwork for the server or proxy, kTooLarge, kCancelled, or
-// the reason the file could not be written.
+// stays as it was) and says why: kNetwork for the server or proxy, kMissing when it answered
+// that the file is not there (404, 410), kTooLarge, kCancelled, or the reason the file could not
+// be written.
 common::Status GetInetFile(const std::string& address, const std::string& local_path,
                            const std::string& proxy, bool use_proxy,
                            const DownloadControl& control = {});
+// The same into a file of a folder held open: the temporary file is made and renamed in that
+// folder, whatever its path leads to by then.
+common::Status GetInetFile(const std::string& address, const common::FileAt& local_file,
+                           const std::string& proxy, bool use_proxy,
+                           const DownloadControl& control = {});
+
+// What a server said of a file's version (its ETag and Last-Modified headers, as given), to ask
+// next time whether the file changed.
+struct Validators {
+  std::string etag;
+  std::string last_modified;
+};
+
+// As GetInetFile, but asks the server to send the file only when it changed since the version
+// known (If-None-Match, If-Modified-Since): false, with nothing written, when it answered 304 Not
+// Modified; true, with the new file in place and known updated to its version, otherwise.
+common::Result<bool> GetInetFileIfChanged(const std::string& address,
+                                          const common::FileAt& local_file,
+                                          const std::string& proxy, bool use_proxy,
+                                          Validators& known, const DownloadControl& control = {});
 
 }  // namespace trubkom::update

@@ -1,6 +1,12 @@
 #include "update/update_run.h"
 
-#include <filesystem>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <ctime>
+#include <optional>
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
@@ -10,16 +16,18 @@
 #include "common/paths.h"
 #include "common/private_folder.h"
 #include "update/apply_package.h"
+#include "update/contained_path.h"
 #include "update/download.h"
+#include "update/package.h"
 #include "update/package_order.h"
+#include "update/signed_index.h"
+#include "update/update_server.h"
 
 namespace trubkom::update {
 
 using namespace common::literals;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A server index is a short list of names; anything near this size is not one.
 constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
@@ -35,6 +43,17 @@ std::vector<std::string> PackagesIn(const std::string& folder) {
   return paths;
 }
 
+// The packages of the updates folder, listed through its descriptor.
+std::vector<std::string> PackagesIn(const Contained& updates, const std::string& working_folder) {
+  std::vector<std::string> paths;
+  for (const std::string& name : common::ListFiles(updates.folder.get(), "*.upd")) {
+    paths.push_back(updates.Path(working_folder) + "/" + name);
+  }
+  return paths;
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 // A line is missing when no local package's path contains it, letter case ignored.
 bool IsMissing(const std::string& line, const std::vector<std::string>& local_packages) {
   std::string lowered = common::AsciiLowered(line);
@@ -44,10 +63,18 @@ bool IsMissing(const std::string& line, const std::vector<std::string>& local_pa
   return true;
 }
 
+// Downloads go into the updates folder held open, which was reached beneath the catalogue
+// folder: no link swapped into its path meanwhile can send them elsewhere.
 class OnlinePhase {
  public:
-  OnlinePhase(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports)
-      : updates_(updates), options_(options), ports_(ports) {
+  OnlinePhase(const Contained& updates, const std::string& working_folder,
+              const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key)
+      : key_(key),
+        updates_(updates.folder.get()),
+        path_(updates.Path(working_folder)),
+        local_packages_(PackagesIn(updates, working_folder)),
+        options_(options),
+        ports_(ports) {
     control_.cancel = ports.cancel;
     control_.progress = ports.progress;
   }
@@ -55,35 +82,150 @@ class OnlinePhase {
   // The index's failure, if any; failed downloads are counted into failed.
   common::Status Run(int& failed) {
     failed_ = &failed;
-    std::vector<std::string> local_packages = PackagesIn(updates_);
-    std::error_code error;
-    if (!fs::is_directory(updates_, error)) fs::create_directory(updates_, error);
-    std::string index_path = updates_ + "/index.txt";
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
-    common::Status index = Fetch("updates/index.txt", index_path);
-    if (index) DownloadMissing(index_path, local_packages);
+    auto index = FetchIndex();
+    common::Status accepted = index ? CheckSignature(*index) : common::Status(index.error());
+    if (accepted) {
+      KeepIndex(*index);
+      DownloadMissing(*index);
+    } else {
+      // Asked whole next time: a refused index must not come back as "not modified".
+      ::unlinkat(updates_, "index.validators", 0);
+    }
     ports_.status.Append("");
-    fs::remove(index_path, error);
-    return index;
+    return accepted;
   }
 
  private:
-  common::Status Fetch(const std::string& server_path, const std::string& local_path) {
-    return GetInetFile(options_.server_base + server_path, local_path, options_.proxy,
+  common::FileAt In(const std::string& name) const { return {updates_, name, path_ + "/" + name}; }
+
+  // The server's index: downloaded when it changed since the copy kept by the last run (asked
+  // with its validators), else that copy, which costs no download. The signature comes with it
+  // (signature_), downloaded or kept alike; none when the server has none.
+  common::Result<std::string> FetchIndex() {
+    Validators known = ReadValidators();
+    auto kept = common::ReadFile(In("index.cache"), kIndexFileCap);
+    if (!kept) known = {};
+    const common::FileAt index_file = In("index.txt");
+    auto changed = GetInetFileIfChanged(options_.server_base + "updates/index.txt", index_file,
+                                        options_.proxy, options_.use_proxy, known, control_);
+    if (!changed) return changed.error();
+    validators_ = known;
+    if (!*changed) {
+      auto signature = common::ReadFile(In("index.sig.cache"), kIndexFileCap);
+      if (signature) signature_ = std::move(*signature);
+      return kept;
+    }
+    auto index = common::ReadFile(index_file, kIndexFileCap);
+    ::unlinkat(updates_, index_file.name.c_str(), 0);
+    if (!index) return index;
+    const common::FileAt signature_file = In("index.sig");
+    common::Status fetched = Fetch("updates/index.sig", signature_file);
+    auto signature = common::ReadFile(signature_file, kIndexFileCap);
+    ::unlinkat(updates_, signature_file.name.c_str(), 0);
+    if (!fetched && fetched.error().code != common::ErrorCode::kMissing) return fetched.error();
+    if (fetched && !signature) return signature.error();
+    if (fetched) signature_ = std::move(*signature);
+    return index;
+  }
+
+  // Keeps the index taken, its signature and its validators for the next run to ask with.
+  void KeepIndex(const std::string& index) {
+    bool kept = common::ReplaceFileAtomically(In("index.cache"), index, false).ok();
+    if (signature_) {
+      kept = kept && common::ReplaceFileAtomically(In("index.sig.cache"), *signature_, false).ok();
+    } else {
+      ::unlinkat(updates_, "index.sig.cache", 0);
+    }
+    if (kept && (!validators_.etag.empty() || !validators_.last_modified.empty())) {
+      (void)common::ReplaceFileAtomically(
+          In("index.validators"), validators_.etag + "\n" + validators_.last_modified + "\n",
+          false);
+    } else {
+      ::unlinkat(updates_, "index.validators", 0);
+    }
+  }
+
+  Validators ReadValidators() const {
+    auto text = common::ReadFile(In("index.validators"), 4096);
+    if (!text) return {};
+    common::StringList lines = common::SplitLinesAtAnyEnd(*text);
+    lines.resize(2);
+    return {lines[0], lines[1]};
+  }
+
+  // Takes the server's index only when its signature holds: one the server signs verifies,
+  // is no older than the newest this catalogue has seen and has not expired; once a catalogue
+  // has seen a signed index, an unsigned one is refused. The serial seen is kept in
+  // updates/index.serial.
+  common::Status CheckSignature(const std::string& index) {
+    const common::FileAt serial_file = In("index.serial");
+    std::uint64_t seen = ReadSerial(serial_file);
+    if (!signature_) {
+      if (seen == 0) return {};  // a server that has never signed its index
+      return IndexRefused("он не подписан, а прежние были подписаны");
+    }
+    auto verified = VerifyIndex(*signature_, index, key_);
+    if (!verified) return verified.error();
+    if (verified->serial < seen) return IndexRefused("он старше уже полученного (откат)");
+    if (verified->expires_at <= static_cast<std::int64_t>(std::time(nullptr))) {
+      return IndexRefused("срок его действия истек");
+    }
+    signed_ = std::move(*verified);
+    if (signed_->serial > seen) {
+      if (common::Status kept = common::ReplaceFileAtomically(
+              serial_file, std::to_string(signed_->serial) + "\n");
+          !kept) {
+        return kept;
+      }
+    }
+    return {};
+  }
+
+  static common::Error IndexRefused(const char* why_utf8) {
+    return {common::ErrorCode::kRefused, common::Cp1251FromUtf8(why_utf8)};
+  }
+
+  // The serial of the newest signed index seen; 0 when none was, or its record is damaged.
+  static std::uint64_t ReadSerial(const common::FileAt& file) {
+    auto text = common::ReadFile(file, 64);
+    std::uint64_t serial = 0;
+    if (!text) return 0;
+    std::string_view digits = *text;
+    while (!digits.empty() && (digits.back() == '\n' || digits.back() == '\r')) {
+      digits.remove_suffix(1);
+    }
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
+    return error == std::errc() && end == digits.data() + digits.size() ? serial : 0;
+  }
+
+  // A package downloaded under a signed index must have the bytes it lists; one that has not is
+  // removed before anything reads it further.
+  common::Status CheckDownloaded(const std::string& name) {
+    if (!signed_) return {};
+    auto bytes = common::ReadFile(In(name), kMaxPackageBytes);
+    common::Status matches = bytes ? CheckSignedPackage(*signed_, name, *bytes)
+                                   : common::Status(bytes.error());
+    if (!matches) ::unlinkat(updates_, name.c_str(), 0);
+    return matches;
+  }
+
+  common::Status Fetch(const std::string& server_path, const common::FileAt& local_file) {
+    return GetInetFile(options_.server_base + server_path, local_file, options_.proxy,
                        options_.use_proxy, control_);
   }
 
-  void DownloadMissing(const std::string& index_path,
-                       const std::vector<std::string>& local_packages) {
-    auto index = common::ReadLinesAtAnyEnd(index_path, kIndexFileCap);
+  void DownloadMissing(const std::string& index) {
+    common::StringList lines = common::SplitLinesAtAnyEnd(index);
     bool found = false;
-    for (const std::string& name : PackageNamesOfIndex(index.value_or(common::StringList{}))) {
+    for (const std::string& name : PackageNamesOfIndex(lines)) {
       if (Cancelled(ports_)) return;
-      if (!IsMissing(name, local_packages)) continue;
+      if (!IsMissing(name, local_packages_)) continue;
       found = true;
       ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
-      common::Status fetched = Fetch("updates/" + name, updates_ + "/" + name);
+      common::Status fetched = Fetch("updates/" + name, In(name));
+      if (fetched) fetched = CheckDownloaded(name);
       if (fetched) {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
@@ -97,7 +239,13 @@ class OnlinePhase {
     }
   }
 
-  const std::string& updates_;
+  const PublicKey& key_;
+  std::optional<std::string> signature_;  // the text of index.sig, when the server has one
+  std::optional<IndexSignature> signed_;
+  Validators validators_;
+  int updates_;
+  std::string path_;
+  std::vector<std::string> local_packages_;
   const UpdateOptions& options_;
   UpdatePorts& ports_;
   DownloadControl control_;
@@ -111,28 +259,71 @@ bool StopsTheRun(const common::Error& error) {
          error.code != common::ErrorCode::kTooLarge;
 }
 
-// The online phase, when the run can go online; either way the user hears why the server's
-// index could not be had.
-void GoOnline(const std::string& updates, const UpdateOptions& options, UpdatePorts& ports,
-              UpdateSummary& summary) {
-  common::Status online = CheckConnection(options.server_base, options.proxy, options.use_proxy);
-  if (!online) {
-    ports.status.Append(std::string(options.use_proxy ? "Прокси-сервер не отвечает: "_cp1251
-                                                      : "Сервер обновлений недоступен: "_cp1251) +
-                        online.error().message);
-    summary.server_problem = online.error();
-    return;
-  }
-  common::Status index = OnlinePhase(updates, options, ports).Run(summary.failed);
-  if (!index && index.error().code != common::ErrorCode::kCancelled) {
-    ports.status.Append(std::string("Сервер обновлений недоступен: "_cp1251) + index.error().message);
-    summary.server_problem = index.error();
+// Whether the next mirror may serve where this one failed: it could not be reached, answered
+// with an error, or served an index that is not the publisher's; not a cancel, and not a
+// failure of this computer's own disk, which the next mirror would meet too.
+bool TriesTheNextMirror(const common::Error& error) {
+  switch (error.code) {
+    case common::ErrorCode::kNetwork:
+    case common::ErrorCode::kMissing:
+    case common::ErrorCode::kRefused:
+    case common::ErrorCode::kDamaged:
+    case common::ErrorCode::kTooLarge:
+      return true;
+    default:
+      return false;
   }
 }
 
-void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
-              const UpdateOptions& options, UpdatePorts& ports, const OpeningKeys& keys,
+// The line that says why the index of a server could not be had.
+std::string IndexProblemLine(const common::Error& error, bool use_proxy, bool reached) {
+  const std::string_view why = !reached ? (use_proxy ? "Прокси-сервер не отвечает: "_cp1251
+                                                     : "Сервер обновлений недоступен: "_cp1251)
+                               : error.code == common::ErrorCode::kRefused
+                                   ? "Список апдейтов отклонен: "_cp1251
+                                   : "Сервер обновлений недоступен: "_cp1251;
+  return std::string(why) + error.message;
+}
+
+// The online phase, from the first mirror that serves a sound index, in the order given; either
+// way the user hears why the index could not be had, and which mirror served when there are
+// several.
+void GoOnline(const Contained& updates, const std::string& working_folder,
+              const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key,
               UpdateSummary& summary) {
+  const std::vector<std::string> mirrors = ServerAddresses(options.server_base);
+  for (std::size_t i = 0; i < mirrors.size() && !Cancelled(ports); ++i) {
+    UpdateOptions mirror = options;
+    mirror.server_base = mirrors[i];
+    const bool last = i + 1 == mirrors.size();
+    common::Status online = CheckConnection(mirror.server_base, mirror.proxy, mirror.use_proxy);
+    common::Status index =
+        online ? OnlinePhase(updates, working_folder, mirror, ports, key).Run(summary.failed)
+               : online;
+    if (index) {
+      summary.server_problem.reset();
+      if (mirrors.size() > 1) {
+        ports.status.Append(std::string("Список апдейтов получен с "_cp1251) +
+                            common::Cp1251FromUtf8(mirror.server_base));
+      }
+      return;
+    }
+    if (index.error().code == common::ErrorCode::kCancelled) return;
+    summary.server_problem = index.error();
+    std::string line = IndexProblemLine(index.error(), options.use_proxy, online.ok());
+    if (last || !TriesTheNextMirror(index.error())) {
+      ports.status.Append(line);
+      return;
+    }
+    ports.status.Append(common::Cp1251FromUtf8(mirror.server_base) + ": " + line +
+                        std::string("; пробуем следующее зеркало"_cp1251));
+  }
+}
+
+// updates_fd is the updates folder the packages were listed from, or -1 for a folder the user
+// chose.
+void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
+              int updates_fd, UpdatePorts& ports, const OpeningKeys& keys, UpdateSummary& summary) {
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
     auto outcome =
@@ -153,9 +344,9 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     // While it lay there the index would count it as present and it would fail on every run;
     // moved aside as "<name>.rejected" it is fetched again by the next run, and nothing the
     // user put there is lost. Packages of a folder the user chose stay where they are.
-    if (outcome.error().code == common::ErrorCode::kRefused && !options.local_folder) {
-      std::error_code ignored;
-      fs::rename(package, package + ".rejected", ignored);
+    if (outcome.error().code == common::ErrorCode::kRefused && updates_fd >= 0) {
+      std::string name = FileNameOf(package);
+      ::renameat(updates_fd, name.c_str(), updates_fd, (name + ".rejected").c_str());
     }
     if (StopsTheRun(outcome.error())) break;
   }
@@ -167,10 +358,13 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
                         UpdatePorts ports, const OpeningKeys& keys) {
   ports.status.Clear();
   UpdateSummary summary;
-  std::string updates = common::ResolvePath(working_folder, "updates");
-  common::RemoveStaleTemporaries(updates);  // downloads of a run that was killed
-  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);  // and its decrypted packages
-  if (!options.local_folder) GoOnline(updates, options, ports, summary);
+  // Reached beneath the catalogue folder, as every file the run writes (contained_path.h), and
+  // made for the downloads when missing.
+  auto updates =
+      OpenFolderInside(working_folder, "updates",
+                       options.local_folder ? MissingFolders::kLeave : MissingFolders::kCreate);
+  if (updates) common::RemoveStaleTemporaries(updates->folder.get());  // of a killed run
+  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);         // and its decrypted packages
   std::vector<std::string> packages;
   if (options.local_folder) {
     std::string chosen = ports.folders.ChooseFolder(working_folder);
@@ -179,11 +373,18 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
       return summary;
     }
     packages = PackagesIn(chosen);
+  } else if (!updates) {
+    // Nothing is fetched into a folder that cannot be had, nor applied from it.
+    ports.status.Append(std::string("Апдейты не скачаны: "_cp1251) + updates.error().message);
+    summary.server_problem = updates.error();
+    return summary;
   } else {
-    packages = PackagesIn(updates);
+    GoOnline(*updates, working_folder, options, ports, keys.public_key, summary);
+    packages = PackagesIn(*updates, working_folder);
   }
   SortByDate(packages);
-  ApplyAll(packages, working_folder, options, ports, keys, summary);
+  const int updates_fd = options.local_folder ? -1 : updates->folder.get();
+  ApplyAll(packages, working_folder, updates_fd, ports, keys, summary);
   if (options.local_folder && summary.applied == 0 && summary.failed == 0 && !Cancelled(ports)) {
     ports.status.Append(std::string("В папке нет новых пакетов"_cp1251));
   }

@@ -22,7 +22,9 @@ struct UpdateOptions {
   bool local_folder = false;  // "Обновить из локальной папки"
   bool use_proxy = false;     // "Использовать прокси"
   std::string proxy;          // host:port, as typed
-  std::string server_base;    // the update server's address, ending in "/"
+  // The update server's address, ending in "/"; several, separated by blanks, are mirrors
+  // tried in order until one serves a sound index.
+  std::string server_base;
 };
 
 struct UpdatePorts {

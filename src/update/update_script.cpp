@@ -1,5 +1,6 @@
 #include "update/update_script.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,15 +85,34 @@ ScriptStep Refused(std::string_view line) {
 
 ScriptStep Nothing() { return {.action = ScriptAction::kNothing}; }
 
+// The step of a line that names a source and a target, with where performing finds them.
+ScriptStep FileStep(ScriptAction action, const std::string& source, const std::string& target,
+                    const std::string& source_name, const std::string& target_name,
+                    const std::string& sources, const std::string& catalogue) {
+  return {.action = action,
+          .source = source,
+          .target = target,
+          .source_folder = sources,
+          .source_name = source_name,
+          .catalogue_folder = catalogue,
+          .target_name = target_name};
+}
+
 ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::string& sources,
                        const std::string& catalogue) {
   std::string name = FileNamePart(args.first);
   auto source = PathInside(sources, args.first);
   auto folder = PathInside(catalogue, args.second);
   auto target = PathInside(catalogue, args.second + name);
-  if (!source || !folder || !target) return Refused(line);
+  if (!source || !folder || !target) {
+    ScriptStep refused = Refused(line);
+    refused.added_name = name;
+    return refused;
+  }
   if (common::IsFile(*target)) return Nothing();
-  ScriptStep step{.action = ScriptAction::kAdd, .source = *source, .target = *target};
+  ScriptStep step = FileStep(ScriptAction::kAdd, *source, *target, args.first, args.second + name,
+                             sources, catalogue);
+  step.added_name = name;
   if (!IsFolder(*folder)) step.create_folder = *folder;
   step.status_line = std::string("Добавляем "_cp1251) + name + std::string(" в "_cp1251) + Shown(catalogue, args.second);
   return step;
@@ -108,7 +128,8 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
   if (!common::IsFile(*target)) return Nothing();
   // A replacement the package lacks replaces nothing, and is not said to.
   if (action == ScriptAction::kReplace && !common::IsFile(*source)) return Nothing();
-  ScriptStep step{.action = action, .source = *source, .target = *target};
+  ScriptStep step =
+      FileStep(action, *source, *target, source_name, target_name, sources, catalogue);
   if (action == ScriptAction::kReplace) {
     step.status_line = std::string("Заменяем "_cp1251) + Shown(catalogue, target_name);
   }
@@ -122,6 +143,8 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
   if (!common::IsFile(*target)) return Nothing();
   return {.action = ScriptAction::kDelete,
           .target = *target,
+          .catalogue_folder = catalogue,
+          .target_name = name,
           .status_line = std::string("Удаляем "_cp1251) + Shown(catalogue, name)};
 }
 
@@ -129,7 +152,7 @@ ScriptStep PlanDelete(std::string_view line, const std::string& name,
 constexpr std::size_t kPayloadFileCap = std::size_t{256} << 20;
 
 // The bytes written beside target and renamed over it, with the mode given (else a new file's).
-common::Status WriteWhole(const std::string& target, std::string_view bytes,
+common::Status WriteWhole(const common::FileAt& target, std::string_view bytes,
                           std::optional<mode_t> mode, bool sync_folder) {
   common::PendingFile file(target);
   if (mode) {
@@ -139,12 +162,27 @@ common::Status WriteWhole(const std::string& target, std::string_view bytes,
   return file.Commit(sync_folder);
 }
 
+// Whether the entry found is a regular file (after the resolution, never a link).
+bool IsFileThere(const Contained& found) {
+  struct stat info;
+  return found.Whole() &&
+         ::fstatat(found.folder.get(), found.rest.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) ==
+             0 &&
+         S_ISREG(info.st_mode);
+}
+
+// A target whose folder went missing since the plan cannot be written.
+common::Status NeedWhole(const Contained& target, const std::string& catalogue) {
+  if (target.Whole()) return {};
+  return common::WriteError(ENOENT, target.Path(catalogue));
+}
+
 // The payload file put in place of the target: as a second name of the unpacked file where the
 // working folder is on the catalogue's file system, which spares writing its bytes again, else
 // as a copy written beside the target. Either way it is renamed into place whole. A payload
 // that is missing leaves the target as it is.
-common::Status CopyFile(const std::string& source, const std::string& target, bool sync_folder) {
-  if (!common::IsFile(source)) return {};
+common::Status CopyFile(const common::FileAt& source, const common::FileAt& target,
+                        bool sync_folder) {
   std::optional<mode_t> kept = common::ModeOf(target);  // a replaced file keeps its mode
   if (common::LinkFileAtomically(source, target, sync_folder, kept)) return {};
   auto bytes = common::ReadFile(source, kPayloadFileCap);
@@ -152,14 +190,14 @@ common::Status CopyFile(const std::string& source, const std::string& target, bo
   return WriteWhole(target, *bytes, kept, sync_folder);
 }
 
-common::Status AppendLines(const std::string& source, const std::string& target,
-                           bool sync_folder) {
+common::Status AppendLines(const Contained& source, const common::FileAt& target,
+                           const std::string& sources, bool sync_folder) {
   // A target that cannot be read is not emptied: the step stops with the reason.
   auto target_bytes = common::ReadFile(target);
   if (!target_bytes) return target_bytes.error();
   common::StringList lines = common::SplitLinesAtAnyEnd(*target_bytes);
-  if (common::IsFile(source)) {
-    auto source_bytes = common::ReadFile(source, kPayloadFileCap);
+  if (IsFileThere(source)) {
+    auto source_bytes = common::ReadFile(source.At(sources), kPayloadFileCap);
     if (!source_bytes) return source_bytes.error();
     for (std::string& line : common::SplitLinesAtAnyEnd(*source_bytes)) {
       lines.push_back(std::move(line));
@@ -168,25 +206,35 @@ common::Status AppendLines(const std::string& source, const std::string& target,
   return WriteWhole(target, common::JoinWithCrLf(lines), common::ModeOf(target), sync_folder);
 }
 
-common::Status DeleteFile(const std::string& target) {
+common::Status DeleteFile(const Contained& target, const std::string& catalogue) {
   // Gone already is as good as deleted: a run resumed after a kill meets that.
-  if (::unlink(target.c_str()) != 0 && errno != ENOENT) {
-    return common::SystemError(errno, "Не удалось удалить", target, true);
+  if (!target.Whole()) return {};
+  common::FileAt at = target.At(catalogue);
+  if (::unlinkat(at.folder, at.name.c_str(), 0) != 0 && errno != ENOENT) {
+    return common::SystemError(errno, "Не удалось удалить", at.path, true);
   }
   return {};
 }
 
-// Creates the folder and its missing parents, up to the first level that exists (the plan made
-// sure the path stays inside the catalogue and passes no link): a copy into a folder whose
-// parent is missing would otherwise fail, and the package could never be applied.
-common::Status CreateFolder(const std::string& folder) {
-  if (::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return {};
-  std::size_t slash = folder.rfind('/');
-  if (errno == ENOENT && slash != std::string::npos && slash > 0) {
-    if (common::Status parent = CreateFolder(folder.substr(0, slash)); !parent) return parent;
-    if (::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return {};
+// A step that changes a catalogue file. Its target is looked up again from the catalogue
+// folder (its missing folders made, for ADDFILE, each beneath the one before) and its source
+// from the working folder; the work is done on the folders reached.
+common::Status PerformFileStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder) {
+  const std::string& catalogue = step.catalogue_folder;
+  auto target = ResolveInside(
+      catalogue, step.target_name,
+      step.action == ScriptAction::kAdd ? MissingFolders::kCreate : MissingFolders::kLeave);
+  if (!target) return target.error();
+  if (!step.status_line.empty()) ports.status.Append(step.status_line);
+  if (step.action == ScriptAction::kDelete) return DeleteFile(*target, catalogue);
+  if (common::Status whole = NeedWhole(*target, catalogue); !whole) return whole;
+  auto source = ResolveInside(step.source_folder, step.source_name);
+  if (!source) return source.error();
+  if (step.action == ScriptAction::kAppend) {
+    return AppendLines(*source, target->At(catalogue), step.source_folder, sync_folder);
   }
-  return common::SystemError(errno, "Не удалось создать папку", folder, true);
+  if (!IsFileThere(*source)) return {};
+  return CopyFile(source->At(step.source_folder), target->At(catalogue), sync_folder);
 }
 
 }  // namespace
@@ -230,18 +278,12 @@ ScriptStep PlanScriptLine(std::string_view line, const std::string& source_folde
 }
 
 common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool sync_folder) {
-  if (!step.create_folder.empty()) {
-    if (common::Status made = CreateFolder(step.create_folder); !made) return made;
-  }
-  if (!step.status_line.empty()) ports.status.Append(step.status_line);
   switch (step.action) {
     case ScriptAction::kAdd:
     case ScriptAction::kReplace:
-      return CopyFile(step.source, step.target, sync_folder);
     case ScriptAction::kAppend:
-      return AppendLines(step.source, step.target, sync_folder);
     case ScriptAction::kDelete:
-      return DeleteFile(step.target);
+      return PerformFileStep(step, ports, sync_folder);
     case ScriptAction::kMessage:
       ports.messages.Inform(step.text);
       return {};
@@ -250,12 +292,24 @@ common::Status PerformScriptStep(const ScriptStep& step, ScriptPorts ports, bool
         ports.shell.Open(OpenableAddress(step.address));
       }
       return {};
-    case ScriptAction::kIgnored:
     case ScriptAction::kRefused:
+      ports.status.Append(step.status_line);
+      return {};
+    case ScriptAction::kIgnored:
     case ScriptAction::kNothing:
       return {};
   }
   return {};
+}
+
+void FlushTargetFolder(const ScriptStep& step) {
+  auto target = ResolveInside(step.catalogue_folder, step.target_name);
+  if (target) common::SyncFolder(target->folder.get());
+}
+
+void SweepTargetFolder(const ScriptStep& step) {
+  auto target = ResolveInside(step.catalogue_folder, step.target_name);
+  if (target && target->Whole()) common::RemoveStaleTemporaries(target->folder.get());
 }
 
 common::Status ExecuteScriptLine(std::string_view line, const std::string& source_folder,

@@ -6,10 +6,65 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 
 #include "app/update_dialog.h"
 
 namespace trubkom::testing {
+
+bool WaitForPage(QWebEngineView& view, const std::function<void()>& start) {
+  QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+  start();
+  return loaded.wait(60000) && loaded.at(0).at(0).toBool();
+}
+
+void DrainEvents() {
+  for (int round = 0; round < 2; ++round) {
+    bool reached = false;
+    QTimer::singleShot(0, [&reached] { reached = true; });
+    QTRY_VERIFY(reached);
+  }
+}
+
+std::optional<QVariant> RunInPage(QWebEngineView& view, const QString& script) {
+  QVariant result;
+  bool done = false;
+  view.page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                             [&](const QVariant& value) {
+                               result = value;
+                               done = true;
+                             });
+  if (!QTest::qWaitFor([&] { return done; }, 10000)) return std::nullopt;
+  return result;
+}
+
+bool ClickInPage(QWebEngineView& view, const char* element_id) {
+  QVariantList centre =
+      RunInPage(view, QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                     ".getBoundingClientRect();"
+                                     " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                          .arg(QString::fromUtf8(element_id)))
+          .value_or(QVariant())
+          .toList();
+  if (centre.size() != 2 || !view.focusProxy()) return false;
+  QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+  if (!view.focusProxy()->rect().contains(at)) return false;
+  QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, at);
+  return true;
+}
+
+int CountInPage(QWebEngineView& view, const QString& text) {
+  int matches = -1;
+  view.page()->findText(text, {}, [&](const QWebEngineFindTextResult& result) {
+    matches = result.numberOfMatches();
+  });
+  if (!QTest::qWaitFor([&] { return matches >= 0; }, 10000)) qWarning("the search did not end");
+  view.page()->findText(QString());  // the search's marks go
+  return matches;
+}
 
 // An update server address where nothing listens, so a run in a test goes offline at once.
 const char* const kClosedServer = "http://127.0.0.1:9/";
@@ -32,10 +87,11 @@ void WriteSmallCatalogue(const TempCatalogue& cat) {
                 "[adv_text]\n{1}\nA(htmlcode)a(/htmlcode)a.html\n{/1}\n[/adv_text]\n");
 }
 
-WindowUnderTest::WindowUnderTest(const TempCatalogue& cat, std::function<void()> load_gate) {
+WindowUnderTest::WindowUnderTest(const TempCatalogue& cat, std::function<void()> load_gate,
+                                 app::WebBrowser* real_browser) {
   app::MainWindowPorts ports;
-  ports.browser_widget = new QWidget;
-  ports.browser = &browser;
+  ports.browser_widget = real_browser ? static_cast<QWidget*>(real_browser) : new QWidget;
+  ports.browser = real_browser ? static_cast<common::Browser*>(real_browser) : &browser;
   ports.messages = &messages;
   ports.shell = &shell;
   ports.random = &random;

@@ -139,7 +139,7 @@ class KeyboardTest : public QObject {
     cat->WriteText("Templates/index.html",
                    "<html><body><a href='a.html'>первая</a> <a href='b.html'>вторая</a>"
                    "</body></html>");
-    auto* view = new trubkom::app::WebBrowser;
+    auto* view = new trubkom::app::WebBrowser(cat->folders());
     trubkom::app::MainWindowPorts ports;
     ports.browser_widget = view;
     ports.browser = view;
@@ -155,15 +155,10 @@ class KeyboardTest : public QObject {
     // Where the focus is: a control's name, or the text of the link the page has focused.
     auto focus = [&] {
       if (FocusName(&window) != U("browser")) return FocusName(&window);
-      QString link;
-      bool answered = false;
-      view->page()->runJavaScript(QStringLiteral("document.activeElement.textContent"),
-                                  [&](const QVariant& text) {
-                                    link = text.toString();
-                                    answered = true;
-                                  });
-      (void)QTest::qWaitFor([&] { return answered; }, 10000);
-      return link;
+      return trubkom::testing::RunInPage(*view,
+                                         QStringLiteral("document.activeElement.textContent"))
+          .value_or(QVariant())
+          .toString();
     };
     window.findChild<QWidget*>(U("compare"))->setFocus(Qt::TabFocusReason);
     QStringList walked{focus()};

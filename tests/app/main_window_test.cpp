@@ -418,7 +418,7 @@ class MainWindowTest : public QObject {
     QPoint at = models->visualItemRect(models->topLevelItem(2)).center();
     QTest::mouseClick(models->viewport(), Qt::LeftButton, {}, at);
     QTRY_COMPARE(w->browser.shown.size(), pages + 1);
-    QTest::qWait(50);
+    trubkom::testing::DrainEvents();
     QCOMPARE(w->browser.shown.size(), pages + 1);
     QCOMPARE(models->currentItem()->text(0), U("6230 *"));
     QVERIFY(cat->ReadBytes("Templates/temp.html").starts_with("Nokia 6230\r\n"));

@@ -7,30 +7,19 @@
 #include <functional>
 
 #include "app/web_browser.h"
+#include "app_test_support.h"
 #include "catalogue/compare_page.h"
 #include "catalogue/config_file.h"
 #include "catalogue/model_page.h"
 #include "common/folder_copy.h"
 #include "selection/model_index.h"
+
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
 using namespace trubkom;
 
 namespace {
-
-// Runs the script in a world of the test's own, which the page's settings for its own scripts
-// do not touch, and waits for its value.
-QVariant Evaluate(QWebEnginePage* page, const QString& script) {
-  QVariant result;
-  bool done = false;
-  page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
-    result = value;
-    done = true;
-  });
-  (void)QTest::qWaitFor([&] { return done; }, 10000);
-  return result;
-}
 
 }  // namespace
 
@@ -49,7 +38,7 @@ class PagePicturesTest : public QObject {
         selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
     catalogue::Advertising advertising;
     QVERIFY(catalogue::ReadConfigFile(folders.program, advertising));
-    app::WebBrowser browser;
+    app::WebBrowser browser(folders);
     browser.resize(1000, 800);
     browser.show();
     testing::ScriptedRandom random;
@@ -78,16 +67,17 @@ class PagePicturesTest : public QObject {
       QSignalSpy loaded(&browser, &app::WebBrowser::loadFinished);
       QVERIFY2(c.show(), c.page);
       QVERIFY2(loaded.wait(60000) && loaded.at(0).at(0).toBool(), c.page);
-      QString broken = Evaluate(browser.page(),
-                                QStringLiteral("Array.from(document.images)"
-                                               ".filter(i => !(i.complete && i.naturalWidth > 0))"
-                                               ".map(i => i.src).join(' ')"))
-                           .toString();
-      QVERIFY2(broken.isEmpty(),
-               qPrintable(QString::fromUtf8(c.page) + QStringLiteral(": ") + broken));
+      std::optional<QVariant> broken =
+          testing::RunInPage(browser, QStringLiteral("Array.from(document.images)"
+                                                     ".filter(i => !(i.complete && i.naturalWidth > 0))"
+                                                     ".map(i => i.src).join(' ')"));
+      QVERIFY2(broken, c.page);
+      QVERIFY2(broken->toString().isEmpty(),
+               qPrintable(QString::fromUtf8(c.page) + QStringLiteral(": ") + broken->toString()));
       QString sources =
-          Evaluate(browser.page(),
-                   QStringLiteral("Array.from(document.images).map(i => i.src).join(' ')"))
+          testing::RunInPage(browser,
+                             QStringLiteral("Array.from(document.images).map(i => i.src).join(' ')"))
+              .value_or(QVariant())
               .toString();
       for (const char* word : c.pictures) {
         QVERIFY2(sources.contains(QString::fromUtf8(word)), qPrintable(sources));

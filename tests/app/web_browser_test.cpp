@@ -4,11 +4,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
-#include <functional>
 
+#include "app_test_support.h"
 #include "support/temp_catalogue.h"
 
 using trubkom::app::WebBrowser;
+using trubkom::testing::ClickInPage;
+using trubkom::testing::RunInPage;
+using trubkom::testing::WaitForPage;
 
 namespace {
 
@@ -16,23 +19,6 @@ QUrl WithoutQuery(const QUrl& url) { return url.adjusted(QUrl::RemoveQuery); }
 
 QUrl FileUrl(const trubkom::testing::TempCatalogue& cat, const char* relative) {
   return QUrl::fromLocalFile(QString::fromStdString(cat.Path(relative)));
-}
-
-bool WaitForLoad(WebBrowser& browser, const std::function<void()>& start) {
-  QSignalSpy loaded(&browser, &WebBrowser::loadFinished);
-  start();
-  return loaded.wait(60000) && loaded.at(0).at(0).toBool();
-}
-
-QVariant Evaluate(WebBrowser& browser, const QString& script) {
-  QVariant result;
-  bool done = false;
-  browser.page()->runJavaScript(script, [&](const QVariant& value) {
-    result = value;
-    done = true;
-  });
-  (void)QTest::qWaitFor([&] { return done; }, 10000);
-  return result;
 }
 
 }  // namespace
@@ -45,7 +31,7 @@ class WebBrowserTest : public QObject {
     trubkom::testing::TempCatalogue cat;
     cat.WriteBytes("Templates/temp.html",
                    "<html><body><img src=\"http://198.51.100.1/x.png\">page</body></html>");
-    WebBrowser browser;
+    WebBrowser browser(cat.folders());
     QVERIFY(!browser.acceptDrops());
     QSignalSpy loaded(&browser, &WebBrowser::loadFinished);
     browser.ShowFile(cat.Path("Templates/temp.html"));
@@ -69,33 +55,39 @@ class WebBrowserTest : public QObject {
     trubkom::testing::TempCatalogue cat;
     cat.WriteBytes("Templates/temp.html",
                    "<html><body><div style=\"height: 5000px\">tall</div></body></html>");
-    WebBrowser browser;
+    WebBrowser browser(cat.folders());
     browser.resize(400, 300);
     browser.show();
-    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
-    Evaluate(browser, QStringLiteral("window.scrollTo(0, 3000)"));
-    QTRY_VERIFY(Evaluate(browser, QStringLiteral("window.scrollY")).toInt() > 0);
-    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
-    QCOMPARE(Evaluate(browser, QStringLiteral("window.scrollY")).toInt(), 0);
+    QVERIFY(WaitForPage(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    QVERIFY(RunInPage(browser, QStringLiteral("window.scrollTo(0, 3000)")));
+    QTRY_VERIFY(RunInPage(browser, QStringLiteral("window.scrollY")).value_or(0).toInt() > 0);
+    QVERIFY(WaitForPage(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    // The page must answer: a page that never runs the script would read as scrolled to 0.
+    std::optional<QVariant> scrolled = RunInPage(browser, QStringLiteral("window.scrollY"));
+    QVERIFY(scrolled);
+    QCOMPARE(scrolled->toInt(), 0);
   }
 
-  // A folder is never shown, whether asked for or linked from a page; web links clicked in a
-  // page go to the desktop.
+  // A folder is never shown, whether asked for or linked from a page; web links the user clicks
+  // in a page go to the desktop.
   void foldersAreNotShownAndWebLinksLeave() {
     trubkom::testing::TempCatalogue cat;
     cat.WriteBytes("Templates/temp.html",
-                   "<html><body><a id=\"folder\" href=\"../adv/\">adv</a>"
+                   "<html><body><a id=\"folder\" href=\"../adv/\">adv</a><br>"
                    "<a id=\"web\" href=\"https://trubkom.example/\">web</a></body></html>");
     cat.WriteBytes("adv/page.html", "<html></html>");
     QList<QUrl> outside;
-    WebBrowser browser([&outside](const QUrl& url) { outside << url; });
-    QVERIFY(WaitForLoad(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
+    WebBrowser browser(cat.folders(), [&outside](const QUrl& url) { outside << url; });
+    browser.resize(400, 300);
+    browser.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&browser));
+    QVERIFY(WaitForPage(browser, [&] { browser.ShowFile(cat.Path("Templates/temp.html")); }));
     browser.ShowFile(cat.Path("adv"));
     browser.ShowAddress("file://" + cat.Path("adv") + "/");
-    Evaluate(browser, QStringLiteral("document.getElementById('folder').click()"));
+    QVERIFY(ClickInPage(browser, "folder"));
     QTest::qWait(500);
     QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
-    Evaluate(browser, QStringLiteral("document.getElementById('web').click()"));
+    QVERIFY(ClickInPage(browser, "web"));
     QTRY_COMPARE(outside, QList<QUrl>{QUrl(QStringLiteral("https://trubkom.example/"))});
     QCOMPARE(WithoutQuery(browser.url()), FileUrl(cat, "Templates/temp.html"));
   }

@@ -287,6 +287,26 @@ TEST_F(PriceBlockTest, RowsShowDifferentOffersAndTheLinkCountsAll) {
   }
 }
 
+// A price page that cannot be written is warned of, and the block does not link to it.
+TEST_F(PriceBlockTest, APricePageThatCannotBeWrittenIsNotLinked) {
+  WriteShops(2);
+  cat.WriteText("Templates/price_template.html", "<!pricetable!>\r\n");
+  cat.WriteText("Templates/price_temp.html/in_the_way", "");  // a folder where the page goes
+  testing::RecordedWarnings warnings;
+  std::string block = Block();
+  EXPECT_EQ(Rows(block), 2);
+  EXPECT_EQ(block.find("price_temp.html"), std::string::npos);
+  ASSERT_EQ(warnings.texts.size(), 1u);
+  EXPECT_NE(warnings.texts[0].find("price_temp.html"), std::string::npos) << warnings.texts[0];
+}
+
+TEST_F(PriceBlockTest, PricePageNamesTheModel) {
+  WriteShops(1);
+  cat.WriteText("Templates/price_template.html", "<title><!model!></title>\r\n");
+  Block();
+  EXPECT_EQ(cat.ReadBytes("Templates/price_temp.html"), "<title>Nokia 3310</title>\r\n");
+}
+
 TEST_F(PriceBlockTest, PricePageListsEveryOfferWithAbsoluteLinks) {
   WriteShops(2);
   cat.WriteText("Templates/price_template.html",

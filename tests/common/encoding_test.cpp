@@ -1,7 +1,9 @@
 #include "common/encoding.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <cstdint>
 #include <string>
 
 namespace trubkom::common {
@@ -47,6 +49,34 @@ std::string Utf8Of(char32_t code_point) {
   return {static_cast<char>(0xE0 | code_point >> 12),
           static_cast<char>(0x80 | (code_point >> 6 & 0x3F)),
           static_cast<char>(0x80 | (code_point & 0x3F))};
+}
+
+// The system's converter, as a witness the tables share nothing with: the text converted, or
+// "?" when it has no form in the target.
+std::string Iconv(const std::string& text, const char* to, const char* from) {
+  iconv_t cd = ::iconv_open(to, from);
+  char out[16];
+  char* in_at = const_cast<char*>(text.data());
+  char* out_at = out;
+  std::size_t in_left = text.size(), out_left = sizeof out;
+  std::size_t rc = ::iconv(cd, &in_at, &in_left, &out_at, &out_left);
+  ::iconv_close(cd);
+  return rc == static_cast<std::size_t>(-1) ? "?" : std::string(out, out_at);
+}
+
+// The tables agree with the system's converter on every byte of the code page and on every
+// character below U+10000 (a character the code page lacks becomes '?').
+TEST(Encoding, AgreesWithTheSystemConverterEverywhere) {
+  for (int byte = 0; byte < 256; ++byte) {
+    std::string one(1, static_cast<char>(byte));
+    EXPECT_EQ(Utf8FromCp1251(one), Iconv(one, "UTF-8", "CP1251")) << byte;
+  }
+  for (char32_t code_point = 0; code_point < 0x10000; ++code_point) {
+    if (code_point >= 0xD800 && code_point <= 0xDFFF) continue;  // no characters
+    std::string utf8 = Utf8Of(code_point);
+    ASSERT_EQ(Cp1251FromUtf8(utf8), Iconv(utf8, "CP1251", "UTF-8"))
+        << std::hex << static_cast<std::uint32_t>(code_point);
+  }
 }
 
 // The compiler's table gives every byte of Windows-1251 exactly as the run-time converter does.

@@ -322,5 +322,82 @@ TEST(ApplyPackageTest, AJournalIsTakenOnlyForItsOwnPackage) {
   }
 }
 
+// Links on the way to the journal and the marker: followed when they stay inside the catalogue,
+// so the package is applied once and known as applied afterwards; refused when they lead out,
+// so the package is said not to be installed, nothing outside changes, and a second run neither
+// repeats what the first did nor says the package is installed.
+TEST(ApplyPackageTest, LinksToTheJournalAndTheMarkerAreFollowedOnlyInside) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package = SealPackage(
+      testing::MakeZip({{"upd151207.tkm",
+                         "ADDTOFILE a.txt TO log.txt\r\nADDFILE upd151207.new TO updates\\\r\n"},
+                        {"a.txt", "A"},
+                        {"upd151207.new", "N"}}),
+      "upd151207.upd", keys);
+  const Tree kOutside = {{"outside/keep.txt", "K"}};
+  struct Case {
+    const char* what;
+    Tree links;          // made in the test's root
+    const char* reason;  // said by both runs; empty: the first applies, the second skips
+    Tree after;          // of cat/, a journal's content shown as "J"
+  } cases[] = {
+      {"updates a link inside",
+       {{"cat/Store/", ""}, {"cat/updates", "-> Store"}},
+       "",
+       {{"log.txt", "L\r\nA\r\n"}, {"Store/upd151207.new", "N"}, {"updates", "-> Store"}}},
+      {"the journal folder a link inside",
+       {{"cat/updates/keep/", ""}, {"cat/updates/journal", "-> keep"}},
+       "",
+       {{"log.txt", "L\r\nA\r\n"},
+        {"updates/upd151207.new", "N"},
+        {"updates/journal", "-> keep"},
+        {"updates/keep/", ""}}},
+      {"updates a link out",
+       {{"cat/updates", "-> ../outside"}},
+       "путь ведет за пределы папки",
+       {{"log.txt", "L\r\n"}, {"updates", "-> ../outside"}}},
+      {"the journal folder a link out",
+       {{"cat/updates/journal", "-> ../../outside"}},
+       "путь ведет за пределы папки",
+       {{"log.txt", "L\r\n"}, {"updates/journal", "-> ../../outside"}}},
+      // The journal stays at the marker's line: a later run with the link mended goes on there.
+      {"the marker a link out",
+       {{"cat/updates/upd151207.new", "-> ../../outside/marker"}},
+       "отметка об установке пакета не записана",
+       {{"log.txt", "L\r\nA\r\n"},
+        {"updates/upd151207.new", "-> ../../outside/marker"},
+        {"updates/journal/upd151207.progress", "J"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue temp;
+    ASSERT_TRUE(common::ReplaceFileAtomically(temp.Path("upd151207.upd"), package));
+    testing::Build(temp.root(), kOutside);
+    testing::Build(temp.root(), c.links);
+    temp.WriteBytes("cat/log.txt", "L\r\n");
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    for (int run = 0; run < 2; ++run) {
+      auto outcome = ApplyPackage(temp.Path("upd151207.upd"), temp.Path("cat"),
+                                  {status, messages, shell}, OpeningKeysFor(keys));
+      if (*c.reason == '\0') {
+        ASSERT_TRUE(outcome) << outcome.error().message;
+        EXPECT_EQ(outcome->already_applied, run == 1) << run;
+      } else {
+        ASSERT_FALSE(outcome) << run;
+        EXPECT_TRUE(common::Contains(outcome.error().message, W(c.reason)))
+            << outcome.error().message;
+      }
+    }
+    Tree after = testing::Snapshot(temp.Path("cat"));
+    if (after.contains("updates/journal/upd151207.progress")) {
+      after["updates/journal/upd151207.progress"] = "J";
+    }
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(testing::Snapshot(temp.Path("outside")), (Tree{{"keep.txt", "K"}}));
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::update

@@ -7,13 +7,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 
 #include "common/ascii.h"
 #include "common/paths.h"
+#include "common/string_ops.h"
 #include "support/fake_ports.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
 #include "update/package.h"
+#include "update/signed_index.h"
 #include "update_test_support.h"
 
 namespace trubkom::update {
@@ -133,7 +136,8 @@ TEST(RunUpdate, Table) {
     for (const auto& [name, bytes] : testing::Snapshot(cat.root())) {
       std::string lowered = common::AsciiLowered(name);
       EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") ||
-                  lowered.ends_with(".upd.rejected") || name == "updates/")
+                  lowered.ends_with(".upd.rejected") || name == "updates/" ||
+                  name == "updates/index.cache")
           << name;
     }
     EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));
@@ -271,10 +275,214 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
     if (!head.empty()) asked.push_back(head.substr(0, head.find(" HTTP/")));
   }
   EXPECT_EQ(asked, (std::vector<std::string>{"GET http://update.invalid/updates/index.txt",
+                                             "GET http://update.invalid/updates/index.sig",
                                              "GET http://update.invalid/updates/UPD010207.UPD"}));
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "upd010207.new"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "index.cache", "upd010207.new"}));
+}
+
+// The updates folder as a link: the downloads go where a link that stays inside the catalogue
+// leads, and the package applied there is known as applied by the next run; a link that leads
+// out gets no download and no file, and each run says why. "@" in a status line stands for the
+// catalogue folder.
+TEST(RunUpdate, DownloadsFollowTheUpdatesFolderOnlyInside) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string refused =
+      "Апдейты не скачаны: Не удалось открыть @/updates: путь ведет за пределы папки @";
+  struct Case {
+    const char* what;
+    testing::Tree links;                         // made in the test's root
+    std::vector<std::vector<std::string>> runs;  // the status lines of two runs
+    std::vector<std::string> server_requests;    // of both runs
+  } cases[] = {
+      {"a link inside",
+       {{"cat/Store/", ""}, {"cat/updates", "-> Store"}},
+       {{"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
+         "Добавляем upd150107.new в @/updates/", "", "Установлено пакетов: 1"},
+        {"Скачиваем список апдейтов", "Завершено", ""}},
+       {"GET /updates/index.txt", "GET /updates/index.sig", "GET /updates/upd150107.upd",
+        "GET /updates/index.txt", "GET /updates/index.sig"}},
+      {"a link out", {{"cat/updates", "-> ../outside"}}, {{refused}, {refused}}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue temp;
+    testing::Build(temp.root(), {{"outside/keep.txt", "K"}});
+    testing::Build(temp.root(), c.links);
+    const std::string catalogue = temp.Path("cat");
+    testing::ScriptedHttpServer server(
+        {{"/updates/index.txt", testing::Respond("200 OK", "upd150107.upd\r\n")},
+         {"/updates/upd150107.upd", testing::Respond("200 OK", Package("upd150107", keys))}});
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    for (const std::vector<std::string>& lines : c.runs) {
+      testing::RecordingStatus status;
+      RunUpdate(catalogue, {false, false, "", server.Url("/")},
+                {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+      std::vector<std::string> expected;
+      for (const std::string& line : lines) {
+        expected.push_back(common::ReplaceAll(W(line), "@", catalogue));
+      }
+      EXPECT_EQ(status.lines, expected);
+    }
+    std::vector<std::string> asked;  // the connection test sends no request
+    for (const std::string& head : server.Requests()) {
+      if (!head.empty()) asked.push_back(head.substr(0, head.find(" HTTP/")));
+    }
+    EXPECT_EQ(asked, c.server_requests);
+    EXPECT_EQ(testing::Snapshot(temp.Path("outside")), (testing::Tree{{"keep.txt", "K"}}));
+  }
+}
+
+// A signed index is taken only when it verifies, is no older than the newest the catalogue has
+// seen and has not expired; after a signed one, an unsigned one is refused; a package whose bytes
+// are not those signed is not kept.
+TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string package = Package("upd150107", keys);
+  const std::string index = "upd150107.upd\r\n";
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  auto signature = [&](std::uint64_t serial, std::int64_t expires, const std::string& bytes,
+                       const SealingKeys& by) {
+    IndexSignature what{serial, now, expires, {{"upd150107.upd", {bytes.size(), Sha256Hex(bytes)}}}};
+    return SignIndex(index, what, by.secret_key);
+  };
+  struct Case {
+    const char* what;
+    std::string seen;       // updates/index.serial before the run; empty: none
+    std::string signature;  // updates/index.sig on the server; empty: none
+    std::string served;     // the package's bytes on the server
+    const char* line;       // the line that says what happened, or null when it is applied
+    std::string seen_after;
+  };
+  const Case cases[] = {
+      {"signed", "", signature(200, now + 3600, package, keys), package, nullptr, "200\n"},
+      {"newer than seen", "100\n", signature(200, now + 3600, package, keys), package, nullptr,
+       "200\n"},
+      {"unsigned, never signed before", "", "", package, nullptr, ""},
+      {"rollback", "300\n", signature(200, now + 3600, package, keys), package,
+       "Список апдейтов отклонен: он старше уже полученного (откат)", "300\n"},
+      {"freeze", "", signature(200, now - 1, package, keys), package,
+       "Список апдейтов отклонен: срок его действия истек", ""},
+      {"downgrade", "100\n", "", package,
+       "Список апдейтов отклонен: он не подписан, а прежние были подписаны", "100\n"},
+      {"another publisher's", "", signature(200, now + 3600, package, NewSealingKeys()), package,
+       "Список апдейтов отклонен: подпись не сходится со списком или не издателя", ""},
+      {"a package not as signed", "", signature(200, now + 3600, package + "x", keys), package,
+       "Не скачан: размер или хеш не те, что в подписанном списке", "200\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue cat;
+    if (!c.seen.empty()) cat.WriteText("updates/index.serial", c.seen);
+    std::map<std::string, testing::ScriptedResponse> routes = {
+        {"/updates/index.txt", testing::Respond("200 OK", index)},
+        {"/updates/upd150107.upd", testing::Respond("200 OK", c.served)}};
+    if (!c.signature.empty()) routes["/updates/index.sig"] = testing::Respond("200 OK", c.signature);
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                                      {status, messages, shell, folders, nullptr, {}},
+                                      OpeningKeysFor(keys));
+    EXPECT_EQ(summary.applied, c.line ? 0 : 1);
+    if (c.line) {
+      EXPECT_NE(std::find(status.lines.begin(), status.lines.end(), W(c.line)), status.lines.end());
+      EXPECT_FALSE(cat.Exists("updates/upd150107.upd"));
+    }
+    EXPECT_EQ(cat.Exists("updates/index.serial") ? cat.ReadBytes("updates/index.serial") : "",
+              c.seen_after);
+  }
+}
+
+// The index kept by a run is asked for again with its validators: a server that answers 304
+// sends nothing, and the kept index (its signature checked again) serves the run.
+TEST(RunUpdate, AnIndexNotChangedIsNotDownloadedAgain) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string index = "upd150107.upd\r\n";
+  const std::string package = Package("upd150107", keys);
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  testing::TempCatalogue cat;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    // The second time the server knows only that its index has not changed.
+    std::map<std::string, testing::ScriptedResponse> routes = {
+        {"/updates/index.txt",
+         run == 0 ? testing::Respond("200 OK", index, "ETag: \"v1\"\r\n")
+                  : testing::ScriptedResponse{"HTTP/1.1 304 Not Modified\r\nConnection: close\r\n\r\n",
+                                              ""}},
+        {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
+        {"/updates/upd150107.upd", testing::Respond("200 OK", package)}};
+    testing::ScriptedHttpServer server(routes);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                                      {status, messages, shell, folders, nullptr, {}},
+                                      OpeningKeysFor(keys));
+    EXPECT_FALSE(summary.server_problem);
+    EXPECT_EQ(summary.applied, run == 0 ? 1 : 0);
+    std::vector<std::string> asked;
+    for (const std::string& head : server.Requests()) {
+      if (head.empty()) continue;
+      asked.push_back(head.substr(0, head.find(" HTTP/")));
+      if (run == 1) {
+        EXPECT_NE(head.find("If-None-Match: \"v1\""), std::string::npos) << head;
+      }
+    }
+    const std::vector<std::string> first = {"GET /updates/index.txt", "GET /updates/index.sig",
+                                            "GET /updates/upd150107.upd"};
+    const std::vector<std::string> second = {"GET /updates/index.txt"};
+    EXPECT_EQ(asked, run == 0 ? first : second);
+  }
+}
+
+// Mirrors are tried in order: one that cannot be reached, answers with an error or serves an
+// index that is not the publisher's gives way to the next, and the run says which one served.
+TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndex) {
+  const SealingKeys keys = NewSealingKeys();
+  const std::string index = "upd150107.upd\r\n";
+  const std::string package = Package("upd150107", keys);
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  testing::ScriptedHttpServer failing({{"/updates/index.txt",
+                                        testing::Respond("503 Service Unavailable", "busy")}});
+  testing::ScriptedHttpServer forged(
+      {{"/updates/index.txt", testing::Respond("200 OK", index)},
+       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, NewSealingKeys().secret_key))}});
+  testing::ScriptedHttpServer sound(
+      {{"/updates/index.txt", testing::Respond("200 OK", index)},
+       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
+       {"/updates/upd150107.upd", testing::Respond("200 OK", package)}});
+  const std::string mirrors = "http://127.0.0.1:9/ " + failing.Url("/") + " " + forged.Url("/") +
+                              " " + sound.Url("/");
+  testing::TempCatalogue cat;
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", mirrors},
+                                    {status, messages, shell, folders, nullptr, {}},
+                                    OpeningKeysFor(keys));
+  EXPECT_EQ(summary.applied, 1);
+  EXPECT_FALSE(summary.server_problem);
+  int gave_way = 0;
+  for (const std::string& line : status.lines) {
+    if (line.ends_with(W("; пробуем следующее зеркало"))) ++gave_way;
+  }
+  EXPECT_EQ(gave_way, 3);
+  EXPECT_NE(std::find(status.lines.begin(), status.lines.end(),
+                      W("Список апдейтов получен с ") + sound.Url("/")),
+            status.lines.end());
+  for (const std::string& head : failing.Requests()) {  // it was asked for its index only
+    EXPECT_TRUE(head.empty() || head.starts_with("GET /updates/index.txt ")) << head;
+  }
 }
 
 // A run killed while it held a decrypted package leaves its private folder; the next run
