@@ -115,11 +115,8 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   state_.current_brand = FromQt(brand_box_->currentText());
   std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
   if (restored && brand_box_->count() > 0) {
-    // The brand of the last run, if the catalogue still has it; the filter may have been
-    // restored after the load began, so the list is made anew.
-    QSignalBlocker quiet(brand_box_);
-    brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(*restored)));
-    FillModelList(FromQt(brand_box_->currentText()));
+    // The filter may have been restored after the load began, so the list is made anew.
+    ShowRestoredBrand(*restored);
   } else {
     ShowModelRows(loaded.first_models);
   }
@@ -164,9 +161,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
   }
   full_only_->setChecked(remembered.full_only);
   if (loaded_) {
-    QSignalBlocker quiet(brand_box_);
-    brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(remembered.brand)));
-    if (brand_box_->count() > 0) FillModelList(FromQt(brand_box_->currentText()));
+    ShowRestoredBrand(remembered.brand);
   } else {
     restored_brand_ = remembered.brand;
   }
@@ -174,6 +169,13 @@ void MainWindow::Restore(const RememberedState& remembered) {
     AddToBasket(entry.model, entry.price);
   }
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
+}
+
+void MainWindow::ShowRestoredBrand(const QString& brand) {
+  if (brand_box_->count() == 0) return;
+  QSignalBlocker quiet(brand_box_);
+  brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(brand)));
+  FillModelList(FromQt(brand_box_->currentText()));
 }
 
 RememberedState MainWindow::Remembered() const {

@@ -128,6 +128,9 @@ class MainWindow : public QWidget {
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
   void FillModelList(const std::string& brand);
+  // The brand of the last run and its models; the first brand when the catalogue has it no
+  // more.
+  void ShowRestoredBrand(const QString& brand);
   void ShowModelRows(const std::vector<catalogue::ModelRow>& rows);
   // The one update dialog, built hidden at start and kept for the life of the window.
   void CreateUpdateDialog();
