@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's artwork: the toolbar strips (nine 32x32 pictures, normal and
-highlighted), the two 18x18 arrows of the new-models date bar and the program icon.
+highlighted), the two 18x18 arrows of the new-models date bar and the program icon (for the
+window, and for the desktop's icon theme at its sizes and as SVG).
 Plain Python, no imaging library: shapes are filled with 4x4 supersampling and written as PNG.
 Run it from anywhere; it writes the PNG files beside itself."""
 import math
@@ -145,16 +146,69 @@ def arrow(left):
     return c
 
 
-def program_icon():
-    c = Canvas(64, 64)
-    c.fill(circle(32, 32, 31), (44, 96, 172))
-    c.fill(polygon([(22, 8), (42, 8), (44, 10), (44, 56), (42, 58), (22, 58), (20, 56), (20, 10)]),
-           (236, 242, 252))
-    c.fill(rect(24, 13, 40, 29), (123, 163, 221))
-    for row in range(4):
-        for col in range(3):
-            c.fill(circle(26 + col * 6, 35 + row * 5, 1.8), (44, 96, 172))
+# The program icon, in a 64-unit square: a phone on a blue disc. Drawn from one list of shapes
+# as PNG at every size the desktop's icon theme asks for and as SVG.
+ICON_BLUE = (44, 96, 172)
+ICON_SHAPES = (
+    [("circle", (32, 32, 31), ICON_BLUE),
+     ("polygon", ((22, 8), (42, 8), (44, 10), (44, 56), (42, 58), (22, 58), (20, 56), (20, 10)),
+      (236, 242, 252)),
+     ("rect", (24, 13, 40, 29), (123, 163, 221))]
+    + [("circle", (26 + col * 6, 35 + row * 5, 1.8), ICON_BLUE)
+       for row in range(4) for col in range(3)])
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICON_NAME = "ru.trubkom.Trubkom"
+
+
+def program_icon(size=64):
+    c = Canvas(size, size)
+    k = size / 64
+    for kind, p, colour in ICON_SHAPES:
+        if kind == "circle":
+            cx, cy, r = (v * k for v in p)
+            box = (cx - r, cy - r, cx + r, cy + r)
+            shape = circle(cx, cy, r)
+        elif kind == "rect":
+            box = tuple(v * k for v in p)
+            shape = rect(*box)
+        else:
+            pts = [(x * k, y * k) for x, y in p]
+            box = (min(x for x, _ in pts), min(y for _, y in pts),
+                   max(x for x, _ in pts), max(y for _, y in pts))
+            shape = polygon(pts)
+        c.fill(shape, colour, int(box[0]), int(box[1]), math.ceil(box[2]) + 1,
+               math.ceil(box[3]) + 1)
     return c
+
+
+def program_icon_svg():
+    fill = lambda colour: "#%02x%02x%02x" % colour
+    parts = []
+    for kind, p, colour in ICON_SHAPES:
+        if kind == "circle":
+            parts.append('<circle cx="%g" cy="%g" r="%g" fill="%s"/>' % (*p, fill(colour)))
+        elif kind == "rect":
+            x0, y0, x1, y1 = p
+            parts.append('<rect x="%g" y="%g" width="%g" height="%g" fill="%s"/>'
+                         % (x0, y0, x1 - x0, y1 - y0, fill(colour)))
+        else:
+            points = " ".join("%g,%g" % point for point in p)
+            parts.append('<polygon points="%s" fill="%s"/>' % (points, fill(colour)))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">\n'
+            + "".join("  %s\n" % part for part in parts) + "</svg>\n")
+
+
+def write_theme_icons():
+    """The icon in the hicolor theme's layout under icons/hicolor, as it is installed."""
+    theme = os.path.join(HERE, "icons", "hicolor")
+    for size in ICON_SIZES:
+        folder = os.path.join(theme, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        program_icon(size).png(os.path.join(folder, ICON_NAME + ".png"))
+    folder = os.path.join(theme, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, ICON_NAME + ".svg"), "w") as f:
+        f.write(program_icon_svg())
 
 
 if __name__ == "__main__":
@@ -163,3 +217,4 @@ if __name__ == "__main__":
     arrow(True).png(os.path.join(HERE, "bitbtn9.png"))
     arrow(False).png(os.path.join(HERE, "bitbtn10.png"))
     program_icon().png(os.path.join(HERE, "trubkom.png"))
+    write_theme_icons()

@@ -12,6 +12,7 @@ missing_packages() {
 
 install_missing_packages() {
   local missing
+  echo "Checking the Debian packages of scripts/debian-packages.txt..."
   missing=$(missing_packages | tr '\n' ' ')
   [ -z "${missing// /}" ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
@@ -24,10 +25,21 @@ install_missing_packages() {
   apt-get update -q && apt-get install -y -q --no-install-recommends $missing
 }
 
+# Configures the build folder when it has none, then builds the targets given, or everything
+# (programs, tests, benchmarks) without any, saying what it does.
 configure_and_build() {
   if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    echo "Configuring $BUILD_DIR (a build that trusts the demo keys)..."
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DTRUBKOM_DEMO_KEYS=ON || return 1
   fi
-  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+  if [ $# -gt 0 ]; then
+    echo "Building $* in $BUILD_DIR with $(nproc) jobs (the first build takes some minutes)..."
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@" || return 1
+  else
+    echo "Building the programs, tests and benchmarks in $BUILD_DIR with $(nproc) jobs" \
+      "(the first build takes some minutes)..."
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" || return 1
+  fi
+  echo "Built."
 }

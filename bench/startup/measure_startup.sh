@@ -17,7 +17,6 @@ if [ -z "$CATALOGUE" ]; then
   "$BUILD/bench/make_synthetic_catalogue" "$CATALOGUE" >/dev/null
   cp -r "$ROOT/demo/catalogue/Templates" "$CATALOGUE/"
 fi
-cp -r "$ROOT/demo/program/." "$BUILD/"
 PAGE="$CATALOGUE/Templates/index.html"
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export TRUBKOM_REPORT_FIRST_PAGE=quit

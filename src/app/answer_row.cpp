@@ -51,6 +51,8 @@ AnswerRow::AnswerRow(const QString& caption, bool check_box, int width, QWidget*
 
 void AnswerRow::ShowCount(std::size_t models) {
   count_->setText(QString::number(models));
+  button_->setAccessibleDescription(QString::fromUtf8("Останется моделей: ") +
+                                    QString::number(models));
   SetTextColour(caption_, models == 0 ? kDeadEndColour : palette().color(QPalette::WindowText));
 }
 

@@ -26,14 +26,17 @@ void ReportFirstPageWhenAsked(QWebEngineView* view) {
   long long launched = qEnvironmentVariable("TRUBKOM_LAUNCHED_NS").toLongLong(&given);
   if (!given) launched = NowNs();
   auto reported = std::make_shared<bool>(false);
-  QObject::connect(view, &QWebEngineView::loadFinished, view, [=](bool) {
+  QObject::connect(view, &QWebEngineView::loadFinished, view, [=](bool loaded) {
     if (*reported) return;
     *reported = true;
+    QByteArray address = view->url().toEncoded();
     // In a world of the program's own: page script may be off.
     view->page()->runJavaScript(
         QStringLiteral("document.body ? document.body.offsetHeight : 0"),
         QWebEngineScript::ApplicationWorld, [=](const QVariant&) {
           std::fprintf(stderr, "first page: %lld ms\n", (NowNs() - launched) / 1000000);
+          std::fprintf(stderr, "first page %s: %s\n", loaded ? "shown" : "not loaded",
+                       address.constData());
           if (quit) QCoreApplication::quit();
         });
   });

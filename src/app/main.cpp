@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
@@ -10,10 +11,14 @@
 #include "app/first_page_report.h"
 #include "app/main_window.h"
 #include "app/qt_ports.h"
+#include "app/qt_translations.h"
+#include "app/remembered_state.h"
 #include "app/start_folder.h"
 #include "app/start_questions.h"
 #include "app/web_browser.h"
+#include "catalogue/folders.h"
 #include "common/clock_random.h"
+#include "common/version.h"
 #include "common/warnings.h"
 #include "update/update_server.h"
 
@@ -24,6 +29,18 @@ class LoggedWarnings : public trubkom::common::WarningSink {
  public:
   void Warn(const std::string& text) override { qWarning("%s", text.c_str()); }
 };
+
+// A path of the file system's bytes.
+std::string PathOf(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The catalogue folder named by the argument, or else by TRUBKOM_CATALOGUE, made absolute;
+// empty when none is named.
+std::string NamedFolder(const QCommandLineParser& arguments) {
+  QString named = arguments.positionalArguments().value(0);
+  if (named.isEmpty()) named = qEnvironmentVariable("TRUBKOM_CATALOGUE");
+  if (named.isEmpty()) return {};
+  return PathOf(QDir::cleanPath(QDir::current().absoluteFilePath(named)));
+}
 
 }  // namespace
 
@@ -37,6 +54,21 @@ int main(int argc, char** argv) {
   trubkom::app::SetBrowserEngineSwitches();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Trubkom"));
+  QApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
+  // The name of the desktop entry, by which the desktop finds the window's entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("ru.trubkom.Trubkom"));
+  trubkom::app::InstallQtTranslations(QLocale::system());
+
+  QCommandLineParser arguments;
+  arguments.setApplicationDescription(QString::fromUtf8("Трубком: каталог мобильных телефонов."));
+  arguments.addHelpOption();
+  arguments.addVersionOption();
+  arguments.addPositionalArgument(
+      QString::fromUtf8("каталог"),
+      QString::fromUtf8("Папка каталога; без неё — TRUBKOM_CATALOGUE, текущая папка, если в ней "
+                        "каталог, выбранная раньше или своя копия демонстрационного каталога."),
+      QString::fromUtf8("[каталог]"));
+  arguments.process(application);
 
   LoggedWarnings warnings;
   trubkom::common::SetWarningSink(&warnings);
@@ -45,14 +77,16 @@ int main(int argc, char** argv) {
   trubkom::app::QtStartQuestions questions;
   QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("trubkom"),
                      QStringLiteral("trubkom"));
-  std::string working =
-      trubkom::app::ChooseStartFolder({QFile::encodeName(QDir::currentPath()).toStdString(),
-                                       TRUBKOM_DEMO_CATALOGUE, trubkom::app::OwnCatalogueFolder()},
-                                      settings, {questions, messages, folder_chooser});
+  // An installed program has its own files in share/trubkom, one run where it was built beside it.
+  std::string program =
+      trubkom::catalogue::ProgramFolder(PathOf(QCoreApplication::applicationDirPath()));
+  std::string working = trubkom::app::ChooseStartFolder(
+      {PathOf(QDir::currentPath()), trubkom::catalogue::DemoCatalogueFolder(program),
+       trubkom::app::OwnCatalogueFolder(), NamedFolder(arguments)},
+      settings, {questions, messages, folder_chooser});
   if (working.empty()) return 0;
   QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
-  trubkom::catalogue::Folders folders{
-      working, QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()};
+  trubkom::catalogue::Folders folders{working, program};
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
   auto* browser =
@@ -67,6 +101,14 @@ int main(int argc, char** argv) {
   trubkom::app::ReportFirstPageWhenAsked(browser);
   trubkom::app::MainWindow window(folders, ports);
   messages.set_owner(&window);
-  window.show();
-  return QApplication::exec();
+  trubkom::app::RememberedState remembered = trubkom::app::ReadRememberedState(settings);
+  window.Restore(remembered);
+  if (remembered.maximized) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
+  int status = QApplication::exec();
+  trubkom::app::WriteRememberedState(settings, window.Remembered());
+  return status;
 }

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLayout>
 #include <QMenu>
+#include <QSplitter>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/about_text.h"
 #include "app/text.h"
 #include "app/update_dialog.h"
 #include "app/widgets.h"
@@ -29,6 +32,7 @@
 #include "selection/property_vocabulary.h"
 #include "selection/questions.h"
 #include "selection/wizard.h"
+#include "update/package_keys.h"
 
 namespace trubkom::app {
 
@@ -109,7 +113,13 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
   }
   state_.current_brand = FromQt(brand_box_->currentText());
-  ShowModelRows(loaded.first_models);
+  std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
+  if (restored && brand_box_->count() > 0) {
+    // The filter may have been restored after the load began, so the list is made anew.
+    ShowRestoredBrand(*restored);
+  } else {
+    ShowModelRows(loaded.first_models);
+  }
   state_.new_model_files = std::move(loaded.new_model_files);
   state_.new_model_file_index = 0;
   ShowNewModelFile();
@@ -137,6 +147,50 @@ void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows) {
   }
   models_->addTopLevelItems(items);
   models_->setUpdatesEnabled(true);
+}
+
+// ---- What the next run takes up -------------------------------------------------------------
+
+void MainWindow::Restore(const RememberedState& remembered) {
+  PlaceOnScreen(remembered.geometry);
+  if (remembered.column_widths.size() == columns_->count()) {
+    // The splitter shares out the widths it is given over the width it has: it must have the
+    // window's first.
+    layout()->activate();
+    columns_->setSizes(remembered.column_widths);
+  }
+  full_only_->setChecked(remembered.full_only);
+  if (loaded_) {
+    ShowRestoredBrand(remembered.brand);
+  } else {
+    restored_brand_ = remembered.brand;
+  }
+  for (const catalogue::BasketEntry& entry : remembered.basket) {
+    AddToBasket(entry.model, entry.price);
+  }
+  update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
+}
+
+void MainWindow::ShowRestoredBrand(const QString& brand) {
+  if (brand_box_->count() == 0) return;
+  QSignalBlocker quiet(brand_box_);
+  brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(brand)));
+  FillModelList(FromQt(brand_box_->currentText()));
+}
+
+RememberedState MainWindow::Remembered() const {
+  RememberedState remembered;
+  remembered.geometry = normalGeometry();
+  remembered.maximized = isMaximized();
+  remembered.column_widths = columns_->sizes();
+  remembered.brand = restored_brand_.value_or(brand_box_->currentText());
+  remembered.full_only = full_only_->isChecked();
+  remembered.basket = state_.basket.entries();
+  UpdateDialog::Remembered update = update_dialog_->remembered();
+  remembered.use_proxy = update.use_proxy;
+  remembered.proxy = update.proxy;
+  remembered.local_folder = update.local_folder;
+  return remembered;
 }
 
 // ---- New models ------------------------------------------------------------------------------
@@ -307,6 +361,10 @@ void MainWindow::Update() {
   CreateUpdateDialog();
   update_dialog_->exec();
   StartLoad();
+}
+
+void MainWindow::ShowAbout() {
+  ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

@@ -6,16 +6,19 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/catalogue_load.h"
+#include "app/remembered_state.h"
 #include "app/report_list.h"
 #include "catalogue/page_context.h"
 #include "catalogue/page_file.h"
 #include "common/ports.h"
 
 class QMenu;
+class QSplitter;
 class QThread;
 
 namespace trubkom::app {
@@ -56,6 +59,13 @@ class MainWindow : public QWidget {
   bool loaded() const { return loaded_; }
   UpdateDialog* update_dialog() { return update_dialog_; }
 
+  // Takes up what the last run of the program left: the window's place (fitted into the
+  // screen there now), the column widths, the brand (once the catalogue is read), the filter,
+  // the basket and the update options.
+  void Restore(const RememberedState& remembered);
+  // What to remember for the next run.
+  RememberedState Remembered() const;
+
  signals:
   // The catalogue has been read and shown, at start or after an update.
   void catalogueLoaded();
@@ -84,9 +94,17 @@ class MainWindow : public QWidget {
   void ShowContacts();
   // Opens the update dialog and, once it is closed, reads the catalogue again.
   void Update();
+  // The program's version, licence, catalogue folder and the keys it trusts.
+  void ShowAbout();
+  // Tab walks the controls left to right: the toolbar, the models column, the browser area,
+  // the wizard's column. Made again whenever the wizard shows a page of new answers.
+  void OrderFocusChain();
 
  private:
   // Building the window.
+  // Places the window at the remembered geometry, or the first start's, fitted into the
+  // available area of the screen it falls on.
+  void PlaceOnScreen(const std::optional<QRect>& remembered);
   QWidget* BuildTopStrip();
   // A column of the window: the upper frame takes the height the lower one leaves.
   QWidget* BuildColumn(int width, QWidget* upper, QWidget* lower);
@@ -94,6 +112,8 @@ class MainWindow : public QWidget {
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
   QWidget* BuildBasketFrame();
+  // The keyboard's shortcuts for the commands.
+  void AddShortcuts();
   QWidget* Title(const char* text, const char* hint, int height);
   QMenu* ContextMenu(QTreeWidget* list,
                      std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
@@ -108,6 +128,9 @@ class MainWindow : public QWidget {
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
   void FillModelList(const std::string& brand);
+  // The brand of the last run and its models; the first brand when the catalogue has it no
+  // more.
+  void ShowRestoredBrand(const QString& brand);
   void ShowModelRows(const std::vector<catalogue::ModelRow>& rows);
   // The one update dialog, built hidden at start and kept for the life of the window.
   void CreateUpdateDialog();
@@ -129,12 +152,14 @@ class MainWindow : public QWidget {
   AppState state_;
   MainWindowPorts ports_;
 
+  QSplitter* columns_ = nullptr;
   QLabel* hint_bar_ = nullptr;
   std::vector<PictureButton*> toolbar_;
   QComboBox* brand_box_ = nullptr;
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   ReportList* basket_ = nullptr;
+  QAbstractButton* compare_button_ = nullptr;
   WizardPanel* wizard_ = nullptr;
   ReportList* new_models_ = nullptr;
   QLabel* date_label_ = nullptr;
@@ -143,6 +168,8 @@ class MainWindow : public QWidget {
   UpdateDialog* update_dialog_ = nullptr;
   QThread* load_thread_ = nullptr;
   bool reload_pending_ = false;
+  // The brand to show once the catalogue is read, when one was restored.
+  std::optional<QString> restored_brand_;
   bool loaded_ = false;
 };
 

@@ -1,11 +1,16 @@
 // The main window's controls and how they are arranged.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
 #include <QThread>
 #include <QVBoxLayout>
 #include <functional>
@@ -15,6 +20,7 @@
 #include "app/report_list.h"
 #include "app/text.h"
 #include "app/widgets.h"
+#include "app/window_geometry.h"
 #include "app/wizard_panel.h"
 #include "common/version.h"
 
@@ -27,14 +33,33 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// A toolbar button: x position, picture index, object name, hint, command.
+// A toolbar button: x position, picture index, object name, the name a screen reader says,
+// hint, command.
 struct ToolbarButton {
   int x;
   int picture;
   const char* name;
+  const char* label;
   const char* hint;
   void (MainWindow::*command)();
 };
+
+// What a screen reader says of a control: its name, and what it does (the hint bar's text).
+void Describe(QWidget* widget, const QString& name, const QString& description) {
+  if (!name.isEmpty()) widget->setAccessibleName(name);
+  widget->setAccessibleDescription(description.trimmed());
+}
+
+// The hint bar's texts of the frames, which screen readers say as their lists' descriptions.
+constexpr const char* kModelsHint = " Здесь показан модельный ряд выбранного вами производителя";
+constexpr const char* kBasketHint = " Сюда переносятся выбранные модели телефонов для сравнения";
+constexpr const char* kWizardHint = " Этот мастер поможет подобрать подходящую вам модель";
+constexpr const char* kNewModelsHint =
+    " О новых моделях, добавленных с помощью модуля автообновления можно узнать из этого списка";
+
+// The side columns' widths as laid out, and their least.
+constexpr int kModelsColumnWidth = 217;
+constexpr int kWizardColumnWidth = 184;
 
 // A list keeps its header and a few rows in sight before its column has to scroll.
 constexpr int kListMinimumHeight = 54;
@@ -101,39 +126,93 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, Qt::black);
   setPalette(palette);
-  setGeometry(152, 247, 993, 680);
-  setMinimumSize(800, 370);
+  PlaceOnScreen(std::nullopt);
 
   auto* layout = Column(this);
   layout->addWidget(BuildTopStrip());
-  auto* body = new QWidget(this);
-  auto* columns = Row(body);
-  columns->addWidget(BuildColumn(217, BuildModelsFrame(), BuildBasketFrame()));
-  ports_.browser_widget->setParent(body);
+  // The user may widen the side columns at the expense of the browser area, never narrow them
+  // below the widths they were laid out for.
+  columns_ = new QSplitter(Qt::Horizontal, this);
+  columns_->setObjectName(U("columns"));
+  columns_->setChildrenCollapsible(false);
+  columns_->setHandleWidth(3);
+  columns_->addWidget(BuildColumn(kModelsColumnWidth, BuildModelsFrame(), BuildBasketFrame()));
   ports_.browser_widget->setObjectName(U("browser"));
-  columns->addWidget(ports_.browser_widget, 1);
-  columns->addWidget(BuildColumn(184, BuildWizardFrame(), BuildNewModelsFrame()));
-  layout->addWidget(body, 1);
+  columns_->addWidget(ports_.browser_widget);
+  columns_->addWidget(BuildColumn(kWizardColumnWidth, BuildWizardFrame(), BuildNewModelsFrame()));
+  columns_->setStretchFactor(0, 0);
+  columns_->setStretchFactor(1, 1);
+  columns_->setStretchFactor(2, 0);
+  columns_->setSizes({kModelsColumnWidth, width(), kWizardColumnWidth});
+  // The splitter puts each new widget first among its children; in their order again, the
+  // widget tree reads left to right, as screen readers walk it.
+  for (int i = 0; i < columns_->count(); ++i) columns_->widget(i)->raise();
+  layout->addWidget(columns_, 1);
 
+  connect(wizard_, &WizardPanel::pageShown, this, &MainWindow::OrderFocusChain);
+  Describe(ports_.browser_widget, U("Страница"),
+           U("Описание модели, сравнение моделей или страница магазина"));
+  AddShortcuts();
   StartupLoad();
   CreateUpdateDialog();
+}
+
+void MainWindow::AddShortcuts() {
+  // Ctrl+Enter is Return on the main keyboard and Enter on the keypad.
+  static const std::pair<QKeyCombination, void (MainWindow::*)()> kShortcuts[] = {
+      {Qt::ALT | Qt::Key_Left, &MainWindow::PreviousModel},
+      {Qt::ALT | Qt::Key_Right, &MainWindow::NextModel},
+      {Qt::CTRL | Qt::Key_B, &MainWindow::AddSelectedModelToBasket},
+      {QKeyCombination(Qt::Key_F5), &MainWindow::Update},
+      {Qt::CTRL | Qt::Key_Return, &MainWindow::Compare},
+      {Qt::CTRL | Qt::Key_Enter, &MainWindow::Compare},
+      {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter),
+       &MainWindow::Compare},
+      {QKeyCombination(Qt::Key_F1), &MainWindow::ShowAbout},
+  };
+  for (const auto& [keys, command] : kShortcuts) {
+    auto* shortcut = new QShortcut(QKeySequence(keys), this);
+    connect(shortcut, &QShortcut::activated, this, command);
+  }
+}
+
+void MainWindow::OrderFocusChain() {
+  QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
+  chain << brand_box_ << models_ << full_only_ << basket_ << compare_button_
+        << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
+  for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
 MainWindow::~MainWindow() {
   if (load_thread_) load_thread_->wait();
 }
 
+void MainWindow::PlaceOnScreen(const std::optional<QRect>& remembered) {
+  QScreen* on = remembered ? QGuiApplication::screenAt(remembered->center()) : nullptr;
+  if (!on) on = screen();
+  QRect area = on->availableGeometry();
+  // The window manager puts its title bar above the window: room is kept for it.
+  area.setTop(area.top() + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+  setMinimumSize(FitMinimumSize(kDesignMinimumSize, area));
+  setGeometry(FitWindow(remembered, area));
+}
+
 QWidget* MainWindow::BuildTopStrip() {
   // Listed in a member of the window, since the commands are its private slots.
   static const ToolbarButton kToolbar[] = {
-      {8, 8, "previousModel", " Перейти на предыдущую модель", &MainWindow::PreviousModel},
-      {48, 0, "nextModel", " Перейти на следующую модель", &MainWindow::NextModel},
-      {88, 5, "addToBasket", " Добавить телефон в корзину", &MainWindow::AddSelectedModelToBasket},
-      {128, 2, "updateCatalogue", " Обновить базу данных каталога из Интернета",
+      {8, 8, "previousModel", "Предыдущая модель", " Перейти на предыдущую модель",
+       &MainWindow::PreviousModel},
+      {48, 0, "nextModel", "Следующая модель", " Перейти на следующую модель",
+       &MainWindow::NextModel},
+      {88, 5, "addToBasket", "В корзину", " Добавить телефон в корзину",
+       &MainWindow::AddSelectedModelToBasket},
+      {128, 2, "updateCatalogue", "Обновить каталог", " Обновить базу данных каталога из Интернета",
        &MainWindow::Update},
-      {168, 7, "stopLoading", " Остановить загрузку страницы", &MainWindow::StopLoading},
-      {207, 1, "homePage", " Открыть домашнюю страницу программы", &MainWindow::OpenHomePage},
-      {248, 4, "contacts", " Контакты", &MainWindow::ShowContacts},
+      {168, 7, "stopLoading", "Остановить загрузку", " Остановить загрузку страницы",
+       &MainWindow::StopLoading},
+      {207, 1, "homePage", "Домашняя страница", " Открыть домашнюю страницу программы",
+       &MainWindow::OpenHomePage},
+      {248, 4, "contacts", "Контакты", " Контакты", &MainWindow::ShowContacts},
   };
   auto* strip = Strip(this, 32);
   FillBackground(strip, colours::kDarkBlue);
@@ -147,6 +226,7 @@ QWidget* MainWindow::BuildTopStrip() {
     auto* button = new PictureButton(StripPicture(normal, b.picture),
                                      StripPicture(light, b.picture), U(b.hint), toolbar);
     button->setObjectName(U(b.name));
+    Describe(button, U(b.label), U(b.hint));
     button->move(b.x, 0);
     connect(button, &QToolButton::clicked, this, b.command);
     ShowHintsOf(button);
@@ -157,6 +237,7 @@ QWidget* MainWindow::BuildTopStrip() {
 
   hint_bar_ = new QLabel(strip);
   hint_bar_->setObjectName(U("hintBar"));
+  Describe(hint_bar_, U("Подсказка"), U("Что делает элемент под указателем мыши"));
   hint_bar_->setAlignment(Qt::AlignCenter);
   QFont tahoma(U("Tahoma"));
   tahoma.setPixelSize(11);
@@ -173,6 +254,7 @@ QWidget* MainWindow::BuildTopStrip() {
 QWidget* MainWindow::Title(const char* text, const char* hint, int height) {
   auto* title = new FrameTitle(U(text), U(hint), height);
   title->setObjectName(U("title"));
+  Describe(title, {}, U(hint));
   connect(title, &FrameTitle::hintEntered, this, &MainWindow::ShowHint);
   connect(title, &FrameTitle::hintLeft, this, [this] { ShowHint({}); });
   return title;
@@ -197,7 +279,7 @@ void MainWindow::ShowHintsOf(PictureButton* button) {
 
 QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
   auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
-  column->setFixedWidth(width);
+  column->setMinimumWidth(width);
   auto* content = new QWidget;
   auto* layout = Column(content);
   layout->addWidget(upper, 1);
@@ -205,6 +287,9 @@ QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
   // Where the window is too low for the column's fixed parts, its lists shrink to their
   // minimum first; below that the column scrolls rather than drawing controls over each other.
   auto* scroller = new QScrollArea(column);
+  // Tab goes to the controls in the column, not to the column; a control that takes the focus
+  // is scrolled into sight.
+  scroller->setFocusPolicy(Qt::NoFocus);
   scroller->setFrameShape(QFrame::NoFrame);
   scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroller->setWidgetResizable(true);
@@ -223,8 +308,7 @@ QWidget* MainWindow::BuildWizardFrame() {
   auto* frame = new QWidget;
   FillBackground(frame, colours::kLightBlue);
   auto* layout = Column(frame);
-  layout->addWidget(
-      Title("Подбор модели", " Этот мастер поможет подобрать подходящую вам модель", 20));
+  layout->addWidget(Title("Подбор модели", kWizardHint, 20));
 
   wizard_ = new WizardPanel(frame);
   connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
@@ -240,10 +324,7 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   auto* frame = new QWidget;
   frame->setFixedHeight(147);
   auto* layout = Column(frame);
-  layout->addWidget(Title("Новинки",
-                          " О новых моделях, добавленных с помощью модуля автообновления можно "
-                          "узнать из этого списка",
-                          20));
+  layout->addWidget(Title("Новинки", kNewModelsHint, 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
 
@@ -261,12 +342,15 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   };
   older_button_ = arrow_button(":/BITBTN9_BITMAP");
   older_button_->setObjectName(U("older"));
+  Describe(older_button_, U("Более ранние новинки"), U("Новинки предыдущего обновления"));
   newer_button_ = arrow_button(":/BITBTN10_BITMAP");
   newer_button_->setObjectName(U("newer"));
+  Describe(newer_button_, U("Более поздние новинки"), U("Новинки следующего обновления"));
   connect(older_button_, &QAbstractButton::clicked, this, &MainWindow::ShowOlderNewModels);
   connect(newer_button_, &QAbstractButton::clicked, this, &MainWindow::ShowNewerNewModels);
   date_label_ = new QLabel(date_bar);
   date_label_->setObjectName(U("date"));
+  Describe(date_label_, {}, U("Дата обновления, добавившего эти модели"));
   date_label_->setAlignment(Qt::AlignCenter);
   QFont bold_tahoma(U("Tahoma"));
   bold_tahoma.setPixelSize(11);
@@ -279,6 +363,7 @@ QWidget* MainWindow::BuildNewModelsFrame() {
 
   new_models_ = new ReportList({U("Модель")}, {121}, content);
   new_models_->setObjectName(U("newModels"));
+  Describe(new_models_, U("Новинки"), U(kNewModelsHint));
   new_models_->header()->setSectionsMovable(true);
   connect(new_models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowNewModel);
   ContextMenu(new_models_, {{"Добавить в корзину", &MainWindow::AddNewModelToBasket},
@@ -291,13 +376,13 @@ QWidget* MainWindow::BuildNewModelsFrame() {
 QWidget* MainWindow::BuildModelsFrame() {
   auto* frame = new QWidget;
   auto* layout = Column(frame);
-  layout->addWidget(
-      Title("Модели", " Здесь показан модельный ряд выбранного вами производителя", 19));
+  layout->addWidget(Title("Модели", kModelsHint, 19));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
 
   brand_box_ = new QComboBox(content);
   brand_box_->setObjectName(U("brands"));
+  Describe(brand_box_, U("Производитель"), U(kModelsHint));
   brand_box_->setEditable(false);
   brand_box_->setFixedHeight(26);
   connect(brand_box_, &QComboBox::currentIndexChanged, this, [this] {
@@ -308,6 +393,7 @@ QWidget* MainWindow::BuildModelsFrame() {
 
   models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   models_->setObjectName(U("models"));
+  Describe(models_, U("Модели"), U(kModelsHint));
   models_->setMinimumHeight(kListMinimumHeight);
   models_->installEventFilter(new EnterKeyFilter([this] { ShowSelectedModel(); }, models_));
   connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
@@ -320,6 +406,7 @@ QWidget* MainWindow::BuildModelsFrame() {
   auto* filter_row = Row(filter_strip);
   full_only_ = new QCheckBox(U("Только с полным описанием"), filter_strip);
   full_only_->setObjectName(U("fullOnly"));
+  Describe(full_only_, {}, U("Показывать только модели с полным описанием, отмеченные звёздочкой"));
   full_only_->setFixedWidth(207);
   connect(full_only_, &QCheckBox::clicked, this, [this] {
     if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
@@ -335,12 +422,12 @@ QWidget* MainWindow::BuildBasketFrame() {
   auto* frame = new QWidget;
   frame->setFixedHeight(145);
   auto* layout = Column(frame);
-  layout->addWidget(
-      Title("Корзина", " Сюда переносятся выбранные модели телефонов для сравнения", 20));
+  layout->addWidget(Title("Корзина", kBasketHint, 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
   auto* inner = Column(content);
   basket_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   basket_->setObjectName(U("basket"));
+  Describe(basket_, U("Корзина"), U(kBasketHint));
   basket_->header()->setSectionsMovable(true);
   connect(basket_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowBasketModel);
   ContextMenu(basket_, {{"Удалить из списка", &MainWindow::RemoveFromBasket},
@@ -353,13 +440,15 @@ QWidget* MainWindow::BuildBasketFrame() {
   auto* compare =
       new PictureButton({}, {}, U(" Сравнить выбранные модели телефонов"), compare_strip);
   compare->setObjectName(U("compare"));
+  Describe(compare, {}, U(" Сравнить выбранные модели телефонов"));
+  compare_button_ = compare;
   compare->setToolButtonStyle(Qt::ToolButtonTextOnly);
   compare->setText(U("Сравнить"));
   compare->setFixedSize(80, 20);
   compare->setStyleSheet(
       U("QToolButton { border: 1px solid #2C60AC; border-radius: 3px;"
         " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
-        "QToolButton:hover { background: #FFFFFF; }"));
+        "QToolButton:hover, QToolButton:focus { background: #FFFFFF; }"));
   connect(compare, &QToolButton::clicked, this, &MainWindow::Compare);
   ShowHintsOf(compare);
   compare_row->addStretch(1);

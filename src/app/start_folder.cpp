@@ -38,10 +38,11 @@ std::string OwnCopy(const std::string& source, const StartPlaces& places, StartP
   return places.own_copy;
 }
 
-// The catalogue the user opens or chooses when the folder started in has none; empty to quit.
-std::string AskForCatalogue(const StartPlaces& places, StartPorts ports) {
+// The catalogue the user opens or chooses when there is none in folder; empty to quit.
+std::string AskForCatalogue(const std::string& folder, const StartPlaces& places,
+                            StartPorts ports) {
   const std::string text =
-      NoCatalogueText(places.started_in) +
+      NoCatalogueText(folder) +
       Cp1251FromUtf8("\n\nОткрыть демонстрационный каталог или выбрать папку каталога?");
   for (;;) {
     switch (ports.questions.AskNoCatalogue(text)) {
@@ -95,6 +96,35 @@ std::string WritableOrCopy(const std::string& folder, const StartPlaces& places,
   return copy;
 }
 
+// AskForCatalogue, the answer remembered for the next start.
+std::string AskAndRemember(const std::string& folder, const StartPlaces& places,
+                           QSettings& settings, StartPorts ports) {
+  std::string chosen = AskForCatalogue(folder, places, ports);
+  if (!chosen.empty()) settings.setValue(Key(), SettingOf(chosen));
+  return chosen;
+}
+
+// The catalogue to start on, asking only when there is none to be had; empty to quit.
+std::string FindCatalogue(const StartPlaces& places, QSettings& settings, StartPorts ports) {
+  if (!places.named.empty()) {
+    if (catalogue::IsCatalogueFolder(places.named)) return places.named;
+    return AskAndRemember(places.named, places, settings, ports);
+  }
+  if (catalogue::IsCatalogueFolder(places.started_in)) return places.started_in;
+  // A remembered folder that is gone (a drive not plugged in) stays remembered for next time.
+  std::string remembered = PathOf(settings.value(Key()).toString());
+  if (!remembered.empty()) {
+    if (catalogue::IsCatalogueFolder(remembered)) return remembered;
+    ports.messages.Inform(NoCatalogueText(remembered));
+  }
+  if (catalogue::IsCatalogueFolder(places.own_copy)) return places.own_copy;
+  // The first start: the user's own catalogue is made from the demo.
+  if (catalogue::IsCatalogueFolder(places.demo)) {
+    if (std::string copy = OwnCopy(places.demo, places, ports); !copy.empty()) return copy;
+  }
+  return AskAndRemember(places.started_in, places, settings, ports);
+}
+
 }  // namespace
 
 std::string OwnCatalogueFolder() {
@@ -103,15 +133,8 @@ std::string OwnCatalogueFolder() {
 }
 
 std::string ChooseStartFolder(const StartPlaces& places, QSettings& settings, StartPorts ports) {
-  std::string folder = places.started_in;
-  if (!catalogue::IsCatalogueFolder(folder)) {
-    folder = PathOf(settings.value(Key()).toString());
-    if (folder.empty() || !catalogue::IsCatalogueFolder(folder)) {
-      folder = AskForCatalogue(places, ports);
-      if (folder.empty()) return {};
-      settings.setValue(Key(), SettingOf(folder));
-    }
-  }
+  std::string folder = FindCatalogue(places, settings, ports);
+  if (folder.empty()) return {};
   return WritableOrCopy(folder, places, settings, ports);
 }
 

@@ -5,10 +5,12 @@
 
 #include "common/ports.h"
 
-// The catalogue folder the window starts on. The program is started in a catalogue folder as a
-// rule; started anywhere else (a home folder, /tmp) it says so and lets the user open the demo
-// catalogue or choose a catalogue folder, which is remembered for the next start. A catalogue
-// that cannot be written is said once, with the offer of a copy that can.
+// The catalogue folder the window starts on: one named when the program is started, the folder
+// it is started in, the one chosen at an earlier start, or else the user's own catalogue, which
+// the first start makes as a copy of the demo catalogue that comes with the program. Only when
+// none of them can be had is the user asked to open the demo catalogue or to choose a folder,
+// which is remembered for the next start. A catalogue that cannot be written is said once, with
+// the offer of a copy that can.
 namespace trubkom::app {
 
 // The start's own questions; texts are Windows-1251, as the other ports' texts.
@@ -16,7 +18,7 @@ class StartQuestions {
  public:
   enum class NoCatalogueAnswer { kOpenDemo, kChooseFolder, kQuit };
   virtual ~StartQuestions() = default;
-  // The folder started in holds no catalogue (text names it): what now?
+  // There is no catalogue to start on (text names the folder without one): what now?
   virtual NoCatalogueAnswer AskNoCatalogue(const std::string& text) = 0;
   // The catalogue cannot be written (text names it and why): true to go to the copy offered.
   virtual bool AskToCopy(const std::string& text) = 0;
@@ -35,6 +37,8 @@ struct StartPlaces {
   // The user's own catalogue, which can be written: the demo or a read-only catalogue is
   // copied there.
   std::string own_copy;
+  // The folder named by the program's argument or TRUBKOM_CATALOGUE, absolute; empty for none.
+  std::string named;
 };
 
 // The settings key of the catalogue folder chosen for the next start.
@@ -43,10 +47,12 @@ inline constexpr const char* kCatalogueFolderKey = "catalogue/folder";
 // $XDG_DATA_HOME/trubkom/catalogue, by default ~/.local/share/trubkom/catalogue.
 std::string OwnCatalogueFolder();
 
-// The working folder to start on: the folder started in when it holds a catalogue, else the
-// one remembered in settings, else the one the user opens or chooses (then remembered). When it
-// cannot be written, the user may take the copy at places.own_copy instead (made when missing,
-// then remembered). Empty when the user quits.
+// The working folder to start on, the first catalogue of: the folder named, the folder started
+// in, the one remembered in settings (one that is gone is said), places.own_copy (copied from
+// places.demo when missing). A named folder without a catalogue, or none of them to be had,
+// asks the user, who opens the demo's copy or chooses a folder (then remembered). When the
+// folder cannot be written, the user may take the copy at places.own_copy instead (made when
+// missing, then remembered). Empty when the user quits.
 std::string ChooseStartFolder(const StartPlaces& places, QSettings& settings, StartPorts ports);
 
 }  // namespace trubkom::app

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,7 +75,7 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
   }
   std::string ChooseFolder(const std::string& start) override {
     std::string chosen;
-    OnWindowThread([&] { chosen = dialog_->setup_.folders->ChooseFolder(start); });
+    OnWindowThread([&] { chosen = dialog_->ChooseLocalFolder(start); });
     return chosen;
   }
 
@@ -157,14 +158,19 @@ QWidget* UpdateDialog::BuildBottomPanel() {
 
   proxy_box_ = new QCheckBox(U("Использовать прокси"), panel);
   proxy_box_->setObjectName(U("useProxy"));
+  proxy_box_->setAccessibleDescription(U("Скачивать пакеты через HTTP-прокси"));
   proxy_box_->move(0, 30);
   proxy_box_->adjustSize();
   local_box_ = new QCheckBox(U("Обновить из локальной папки"), panel);
   local_box_->setObjectName(U("localFolder"));
+  local_box_->setAccessibleDescription(
+      U("Установить пакеты из выбранной папки, а не с сервера обновлений"));
   local_box_->move(0, 6);
   local_box_->adjustSize();
   proxy_edit_ = new QLineEdit(QString::fromLatin1(kDefaultProxy), panel);
   proxy_edit_->setObjectName(U("proxy"));
+  proxy_edit_->setAccessibleName(U("Адрес прокси-сервера"));
+  proxy_edit_->setAccessibleDescription(U("Хост и порт HTTP-прокси, например 127.0.0.1:8080"));
   proxy_edit_->setGeometry(144, 28, 117, proxy_edit_->sizeHint().height());
   proxy_edit_->hide();
   connect(proxy_box_, &QCheckBox::toggled, proxy_edit_, &QWidget::setVisible);
@@ -192,18 +198,37 @@ QWidget* UpdateDialog::BuildClientPanel() {
   }
   status_ = new QListWidget(panel);
   status_->setObjectName(U("status"));
+  status_->setAccessibleName(U("Ход обновления"));
   status_->setSelectionMode(QAbstractItemView::NoSelection);
   status_->setFocusPolicy(Qt::NoFocus);
   status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(status_, 1);
   progress_ = new QProgressBar(panel);
   progress_->setObjectName(U("progress"));
+  progress_->setAccessibleName(U("Загрузка пакета"));
   progress_->setFixedHeight(12);
   progress_->setTextVisible(false);
   progress_->setRange(0, 1);
   progress_->setValue(0);
   layout->addWidget(progress_);
   return panel;
+}
+
+UpdateDialog::Remembered UpdateDialog::remembered() const {
+  return {proxy_box_->isChecked(), proxy_edit_->text(), local_folder_};
+}
+
+void UpdateDialog::Restore(const Remembered& remembered) {
+  proxy_box_->setChecked(remembered.use_proxy);
+  if (!remembered.proxy.isEmpty()) proxy_edit_->setText(remembered.proxy);
+  local_folder_ = remembered.local_folder;
+}
+
+std::string UpdateDialog::ChooseLocalFolder(const std::string& start) {
+  std::string chosen = setup_.folders->ChooseFolder(
+      local_folder_.isEmpty() ? start : QFile::encodeName(local_folder_).toStdString());
+  if (!chosen.empty()) local_folder_ = QFile::decodeName(QByteArray::fromStdString(chosen));
+  return chosen;
 }
 
 void UpdateDialog::AppendStatus(const QString& line) {

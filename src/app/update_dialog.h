@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,15 @@ class UpdateDialog : public QDialog {
 
   bool running() const { return worker_.joinable(); }
 
+  // The options the user set, kept from one run of the program to the next.
+  struct Remembered {
+    bool use_proxy = false;
+    QString proxy;         // empty: the dialog's own
+    QString local_folder;  // the folder of the last local update; empty: none yet
+  };
+  Remembered remembered() const;
+  void Restore(const Remembered& remembered);
+
  signals:
   void runFinished();
 
@@ -57,6 +67,8 @@ class UpdateDialog : public QDialog {
   void FinishRun();
   void ShowProgress();
   void AppendStatus(const QString& line);
+  // The folder of local packages; the dialog opens at the folder chosen last time.
+  std::string ChooseLocalFolder(const std::string& start);
 
   class WorkerPorts;
 
@@ -72,6 +84,7 @@ class UpdateDialog : public QDialog {
   QListWidget* status_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QTimer* progress_timer_ = nullptr;
+  QString local_folder_;
 
   std::thread worker_;
   std::unique_ptr<WorkerPorts> worker_ports_;

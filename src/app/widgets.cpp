@@ -44,8 +44,11 @@ PictureButton::PictureButton(const QPixmap& normal, const QPixmap& highlighted, 
   setAutoRaise(true);
   setCursor(Qt::PointingHandCursor);
   setMouseTracking(true);
-  setFocusPolicy(Qt::NoFocus);
-  setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+  // Tab reaches it, a click leaves the focus where it was (on the list whose row it acts on).
+  setFocusPolicy(Qt::TabFocus);
+  setStyleSheet(
+      QStringLiteral("QToolButton { border: none; background: transparent; }"
+                     "QToolButton:focus { border: 1px dotted white; }"));
 }
 
 void PictureButton::enterEvent(QEnterEvent* event) {

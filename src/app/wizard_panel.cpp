@@ -51,14 +51,19 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
   question_panel_->setFixedHeight(190);
   question_label_ = new QLabel(question_panel_);
   question_label_->setObjectName(QStringLiteral("question"));
+  question_label_->setAccessibleName(QString::fromUtf8("Вопрос"));
   question_label_->setWordWrap(true);
   question_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   question_label_->setGeometry(5, kQuestionLabelTop, 168, kQuestionLabelHeight);
   next_button_ = new QPushButton(QStringLiteral(">>"), question_panel_);
   next_button_->setObjectName(QStringLiteral("next"));
+  next_button_->setAccessibleName(QString::fromUtf8("Дальше"));
+  next_button_->setAccessibleDescription(
+      QString::fromUtf8("Следующий вопрос: отобрать модели по выбранным ответам"));
   next_button_->setGeometry(5, 152, 48, kButtonHeight);
   clear_button_ = new QPushButton(QString::fromUtf8("Очистить"), question_panel_);
   clear_button_->setObjectName(QStringLiteral("clear"));
+  clear_button_->setAccessibleDescription(QString::fromUtf8("Начать подбор модели заново"));
   clear_button_->setGeometry(117, 152, 56, kButtonHeight);
   count_label_ = new QLabel(QString::fromUtf8("Подходящие модели:"), question_panel_);
   count_label_->setObjectName(QStringLiteral("count"));
@@ -68,6 +73,9 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
 
   results_ = new ReportList({QString::fromUtf8("Модель")}, {149}, this);
   results_->setObjectName(QStringLiteral("results"));
+  results_->setAccessibleName(QString::fromUtf8("Подходящие модели"));
+  results_->setAccessibleDescription(
+      QString::fromUtf8("Модели, подходящие ко всем ответам; двойной щелчок открывает описание"));
   results_->setMinimumHeight(kResultsMinimumHeight);
   results_->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar { border: none; }"));
   layout->addWidget(results_, 1);
@@ -105,6 +113,14 @@ void WizardPanel::ShowPage(int page) {
   int count_label_top = buttons_top + kButtonHeight + 6;
   count_label_->move(count_label_->x(), count_label_top);
   question_panel_->setFixedHeight(count_label_top + 15);
+  emit pageShown();
+}
+
+QList<QWidget*> WizardPanel::FocusOrder() const {
+  QList<QWidget*> order;
+  for (AnswerRow* answer : answers_) order.append(answer->button());
+  order << next_button_ << clear_button_ << results_;
+  return order;
 }
 
 std::vector<bool> WizardPanel::ChosenAnswers() const {

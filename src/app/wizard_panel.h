@@ -35,10 +35,14 @@ class WizardPanel : public QWidget {
   QPushButton* next_button() const { return next_button_; }
   QPushButton* clear_button() const { return clear_button_; }
   QTreeWidget* results() const { return results_; }
+  // The panel's controls in the order Tab walks them: the answers, ">>", "Очистить", the list.
+  QList<QWidget*> FocusOrder() const;
 
  signals:
   // A check box of the page on show was checked or cleared.
   void checkedAnswersChanged();
+  // A page's answers were made anew.
+  void pageShown();
 
  private:
   QWidget* question_panel_;

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
+#include "catalogue/config_file.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
 
@@ -31,6 +34,20 @@ common::Status CheckCatalogueWritable(const std::string& working_folder) {
   // be written there either.
   if (!ExistsIn(working_folder, "Templates")) return {};
   return common::CheckFolderWritable(common::ResolvePath(working_folder, "Templates"));
+}
+
+const char* const kInstalledProgramFolder = TRUBKOM_INSTALLED_PROGRAM_FOLDER;
+
+std::string ProgramFolder(const std::string& executable_folder) {
+  std::string installed =
+      (std::filesystem::path(executable_folder) / kInstalledProgramFolder).lexically_normal();
+  while (installed.size() > 1 && installed.ends_with('/')) installed.pop_back();
+  if (common::FileExistsIn(installed, kConfigFileName)) return installed;
+  return executable_folder;
+}
+
+std::string DemoCatalogueFolder(const std::string& program_folder) {
+  return common::ResolvePath(program_folder, "catalogue");
 }
 
 }  // namespace trubkom::catalogue

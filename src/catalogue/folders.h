@@ -23,4 +23,17 @@ bool IsCatalogueFolder(const std::string& folder);
 // has no pages to write). The error names the first folder that refuses and why.
 common::Status CheckCatalogueWritable(const std::string& working_folder);
 
+// Where an installed program keeps its own files, relative to its executable's folder
+// ("../share/trubkom" for the usual layout of bin/ and share/).
+extern const char* const kInstalledProgramFolder;
+
+// The program's folder: config.tkm, the files its advertising names, and the demo catalogue in
+// its folder "catalogue". An installed program has them at kInstalledProgramFolder from its
+// executable; a program run where it was built (or copied with its files) has them beside it.
+// The first of the two that holds config.tkm, without "..", else the executable's folder.
+std::string ProgramFolder(const std::string& executable_folder);
+
+// The demo catalogue that comes with the program, in its folder; it is never written.
+std::string DemoCatalogueFolder(const std::string& program_folder);
+
 }  // namespace trubkom::catalogue

@@ -66,8 +66,8 @@ std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
   std::filesystem::path working = std::filesystem::current_path(error);
   if (error) return std::nullopt;
   std::error_code ignored;
-  std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
-  return catalogue::Folders{working.string(), program};
+  std::string executable = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+  return catalogue::Folders{working.string(), catalogue::ProgramFolder(executable)};
 }
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QToolButton>
 #include <atomic>
 #include <chrono>
@@ -23,6 +24,8 @@
 
 #include "app/answer_row.h"
 #include "app/qt_ports.h"
+#include "app/remembered_state.h"
+#include "app/update_dialog.h"
 #include "app_test_support.h"
 #include "selection/criteria.h"
 
@@ -651,6 +654,60 @@ class MainWindowTest : public QObject {
     QCOMPARE(slow.Rows("models"), QStringList{U("SX210 *")});
     QVERIFY(slow.Find<QWidget>("next")->isEnabledTo(slow.window.get()));
     QCOMPARE(AnswerRows(slow)[0]->count(), U("2"));
+  }
+
+  // What the last run left is taken up, whether the catalogue has been read by then or not,
+  // and what this run leaves is what the user set.
+  void remembersBetweenRuns_data() {
+    QTest::addColumn<bool>("before_the_load");
+    QTest::newRow("after the load") << false;
+    QTest::newRow("before the load") << true;
+  }
+  void remembersBetweenRuns() {
+    QFETCH(bool, before_the_load);
+    trubkom::app::RememberedState last;
+    last.geometry = QRect(100, 120, 900, 600);
+    last.column_widths = {260, 400, 200};
+    last.brand = U("Nokia");
+    last.full_only = true;
+    last.basket = {{trubkom::testing::W("Nokia 3310"), "1500"}};
+    last.use_proxy = true;
+    last.proxy = U("10.0.0.1:3128");
+    last.local_folder = U("/tmp/Пакеты");
+    std::atomic<bool> release{!before_the_load};
+    WindowUnderTest again(*cat, [&release] {
+      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    if (!before_the_load) again.WaitForLoad();
+    again.window->Restore(last);
+    release = true;
+    if (before_the_load) again.WaitForLoad();
+
+    QCOMPARE(again.window->geometry(), QRect(100, 120, 900, 600));
+    // The side columns keep their widths; the browser area takes what the window has left.
+    QList<int> widths = again.Find<QSplitter>("columns")->sizes();
+    QCOMPARE(widths.size(), 3);
+    QCOMPARE(widths[0], 260);
+    QCOMPARE(widths[2], 200);
+    QCOMPARE(again.Find<QComboBox>("brands")->currentText(), U("Nokia"));
+    QVERIFY(again.Find<QCheckBox>("fullOnly")->isChecked());
+    QCOMPARE(again.Rows("models"), (QStringList{U("6230 *"), U("E61 *")}));
+    QCOMPARE(again.Rows("basket"), QStringList{U("Nokia 3310")});
+    QVERIFY(again.window->update_dialog()->findChild<QCheckBox*>(U("useProxy"))->isChecked());
+
+    again.Find<QComboBox>("brands")->setCurrentIndex(0);  // Fly
+    again.Select("models", 0);
+    again.ChooseFromMenu("models", "Добавить в корзину");
+    trubkom::app::RememberedState left = again.window->Remembered();
+    QCOMPARE(left.geometry, last.geometry);
+    QCOMPARE(left.column_widths, widths);
+    QCOMPARE(left.brand, U("Fly"));
+    QVERIFY(left.full_only);
+    QCOMPARE(left.basket.size(), std::size_t{2});
+    QCOMPARE(left.basket[1].model, trubkom::testing::W("Fly SX210 *"));
+    QVERIFY(left.use_proxy);
+    QCOMPARE(left.proxy, last.proxy);
+    QCOMPARE(left.local_folder, last.local_folder);
   }
 
   void contextMenus_data() {

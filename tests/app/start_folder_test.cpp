@@ -1,6 +1,7 @@
-// The folder the window starts on: a catalogue where the program was started, else the one
-// remembered, else the demo or a folder the user chooses; a read-only catalogue is said once,
-// with a writable copy offered.
+// The folder the window starts on: a catalogue named or where the program was started, else the
+// one remembered, else the user's own copy of the demo, made on the first start; the user is
+// asked only when none can be had. A read-only catalogue is said once, with a writable copy
+// offered.
 #include "app/start_folder.h"
 
 #include <QTest>
@@ -75,76 +76,80 @@ class StartFolderTest : public QObject {
   void startsWhereTheCatalogueIs() {
     struct Case {
       const char* what;
-      const char* started;     // what the start folder holds: "catalogue", "read-only", ""
-      const char* remembered;  // the folder remembered before, or null
-      bool own_exists;         // a catalogue is at the copy's place already
-      std::deque<Answer> answers;
-      bool copy;                       // the answer to the offer of a copy
-      std::deque<const char*> chosen;  // the folder dialog's answers
-      const char* result;              // the folder started on, or "" to quit
-      const char* remembered_after;    // or null
-      int questions, messages;
+      const char* started = "";     // what the start folder holds: "catalogue", "read-only", ""
+      const char* named = nullptr;  // the folder named by argument, or null
+      const char* remembered = nullptr;  // the folder remembered before, or null
+      bool own_exists = false;           // a catalogue is at the copy's place already
+      bool demo_exists = true;           // the demo came with the program
+      std::deque<Answer> answers = {};
+      bool copy = false;                       // the answer to the offer of a copy
+      std::deque<const char*> chosen = {};     // the folder dialog's answers
+      const char* result = "";                 // the folder started on, or "" to quit
+      const char* remembered_after = nullptr;  // or null
+      int questions = 0, messages = 0;
     };
     const Case cases[] = {
-        {"a catalogue", "catalogue", kMine, false, {}, false, {}, kStarted, kMine, 0, 0},
-        {"no catalogue, one remembered", "", kMine, false, {}, false, {}, kMine, kMine, 0, 0},
-        {"no catalogue, the demo opened",
-         "",
-         nullptr,
-         false,
-         {Answer::kOpenDemo},
-         false,
-         {},
-         kOwn,
-         kOwn,
-         1,
-         0},
-        {"the remembered one gone, the demo's copy kept",
-         "",
-         kPlain,
-         true,
-         {Answer::kOpenDemo},
-         false,
-         {},
-         kOwn,
-         kOwn,
-         1,
-         0},
-        {"a folder without a catalogue chosen, then one with",
-         "",
-         nullptr,
-         false,
-         {Answer::kChooseFolder, Answer::kChooseFolder},
-         false,
-         {kPlain, kMine},
-         kMine,
-         kMine,
-         2,
-         1},
-        {"choice cancelled, then quit",
-         "",
-         nullptr,
-         false,
-         {Answer::kChooseFolder, Answer::kQuit},
-         false,
-         {},
-         "",
-         nullptr,
-         2,
-         0},
-        {"read-only, copied", "read-only", nullptr, false, {}, true, {}, kOwn, kOwn, 1, 0},
-        {"read-only, kept", "read-only", nullptr, false, {}, false, {}, kStarted, nullptr, 1, 0},
-        {"read-only, the copy there taken",
-         "read-only",
-         nullptr,
-         true,
-         {},
-         true,
-         {},
-         kOwn,
-         kOwn,
-         1,
-         0},
+        {.what = "a catalogue",
+         .started = "catalogue",
+         .remembered = kMine,
+         .result = kStarted,
+         .remembered_after = kMine},
+        {.what = "no catalogue, one remembered",
+         .remembered = kMine,
+         .result = kMine,
+         .remembered_after = kMine},
+        {.what = "the first start: the demo copied", .result = kOwn},
+        {.what = "a later start: the copy", .own_exists = true, .result = kOwn},
+        {.what = "the remembered one gone: said, the copy taken, the choice kept",
+         .remembered = kPlain,
+         .own_exists = true,
+         .result = kOwn,
+         .remembered_after = kPlain,
+         .messages = 1},
+        {.what = "a catalogue named",
+         .started = "catalogue",
+         .named = kMine,
+         .remembered = kPlain,
+         .result = kMine,
+         .remembered_after = kPlain},
+        {.what = "a folder without a catalogue named, the demo opened",
+         .started = "catalogue",
+         .named = kPlain,
+         .answers = {Answer::kOpenDemo},
+         .result = kOwn,
+         .remembered_after = kOwn,
+         .questions = 1},
+        {.what = "no demo, a folder without a catalogue chosen, then one with",
+         .demo_exists = false,
+         .answers = {Answer::kChooseFolder, Answer::kChooseFolder},
+         .chosen = {kPlain, kMine},
+         .result = kMine,
+         .remembered_after = kMine,
+         .questions = 2,
+         .messages = 1},
+        {.what = "no demo, the demo asked for, then quit",
+         .demo_exists = false,
+         .answers = {Answer::kOpenDemo, Answer::kQuit},
+         .questions = 2,
+         .messages = 1},
+        {.what = "no demo, choice cancelled, then quit",
+         .demo_exists = false,
+         .answers = {Answer::kChooseFolder, Answer::kQuit},
+         .questions = 2},
+        {.what = "read-only, copied",
+         .started = "read-only",
+         .copy = true,
+         .result = kOwn,
+         .remembered_after = kOwn,
+         .questions = 1},
+        {.what = "read-only, kept", .started = "read-only", .result = kStarted, .questions = 1},
+        {.what = "read-only, the copy there taken",
+         .started = "read-only",
+         .own_exists = true,
+         .copy = true,
+         .result = kOwn,
+         .remembered_after = kOwn,
+         .questions = 1},
     };
     for (const Case& c : cases) {
       trubkom::testing::TempCatalogue root("Пользователь");
@@ -152,7 +157,7 @@ class StartFolderTest : public QObject {
       fs::create_directories(path(kStarted));
       MakeCatalogue(root, kMine, "mine");
       fs::create_directories(path(kPlain));
-      MakeCatalogue(root, kDemo, "demo");
+      if (c.demo_exists) MakeCatalogue(root, kDemo, "demo");
       if (std::string(c.started) == "catalogue") MakeCatalogue(root, kStarted, "started");
       if (std::string(c.started) == "read-only") {
         root.WriteBytes(std::string(kStarted) + "/Base/base.tkm", "started");
@@ -172,7 +177,8 @@ class StartFolderTest : public QObject {
       trubkom::testing::FakeMessages messages;
 
       std::string started_on = trubkom::app::ChooseStartFolder(
-          {path(kStarted), path(kDemo), path(kOwn)}, settings, {questions, messages, chooser});
+          {path(kStarted), path(kDemo), path(kOwn), c.named ? path(c.named) : ""}, settings,
+          {questions, messages, chooser});
 
       QVERIFY2(started_on == (*c.result ? path(c.result) : ""), c.what);
       QVERIFY2(
@@ -181,11 +187,19 @@ class StartFolderTest : public QObject {
           c.what);
       QVERIFY2(static_cast<int>(questions.asked.size()) == c.questions, c.what);
       QVERIFY2(static_cast<int>(messages.texts.size()) == c.messages, c.what);
-      // Every question names the folder it is about.
-      for (const std::string& text : questions.asked) QVERIFY2(Holds(text, path(kStarted)), c.what);
+      // Every question names the folder it is about; the message of a remembered folder that
+      // is gone names that folder.
+      for (const std::string& text : questions.asked) {
+        QVERIFY2(Holds(text, path(c.named ? c.named : kStarted)), c.what);
+      }
+      if (c.remembered && c.messages) {
+        QVERIFY2(Holds(messages.texts[0], path(c.remembered)), c.what);
+      }
       // A copy holds what it was copied from; a catalogue already there is kept as it was.
       if (started_on == path(kOwn)) {
-        std::string expected = c.own_exists ? "own" : *c.started ? "started" : "demo";
+        std::string expected = c.own_exists                            ? "own"
+                               : std::string(c.started) == "read-only" ? "started"
+                                                                       : "demo";
         QVERIFY2(root.ReadBytes(std::string(kOwn) + "/Base/base.tkm") == expected, c.what);
       }
     }
@@ -200,8 +214,9 @@ class StartFolderTest : public QObject {
     ScriptedQuestions questions;
     ScriptedChooser chooser;
     trubkom::testing::FakeMessages messages;
-    (void)trubkom::app::ChooseStartFolder({root.Path(kStarted), root.Path(kDemo), root.Path(kOwn)},
-                                          settings, {questions, messages, chooser});
+    (void)trubkom::app::ChooseStartFolder(
+        {root.Path(kStarted), root.Path(kDemo), root.Path(kOwn), ""}, settings,
+        {questions, messages, chooser});
     QCOMPARE(questions.asked.size(), std::size_t{1});
     const std::string& text = questions.asked[0];
     QVERIFY(Holds(text, root.Path(kStarted) + "/Templates: в пути есть файл вместо папки"));

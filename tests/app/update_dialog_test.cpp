@@ -95,6 +95,44 @@ class UpdateDialogTest : public QObject {
     QVERIFY(dialog.findChild<QCheckBox*>(U("useProxy"))->isChecked());
   }
 
+  // The options kept for the next run of the program: the proxy, and the local folder, which
+  // the folder dialog opens at from then on.
+  void rememberedOptions() {
+    trubkom::testing::TempCatalogue cat;
+    trubkom::testing::TempCatalogue packages("Загрузки/Пакеты");
+    trubkom::testing::FakeFolderChooser folders;
+    folders.answer = packages.root();
+    UpdateDialog::Remembered remembered;
+    {
+      UpdateDialog dialog({cat.root(), "http://127.0.0.1:9/", nullptr, nullptr, &folders});
+      QCOMPARE(dialog.remembered().local_folder, QString());
+      dialog.findChild<QCheckBox*>(U("localFolder"))->click();
+      for (int run = 0; run < 2; ++run) {
+        QSignalSpy finished(&dialog, &UpdateDialog::runFinished);
+        dialog.findChild<QPushButton*>(U("update"))->click();
+        QVERIFY(finished.wait(10000));
+      }
+      QCOMPARE(folders.starts, (std::vector<std::string>{cat.root(), packages.root()}));
+      dialog.findChild<QCheckBox*>(U("useProxy"))->setChecked(true);
+      dialog.findChild<QLineEdit*>(U("proxy"))->setText(U("10.0.0.1:3128"));
+      remembered = dialog.remembered();
+    }
+    QVERIFY(remembered.use_proxy);
+    QCOMPARE(remembered.proxy, U("10.0.0.1:3128"));
+    QCOMPARE(remembered.local_folder, QFile::decodeName(packages.root().c_str()));
+
+    folders.starts.clear();
+    UpdateDialog again({cat.root(), "http://127.0.0.1:9/", nullptr, nullptr, &folders});
+    again.Restore(remembered);
+    QVERIFY(again.findChild<QCheckBox*>(U("useProxy"))->isChecked());
+    QCOMPARE(again.findChild<QLineEdit*>(U("proxy"))->text(), U("10.0.0.1:3128"));
+    again.findChild<QCheckBox*>(U("localFolder"))->click();
+    QSignalSpy finished(&again, &UpdateDialog::runFinished);
+    again.findChild<QPushButton*>(U("update"))->click();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(folders.starts, std::vector<std::string>{packages.root()});
+  }
+
   // A run from the server: the button is disabled while it lasts, the lines arrive, the
   // package's message box is shown on the window's thread, and the package is applied.
   void runFetchesAndAppliesWithoutFreezing() {

@@ -98,5 +98,42 @@ TEST(CheckCatalogueWritable, Table) {
   }
 }
 
+// An installed program finds its files in share/trubkom beside bin/ (as the build's install layout
+// says); a program run where it was built has them beside it; config.tkm tells which.
+TEST(ProgramFolder, Table) {
+  // "@" stands for the installed program's folder, "usr/share/trubkom" as a rule.
+  const std::string installed =
+      (fs::path("usr/bin") / kInstalledProgramFolder).lexically_normal().string();
+  struct Case {
+    const char* what;
+    std::vector<std::string> configs;  // where config.tkm is; a trailing '/' makes a folder
+    std::string program;               // the folder found
+  } cases[] = {
+      {"installed", {"@/config.tkm"}, "@"},
+      {"beside the program", {"usr/bin/config.tkm"}, "usr/bin"},
+      {"both", {"@/config.tkm", "usr/bin/config.tkm"}, "@"},
+      {"neither", {}, "usr/bin"},
+      {"a folder named config.tkm", {"@/config.tkm/"}, "usr/bin"},
+  };
+  auto place = [&](std::string path) {
+    return path.starts_with('@') ? installed + path.substr(1) : path;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempCatalogue root("Программы");
+    fs::create_directories(root.Path("usr/bin"));
+    for (const std::string& config : c.configs) {
+      if (config.ends_with('/')) {
+        fs::create_directories(root.Path(place(config)));
+      } else {
+        root.WriteBytes(place(config), "[adv_text]\n");
+      }
+    }
+    std::string found = ProgramFolder(root.Path("usr/bin"));
+    EXPECT_EQ(found, root.Path(place(c.program)));
+    EXPECT_EQ(DemoCatalogueFolder(found), root.Path(place(c.program)) + "/catalogue");
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue

@@ -1,0 +1,260 @@
+// The window with the keyboard and a screen reader: every control has a name and says what it
+// does, Tab walks the controls left to right and out of the page area, and each shortcut runs
+// its command.
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWebEngineView>
+#include <functional>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/update_dialog.h"
+#include "app/web_browser.h"
+#include "app_test_support.h"
+#include "common/encoding.h"
+#include "common/version.h"
+
+using trubkom::testing::TempCatalogue;
+using trubkom::testing::WindowUnderTest;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void ShowAndActivate(QWidget* window) {
+  window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window));
+  window->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
+QString AccessibleText(QWidget* widget, QAccessible::Text what) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible ? accessible->text(what) : QString();
+}
+
+// What the focus is on, by the object name of the widget or of its nearest named parent (the
+// browser area's own widgets have none).
+QString FocusName(QWidget* window) {
+  for (QWidget* widget = QApplication::focusWidget(); widget && widget != window;
+       widget = widget->parentWidget()) {
+    if (!widget->objectName().isEmpty()) return widget->objectName();
+  }
+  return {};
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    cat = std::make_unique<TempCatalogue>();
+    trubkom::testing::WriteSmallCatalogue(*cat);
+    w = std::make_unique<WindowUnderTest>(*cat);
+  }
+  void cleanup() {
+    w.reset();
+    cat.reset();
+  }
+
+  // Every control a user can reach has a name a screen reader says; the toolbar's buttons,
+  // which show only pictures, and the lists say what they do with the hint bar's text.
+  void everyControlHasAName() {
+    QList<QWidget*> controls = w->window->findChildren<QWidget*>();
+    controls += w->window->update_dialog()->findChildren<QWidget*>();
+    int named = 0;
+    for (QWidget* control : controls) {
+      if (!(control->focusPolicy() & Qt::TabFocus)) continue;
+      if (control->isWindow() || (control->window() != w->window.get() &&
+                                  control->window() != w->window->update_dialog())) {
+        continue;  // a popup's own list, as the brand box's
+      }
+      if (control->objectName().startsWith(U("qt_"))) continue;  // parts of Qt's own widgets
+      QVERIFY2(!AccessibleText(control, QAccessible::Name).isEmpty(),
+               qPrintable(control->objectName() + U(" ") +
+                          QString::fromLatin1(control->metaObject()->className())));
+      ++named;
+    }
+    QVERIFY(named > 20);
+    const QList<std::pair<const char*, const char*>> described = {
+        {"previousModel", "Перейти на предыдущую модель"},
+        {"updateCatalogue", "Обновить базу данных каталога из Интернета"},
+        {"contacts", "Контакты"},
+        {"models", "Здесь показан модельный ряд выбранного вами производителя"},
+        {"basket", "Сюда переносятся выбранные модели телефонов для сравнения"},
+        {"compare", "Сравнить выбранные модели телефонов"},
+        {"newModels",
+         "О новых моделях, добавленных с помощью модуля автообновления можно узнать из этого "
+         "списка"},
+    };
+    for (const auto& [name, description] : described) {
+      QCOMPARE(AccessibleText(w->Find<QWidget>(name), QAccessible::Description), U(description));
+    }
+    QCOMPARE(AccessibleText(w->Find<QWidget>("previousModel"), QAccessible::Name),
+             U("Предыдущая модель"));
+    // A box's name on Linux is its text, with the name set for the other desktops.
+    QCOMPARE(w->Find<QWidget>("brands")->accessibleName(), U("Производитель"));
+  }
+
+  // Tab walks the toolbar, the models column, the browser area, the wizard's column, and
+  // round again; the wizard's answers come in their place after a new page is shown.
+  void tabWalksLeftToRight() {
+    auto* browser = w->Find<QWidget>("browser");
+    browser->setFocusPolicy(Qt::StrongFocus);  // as the real browser area takes the focus
+    ShowAndActivate(w->window.get());
+    // A page with answers made after the window ("Да" keeps models, so ">>" stays enabled).
+    w->Find<QWidget>("questionPanel")->findChild<QAbstractButton*>(U("answer"))->click();
+    w->Click("next");
+    w->Find<QWidget>("previousModel")->setFocus(Qt::TabFocusReason);
+    QStringList walked;
+    for (int step = 0; step < 40; ++step) {
+      walked << FocusName(w->window.get());
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      if (FocusName(w->window.get()) == U("previousModel")) break;
+    }
+    walked.removeDuplicates();
+    walked.removeAll(U("answer"));  // however many the page has
+    const QStringList expected = {U("previousModel"),   U("nextModel"),   U("addToBasket"),
+                                  U("updateCatalogue"), U("stopLoading"), U("homePage"),
+                                  U("contacts"),        U("brands"),      U("models"),
+                                  U("fullOnly"),        U("basket"),      U("compare"),
+                                  U("browser"),         U("next"),        U("clear"),
+                                  U("results"),         U("newModels")};
+    QCOMPARE(walked, expected);
+  }
+
+  // The real browser area, showing a page with links: Tab goes into the page, through its
+  // links and on to the wizard's column; Shift+Tab goes back through them to the models
+  // column. The page never keeps the focus, and the window's shortcuts work inside it.
+  void tabLeavesThePageArea() {
+    cat->WriteText("Templates/index.html",
+                   "<html><body><a href='a.html'>первая</a> <a href='b.html'>вторая</a>"
+                   "</body></html>");
+    auto* view = new trubkom::app::WebBrowser(cat->folders());
+    trubkom::app::MainWindowPorts ports;
+    ports.browser_widget = view;
+    ports.browser = view;
+    ports.messages = &w->messages;
+    ports.shell = &w->shell;
+    ports.random = &w->random;
+    ports.folders = &w->folders;
+    ports.update_server = "http://127.0.0.1:9/";
+    QSignalSpy page(view, &QWebEngineView::loadFinished);
+    trubkom::app::MainWindow window(cat->folders(), ports);
+    QVERIFY(page.wait(60000));
+    ShowAndActivate(&window);
+    // Where the focus is: a control's name, or the text of the link the page has focused.
+    auto focus = [&] {
+      if (FocusName(&window) != U("browser")) return FocusName(&window);
+      return trubkom::testing::RunInPage(*view,
+                                         QStringLiteral("document.activeElement.textContent"))
+          .value_or(QVariant())
+          .toString();
+    };
+    window.findChild<QWidget*>(U("compare"))->setFocus(Qt::TabFocusReason);
+    QStringList walked{focus()};
+    for (int step = 0; step < 3; ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      // The page moves its focus in its own process: wait for the move.
+      QTRY_VERIFY_WITH_TIMEOUT(focus() != walked.last(), 10000);
+      walked << focus();
+    }
+    QCOMPARE(walked, (QStringList{U("compare"), U("первая"), U("вторая"), U("answer")}));
+    for (int step = 0; step < 3; ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      QTRY_VERIFY_WITH_TIMEOUT(focus() != walked.last(), 10000);
+      walked << focus();
+    }
+    QCOMPARE(walked.mid(4), (QStringList{U("вторая"), U("первая"), U("compare")}));
+
+    // The window's shortcuts work from inside the page too.
+    QTRY_VERIFY_WITH_TIMEOUT(window.loaded(), 20000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE_WITH_TIMEOUT(focus(), U("первая"), 10000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(window.findChild<QTreeWidget*>(U("models"))->currentItem()->text(0), U("SX210 *"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QCOMPARE(w->messages.texts.size(), std::size_t{1});
+  }
+
+  // Each shortcut runs its command, wherever the focus is in the window.
+  void shortcuts() {
+    ShowAndActivate(w->window.get());
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);  // Nokia: 1100, 3310, 6230 *, E61 *
+    QTreeWidget* models = w->List("models");
+    auto selected = [models] {
+      QList<QTreeWidgetItem*> rows = models->selectedItems();
+      return rows.isEmpty() ? -1 : models->indexOfTopLevelItem(rows.first());
+    };
+    struct Case {
+      const char* what;
+      QKeyCombination keys;
+      std::function<bool()> done;
+    };
+    const Case cases[] = {
+        {"next model", Qt::ALT | Qt::Key_Right, [&] { return selected() == 0; }},
+        {"next again", Qt::ALT | Qt::Key_Right, [&] { return selected() == 1; }},
+        {"previous model", Qt::ALT | Qt::Key_Left, [&] { return selected() == 0; }},
+        {"into the basket", Qt::CTRL | Qt::Key_B,
+         [&] { return w->Rows("basket") == QStringList{U("Nokia 1100")}; }},
+        {"compare", Qt::CTRL | Qt::Key_Return,
+         [&] { return w->browser.shown.back() == cat->Path("Templates/temp.html"); }},
+        {"compare from the keypad",
+         QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter),
+         [&] { return w->browser.shown.size() == 6; }},
+        {"about", QKeyCombination(Qt::Key_F1),
+         [&] {
+           return w->messages.texts.size() == 1 &&
+                  w->messages.texts[0].find(trubkom::testing::W("Трубком ") + trubkom::kVersion) !=
+                      std::string::npos;
+         }},
+    };
+    // Shown: the start page, then one for each model stepped to and each comparison.
+    for (const Case& c : cases) {
+      QTest::keyClick(models, c.keys.key(), c.keys.keyboardModifiers());
+      QVERIFY2(c.done(), c.what);
+    }
+    // F5 opens the update dialog; closing it reads the catalogue again.
+    trubkom::app::UpdateDialog* dialog = w->window->update_dialog();
+    bool shown = false;
+    QTimer::singleShot(0, dialog, [dialog, &shown] {
+      shown = dialog->isVisible();
+      dialog->close();
+    });
+    QSignalSpy loaded(w->window.get(), &trubkom::app::MainWindow::catalogueLoaded);
+    QTest::keyClick(w->List("basket"), Qt::Key_F5);
+    QVERIFY(shown);
+    QVERIFY(loaded.wait(20000));
+  }
+
+  // The About box names the version, the licence, the catalogue's folder and the keys the
+  // build trusts.
+  void aboutBox() {
+    ShowAndActivate(w->window.get());
+    QTest::keyClick(w->window.get(), Qt::Key_F1);
+    QCOMPARE(w->messages.texts.size(), std::size_t{1});
+    std::string text = trubkom::common::Utf8FromCp1251(w->messages.texts[0]);
+    for (std::string part : {std::string("Трубком ") + trubkom::kVersion,
+                             std::string("Лицензия: ") + trubkom::kLicense,
+                             "Папка каталога: " + cat->root(), std::string("F5")}) {
+      QVERIFY2(text.find(part) != std::string::npos, part.c_str());
+    }
+    QVERIFY(text.find("демонстрационным ключам") != std::string::npos);  // ./test's build
+  }
+
+ private:
+  std::unique_ptr<TempCatalogue> cat;
+  std::unique_ptr<WindowUnderTest> w;
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "keyboard_test.moc"
