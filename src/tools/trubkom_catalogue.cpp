@@ -41,7 +41,8 @@ constexpr const char* kUsage =
     "  models BRAND [--full-only]   the models list of BRAND: model, a tab, price\n"
     "  page BRAND MODEL             writes the model's page; prints the page file's path\n"
     "  compare ENTRY...             writes the comparison page of the entries (brand model)\n"
-    "  filter CRITERIA              the wizard's result rows for CRITERIA, then the count\n"
+    "  filter CRITERIA              the wizard's result rows for CRITERIA, then their count;\n"
+    "                               \"\" sets no condition and lists every model\n"
     "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included).\n"
     "Exit status: 0 done (warnings about damaged catalogue files may appear on standard error),\n"
     "1 the command failed (unknown brand or model, page not written, no working folder, a\n"
@@ -174,8 +175,7 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   selection::IndexedLines indexed(ModelIndex(folders));
   common::StringList items = selection::FilterModels(common::Cp1251FromUtf8(criteria), indexed);
   for (const std::string& item : items) PrintLine(item);
-  if (!items.empty())
-    PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
+  PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;
 }
 

@@ -38,7 +38,11 @@ rows=$("$tool" filter '48(0)^')
 last=$(tail -n 1 <<<"$rows")
 count=$(($(wc -l <<<"$rows") - 1))
 [ "$last" = "Подходящие модели: $count" ] || fail "filter count line: $last"
-[ -z "$("$tool" filter '48(999)')" ] || fail "a filter without matches prints nothing"
+[ "$("$tool" filter '48(999)')" = "Подходящие модели: 0" ] || fail "a filter without matches counts none"
+# No condition keeps every model of the index, as the wizard's "Пока не знаю" does.
+all=$("$tool" filter '')
+[ "$(tail -n 1 <<<"$all")" = "Подходящие модели: $(wc -l <Base/base.tkm)" ] ||
+  fail "filter '' keeps every model: $(tail -n 1 <<<"$all")"
 
 # An update that could do nothing says why, and the tool's exit tells a scheduled job.
 if out=$("$tool" update --server http://127.0.0.1:9/ 2>"$work/err"); then
