@@ -55,4 +55,39 @@ out=$("$tool" update --local "$work/empty") || fail "update of an empty folder f
 [ "$out" = "В папке нет новых пакетов" ] || fail "update of an empty folder: $out"
 
 if "$tool" nonsense 2>/dev/null; then fail "a wrong command succeeds"; fi
+
+# The tool's answers, on a copy whose index spells a brand otherwise than the brand files: its
+# box shows "SonyEricsson", and the brand files' spelling "Sony-Ericsson" lists models all the
+# same. Columns: exit status, the stream that must hold the text (out or err), the text, then
+# the arguments.
+spelling="$base/spelling"
+mkdir -p "$spelling"
+cp -r "$demo/." "$spelling/"
+sed -i 's/^Sony-Ericsson|/SonyEricsson|/' "$spelling/Base/base.tkm"
+cd "$spelling"
+"$tool" brands | grep -qx SonyEricsson || fail "the copy's box does not show SonyEricsson"
+answers="
+0|out|Usage: trubkom-catalogue|help
+0|out|Usage: trubkom-catalogue|-h
+0|out|URLMESSAGE TEXT URL ADDRESS|--help
+0|out|J100i|models|Sony-Ericsson
+0|out|J100i *|models|SonyEricsson
+0|out|$spelling/Templates/temp.html|page|Sony-Ericsson|J100i
+1|err|unknown brand: Nosuch|models|Nosuch
+1|err|unknown brand: Nosuch|page|Nosuch|J100i
+1|err|unknown model: Nokia Nosuch|compare|Nokia 3310|Nokia Nosuch
+1|err|unknown model: Nokia|compare|Nokia
+0|out|$spelling/Templates/temp.html|compare|SonyEricsson J100i *|Nokia 3310
+2|err|Usage: trubkom-catalogue|nonsense
+"
+while IFS='|' read -r status stream text args; do
+  [ -n "$status" ] || continue
+  IFS='|' read -ra argv <<<"$args"
+  set +e
+  "$tool" "${argv[@]}" >"$base/out" 2>"$base/err"
+  got=$?
+  set -e
+  [ "$got" = "$status" ] || fail "${argv[*]}: exit $got, not $status: $(cat "$base/err")"
+  grep -qF -- "$text" "$base/$stream" || fail "${argv[*]}: standard $stream lacks '$text'"
+done <<<"$answers"
 echo "1 passed, 0 failed"
