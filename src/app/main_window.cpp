@@ -151,7 +151,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
 }
 
-void MainWindow::RestorePlace(LoadedCatalogue& loaded, const std::string& current_row,
+void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
                               const common::StringList& new_model_files,
                               const std::string& new_model_row) {
   // The brand on show and its current row; a model the update removed has no row to keep.

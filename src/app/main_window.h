@@ -117,7 +117,7 @@ class MainWindow : public QWidget {
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
   // After a reload: the place the user had, on the new catalogue.
-  void RestorePlace(LoadedCatalogue& loaded, const std::string& current_row,
+  void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
                     const common::StringList& new_model_files, const std::string& new_model_row);
   void FillModelList(const std::string& brand);
   // The rows, with the row of keep_current (ASCII letter case ignored) made current.
