@@ -78,10 +78,14 @@ BRANDS = [
                   "E510", "F100", "F200", "F300", "S100", "S200", "S300", "E600", "E610", "F400", "F410",
                   "S400", "S410", "T100", "T200", "T300", "T310"]),
 ]
-INDEX_ONLY = {"Fly": ["MP500", "SL300m", "SX210", "X7"], "Nokia": ["E61", "N80"],
-              "Sony-Ericsson": ["K770i"]}
+# Models added to the brand files after those of BRANDS, all of them described in the index;
+# Fly has no others. Their seeds follow those of BRANDS.
+ADDED_LATER = {"Fly": ["MP500", "SL300m", "SX210", "X7"], "Nokia": ["E61", "N80"],
+               "Sony-Ericsson": ["K770i"]}
 
-FORMS = ["моноблок", "раскладушка", "раздвижной корпус", "моноблок"]
+# The body of each picture's form (make_pictures), as property 51 of the index names it:
+# classic, flip, slider, and the smartphone's classic body.
+FORM_BODIES = {0: 0, 1: 2, 2: 1, 3: 0}
 
 
 def index_spelling(brand_key, name):
@@ -97,10 +101,13 @@ def picture_name(name):
 
 
 class Model:
-    def __init__(self, brand_key, index_brand, name, seed, in_library=True):
+    """A model's one record: the brand file, the index line, the picture and the price lines
+    are all written from it, so the pages, the comparison and the models list say the same."""
+
+    def __init__(self, brand_key, index_brand, name, seed, described_later=False):
         self.brand_key, self.index_brand, self.name = brand_key, index_brand, name
         self.seed = seed
-        self.in_library = in_library
+        self.described_later = described_later
         r = random.Random(seed)
         self.form = r.choice([0, 0, 0, 1, 1, 2, 3])
         self.year = r.choice(["2003", "2004", "2005", "2005", "2006", "2006", "2007"])
@@ -113,21 +120,34 @@ class Model:
                      (24, .3), (25, .45), (26, .1)]:
             self.flags[k] = "1" if r.random() < p else "0"
         self.price_usd = r.randrange(40, 700, 5)
-        self.weight = r.randrange(65, 170)
-        self.dims = f"{r.randrange(80, 120)}x{r.randrange(42, 55)}x{r.randrange(12, 27)} мм"
-        self.battery = f"Li-Ion {r.randrange(600, 1400, 50)} мАч"
-        self.standby = f"до {r.randrange(150, 450, 10)} ч"
-        self.talk = f"до {r.randrange(2, 9)} ч"
         self.rows = str(r.choice([4, 5, 6, 7, 8, 10]))
         self.sar = f"{r.randrange(30, 150) / 100:.2f} Вт/кг"
-        self.melodies = str(r.choice([10, 20, 30, 40, 64]))
         self.picture = picture_name(name)
+        # What both the brand file and the index say, as values of the index's properties.
+        v = random.Random(seed * 7 + 3)
+        pick = lambda p, fits=None: VOCABULARY.pick(p, v, fits)
+        self.standard = VOCABULARY.number(14, r_standard(seed))
+        self.dims = pick(43)
+        self.weight = pick(7, lambda w: w.isdigit() and 65 <= int(w) <= 170)
+        self.body = FORM_BODIES[self.form] if v.random() < .95 else v.choice([3, 4, 5])
+        self.antenna = VOCABULARY.number(5, "встроенная" if seed % 5 else "внешняя")
+        self.battery_kind = pick(49, lambda k: k in ("Li-Ion", "Li-Polymer"))
+        self.battery = pick(19, lambda c: 600 <= mah(c) <= 1400)
+        self.standby = pick(10, lambda t: 150 <= hours(t) <= 450)
+        self.talk = pick(11, lambda t: 120 <= minutes(t) <= 480)
+        self.melodies = pick(55, lambda m: m.isdigit() and int(m) >= 10)
+
+    def text(self, prop, number):
+        return VOCABULARY.values[prop][number]
 
     def library_record(self):
-        return [self.name, r_standard(self.seed), self.dims, self.battery, FORMS[self.form],
-                "встроенная" if self.seed % 5 else "внешняя", self.sar, self.year, f"{self.weight} г",
-                self.standby, self.talk, self.rows, str(100 * (1 + self.seed % 10)), self.melodies,
-                "".join(self.flags), "" if self.seed % 11 == 0 else str(self.price_usd), self.picture]
+        t = self.text
+        return [self.name, t(14, self.standard), t(43, self.dims),
+                f"{t(49, self.battery_kind)} {t(19, self.battery)}", t(51, self.body),
+                t(5, self.antenna), self.sar, self.year, f"{t(7, self.weight)} г",
+                t(10, self.standby), t(11, self.talk), self.rows, str(100 * (1 + self.seed % 10)),
+                t(55, self.melodies), "".join(self.flags),
+                "" if self.seed % 11 == 0 else str(self.price_usd), self.picture]
 
     def index_line(self):
         r = random.Random(self.seed * 31)
@@ -135,31 +155,27 @@ class Model:
         smart = self.form == 3
         entries = []
         add = lambda p, v: entries.append(f"{p}({v})")
-        # A value named by its text where the brand file gives it, otherwise one of the values
-        # that suit the property.
-        known = lambda p, text, fits=None: add(p, VOCABULARY.number(p, text) if VOCABULARY.has(p, text)
-                                                else VOCABULARY.pick(p, r, fits))
         pick = lambda p, fits=None: add(p, VOCABULARY.pick(p, r, fits))
         if smart or r.random() < .1:
             add(48, 0 if smart else r.randrange(1, 14))
-        known(14, r_standard(self.seed))
-        known(43, self.dims)
-        known(7, str(self.weight))
-        add(51, {0: 0, 1: 2, 2: 1, 3: 0}[self.form] if r.random() < .95 else r.choice([3, 4, 5]))
-        known(5, "встроенная" if self.seed % 5 else "внешняя")
+        add(14, self.standard)
+        add(43, self.dims)
+        add(7, self.weight)
+        add(51, self.body)
+        add(5, self.antenna)
         if r.random() < .3:
             pick(29)
         if f[12] == "1" or f[13] == "1":
             pick(54)
-        pick(49, lambda v: v.startswith("Li-"))
-        known(19, self.battery.replace("Li-Ion ", ""))
+        add(49, self.battery_kind)
+        add(19, self.battery)
         if r.random() < .2:
             pick(20, lambda v: mah(v) <= 1000)
         pick(9, lambda v: hours(v) <= 4)
-        known(10, self.standby)
-        known(11, f"до {int(self.talk.split()[1]) * 60} мин")
+        add(10, self.standby)
+        add(11, self.talk)
         add(52, VOCABULARY.pick(52, r, lambda v: "голосн" in v) if f[17] == "1" else r.choice([18, 19]))
-        known(55, self.melodies, lambda v: v.isdigit() and int(v) >= 10)
+        add(55, self.melodies)
         if r.random() < .5:
             pick(44)
         add(8, 0 if f[16] == "1" else 1)
@@ -310,6 +326,11 @@ def hours(text):
     return 99 if n is None else n
 
 
+def minutes(text):
+    n, _ = leading_number(text, ["мин"])
+    return -1 if n is None else n
+
+
 def mah(text):
     n, _ = leading_number(text, ["мАч"])
     return 99999 if n is None else n
@@ -336,12 +357,20 @@ def build_models():
         for name in names:
             models.append(Model(key, index_brand, name, seed))
             seed += 1
-    for index_brand, names in INDEX_ONLY.items():
+    for index_brand, names in ADDED_LATER.items():
         key = index_brand.lower().replace("-", "")
         for name in names:
-            models.append(Model(key, index_brand, name, seed, in_library=False))
+            models.append(Model(key, index_brand, name, seed, described_later=True))
             seed += 1
     return models
+
+
+def brands_of(models):
+    """Each brand's file name part and index spelling, in the order of their first models."""
+    brands = {}
+    for m in models:
+        brands.setdefault(m.brand_key, m.index_brand)
+    return list(brands.items())
 
 
 def brand_file_text(key, index_brand, models):
@@ -349,7 +378,7 @@ def brand_file_text(key, index_brand, models):
     lines = ['<?xml version="1.0" encoding="windows-1251"?>',
              f'<brand name="{escape(index_brand)}">']
     for m in models:
-        if m.brand_key != key or not m.in_library:
+        if m.brand_key != key:
             continue
         lines.append("  <model>")
         for field, value in zip(["Model", "Standart", "Sizes", "Acc_Type", "Form_Fact", "Antenna",
@@ -363,14 +392,17 @@ def brand_file_text(key, index_brand, models):
 
 
 def write_brand_files(models):
-    for key, index_brand, _ in BRANDS:
+    for key, index_brand in brands_of(models):
         write(os.path.join(CATALOGUE, "Base", f"{key}_new.xml"),
               brand_file_text(key, index_brand, models))
 
 
 def write_index(models):
-    chosen = [m for m in models if not m.in_library or m.seed % 2 == 0 or m.brand_key == "samsung"
-              or (m.brand_key == "alcatel" and m.seed % 3 != 0)]
+    # Alcatel's and Samsung's models all, since the index spells their names otherwise than the
+    # brand files ("OneTouch 535" for "ot 535") and the models list shows the index's spelling
+    # only for the models the index describes.
+    chosen = [m for m in models if m.described_later or m.seed % 2 == 0
+              or m.brand_key in ("samsung", "alcatel")]
     lines = [m.index_line() for m in chosen]
     write(os.path.join(CATALOGUE, "Base", "base.tkm"), "\n".join(lines) + "\n")
     return chosen
@@ -414,6 +446,19 @@ def shops_of(m):
     return chosen or [m.seed % len(SHOPS)]
 
 
+def offer_lines(m, described, roubles, upper=False):
+    """A shop's offer of m at the price, once under every name the program looks its offers up
+    by: the models list and the short page ask by the brand files' brand, the full page of a
+    model the index describes by the box's ("Sonyericsson K750i", "Sony-Ericsson K750i")."""
+    names = [f"{library_brand_of(m)} {price_list_name(m, described)}"]
+    if m in described:
+        names.append(f"{m.index_brand} {index_spelling(m.brand_key, m.name)}")
+    lines = []
+    for name in dict.fromkeys(names):
+        lines.append(f"{name.upper() if upper else name}^{roubles}")
+    return lines
+
+
 def write_price_lists(models, indexed):
     indexed = set(indexed)
     for n, (file_name, shop, page, factor) in enumerate(SHOPS):
@@ -422,14 +467,8 @@ def write_price_lists(models, indexed):
         for m in models:
             if n not in shops_of(m):
                 continue
-            brand = library_brand_of(m)
             roubles = round(m.price_usd * 28 * factor * r.uniform(.93, 1.08) / 10) * 10
-            spelled = f"{brand} {price_list_name(m, indexed)}"
-            lines.append(spelled.upper() if r.random() < .1 else spelled)
-            lines[-1] += f"^{roubles}"
-            # Another spelling of the brand, which the models list does not ask for.
-            if m.brand_key == "sonyericsson" and r.random() < .5:
-                lines.append(f"Sony-Ericsson {m.name}^{roubles + 90}")
+            lines += offer_lines(m, indexed, roubles, upper=r.random() < .1)
         write(os.path.join(CATALOGUE, "adv", "prices", file_name), "\n".join(lines) + "\n")
         # The offers of a model page link to the shop pages relative to Templates/, the page
         # of all offers by absolute path to adv/prices/html/: the pages stand in both places,
@@ -490,7 +529,7 @@ def main():
     write_pictures(models)
     write_price_lists(models, indexed)
     write_program_folder()
-    print(f"{sum(m.in_library for m in models)} models in brand files, {len(indexed)} in the index")
+    print(f"{len(models)} models in brand files, {len(indexed)} in the index")
 
 
 if __name__ == "__main__":

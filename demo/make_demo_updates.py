@@ -51,7 +51,7 @@ def price_lines(models, shop):
     lines = []
     for m in models:
         roubles = round(m.price_usd * 28 * factor * r.uniform(.93, 1.08) / 10) * 10
-        lines.append(f"{make_demo.library_brand_of(m)} {listed_name(m)}^{roubles}")
+        lines += make_demo.offer_lines(m, models, roubles)
     return lines
 
 

@@ -28,6 +28,9 @@ struct AppState {
   // Held by pointer: a load off the window's thread reads the one it replaces.
   std::unique_ptr<selection::IndexedLines> index = std::make_unique<selection::IndexedLines>();
   catalogue::Advertising advertising;
+  // The model whose page the browser area shows, as it was asked for (the brand as the list or
+  // entry named it, the model as listed); an empty brand while the area shows another page.
+  common::BrandAndModel model_on_show;
   int wizard_page = 0;
   selection::WizardAnswers wizard;
   common::StringList new_model_files;  // newest first

@@ -24,6 +24,7 @@
 #include "catalogue/home_page.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
+#include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -54,12 +55,30 @@ int SelectedBasketPosition(QTreeWidget* basket) {
   return row ? basket->indexOfTopLevelItem(row) : -1;
 }
 
+// Column 0 of the list's current row; empty text without one.
+std::string CurrentRowText(QTreeWidget* list) {
+  QTreeWidgetItem* row = list->currentItem();
+  return row ? FromQt(row->text(0)) : std::string();
+}
+
+// Makes the row whose column 0 is the text (ASCII letter case ignored) current, if there is one.
+void MakeCurrent(QTreeWidget* list, const std::string& text) {
+  if (text.empty()) return;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    if (common::EqualsIgnoringAsciiCase(FromQt(list->topLevelItem(i)->text(0)), text)) {
+      list->setCurrentItem(list->topLevelItem(i));
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 // ---- The start-up load -------------------------------------------------------------------------
 
 void MainWindow::StartupLoad() {
   ports_.browser->ShowFile(common::ResolvePath(state_.folders.working, "Templates/index.html"));
+  ShowOtherPage();
   state_.wizard_page = 0;
   state_.wizard.Clear();
   wizard_->ShowPage(0);
@@ -103,6 +122,10 @@ void MainWindow::StartLoad() {
 }
 
 void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
+  // What the user had in sight, found again in the catalogue read anew.
+  std::string current_row = CurrentRowText(models_);
+  common::StringList new_model_files = state_.new_model_files;
+  std::string new_model_row = CurrentRowText(new_models_);
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
@@ -112,33 +135,91 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     for (const std::string& brand : loaded.brands) brand_box_->addItem(ToQt(brand));
     if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
   }
-  state_.current_brand = FromQt(brand_box_->currentText());
-  std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
-  if (restored && brand_box_->count() > 0) {
-    // The filter may have been restored after the load began, so the list is made anew.
-    ShowRestoredBrand(*restored);
-  } else {
-    ShowModelRows(loaded.first_models);
-  }
   state_.new_model_files = std::move(loaded.new_model_files);
-  state_.new_model_file_index = 0;
-  ShowNewModelFile();
+  if (loaded_) {
+    RestorePlace(loaded, current_row, new_model_files, new_model_row);
+  } else {
+    state_.current_brand = FromQt(brand_box_->currentText());
+    std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
+    if (restored && brand_box_->count() > 0) {
+      // The filter may have been restored after the load began, so the list is made anew.
+      ShowRestoredBrand(*restored);
+    } else {
+      ShowModelRows(loaded.first_models);
+    }
+    state_.new_model_file_index = 0;
+    ShowNewModelFile();
+  }
   wizard_->setEnabled(true);
   ShowAnswerCounts();
   loaded_ = true;
   emit catalogueLoaded();
   if (!loaded.config_found) {
-    ports_.messages->Inform(common::Cp1251FromUtf8("Отсутствует файл конфигруации"));
+    ports_.messages->Warn(common::Cp1251FromUtf8(
+        std::string("Отсутствует файл конфигурации ") + catalogue::kConfigFileName +
+        ".\nОн должен лежать в папке программы: " + state_.folders.program));
   }
 }
 
-void MainWindow::FillModelList(const std::string& brand) {
-  state_.current_brand = brand;
-  ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
-                                         full_only_->isChecked()));
+void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
+                              const common::StringList& new_model_files,
+                              const std::string& new_model_row) {
+  // The brand on show and its current row; a model the update removed has no row to keep.
+  int brand = brand_box_->findText(ToQt(state_.current_brand), Qt::MatchFixedString);
+  if (brand > 0) {
+    QSignalBlocker quiet(brand_box_);
+    brand_box_->setCurrentIndex(brand);
+  }
+  std::string shown_brand = FromQt(brand_box_->currentText());
+  bool same_brand = common::EqualsIgnoringAsciiCase(shown_brand, state_.current_brand);
+  state_.current_brand = shown_brand;
+  if (brand > 0) {
+    ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(),
+                                           shown_brand, full_only_->isChecked()),
+                  same_brand ? current_row : std::string());
+  } else {
+    ShowModelRows(loaded.first_models, same_brand ? current_row : std::string());
+  }
+  // "Новинки" stays on its list unless the update brought a new one, which is then shown.
+  if (state_.new_model_files != new_model_files) state_.new_model_file_index = 0;
+  ShowNewModelFile();
+  if (state_.new_model_files == new_model_files) MakeCurrent(new_models_, new_model_row);
+  // The basket keeps its entries with their prices of now; removed models drop out.
+  catalogue::Basket kept;
+  for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
+    if (std::optional<catalogue::ModelRow> row = ListedRow(entry.model)) {
+      kept.Add(entry.model, row->price);
+    }
+  }
+  std::string basket_row = CurrentRowText(basket_);
+  state_.basket = std::move(kept);
+  ShowBasket(basket_row);
+  // The page on show stays; when its model is gone it is no model's to step from or to add.
+  const common::BrandAndModel& shown = state_.model_on_show;
+  if (!shown.brand.empty() && !ListedRow(shown.brand + " " + shown.model)) ShowOtherPage();
+  // The wizard keeps its page and answers; the models they leave are found in the new index.
+  if (state_.wizard_page > 0) {
+    wizard_->ShowResults(
+        selection::FilterModels(state_.wizard.wizard_criteria(), state_.indexed_lines()));
+  }
+  EnableStepButtons();
 }
 
-void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows) {
+void MainWindow::FillModelList(const std::string& brand) {
+  // The row to keep current: the list's own when the brand stays, else the model on show.
+  std::string keep = CurrentRowText(models_);
+  if (!common::EqualsIgnoringAsciiCase(brand, state_.current_brand)) {
+    const common::BrandAndModel& shown = state_.model_on_show;
+    keep = common::EqualsIgnoringAsciiCase(shown.brand, brand) ? shown.model : std::string();
+  }
+  state_.current_brand = brand;
+  ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
+                                         full_only_->isChecked()),
+                keep);
+}
+
+void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
+                               const std::string& keep_current) {
   models_->setUpdatesEnabled(false);
   models_->clear();
   QList<QTreeWidgetItem*> items;
@@ -146,7 +227,21 @@ void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows) {
     items.append(new QTreeWidgetItem({ToQt(row.model), ToQt(row.price)}));
   }
   models_->addTopLevelItems(items);
+  MakeCurrent(models_, keep_current);
   models_->setUpdatesEnabled(true);
+  EnableStepButtons();
+}
+
+std::string MainWindow::BoxBrand(const std::string& brand) const {
+  int found = brand_box_->findText(ToQt(brand), Qt::MatchFixedString);
+  return found < 0 ? brand : FromQt(brand_box_->itemText(found));
+}
+
+std::optional<catalogue::ModelRow> MainWindow::ListedRow(const std::string& entry) {
+  common::BrandAndModel parts;
+  if (!common::SplitRow(entry, parts)) return std::nullopt;
+  return catalogue::FindListedModel(state_.folders, *state_.data, state_.model_index(),
+                                    BoxBrand(parts.brand), parts.model);
 }
 
 // ---- What the next run takes up -------------------------------------------------------------
@@ -165,8 +260,11 @@ void MainWindow::Restore(const RememberedState& remembered) {
   } else {
     restored_brand_ = remembered.brand;
   }
+  // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
-    AddToBasket(entry.model, entry.price);
+    if (state_.basket.Add(entry.model, entry.price)) {
+      basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+    }
   }
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
 }
@@ -239,12 +337,21 @@ catalogue::PageContext MainWindow::Pages() {
 
 void MainWindow::ShowModelPage(const std::string& brand, const std::string& model) {
   catalogue::PageContext pages = Pages();
-  ReportUnwritten(catalogue::ShowModelPage(pages, brand, model));
+  catalogue::PageFile page = catalogue::ShowModelPage(pages, brand, model);
+  ReportUnwritten(page);
+  if (!page) return;
+  state_.model_on_show = {brand, model};
+  EnableStepButtons();
+}
+
+void MainWindow::ShowOtherPage() {
+  state_.model_on_show = {};
+  EnableStepButtons();
 }
 
 void MainWindow::ReportUnwritten(const catalogue::PageFile& page) {
   if (page) return;
-  ports_.messages->Inform(
+  ports_.messages->Warn(
       common::Cp1251FromUtf8("Не удалось показать страницу.\n") + page.error().message +
       common::Cp1251FromUtf8("\nПроверьте, что папка Templates есть и в неё можно писать."));
 }
@@ -274,25 +381,47 @@ void MainWindow::ShowNewModel() { ShowRowModel(new_models_); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
-void MainWindow::AddToBasket(const std::string& model, const std::string& price) {
-  if (!state_.basket.Add(model, price)) return;
-  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(model), ToQt(price)}));
+void MainWindow::ShowBasket(const std::string& keep_current) {
+  basket_->clear();
+  for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
+    basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+  }
+  MakeCurrent(basket_, keep_current);
+}
+
+void MainWindow::AddToBasket(const std::string& entry) {
+  std::optional<catalogue::ModelRow> row = ListedRow(entry);
+  std::string price = row ? row->price : std::string();
+  if (!state_.basket.Add(entry, price)) {
+    ShowNotice(" Эта модель уже есть в корзине");
+    return;
+  }
+  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry), ToQt(price)}));
 }
 
 void MainWindow::AddSelectedModelToBasket() {
   QTreeWidgetItem* row = SelectedRow(models_);
   if (!row || row->text(0).isEmpty()) return;
-  AddToBasket(state_.current_brand + " " + FromQt(row->text(0)), FromQt(row->text(1)));
+  AddToBasket(state_.current_brand + " " + FromQt(row->text(0)));
+}
+
+void MainWindow::AddShownModelToBasket() {
+  const common::BrandAndModel& shown = state_.model_on_show;
+  if (shown.brand.empty()) {
+    ShowNotice(" Откройте страницу модели, чтобы добавить её в корзину");
+    return;
+  }
+  AddToBasket(shown.brand + " " + shown.model);
 }
 
 void MainWindow::AddResultToBasket() {
   QTreeWidgetItem* row = SelectedRow(wizard_->results());
-  if (row) AddToBasket(FromQt(row->text(0)), {});
+  if (row) AddToBasket(FromQt(row->text(0)));
 }
 
 void MainWindow::AddNewModelToBasket() {
   QTreeWidgetItem* row = SelectedRow(new_models_);
-  if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)), {});
+  if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)));
 }
 
 void MainWindow::RemoveFromBasket() {
@@ -302,38 +431,57 @@ void MainWindow::RemoveFromBasket() {
   delete basket_->takeTopLevelItem(position);
 }
 
+void MainWindow::ClearBasket() {
+  state_.basket.Clear();
+  basket_->clear();
+}
+
 void MainWindow::Compare() {
   if (state_.basket.empty()) return;
   catalogue::PageContext pages = Pages();
-  ReportUnwritten(catalogue::ShowComparePage(pages, state_.basket.ComparisonText()));
+  catalogue::PageFile page = catalogue::ShowComparePage(pages, state_.basket.ComparisonText());
+  ReportUnwritten(page);
+  if (page) ShowOtherPage();
 }
 
 // ---- Stepping through the models list ------------------------------------------------------
 
 void MainWindow::SelectModelRow(int row) {
   QTreeWidgetItem* item = models_->topLevelItem(row);
+  if (!item) return;
   models_->setCurrentItem(item);
   ShowModelPage(state_.current_brand, FromQt(item->text(0)));
 }
 
-void MainWindow::PreviousModel() {
-  QTreeWidgetItem* row = SelectedRow(models_);
-  if (!row) return;
-  int index = models_->indexOfTopLevelItem(row);
-  if (index > 0) SelectModelRow(index - 1);
+std::pair<int, int> MainWindow::StepRows() const {
+  int count = models_->topLevelItemCount();
+  auto beside = [count](int row) { return std::pair{row - 1, row + 1 < count ? row + 1 : -1}; };
+  const common::BrandAndModel& shown = state_.model_on_show;
+  if (!shown.brand.empty() && common::EqualsIgnoringAsciiCase(shown.brand, state_.current_brand)) {
+    for (int row = 0; row < count; ++row) {
+      std::string listed = FromQt(models_->topLevelItem(row)->text(0));
+      if (common::EqualsIgnoringAsciiCase(listed, shown.model)) return beside(row);
+      // The list is in byte order: the model on show would stand before this row.
+      if (listed > shown.model) return {row - 1, row};
+    }
+    return {count - 1, -1};
+  }
+  if (QTreeWidgetItem* current = models_->currentItem()) {
+    return beside(models_->indexOfTopLevelItem(current));
+  }
+  return {-1, count > 0 ? 0 : -1};
 }
 
-void MainWindow::NextModel() {
-  int count = models_->topLevelItemCount();
-  if (count == 0) return;
-  QTreeWidgetItem* row = SelectedRow(models_);
-  if (!row) {
-    SelectModelRow(0);
-    return;
-  }
-  int index = models_->indexOfTopLevelItem(row);
-  if (index < count - 1) SelectModelRow(index + 1);
+void MainWindow::EnableStepButtons() {
+  if (!previous_button_) return;  // the toolbar is not built yet
+  auto [previous, next] = StepRows();
+  previous_button_->setEnabled(previous >= 0);
+  next_button_->setEnabled(next >= 0);
 }
+
+void MainWindow::PreviousModel() { SelectModelRow(StepRows().first); }
+
+void MainWindow::NextModel() { SelectModelRow(StepRows().second); }
 
 // ---- Toolbar -------------------------------------------------------------------------------
 
@@ -348,6 +496,7 @@ void MainWindow::ShowContacts() {
   std::string contacts =
       common::ResolvePath(state_.folders.working, "adv/advertisement/contacts.html");
   ports_.browser->ShowAddress(common::FileUrl(contacts));
+  ShowOtherPage();
 }
 
 void MainWindow::CreateUpdateDialog() {

@@ -74,10 +74,13 @@ class MainWindow : public QWidget {
   // The window's commands, as the controls and the menus call them.
   void ShowSelectedModel();
   void AddSelectedModelToBasket();
+  // The basket button: the model whose page is on show.
+  void AddShownModelToBasket();
   void PreviousModel();
   void NextModel();
   void ShowBasketModel();
   void RemoveFromBasket();
+  void ClearBasket();
   void Compare();
   void ShowResultModel();
   void AddResultToBasket();
@@ -118,7 +121,12 @@ class MainWindow : public QWidget {
   QMenu* ContextMenu(QTreeWidget* list,
                      std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
   void ShowHint(const QString& hint);
+  // A notice in the hint bar: it stays while the mouse goes on over the control that asked for
+  // it, and gives way to the next hint.
+  void ShowNotice(const char* notice);
   void ShowHintsOf(PictureButton* button);
+  // Enter (or another key) in the list runs the command on its current row.
+  void OnKey(QTreeWidget* list, Qt::Key key, void (MainWindow::*command)());
 
   // The start-up load: the window shows its start page at once and fills in its lists when the
   // catalogue has been read off the window's thread.
@@ -127,11 +135,28 @@ class MainWindow : public QWidget {
   // asked again while a read is under way, it reads once more when that read has ended.
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
+  // After a reload: the place the user had, on the new catalogue.
+  void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
+                    const common::StringList& new_model_files, const std::string& new_model_row);
   void FillModelList(const std::string& brand);
   // The brand of the last run and its models; the first brand when the catalogue has it no
   // more.
   void ShowRestoredBrand(const QString& brand);
-  void ShowModelRows(const std::vector<catalogue::ModelRow>& rows);
+  // The rows, with the row of keep_current (ASCII letter case ignored) made current.
+  void ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
+                     const std::string& keep_current = {});
+  // The brand box's spelling of a brand, letter case ignored; the brand itself when the box
+  // lacks it.
+  std::string BoxBrand(const std::string& brand) const;
+  // The models list row of a "brand model" entry.
+  std::optional<catalogue::ModelRow> ListedRow(const std::string& entry);
+  // The basket as it holds, with the row of the entry keep_current current.
+  void ShowBasket(const std::string& keep_current = {});
+  // The rows previous and next go to: those beside the model on show where the list shows its
+  // brand (beside where it would stand, when the list hides it), else beside the list's current
+  // row; -1 for none.
+  std::pair<int, int> StepRows() const;
+  void EnableStepButtons();
   // The one update dialog, built hidden at start and kept for the life of the window.
   void CreateUpdateDialog();
   // The new-model file at new_model_file_index, and the step buttons.
@@ -139,14 +164,16 @@ class MainWindow : public QWidget {
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);
+  // The browser area shows a page that is no model's.
+  void ShowOtherPage();
   // A page that could not be written leaves the page on show, and the user is told why.
   void ReportUnwritten(const catalogue::PageFile& page);
   // Shows the page of a "brand model" entry; an entry without a blank names no model.
   void ShowEntryModel(const std::string& entry);
   void ShowRowModel(QTreeWidget* list);
-  // Puts the model into the basket and shows its row, unless the basket refuses it as one it
-  // already holds.
-  void AddToBasket(const std::string& model, const std::string& price);
+  // Puts the "brand model" entry into the basket with its price in the models list and shows
+  // its row; one the basket already holds is refused, and the hint bar says so.
+  void AddToBasket(const std::string& entry);
   void SelectModelRow(int row);
 
   AppState state_;
@@ -154,7 +181,11 @@ class MainWindow : public QWidget {
 
   QSplitter* columns_ = nullptr;
   QLabel* hint_bar_ = nullptr;
+  QString notice_;            // the notice on show in the hint bar, if any
+  QString hint_under_notice_;  // the hint it covered
   std::vector<PictureButton*> toolbar_;
+  PictureButton* previous_button_ = nullptr;
+  PictureButton* next_button_ = nullptr;
   QComboBox* brand_box_ = nullptr;
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;

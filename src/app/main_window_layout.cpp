@@ -91,25 +91,29 @@ void FillBackground(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
-// Enter in a list runs its command.
-class EnterKeyFilter : public QObject {
+// A key in a list runs a command on the list's current row, as a double click does on the row
+// clicked.
+class KeyFilter : public QObject {
  public:
-  EnterKeyFilter(std::function<void()> command, QObject* parent)
-      : QObject(parent), command_(std::move(command)) {}
+  KeyFilter(QTreeWidget* list, QList<int> keys, std::function<void()> command)
+      : QObject(list), list_(list), keys_(std::move(keys)), command_(std::move(command)) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (event->type() == QEvent::KeyPress &&
+        keys_.contains(static_cast<QKeyEvent*>(event)->key())) {
+      if (QTreeWidgetItem* row = list_->currentItem()) {
+        row->setSelected(true);
         command_();
-        return true;
       }
+      return true;
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
+  QTreeWidget* list_;
+  QList<int> keys_;
   std::function<void()> command_;
 };
 
@@ -205,7 +209,7 @@ QWidget* MainWindow::BuildTopStrip() {
       {48, 0, "nextModel", "Следующая модель", " Перейти на следующую модель",
        &MainWindow::NextModel},
       {88, 5, "addToBasket", "В корзину", " Добавить телефон в корзину",
-       &MainWindow::AddSelectedModelToBasket},
+       &MainWindow::AddShownModelToBasket},
       {128, 2, "updateCatalogue", "Обновить каталог", " Обновить базу данных каталога из Интернета",
        &MainWindow::Update},
       {168, 7, "stopLoading", "Остановить загрузку", " Остановить загрузку страницы",
@@ -232,6 +236,8 @@ QWidget* MainWindow::BuildTopStrip() {
     ShowHintsOf(button);
     toolbar_.push_back(button);
   }
+  previous_button_ = toolbar_[0];
+  next_button_ = toolbar_[1];
   row->addWidget(toolbar);
   row->addSpacing(13);
 
@@ -270,6 +276,12 @@ QMenu* MainWindow::ContextMenu(
   connect(list, &QWidget::customContextMenuRequested, menu,
           [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
   return menu;
+}
+
+void MainWindow::OnKey(QTreeWidget* list, Qt::Key key, void (MainWindow::*command)()) {
+  QList<int> keys{key};
+  if (key == Qt::Key_Return) keys << Qt::Key_Enter;  // the keypad's
+  list->installEventFilter(new KeyFilter(list, keys, [this, command] { (this->*command)(); }));
 }
 
 void MainWindow::ShowHintsOf(PictureButton* button) {
@@ -314,6 +326,7 @@ QWidget* MainWindow::BuildWizardFrame() {
   connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
   connect(wizard_->clear_button(), &QPushButton::clicked, this, &MainWindow::WizardClear);
   connect(wizard_->results(), &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowResultModel);
+  OnKey(wizard_->results(), Qt::Key_Return, &MainWindow::ShowResultModel);
   connect(wizard_, &WizardPanel::checkedAnswersChanged, this, &MainWindow::ShowAnswerCounts);
   ContextMenu(wizard_->results(), {{"Добавить в корзину", &MainWindow::AddResultToBasket}});
   layout->addWidget(wizard_, 1);
@@ -366,6 +379,7 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   Describe(new_models_, U("Новинки"), U(kNewModelsHint));
   new_models_->header()->setSectionsMovable(true);
   connect(new_models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowNewModel);
+  OnKey(new_models_, Qt::Key_Return, &MainWindow::ShowNewModel);
   ContextMenu(new_models_, {{"Добавить в корзину", &MainWindow::AddNewModelToBasket},
                             {"Посмотреть описание", &MainWindow::ShowNewModel}});
   inner->addWidget(new_models_, 1);
@@ -395,7 +409,8 @@ QWidget* MainWindow::BuildModelsFrame() {
   models_->setObjectName(U("models"));
   Describe(models_, U("Модели"), U(kModelsHint));
   models_->setMinimumHeight(kListMinimumHeight);
-  models_->installEventFilter(new EnterKeyFilter([this] { ShowSelectedModel(); }, models_));
+  OnKey(models_, Qt::Key_Return, &MainWindow::ShowSelectedModel);
+  connect(models_, &QTreeWidget::currentItemChanged, this, &MainWindow::EnableStepButtons);
   connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
   connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
   ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},
@@ -430,8 +445,11 @@ QWidget* MainWindow::BuildBasketFrame() {
   Describe(basket_, U("Корзина"), U(kBasketHint));
   basket_->header()->setSectionsMovable(true);
   connect(basket_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowBasketModel);
+  OnKey(basket_, Qt::Key_Return, &MainWindow::ShowBasketModel);
+  OnKey(basket_, Qt::Key_Delete, &MainWindow::RemoveFromBasket);
   ContextMenu(basket_, {{"Удалить из списка", &MainWindow::RemoveFromBasket},
-                        {"Посмотреть описание", &MainWindow::ShowBasketModel}});
+                        {"Посмотреть описание", &MainWindow::ShowBasketModel},
+                        {"Очистить корзину", &MainWindow::ClearBasket}});
   inner->addWidget(basket_, 1);
 
   // The comparison is offered below the basket it compares.
@@ -460,7 +478,17 @@ QWidget* MainWindow::BuildBasketFrame() {
 }
 
 void MainWindow::ShowHint(const QString& hint) {
+  if (!notice_.isEmpty()) {
+    if (hint == hint_under_notice_) return;
+    notice_.clear();
+  }
   if (hint_bar_->text() != hint) hint_bar_->setText(hint);
+}
+
+void MainWindow::ShowNotice(const char* notice) {
+  if (notice_.isEmpty()) hint_under_notice_ = hint_bar_->text();
+  notice_ = U(notice);
+  hint_bar_->setText(notice_);
 }
 
 }  // namespace trubkom::app

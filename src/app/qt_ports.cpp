@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -14,21 +15,36 @@ namespace {
 
 const QString kCaption = QStringLiteral("Trubkom");
 
+// Room in a title bar for the window manager's icon and buttons beside the caption.
+constexpr int kTitleBarButtons = 160;
+
+int ShowBox(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons,
+            QWidget* owner) {
+  QMessageBox box(icon, kCaption, ToQt(text), buttons, owner);
+  // The box sizes itself to its text; a spacer across its grid keeps the caption in sight.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    int width = box.fontMetrics().horizontalAdvance(kCaption) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  box.raise();
+  box.activateWindow();
+  return box.exec();
+}
+
 }  // namespace
 
 void QtMessages::Inform(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, kCaption, ToQt(text), QMessageBox::Ok, owner_);
-  box.raise();
-  box.activateWindow();
-  box.exec();
+  ShowBox(QMessageBox::Information, text, QMessageBox::Ok, owner_);
+}
+
+void QtMessages::Warn(const std::string& text) {
+  ShowBox(QMessageBox::Warning, text, QMessageBox::Ok, owner_);
 }
 
 bool QtMessages::Confirm(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, kCaption, ToQt(text), QMessageBox::Ok | QMessageBox::Cancel,
-                  owner_);
-  box.raise();
-  box.activateWindow();
-  return box.exec() == QMessageBox::Ok;
+  return ShowBox(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, owner_) ==
+         QMessageBox::Ok;
 }
 
 std::string QtFolderChooser::ChooseFolder(const std::string& start) {
@@ -54,7 +70,7 @@ void QtShell::Open(const std::string& target) {
 void QtShell::OpenUrl(const QUrl& url) {
   if (opener_(url)) return;
   QString shown = url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
-  messages_.Inform(FromQt(QString::fromUtf8("Не удалось открыть адрес\n%1\nНа компьютере нет "
+  messages_.Warn(FromQt(QString::fromUtf8("Не удалось открыть адрес\n%1\nНа компьютере нет "
                                             "программы, которая может его открыть.")
                               .arg(shown)));
 }

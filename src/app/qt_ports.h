@@ -8,12 +8,15 @@
 
 namespace trubkom::app {
 
-// Message boxes owned by the main window, captioned "Trubkom".
+// Message boxes owned by the main window, captioned "Trubkom", with the icon of what they say:
+// information, a warning, or a question. However short the text, a box is wide enough for the
+// title bar to show its caption whole.
 class QtMessages : public common::Messages {
  public:
   explicit QtMessages(QWidget* owner = nullptr) : owner_(owner) {}
   void set_owner(QWidget* owner) { owner_ = owner; }
   void Inform(const std::string& text) override;
+  void Warn(const std::string& text) override;
   bool Confirm(const std::string& text) override;
 
  private:

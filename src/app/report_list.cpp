@@ -2,8 +2,10 @@
 
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolTip>
 
 namespace trubkom::app {
 
@@ -30,8 +32,28 @@ ReportList::ReportList(const QStringList& headers, const QList<int>& widths, QWi
   setContextMenuPolicy(Qt::CustomContextMenu);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header()->setSectionsMovable(false);
-  header()->setStretchLastSection(false);
+  header()->setStretchLastSection(true);
   ShowSelection(false);
+}
+
+bool ReportList::IsCut(const QModelIndex& cell) {
+  if (!cell.isValid()) return false;
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  int needed = itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+  return needed > visualRect(cell).intersected(viewport()->rect()).width();
+}
+
+bool ReportList::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  QModelIndex cell = indexAt(help->pos());
+  if (IsCut(cell)) {
+    QToolTip::showText(help->globalPos(), cell.data().toString(), viewport(), visualRect(cell));
+  } else {
+    QToolTip::hideText();
+  }
+  return true;
 }
 
 void ReportList::ShowSelection(bool shown) {

@@ -7,7 +7,9 @@ namespace trubkom::app {
 
 // A report list: column headers, whole-row single selection, no editing, rows in the order
 // added. The selected row is highlighted only while the list has the keyboard focus (or while
-// its own context menu is open), so that one list at a time shows a highlighted row.
+// its own context menu is open), so that one list at a time shows a highlighted row. The last
+// column reaches the list's right edge, and a cell too narrow for its text shows the whole text
+// as its tooltip.
 class ReportList : public QTreeWidget {
   Q_OBJECT
  public:
@@ -20,11 +22,14 @@ class ReportList : public QTreeWidget {
   void focusTakenByUser();
 
  protected:
+  bool viewportEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
+  // Whether the cell shows its text cut short.
+  bool IsCut(const QModelIndex& cell);
   void ShowSelection(bool shown);
   void ReportClickFocus();
 

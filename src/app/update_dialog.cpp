@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -63,6 +64,7 @@ class UpdateDialog::WorkerPorts : public common::StatusSink,
         dialog_, [this] { dialog_->status_->clear(); }, Qt::QueuedConnection);
   }
   void Inform(const std::string& text) override {
+    Append(text);
     OnWindowThread([&] { dialog_->setup_.messages->Inform(text); });
   }
   bool Confirm(const std::string& text) override {
@@ -130,8 +132,20 @@ UpdateDialog::UpdateDialog(UpdateDialogSetup setup, QWidget* parent)
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
+  ShowLastUpdate();
+}
+
+void UpdateDialog::ShowLastUpdate() {
   ListSink last_update(status_);
+  last_update.Clear();
   update::ShowLastUpdate(setup_.working_folder, last_update);
+}
+
+void UpdateDialog::showEvent(QShowEvent* event) {
+  // A run's lines belong to that run; a run still going (the dialog hidden by the desktop and
+  // shown again) keeps them.
+  if (!event->spontaneous() && !running()) ShowLastUpdate();
+  QDialog::showEvent(event);
 }
 
 UpdateDialog::~UpdateDialog() {

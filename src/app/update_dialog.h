@@ -36,7 +36,9 @@ struct UpdateDialogSetup {
 // goes on a worker thread so the window never freezes; "Обновить!" is disabled while it lasts.
 // Closing during a run cancels it: the download stops and leaves no file, a package whose
 // scripts have started runs to its end, and the dialog closes when the run has ended. The
-// dialog keeps its options and status lines from one showing to the next.
+// dialog keeps its options from one showing to the next; its status list, shown again, says when
+// the catalogue was last updated, as at the first showing. A package's messages are noted in the
+// status list too, so that the list tells what each package said.
 class UpdateDialog : public QDialog {
   Q_OBJECT
  public:
@@ -60,6 +62,9 @@ class UpdateDialog : public QDialog {
  public slots:
   void reject() override;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QWidget* BuildBottomPanel();
   QWidget* BuildClientPanel();
@@ -69,6 +74,8 @@ class UpdateDialog : public QDialog {
   void AppendStatus(const QString& line);
   // The folder of local packages; the dialog opens at the folder chosen last time.
   std::string ChooseLocalFolder(const std::string& start);
+  // "Последнее обновление от ..." or "Обновлений не проводилось", alone in the status list.
+  void ShowLastUpdate();
 
   class WorkerPorts;
 

@@ -82,8 +82,8 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void WizardPanel::ShowPage(int page) {
-  if (page == 0) next_button_->setEnabled(true);
-  if (page == selection::kLastWizardPage) next_button_->setEnabled(false);
+  page_ = page;
+  EnableNext();
   for (AnswerRow* answer : answers_) delete answer;
   answers_.clear();
   delete radio_group_;
@@ -137,22 +137,25 @@ void WizardPanel::ShowAnswerCounts(const std::vector<std::size_t>& counts) {
 
 void WizardPanel::ShowResults(const common::StringList& items) {
   results_->clear();
-  if (items.empty()) {
-    count_label_->clear();
-    next_button_->setEnabled(false);
-    return;
-  }
   QList<QTreeWidgetItem*> rows;
   for (const std::string& item : items) rows.append(new QTreeWidgetItem({ToQt(item)}));
   results_->addTopLevelItems(rows);
   count_label_->setText(QString::fromUtf8("Подходящие модели: ") + QString::number(items.size()));
   count_label_->adjustSize();
+  EnableNext();
+}
+
+void WizardPanel::EnableNext() {
+  // Answers only ever narrow the list: with no model left there is nothing further to ask. On
+  // the first page no list has been made yet.
+  bool models_left = page_ == 0 || results_->topLevelItemCount() > 0;
+  next_button_->setEnabled(page_ != selection::kLastWizardPage && models_left);
 }
 
 void WizardPanel::Restart() {
   results_->clear();
   count_label_->clear();
-  next_button_->setEnabled(true);
+  EnableNext();
 }
 
 }  // namespace trubkom::app

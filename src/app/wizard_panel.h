@@ -29,7 +29,7 @@ class WizardPanel : public QWidget {
   void ShowAnswerCounts(const std::vector<std::size_t>& counts);
   // The matching models ("brand model *") and their count; none disables ">>".
   void ShowResults(const common::StringList& items);
-  // Back to the start: no results, an empty count, ">>" enabled.
+  // Back to the start: no results and an empty count.
   void Restart();
 
   QPushButton* next_button() const { return next_button_; }
@@ -45,6 +45,10 @@ class WizardPanel : public QWidget {
   void pageShown();
 
  private:
+  // ">>" is offered while there is a page to go to and models to narrow down.
+  void EnableNext();
+
+  int page_ = 0;
   QWidget* question_panel_;
   QLabel* question_label_;
   QPushButton* next_button_;

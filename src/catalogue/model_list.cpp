@@ -117,4 +117,18 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
   return rows;
 }
 
+std::optional<ModelRow> FindListedModel(const Folders& folders, CatalogueData& data,
+                                        const common::LineTable& model_index,
+                                        const std::string& brand, const std::string& model) {
+  std::vector<ModelRow> rows = FillModelList(folders, data, model_index, brand, false);
+  for (const ModelRow& row : rows) {
+    if (common::EqualsIgnoringAsciiCase(row.model, model)) return row;
+  }
+  auto unmarked = [](const std::string& name) { return ReplaceAll(name, kFullDescriptionMark, ""); };
+  for (const ModelRow& row : rows) {
+    if (common::EqualsIgnoringAsciiCase(unmarked(row.model), unmarked(model))) return row;
+  }
+  return std::nullopt;
+}
+
 }  // namespace trubkom::catalogue

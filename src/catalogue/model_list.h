@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,12 @@ struct ModelRow {
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
                                     bool full_only);
+
+// The row of the brand's models list (all models) that shows the model, ASCII letter case
+// ignored: the row written so, or else the one that differs only in the full-description mark,
+// so that "Nokia 6230" of a list of new models finds "6230 *". None when the list lacks it.
+std::optional<ModelRow> FindListedModel(const Folders& folders, CatalogueData& data,
+                                        const common::LineTable& model_index,
+                                        const std::string& brand, const std::string& model);
 
 }  // namespace trubkom::catalogue

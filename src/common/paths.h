@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-// File names in the catalogue ignore letter case, as on the platform the catalogues come from:
+// Catalogue files follow Windows conventions, and their names are written in any letter case:
 // a name is looked up component by component, the exact spelling first, else one equal with
 // ASCII letters folded. Paths are built with '/'; a '\' in catalogue data means '/'.
 namespace trubkom::common {

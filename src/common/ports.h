@@ -21,6 +21,9 @@ class Messages {
  public:
   virtual ~Messages() = default;
   virtual void Inform(const std::string& text) = 0;
+  // Something went wrong and the user should know; told as Inform unless the desktop shows
+  // warnings apart.
+  virtual void Warn(const std::string& text) { Inform(text); }
   // True for OK, false for Cancel.
   virtual bool Confirm(const std::string& text) = 0;
 };

@@ -239,7 +239,6 @@ CompiledCriteria::CompiledCriteria(CompiledCriteria&&) noexcept = default;
 
 LineSet CompiledCriteria::MatchingLines() const {
   std::size_t count = index_.lines().size();
-  if (criteria_.empty()) return LineSet(Words(count), 0);
   LineSet matching = AllLines(count);
   for (const Criterion& criterion : criteria_) {
     LineSet holds(Words(count), 0);
@@ -276,17 +275,11 @@ std::vector<std::size_t> CountMatchesWithEach(std::string_view base_list,
     }
     return counts;
   }
-  CompiledCriteria base(base_list, index);
-  LineSet base_lines = base.empty() ? AllLines(index.lines().size()) : base.MatchingLines();
+  LineSet base_lines = CompiledCriteria(base_list, index).MatchingLines();
   std::vector<std::size_t> counts;
   for (const std::string& extra : extra_criteria) {
-    CompiledCriteria criteria(extra, index);
-    // Base and extra both empty make an empty list, which matches nothing.
-    if (criteria.empty()) {
-      counts.push_back(base.empty() ? 0 : CountLines(base_lines));
-      continue;
-    }
-    LineSet lines = criteria.MatchingLines();
+    // An empty extra criterion is no condition: the base's lines.
+    LineSet lines = CompiledCriteria(extra, index).MatchingLines();
     Intersect(lines, base_lines);
     counts.push_back(CountLines(lines));
   }

@@ -13,7 +13,8 @@
 // The selection criteria over model index lines. A criterion is "P(items)" with items a ";"
 // list of values "v" and ranges "a-b": the line has an entry "|P(v)" for one of them; "!" in
 // P negates each item; "[alt%alt...]" holds when one alternative does. A criteria list joins
-// criteria with "^" and needs all of them.
+// criteria with "^" and needs all of them; an empty criterion, or a list without any, is no
+// condition and keeps every line (the wizard's "Пока не знаю").
 //
 // The meaning is textual: MatchCriterion (criteria_reference.h) searches the line's text exactly
 // as the criterion says. CompiledCriteria over an IndexedLines gives the same answers far faster:
@@ -37,8 +38,6 @@ class CompiledCriteria {
   // The lines that every criterion holds on, found all at once, a property's entries at a time.
   // Ask once and look lines up in the answer (HasLine): each call reads every entry again.
   LineSet MatchingLines() const;
-  // A list without a criterion matches no line.
-  bool empty() const { return criteria_.empty(); }
 
  private:
   struct Criterion;

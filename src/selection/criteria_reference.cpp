@@ -79,13 +79,10 @@ bool MatchCriterion(std::string_view criterion, std::string_view line) {
 }
 
 bool MatchCriteriaList(std::string_view criteria_list, std::string_view line) {
-  bool any = false;
   for (const std::string& criterion : common::SplitCarets(criteria_list)) {
-    if (criterion.empty()) continue;
-    if (!MatchCriterion(criterion, line)) return false;
-    any = true;
+    if (!criterion.empty() && !MatchCriterion(criterion, line)) return false;
   }
-  return any;
+  return true;
 }
 
 }  // namespace trubkom::selection

@@ -10,7 +10,8 @@ namespace trubkom::selection {
 // Whether the line satisfies the criterion, by substring search over the whole line.
 bool MatchCriterion(std::string_view criterion, std::string_view line);
 
-// Whether the line satisfies every non-empty criterion of the list (and there is one).
+// Whether the line satisfies every non-empty criterion of the list; a list without any keeps
+// every line.
 bool MatchCriteriaList(std::string_view criteria_list, std::string_view line);
 
 }  // namespace trubkom::selection

@@ -41,12 +41,31 @@ constexpr const char* kUsage =
     "  models BRAND [--full-only]   the models list of BRAND: model, a tab, price\n"
     "  page BRAND MODEL             writes the model's page; prints the page file's path\n"
     "  compare ENTRY...             writes the comparison page of the entries (brand model)\n"
-    "  filter CRITERIA              the wizard's result rows for CRITERIA, then the count\n"
-    "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included).\n"
+    "  filter CRITERIA              the wizard's result rows for CRITERIA, then their count;\n"
+    "                               \"\" sets no condition and lists every model\n"
+    "  help, -h, --help             this text;  --version  the version\n"
+    "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included), an\n"
+    "ENTRY as the basket shows it (\"Nokia 3310\"). A brand is known when the brand box shows\n"
+    "it or its models list has models.\n"
     "Exit status: 0 done (warnings about damaged catalogue files may appear on standard error),\n"
     "1 the command failed (unknown brand or model, page not written, no working folder, a\n"
     "working folder without a catalogue, or one that the command cannot write in),\n"
     "2 wrong arguments.\n";
+
+// What the scripts of an update package (upd*.tkm) may say, one command a line; names are
+// Windows paths relative to the package and to the catalogue folder.
+constexpr const char* kScriptUsage =
+    "Update script lines (upd*.tkm in a package):\n"
+    "  ADDFILE FILE TO FOLDER\\      adds the package's FILE to FOLDER unless it is there\n"
+    "  ADDTOFILE FILE TO TARGET     appends the lines of the package's FILE to TARGET\n"
+    "  REPLACEFILE TARGET WITH FILE replaces TARGET with the package's FILE\n"
+    "  DELETEFILE TARGET            deletes TARGET\n"
+    "  MESSAGE TEXT                 shows TEXT in a message box\n"
+    "  URLMESSAGE TEXT URL ADDRESS  shows TEXT; OK opens the web or mail ADDRESS\n";
+
+void PrintUsage(std::ostream& out) {
+  out << kUsage << tools::kPublisherUsage << tools::kUpdateUsage << kScriptUsage;
+}
 
 // Warnings about catalogue files go to standard error; the command goes on.
 class StderrWarnings : public common::WarningSink {
@@ -85,16 +104,20 @@ int Brands(const catalogue::Folders& folders) {
   return 0;
 }
 
+// As the window has it: a brand the box shows, or one written otherwise (a spelling of the
+// index, say) whose models list the window fills all the same.
 bool IsKnownBrand(const catalogue::Folders& folders, const std::string& brand) {
-  for (const std::string& entry :
-       catalogue::BrandBoxEntries(folders.working, ModelIndex(folders))) {
+  common::LineTable index = ModelIndex(folders);
+  for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index)) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
-  return false;
+  catalogue::CatalogueData data(folders.working);
+  return !catalogue::FillModelList(folders, data, index, brand, false).empty();
 }
 
 int UnknownBrand(const std::string& brand) {
-  return Fail("unknown brand: " + brand + " (not among the entries of \"brands\")");
+  return Fail("unknown brand: " + brand +
+              " (not among the entries of \"brands\", and no models are listed for it)");
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
@@ -163,10 +186,17 @@ int Page(const catalogue::Folders& folders, const std::string& brand, const std:
 }
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {
-  std::string basket;
-  for (const std::string& entry : entries) basket += common::Cp1251FromUtf8(entry) + "^";
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
+  std::string basket;
+  for (const std::string& entry : entries) {
+    common::BrandAndModel parts;
+    std::string cp1251 = common::Cp1251FromUtf8(entry);
+    if (!common::SplitRow(cp1251, parts) || !IsKnownModel(context, parts.brand, parts.model)) {
+      return Fail("unknown model: " + entry + " (an entry is a brand and a model of its list)");
+    }
+    basket += cp1251 + "^";
+  }
   return Written(catalogue::ShowComparePage(context, basket));
 }
 
@@ -174,8 +204,7 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   selection::IndexedLines indexed(ModelIndex(folders));
   common::StringList items = selection::FilterModels(common::Cp1251FromUtf8(criteria), indexed);
   for (const std::string& item : items) PrintLine(item);
-  if (!items.empty())
-    PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
+  PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;
 }
 
@@ -233,8 +262,8 @@ int Run(const std::vector<std::string>& args) {
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
   if (auto code = tools::RunPublisherCommand(args)) return *code;
   if (auto code = tools::RunUpdateCommand(args)) return *code;
-  std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n"
-            << kUsage << tools::kPublisherUsage << tools::kUpdateUsage;
+  std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 
@@ -243,8 +272,12 @@ int Run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::cerr << kUsage << tools::kPublisherUsage << tools::kUpdateUsage;
+    PrintUsage(std::cerr);
     return 2;
+  }
+  if (args.size() == 1 && (args[0] == "help" || args[0] == "-h" || args[0] == "--help")) {
+    PrintUsage(std::cout);
+    return 0;
   }
   if (args == std::vector<std::string>{"--version"}) {
     std::cout << "trubkom-catalogue " << kVersion << '\n';

@@ -114,6 +114,11 @@ class KeyboardTest : public QObject {
     // A page with answers made after the window ("Да" keeps models, so ">>" stays enabled).
     w->Find<QWidget>("questionPanel")->findChild<QAbstractButton*>(U("answer"))->click();
     w->Click("next");
+    // A model in the middle of the list on show, so that both step buttons can be reached.
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);  // Nokia: 1100, 3310, 6230 *, E61 *
+    w->Select("models", 2);
+    QTest::keyClick(w->List("models"), Qt::Key_Return);
+    QTRY_VERIFY(w->Find<QWidget>("previousModel")->isEnabled());
     w->Find<QWidget>("previousModel")->setFocus(Qt::TabFocusReason);
     QStringList walked;
     for (int step = 0; step < 40; ++step) {

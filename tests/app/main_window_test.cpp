@@ -6,13 +6,17 @@
 #include <QEnterEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QHelpEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -147,6 +151,14 @@ void NextKeepingTheModels(WindowUnderTest& w) {
   w.Click("next");
 }
 
+// Shows the page of the models list's row with the text, as its context menu does.
+void ShowListedModel(WindowUnderTest& w, const QString& model) {
+  int row = w.Rows("models").indexOf(model);
+  if (row < 0) qFatal("no row %s", qPrintable(model));
+  w.Select("models", row);
+  w.ChooseFromMenu("models", "Посмотреть описание");
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -197,7 +209,11 @@ class MainWindowTest : public QObject {
     std::filesystem::remove(cat->Path("config.tkm"));
     WindowUnderTest again(*cat);
     QCOMPARE(again.messages.texts.size(), std::size_t{1});
-    QCOMPARE(again.messages.texts[0], trubkom::testing::W("Отсутствует файл конфигруации"));
+    // The message names the file and the folder it belongs in.
+    QCOMPARE(again.messages.texts[0],
+             trubkom::testing::W("Отсутствует файл конфигурации config.tkm.\nОн должен лежать в "
+                                 "папке программы: " +
+                                 cat->folders().program));
   }
 
   void hintBar_data() {
@@ -263,23 +279,134 @@ class MainWindowTest : public QObject {
     QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 3310|45 $\r\n"));
   }
 
+  // Previous and next step from the model on show, also when "Только с полным описанием" has
+  // hidden it; with nothing on show next starts at the first row. A button with no row to go
+  // to is disabled.
+  void previousAndNext_data() {
+    QTest::addColumn<QString>("shown");  // the model on show before the step; none when empty
+    QTest::addColumn<bool>("full_only");
+    QTest::addColumn<QString>("previous");  // the model that previous shows; none: disabled
+    QTest::addColumn<QString>("next");
+    QTest::newRow("nothing on show") << QString() << false << QString() << U("1100");
+    QTest::newRow("first row") << U("1100") << false << QString() << U("3310");
+    QTest::newRow("a middle row") << U("3310") << false << U("1100") << U("6230 *");
+    QTest::newRow("last row") << U("E61 *") << false << U("6230 *") << QString();
+    QTest::newRow("on show and listed by the filter")
+        << U("6230 *") << true << QString() << U("E61 *");
+    QTest::newRow("on show and hidden by the filter")
+        << U("3310") << true << QString() << U("6230 *");
+  }
   void previousAndNext() {
+    QFETCH(QString, shown);
+    QFETCH(bool, full_only);
+    QFETCH(QString, previous);
+    QFETCH(QString, next);
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
-    QTreeWidget* models = w->List("models");
-    std::size_t pages = w->browser.shown.size();
-    w->Click("previousModel");  // nothing selected
-    QCOMPARE(w->browser.shown.size(), pages);
-    w->Click("nextModel");  // selects the first
-    QCOMPARE(models->currentItem()->text(0), U("1100"));
-    QCOMPARE(cat->ReadBytes("Templates/temp.html"), std::string("Nokia 1100|\r\n"));
-    w->Click("previousModel");  // first row: nothing
-    QCOMPARE(models->currentItem()->text(0), U("1100"));
-    for (int i = 0; i < 5; ++i) w->Click("nextModel");
-    QCOMPARE(models->currentItem()->text(0), U("E61 *"));
-    QCOMPARE(models->selectedItems().size(), 1);
-    w->Click("previousModel");
-    QCOMPARE(models->currentItem()->text(0), U("6230 *"));
-    QCOMPARE(cat->ReadBytes("Templates/temp.html").substr(0, 12), std::string("Nokia 6230\r\n"));
+    QCheckBox* filter = w->Find<QCheckBox>("fullOnly");
+    for (const char* step : {"previousModel", "nextModel"}) {
+      QString expected = std::string(step) == "nextModel" ? next : previous;
+      // The same start for each step.
+      if (filter->isChecked()) QTest::mouseClick(filter, Qt::LeftButton, {}, QPoint(5, filter->height() / 2));
+      if (!shown.isEmpty()) ShowListedModel(*w, shown);
+      if (full_only) QTest::mouseClick(filter, Qt::LeftButton, {}, QPoint(5, filter->height() / 2));
+      QCOMPARE(filter->isChecked(), full_only);
+      w->List("models")->clearSelection();  // the selection is not what the steps go by
+      auto* button = w->Find<QAbstractButton>(step);
+      QCOMPARE(button->isEnabled(), !expected.isEmpty());
+      QString before = QString::fromStdString(w->window->state().model_on_show.model);
+      std::size_t pages = w->browser.shown.size();
+      w->Click(step);
+      QString after = QString::fromStdString(w->window->state().model_on_show.model);
+      if (expected.isEmpty()) {
+        QCOMPARE(w->browser.shown.size(), pages);
+        QCOMPARE(after, before);
+      } else {
+        QCOMPARE(after, expected);
+        QCOMPARE(w->List("models")->currentItem()->text(0), expected);
+      }
+    }
+  }
+
+  // The basket button adds the model whose page is on show, whatever row is selected; every
+  // list adds its rows with the price the models list gives them.
+  void basketAddsWithPrices_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("price");
+    QTest::newRow("basket button") << U("addToBasket") << U("Nokia 3310") << U("1500");
+    QTest::newRow("models list") << U("models") << U("Nokia 3310") << U("1500");
+    QTest::newRow("wizard's results") << U("results") << U("Nokia 6230 *") << U("700");
+    QTest::newRow("new models") << U("newModels") << U("NOKIA 6230") << U("700");
+  }
+  void basketAddsWithPrices() {
+    QFETCH(QString, from);
+    QFETCH(QString, entry);
+    QFETCH(QString, price);
+    cat->WriteText("adv/prices/more.prc", "More\nmore.html\nNokia 6230^700\n");
+    cat->WriteText("updates/upd010106.new", "NOKIA 6230\r\n");
+    w->Reload();
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    if (from == U("addToBasket")) {
+      ShowListedModel(*w, U("3310"));
+      w->Select("models", 0);
+      w->Click("addToBasket");
+    } else if (from == U("models")) {
+      w->Select("models", 1);
+      w->ChooseFromMenu("models", "Добавить в корзину");
+    } else {
+      if (from == U("results")) {
+        Answers(*w)[0]->setChecked(true);  // "Да"
+        w->Click("next");
+      }
+      w->Select(qPrintable(from), 0);
+      w->ChooseFromMenu(qPrintable(from), "Добавить в корзину");
+    }
+    QCOMPARE(w->Rows("basket"), QStringList{entry});
+    QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), price);
+    QCOMPARE(w->window->state().basket.entries().at(0).price, price.toStdString());
+  }
+
+  // A model the basket already holds, in any letter case, is not added again, and the hint bar
+  // says so; so it does when the basket button finds no model page on show.
+  void basketSaysWhyNothingWasAdded() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    QLabel* bar = w->Find<QLabel>("hintBar");
+    w->Click("addToBasket");
+    QCOMPARE(bar->text(), U(" Откройте страницу модели, чтобы добавить её в корзину"));
+    QVERIFY(w->Rows("basket").isEmpty());
+    w->Select("models", 1);
+    w->ChooseFromMenu("models", "Добавить в корзину");
+    ShowListedModel(*w, U("3310"));
+    auto* button = w->Find<QToolButton>("addToBasket");
+    Enter(button);
+    w->Click("addToBasket");
+    QCOMPARE(w->Rows("basket"), QStringList{U("Nokia 3310")});
+    QCOMPARE(bar->text(), U(" Эта модель уже есть в корзине"));
+    // The notice stays while the mouse goes on over the button, and goes when it leaves.
+    QPointF at(3, 3);
+    QMouseEvent move(QEvent::MouseMove, at, at, button->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &move);
+    QCOMPARE(bar->text(), U(" Эта модель уже есть в корзине"));
+    Leave(button);
+    QCOMPARE(bar->text(), QString());
+  }
+
+  // Delete removes the basket's current row; the context menu empties the basket.
+  void basketDeleteAndClear() {
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    for (int row : {0, 1, 2}) {
+      w->Select("models", row);
+      w->ChooseFromMenu("models", "Добавить в корзину");
+    }
+    QTreeWidget* basket = w->List("basket");
+    basket->setCurrentItem(basket->topLevelItem(1));
+    QTest::keyClick(basket, Qt::Key_Delete);
+    QCOMPARE(w->Rows("basket"), (QStringList{U("Nokia 1100"), U("Nokia 6230 *")}));
+    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
+    w->ChooseFromMenu("basket", "Очистить корзину");
+    QVERIFY(w->Rows("basket").isEmpty());
+    QVERIFY(w->window->state().basket.empty());
   }
 
   void basket() {
@@ -290,7 +417,7 @@ class MainWindowTest : public QObject {
     w->ChooseFromMenu("newModels", "Добавить в корзину");
 
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
-    w->Select("models", 1);
+    ShowListedModel(*w, U("3310"));
     w->Click("addToBasket");
     w->ChooseFromMenu("models", "Добавить в корзину");
     QCOMPARE(w->Rows("basket"), (QStringList{U("NOKIA 1100"), U("Nokia 3310")}));
@@ -298,7 +425,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->List("basket")->topLevelItem(1)->text(1), U("1500"));
 
     // A row that differs from a basket row only in letter case is refused.
-    w->Select("models", 0);
+    ShowListedModel(*w, U("1100"));
     w->Click("addToBasket");
     QCOMPARE(w->Rows("basket").size(), 2);
 
@@ -317,7 +444,7 @@ class MainWindowTest : public QObject {
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     for (int row : {0, 1, 2}) {
       w->Select("models", row);
-      w->Click("addToBasket");
+      w->ChooseFromMenu("models", "Добавить в корзину");
     }
     QTreeWidget* basket = w->List("basket");
     basket->header()->moveSection(0, 1);
@@ -344,9 +471,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->browser.shown.size(), pages);
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     w->Select("models", 1);
-    w->Click("addToBasket");
+    w->ChooseFromMenu("models", "Добавить в корзину");
     w->Select("models", 0);
-    w->Click("addToBasket");
+    w->ChooseFromMenu("models", "Добавить в корзину");
     w->Click("compare");
     QCOMPARE(w->browser.shown.size(), pages + 1);
     std::string page = cat->ReadBytes("Templates/temp.html");
@@ -716,7 +843,8 @@ class MainWindowTest : public QObject {
     QTest::newRow("models") << U("models")
                             << QStringList{U("Добавить в корзину"), U("Посмотреть описание")};
     QTest::newRow("basket") << U("basket")
-                            << QStringList{U("Удалить из списка"), U("Посмотреть описание")};
+                            << QStringList{U("Удалить из списка"), U("Посмотреть описание"),
+                                           U("Очистить корзину")};
     QTest::newRow("results") << U("results") << QStringList{U("Добавить в корзину")};
     QTest::newRow("new models") << U("newModels")
                                 << QStringList{U("Добавить в корзину"), U("Посмотреть описание")};
@@ -739,11 +867,178 @@ class MainWindowTest : public QObject {
     cat->WriteText("Base/motorola_new.xml", "<brand><model><Model>V3</Model></model></brand>");
     w->Reload();
     QComboBox* brands = w->Find<QComboBox>("brands");
-    QCOMPARE(brands->count(), 4);
-    QCOMPARE(brands->currentText(), U("Fly"));  // the index that was loaded is kept
-    QCOMPARE(w->Rows("models"), QStringList{U("SX210 *")});
+    QCOMPARE(brands->count(), 4);  // the index that was loaded is kept
+    QCOMPARE(brands->currentText(), U("Siemens"));
+    QCOMPARE(w->Rows("models"), QStringList{U("C55")});
     QCOMPARE(w->Rows("basket"), QStringList{U("Siemens C55")});
     QVERIFY(w->messages.texts.empty());
+  }
+
+  // After the update dialog, with or without an update, the user's place is kept: the brand,
+  // the current rows of the models list and of "Новинки", the page on show, the basket and the
+  // wizard's answers; a model the update removed drops out, and the wizard's list and counts are
+  // those of the new index.
+  void reloadKeepsThePlace_data() {
+    QTest::addColumn<bool>("removed");  // the update removed Nokia 6230
+    QTest::newRow("nothing new") << false;
+    QTest::newRow("a model removed") << true;
+  }
+  void reloadKeepsThePlace() {
+    QFETCH(bool, removed);
+    cat->WriteText("updates/upd010106.new", "Nokia 3310\r\n");
+    cat->WriteText("updates/upd150306.new", "Nokia 6230 *\r\nNokia E61 *\r\n");
+    w->Reload();
+    QTest::mouseClick(w->Find<QToolButton>("older"), Qt::LeftButton);
+    w->Select("newModels", 0);
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    for (int row : {1, 2}) {
+      w->Select("models", row);
+      w->ChooseFromMenu("models", "Добавить в корзину");
+    }
+    ShowListedModel(*w, U("6230 *"));
+    Answers(*w)[0]->setChecked(true);  // "Да": 6230 and E61
+    w->Click("next");
+    Answers(*w)[6]->setChecked(true);  // "Все равно", not confirmed yet
+    std::size_t pages = w->browser.shown.size();
+    if (removed) {
+      cat->WriteText(
+          "Base/nokia_new.xml",
+          "<brand><model><Model>3310</Model><Price>45</Price></model><model><Model>1100</Model>"
+          "</model></brand>");
+      cat->WriteText("Base/base.tkm", "Nokia|E61|48(0)|51(2)\r\nFly|SX210|48(1)|51(0)\r\n");
+    }
+    w->Reload();
+
+    QCOMPARE(w->Find<QComboBox>("brands")->currentText(), U("Nokia"));
+    QTreeWidgetItem* current = w->List("models")->currentItem();
+    QCOMPARE(current ? current->text(0) : QString(), removed ? QString() : U("6230 *"));
+    QCOMPARE(w->browser.shown.size(), pages);
+    QCOMPARE(w->window->state().model_on_show.model, removed ? std::string() : "6230 *");
+    QCOMPARE(w->Find<QLabel>("date")->text(), U("01.01.06"));
+    QCOMPARE(w->List("newModels")->currentItem()->text(0), U("Nokia 3310"));
+    QCOMPARE(w->Rows("basket"), removed ? QStringList{U("Nokia 3310")}
+                                        : (QStringList{U("Nokia 3310"), U("Nokia 6230 *")}));
+    QCOMPARE(w->window->state().wizard_page, 1);
+    QVERIFY(Answers(*w)[6]->isChecked());
+    QStringList results = removed ? QStringList{U("Nokia E61 *")}
+                                  : QStringList{U("Nokia 6230 *"), U("Nokia E61 *")};
+    QCOMPARE(w->Rows("results"), results);
+    QCOMPARE(w->Find<QLabel>("count")->text(),
+             U("Подходящие модели: ") + QString::number(results.size()));
+    QCOMPARE(AnswerRows(*w).last()->count(), QString::number(results.size()));
+  }
+
+  // Enter opens the page of the current row in every list, as a double click does.
+  void enterOpensTheCurrentRow_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("page");  // how the page file begins
+    QTest::newRow("models") << U("models") << U("Nokia 6230\r\n");
+    QTest::newRow("basket") << U("basket") << U("Nokia 3310|");
+    QTest::newRow("results") << U("results") << U("Nokia E61\r\n");
+    QTest::newRow("new models") << U("newModels") << U("Nokia 1100|");
+  }
+  void enterOpensTheCurrentRow() {
+    QFETCH(QString, list);
+    QFETCH(QString, page);
+    cat->WriteText("updates/upd010106.new", "Nokia 3310\r\nNokia 1100\r\n");
+    w->Reload();
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);
+    w->Select("models", 1);
+    w->ChooseFromMenu("models", "Добавить в корзину");
+    Answers(*w)[0]->setChecked(true);  // "Да"
+    w->Click("next");
+    QTreeWidget* tree = w->List(qPrintable(list));
+    int row = tree->topLevelItemCount() - 1;
+    if (list == U("models")) row = 2;
+    tree->setCurrentItem(tree->topLevelItem(row));
+    std::size_t pages = w->browser.shown.size();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QCOMPARE(w->browser.shown.size(), pages + 1);
+    QCOMPARE(QString::fromStdString(cat->ReadBytes("Templates/temp.html")).left(page.size()), page);
+  }
+
+  // A cell cut short by its column shows its whole text as a tooltip, in every list; a cell
+  // shown whole shows none. The last column of each list reaches the list's right edge.
+  void cutRowsShowTheirWholeText_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("whole");
+    QTest::addColumn<QString>("shown_whole");  // a short row of the same list
+    const QString model = U("6230 Classic Special Edition Phone");
+    QTest::newRow("models") << U("models") << model + U(" *") << U("3310");
+    QTest::newRow("basket") << U("basket") << U("Nokia ") + model + U(" *") << U("Nokia 3310");
+    QTest::newRow("results") << U("results") << U("Nokia ") + model + U(" *") << U("Nokia E61 *");
+    QTest::newRow("new models") << U("newModels") << U("Nokia ") + model << U("Nokia 3310");
+  }
+  void cutRowsShowTheirWholeText() {
+    QFETCH(QString, list);
+    QFETCH(QString, whole);
+    QFETCH(QString, shown_whole);
+    cat->WriteText("Base/nokia_new.xml",
+                   "<brand><model><Model>3310</Model></model><model><Model>6230 Classic Special "
+                   "Edition Phone</Model></model></brand>");
+    cat->WriteText("Base/base.tkm", "Nokia|6230 Classic Special Edition Phone|48(0)\r\n"
+                                    "Nokia|E61|48(0)\r\n");
+    cat->WriteText("updates/upd010106.new",
+                   "Nokia 6230 Classic Special Edition Phone\r\nNokia 3310\r\n");
+    w->Reload();
+    ShowWindow(*w);
+    w->Find<QComboBox>("brands")->setCurrentIndex(0);
+    w->Select("models", 0);
+    w->ChooseFromMenu("models", "Добавить в корзину");
+    w->Select("models", 1);
+    w->ChooseFromMenu("models", "Добавить в корзину");
+    Answers(*w)[0]->setChecked(true);  // "Да"
+    w->Click("next");
+    QTreeWidget* tree = w->List(qPrintable(list));
+    QTRY_VERIFY(tree->isVisible());
+    auto tooltip = [tree](const QString& text) {
+      QTreeWidgetItem* item = tree->findItems(text, Qt::MatchStartsWith).value(0);
+      if (!item) return U("no row ") + text;
+      QRect rect = tree->visualItemRect(item);
+      QPoint at(rect.left() + 5, rect.center().y());
+      QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+      QCoreApplication::sendEvent(tree->viewport(), &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tooltip(shown_whole), QString());
+    QCOMPARE(tooltip(whole), whole);
+    QHeaderView* header = tree->header();
+    int last = header->count() - 1;
+    QCOMPARE(header->sectionViewportPosition(last) + header->sectionSize(last),
+             tree->viewport()->width());
+  }
+
+  // Message boxes carry the icon of what they say, and are wide enough for their caption.
+  void messageBoxesHaveTheirIcons_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("information") << 0 << int(QMessageBox::Information);
+    QTest::newRow("warning") << 1 << int(QMessageBox::Warning);
+    QTest::newRow("question") << 2 << int(QMessageBox::Question);
+  }
+  void messageBoxesHaveTheirIcons() {
+    QFETCH(int, kind);
+    QFETCH(int, icon);
+    trubkom::app::QtMessages messages;
+    int shown_icon = -1;
+    int width = 0;
+    int needed = 0;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      shown_icon = box->icon();
+      width = box->width();
+      needed = box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100;
+      box->button(QMessageBox::Ok)->click();
+    });
+    closer.start(10);
+    const std::string text = trubkom::testing::W("Обновлений нет");
+    if (kind == 0) messages.Inform(text);
+    if (kind == 1) messages.Warn(text);
+    if (kind == 2) messages.Confirm(text);
+    QCOMPARE(shown_icon, icon);
+    QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
   }
 
   void wizardRun() {
@@ -777,7 +1072,7 @@ class MainWindowTest : public QObject {
     Answers(*w)[0]->setChecked(true);  // "Цветной": E61 has no screen entry
     QTest::mouseClick(next, Qt::LeftButton);
     QVERIFY(w->Rows("results").isEmpty());
-    QCOMPARE(count->text(), QString());
+    QCOMPARE(count->text(), U("Подходящие модели: 0"));
     QVERIFY(!next->isEnabled());
 
     QTest::mouseClick(w->Find<QPushButton>("clear"), Qt::LeftButton);
@@ -787,13 +1082,26 @@ class MainWindowTest : public QObject {
     QVERIFY(w->window->state().wizard.answer_history().empty());
   }
 
-  void wizardWithoutAnswerFindsNothing() {
+  // "Пока не знаю", or ">>" without an answer, sets no condition: every model stays, and the
+  // counts beside the answers, before and after, are those of the lists the answers give.
+  void noAnswerKeepsEveryModel_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no answer") << -1;
+    QTest::newRow("Пока не знаю") << 2;
+  }
+  void noAnswerKeepsEveryModel() {
+    QFETCH(int, answer);
     QPushButton* next = w->Find<QPushButton>("next");
+    QCOMPARE(AnswerRows(*w)[2]->count(), U("3"));
+    if (answer >= 0) Answers(*w)[answer]->setChecked(true);
     QTest::mouseClick(next, Qt::LeftButton);
-    QVERIFY(w->Rows("results").isEmpty());
-    QCOMPARE(w->Find<QLabel>("count")->text(), QString());
-    QVERIFY(!next->isEnabled());
+    QCOMPARE(w->Rows("results"),
+             (QStringList{U("Fly SX210 *"), U("Nokia 6230 *"), U("Nokia E61 *")}));
+    QCOMPARE(w->Find<QLabel>("count")->text(), U("Подходящие модели: 3"));
+    QVERIFY(next->isEnabled());
     QCOMPARE(Answers(*w).size(), 7);
+    QCOMPARE(AnswerRows(*w).last()->count(), U("3"));  // "Все равно"
+    QCOMPARE(AnswerRows(*w)[0]->count(), U("2"));      // "Классический"
   }
 
   void wizardCheckBoxesAndLastPage() {

@@ -74,8 +74,9 @@ class UpdateDialogTest : public QObject {
     QCOMPARE(edit->text(), U("10.0.0.1:3128"));
   }
 
-  // Enter runs an update; closing keeps options and lines for the next showing.
-  void enterRunsAndClosingKeepsTheState() {
+  // Enter runs an update; closing keeps the options for the next showing, which says again when
+  // the catalogue was last updated instead of the last run's lines.
+  void enterRunsAndReopeningShowsTheLastUpdate() {
     trubkom::testing::TempCatalogue cat;
     UpdateDialog dialog({cat.root(), "http://127.0.0.1:9/"});
     dialog.show();
@@ -91,7 +92,7 @@ class UpdateDialogTest : public QObject {
     dialog.close();
     QVERIFY(!dialog.isVisible());
     dialog.show();
-    QCOMPARE(Lines(dialog), said + QStringList{U("kept")});
+    QCOMPARE(Lines(dialog), QStringList{U("Обновлений не проводилось")});
     QVERIFY(dialog.findChild<QCheckBox*>(U("useProxy"))->isChecked());
   }
 
@@ -159,6 +160,11 @@ class UpdateDialogTest : public QObject {
                                                    U("Скачиваем апдейт от 15.01.07"),
                                                    U("Завершено")}));
     QVERIFY(QFile::exists(QString::fromStdString(cat.Path("updates/upd150107.new"))));
+    // What the package said stays in the list too.
+    QVERIFY(Lines(dialog).contains(U("Новые модели")));
+    dialog.close();
+    dialog.show();
+    QCOMPARE(Lines(dialog), QStringList{U("Последнее обновление от 15.01.07")});
   }
 
   // Closing during a run cancels it: the stalled download stops, leaves no file, and the

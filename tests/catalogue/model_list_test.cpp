@@ -89,5 +89,36 @@ TEST(FillModelList, Table) {
   }
 }
 
+// An entry of the basket, the wizard's results or the new models finds its row of the models
+// list, and so its price, whatever list it came from.
+TEST(FindListedModel, Table) {
+  testing::TempCatalogue cat;
+  cat.WriteText("Base/nokia_new.xml", BrandFile({"6230", "3310", "1100"}));
+  cat.WriteText("adv/prices/a.prc", "A\na.html\nNokia 3310^1000\nNokia 6230^300\n");
+  const common::StringList index = {"Nokia|6230|"};
+  struct Case {
+    const char* brand;
+    const char* model;
+    std::optional<std::pair<std::string, std::string>> row;
+  };
+  const Case cases[] = {
+      {"Nokia", "3310", std::pair{"3310", "1000"}},
+      {"NOKIA", "3310", std::pair{"3310", "1000"}},
+      {"Nokia", "6230 *", std::pair{"6230 *", "300"}},
+      {"Nokia", "6230", std::pair{"6230 *", "300"}},  // unmarked, as a list of new models says
+      {"Nokia", "3310 *", std::pair{"3310", "1000"}},
+      {"Nokia", "1100", std::pair{"1100", ""}},
+      {"Nokia", "N95", std::nullopt},
+      {"Siemens", "3310", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    CatalogueData data(cat.root());
+    std::optional<ModelRow> found = FindListedModel(cat.folders(), data, index, c.brand, c.model);
+    std::optional<std::pair<std::string, std::string>> row;
+    if (found) row = std::pair{found->model, found->price};
+    EXPECT_EQ(row, c.row) << c.brand << " " << c.model;
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue

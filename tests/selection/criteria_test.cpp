@@ -81,7 +81,9 @@ TEST(CompiledCriteria, AgreesWithTheTable) {
   }
 }
 
-TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) {
+// "Пока не знаю" sets no condition: its empty criterion, like a list without any, keeps every
+// line.
+TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListKeepsEveryLine) {
   struct Case {
     const char* list;
     const char* line;
@@ -90,9 +92,9 @@ TEST(MatchCriteriaList, EmptyEntriesAreNoConditionAndAnEmptyListMatchesNothing) 
   const Case cases[] = {
       {"48(0)^^", "X|Y|48(0)", true},
       {"48(0)^^", "X|Y|48(1)", false},
-      {"", "X|Y|48(0)", false},
-      {"^", "X|Y|48(0)", false},
-      {"^^^", "X|Y|48(0)", false},
+      {"", "X|Y|48(0)", true},
+      {"^", "X|Y|48(0)", true},
+      {"^^^", "X|Y|", true},
       {"48(0)^2(0)", "X|Y|48(0)", false},
       {"48(0)^!2(0)^", "X|Y|48(0)", true},
   };
@@ -241,6 +243,33 @@ TEST(CountMatchesWithEach, CountsEveryAnswerOfTheCheckBoxPage) {
   }
 }
 
+// The first page's "Пока не знаю" sets no condition: its count is that of the models the
+// answers so far keep, every model before any answer.
+TEST(CountMatchesWithEach, AnAnswerWithoutConditionCountsWhatTheBaseKeeps) {
+  const common::StringList extras = common::SplitCarets(kQuestionTable[0].criteria);
+  ASSERT_EQ(extras, (common::StringList{"48(0)", "!48(0)", ""}));
+  const common::StringList lines = {"A|1|48(0)|51(0)", "A|2|48(1)|51(2)", "A|3|51(0)",
+                                    "A|4|48(0)|51(2)"};
+  IndexedLines index(lines);
+  struct Case {
+    const char* base;
+    std::vector<std::size_t> counts;
+  };
+  const Case cases[] = {
+      {"", {2, 2, 4}},
+      {"^", {2, 2, 4}},
+      {"51(0)^", {1, 1, 2}},
+      {"51(9)^", {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::size_t> counts = CountMatchesWithEach(c.base, extras, index);
+    EXPECT_EQ(counts, c.counts) << c.base;
+    for (std::size_t i = 0; i < extras.size(); ++i) {
+      EXPECT_EQ(counts[i], FilterModels(c.base + extras[i] + "^", index).size()) << c.base << i;
+    }
+  }
+}
+
 TEST(FilterModels, ItemsAreSortedWithAsciiLettersFolded) {
   common::StringList lines = {"Nokia|6230|48(0)",   common::Cp1251FromUtf8("Жук|1|48(0)"),
                               "alcatel|OT 5|48(0)", "Nokia|3310|48(1)",
@@ -249,8 +278,8 @@ TEST(FilterModels, ItemsAreSortedWithAsciiLettersFolded) {
   EXPECT_EQ(FilterModels("48(0)^", index),
             (common::StringList{"3com X *", "alcatel OT 5 *", "Nokia 6230 *", "Nokia 6230 *",
                                 common::Cp1251FromUtf8("Жук 1 *")}));
-  EXPECT_TRUE(FilterModels("", index).empty());
-  EXPECT_TRUE(FilterModels("^", index).empty());
+  EXPECT_EQ(FilterModels("", index).size(), lines.size());
+  EXPECT_EQ(FilterModels("^", index).size(), lines.size());
 }
 
 }  // namespace

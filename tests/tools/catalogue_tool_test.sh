@@ -38,7 +38,11 @@ rows=$("$tool" filter '48(0)^')
 last=$(tail -n 1 <<<"$rows")
 count=$(($(wc -l <<<"$rows") - 1))
 [ "$last" = "Подходящие модели: $count" ] || fail "filter count line: $last"
-[ -z "$("$tool" filter '48(999)')" ] || fail "a filter without matches prints nothing"
+[ "$("$tool" filter '48(999)')" = "Подходящие модели: 0" ] || fail "a filter without matches counts none"
+# No condition keeps every model of the index, as the wizard's "Пока не знаю" does.
+all=$("$tool" filter '')
+[ "$(tail -n 1 <<<"$all")" = "Подходящие модели: $(wc -l <Base/base.tkm)" ] ||
+  fail "filter '' keeps every model: $(tail -n 1 <<<"$all")"
 
 # An update that could do nothing says why, and the tool's exit tells a scheduled job.
 if out=$("$tool" update --server http://127.0.0.1:9/ 2>"$work/err"); then
@@ -51,4 +55,39 @@ out=$("$tool" update --local "$work/empty") || fail "update of an empty folder f
 [ "$out" = "В папке нет новых пакетов" ] || fail "update of an empty folder: $out"
 
 if "$tool" nonsense 2>/dev/null; then fail "a wrong command succeeds"; fi
+
+# The tool's answers, on a copy whose index spells a brand otherwise than the brand files: its
+# box shows "SonyEricsson", and the brand files' spelling "Sony-Ericsson" lists models all the
+# same. Columns: exit status, the stream that must hold the text (out or err), the text, then
+# the arguments.
+spelling="$base/spelling"
+mkdir -p "$spelling"
+cp -r "$demo/." "$spelling/"
+sed -i 's/^Sony-Ericsson|/SonyEricsson|/' "$spelling/Base/base.tkm"
+cd "$spelling"
+"$tool" brands | grep -qx SonyEricsson || fail "the copy's box does not show SonyEricsson"
+answers="
+0|out|Usage: trubkom-catalogue|help
+0|out|Usage: trubkom-catalogue|-h
+0|out|URLMESSAGE TEXT URL ADDRESS|--help
+0|out|J100i|models|Sony-Ericsson
+0|out|J100i *|models|SonyEricsson
+0|out|$spelling/Templates/temp.html|page|Sony-Ericsson|J100i
+1|err|unknown brand: Nosuch|models|Nosuch
+1|err|unknown brand: Nosuch|page|Nosuch|J100i
+1|err|unknown model: Nokia Nosuch|compare|Nokia 3310|Nokia Nosuch
+1|err|unknown model: Nokia|compare|Nokia
+0|out|$spelling/Templates/temp.html|compare|SonyEricsson J100i *|Nokia 3310
+2|err|Usage: trubkom-catalogue|nonsense
+"
+while IFS='|' read -r status stream text args; do
+  [ -n "$status" ] || continue
+  IFS='|' read -ra argv <<<"$args"
+  set +e
+  "$tool" "${argv[@]}" >"$base/out" 2>"$base/err"
+  got=$?
+  set -e
+  [ "$got" = "$status" ] || fail "${argv[*]}: exit $got, not $status: $(cat "$base/err")"
+  grep -qF -- "$text" "$base/$stream" || fail "${argv[*]}: standard $stream lacks '$text'"
+done <<<"$answers"
 echo "1 passed, 0 failed"

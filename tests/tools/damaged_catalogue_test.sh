@@ -124,23 +124,23 @@ template_fifo      |0 |0 |0 |0 model_template_new.html: $not_regular |0 |0
 template_zero      |0 |0 |0 |0 |0 compare_template.html: $not_regular |0
 template_mem       |0 |0 |0 model_template.html: $unreadable |0 |0 |0
 template_huge      |0 |0 |0 model_template.html: larger than 4194304 bytes |0 |0 |0
-index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 unknown model: N80 * |0 base.tkm: $unreadable |0 base.tkm: $unreadable
+index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 unknown model: N80 * |1 unknown model: Nokia N80 * |0 base.tkm: $unreadable
 config_mem         |0 |0 |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0
 config_missing     |0 |0 |0 config.tkm: missing in |0 config.tkm: missing in |0 config.tkm: missing in |0
 config_unbalanced  |0 |0 |0 |0 |0 |0
-brand_mem          |0 |0 nokia_new.xml: $unreadable |1 unknown model: 1100 |0 nokia_new.xml: $unreadable |0 nokia_new.xml: $unreadable |0
-brand_binary       |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
-brand_truncated    |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
-brand_deep         |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |0 $broken_xml |0
+brand_mem          |0 |0 nokia_new.xml: $unreadable |1 unknown model: 1100 |0 nokia_new.xml: $unreadable |1 unknown model: Nokia 1100 |0
+brand_binary       |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
+brand_truncated    |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
+brand_deep         |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
 brand_entities     |0 |0 1100	100 |0 |0 |0 |0
-prices_mem         |0 |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 |0
+prices_mem         |0 |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0
 prices_fifo        |0 |0 1100	100 |0 |0 |0 |0
 prices_huge_file   |0 |0 1100	100 |0 |0 |0 |0
 prices_one_long_line |0 |0 1100	0 |0 |0 |0 |0
 prices_huge        |0 |0 1100	909090909090909099 |0 |0 |0 |0
 prices_negative    |0 |0 1100	-666666666666666666 |0 |0 |0 |0
 index_huge_numbers |0 |0 |0 |0 |0 |0
-no_base            |0 |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown brand: Nokia |0 |0
+no_base            |0 |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown model: Nokia 1100 |0
 no_templates       |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
 templates_file     |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
 page_file_folder   |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
@@ -151,8 +151,8 @@ no_updates         |0 |0 |0 |0 |0 |0
 updates_file       |0 |0 |0 |0 |0 |0
 index_huge_line    |0 |0 |0 |0 |0 |0
 brand_huge_line    |0 |0 1100	100 |0 |0 |0 |0
-brand_link_loop    |0 |0 |1 unknown model: 1100 |0 |0 |0
-index_link_loop    |0 |0 |0 |1 unknown model: N80 * |0 |0
+brand_link_loop    |0 |0 |1 unknown model: 1100 |0 |1 unknown model: Nokia 1100 |0
+index_link_loop    |0 |0 |0 |1 unknown model: N80 * |1 unknown model: Nokia N80 * |0
 templates_link_loop |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
 updates_link_loop  |0 |0 |0 |0 |0 |0
 new_models_mem     |0 |0 |0 |0 |0 |0
