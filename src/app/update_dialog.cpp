@@ -16,10 +16,14 @@
 
 #include "app/qt_ports.h"
 #include "app/text.h"
+#include "common/date_code.h"
+#include "common/encoding.h"
 #include "update/package_keys.h"
 #include "update/update_run.h"
 
 namespace trubkom::app {
+
+using namespace common::literals;
 
 namespace {
 
@@ -220,7 +224,7 @@ QWidget* UpdateDialog::BuildClientPanel() {
   progress_ = new QProgressBar(panel);
   progress_->setObjectName(U("progress"));
   progress_->setAccessibleName(U("Загрузка пакета"));
-  progress_->setFixedHeight(12);
+  progress_->setFixedHeight(progress_->fontMetrics().height() + 4);  // room for "Пакет 2 из 3"
   progress_->setTextVisible(false);
   progress_->setRange(0, 1);
   progress_->setValue(0);
@@ -257,6 +261,8 @@ void UpdateDialog::StartRun() {
   finished_ = false;
   received_ = 0;
   total_ = 0;
+  package_number_ = 0;
+  package_count_ = 0;
   update::UpdateOptions options{local_box_->isChecked(), proxy_box_->isChecked(),
                                 FromQt(proxy_edit_->text()), setup_.server_base};
   progress_timer_->start();
@@ -267,6 +273,17 @@ void UpdateDialog::StartRun() {
                        [this](std::uint64_t received, std::uint64_t total) {
                          received_ = received;
                          total_ = total;
+                       },
+                       // Each package's lines under a header of its own, so that its messages
+                       // read as its own; the bar says which package of how many.
+                       [this, &ports](bool downloading, const std::string& date_code,
+                                      int number, int count) {
+                         package_number_ = number;
+                         package_count_ = count;
+                         if (!downloading) {
+                           ports.Append(std::string("Апдейт от "_cp1251) +
+                                        common::DisplayDate(date_code));
+                         }
                        }},
                       setup_.keys);
     finished_ = true;
@@ -280,6 +297,7 @@ void UpdateDialog::FinishRun() {
   progress_timer_->stop();
   progress_->setRange(0, 1);
   progress_->setValue(0);
+  progress_->setTextVisible(false);
   update_button_->setEnabled(true);
   close_button_->setEnabled(true);
   emit runFinished();
@@ -292,6 +310,11 @@ void UpdateDialog::FinishRun() {
 void UpdateDialog::ShowProgress() {
   std::uint64_t total = total_;
   std::uint64_t received = received_;
+  const int number = package_number_, count = package_count_;
+  progress_->setTextVisible(count > 0);
+  if (count > 0) {
+    progress_->setFormat(U("Пакет %1 из %2").arg(number).arg(count));
+  }
   if (total == 0) {
     progress_->setRange(0, received == 0 ? 1 : 0);  // an unknown size: a busy bar
     return;

@@ -99,6 +99,8 @@ class UpdateDialog : public QDialog {
   std::atomic<bool> finished_{false};
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::uint64_t> total_{0};
+  std::atomic<int> package_number_{0};  // the package under way, from 1
+  std::atomic<int> package_count_{0};   // of how many; 0 before the first
   bool close_when_done_ = false;
 };
 

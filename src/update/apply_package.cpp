@@ -163,6 +163,13 @@ std::string PackageBaseName(const std::string& package_path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+bool LooksApplied(const std::string& package_path, const std::string& catalogue_folder) {
+  // A journal means a run was cut short, even when the marker came before its end; whether it
+  // is this package's is known once the package is read.
+  return IsFileInside(catalogue_folder, "updates/" + PackageBaseName(package_path) + ".new") &&
+         !ApplyJournal::PresentFor(catalogue_folder, package_path);
+}
+
 std::vector<std::string> UpdateScripts(const std::string& folder) {
   std::vector<std::string> scripts;
   for (const std::string& name : common::ListFiles(folder, "*.tkm")) {
@@ -177,9 +184,7 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
   ApplyOutcome outcome;
   const bool marked =
       IsFileInside(catalogue_folder, "updates/" + PackageBaseName(package_path) + ".new");
-  // A journal means a run was cut short, even when the marker came before its end; whether it
-  // is this package's is known once the package is read.
-  if (marked && !ApplyJournal::PresentFor(catalogue_folder, package_path)) {
+  if (LooksApplied(package_path, catalogue_folder)) {
     outcome.already_applied = true;
     return outcome;
   }

@@ -21,6 +21,10 @@ struct ApplyOutcome {
 // A package's base name: its file name without the extension.
 std::string PackageBaseName(const std::string& package_path);
 
+// Whether the package is applied already as far as the catalogue shows without reading it: its
+// marker updates/<base name>.new is there and no journal of it. ApplyPackage skips such a one.
+bool LooksApplied(const std::string& package_path, const std::string& catalogue_folder);
+
 // The update scripts of an unpacked package: the files "*.tkm" directly in folder whose
 // lower-cased names begin with "upd", in listing order.
 std::vector<std::string> UpdateScripts(const std::string& folder);

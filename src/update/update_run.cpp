@@ -216,12 +216,18 @@ class OnlinePhase {
   }
 
   void DownloadMissing(const std::string& index) {
-    common::StringList lines = common::SplitLinesAtAnyEnd(index);
-    bool found = false;
-    for (const std::string& name : PackageNamesOfIndex(lines)) {
+    common::StringList missing;
+    for (const std::string& name : PackageNamesOfIndex(common::SplitLinesAtAnyEnd(index))) {
+      if (IsMissing(name, local_packages_)) missing.push_back(name);
+    }
+    const bool found = !missing.empty();
+    int number = 0;
+    for (const std::string& name : missing) {
       if (Cancelled(ports_)) return;
-      if (!IsMissing(name, local_packages_)) continue;
-      found = true;
+      if (ports_.package_started) {
+        ports_.package_started(true, common::DateCodeOf(name), ++number,
+                               static_cast<int>(missing.size()));
+      }
       ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
       common::Status fetched = Fetch("updates/" + name, In(name));
@@ -324,8 +330,14 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
 // chose.
 void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
               int updates_fd, UpdatePorts& ports, const OpeningKeys& keys, UpdateSummary& summary) {
+  int pending = 0, number = 0;
+  for (const std::string& package : packages) pending += !LooksApplied(package, working_folder);
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
+    if (ports.package_started && !LooksApplied(package, working_folder)) {
+      ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number,
+                            pending);
+    }
     auto outcome =
         ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
     if (outcome) {

@@ -37,6 +37,11 @@ struct UpdatePorts {
   const std::atomic<bool>* cancel = nullptr;
   // Bytes of the download under way, and its size when known (0 when not).
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
+  // A package's turn in the run, among those it downloads (downloading) or applies: its date
+  // code ("DDMMYY"), its place from 1, and how many they are. Packages applied before are not
+  // counted. May be empty.
+  std::function<void(bool downloading, const std::string& date_code, int number, int count)>
+      package_started = nullptr;
 };
 
 // What a run did, for a caller that must tell success from failure (the tool's exit status).

@@ -236,10 +236,23 @@ TEST(RunUpdate, PackagesApplyInDateOrder) {
     testing::FakeShell shell;
     testing::FakeFolderChooser folders;
     folders.answer = chosen.root();
+    std::vector<std::string> turns;  // each package's turn, as the window hears of it
+    UpdatePorts ports{status, messages, shell, folders, nullptr, {}};
+    ports.package_started = [&](bool downloading, const std::string& date, int number,
+                                int count) {
+      turns.push_back((downloading ? "get " : "apply ") + date + " " + std::to_string(number) +
+                      "/" + std::to_string(count));
+    };
     UpdateSummary summary = RunUpdate(cat.root(), {local_mode, false, "", server.Url("/")},
-                                      {status, messages, shell, folders, nullptr, {}},
-                                      OpeningKeysFor(keys));
+                                      ports, OpeningKeysFor(keys));
     EXPECT_EQ(summary.applied, 3);
+    std::vector<std::string> expected_turns = {"apply 100407 1/3", "apply 050507 2/3",
+                                               "apply 010607 3/3"};
+    if (!local_mode) {
+      expected_turns.insert(expected_turns.begin(),
+                            {"get 010607 1/3", "get 050507 2/3", "get 100407 3/3"});
+    }
+    EXPECT_EQ(turns, expected_turns);
     EXPECT_EQ(cat.ReadBytes("Base/x.txt"), "upd010607");
     EXPECT_EQ(cat.ReadBytes("Base/log.txt"), "first\r\nupd100407\r\nupd050507\r\nupd010607\r\n");
   }
