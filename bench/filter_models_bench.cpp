@@ -113,8 +113,8 @@ BENCHMARK(LoadModelIndex)->Unit(benchmark::kMillisecond);
 void LoadAndIndex(benchmark::State& state) {
   const auto parts = static_cast<std::size_t>(state.range(0));
   for (auto _ : state) {
-    auto indexed = std::make_unique<selection::IndexedLines>(*selection::LoadModelIndex(Folder()),
-                                                             parts);
+    auto indexed =
+        std::make_unique<selection::IndexedLines>(*selection::LoadModelIndex(Folder()), parts);
     benchmark::DoNotOptimize(indexed);
     state.PauseTiming();  // handing the memory back is no part of building
     indexed.reset();

@@ -181,7 +181,7 @@ class MainWindow : public QWidget {
 
   QSplitter* columns_ = nullptr;
   QLabel* hint_bar_ = nullptr;
-  QString notice_;            // the notice on show in the hint bar, if any
+  QString notice_;             // the notice on show in the hint bar, if any
   QString hint_under_notice_;  // the hint it covered
   std::vector<PictureButton*> toolbar_;
   PictureButton* previous_button_ = nullptr;

@@ -71,8 +71,8 @@ void QtShell::OpenUrl(const QUrl& url) {
   if (opener_(url)) return;
   QString shown = url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
   messages_.Warn(FromQt(QString::fromUtf8("Не удалось открыть адрес\n%1\nНа компьютере нет "
-                                            "программы, которая может его открыть.")
-                              .arg(shown)));
+                                          "программы, которая может его открыть.")
+                            .arg(shown)));
 }
 
 }  // namespace trubkom::app

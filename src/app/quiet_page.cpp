@@ -59,9 +59,8 @@ void QuietPage::RefuseRequests() {
           [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
   connect(this, &QWebEnginePage::selectClientCertificate,
           [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
-  connect(this, &QWebEnginePage::certificateError, [](QWebEngineCertificateError error) {
-    error.rejectCertificate();
-  });
+  connect(this, &QWebEnginePage::certificateError,
+          [](QWebEngineCertificateError error) { error.rejectCertificate(); });
   // An authenticator left null cancels the request.
   connect(this, &QWebEnginePage::authenticationRequired,
           [](const QUrl&, QAuthenticator* authenticator) { *authenticator = QAuthenticator(); });

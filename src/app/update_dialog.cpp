@@ -268,24 +268,23 @@ void UpdateDialog::StartRun() {
   progress_timer_->start();
   worker_ = std::thread([this, options] {
     WorkerPorts& ports = *worker_ports_;
-    update::RunUpdate(setup_.working_folder, options,
-                      {ports, ports, ports, ports, &cancel_,
-                       [this](std::uint64_t received, std::uint64_t total) {
-                         received_ = received;
-                         total_ = total;
-                       },
-                       // Each package's lines under a header of its own, so that its messages
-                       // read as its own; the bar says which package of how many.
-                       [this, &ports](bool downloading, const std::string& date_code,
-                                      int number, int count) {
-                         package_number_ = number;
-                         package_count_ = count;
-                         if (!downloading) {
-                           ports.Append(std::string("Апдейт от "_cp1251) +
-                                        common::DisplayDate(date_code));
-                         }
-                       }},
-                      setup_.keys);
+    update::RunUpdate(
+        setup_.working_folder, options,
+        {ports, ports, ports, ports, &cancel_,
+         [this](std::uint64_t received, std::uint64_t total) {
+           received_ = received;
+           total_ = total;
+         },
+         // Each package's lines under a header of its own, so that its messages
+         // read as its own; the bar says which package of how many.
+         [this, &ports](bool downloading, const std::string& date_code, int number, int count) {
+           package_number_ = number;
+           package_count_ = count;
+           if (!downloading) {
+             ports.Append(std::string("Апдейт от "_cp1251) + common::DisplayDate(date_code));
+           }
+         }},
+        setup_.keys);
     finished_ = true;
     QMetaObject::invokeMethod(this, &UpdateDialog::FinishRun, Qt::QueuedConnection);
   });

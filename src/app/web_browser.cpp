@@ -39,8 +39,7 @@ void SetQuietSettings(QWebEngineSettings* settings) {
 
 }  // namespace
 
-WebBrowser::WebBrowser(const catalogue::Folders& folders, OpenOutside open_outside,
-                       QWidget* parent)
+WebBrowser::WebBrowser(const catalogue::Folders& folders, OpenOutside open_outside, QWidget* parent)
     : QWebEngineView(parent), clicks_(new RealClicks(this)) {
   std::vector<std::string> shown_folders = {folders.working, folders.program};
   auto* profile = new QWebEngineProfile(this);  // off the record: nothing kept on disk

@@ -63,8 +63,7 @@ std::ptrdiff_t FileOffset(std::string_view utf8, std::ptrdiff_t offset, bool con
 
 // A file that is not well-formed XML gives its brand no models; the catalogue maker hears
 // where it broke and why.
-void ParseBrandFile(const std::string& path, std::string bytes,
-                    std::vector<Record>& models) {
+void ParseBrandFile(const std::string& path, std::string bytes, std::vector<Record>& models) {
   // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
   bool converted = !IsUtf8Name(DeclaredEncoding(bytes));
   if (converted) bytes = common::Utf8FromCp1251(bytes);

@@ -75,8 +75,8 @@ PageFile ShowComparePage(PageContext& c, const std::string& basket_text) {
     common::BrandAndModel row = SplitEntry(entry);
     StringList f = common::SplitCarets(c.data.GetProps2(row.brand, row.model));
     std::string picture = PicturePath(c.folders.working, row.brand, At(f, field::kPicture));
-    pictures += "<td style=\"padding-left:10px\"><img src=\"" + common::FileUrl(picture) + "\" alt=\"" + entry +
-                "\" height=\"200\"></td>\r\n";
+    pictures += "<td style=\"padding-left:10px\"><img src=\"" + common::FileUrl(picture) +
+                "\" alt=\"" + entry + "\" height=\"200\"></td>\r\n";
     columns += CompareColumn(c.data, entry);
   }
   FillTemplate(lines, {{"images", pictures}, {"tables", columns}});

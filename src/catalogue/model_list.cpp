@@ -124,7 +124,9 @@ std::optional<ModelRow> FindListedModel(const Folders& folders, CatalogueData& d
   for (const ModelRow& row : rows) {
     if (common::EqualsIgnoringAsciiCase(row.model, model)) return row;
   }
-  auto unmarked = [](const std::string& name) { return ReplaceAll(name, kFullDescriptionMark, ""); };
+  auto unmarked = [](const std::string& name) {
+    return ReplaceAll(name, kFullDescriptionMark, "");
+  };
   for (const ModelRow& row : rows) {
     if (common::EqualsIgnoringAsciiCase(unmarked(row.model), unmarked(model))) return row;
   }

@@ -65,8 +65,8 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
 
   std::vector<Placeholder> values = {
       {"title", title},
-      {"image",
-       "<img src=\"" + common::FileUrl(picture) + "\" alt=\"" + At(f, field::kModel) + "\" class=\"normal\">"},
+      {"image", "<img src=\"" + common::FileUrl(picture) + "\" alt=\"" + At(f, field::kModel) +
+                    "\" class=\"normal\">"},
       {"model", title},
       {"year", At(f, field::kVipusk)},
       {"standart", At(f, field::kStandart)},

@@ -30,8 +30,7 @@ void AsciiLowerInPlace(std::string& text) {
   const __m128i case_bit = _mm_set1_epi8(0x20);
   for (; i + 16 <= text.size(); i += 16) {
     __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-    __m128i upper =
-        _mm_and_si128(_mm_cmpgt_epi8(chunk, before_a), _mm_cmplt_epi8(chunk, after_z));
+    __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(chunk, before_a), _mm_cmplt_epi8(chunk, after_z));
     chunk = _mm_or_si128(chunk, _mm_and_si128(upper, case_bit));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), chunk);
   }

@@ -69,9 +69,15 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t at) {
   constexpr char32_t kBroken = 0xFFFFFFFF;
   const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                       : (lead >> 3) == 0x1E ? 4 : 0;
-  char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 7;
+  std::size_t length = lead < 0x80           ? 1
+                       : (lead >> 5) == 0x6  ? 2
+                       : (lead >> 4) == 0xE  ? 3
+                       : (lead >> 3) == 0x1E ? 4
+                                             : 0;
+  char32_t c = length == 1   ? lead
+               : length == 2 ? lead & 0x1F
+               : length == 3 ? lead & 0x0F
+                             : lead & 7;
   bool whole = length != 0 && at + length <= text.size();
   for (std::size_t i = 1; whole && i < length; ++i) {
     const auto next = static_cast<unsigned char>(text[at + i]);

@@ -21,9 +21,9 @@ namespace {
 // Why a file could not be read: for the warning (English, as warnings are) and for the error.
 struct ReadProblem {
   ErrorCode code = ErrorCode::kMissing;
-  int errno_value = 0;     // 0 when no system call failed
-  std::string why;         // "not a regular file", ...
-  std::size_t cap = 0;     // for kTooLarge
+  int errno_value = 0;  // 0 when no system call failed
+  std::string why;      // "not a regular file", ...
+  std::size_t cap = 0;  // for kTooLarge
 };
 
 bool Problem(ReadProblem& problem, ErrorCode code, std::string why, int errno_value = 0) {

@@ -37,8 +37,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
 Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = DataFileCap());
 // The same for a file in a folder held open; a link there is read as no regular file.
 Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes = DataFileCap());
-// The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to file; false
-// where ReadFileBytes gives no value (bytes then holds nothing of use).
+// The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to
+// file; false where ReadFileBytes gives no value (bytes then holds nothing of use).
 bool ReadFileBytesInto(const std::string& path, std::string& bytes,
                        std::size_t max_bytes = DataFileCap());
 // The same into a buffer whose memory is not zeroed first: for the largest files.

@@ -24,8 +24,8 @@ std::string TemporaryFolder() {
 }  // namespace
 
 PrivateFolder::PrivateFolder(std::string_view name_prefix) {
-  std::string pattern = TemporaryFolder() + "/" + std::string(name_prefix) +
-                        std::to_string(::getpid()) + "-XXXXXX";
+  std::string pattern =
+      TemporaryFolder() + "/" + std::string(name_prefix) + std::to_string(::getpid()) + "-XXXXXX";
   if (::mkdtemp(pattern.data())) path_ = pattern;  // mkdtemp gives mode 0700
 }
 

@@ -15,7 +15,7 @@ namespace trubkom::common {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit
+  Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}      // NOLINT: implicit
   Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}  // NOLINT: implicit
 
   bool ok() const { return state_.index() == 0; }

@@ -75,8 +75,8 @@ void SubstringSearch::ForEach(std::string_view text, std::size_t from, Visit vis
       return true;
     };
     for (; at + n - 1 + 64 <= size; at += 64) {
-      std::uint64_t mask = screen(at) | screen(at + 16) << 16 | screen(at + 32) << 32 |
-                           screen(at + 48) << 48;
+      std::uint64_t mask =
+          screen(at) | screen(at + 16) << 16 | screen(at + 32) << 32 | screen(at + 48) << 48;
       if (!visit_candidates(at, mask)) return;
     }
     for (; at + n - 1 + 16 <= size; at += 16) {

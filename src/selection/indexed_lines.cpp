@@ -134,7 +134,7 @@ class IndexedLines::Builder {
     return kTextCode | found->second;
   }
 
-  std::vector<PostingWriter> small_writers_;  // by the property's number
+  std::vector<PostingWriter> small_writers_;                      // by the property's number
   std::unordered_map<std::string, PostingWriter> other_writers_;  // by the property's digits
   std::unordered_map<std::string, std::uint32_t> text_codes_;
   std::vector<long long> text_numbers_;

@@ -70,9 +70,9 @@ class IndexedLines {
   class Builder;
 
   common::LineTable lines_;
-  std::vector<int> small_property_ids_;                        // by plain number below 1024
-  std::unordered_map<std::string, int> property_ids_;          // any other text of digits
-  std::vector<std::vector<Stream>> postings_;  // by property id: its stream of each part
+  std::vector<int> small_property_ids_;                // by plain number below 1024
+  std::unordered_map<std::string, int> property_ids_;  // any other text of digits
+  std::vector<std::vector<Stream>> postings_;          // by property id: its stream of each part
   std::unordered_map<std::string, std::uint32_t> text_codes_;  // value text -> its number
   std::vector<long long> text_numbers_;  // by text number: its plain decimal, or kNotANumber
 };

@@ -99,15 +99,15 @@ int Pack(const std::string& source, const std::string& package, const std::strin
   auto keys = ReadKeyFolder(key_folder);
   if (!keys) return Fail(keys.error().message);
   // The demo keys' secret half is public by design; any other key should be its owner's alone.
-  bool demo_keys = BuiltWithDemoKeys() &&
-                   OpeningKeysFor(*keys).public_key == BuiltinOpeningKeys().public_key;
+  bool demo_keys =
+      BuiltWithDemoKeys() && OpeningKeysFor(*keys).public_key == BuiltinOpeningKeys().public_key;
   if (!demo_keys) WarnIfReadableByOthers(key_folder);
   std::string error;
   auto zip = ArchiveOf(source, error);
   if (!zip) return Fail(error);
   std::string name = fs::path(package).filename().string();
-  if (common::Status written = common::ReplaceFileAtomically(package,
-                                                              SealPackage(*zip, name, *keys));
+  if (common::Status written =
+          common::ReplaceFileAtomically(package, SealPackage(*zip, name, *keys));
       !written) {
     return Fail(written.error().message);
   }
@@ -150,7 +150,8 @@ std::string Describe(const std::string& line, const ScriptStep& step, const std:
       return "message: " + step.text;
     case ScriptAction::kUrlMessage:
       return "message with OK and Cancel: " + step.text + "; OK opens " +
-             (IsWebAddress(step.address) ? OpenableAddress(step.address) : "nothing (not a web address)");
+             (IsWebAddress(step.address) ? OpenableAddress(step.address)
+                                         : "nothing (not a web address)");
   }
   return {};
 }

@@ -91,7 +91,6 @@ std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
-
 common::LineTable ModelIndex(const catalogue::Folders& folders) {
   return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
 }
@@ -123,8 +122,8 @@ int UnknownBrand(const std::string& brand) {
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
   if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   catalogue::CatalogueData data(folders.working);
-  for (const catalogue::ModelRow& row :
-       catalogue::FillModelList(folders, data, ModelIndex(folders), common::Cp1251FromUtf8(brand), full_only)) {
+  for (const catalogue::ModelRow& row : catalogue::FillModelList(
+           folders, data, ModelIndex(folders), common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
   }
   return 0;
@@ -182,7 +181,8 @@ int Page(const catalogue::Folders& folders, const std::string& brand, const std:
   if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
     return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
   }
-  return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model)));
+  return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand),
+                                          common::Cp1251FromUtf8(model)));
 }
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {

@@ -31,7 +31,8 @@ const char* const kUpdateUsage =
     "  new-models [N]               the date, then the rows, of the N-th newest new-model list\n"
     "  index SERVER_FOLDER [--keys FOLDER] [--valid-days N]\n"
     "                               writes SERVER_FOLDER/updates/index.txt, oldest first, and\n"
-    "                               with keys its signature index.sig (valid 30 days unless told)\n";
+    "                               with keys its signature index.sig (valid 30 days unless "
+    "told)\n";
 
 namespace {
 
@@ -125,8 +126,8 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
   }
   common::StringList files = selection::FindNewModelFiles(fs::current_path().string());
   if (n >= files.size()) {
-    std::string lists = std::string(common::RussianPlural(files.size(), "список", "списка",
-                                                          "списков"));
+    std::string lists =
+        std::string(common::RussianPlural(files.size(), "список", "списка", "списков"));
     return Fail("в updates/ " + std::to_string(files.size()) + " " + lists + " новинок, " +
                 "а списка с номером " + (args.size() == 2 ? args[1] : "0") + " нет");
   }
@@ -161,8 +162,8 @@ int SignIndexIn(const std::string& updates, const std::string& index, const std:
   update::IndexSignature what;
   const std::string signature_path = updates + "/index.sig";
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
-  what.serial = std::max<std::uint64_t>(static_cast<std::uint64_t>(now),
-                                        PreviousSerial(signature_path) + 1);
+  what.serial =
+      std::max<std::uint64_t>(static_cast<std::uint64_t>(now), PreviousSerial(signature_path) + 1);
   what.signed_at = now;
   what.expires_at = now + valid_days * 86400;
   for (const std::string& name : common::SplitLinesAtAnyEnd(index)) {

@@ -30,8 +30,7 @@ class ApplyJournal {
                const std::string& digest);
 
   // The journal file of a package, whoever wrote it, as shown.
-  static std::string PathFor(const std::string& catalogue_folder,
-                             const std::string& package_name);
+  static std::string PathFor(const std::string& catalogue_folder, const std::string& package_name);
   // Whether there is a journal file for the package, whoever wrote it.
   static bool PresentFor(const std::string& catalogue_folder, const std::string& package_name);
 

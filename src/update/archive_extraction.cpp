@@ -43,8 +43,9 @@ common::Error DamagedArchive(const std::string& name) {
           common::Cp1251FromUtf8("архив поврежден" + (name.empty() ? "" : " (" + name + ")"))};
 }
 common::Error ArchiveTooLarge() {
-  return {common::ErrorCode::kTooLarge,
-          std::string("архив распаковывается в больший объем или число файлов, чем допустимо"_cp1251)};
+  return {
+      common::ErrorCode::kTooLarge,
+      std::string("архив распаковывается в больший объем или число файлов, чем допустимо"_cp1251)};
 }
 
 // Why the entry must not be extracted, or empty text when it may.
@@ -163,8 +164,7 @@ class Extractor {
     // The scripts usually put the file itself in the catalogue and flush it to disk first;
     // starting its writing now lets the disk work while the next entries are unpacked.
     if (outcome == Outcome::kWritten) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0) &&
-        outcome == Outcome::kWritten) {
+    if (fd >= 0 && (::fchmod(fd, 0644) != 0 || ::close(fd) != 0) && outcome == Outcome::kWritten) {
       outcome = CannotWrite(errno, target);
     }
     if (outcome == Outcome::kWritten && ::rename(temp.c_str(), target.c_str()) != 0) {

@@ -115,8 +115,7 @@ common::Error NetworkError(const std::string& utf8) {
 }
 
 // Why a transfer failed, in the user's words.
-common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfer,
-                            bool use_proxy) {
+common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfer, bool use_proxy) {
   if (transfer.write_error) return *transfer.write_error;
   if (Cancelled(transfer)) {
     return {common::ErrorCode::kCancelled, std::string("загрузка прервана"_cp1251)};
@@ -165,8 +164,7 @@ std::string HostAndPort(const std::string& server_base) {
 
 // Tries a TCP connection to target ("http://host:port/") and nothing more, never through a
 // proxy; the system's errno of a failed connection goes to os_errno.
-CURLcode ConnectOnly(const std::string& target, std::chrono::milliseconds timeout,
-                     long& os_errno) {
+CURLcode ConnectOnly(const std::string& target, std::chrono::milliseconds timeout, long& os_errno) {
   CurlHandle handle = NewHandle();
   if (!handle) return CURLE_FAILED_INIT;
   curl_easy_setopt(handle.get(), CURLOPT_URL, target.c_str());
@@ -256,8 +254,7 @@ common::Result<bool> Download(const std::string& address, common::PendingFile& f
       list = curl_slist_append(list, ("If-None-Match: " + validators->etag).c_str());
     }
     if (!validators->last_modified.empty()) {
-      list = curl_slist_append(list,
-                               ("If-Modified-Since: " + validators->last_modified).c_str());
+      list = curl_slist_append(list, ("If-Modified-Since: " + validators->last_modified).c_str());
     }
     headers.reset(list);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);

@@ -89,8 +89,8 @@ common::Result<std::string> ReadWithName(const std::string& path) {
   if (::fstat(fd, &info) != 0) {
     result = common::ReadError(errno, path);
   } else if (!S_ISREG(info.st_mode)) {
-    result = common::Error{common::ErrorCode::kNotAFile, common::Cp1251FromUtf8(
-                                                             "это не обычный файл")};
+    result =
+        common::Error{common::ErrorCode::kNotAFile, common::Cp1251FromUtf8("это не обычный файл")};
   } else if (static_cast<std::size_t>(info.st_size) > kMaxPackageBytes) {
     result = Refused("пакет больше 1 ГБ"_cp1251);
   } else {

@@ -21,7 +21,7 @@ std::string SealPackage(std::string_view zip, std::string_view file_name, const 
 // The archive of a package read from a file named file_name, or kRefused when it is no package,
 // the signature does not verify for that name, or the archive does not decrypt.
 common::Result<std::string> OpenPackage(std::string_view package, std::string_view file_name,
-                                       const OpeningKeys& keys);
+                                        const OpeningKeys& keys);
 
 struct OpenedPackage {
   std::string archive;  // the ZIP archive

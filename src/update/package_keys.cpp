@@ -129,15 +129,14 @@ common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys
   }
   // In a folder others may write to, the key files could be swapped or read as they are made.
   struct stat info;
-  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-      (info.st_mode & 0022) != 0) {
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & 0022) != 0) {
     return common::ErrorAbout(common::ErrorCode::kRefused, "Ключи не записаны в", folder,
                               "это не папка, или в неё могут писать другие");
   }
   for (const char* name : {kPublicKeyFile, kSecretKeyFile, kPackageKeyFile}) {
     if (common::IsFile(common::JoinPath(folder, name))) {
-      return common::ErrorAbout(common::ErrorCode::kRefused, "Ключ не записан:",
-                                common::JoinPath(folder, name),
+      return common::ErrorAbout(common::ErrorCode::kRefused,
+                                "Ключ не записан:", common::JoinPath(folder, name),
                                 "файл уже есть, а ключи никогда не перезаписываются");
     }
   }
@@ -146,8 +145,8 @@ common::Status WriteKeyFolder(const std::string& folder, const SealingKeys& keys
       {kPackageKeyFile, ToHex(keys.package_key)},
       {kPublicKeyFile, ToHex(OpeningKeysFor(keys).public_key)}};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    common::Status written = WriteOwnerOnly(common::JoinPath(folder, files[i].first),
-                                            files[i].second);
+    common::Status written =
+        WriteOwnerOnly(common::JoinPath(folder, files[i].first), files[i].second);
     if (written) continue;
     // Half a key pair is worse than none: it would be taken for keys later.
     for (std::size_t made = 0; made < i; ++made) {

@@ -110,8 +110,8 @@ common::Result<IndexSignature> VerifyIndex(std::string_view signature_file,
     return Refused("подпись не сходится со списком или не издателя"_cp1251);
   }
   IndexSignature what;
-  common::StringList lines = common::SplitByChar(std::string(signed_part.substr(kHeader.size())),
-                                                 '\n');
+  common::StringList lines =
+      common::SplitByChar(std::string(signed_part.substr(kHeader.size())), '\n');
   for (const std::string& line : lines) {
     if (!line.empty() && !ParseField(line, what)) return Refused("поле не читается"_cp1251);
   }

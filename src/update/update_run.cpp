@@ -32,7 +32,6 @@ namespace {
 // A server index is a short list of names; anything near this size is not one.
 constexpr std::size_t kIndexFileCap = std::size_t{1} << 20;
 
-
 bool Cancelled(const UpdatePorts& ports) { return ports.cancel && ports.cancel->load(); }
 
 std::vector<std::string> PackagesIn(const std::string& folder) {
@@ -173,8 +172,8 @@ class OnlinePhase {
     }
     signed_ = std::move(*verified);
     if (signed_->serial > seen) {
-      if (common::Status kept = common::ReplaceFileAtomically(
-              serial_file, std::to_string(signed_->serial) + "\n");
+      if (common::Status kept =
+              common::ReplaceFileAtomically(serial_file, std::to_string(signed_->serial) + "\n");
           !kept) {
         return kept;
       }
@@ -204,8 +203,8 @@ class OnlinePhase {
   common::Status CheckDownloaded(const std::string& name) {
     if (!signed_) return {};
     auto bytes = common::ReadFile(In(name), kMaxPackageBytes);
-    common::Status matches = bytes ? CheckSignedPackage(*signed_, name, *bytes)
-                                   : common::Status(bytes.error());
+    common::Status matches =
+        bytes ? CheckSignedPackage(*signed_, name, *bytes) : common::Status(bytes.error());
     if (!matches) ::unlinkat(updates_, name.c_str(), 0);
     return matches;
   }
@@ -335,8 +334,7 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
   for (const std::string& package : packages) {
     if (Cancelled(ports)) break;
     if (ports.package_started && !LooksApplied(package, working_folder)) {
-      ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number,
-                            pending);
+      ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number, pending);
     }
     auto outcome =
         ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
@@ -401,7 +399,8 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
     ports.status.Append(std::string("В папке нет новых пакетов"_cp1251));
   }
   if (summary.applied > 0) {
-    ports.status.Append(std::string("Установлено пакетов: "_cp1251) + std::to_string(summary.applied));
+    ports.status.Append(std::string("Установлено пакетов: "_cp1251) +
+                        std::to_string(summary.applied));
   }
   return summary;
 }

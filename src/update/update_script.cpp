@@ -54,7 +54,6 @@ bool Parse(std::string_view line, const Command& command, Arguments& out) {
   return true;
 }
 
-
 std::string Slashed(std::string text) {
   std::replace(text.begin(), text.end(), '\\', '/');
   return text;
@@ -114,7 +113,8 @@ ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::
                              sources, catalogue);
   step.added_name = name;
   if (!IsFolder(*folder)) step.create_folder = *folder;
-  step.status_line = std::string("Добавляем "_cp1251) + name + std::string(" в "_cp1251) + Shown(catalogue, args.second);
+  step.status_line = std::string("Добавляем "_cp1251) + name + std::string(" в "_cp1251) +
+                     Shown(catalogue, args.second);
   return step;
 }
 

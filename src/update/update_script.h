@@ -41,10 +41,10 @@ struct ScriptStep {
   std::string source_name = {};
   std::string catalogue_folder = {};
   std::string target_name = {};
-  std::string added_name = {};     // ADDFILE: the name of the file it adds, also when refused
-  std::string text = {};           // the message's text
-  std::string address = {};        // URLMESSAGE: the address OK opens
-  std::string status_line = {};    // appended to the status list when performed; may be empty
+  std::string added_name = {};   // ADDFILE: the name of the file it adds, also when refused
+  std::string text = {};         // the message's text
+  std::string address = {};      // URLMESSAGE: the address OK opens
+  std::string status_line = {};  // appended to the status list when performed; may be empty
 };
 
 // What the line would do. Both folders are absolute, without a trailing '/'. Texts are
@@ -70,7 +70,7 @@ void FlushTargetFolder(const ScriptStep& step);
 void SweepTargetFolder(const ScriptStep& step);
 
 common::Status ExecuteScriptLine(std::string_view line, const std::string& source_folder,
-                       const std::string& catalogue_folder, ScriptPorts ports);
+                                 const std::string& catalogue_folder, ScriptPorts ports);
 
 // The address URLMESSAGE opens for address: http://, https:// and mailto: addresses as they
 // are, "www." ones as http://; empty text for anything else, which is never opened.

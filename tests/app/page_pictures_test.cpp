@@ -13,15 +13,12 @@
 #include "catalogue/model_page.h"
 #include "common/folder_copy.h"
 #include "selection/model_index.h"
-
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
 using namespace trubkom;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 class PagePicturesTest : public QObject {
   Q_OBJECT
@@ -67,16 +64,16 @@ class PagePicturesTest : public QObject {
       QSignalSpy loaded(&browser, &app::WebBrowser::loadFinished);
       QVERIFY2(c.show(), c.page);
       QVERIFY2(loaded.wait(60000) && loaded.at(0).at(0).toBool(), c.page);
-      std::optional<QVariant> broken =
-          testing::RunInPage(browser, QStringLiteral("Array.from(document.images)"
-                                                     ".filter(i => !(i.complete && i.naturalWidth > 0))"
-                                                     ".map(i => i.src).join(' ')"));
+      std::optional<QVariant> broken = testing::RunInPage(
+          browser, QStringLiteral("Array.from(document.images)"
+                                  ".filter(i => !(i.complete && i.naturalWidth > 0))"
+                                  ".map(i => i.src).join(' ')"));
       QVERIFY2(broken, c.page);
       QVERIFY2(broken->toString().isEmpty(),
                qPrintable(QString::fromUtf8(c.page) + QStringLiteral(": ") + broken->toString()));
       QString sources =
-          testing::RunInPage(browser,
-                             QStringLiteral("Array.from(document.images).map(i => i.src).join(' ')"))
+          testing::RunInPage(
+              browser, QStringLiteral("Array.from(document.images).map(i => i.src).join(' ')"))
               .value_or(QVariant())
               .toString();
       for (const char* word : c.pictures) {

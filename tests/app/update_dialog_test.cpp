@@ -2,23 +2,23 @@
 // that fetches and applies a package from a loopback server without freezing the window.
 #include "app/update_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 
+#include "../update/update_test_support.h"
 #include "support/fake_ports.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
 #include "update/package.h"
 #include "update/package_keys.h"
-#include "../update/update_test_support.h"
 
 using trubkom::app::UpdateDialog;
 
@@ -148,17 +148,17 @@ class UpdateDialogTest : public QObject {
           testing::Respond("200 OK", update::SealPackage(archive, "upd150107.upd", keys))}});
     testing::TempCatalogue cat;
     WindowThreadMessages messages;
-    UpdateDialog dialog({cat.root(), server.Url("/"), nullptr, &messages, nullptr,
-                         update::OpeningKeysFor(keys)});
+    UpdateDialog dialog(
+        {cat.root(), server.Url("/"), nullptr, &messages, nullptr, update::OpeningKeysFor(keys)});
     dialog.show();
     QSignalSpy finished(&dialog, &UpdateDialog::runFinished);
     dialog.findChild<QPushButton*>(U("update"))->click();
     QVERIFY(finished.wait(20000));
     QCOMPARE(messages.texts, std::vector<std::string>{testing::W("Новые модели")});
     QVERIFY(messages.on_window_thread);
-    QCOMPARE(Lines(dialog).mid(0, 3), (QStringList{U("Скачиваем список апдейтов"),
-                                                   U("Скачиваем апдейт от 15.01.07"),
-                                                   U("Завершено")}));
+    QCOMPARE(Lines(dialog).mid(0, 3),
+             (QStringList{U("Скачиваем список апдейтов"), U("Скачиваем апдейт от 15.01.07"),
+                          U("Завершено")}));
     QVERIFY(QFile::exists(QString::fromStdString(cat.Path("updates/upd150107.new"))));
     // What the package said stays in the list too, under its own package's header.
     const QStringList lines = Lines(dialog);
@@ -175,8 +175,9 @@ class UpdateDialogTest : public QObject {
   void closingDuringARunCancelsIt() {
     trubkom::testing::TempCatalogue cat;
     trubkom::testing::ScriptedHttpServer server(
-        {{"/updates/index.txt", {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "upd",
-                                 trubkom::testing::Then::kStall}}});
+        {{"/updates/index.txt",
+          {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", "upd",
+           trubkom::testing::Then::kStall}}});
     UpdateDialog dialog({cat.root(), server.Url("/")});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

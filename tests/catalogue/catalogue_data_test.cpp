@@ -52,7 +52,8 @@ TEST_F(CatalogueDataTest, EveryListedNameHasItsRecord) {
   ASSERT_EQ(fields.size(), 17u);
   EXPECT_EQ(fields[1], "GSM 900");
   EXPECT_EQ(fields[15], "7");
-  cat.WriteText("Base/lg_new.xml", "<brand><model><Model>G *</Model><Price>8</Price></model></brand>");
+  cat.WriteText("Base/lg_new.xml",
+                "<brand><model><Model>G *</Model><Price>8</Price></model></brand>");
   EXPECT_EQ(common::At(common::SplitCarets(data.GetProps2("LG", "G *")), 15), "8");
 }
 
@@ -115,8 +116,8 @@ TEST_F(CatalogueDataTest, ABrokenBrandFileIsWarnedOfWithTheByteWhereItBroke) {
     CatalogueData fresh{cat.root()};
     EXPECT_EQ(fresh.Col2Str2("LG"), "");
     ASSERT_EQ(warnings.texts.size(), 1u);
-    EXPECT_TRUE(common::Contains(warnings.texts[0], "lg_new.xml: not well-formed XML " +
-                                                        std::string(c.warning)))
+    EXPECT_TRUE(common::Contains(warnings.texts[0],
+                                 "lg_new.xml: not well-formed XML " + std::string(c.warning)))
         << warnings.texts[0];
   }
 }

@@ -33,8 +33,8 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
 
   std::string page = cat.ReadBytes("Templates/temp.html");
   auto picture = [&](const std::string& path, const std::string& entry) {
-    return "<td style=\"padding-left:10px\"><img src=\"file://" + cat.root() + path + "\" alt=\"" + entry +
-           "\" height=\"200\"></td>\r\n";
+    return "<td style=\"padding-left:10px\"><img src=\"file://" + cat.root() + path + "\" alt=\"" +
+           entry + "\" height=\"200\"></td>\r\n";
   };
   EXPECT_EQ(page.substr(0, page.find("</tr>")),
             "<tr>" + picture("/Pics/Nokia/3310.png", "Nokia 3310 Plus") +

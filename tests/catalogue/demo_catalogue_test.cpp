@@ -48,8 +48,8 @@ Cells FullPageCells(const std::string& page) {
       "<td width=\"50%\" class=\"normal\">([^<]*)</td><td><img[^>]*></td>"
       "<td width=\"50%\" class=\"normal\">([^<]*)</td>");
   Cells cells;
-  for (auto it = std::sregex_iterator(page.begin(), page.end(), row);
-       it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), row); it != std::sregex_iterator();
+       ++it) {
     cells[(*it)[1]] = (*it)[2];
   }
   return cells;
@@ -60,11 +60,10 @@ Cells ComparisonCells(const std::string& page) {
   std::size_t labels_start = page.find("class=\"labels\"");
   std::size_t labels_end = page.find("</table>", labels_start);
   if (labels_start == std::string::npos || labels_end == std::string::npos) return {};
-  std::vector<std::string> labels =
-      Matches(page.substr(labels_start, labels_end - labels_start),
-              std::regex("<td[^>]*>([^<]*)</td>"), 1);
-  std::vector<std::string> values =
-      Matches(page.substr(labels_end), std::regex("class=\"CompareInfo[A-Za-z]*\">([^<]*)</td>"), 1);
+  std::vector<std::string> labels = Matches(page.substr(labels_start, labels_end - labels_start),
+                                            std::regex("<td[^>]*>([^<]*)</td>"), 1);
+  std::vector<std::string> values = Matches(
+      page.substr(labels_end), std::regex("class=\"CompareInfo[A-Za-z]*\">([^<]*)</td>"), 1);
   Cells cells;
   if (labels.size() != values.size()) return cells;
   for (std::size_t i = 0; i < labels.size(); ++i) cells[labels[i]] = values[i];
@@ -175,7 +174,8 @@ TEST_P(DemoCatalogue, PagesComparisonsAndListsAgreeForEveryModel) {
   if (GetParam()) ApplyDemoUpdates(folders.working);
 
   CatalogueData data(folders.working);
-  common::LineTable index = selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
+  common::LineTable index =
+      selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
   Advertising advertising;
   testing::FakeBrowser browser;
   testing::ScriptedRandom random;
@@ -214,9 +214,8 @@ TEST_P(DemoCatalogue, PagesComparisonsAndListsAgreeForEveryModel) {
       EXPECT_EQ(compare[W("Модель")], entry);
       if (!full) continue;  // the short page is made of the comparison's own record
       for (const auto& [label, compared, shown] : Disagreements(compare, FullPageCells(page))) {
-        ADD_FAILURE() << label << ": the comparison says "
-                      << common::Utf8FromCp1251(compared) << ", the page "
-                      << common::Utf8FromCp1251(shown);
+        ADD_FAILURE() << label << ": the comparison says " << common::Utf8FromCp1251(compared)
+                      << ", the page " << common::Utf8FromCp1251(shown);
       }
     }
   }
@@ -224,12 +223,12 @@ TEST_P(DemoCatalogue, PagesComparisonsAndListsAgreeForEveryModel) {
 
   // The new models that the updates announce are listed, with the prices they bring.
   for (const std::string& file : selection::FindNewModelFiles(folders.working)) {
-    for (const std::string& announced : selection::NewModelRows(file).value_or(common::StringList{})) {
+    for (const std::string& announced :
+         selection::NewModelRows(file).value_or(common::StringList{})) {
       SCOPED_TRACE(common::Utf8FromCp1251(announced));
       common::BrandAndModel parts;
       ASSERT_TRUE(common::SplitRow(announced, parts));
-      std::optional<ModelRow> row =
-          FindListedModel(folders, data, index, parts.brand, parts.model);
+      std::optional<ModelRow> row = FindListedModel(folders, data, index, parts.brand, parts.model);
       ASSERT_TRUE(row) << "not listed";
       EXPECT_FALSE(row->price.empty()) << "no price";
     }

@@ -52,9 +52,9 @@ TEST(PageAddress, ShowsOnlyRegularFilesOfTheFoldersAndGivesOnlyWebAndMailToTheDe
       {"file://" + cat + "/Templates/temp.html?shown=2#top", kShow},
       {"file://" + Encoded(cat) + "/Templates/temp.html", kShow},
       {"FILE://" + cat + "/Templates/%74emp.html", kShow},
-      {"file://" + cat + "/Templates/../Base/base.tkm", kShow},   // ".." that stays inside
-      {"file://" + cat + "/Templates/Same/base.tkm", kShow},      // a link that stays inside
-      {"file://" + cat + "/Templates/Out/../temp.html", kShow},   // ".." goes first, as loaded
+      {"file://" + cat + "/Templates/../Base/base.tkm", kShow},  // ".." that stays inside
+      {"file://" + cat + "/Templates/Same/base.tkm", kShow},     // a link that stays inside
+      {"file://" + cat + "/Templates/Out/../temp.html", kShow},  // ".." goes first, as loaded
       {"file://" + root + "/Program/adv.html", kShow},
       {"file://localhost" + cat + "/Templates/temp.html", kRefuse},
       {"file://127.0.0.1" + cat + "/Templates/temp.html", kRefuse},

@@ -64,7 +64,8 @@ std::string Snapshot(const std::string& folder) {
 bool HasWideRange(std::string_view criteria, long long max_width) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= criteria.size(); ++i) {
-    if (i < criteria.size() && std::string_view("^[]%();").find(criteria[i]) == std::string_view::npos) {
+    if (i < criteria.size() &&
+        std::string_view("^[]%();").find(criteria[i]) == std::string_view::npos) {
       continue;
     }
     std::string_view item = criteria.substr(start, i - start);

@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string root = fuzz::FreshFolder("new");
   std::string updates = root + "/updates";
   for (const std::string& name : names) {
-    fuzz::Require(name.size() > 3 && name.find_first_of(std::string_view("/\\\0", 3)) ==
-                                         std::string::npos,
-                  "an index name that is a path");
+    fuzz::Require(
+        name.size() > 3 && name.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos,
+        "an index name that is a path");
     fuzz::Require(name.find("..") == std::string::npos && name[0] != '.',
                   "an index name that climbs or hides");
     if (name.size() < 200) fuzz::WriteFile(updates + "/" + name + ".new", text);

@@ -39,7 +39,6 @@ class TempCatalogue {
 // The folder of the demo catalogue and program files in the source tree (demo/).
 std::string DemoFolder();
 
-
 // Windows-1251 bytes of UTF-8 source text, for readable expectations.
 std::string W(std::string_view utf8);
 

@@ -38,7 +38,8 @@ std::string GoodArchive() {
 enum class ApplyResult { kApplied, kAlreadyApplied, kRefused, kIncomplete };
 
 ApplyResult ResultOf(const common::Result<ApplyOutcome>& outcome) {
-  if (outcome) return outcome->already_applied ? ApplyResult::kAlreadyApplied : ApplyResult::kApplied;
+  if (outcome)
+    return outcome->already_applied ? ApplyResult::kAlreadyApplied : ApplyResult::kApplied;
   return outcome.error().code == common::ErrorCode::kRefused ? ApplyResult::kRefused
                                                              : ApplyResult::kIncomplete;
 }
@@ -284,12 +285,12 @@ TEST(ApplyPackageTest, AWriteThatFailsStopsThePackageAndTheNextRunFinishesIt) {
 // of the package's name.
 TEST(ApplyPackageTest, AJournalIsTakenOnlyForItsOwnPackage) {
   const SealingKeys keys = NewSealingKeys();
-  const std::string package =
-      SealPackage(testing::MakeZip({{"upd151207.tkm",
-                                     "ADDTOFILE a.txt TO log.txt\r\nADDFILE upd151207.new TO updates\\\r\n"},
-                                    {"a.txt", "A"},
-                                    {"upd151207.new", "N"}}),
-                  "upd151207.upd", keys);
+  const std::string package = SealPackage(
+      testing::MakeZip({{"upd151207.tkm",
+                         "ADDTOFILE a.txt TO log.txt\r\nADDFILE upd151207.new TO updates\\\r\n"},
+                        {"a.txt", "A"},
+                        {"upd151207.new", "N"}}),
+      "upd151207.upd", keys);
   struct Case {
     const char* what;
     const char* journal_path;
@@ -309,7 +310,8 @@ TEST(ApplyPackageTest, AJournalIsTakenOnlyForItsOwnPackage) {
     ASSERT_TRUE(opened);
     std::string owner = "upd151207.upd " + (c.own ? opened->digest : std::string(64, '0'));
     // Line 0, the append, was done before the run was cut; line 1 is where it stood.
-    testing::Build(temp.Path("cat"), {{"log.txt", "L\r\n"}, {c.journal_path, "1\r\n" + owner + "\r\n"}});
+    testing::Build(temp.Path("cat"),
+                   {{"log.txt", "L\r\n"}, {c.journal_path, "1\r\n" + owner + "\r\n"}});
     testing::RecordingStatus status;
     testing::FakeMessages messages;
     testing::FakeShell shell;

@@ -121,7 +121,8 @@ TEST(GetInetFile, RefusesAddressesAndProxiesItCannotUse) {
   for (const Refused& c : cases) {
     SCOPED_TRACE(c.name);
     common::PrivateFolder folder("trubkom-download-");
-    EXPECT_FALSE(GetInetFile(c.address, folder.path() + "/f", c.proxy, c.use_proxy, Lowered()).ok());
+    EXPECT_FALSE(
+        GetInetFile(c.address, folder.path() + "/f", c.proxy, c.use_proxy, Lowered()).ok());
     EXPECT_TRUE(testing::Snapshot(folder.path()).empty());
   }
 }

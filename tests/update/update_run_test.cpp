@@ -33,57 +33,114 @@ std::string Package(const std::string& base, const SealingKeys& keys) {
 
 struct Case {
   const char* name;
-  std::vector<std::string> local;    // packages in updates/ ("=" after the name: applied; "!":
-                                     // sealed with other keys)
-  std::string index;                 // the server's index; empty: the server has none (404)
-  std::vector<std::string> served;   // packages the server has
-  bool online = true;                // the server is up
-  bool local_mode = false;           // from a folder holding the packages of "served"
-  std::vector<std::string> status;   // UTF-8; "@" stands for the catalogue folder
+  std::vector<std::string> local;   // packages in updates/ ("=" after the name: applied; "!":
+                                    // sealed with other keys)
+  std::string index;                // the server's index; empty: the server has none (404)
+  std::vector<std::string> served;  // packages the server has
+  bool online = true;               // the server is up
+  bool local_mode = false;          // from a folder holding the packages of "served"
+  std::vector<std::string> status;  // UTF-8; "@" stands for the catalogue folder
   std::vector<std::string> messages;
   std::vector<std::string> applied;  // markers present afterwards
 };
 
 const Case kCases[] = {
-    {"a missing package is fetched and applied", {}, "upd150107.upd\r\n", {"upd150107"}, true,
+    {"a missing package is fetched and applied",
+     {},
+     "upd150107.upd\r\n",
+     {"upd150107"},
+     true,
      false,
      {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07", "Завершено", "",
       "Добавляем upd150107.new в @/updates/", "", "Установлено пакетов: 1"},
-     {}, {"upd150107"}},
-    {"letter case is ignored", {"UPD150107.UPD="}, "upd150107.upd\n", {"upd150107"}, true, false,
-     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {"UPD150107"}},
-    {"short lines are no packages", {}, "abc\r\n\r\nupd\r\n", {}, true, false,
-     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
-    {"a line within a local name counts as present", {"upd150107b.upd="}, "upd150107\r\n", {},
-     true, false, {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"},
+     {},
+     {"upd150107"}},
+    {"letter case is ignored",
+     {"UPD150107.UPD="},
+     "upd150107.upd\n",
+     {"upd150107"},
+     true,
+     false,
+     {"Скачиваем список апдейтов", "Завершено", ""},
+     {"Обновлений нет"},
+     {"UPD150107"}},
+    {"short lines are no packages",
+     {},
+     "abc\r\n\r\nupd\r\n",
+     {},
+     true,
+     false,
+     {"Скачиваем список апдейтов", "Завершено", ""},
+     {"Обновлений нет"},
+     {}},
+    {"a line within a local name counts as present",
+     {"upd150107b.upd="},
+     "upd150107\r\n",
+     {},
+     true,
+     false,
+     {"Скачиваем список апдейтов", "Завершено", ""},
+     {"Обновлений нет"},
      {"upd150107b"}},
-    {"a package the server lacks", {}, "upd150107.upd\r\n", {}, true, false,
+    {"a package the server lacks",
+     {},
+     "upd150107.upd\r\n",
+     {},
+     true,
+     false,
      {"Скачиваем список апдейтов", "Скачиваем апдейт от 15.01.07",
       "Не скачан: сервер ответил ошибкой 404", ""},
-     {}, {}},
-    {"no index: packages on disk are applied", {"upd010207.upd"}, "", {}, true, false,
+     {},
+     {}},
+    {"no index: packages on disk are applied",
+     {"upd010207.upd"},
+     "",
+     {},
+     true,
+     false,
      {"Скачиваем список апдейтов", "", "Сервер обновлений недоступен: сервер ответил ошибкой 404",
       "Добавляем upd010207.new в @/updates/", "", "Установлено пакетов: 1"},
      {},
      {"upd010207"}},
-    {"index lines that name paths are skipped", {},
-     "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n.upd4.upd\r\n", {"evil"}, true, false,
-     {"Скачиваем список апдейтов", "Завершено", ""}, {"Обновлений нет"}, {}},
-    {"no connection: applied and unapplied on disk", {"upd010207.upd=", "upd020207.upd"}, "", {},
-     false, false,
+    {"index lines that name paths are skipped",
+     {},
+     "../evil.upd\r\nsub/upd1.upd\r\n..\\upd2.upd\r\n/tmp/upd3.upd\r\n.upd4.upd\r\n",
+     {"evil"},
+     true,
+     false,
+     {"Скачиваем список апдейтов", "Завершено", ""},
+     {"Обновлений нет"},
+     {}},
+    {"no connection: applied and unapplied on disk",
+     {"upd010207.upd=", "upd020207.upd"},
+     "",
+     {},
+     false,
+     false,
      {"Сервер обновлений недоступен: адрес сервера не найден",
       "Добавляем upd020207.new в @/updates/", "", "Установлено пакетов: 1"},
-     {}, {"upd010207", "upd020207"}},
-    {"a package that does not open is named as not applied", {"upd020207.upd!", "upd030207.upd"},
-     "", {}, false, false,
+     {},
+     {"upd010207", "upd020207"}},
+    {"a package that does not open is named as not applied",
+     {"upd020207.upd!", "upd030207.upd"},
+     "",
+     {},
+     false,
+     false,
      {"Сервер обновлений недоступен: адрес сервера не найден",
       "Апдейт от 02.02.07 не установлен: подпись не сходится: пакет поврежден, переименован "
       "или подписан не издателем",
       "Добавляем upd030207.new в @/updates/", "", "Установлено пакетов: 1"},
-     {}, {"upd030207"}},
-    {"local folder: no download, markers looked up in the catalogue", {"upd030307.upd="}, "",
-     {"upd030307", "upd040407"}, true, true,
-     {"Добавляем upd040407.new в @/updates/", "", "Установлено пакетов: 1"}, {},
+     {},
+     {"upd030207"}},
+    {"local folder: no download, markers looked up in the catalogue",
+     {"upd030307.upd="},
+     "",
+     {"upd030307", "upd040407"},
+     true,
+     true,
+     {"Добавляем upd040407.new в @/updates/", "", "Установлено пакетов: 1"},
+     {},
      {"upd030307", "upd040407"}},
 };
 
@@ -171,10 +228,10 @@ TEST(RunUpdate, APackageCutShortIsFetchedAgainByTheNextRun) {
       testing::RecordingStatus status;
       RunUpdate(cat.root(), options, {status, messages, shell, folders, nullptr, {}},
                 OpeningKeysFor(keys));
-      bool refused = std::find(status.lines.begin(), status.lines.end(),
-                               W("Апдейт от 15.01.07 не установлен: подпись не сходится: пакет "
-                                 "поврежден, переименован или подписан не издателем")) !=
-                     status.lines.end();
+      bool refused =
+          std::find(status.lines.begin(), status.lines.end(),
+                    W("Апдейт от 15.01.07 не установлен: подпись не сходится: пакет "
+                      "поврежден, переименован или подписан не издателем")) != status.lines.end();
       bool applied = common::IsFile(cat.Path("updates/upd150107.new"));
       // Moved aside, not deleted: the file may be the user's own.
       if (run == 0 && !local_mode) {
@@ -209,8 +266,10 @@ TEST(RunUpdate, PackagesApplyInDateOrder) {
   const SealingKeys keys = NewSealingKeys();
   const std::vector<std::string> by_name = {"upd010607", "upd050507", "upd100407"};
   auto package = [&](const std::string& base) {
-    std::string script = "REPLACEFILE Base\\x.txt WITH x.txt\r\nADDTOFILE add.txt TO Base\\log.txt\r\n"
-                         "ADDFILE " + base + ".new TO updates\\\r\n";
+    std::string script =
+        "REPLACEFILE Base\\x.txt WITH x.txt\r\nADDTOFILE add.txt TO Base\\log.txt\r\n"
+        "ADDFILE " +
+        base + ".new TO updates\\\r\n";
     return SealPackage(testing::MakeZip({{"upd.tkm", script},
                                          {"x.txt", base},
                                          {"add.txt", base + "\r\n"},
@@ -238,13 +297,12 @@ TEST(RunUpdate, PackagesApplyInDateOrder) {
     folders.answer = chosen.root();
     std::vector<std::string> turns;  // each package's turn, as the window hears of it
     UpdatePorts ports{status, messages, shell, folders, nullptr, {}};
-    ports.package_started = [&](bool downloading, const std::string& date, int number,
-                                int count) {
+    ports.package_started = [&](bool downloading, const std::string& date, int number, int count) {
       turns.push_back((downloading ? "get " : "apply ") + date + " " + std::to_string(number) +
                       "/" + std::to_string(count));
     };
-    UpdateSummary summary = RunUpdate(cat.root(), {local_mode, false, "", server.Url("/")},
-                                      ports, OpeningKeysFor(keys));
+    UpdateSummary summary = RunUpdate(cat.root(), {local_mode, false, "", server.Url("/")}, ports,
+                                      OpeningKeysFor(keys));
     EXPECT_EQ(summary.applied, 3);
     std::vector<std::string> expected_turns = {"apply 100407 1/3", "apply 050507 2/3",
                                                "apply 010607 3/3"};
@@ -278,9 +336,8 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
   testing::FakeFolderChooser folders;
   UpdateOptions options{false, true, "127.0.0.1:" + std::to_string(proxy.port()),
                         "http://update.invalid/"};
-  UpdateSummary summary = RunUpdate(cat.root(), options,
-                                    {status, messages, shell, folders, nullptr, {}},
-                                    OpeningKeysFor(keys));
+  UpdateSummary summary = RunUpdate(
+      cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
   EXPECT_EQ(summary.applied, 1);
   EXPECT_FALSE(summary.server_problem);
   std::vector<std::string> asked;  // the connection test sends no request
@@ -359,7 +416,8 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
   auto signature = [&](std::uint64_t serial, std::int64_t expires, const std::string& bytes,
                        const SealingKeys& by) {
-    IndexSignature what{serial, now, expires, {{"upd150107.upd", {bytes.size(), Sha256Hex(bytes)}}}};
+    IndexSignature what{
+        serial, now, expires, {{"upd150107.upd", {bytes.size(), Sha256Hex(bytes)}}}};
     return SignIndex(index, what, by.secret_key);
   };
   struct Case {
@@ -393,15 +451,16 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
     std::map<std::string, testing::ScriptedResponse> routes = {
         {"/updates/index.txt", testing::Respond("200 OK", index)},
         {"/updates/upd150107.upd", testing::Respond("200 OK", c.served)}};
-    if (!c.signature.empty()) routes["/updates/index.sig"] = testing::Respond("200 OK", c.signature);
+    if (!c.signature.empty())
+      routes["/updates/index.sig"] = testing::Respond("200 OK", c.signature);
     testing::ScriptedHttpServer server(routes);
     testing::RecordingStatus status;
     testing::FakeMessages messages;
     testing::FakeShell shell;
     testing::FakeFolderChooser folders;
-    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
-                                      {status, messages, shell, folders, nullptr, {}},
-                                      OpeningKeysFor(keys));
+    UpdateSummary summary =
+        RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                  {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
     EXPECT_EQ(summary.applied, c.line ? 0 : 1);
     if (c.line) {
       EXPECT_NE(std::find(status.lines.begin(), status.lines.end(), W(c.line)), status.lines.end());
@@ -419,16 +478,18 @@ TEST(RunUpdate, AnIndexNotChangedIsNotDownloadedAgain) {
   const std::string index = "upd150107.upd\r\n";
   const std::string package = Package("upd150107", keys);
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
-  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  IndexSignature what{
+      7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
   testing::TempCatalogue cat;
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
     // The second time the server knows only that its index has not changed.
     std::map<std::string, testing::ScriptedResponse> routes = {
         {"/updates/index.txt",
-         run == 0 ? testing::Respond("200 OK", index, "ETag: \"v1\"\r\n")
-                  : testing::ScriptedResponse{"HTTP/1.1 304 Not Modified\r\nConnection: close\r\n\r\n",
-                                              ""}},
+         run == 0
+             ? testing::Respond("200 OK", index, "ETag: \"v1\"\r\n")
+             : testing::ScriptedResponse{"HTTP/1.1 304 Not Modified\r\nConnection: close\r\n\r\n",
+                                         ""}},
         {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
         {"/updates/upd150107.upd", testing::Respond("200 OK", package)}};
     testing::ScriptedHttpServer server(routes);
@@ -436,9 +497,9 @@ TEST(RunUpdate, AnIndexNotChangedIsNotDownloadedAgain) {
     testing::FakeMessages messages;
     testing::FakeShell shell;
     testing::FakeFolderChooser folders;
-    UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", server.Url("/")},
-                                      {status, messages, shell, folders, nullptr, {}},
-                                      OpeningKeysFor(keys));
+    UpdateSummary summary =
+        RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+                  {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
     EXPECT_FALSE(summary.server_problem);
     EXPECT_EQ(summary.applied, run == 0 ? 1 : 0);
     std::vector<std::string> asked;
@@ -463,26 +524,28 @@ TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndex) {
   const std::string index = "upd150107.upd\r\n";
   const std::string package = Package("upd150107", keys);
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
-  IndexSignature what{7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
-  testing::ScriptedHttpServer failing({{"/updates/index.txt",
-                                        testing::Respond("503 Service Unavailable", "busy")}});
+  IndexSignature what{
+      7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  testing::ScriptedHttpServer failing(
+      {{"/updates/index.txt", testing::Respond("503 Service Unavailable", "busy")}});
   testing::ScriptedHttpServer forged(
       {{"/updates/index.txt", testing::Respond("200 OK", index)},
-       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, NewSealingKeys().secret_key))}});
+       {"/updates/index.sig",
+        testing::Respond("200 OK", SignIndex(index, what, NewSealingKeys().secret_key))}});
   testing::ScriptedHttpServer sound(
       {{"/updates/index.txt", testing::Respond("200 OK", index)},
        {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
        {"/updates/upd150107.upd", testing::Respond("200 OK", package)}});
-  const std::string mirrors = "http://127.0.0.1:9/ " + failing.Url("/") + " " + forged.Url("/") +
-                              " " + sound.Url("/");
+  const std::string mirrors =
+      "http://127.0.0.1:9/ " + failing.Url("/") + " " + forged.Url("/") + " " + sound.Url("/");
   testing::TempCatalogue cat;
   testing::RecordingStatus status;
   testing::FakeMessages messages;
   testing::FakeShell shell;
   testing::FakeFolderChooser folders;
-  UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", mirrors},
-                                    {status, messages, shell, folders, nullptr, {}},
-                                    OpeningKeysFor(keys));
+  UpdateSummary summary =
+      RunUpdate(cat.root(), {false, false, "", mirrors},
+                {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
   EXPECT_EQ(summary.applied, 1);
   EXPECT_FALSE(summary.server_problem);
   int gave_way = 0;

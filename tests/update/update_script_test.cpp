@@ -263,7 +263,10 @@ const std::vector<MessageCase> kMessageCases = {
      {"Visit us"},
      {"http://example.org/a b"}},
     {"URLMESSAGE Visit URL HTTPS://example.org", true, {"Visit"}, {"HTTPS://example.org"}},
-    {"URLMESSAGE Visit URL www.example.org/price", true, {"Visit"}, {"http://www.example.org/price"}},
+    {"URLMESSAGE Visit URL www.example.org/price",
+     true,
+     {"Visit"},
+     {"http://www.example.org/price"}},
     {"URLMESSAGE Write URL mailto:shop@example.org", true, {"Write"}, {"mailto:shop@example.org"}},
     {"URLMESSAGE Visit URL file:///etc/passwd", true, {"Visit"}, {}},
     {"URLMESSAGE Visit URL javascript:alert(1)", true, {"Visit"}, {}},
@@ -273,7 +276,8 @@ const std::vector<MessageCase> kMessageCases = {
 
 // A file replaced or appended to keeps the mode its owner gave it: one kept private stays so.
 TEST(UpdateScriptTest, ChangedFilesKeepTheirMode) {
-  for (const char* line : {"REPLACEFILE list.txt WITH extra.txt", "ADDTOFILE extra.txt TO list.txt"}) {
+  for (const char* line :
+       {"REPLACEFILE list.txt WITH extra.txt", "ADDTOFILE extra.txt TO list.txt"}) {
     SCOPED_TRACE(line);
     testing::TempCatalogue temp;
     Tree before = kPayload;
@@ -283,8 +287,8 @@ TEST(UpdateScriptTest, ChangedFilesKeepTheirMode) {
     testing::RecordingStatus status;
     testing::FakeMessages messages;
     testing::FakeShell shell;
-    EXPECT_TRUE(ExecuteScriptLine(line, temp.Path("work"), temp.Path("cat"),
-                                  {status, messages, shell}));
+    EXPECT_TRUE(
+        ExecuteScriptLine(line, temp.Path("work"), temp.Path("cat"), {status, messages, shell}));
     struct stat info;
     ASSERT_EQ(::stat(temp.Path("cat/list.txt").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
