@@ -104,13 +104,13 @@ int Brands(const catalogue::Folders& folders) {
 }
 
 // As the window has it: a brand the box shows, or one written otherwise (a spelling of the
-// index, say) whose models list the window fills all the same.
-bool IsKnownBrand(const catalogue::Folders& folders, const std::string& brand) {
-  common::LineTable index = ModelIndex(folders);
+// index, say) whose models list the window fills all the same. The index is the command's own,
+// read once.
+bool IsKnownBrand(const catalogue::Folders& folders, const common::LineTable& index,
+                  catalogue::CatalogueData& data, const std::string& brand) {
   for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index)) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
-  catalogue::CatalogueData data(folders.working);
   return !catalogue::FillModelList(folders, data, index, brand, false).empty();
 }
 
@@ -120,10 +120,13 @@ int UnknownBrand(const std::string& brand) {
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
-  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
+  const common::LineTable index = ModelIndex(folders);
   catalogue::CatalogueData data(folders.working);
-  for (const catalogue::ModelRow& row : catalogue::FillModelList(
-           folders, data, ModelIndex(folders), common::Cp1251FromUtf8(brand), full_only)) {
+  if (!IsKnownBrand(folders, index, data, common::Cp1251FromUtf8(brand))) {
+    return UnknownBrand(brand);
+  }
+  for (const catalogue::ModelRow& row :
+       catalogue::FillModelList(folders, data, index, common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
   }
   return 0;
@@ -175,9 +178,11 @@ bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
 }
 
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
-  if (!IsKnownBrand(folders, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
+  if (!IsKnownBrand(folders, context.model_index, context.data, common::Cp1251FromUtf8(brand))) {
+    return UnknownBrand(brand);
+  }
   if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
     return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
   }
