@@ -19,19 +19,6 @@ namespace {
 
 constexpr const char* kTemporaryMark = ".trubkom-";
 
-// 0 when every byte was written, else the errno of the failure.
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return errno;
-    // A write that takes no byte and says nothing would loop for ever: the disk is full.
-    if (written == 0) return ENOSPC;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return 0;
-}
-
 std::string TemporaryNameFor(const std::string& name) {
   static std::atomic<unsigned> counter{0};
   return name + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
@@ -82,6 +69,18 @@ pid_t WriterOf(std::string_view name) {
 }
 
 }  // namespace
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return errno;
+    // A write that takes no byte and says nothing would loop for ever: the disk is full.
+    if (written == 0) return ENOSPC;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
 
 void SyncFolderOf(const std::string& path) {
   std::string name;

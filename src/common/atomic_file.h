@@ -26,6 +26,10 @@ Status ReplaceFileAtomically(const FileAt& file, std::string_view bytes, bool sy
 std::optional<mode_t> ModeOf(const std::string& path);
 std::optional<mode_t> ModeOf(const FileAt& file);
 
+// Writes every byte to fd, going on after interruptions; 0 when all were written, else the errno
+// of the failure (ENOSPC for a write that takes nothing and says nothing: a full disk).
+int WriteAll(int fd, std::string_view bytes);
+
 // Flushes the folder holding path to disk, so the names renamed into it survive a crash.
 void SyncFolderOf(const std::string& path);
 // Flushes the folder open as folder_fd to disk.

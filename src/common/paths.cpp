@@ -146,6 +146,11 @@ std::vector<std::string> ListFiles(int folder_fd, std::string_view mask) {
   return files;
 }
 
+std::string_view FileNameOf(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 std::string WithTrailingSlash(std::string_view folder) {
   std::string result(folder);
   if (result.empty() || result.back() != '/') result += '/';

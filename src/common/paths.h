@@ -29,6 +29,9 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view m
 // The same for the folder open as folder_fd.
 std::vector<std::string> ListFiles(int folder_fd, std::string_view mask);
 
+// The last component of a path: what follows its last '/', or the whole text without one.
+std::string_view FileNameOf(std::string_view path);
+
 // The folder with a trailing '/'.
 std::string WithTrailingSlash(std::string_view folder);
 

@@ -12,6 +12,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "update/contained_path.h"
+#include "update/package_order.h"
 
 namespace trubkom::update {
 
@@ -20,23 +21,13 @@ namespace {
 // A journal is "lines-done" or "lines-done hash" on its first line and its owner on the second.
 constexpr std::size_t kJournalCap = 512;
 
-std::string FileNameOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string BaseNameOf(const std::string& name) {
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 // Journals lie in updates/journal/ under the catalogue folder.
 constexpr const char* kUpdatesFolder = "updates";
 constexpr const char* kJournalFolder = "journal";
 
 std::string RelativePathFor(const std::string& package_name) {
   return std::string(kUpdatesFolder) + "/" + kJournalFolder + "/" +
-         common::AsciiLowered(BaseNameOf(FileNameOf(package_name))) + ".progress";
+         common::AsciiLowered(PackageBaseName(package_name)) + ".progress";
 }
 
 }  // namespace
@@ -66,7 +57,7 @@ ApplyJournal::ApplyJournal(const std::string& catalogue_folder, const std::strin
     : catalogue_(catalogue_folder),
       relative_(RelativePathFor(package_name)),
       path_(PathFor(catalogue_folder, package_name)),
-      owner_(common::AsciiLowered(FileNameOf(package_name)) + " " + digest) {
+      owner_(common::AsciiLowered(common::FileNameOf(package_name)) + " " + digest) {
   auto found = ResolveInside(catalogue_, relative_);
   if (!found || !found->Whole()) return;
   auto text = common::ReadFile(found->At(catalogue_), kJournalCap);

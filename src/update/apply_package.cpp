@@ -156,13 +156,6 @@ common::Status RunScripts(const std::string& package_path, const std::vector<std
 
 }  // namespace
 
-std::string PackageBaseName(const std::string& package_path) {
-  std::size_t slash = package_path.find_last_of('/');
-  std::string name = slash == std::string::npos ? package_path : package_path.substr(slash + 1);
-  std::size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 bool LooksApplied(const std::string& package_path, const std::string& catalogue_folder) {
   // A journal means a run was cut short, even when the marker came before its end; whether it
   // is this package's is known once the package is read.

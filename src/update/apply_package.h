@@ -6,6 +6,7 @@
 
 #include "update/archive_extraction.h"
 #include "update/package_keys.h"
+#include "update/package_order.h"
 #include "update/update_script.h"
 
 namespace trubkom::update {
@@ -17,9 +18,6 @@ struct ApplyOutcome {
   bool already_applied = false;      // updates/<base name>.new exists in the catalogue: skipped
   std::vector<std::string> scripts;  // the scripts run, in order
 };
-
-// A package's base name: its file name without the extension.
-std::string PackageBaseName(const std::string& package_path);
 
 // Whether the package is applied already as far as the catalogue shows without reading it: its
 // marker updates/<base name>.new is there and no journal of it. ApplyPackage skips such a one.

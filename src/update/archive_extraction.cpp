@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/atomic_file.h"
 #include "common/encoding.h"
 #include "common/string_ops.h"
 
@@ -207,23 +208,11 @@ class Extractor {
         Stop(ArchiveTooLarge());
         return Outcome::kStop;
       }
-      if (int error = WriteAll(fd, buffer_.get(), static_cast<std::size_t>(got))) {
+      if (int error = common::WriteAll(
+              fd, std::string_view(buffer_.get(), static_cast<std::size_t>(got)))) {
         return CannotWrite(error, target);
       }
     }
-  }
-
-  // 0 when every byte was written, else the errno of the failure.
-  static int WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-      ssize_t written = ::write(fd, data, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written < 0) return errno;
-      if (written == 0) return ENOSPC;
-      data += written;
-      size -= static_cast<std::size_t>(written);
-    }
-    return 0;
   }
 
   zip_t* archive_;

@@ -10,6 +10,7 @@
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/encoding.h"
+#include "common/paths.h"
 
 namespace trubkom::update {
 
@@ -22,11 +23,6 @@ constexpr std::size_t kNonceBytes = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES
 constexpr std::size_t kTagBytes = crypto_aead_xchacha20poly1305_ietf_ABYTES;
 constexpr std::size_t kSignatureBytes = crypto_sign_BYTES;
 constexpr std::size_t kSmallestPackage = kMagic.size() + kNonceBytes + kTagBytes + kSignatureBytes;
-
-std::string_view FileNameOf(std::string_view path) {
-  std::size_t slash = path.find_last_of('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 common::Error Refused(std::string_view why) {
   return {common::ErrorCode::kRefused, std::string(why)};
@@ -94,7 +90,7 @@ common::Result<std::string> ReadWithName(const std::string& path) {
   } else if (static_cast<std::size_t>(info.st_size) > kMaxPackageBytes) {
     result = Refused("пакет больше 1 ГБ"_cp1251);
   } else {
-    std::string name = common::AsciiLowered(FileNameOf(path));
+    std::string name = common::AsciiLowered(common::FileNameOf(path));
     std::string bytes = name;
     bytes.resize(name.size() + static_cast<std::size_t>(info.st_size));
     std::size_t done = name.size();
@@ -147,7 +143,7 @@ common::Result<std::string> OpenPackage(std::string_view package, std::string_vi
 common::Result<OpenedPackage> OpenPackageFile(const std::string& path, const OpeningKeys& keys) {
   auto message = ReadWithName(path);
   if (!message) return message.error();
-  std::size_t name_size = common::AsciiLowered(FileNameOf(path)).size();
+  std::size_t name_size = common::AsciiLowered(common::FileNameOf(path)).size();
   OpenedPackage opened;
   opened.digest = Digest(std::string_view(*message).substr(name_size));
   if (common::Status verified = OpenSignedInPlace(*message, name_size, keys); !verified) {

@@ -5,18 +5,15 @@
 
 #include "common/ascii.h"
 #include "common/date_code.h"
+#include "common/paths.h"
 #include "common/string_ops.h"
 
 namespace trubkom::update {
 
-namespace {
-
-std::string_view FileNameOf(std::string_view path) {
-  std::size_t slash = path.find_last_of('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+std::string PackageBaseName(std::string_view package_path) {
+  std::string_view name = common::FileNameOf(package_path);
+  return std::string(name.substr(0, name.rfind('.')));
 }
-
-}  // namespace
 
 bool IsPackageName(std::string_view name) {
   constexpr std::string_view kExtension = ".upd";
@@ -39,11 +36,11 @@ common::StringList PackageNamesOfIndex(const common::StringList& index_lines) {
 }
 
 void SortByDate(std::vector<std::string>& package_paths) {
-  std::stable_sort(package_paths.begin(), package_paths.end(),
-                   [](const std::string& a, const std::string& b) {
-                     return common::CompareUpdateDates(common::DateCodeOf(FileNameOf(a)),
-                                                       common::DateCodeOf(FileNameOf(b))) < 0;
-                   });
+  std::stable_sort(
+      package_paths.begin(), package_paths.end(), [](const std::string& a, const std::string& b) {
+        return common::CompareUpdateDates(common::DateCodeOf(common::FileNameOf(a)),
+                                          common::DateCodeOf(common::FileNameOf(b))) < 0;
+      });
 }
 
 }  // namespace trubkom::update

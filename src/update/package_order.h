@@ -14,6 +14,9 @@ namespace trubkom::update {
 // than a hostile index could make a run fetch.
 inline constexpr std::size_t kMaxIndexPackages = 1000;
 
+// A package's base name: its file name without the extension.
+std::string PackageBaseName(std::string_view package_path);
+
 // Whether name is a package's file name: ending in ".upd" (any letter case) after at least one
 // character, holding no '/', '\', NUL or "..", and not starting with '.'.
 bool IsPackageName(std::string_view name);

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <optional>
@@ -50,8 +51,6 @@ std::vector<std::string> PackagesIn(const Contained& updates, const std::string&
   }
   return paths;
 }
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // A line is missing when no local package's path contains it, letter case ignored.
 bool IsMissing(const std::string& line, const std::vector<std::string>& local_packages) {
@@ -329,11 +328,17 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
 // chose.
 void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
               int updates_fd, UpdatePorts& ports, const OpeningKeys& keys, UpdateSummary& summary) {
-  int pending = 0, number = 0;
-  for (const std::string& package : packages) pending += !LooksApplied(package, working_folder);
+  std::vector<bool> applied_before;
   for (const std::string& package : packages) {
+    applied_before.push_back(LooksApplied(package, working_folder));
+  }
+  const auto pending =
+      static_cast<int>(std::count(applied_before.begin(), applied_before.end(), false));
+  int number = 0;
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    const std::string& package = packages[i];
     if (Cancelled(ports)) break;
-    if (ports.package_started && !LooksApplied(package, working_folder)) {
+    if (ports.package_started && !applied_before[i]) {
       ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number, pending);
     }
     auto outcome =
@@ -355,7 +360,7 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     // moved aside as "<name>.rejected" it is fetched again by the next run, and nothing the
     // user put there is lost. Packages of a folder the user chose stay where they are.
     if (outcome.error().code == common::ErrorCode::kRefused && updates_fd >= 0) {
-      std::string name = FileNameOf(package);
+      std::string name(common::FileNameOf(package));
       ::renameat(updates_fd, name.c_str(), updates_fd, (name + ".rejected").c_str());
     }
     if (StopsTheRun(outcome.error())) break;
