@@ -1,10 +1,14 @@
 #include "update/download.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +17,8 @@
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/unique_fd.h"
 
 namespace trubkom::update {
 
@@ -53,10 +59,18 @@ std::string UrlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
 
 // What the callbacks of one transfer share.
 struct Transfer {
-  common::PendingFile* file;
-  const DownloadControl* control;
-  std::uint64_t received = 0;
-  std::uint64_t reported = 0;  // received when progress was last called
+  CURL* handle = nullptr;
+  const DownloadControl* control = nullptr;
+  // Called once before the first byte of the body, with the answer's status: a resumed
+  // download learns there whether the server sent the rest of the file or all of it.
+  std::function<common::Status(long status)> begin = nullptr;
+  // Takes the bytes of the body as they arrive.
+  std::function<common::Status(std::string_view bytes)> write;
+  bool begun = false;
+  long status = 0;                 // the answer's, once the transfer is over
+  std::uint64_t resumed_from = 0;  // bytes of the file that were there before this transfer
+  std::uint64_t received = 0;      // bytes of the file there now, those before included
+  std::uint64_t reported = 0;      // received when progress was last called
   bool too_large = false;
   std::optional<common::Error> write_error = std::nullopt;
 };
@@ -65,18 +79,32 @@ bool Cancelled(const Transfer& transfer) {
   return transfer.control->cancel != nullptr && transfer.control->cancel->load();
 }
 
+common::Status Begin(Transfer& transfer) {
+  transfer.begun = true;
+  if (!transfer.begin) return {};
+  long status = 0;
+  curl_easy_getinfo(transfer.handle, CURLINFO_RESPONSE_CODE, &status);
+  return transfer.begin(status);
+}
+
 // Counts the bytes itself: a body without a length (or with a false one) is capped here.
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
   auto& transfer = *static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
-  transfer.received += bytes;
   // Any count but bytes aborts the transfer.
+  if (!transfer.begun) {
+    if (common::Status begun = Begin(transfer); !begun) {
+      transfer.write_error = begun.error();
+      return 0;
+    }
+  }
+  transfer.received += bytes;
   if (transfer.received > transfer.control->max_bytes) {
     transfer.too_large = true;
     return 0;
   }
   if (Cancelled(transfer)) return 0;
-  if (common::Status written = transfer.file->Write(std::string_view(data, bytes)); !written) {
+  if (common::Status written = transfer.write(std::string_view(data, bytes)); !written) {
     transfer.write_error = written.error();
     return 0;
   }
@@ -89,7 +117,8 @@ int WatchTransfer(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off
   if (Cancelled(transfer)) return 1;
   if (transfer.control->progress && transfer.received != transfer.reported) {
     transfer.reported = transfer.received;
-    transfer.control->progress(transfer.received, total > 0 ? std::uint64_t(total) : 0);
+    transfer.control->progress(transfer.received,
+                               total > 0 ? transfer.resumed_from + std::uint64_t(total) : 0);
   }
   return 0;
 }
@@ -212,56 +241,56 @@ common::Status CheckConnection(const std::string& server_base, const std::string
 
 namespace {
 
-// The download into file, which it commits once all of the body has arrived.
 struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
 
-// Keeps the validators of the answer's head: ETag and Last-Modified, names in any letter case.
+// What the head of the answer said that a download goes on with.
+struct AnswerHead {
+  Validators validators;
+  std::string content_range;
+};
+
+// Keeps the headers of the answer's head that matter here, names in any letter case; the head
+// of a redirect's answer is forgotten when the next answer's status line comes.
 std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user) {
-  auto& validators = *static_cast<Validators*>(user);
+  auto& head = *static_cast<AnswerHead*>(user);
   std::string_view line(data, size * count);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  if (line.starts_with("HTTP/")) head = {};
   std::size_t colon = line.find(':');
   if (colon != std::string_view::npos) {
     std::string name = common::AsciiLowered(line.substr(0, colon));
     std::string_view value = line.substr(colon + 1);
     while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    if (name == "etag") validators.etag = value;
-    if (name == "last-modified") validators.last_modified = value;
+    if (name == "etag") head.validators.etag = value;
+    if (name == "last-modified") head.validators.last_modified = value;
+    if (name == "content-range") head.content_range = value;
   }
   return size * count;
 }
 
-// true with the whole new file in place, false (nothing written) when the server answered that
-// the file has not changed since the validators given.
-common::Result<bool> Download(const std::string& address, common::PendingFile& file,
-                              const std::string& proxy, bool use_proxy,
-                              const DownloadControl& control, Validators* validators) {
+// One request for address (for the bytes of range only, "FIRST-", when given), its body going
+// through transfer; the status it was answered with, or why it failed: a status outside 2xx but
+// 304 fails, and transfer.status holds it either way.
+common::Result<long> Perform(const std::string& address, const std::string& proxy,
+                             bool use_proxy, const DownloadControl& control, Transfer& transfer,
+                             curl_slist* headers, AnswerHead& head, const char* range = nullptr) {
   // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
   if (use_proxy && proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
   CurlHandle handle = NewHandle();
   if (!handle) return NetworkError("библиотека загрузки не готова");
-  if (!file.ok()) return file.Write({}).error();  // the reason the file could not be made
-
-  Transfer transfer{.file = &file, .control = &control};
   CURL* curl = handle.get();
-  std::unique_ptr<curl_slist, SlistDeleter> headers;
-  Validators answered;
-  if (validators) {
-    curl_slist* list = nullptr;
-    if (!validators->etag.empty()) {
-      list = curl_slist_append(list, ("If-None-Match: " + validators->etag).c_str());
-    }
-    if (!validators->last_modified.empty()) {
-      list = curl_slist_append(list, ("If-Modified-Since: " + validators->last_modified).c_str());
-    }
-    headers.reset(list);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answered);
-  }
+  transfer.handle = curl;
+  transfer.control = &control;
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &head);
   curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+  // A range, not CURLOPT_RESUME_FROM_LARGE: libcurl fails a resumed transfer whose server sends
+  // the whole file (200) instead of the rest, and the whole file is what is wanted then.
+  curl_easy_setopt(curl, CURLOPT_RANGE, range);
   curl_easy_setopt(curl, CURLOPT_PROXY, use_proxy ? proxy.c_str() : "");
   SetLimits(curl, control);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
@@ -274,11 +303,38 @@ common::Result<bool> Download(const std::string& address, common::PendingFile& f
   CURLcode code = curl_easy_perform(curl);
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-  if (code == CURLE_OK && status == 304 && validators) return false;
+  transfer.status = status;
+  if (code == CURLE_OK && status == 304) return status;
+  // An empty body calls no write: its answer begins here.
+  if (code == CURLE_OK && !transfer.begun) {
+    if (common::Status begun = Begin(transfer); !begun) return begun.error();
+  }
   if (code != CURLE_OK || status < 200 || status >= 300) {
     return TransferError(curl, code, transfer, use_proxy);
   }
-  if (validators) *validators = answered;
+  return status;
+}
+
+// true with the whole new file in place, false (nothing written) when the server answered that
+// the file has not changed since the validators given.
+common::Result<bool> Download(const std::string& address, common::PendingFile& file,
+                              const std::string& proxy, bool use_proxy,
+                              const DownloadControl& control, Validators* validators) {
+  if (!file.ok()) return file.Write({}).error();  // the reason the file could not be made
+  Transfer transfer{.write = [&](std::string_view bytes) { return file.Write(bytes); }};
+  curl_slist* list = nullptr;
+  if (validators && !validators->etag.empty()) {
+    list = curl_slist_append(list, ("If-None-Match: " + validators->etag).c_str());
+  }
+  if (validators && !validators->last_modified.empty()) {
+    list = curl_slist_append(list, ("If-Modified-Since: " + validators->last_modified).c_str());
+  }
+  HeaderList headers(list);
+  AnswerHead head;
+  auto status = Perform(address, proxy, use_proxy, control, transfer, list, head);
+  if (!status) return status.error();
+  if (*status == 304 && validators) return false;
+  if (validators) *validators = head.validators;
   // Not flushed to disk: waiting for the disk was most of the time a download took on a fast
   // network, and it buys nothing here. The files downloaded are the server's index, read at
   // once and removed, and packages, which are signed: one cut short by a crash of the system
@@ -292,6 +348,130 @@ common::Result<bool> Download(const std::string& address, common::PendingFile& f
 common::Status Done(const common::Result<bool>& downloaded) {
   if (!downloaded) return downloaded.error();
   return {};
+}
+
+// The first byte of a "Content-Range: bytes FIRST-LAST/LENGTH" header, if it has one.
+std::optional<std::uint64_t> FirstByteOf(std::string_view content_range) {
+  if (!content_range.starts_with("bytes ")) return std::nullopt;
+  content_range.remove_prefix(6);
+  std::uint64_t first = 0;
+  auto [end, error] =
+      std::from_chars(content_range.data(), content_range.data() + content_range.size(), first);
+  if (error != std::errc() || end == content_range.data() + content_range.size() || *end != '-') {
+    return std::nullopt;
+  }
+  return first;
+}
+
+// What a download cut short leaves beside its file: the bytes that arrived, in "<name>.part",
+// and the validator of the version of the file they belong to (its ETag, else its
+// Last-Modified), in "<name>.part-version". A part without a version cannot be resumed safely.
+class PartialFile {
+ public:
+  explicit PartialFile(const common::FileAt& file)
+      : file_(file),
+        part_(file.name + ".part"),
+        version_(file.name + ".part-version"),
+        fd_(::openat(file.folder, part_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                     0666)) {
+    if (!fd_.ok()) {
+      open_error_ = errno;
+      return;
+    }
+    auto version = common::ReadFile(At(version_), 4096);
+    const off_t size = ::lseek(fd_.get(), 0, SEEK_END);
+    if (version && !version->empty() && size > 0) {
+      size_ = std::uint64_t(size);
+      version_text_ = *version;
+    }
+  }
+
+  common::Status Opened() const {
+    if (fd_.ok()) return {};
+    return common::WriteError(open_error_, file_.path + ".part");
+  }
+  std::uint64_t size() const { return size_; }
+  const std::string& version() const { return version_text_; }
+
+  // Starts the file over for a whole new body of the version given (none: it cannot be
+  // resumed); the version is written before any byte of the body.
+  common::Status StartOver(const Validators& answered) {
+    size_ = 0;
+    if (::ftruncate(fd_.get(), 0) != 0 || ::lseek(fd_.get(), 0, SEEK_SET) != 0) {
+      return common::WriteError(errno, file_.path + ".part");
+    }
+    const std::string& version =
+        !answered.etag.empty() ? answered.etag : answered.last_modified;
+    if (version.empty()) {
+      ::unlinkat(file_.folder, version_.c_str(), 0);
+      return {};
+    }
+    return common::ReplaceFileAtomically(At(version_), version, false);
+  }
+  common::Status Append(std::string_view bytes) {
+    if (int error = common::WriteAll(fd_.get(), bytes); error != 0) {
+      return common::WriteError(error, file_.path + ".part");
+    }
+    return {};
+  }
+  // Renames the whole file onto its name, unflushed as any download (see Download).
+  common::Status Finish() {
+    if (::renameat(file_.folder, part_.c_str(), file_.folder, file_.name.c_str()) != 0) {
+      return common::WriteError(errno, file_.path);
+    }
+    ::unlinkat(file_.folder, version_.c_str(), 0);
+    return {};
+  }
+  void Remove() {
+    ::unlinkat(file_.folder, part_.c_str(), 0);
+    ::unlinkat(file_.folder, version_.c_str(), 0);
+  }
+
+ private:
+  common::FileAt At(const std::string& name) const {
+    return {file_.folder, name, file_.path + name.substr(file_.name.size())};
+  }
+
+  common::FileAt file_;
+  std::string part_;
+  std::string version_;
+  common::UniqueFd fd_;
+  int open_error_ = 0;
+  std::uint64_t size_ = 0;
+  std::string version_text_;
+};
+
+// Asks for the rest of the partial file when it has a part, for all of it otherwise; true when
+// the server answered that it has no such rest (416).
+common::Status Continue(const std::string& address, PartialFile& part, const std::string& proxy,
+                        bool use_proxy, const DownloadControl& control, bool& no_rest) {
+  AnswerHead head;
+  Transfer transfer{.write = [&](std::string_view bytes) { return part.Append(bytes); }};
+  transfer.begin = [&](long status) -> common::Status {
+    if (status == 206 && FirstByteOf(head.content_range) == part.size()) {
+      transfer.resumed_from = transfer.received = part.size();
+      return {};
+    }
+    if (status == 206) return NetworkError("сервер прислал не ту часть файла");
+    return part.StartOver(head.validators);  // the whole file, changed or not
+  };
+  HeaderList headers;
+  std::string range;
+  if (part.size() > 0) {
+    headers.reset(curl_slist_append(nullptr, ("If-Range: " + part.version()).c_str()));
+    range = std::to_string(part.size()) + "-";
+  }
+  auto status = Perform(address, proxy, use_proxy, control, transfer, headers.get(), head,
+                        range.empty() ? nullptr : range.c_str());
+  no_rest = !status && part.size() > 0 && transfer.status == 416;
+  if (!status) return status.error();
+  return {};
+}
+
+// Whether what arrived of a download that failed this way is worth keeping for the next try:
+// the connection was lost or the user stopped it, not the file refused.
+bool KeepsThePart(const common::Error& error) {
+  return error.code == common::ErrorCode::kNetwork || error.code == common::ErrorCode::kCancelled;
 }
 
 }  // namespace
@@ -316,6 +496,24 @@ common::Result<bool> GetInetFileIfChanged(const std::string& address,
                                           Validators& known, const DownloadControl& control) {
   common::PendingFile file(local_file);
   return Download(address, file, proxy, use_proxy, control, &known);
+}
+
+common::Status GetInetFileResuming(const std::string& address, const common::FileAt& local_file,
+                                   const std::string& proxy, bool use_proxy,
+                                   const DownloadControl& control) {
+  PartialFile part(local_file);
+  if (common::Status opened = part.Opened(); !opened) return opened;
+  bool no_rest = false;
+  common::Status status = Continue(address, part, proxy, use_proxy, control, no_rest);
+  // A part the server cannot continue (the file is now shorter, or the part was whole): once
+  // more from the start.
+  if (no_rest) {
+    if (common::Status cleared = part.StartOver({}); !cleared) return cleared;
+    status = Continue(address, part, proxy, use_proxy, control, no_rest);
+  }
+  if (status) return part.Finish();
+  if (!KeepsThePart(status.error())) part.Remove();
+  return status;
 }
 
 }  // namespace trubkom::update

@@ -79,4 +79,15 @@ common::Result<bool> GetInetFileIfChanged(const std::string& address,
                                           const std::string& proxy, bool use_proxy,
                                           Validators& known, const DownloadControl& control = {});
 
+// As GetInetFile, but a download cut short (the connection lost, a cancel, the process killed)
+// keeps what arrived beside the file, in "<name>.part", with the validator the server gave for
+// that version of the file (its ETag, else its Last-Modified) in "<name>.part-version". The
+// next call asks only for the rest, with If-Range: the server sends the whole file instead when
+// it changed or it ignores ranges, and the part starts over. A part kept is for the caller to
+// check once whole (a signed hash): a server may change a file without changing its validator.
+// A failure for another reason (the file missing, too large) removes the part.
+common::Status GetInetFileResuming(const std::string& address, const common::FileAt& local_file,
+                                   const std::string& proxy, bool use_proxy,
+                                   const DownloadControl& control = {});
+
 }  // namespace trubkom::update

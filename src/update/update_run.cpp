@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <optional>
 
@@ -61,13 +62,32 @@ bool IsMissing(const std::string& line, const std::vector<std::string>& local_pa
   return true;
 }
 
+// Whether the next mirror may serve where this one failed: it could not be reached, answered
+// with an error, or served an index that is not the publisher's; not a cancel, and not a
+// failure of this computer's own disk, which the next mirror would meet too.
+bool TriesTheNextMirror(const common::Error& error) {
+  switch (error.code) {
+    case common::ErrorCode::kNetwork:
+    case common::ErrorCode::kMissing:
+    case common::ErrorCode::kRefused:
+    case common::ErrorCode::kDamaged:
+    case common::ErrorCode::kTooLarge:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Downloads go into the updates folder held open, which was reached beneath the catalogue
 // folder: no link swapped into its path meanwhile can send them elsewhere.
 class OnlinePhase {
  public:
+  // other_mirrors serve, in turn, the packages this mirror fails to serve.
   OnlinePhase(const Contained& updates, const std::string& working_folder,
-              const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key)
+              const UpdateOptions& options, std::vector<std::string> other_mirrors,
+              UpdatePorts& ports, const PublicKey& key)
       : key_(key),
+        other_mirrors_(std::move(other_mirrors)),
         updates_(updates.folder.get()),
         path_(updates.Path(working_folder)),
         local_packages_(PackagesIn(updates, working_folder)),
@@ -213,11 +233,43 @@ class OnlinePhase {
                        options_.use_proxy, control_);
   }
 
+  // Parts of downloads cut short that no run will resume: their package arrived since, or the
+  // index no longer lists it.
+  void RemovePartsOtherThan(const common::StringList& missing) const {
+    for (const char* suffix : {".part", ".part-version"}) {
+      for (const std::string& name : common::ListFiles(updates_, std::string("*") + suffix)) {
+        const std::string package = name.substr(0, name.size() - std::strlen(suffix));
+        if (std::find(missing.begin(), missing.end(), package) == missing.end()) {
+          ::unlinkat(updates_, name.c_str(), 0);
+        }
+      }
+    }
+  }
+
+  // A package, resumed where an earlier download of it was cut short; from the other mirrors in
+  // turn when this one cannot serve it whole and as signed.
+  common::Status FetchPackage(const std::string& name) {
+    std::vector<std::string> sources = {options_.server_base};
+    sources.insert(sources.end(), other_mirrors_.begin(), other_mirrors_.end());
+    common::Status fetched;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      fetched = GetInetFileResuming(sources[i] + "updates/" + name, In(name), options_.proxy,
+                                    options_.use_proxy, control_);
+      if (fetched) fetched = CheckDownloaded(name);
+      if (fetched || i + 1 == sources.size() || !TriesTheNextMirror(fetched.error())) break;
+      ports_.status.Append(common::Cp1251FromUtf8(sources[i]) + ": " +
+                           std::string("Не скачан: "_cp1251) + fetched.error().message +
+                           std::string("; пробуем следующее зеркало"_cp1251));
+    }
+    return fetched;
+  }
+
   void DownloadMissing(const std::string& index) {
     common::StringList missing;
     for (const std::string& name : PackageNamesOfIndex(common::SplitLinesAtAnyEnd(index))) {
       if (IsMissing(name, local_packages_)) missing.push_back(name);
     }
+    RemovePartsOtherThan(missing);
     const bool found = !missing.empty();
     int number = 0;
     for (const std::string& name : missing) {
@@ -228,8 +280,7 @@ class OnlinePhase {
       }
       ports_.status.Append(std::string("Скачиваем апдейт от "_cp1251) +
                            common::DisplayDate(common::DateCodeOf(name)));
-      common::Status fetched = Fetch("updates/" + name, In(name));
-      if (fetched) fetched = CheckDownloaded(name);
+      common::Status fetched = FetchPackage(name);
       if (fetched) {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
@@ -244,6 +295,7 @@ class OnlinePhase {
   }
 
   const PublicKey& key_;
+  std::vector<std::string> other_mirrors_;
   std::optional<std::string> signature_;  // the text of index.sig, when the server has one
   std::optional<IndexSignature> signed_;
   Validators validators_;
@@ -263,20 +315,10 @@ bool StopsTheRun(const common::Error& error) {
          error.code != common::ErrorCode::kTooLarge;
 }
 
-// Whether the next mirror may serve where this one failed: it could not be reached, answered
-// with an error, or served an index that is not the publisher's; not a cancel, and not a
-// failure of this computer's own disk, which the next mirror would meet too.
-bool TriesTheNextMirror(const common::Error& error) {
-  switch (error.code) {
-    case common::ErrorCode::kNetwork:
-    case common::ErrorCode::kMissing:
-    case common::ErrorCode::kRefused:
-    case common::ErrorCode::kDamaged:
-    case common::ErrorCode::kTooLarge:
-      return true;
-    default:
-      return false;
-  }
+// The mirrors after the one at serving, in their order: those before it failed already.
+std::vector<std::string> MirrorsAfter(const std::vector<std::string>& mirrors,
+                                      std::size_t serving) {
+  return {mirrors.begin() + static_cast<std::ptrdiff_t>(serving) + 1, mirrors.end()};
 }
 
 // The line that says why the index of a server could not be had.
@@ -302,7 +344,8 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
     const bool last = i + 1 == mirrors.size();
     common::Status online = CheckConnection(mirror.server_base, mirror.proxy, mirror.use_proxy);
     common::Status index =
-        online ? OnlinePhase(updates, working_folder, mirror, ports, key).Run(summary.failed)
+        online ? OnlinePhase(updates, working_folder, mirror, MirrorsAfter(mirrors, i), ports, key)
+                     .Run(summary.failed)
                : online;
     if (index) {
       summary.server_problem.reset();

@@ -32,7 +32,7 @@ struct UpdatePorts {
   common::Messages& messages;
   common::Shell& shell;
   common::FolderChooser& folders;
-  // Set to stop the run: a download stops at once and leaves no file; a package whose scripts
+  // Set to stop the run: a download stops at once, keeping what arrived for the next run to resume;
   // have started runs to its end, and no further package starts.
   const std::atomic<bool>* cancel = nullptr;
   // Bytes of the download under way, and its size when known (0 when not).

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/private_folder.h"
+#include "support/child_server.h"
 
 namespace trubkom::testing {
 
@@ -15,7 +16,6 @@ class TinyproxyProcess {
   static constexpr const char* kViaName = "trubkom-test-proxy";
 
   TinyproxyProcess();
-  ~TinyproxyProcess();
   TinyproxyProcess(const TinyproxyProcess&) = delete;
   TinyproxyProcess& operator=(const TinyproxyProcess&) = delete;
 
@@ -29,8 +29,8 @@ class TinyproxyProcess {
   common::PrivateFolder folder_{"trubkom-proxy-"};
   std::string program_;
   int port_ = 0;
-  int pid_ = -1;
   bool running_ = false;
+  ChildServer server_;
 };
 
 }  // namespace trubkom::testing

@@ -8,11 +8,14 @@
 
 #include <algorithm>
 #include <ctime>
+#include <functional>
+#include <random>
 
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
 #include "support/fake_ports.h"
+#include "support/nginx_server.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
 #include "update/package.h"
@@ -406,19 +409,79 @@ TEST(RunUpdate, DownloadsFollowTheUpdatesFolderOnlyInside) {
   }
 }
 
+// What a run against a web server left: the lines, and how many packages were applied.
+struct RunOutcome {
+  std::vector<std::string> lines;
+  int applied = 0;
+  bool server_problem = false;
+};
+
+RunOutcome RunAgainst(const testing::TempCatalogue& cat, const std::string& servers,
+                      const SealingKeys& keys, const std::atomic<bool>* cancel = nullptr,
+                      std::function<void(std::uint64_t, std::uint64_t)> progress = {}) {
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  UpdateSummary summary =
+      RunUpdate(cat.root(), {false, false, "", servers},
+                {status, messages, shell, folders, cancel, std::move(progress)},
+                OpeningKeysFor(keys));
+  return {status.lines, summary.applied, summary.server_problem.has_value()};
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& utf8) {
+  return std::find(lines.begin(), lines.end(), W(utf8)) != lines.end();
+}
+
+// An update folder on nginx as a publisher lays it out: the index, its signature and the
+// packages.
+struct Publisher {
+  explicit Publisher(const std::string& locations = "") : nginx(locations) {}
+  bool ready() const { return nginx.running(); }
+  void Publish(const std::string& index, const std::string& signature,
+               const std::map<std::string, std::string>& packages) const {
+    nginx.Put("updates/index.txt", index);
+    if (!signature.empty()) nginx.Put("updates/index.sig", signature);
+    for (const auto& [name, bytes] : packages) nginx.Put("updates/" + name, bytes);
+  }
+  std::string Url() const { return nginx.Url("/"); }
+  // The requests served, "GET /updates/index.txt 200".
+  std::vector<std::string> Served() const {
+    std::vector<std::string> served;
+    for (const testing::ServedRequest& request : nginx.Requests()) {
+      served.push_back(request.line.substr(0, request.line.find(" HTTP/")) + " " +
+                       std::to_string(request.status));
+    }
+    return served;
+  }
+  testing::NginxServer nginx;
+};
+
+std::string SignedFor(const std::string& index, const std::string& package, std::uint64_t serial,
+                      std::int64_t expires, const SealingKeys& by) {
+  IndexSignature what{serial,
+                      static_cast<std::int64_t>(std::time(nullptr)),
+                      expires,
+                      {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
+  return SignIndex(index, what, by.secret_key);
+}
+
+#define SKIP_WITHOUT_NGINX()                                                     \
+  if (!testing::NginxServer().available()) GTEST_SKIP() << "nginx is not installed"
+
 // A signed index is taken only when it verifies, is no older than the newest the catalogue has
 // seen and has not expired; after a signed one, an unsigned one is refused; a package whose bytes
 // are not those signed is not kept.
 TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
+  SKIP_WITHOUT_NGINX();
   const SealingKeys keys = NewSealingKeys();
   const std::string package = Package("upd150107", keys);
   const std::string index = "upd150107.upd\r\n";
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
   auto signature = [&](std::uint64_t serial, std::int64_t expires, const std::string& bytes,
                        const SealingKeys& by) {
-    IndexSignature what{
-        serial, now, expires, {{"upd150107.upd", {bytes.size(), Sha256Hex(bytes)}}}};
-    return SignIndex(index, what, by.secret_key);
+    return SignedFor(index, bytes, serial, expires, by);
   };
   struct Case {
     const char* what;
@@ -448,22 +511,13 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
     SCOPED_TRACE(c.what);
     testing::TempCatalogue cat;
     if (!c.seen.empty()) cat.WriteText("updates/index.serial", c.seen);
-    std::map<std::string, testing::ScriptedResponse> routes = {
-        {"/updates/index.txt", testing::Respond("200 OK", index)},
-        {"/updates/upd150107.upd", testing::Respond("200 OK", c.served)}};
-    if (!c.signature.empty())
-      routes["/updates/index.sig"] = testing::Respond("200 OK", c.signature);
-    testing::ScriptedHttpServer server(routes);
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;
-    UpdateSummary summary =
-        RunUpdate(cat.root(), {false, false, "", server.Url("/")},
-                  {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
-    EXPECT_EQ(summary.applied, c.line ? 0 : 1);
+    Publisher server;
+    ASSERT_TRUE(server.ready());
+    server.Publish(index, c.signature, {{"upd150107.upd", c.served}});
+    RunOutcome run = RunAgainst(cat, server.Url(), keys);
+    EXPECT_EQ(run.applied, c.line ? 0 : 1);
     if (c.line) {
-      EXPECT_NE(std::find(status.lines.begin(), status.lines.end(), W(c.line)), status.lines.end());
+      EXPECT_TRUE(Has(run.lines, c.line));
       EXPECT_FALSE(cat.Exists("updates/upd150107.upd"));
     }
     EXPECT_EQ(cat.Exists("updates/index.serial") ? cat.ReadBytes("updates/index.serial") : "",
@@ -471,94 +525,94 @@ TEST(RunUpdate, ASignedIndexCannotBeRolledBackFrozenDowngradedOrForged) {
   }
 }
 
-// The index kept by a run is asked for again with its validators: a server that answers 304
+// The index kept by a run is asked for again with its validators: the server answers 304 and
 // sends nothing, and the kept index (its signature checked again) serves the run.
 TEST(RunUpdate, AnIndexNotChangedIsNotDownloadedAgain) {
+  SKIP_WITHOUT_NGINX();
   const SealingKeys keys = NewSealingKeys();
   const std::string index = "upd150107.upd\r\n";
   const std::string package = Package("upd150107", keys);
-  const auto now = static_cast<std::int64_t>(std::time(nullptr));
-  IndexSignature what{
-      7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
   testing::TempCatalogue cat;
-  for (int run = 0; run < 2; ++run) {
-    SCOPED_TRACE(run);
-    // The second time the server knows only that its index has not changed.
-    std::map<std::string, testing::ScriptedResponse> routes = {
-        {"/updates/index.txt",
-         run == 0
-             ? testing::Respond("200 OK", index, "ETag: \"v1\"\r\n")
-             : testing::ScriptedResponse{"HTTP/1.1 304 Not Modified\r\nConnection: close\r\n\r\n",
-                                         ""}},
-        {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
-        {"/updates/upd150107.upd", testing::Respond("200 OK", package)}};
-    testing::ScriptedHttpServer server(routes);
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;
-    UpdateSummary summary =
-        RunUpdate(cat.root(), {false, false, "", server.Url("/")},
-                  {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
-    EXPECT_FALSE(summary.server_problem);
-    EXPECT_EQ(summary.applied, run == 0 ? 1 : 0);
-    std::vector<std::string> asked;
-    for (const std::string& head : server.Requests()) {
-      if (head.empty()) continue;
-      asked.push_back(head.substr(0, head.find(" HTTP/")));
-      if (run == 1) {
-        EXPECT_NE(head.find("If-None-Match: \"v1\""), std::string::npos) << head;
-      }
-    }
-    const std::vector<std::string> first = {"GET /updates/index.txt", "GET /updates/index.sig",
-                                            "GET /updates/upd150107.upd"};
-    const std::vector<std::string> second = {"GET /updates/index.txt"};
-    EXPECT_EQ(asked, run == 0 ? first : second);
-  }
+  Publisher server;
+  ASSERT_TRUE(server.ready());
+  server.Publish(index, SignedFor(index, package, 7, std::time(nullptr) + 3600, keys),
+                 {{"upd150107.upd", package}});
+  EXPECT_EQ(RunAgainst(cat, server.Url(), keys).applied, 1);
+  EXPECT_EQ(server.Served(),
+            (std::vector<std::string>{"GET /updates/index.txt 200", "GET /updates/index.sig 200",
+                                      "GET /updates/upd150107.upd 200"}));
+  RunOutcome second = RunAgainst(cat, server.Url(), keys);
+  EXPECT_EQ(second.applied, 0);
+  EXPECT_FALSE(second.server_problem);
+  EXPECT_EQ(server.Served().back(), "GET /updates/index.txt 304");
+  EXPECT_EQ(server.Served().size(), 4u);
 }
 
 // Mirrors are tried in order: one that cannot be reached, answers with an error or serves an
 // index that is not the publisher's gives way to the next, and the run says which one served.
-TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndex) {
+// A package a mirror serves damaged, or not at all, comes from the next mirror.
+TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndexAndPackages) {
+  SKIP_WITHOUT_NGINX();
   const SealingKeys keys = NewSealingKeys();
   const std::string index = "upd150107.upd\r\n";
   const std::string package = Package("upd150107", keys);
-  const auto now = static_cast<std::int64_t>(std::time(nullptr));
-  IndexSignature what{
-      7, now, now + 3600, {{"upd150107.upd", {package.size(), Sha256Hex(package)}}}};
-  testing::ScriptedHttpServer failing(
-      {{"/updates/index.txt", testing::Respond("503 Service Unavailable", "busy")}});
-  testing::ScriptedHttpServer forged(
-      {{"/updates/index.txt", testing::Respond("200 OK", index)},
-       {"/updates/index.sig",
-        testing::Respond("200 OK", SignIndex(index, what, NewSealingKeys().secret_key))}});
-  testing::ScriptedHttpServer sound(
-      {{"/updates/index.txt", testing::Respond("200 OK", index)},
-       {"/updates/index.sig", testing::Respond("200 OK", SignIndex(index, what, keys.secret_key))},
-       {"/updates/upd150107.upd", testing::Respond("200 OK", package)}});
-  const std::string mirrors =
-      "http://127.0.0.1:9/ " + failing.Url("/") + " " + forged.Url("/") + " " + sound.Url("/");
+  const std::string signature = SignedFor(index, package, 7, std::time(nullptr) + 3600, keys);
+  Publisher failing("location /updates/ { return 503; }"), forged, damaged, sound;
+  ASSERT_TRUE(failing.ready() && forged.ready() && damaged.ready() && sound.ready());
+  forged.Publish(index, SignedFor(index, package, 7, std::time(nullptr) + 3600, NewSealingKeys()),
+                 {{"upd150107.upd", package}});
+  damaged.Publish(index, signature, {{"upd150107.upd", package.substr(1)}});
+  sound.Publish(index, signature, {{"upd150107.upd", package}});
+  const std::string mirrors = "http://127.0.0.1:9/ " + failing.Url() + " " + forged.Url() + " " +
+                              damaged.Url() + " " + sound.Url();
   testing::TempCatalogue cat;
-  testing::RecordingStatus status;
-  testing::FakeMessages messages;
-  testing::FakeShell shell;
-  testing::FakeFolderChooser folders;
-  UpdateSummary summary =
-      RunUpdate(cat.root(), {false, false, "", mirrors},
-                {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
-  EXPECT_EQ(summary.applied, 1);
-  EXPECT_FALSE(summary.server_problem);
+  RunOutcome run = RunAgainst(cat, mirrors, keys);
+  EXPECT_EQ(run.applied, 1);
+  EXPECT_FALSE(run.server_problem);
   int gave_way = 0;
-  for (const std::string& line : status.lines) {
+  for (const std::string& line : run.lines) {
     if (line.ends_with(W("; пробуем следующее зеркало"))) ++gave_way;
   }
-  EXPECT_EQ(gave_way, 3);
-  EXPECT_NE(std::find(status.lines.begin(), status.lines.end(),
-                      W("Список апдейтов получен с ") + sound.Url("/")),
-            status.lines.end());
-  for (const std::string& head : failing.Requests()) {  // it was asked for its index only
-    EXPECT_TRUE(head.empty() || head.starts_with("GET /updates/index.txt ")) << head;
-  }
+  EXPECT_EQ(gave_way, 4);  // three for the index, one for the package
+  EXPECT_TRUE(Has(run.lines, "Список апдейтов получен с " + damaged.Url()));
+  EXPECT_EQ(failing.Served(), (std::vector<std::string>{"GET /updates/index.txt 503"}));
+  EXPECT_EQ(sound.Served(), (std::vector<std::string>{"GET /updates/upd150107.upd 200"}));
+}
+
+// A package download cut short is resumed by the next run where it stopped, whichever mirror
+// serves it, and the package applies.
+TEST(RunUpdate, ACutDownloadIsResumedByTheNextRun) {
+  SKIP_WITHOUT_NGINX();
+  const SealingKeys keys = NewSealingKeys();
+  // Large enough to be cut: a payload that does not compress.
+  std::mt19937 random(1);
+  std::string payload(1 << 20, '\0');
+  for (char& byte : payload) byte = static_cast<char>(random());
+  const std::string package = SealPackage(
+      testing::MakeZip({{"upd.tkm", "ADDFILE upd150107.new TO updates\\\r\n"},
+                        {"upd150107.new", payload}}),
+      "upd150107.upd", keys);
+  const std::string index = "upd150107.upd\r\n";
+  Publisher server("location /updates/upd150107.upd { limit_rate_after 300k; limit_rate 256k; }");
+  ASSERT_TRUE(server.ready());
+  server.Publish(index, SignedFor(index, package, 7, std::time(nullptr) + 3600, keys),
+                 {{"upd150107.upd", package}});
+  testing::TempCatalogue cat;
+  std::atomic<bool> cancel = false;
+  RunOutcome cut = RunAgainst(cat, server.Url(), keys, &cancel,
+                              [&](std::uint64_t received, std::uint64_t) {
+                                if (received >= 300'000) cancel = true;
+                              });
+  EXPECT_EQ(cut.applied, 0);
+  ASSERT_TRUE(cat.Exists("updates/upd150107.upd.part"));
+  const std::size_t kept = cat.ReadBytes("updates/upd150107.upd.part").size();
+  RunOutcome resumed = RunAgainst(cat, server.Url(), keys);
+  EXPECT_EQ(resumed.applied, 1);
+  EXPECT_EQ(cat.ReadBytes("updates/upd150107.new"), payload);
+  EXPECT_FALSE(cat.Exists("updates/upd150107.upd.part"));
+  const testing::ServedRequest last = server.nginx.Requests().back();
+  EXPECT_EQ(last.status, 206);
+  EXPECT_EQ(last.body_bytes, static_cast<long>(package.size() - kept));
 }
 
 // A run killed while it held a decrypted package leaves its private folder; the next run
