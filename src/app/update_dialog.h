@@ -34,11 +34,11 @@ struct UpdateDialogSetup {
 // "Автоматическое обновление базы данных": the options of an update run, "Обновить!" (also
 // Enter), "Закрыть", and the status list with a progress bar for the download under way. A run
 // goes on a worker thread so the window never freezes; "Обновить!" is disabled while it lasts.
-// Closing during a run cancels it: the download stops and leaves no file, a package whose
-// scripts have started runs to its end, and the dialog closes when the run has ended. The
-// dialog keeps its options from one showing to the next; its status list, shown again, says when
-// the catalogue was last updated, as at the first showing. A package's messages are noted in the
-// status list too, so that the list tells what each package said.
+// Closing during a run cancels it: the download stops (a package keeps its part to resume), a
+// package whose scripts have started runs to its end, and the dialog closes when the run has ended.
+// The dialog keeps its options from one showing to the next; its status list, shown again, says
+// when the catalogue was last updated, as at the first showing. A package's messages are noted in
+// the status list too, so that the list tells what each package said.
 class UpdateDialog : public QDialog {
   Q_OBJECT
  public:

@@ -274,8 +274,8 @@ std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* us
 // One request for address (for the bytes of range only, "FIRST-", when given), its body going
 // through transfer; the status it was answered with, or why it failed: a status outside 2xx but
 // 304 fails, and transfer.status holds it either way.
-common::Result<long> Perform(const std::string& address, const std::string& proxy,
-                             bool use_proxy, const DownloadControl& control, Transfer& transfer,
+common::Result<long> Perform(const std::string& address, const std::string& proxy, bool use_proxy,
+                             const DownloadControl& control, Transfer& transfer,
                              curl_slist* headers, AnswerHead& head, const char* range = nullptr) {
   // Asked for a proxy without one: going direct could reach what the proxy is there to guard.
   if (use_proxy && proxy.empty()) return NetworkError("не указан адрес прокси-сервера");
@@ -372,8 +372,7 @@ class PartialFile {
       : file_(file),
         part_(file.name + ".part"),
         version_(file.name + ".part-version"),
-        fd_(::openat(file.folder, part_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                     0666)) {
+        fd_(::openat(file.folder, part_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666)) {
     if (!fd_.ok()) {
       open_error_ = errno;
       return;
@@ -400,8 +399,7 @@ class PartialFile {
     if (::ftruncate(fd_.get(), 0) != 0 || ::lseek(fd_.get(), 0, SEEK_SET) != 0) {
       return common::WriteError(errno, file_.path + ".part");
     }
-    const std::string& version =
-        !answered.etag.empty() ? answered.etag : answered.last_modified;
+    const std::string& version = !answered.etag.empty() ? answered.etag : answered.last_modified;
     if (version.empty()) {
       ::unlinkat(file_.folder, version_.c_str(), 0);
       return {};

@@ -32,8 +32,8 @@ struct UpdatePorts {
   common::Messages& messages;
   common::Shell& shell;
   common::FolderChooser& folders;
-  // Set to stop the run: a download stops at once, keeping what arrived for the next run to resume;
-  // have started runs to its end, and no further package starts.
+  // Set to stop the run: a download stops at once (a package's part is kept for the next run to
+  // resume), a package whose scripts have started runs to its end, and no further package starts.
   const std::atomic<bool>* cancel = nullptr;
   // Bytes of the download under way, and its size when known (0 when not).
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;

@@ -28,9 +28,9 @@ NginxServer::NginxServer(const std::string& locations) : program_(FindProgram("n
       << "  scgi_temp_path " << dir << "/scgi;\n"
       << "  server {\n    listen 127.0.0.1:" << port_ << ";\n    root " << root_ << ";\n"
       << "    " << locations << "\n  }\n}\n";
-  running_ = server_.Start(
-      {program_, "-e", dir + "/error.log", "-p", dir, "-c", dir + "/nginx.conf"},
-      dir + "/nginx.out", Url("/"));
+  running_ =
+      server_.Start({program_, "-e", dir + "/error.log", "-p", dir, "-c", dir + "/nginx.conf"},
+                    dir + "/nginx.out", Url("/"));
 }
 
 void NginxServer::Put(const std::string& path, std::string_view bytes, long mtime) const {
@@ -38,7 +38,9 @@ void NginxServer::Put(const std::string& path, std::string_view bytes, long mtim
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
   if (mtime > 0) {
-    struct utimbuf times {mtime, mtime};
+    struct utimbuf times {
+      mtime, mtime
+    };
     ::utime(file.c_str(), &times);
   }
 }

@@ -11,8 +11,8 @@ namespace trubkom::testing {
 
 // One request as the server logged it.
 struct ServedRequest {
-  std::string line;   // "GET /updates/index.txt HTTP/1.1"
-  int status = 0;     // 200, 206, 304, ...
+  std::string line;  // "GET /updates/index.txt HTTP/1.1"
+  int status = 0;    // 200, 206, 304, ...
   long body_bytes = 0;
   std::string range;  // the Range header asked with, or "-"
 };

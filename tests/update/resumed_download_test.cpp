@@ -26,9 +26,10 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 TEST(GetInetFileResuming, AsksOnlyForTheRestOfAPartThatIsStillCurrent) {
   // "?cut=N" sends the first N bytes at once and the rest slowly, so a cancel on seeing them
   // lands before the end.
-  const std::string slow_after_cut = "if ($arg_cut) { set $limit_rate 256k; } limit_rate_after $arg_cut;";
-  testing::NginxServer nginx("location / { " + slow_after_cut + " } location /plain/ { max_ranges 0; " +
-                             slow_after_cut + " }");
+  const std::string slow_after_cut =
+      "if ($arg_cut) { set $limit_rate 256k; } limit_rate_after $arg_cut;";
+  testing::NginxServer nginx("location / { " + slow_after_cut +
+                             " } location /plain/ { max_ranges 0; " + slow_after_cut + " }");
   if (!nginx.available()) GTEST_SKIP() << "nginx is not installed";
   ASSERT_TRUE(nginx.running());
   const std::string file = RandomBytes(4 << 20, 1);
@@ -105,7 +106,8 @@ TEST(GetInetFileResuming, StartsOverOrDropsAPartThatCannotBeContinued) {
     SCOPED_TRACE(c.what);
     common::PrivateFolder folder("trubkom-resume-");
     // The version the server gives: nginx's ETag of that file.
-    testing::Build(folder.path(), {{"p.upd.part", c.part}, {"p.upd.part-version", "\"6553f100-3e8\""}});
+    testing::Build(folder.path(),
+                   {{"p.upd.part", c.part}, {"p.upd.part-version", "\"6553f100-3e8\""}});
     common::UniqueFd dir(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
     const common::FileAt target{dir.get(), "p.upd", folder.path() + "/p.upd"};
     EXPECT_EQ(GetInetFileResuming(nginx.Url(c.path), target, "", false).ok(), c.ok);

@@ -423,10 +423,9 @@ RunOutcome RunAgainst(const testing::TempCatalogue& cat, const std::string& serv
   testing::FakeMessages messages;
   testing::FakeShell shell;
   testing::FakeFolderChooser folders;
-  UpdateSummary summary =
-      RunUpdate(cat.root(), {false, false, "", servers},
-                {status, messages, shell, folders, cancel, std::move(progress)},
-                OpeningKeysFor(keys));
+  UpdateSummary summary = RunUpdate(cat.root(), {false, false, "", servers},
+                                    {status, messages, shell, folders, cancel, std::move(progress)},
+                                    OpeningKeysFor(keys));
   return {status.lines, summary.applied, summary.server_problem.has_value()};
 }
 
@@ -467,7 +466,7 @@ std::string SignedFor(const std::string& index, const std::string& package, std:
   return SignIndex(index, what, by.secret_key);
 }
 
-#define SKIP_WITHOUT_NGINX()                                                     \
+#define SKIP_WITHOUT_NGINX() \
   if (!testing::NginxServer().available()) GTEST_SKIP() << "nginx is not installed"
 
 // A signed index is taken only when it verifies, is no older than the newest the catalogue has
@@ -588,10 +587,10 @@ TEST(RunUpdate, ACutDownloadIsResumedByTheNextRun) {
   std::mt19937 random(1);
   std::string payload(1 << 20, '\0');
   for (char& byte : payload) byte = static_cast<char>(random());
-  const std::string package = SealPackage(
-      testing::MakeZip({{"upd.tkm", "ADDFILE upd150107.new TO updates\\\r\n"},
-                        {"upd150107.new", payload}}),
-      "upd150107.upd", keys);
+  const std::string package =
+      SealPackage(testing::MakeZip({{"upd.tkm", "ADDFILE upd150107.new TO updates\\\r\n"},
+                                    {"upd150107.new", payload}}),
+                  "upd150107.upd", keys);
   const std::string index = "upd150107.upd\r\n";
   Publisher server("location /updates/upd150107.upd { limit_rate_after 300k; limit_rate 256k; }");
   ASSERT_TRUE(server.ready());
@@ -599,10 +598,10 @@ TEST(RunUpdate, ACutDownloadIsResumedByTheNextRun) {
                  {{"upd150107.upd", package}});
   testing::TempCatalogue cat;
   std::atomic<bool> cancel = false;
-  RunOutcome cut = RunAgainst(cat, server.Url(), keys, &cancel,
-                              [&](std::uint64_t received, std::uint64_t) {
-                                if (received >= 300'000) cancel = true;
-                              });
+  RunOutcome cut =
+      RunAgainst(cat, server.Url(), keys, &cancel, [&](std::uint64_t received, std::uint64_t) {
+        if (received >= 300'000) cancel = true;
+      });
   EXPECT_EQ(cut.applied, 0);
   ASSERT_TRUE(cat.Exists("updates/upd150107.upd.part"));
   const std::size_t kept = cat.ReadBytes("updates/upd150107.upd.part").size();
