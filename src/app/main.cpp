@@ -18,16 +18,33 @@
 #include "app/web_browser.h"
 #include "catalogue/folders.h"
 #include "common/clock_random.h"
+#include "common/encoding.h"
 #include "common/version.h"
 #include "common/warnings.h"
 #include "update/update_server.h"
 
 namespace {
 
-// Unreadable catalogue files are logged, each once; the window goes on as if they were missing.
-class LoggedWarnings : public trubkom::common::WarningSink {
+// Warnings are logged, each once. A catalogue file that could not be read at all is said in a
+// message box too, since the window then shows less than the catalogue holds; the box shows on
+// the window's thread, whichever thread read the file. The window goes on without the file.
+class WindowWarnings : public trubkom::common::WarningSink {
  public:
+  explicit WindowWarnings(trubkom::common::Messages& messages) : messages_(messages) {}
   void Warn(const std::string& text) override { qWarning("%s", text.c_str()); }
+  void FileUnreadable(const std::string& text, const std::string& message) override {
+    Warn(text);
+    QMetaObject::invokeMethod(
+        qApp,
+        [this, message] {
+          messages_.Warn(message +
+                         trubkom::common::Cp1251FromUtf8(". Программа работает без этого файла."));
+        },
+        Qt::QueuedConnection);
+  }
+
+ private:
+  trubkom::common::Messages& messages_;
 };
 
 // A path of the file system's bytes.
@@ -70,9 +87,9 @@ int main(int argc, char** argv) {
       QString::fromUtf8("[каталог]"));
   arguments.process(application);
 
-  LoggedWarnings warnings;
-  trubkom::common::SetWarningSink(&warnings);
   trubkom::app::QtMessages messages;
+  WindowWarnings warnings(messages);
+  trubkom::common::SetWarningSink(&warnings);
   trubkom::app::QtFolderChooser folder_chooser;
   trubkom::app::QtStartQuestions questions;
   QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("trubkom"),

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -44,6 +45,9 @@ bool SystemProblem(ReadProblem& problem, const char* doing, int errno_value) {
 
 Error ErrorOf(const std::string& path, const ReadProblem& problem) {
   if (problem.errno_value != 0) return ReadError(problem.errno_value, path);
+  if (problem.code == ErrorCode::kTooLarge && problem.cap == 0) {
+    return ErrorAbout(problem.code, "Не удалось прочитать", path, "не хватает памяти");
+  }
   if (problem.code == ErrorCode::kTooLarge) {
     return ErrorAbout(problem.code, "Не удалось прочитать", path,
                       "файл больше " + std::to_string(problem.cap) + " байт");
@@ -53,7 +57,10 @@ Error ErrorOf(const std::string& path, const ReadProblem& problem) {
 
 // A file that exists but cannot be read is said once as a warning; a missing one is not.
 bool WarnUnlessMissing(const std::string& path, const ReadProblem& problem) {
-  if (problem.code != ErrorCode::kMissing) Warn(path + ": " + problem.why + "; read as missing");
+  if (problem.code != ErrorCode::kMissing) {
+    WarnFileUnreadable(path + ": " + problem.why + "; read as missing",
+                       ErrorOf(path, problem).message);
+  }
   return false;
 }
 
@@ -122,6 +129,18 @@ bool ReadOpened(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem& probl
   return true;
 }
 
+// ReadOpened within the memory there is: a file the process cannot hold is a problem of that
+// file, which the program goes on without, not the end of the program.
+template <typename Buffer>
+bool ReadOpenedWithin(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
+  try {
+    return ReadOpened(fd, bytes, max_bytes, problem);
+  } catch (const std::bad_alloc&) {
+    bytes = Buffer();
+    return Problem(problem, ErrorCode::kTooLarge, "too large for the memory there is");
+  }
+}
+
 // Why a file could not be opened, from the errno of its open.
 bool OpenProblem(ReadProblem& problem, int errno_value) {
   if (errno_value == ENOENT || errno_value == ENOTDIR) {
@@ -143,7 +162,7 @@ bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes, Rea
   }
   UniqueFd file(::open(path.c_str(), kOpenFlags));
   if (!file.ok()) return OpenProblem(problem, errno);
-  return ReadOpened(file.get(), bytes, max_bytes, problem);
+  return ReadOpenedWithin(file.get(), bytes, max_bytes, problem);
 }
 
 // The same for a file in a folder held open; a link there is not followed.
@@ -155,7 +174,7 @@ bool ReadAt(const FileAt& at, std::string& bytes, std::size_t max_bytes, ReadPro
   }
   UniqueFd file(::openat(at.folder, at.name.c_str(), kOpenFlags | O_NOFOLLOW));
   if (!file.ok()) return OpenProblem(problem, errno);
-  return ReadOpened(file.get(), bytes, max_bytes, problem);
+  return ReadOpenedWithin(file.get(), bytes, max_bytes, problem);
 }
 
 }  // namespace

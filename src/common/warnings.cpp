@@ -33,4 +33,10 @@ void Warn(const std::string& text) {
   if (d.sink && d.given.insert(text).second) d.sink->Warn(text);
 }
 
+void WarnFileUnreadable(const std::string& text, const std::string& message) {
+  Dispatch& d = TheDispatch();
+  std::lock_guard lock(d.mutex);
+  if (d.sink && d.given.insert(text).second) d.sink->FileUnreadable(text, message);
+}
+
 }  // namespace trubkom::common

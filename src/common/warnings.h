@@ -18,6 +18,13 @@ class WarningSink {
   virtual ~WarningSink() = default;
   // text is UTF-8 English, naming the file by its path.
   virtual void Warn(const std::string& text) = 0;
+  // A catalogue file that exists and could not be read at all (too large for the memory, a read
+  // error, no regular file): the program goes on without it. message is the user's sentence,
+  // Windows-1251, "Не удалось прочитать <path>: <reason>"; a window shows it, not only logs it.
+  virtual void FileUnreadable(const std::string& text, const std::string& message) {
+    (void)message;
+    Warn(text);
+  }
 };
 
 // Installs the sink for the whole process (null: warnings are dropped, the default). It must
@@ -27,5 +34,7 @@ void SetWarningSink(WarningSink* sink);
 // Passes the text to the sink, each distinct text only once, so a file read on every page
 // build is reported once rather than on every page. Safe from any thread.
 void Warn(const std::string& text);
+// The same for a file that could not be read at all (WarningSink::FileUnreadable).
+void WarnFileUnreadable(const std::string& text, const std::string& message);
 
 }  // namespace trubkom::common

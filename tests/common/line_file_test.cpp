@@ -1,9 +1,12 @@
 #include "common/line_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "common/line_table.h"
@@ -72,6 +75,7 @@ TEST(Lines, FailedWriteLeavesNothingBehind) {
 }
 
 using testing::RecordedWarnings;
+using testing::W;
 
 // Only regular files are read; anything else at the path is read as missing, and said so unless
 // nothing is there. None of it may block, abort or read without end.
@@ -123,7 +127,32 @@ TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
     ASSERT_EQ(warnings.texts.size(), 1u) << c.what;
     EXPECT_TRUE(warnings.texts[0].starts_with(path + ": ")) << c.what;
     EXPECT_NE(warnings.texts[0].find(c.warning), std::string::npos) << warnings.texts[0];
+    ASSERT_EQ(warnings.messages.size(), 1u) << c.what;  // a window shows it
+    EXPECT_TRUE(warnings.messages[0].starts_with(W("Не удалось прочитать ") + path)) << c.what;
   }
+}
+
+// Reads a file of 1 GiB with 512 MiB of address space: true when it is left out and the user is
+// told why.
+bool LeftOutAndSaid(const std::string& path) {
+  const rlimit limit{std::size_t{512} << 20, std::size_t{512} << 20};
+  ::setrlimit(RLIMIT_AS, &limit);
+  RecordedWarnings warnings;
+  const bool left_out = !ReadFileBytes(path).has_value();
+  return left_out && warnings.messages.size() == 1 &&
+         warnings.messages[0] == W("Не удалось прочитать ") + path + W(": не хватает памяти");
+}
+
+// A data file larger than the memory the process may have is not read, and the program goes on.
+TEST(ReadFileBytes, AFileBeyondTheMemoryIsSaidAndLeftOut) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  testing::TempCatalogue dir;
+  std::ofstream(dir.Path("huge")).close();
+  std::filesystem::resize_file(dir.Path("huge"), std::size_t{1} << 30);  // sparse
+  EXPECT_EXIT(std::_Exit(LeftOutAndSaid(dir.Path("huge")) ? 0 : 1), ::testing::ExitedWithCode(0),
+              "");
 }
 
 // A file of megabytes is read in parts side by side: every byte lands in its place, and the

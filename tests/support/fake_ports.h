@@ -65,7 +65,12 @@ class RecordedWarnings : public common::WarningSink {
   RecordedWarnings() { common::SetWarningSink(this); }
   ~RecordedWarnings() override { common::SetWarningSink(nullptr); }
   void Warn(const std::string& text) override { texts.push_back(text); }
+  void FileUnreadable(const std::string& text, const std::string& message) override {
+    texts.push_back(text);
+    messages.push_back(message);
+  }
   std::vector<std::string> texts;
+  std::vector<std::string> messages;  // the user's sentences of files that could not be read
 };
 
 }  // namespace trubkom::testing
