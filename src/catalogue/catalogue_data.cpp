@@ -3,10 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 #include <pugixml.hpp>
-#include <unordered_map>
 
 #include "catalogue/brand_spellings.h"
+#include "catalogue/xml_text.h"
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
@@ -19,13 +20,46 @@ namespace trubkom::catalogue {
 
 using common::AsciiLowered;
 
-using Record = std::array<std::string, kRecordFields.size()>;
-
+// A brand file as the library answers from it. Each model's record is kept as GetProps2 gives it,
+// "field^field^...^", the records one after the other in the file's order: a few bytes for each
+// byte of the file's text, where a string for each field would take some thirty more.
 struct CatalogueData::BrandFile {
   std::int64_t modified_ns = 0;
   off_t size = -1;
-  std::vector<Record> models;                                   // in the file's order
-  std::unordered_map<std::string, std::size_t> by_folded_name;  // first model of each name
+  std::string records;
+  std::vector<std::size_t> starts{0};  // where each record begins, and where the last ends
+  // The models by their names with ASCII letters folded; equal names in the file's order.
+  std::vector<std::uint32_t> by_folded_name;
+
+  std::size_t count() const { return starts.size() - 1; }
+  std::string_view Record(std::size_t model) const {
+    return std::string_view(records).substr(starts[model], starts[model + 1] - starts[model]);
+  }
+  std::string_view Name(std::size_t model) const {
+    std::string_view record = Record(model);
+    return record.substr(0, record.find('^'));
+  }
+  // The first model of that folded name, if there is one.
+  std::optional<std::size_t> Find(std::string_view folded) const {
+    auto found = std::lower_bound(
+        by_folded_name.begin(), by_folded_name.end(), folded,
+        [&](std::uint32_t model, std::string_view name) { return FoldedLess(Name(model), name); });
+    if (found == by_folded_name.end() || FoldedLess(folded, Name(*found))) return std::nullopt;
+    return *found;
+  }
+  void IndexNames() {
+    by_folded_name.resize(count());
+    for (std::size_t i = 0; i < count(); ++i) by_folded_name[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(
+        by_folded_name.begin(), by_folded_name.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return FoldedLess(Name(a), Name(b)); });
+  }
+  static bool FoldedLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return static_cast<unsigned char>(common::AsciiLower(x)) <
+             static_cast<unsigned char>(common::AsciiLower(y));
+    });
+  }
 };
 
 namespace {
@@ -53,38 +87,34 @@ bool IsUtf8Name(const std::string& encoding) {
   return encoding.empty() || encoding == "utf-8" || encoding == "utf8";
 }
 
-// The offset in the file of a byte of its UTF-8 form: a Windows-1251 file has one byte for each
-// character, whose UTF-8 form begins with a byte that is no continuation byte (10xxxxxx).
-std::ptrdiff_t FileOffset(std::string_view utf8, std::ptrdiff_t offset, bool converted) {
-  if (!converted) return offset;
-  return std::count_if(utf8.begin(), utf8.begin() + offset,
-                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-}
-
 // A file that is not well-formed XML gives its brand no models; the catalogue maker hears
 // where it broke and why.
-void ParseBrandFile(const std::string& path, std::string bytes, std::vector<Record>& models) {
-  // pugixml reads UTF-8; brand files are Windows-1251, so convert there and back.
-  bool converted = !IsUtf8Name(DeclaredEncoding(bytes));
-  if (converted) bytes = common::Utf8FromCp1251(bytes);
+//
+// The file is parsed where it lies, in its own encoding: the parser reads its bytes as UTF-8
+// without judging them, and no byte of markup is above 0x7F in either encoding, so the texts of
+// a Windows-1251 file come out as the file's bytes. References are replaced here, in the
+// program's encoding, which also keeps a byte offset in an error the file's own.
+// The records go to records, where each begins and the last ends to starts.
+void ParseBrandFile(const std::string& path, std::string bytes, std::string& records,
+                    std::vector<std::size_t>& starts) {
+  const bool utf8 = IsUtf8Name(DeclaredEncoding(bytes));
   pugi::xml_document document;
-  pugi::xml_parse_result parsed =
-      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+  pugi::xml_parse_result parsed = document.load_buffer_inplace(
+      bytes.data(), bytes.size(), pugi::parse_default & ~pugi::parse_escapes, pugi::encoding_utf8);
   if (!parsed) {
-    common::Warn(path + ": not well-formed XML at byte " +
-                 std::to_string(FileOffset(bytes, parsed.offset, converted)) + " (" +
+    common::Warn(path + ": not well-formed XML at byte " + std::to_string(parsed.offset) + " (" +
                  parsed.description() + "); the brand has no models");
     return;
   }
   for (pugi::xml_node node : document.child("brand").children("model")) {
-    Record fields;
-    for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
-      std::string text = node.child(std::string(kRecordFields[i]).c_str()).text().get();
+    for (std::string_view name : kRecordFields) {
+      std::string text = Cp1251TextOf(node.child(std::string(name).c_str()).text().get(), utf8);
       // "^" separates the names and fields of the library's answers, so it cannot be part of one.
       std::replace(text.begin(), text.end(), '^', ' ');
-      fields[i] = common::Cp1251FromUtf8(text);
+      records += text;
+      records += '^';
     }
-    models.push_back(std::move(fields));
+    starts.push_back(records.size());
   }
 }
 
@@ -113,11 +143,11 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
       file->modified_ns = modified_ns;
       file->size = info.st_size;
       if (auto bytes = common::ReadFileBytes(path, common::DataFileCap())) {
-        ParseBrandFile(path, std::move(*bytes), file->models);
+        ParseBrandFile(path, std::move(*bytes), file->records, file->starts);
       }
-      for (std::size_t i = 0; i < file->models.size(); ++i) {
-        file->by_folded_name.try_emplace(AsciiLowered(file->models[i][field::kModel]), i);
-      }
+      file->records.shrink_to_fit();
+      file->starts.shrink_to_fit();
+      file->IndexNames();
     }
     return file.get();
   }
@@ -129,7 +159,10 @@ std::string CatalogueData::Col2Str2(std::string_view brand, std::string_view, st
   const BrandFile* file = FindBrand(brand);
   if (!file) return {};
   std::string names;
-  for (const auto& fields : file->models) names += fields[field::kModel] + "^";
+  for (std::size_t i = 0; i < file->count(); ++i) {
+    names += file->Name(i);
+    names += '^';
+  }
   return names;
 }
 
@@ -138,7 +171,7 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
   if (!file) return {};
   std::string name = AsciiLowered(model);
   // The list's mark is dropped, unless the library's own name ends so.
-  if (name.ends_with(selection::kFullDescriptionMark) && !file->by_folded_name.contains(name)) {
+  if (name.ends_with(selection::kFullDescriptionMark) && !file->Find(name)) {
     name.resize(name.size() - selection::kFullDescriptionMark.size());
   }
   // The model index spells some names otherwise than the brand files ("OneTouch 535" for
@@ -149,11 +182,7 @@ std::string CatalogueData::GetProps2(std::string_view brand, std::string_view mo
           common::ReplaceAll(common::ReplaceAll(name, "sch-", "sch "), "sgh-", "sgh "), "sph-",
           "sph ")};
   for (const std::string& candidate : candidates) {
-    auto found = file->by_folded_name.find(candidate);
-    if (found == file->by_folded_name.end()) continue;
-    std::string record;
-    for (const std::string& field : file->models[found->second]) record += field + "^";
-    return record;
+    if (auto found = file->Find(candidate)) return std::string(file->Record(*found));
   }
   return {};
 }

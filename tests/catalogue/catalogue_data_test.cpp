@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/xml_text.h"
 #include "common/string_ops.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
@@ -61,6 +62,25 @@ TEST_F(CatalogueDataTest, EntitiesAreResolvedToWindows1251) {
   common::StringList fields = common::SplitCarets(data.GetProps2("Nokia", "6230 & Co <i>"));
   EXPECT_EQ(fields[0], "6230 & Co <i>");
   EXPECT_EQ(fields[3], W("Li-Ion М"));
+}
+
+// The texts of either encoding, with every kind of reference, come out in Windows-1251.
+TEST(Cp1251TextOf, ReplacesReferencesInEitherEncoding) {
+  struct Case {
+    std::string raw;
+    bool utf8;
+    std::string text;
+  } cases[] = {
+      {W("Li-Ion М"), false, W("Li-Ion М")},
+      {"Li-Ion М", true, W("Li-Ion М")},
+      {"&#x41C;&#1052;&amp;&lt;&gt;&quot;&apos;", false, W("ММ&<>\"'")},
+      {"&#x41C; и &#8470;", true, W("М и №")},
+      {"&nbsp;&#;&#x;&#12a; & &amp", false, "&nbsp;&#;&#x;&#12a; & &amp"},
+      {"&#x4E2D;", false, "?"},  // a character Windows-1251 lacks
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cp1251TextOf(c.raw, c.utf8), c.text) << c.raw;
+  }
 }
 
 TEST_F(CatalogueDataTest, NamesAreFoundWithLettersFoldedAndMarksDropped) {
