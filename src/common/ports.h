@@ -55,6 +55,16 @@ class MessagePump {
   virtual void DispatchPending() = 0;
 };
 
+// Told around each update package that is applied (not one applied before), so that what it
+// changes can be recorded: before its scripts run, and after it is applied whole with the date
+// code ("DDMMYY") of its name. A package that fails hears nothing after.
+class PackageWatch {
+ public:
+  virtual ~PackageWatch() = default;
+  virtual void BeforePackage() = 0;
+  virtual void AfterPackage(const std::string& date_code) = 0;
+};
+
 // Random whole numbers, injected so that pages with random choices can be tested exactly.
 class Random {
  public:
