@@ -69,7 +69,6 @@ FileContent ParseHistory(std::string_view bytes) {
   content.whole_bytes = end == std::string_view::npos ? 0 : end + 1;
   content.torn = content.whole_bytes < bytes.size();
   common::StringList lines = common::SplitByChar(bytes.substr(0, content.whole_bytes), '\n');
-  if (!lines.empty()) lines.pop_back();  // the empty text after the last line end
   if (lines.empty() || lines[0] != kHeader) {
     content.damaged = !bytes.empty();
     return content;
