@@ -459,7 +459,8 @@ void MainWindow::Compare() {
 void MainWindow::NoteComparisonSwitch(const QUrl& url) {
   if (!url.isLocalFile()) return;
   std::string name = QFile::encodeName(url.fileName()).toStdString();
-  if (std::optional<bool> choice = catalogue::DifferencesChoiceOf(name)) only_differences_ = *choice;
+  if (std::optional<bool> choice = catalogue::DifferencesChoiceOf(name))
+    only_differences_ = *choice;
 }
 
 // ---- Stepping through the models list ------------------------------------------------------

@@ -136,7 +136,11 @@ std::optional<double> MeasureValue(Measure measure, std::string_view text) {
       std::optional<Number> n = NumberFrom(text, 0);
       if (!n) return std::nullopt;
       return Scaled(n->value, UnitAfter(text, n->end),
-                    {{"", 1}, {"г"_cp1251, 1}, {"гр"_cp1251, 1}, {"g", 1}, {"кг"_cp1251, 1000},
+                    {{"", 1},
+                     {"г"_cp1251, 1},
+                     {"гр"_cp1251, 1},
+                     {"g", 1},
+                     {"кг"_cp1251, 1000},
                      {"kg", 1000}});
     }
     case Measure::kSizes:

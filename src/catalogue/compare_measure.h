@@ -17,8 +17,8 @@ enum class Measure {
   kSar,          // lower wins
   kStandbyTime,  // "ч", "мин" or "дн", hours when no unit is written; higher wins
   kTalkTime,     // the same units, minutes when no unit is written; higher wins
-  kCapacity,     // the battery's "мАч" or "Ач" within its type ("Li-Ion 875 мАч"); higher wins
-  kRows,         // display rows; higher wins
+  kCapacity,  // the battery's "мАч" or "Ач" within its type ("Li-Ion 875 мАч"); higher wins
+  kRows,      // display rows; higher wins
 };
 
 // The value as one number in the measure's smallest unit; none when the text holds no number

@@ -22,20 +22,19 @@ std::string Text(int x, int y, const char* anchor, const std::string& text) {
 
 std::string PriceChartSvg(const std::vector<PricePoint>& points) {
   if (points.size() < 2) return {};
-  auto [low, high] = std::minmax_element(points.begin(), points.end(),
-                                         [](const PricePoint& a, const PricePoint& b) {
-                                           return a.price < b.price;
-                                         });
+  auto [low, high] = std::minmax_element(
+      points.begin(), points.end(),
+      [](const PricePoint& a, const PricePoint& b) { return a.price < b.price; });
   const double span = static_cast<double>(high->price - low->price);
   const double plot_width = kWidth - kLeft - kRight, plot_height = kHeight - kTop - kBottom;
   std::string line, dots;
   for (std::size_t i = 0; i < points.size(); ++i) {
     // Points stand evenly in the order of their dates; a history without change lies mid-height.
     double x = kLeft + plot_width * static_cast<double>(i) / static_cast<double>(points.size() - 1);
-    double share =
-        span == 0 ? 0.5 : static_cast<double>(points[i].price - low->price) / span;
+    double share = span == 0 ? 0.5 : static_cast<double>(points[i].price - low->price) / span;
     double y = kTop + plot_height * (1 - share);
-    std::string at = std::to_string(static_cast<int>(x)) + "," + std::to_string(static_cast<int>(y));
+    std::string at =
+        std::to_string(static_cast<int>(x)) + "," + std::to_string(static_cast<int>(y));
     line += (i == 0 ? "" : " ") + at;
     dots += "<circle cx=\"" + std::to_string(static_cast<int>(x)) + "\" cy=\"" +
             std::to_string(static_cast<int>(y)) + "\" r=\"3\"><title>" +
@@ -48,15 +47,16 @@ std::string PriceChartSvg(const std::vector<PricePoint>& points) {
          std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
          std::to_string(kWidth) + " " + std::to_string(kHeight) +
          "\" font-size=\"11\" fill=\"currentColor\">"
-         "<line class=\"PriceChartAxis\" x1=\"" + std::to_string(kLeft) + "\" y1=\"" +
-         std::to_string(bottom) + "\" x2=\"" + std::to_string(kWidth - kRight) + "\" y2=\"" +
-         std::to_string(bottom) + "\" stroke=\"#999\"/>" +
-         Text(kLeft - 6, kTop + 8, "end", std::to_string(high->price)) +
+         "<line class=\"PriceChartAxis\" x1=\"" +
+         std::to_string(kLeft) + "\" y1=\"" + std::to_string(bottom) + "\" x2=\"" +
+         std::to_string(kWidth - kRight) + "\" y2=\"" + std::to_string(bottom) +
+         "\" stroke=\"#999\"/>" + Text(kLeft - 6, kTop + 8, "end", std::to_string(high->price)) +
          Text(kLeft - 6, bottom, "end", std::to_string(low->price)) +
          Text(kLeft, kHeight - 6, "start", common::DisplayDate(points.front().date_code)) +
          Text(kWidth - kRight, kHeight - 6, "end", common::DisplayDate(points.back().date_code)) +
          "<polyline class=\"PriceChartLine\" fill=\"none\" stroke=\"#c0392b\" stroke-width=\"2\" "
-         "points=\"" + line + "\"/>" + dots + "</svg>";
+         "points=\"" +
+         line + "\"/>" + dots + "</svg>";
 }
 
 std::string PriceTrendArrow(const std::vector<PricePoint>& points) {

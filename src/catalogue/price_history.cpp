@@ -115,8 +115,8 @@ std::string Key(std::string_view brand, std::string_view model) {
 common::Status AppendBytes(const std::string& path, std::string_view bytes, bool cut_to,
                            std::size_t whole_bytes) {
   std::optional<mode_t> mode = common::NewFileMode();
-  common::UniqueFd fd(
-      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode.value_or(0644)));
+  common::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                             mode.value_or(0644)));
   if (!fd.ok()) return common::WriteError(errno, path);
   // A record cut short by a crash goes, so that the next one starts on a line of its own.
   if (cut_to && ::ftruncate(fd.get(), static_cast<off_t>(whole_bytes)) != 0) {
@@ -139,8 +139,7 @@ PriceHistory PriceHistory::Load(const std::string& working_folder) {
   return history;
 }
 
-std::vector<PricePoint> PriceHistory::Of(const std::string& brand,
-                                         const std::string& model) const {
+std::vector<PricePoint> PriceHistory::Of(const std::string& brand, const std::string& model) const {
   const std::string key = Key(brand, model);
   std::vector<PricePoint> points;
   for (const PriceRecord& record : records_) {
@@ -199,8 +198,7 @@ common::Status AppendPriceHistory(const std::string& working_folder,
     begin_with = std::string(kHeader) + "\n";
     content = {};
   }
-  common::Status written =
-      AppendBytes(path, begin_with + lines, content.torn, content.whole_bytes);
+  common::Status written = AppendBytes(path, begin_with + lines, content.torn, content.whole_bytes);
   if (written && !begin_with.empty()) common::SyncFolderOf(path);
   return written;
 }

@@ -20,9 +20,9 @@ ModelPriceFigures PriceFiguresOf(const Folders& folders, const std::string& bran
 std::string PriceRangeText(const PriceRange& range) {
   if (range.offers == 0) return {};
   // "в" asks for the prepositional case: one shop is "магазине", any other count "магазинах".
-  std::string_view shops = common::RussianPlural(static_cast<std::uint64_t>(range.offers),
-                                                 "магазине"_cp1251, "магазинах"_cp1251,
-                                                 "магазинах"_cp1251);
+  std::string_view shops =
+      common::RussianPlural(static_cast<std::uint64_t>(range.offers), "магазине"_cp1251,
+                            "магазинах"_cp1251, "магазинах"_cp1251);
   return std::string("от "_cp1251) + std::to_string(range.low) + std::string(" до "_cp1251) +
          std::to_string(range.high) + std::string(", в "_cp1251) + std::to_string(range.offers) +
          " " + std::string(shops);

@@ -11,17 +11,17 @@
 
 #include "catalogue/brand_list.h"
 #include "catalogue/compare_page.h"
+#include "catalogue/compare_rows.h"
 #include "catalogue/config_file.h"
 #include "catalogue/folders.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
-#include "catalogue/compare_rows.h"
 #include "catalogue/price_history.h"
 #include "catalogue/price_range.h"
-#include "common/date_code.h"
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/clock_random.h"
+#include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "common/version.h"
@@ -278,8 +278,8 @@ bool IsOneOf(const std::string& command, std::initializer_list<const char*> name
 // Commands that read the catalogue of the working folder, and those of them that write in it
 // (pages in Templates/, the update run's files in the folder itself).
 constexpr std::initializer_list<const char*> kCatalogueCommands = {
-    "brands",      "models",     "page",   "compare", "filter",
-    "last-update", "new-models", "update", "check",   "apply", "prices"};
+    "brands",     "models", "page",  "compare", "filter", "last-update",
+    "new-models", "update", "check", "apply",   "prices"};
 constexpr std::initializer_list<const char*> kPageCommands = {"page", "compare"};
 constexpr std::initializer_list<const char*> kUpdateCommands = {"update", "apply"};
 

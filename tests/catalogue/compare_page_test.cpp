@@ -68,7 +68,8 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
 // from the brand files is escaped there.
 TEST(ComparePage, MarksAndOnlyDifferences) {
   testing::TempCatalogue cat;
-  cat.WriteBytes("Templates/compare_template.html", "<!compare_switch!>\r\n<!labels!><!tables!>\r\n");
+  cat.WriteBytes("Templates/compare_template.html",
+                 "<!compare_switch!>\r\n<!labels!><!tables!>\r\n");
   cat.WriteText("Base/nokia_new.xml",
                 "<brand><model><Model>A</Model><Weight>95 g</Weight><Standart>&lt;b&gt;</Standart>"
                 "<Price>45</Price></model><model><Model>B</Model><Weight>95 g</Weight>"

@@ -18,17 +18,17 @@ TEST(CompareWinners, Table) {
     std::string marks;
   };
   const Case cases[] = {
-      {Measure::kPrice, {"45", "30", "60"}, ".+."},                      // lower price wins
-      {Measure::kPrice, {"30", "30", "60"}, "..."},                      // a tie for best: none
-      {Measure::kPrice, {"", "30"}, ".."},                               // one value: nothing to beat
-      {Measure::kPrice, {"", "30", "abc", "40"}, ".+.."},                // missing ones stand aside
-      {Measure::kWeight, {W("1 кг"), W("900 г"), W("95 гр")}, "..+"},    // units
+      {Measure::kPrice, {"45", "30", "60"}, ".+."},                    // lower price wins
+      {Measure::kPrice, {"30", "30", "60"}, "..."},                    // a tie for best: none
+      {Measure::kPrice, {"", "30"}, ".."},                             // one value: nothing to beat
+      {Measure::kPrice, {"", "30", "abc", "40"}, ".+.."},              // missing ones stand aside
+      {Measure::kWeight, {W("1 кг"), W("900 г"), W("95 гр")}, "..+"},  // units
       {Measure::kWeight, {W("90 фунтов"), W("95 г"), W("100 г")}, ".+."},  // unknown unit: aside
       {Measure::kSizes, {W("100x50x20 мм"), W("9х4х2 см")}, ".+"},  // 72 000 mm³, Cyrillic "х"
       {Measure::kSizes, {W("100x50 мм"), W("90x50x20 мм"), W("95x50x20")}, ".+."},
-      {Measure::kSar, {W("1.12 Вт/кг"), W("0,97 Вт/кг")}, ".+"},         // decimal comma
+      {Measure::kSar, {W("1.12 Вт/кг"), W("0,97 Вт/кг")}, ".+"},                // decimal comma
       {Measure::kStandbyTime, {W("до 300 ч"), W("до 14 дней"), "250"}, ".+."},  // higher wins
-      {Measure::kTalkTime, {W("до 4 ч"), W("до 300 мин"), "200"}, ".+."},  // 240 < 300 minutes
+      {Measure::kTalkTime, {W("до 4 ч"), W("до 300 мин"), "200"}, ".+."},       // 240 < 300 minutes
       {Measure::kCapacity, {W("Li-Ion 875 мАч"), W("Li-Ion 1,2 Ач"), "Li-Ion"}, ".+."},
       {Measure::kRows, {"5", "8", "8"}, "..."},
       {Measure::kNone, {"GSM 900", "GSM 1800"}, ".."},

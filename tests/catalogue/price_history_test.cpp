@@ -15,10 +15,12 @@ using testing::W;
 TEST(PriceRange, Table) {
   testing::TempCatalogue cat;
   cat.WriteBytes("Templates/x", "");
-  cat.WriteBytes("adv/prices/a.prc", "Shop A\r\na.html\r\nNokia 3310^1000\r\nNokia 3310i^50\r\n"
-                                     "Siemens C55^300\r\nSiemens C55^310\r\n");
-  cat.WriteBytes("adv/prices/b.prc", "Shop B\nb.html\nNOKIA 3310^1501\nSony-Ericsson K750^7\n"
-                                     "Sonyericsson K750^9\n");
+  cat.WriteBytes("adv/prices/a.prc",
+                 "Shop A\r\na.html\r\nNokia 3310^1000\r\nNokia 3310i^50\r\n"
+                 "Siemens C55^300\r\nSiemens C55^310\r\n");
+  cat.WriteBytes("adv/prices/b.prc",
+                 "Shop B\nb.html\nNOKIA 3310^1501\nSony-Ericsson K750^7\n"
+                 "Sonyericsson K750^9\n");
   struct Case {
     std::string brand, model, average, text;
   };
@@ -54,18 +56,30 @@ TEST(PriceHistory, Table) {
     std::string points_of_3310;  // read after the append
   };
   const Case cases[] = {
-      {"new file", "-", {{"150107", "Nokia", "3310", 900}, {"010206", "Nokia", "3310 *", 950}},
+      {"new file",
+       "-",
+       {{"150107", "Nokia", "3310", 900}, {"010206", "Nokia", "3310 *", 950}},
        "010206=950 150107=900 "},
-      {"appended", header + "010206\tNokia\t3310\t950\n", {{"150107", "NOKIA", "3310", 900}},
+      {"appended",
+       header + "010206\tNokia\t3310\t950\n",
+       {{"150107", "NOKIA", "3310", 900}},
        "010206=950 150107=900 "},
-      {"one point a date", header + "150107\tNokia\t3310\t1\n", {{"150107", "Nokia", "3310", 2}},
+      {"one point a date",
+       header + "150107\tNokia\t3310\t1\n",
+       {{"150107", "Nokia", "3310", 2}},
        "150107=2 "},
-      {"torn last record", header + "010206\tNokia\t3310\t950\n1501", {{"150107", "Nokia", "3310", 900}},
+      {"torn last record",
+       header + "010206\tNokia\t3310\t950\n1501",
+       {{"150107", "Nokia", "3310", 900}},
        "010206=950 150107=900 "},
-      {"damaged, begun anew", header + "010206\tNokia\t3310\tabc\n", {{"150107", "Nokia", "3310", 900}},
+      {"damaged, begun anew",
+       header + "010206\tNokia\t3310\tabc\n",
+       {{"150107", "Nokia", "3310", 900}},
        "150107=900 "},
       {"not ours", "<html>\n", {{"150107", "Nokia", "3310", 900}}, "150107=900 "},
-      {"unwritable record", "-", {{"1501", "Nokia", "3310", 900}, {"150107", "Nokia", "a\tb", 1}},
+      {"unwritable record",
+       "-",
+       {{"1501", "Nokia", "3310", 900}, {"150107", "Nokia", "a\tb", 1}},
        ""},
   };
   for (const Case& c : cases) {
