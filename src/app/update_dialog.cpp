@@ -269,7 +269,7 @@ void UpdateDialog::StartRun() {
   progress_timer_->start();
   worker_ = std::thread([this, options] {
     WorkerPorts& ports = *worker_ports_;
-    catalogue::PriceHistoryRecorder price_history({setup_.working_folder, {}});
+    catalogue::PriceHistoryRecorder price_history(setup_.working_folder);
     update::RunUpdate(
         setup_.working_folder, options,
         {ports, ports, ports, ports, &cancel_,

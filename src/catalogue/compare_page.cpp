@@ -76,7 +76,7 @@ std::string MarkedColumn(const std::vector<CompareRow>& rows, const std::vector<
     const CompareCell& cell = rows[i].cells[model];
     std::string css = cell.css_class + (BestCells(rows[i])[model] ? " CompareBest" : "");
     std::string text = common::HtmlEscaped(CellText(rows[i], cell));
-    if (i == 0 && !trend.empty()) text += " <span class=\"PriceTrend\">" + trend + "</span>";
+    if (i == 0 && !trend.empty()) text += "<span class=\"PriceTrend\">&nbsp;" + trend + "</span>";
     column += RowStart(rows, i) + "<td class=\"" + css + "\">" + text + "</td></tr>\r\n";
   }
   return column + kColumnEnd;

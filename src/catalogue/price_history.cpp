@@ -107,11 +107,6 @@ std::string RecordLine(const PriceRecord& r) {
   return r.date_code + "\t" + r.brand + "\t" + r.model + "\t" + std::to_string(r.price) + "\n";
 }
 
-std::string Key(std::string_view brand, std::string_view model) {
-  return common::AsciiLowered(brand) + "\t" +
-         common::AsciiLowered(common::ReplaceAll(model, selection::kFullDescriptionMark, ""));
-}
-
 common::Status AppendBytes(const std::string& path, std::string_view bytes, bool cut_to,
                            std::size_t whole_bytes) {
   std::optional<mode_t> mode = common::NewFileMode();
@@ -140,10 +135,10 @@ PriceHistory PriceHistory::Load(const std::string& working_folder) {
 }
 
 std::vector<PricePoint> PriceHistory::Of(const std::string& brand, const std::string& model) const {
-  const std::string key = Key(brand, model);
+  const std::string key = KeyOf(brand, model);
   std::vector<PricePoint> points;
   for (const PriceRecord& record : records_) {
-    if (Key(record.brand, record.model) != key) continue;
+    if (KeyOf(record.brand, record.model) != key) continue;
     auto same_date = std::find_if(points.begin(), points.end(), [&](const PricePoint& p) {
       return p.date_code == record.date_code;
     });
@@ -154,6 +149,17 @@ std::vector<PricePoint> PriceHistory::Of(const std::string& brand, const std::st
     return common::CompareUpdateDates(a.date_code, b.date_code) < 0;
   });
   return points;
+}
+
+std::string PriceHistory::KeyOf(std::string_view brand, std::string_view model) {
+  return common::AsciiLowered(brand) + "\t" +
+         common::AsciiLowered(common::ReplaceAll(model, selection::kFullDescriptionMark, ""));
+}
+
+std::map<std::string, long long> PriceHistory::LastPrices() const {
+  std::map<std::string, long long> last;
+  for (const PriceRecord& record : records_) last[KeyOf(record.brand, record.model)] = record.price;
+  return last;
 }
 
 common::Status AppendPriceHistory(const std::string& working_folder,
@@ -198,44 +204,44 @@ common::Status AppendPriceHistory(const std::string& working_folder,
     begin_with = std::string(kHeader) + "\n";
     content = {};
   }
-  common::Status written = AppendBytes(path, begin_with + lines, content.torn, content.whole_bytes);
-  if (written && !begin_with.empty()) common::SyncFolderOf(path);
-  return written;
+  // A new file appears whole, never empty or with its header alone.
+  if (!begin_with.empty()) return common::ReplaceFileAtomically(path, begin_with + lines);
+  return AppendBytes(path, lines, content.torn, content.whole_bytes);
 }
 
-PriceSnapshot TakePriceSnapshot(const Folders& folders) {
-  PriceSnapshot snapshot;
+std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
+                                       const std::string& date_code) {
+  const Folders folders{working_folder, {}};
   const common::LineTable index =
-      selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
-  CatalogueData data(folders.working);
-  for (const std::string& brand : BrandBoxEntries(folders.working, index)) {
+      selection::LoadModelIndex(working_folder).value_or(common::LineTable{});
+  CatalogueData data(working_folder);
+  std::vector<PriceRecord> prices;
+  for (const std::string& brand : BrandBoxEntries(working_folder, index)) {
     for (const ModelRow& row : FillModelList(folders, data, index, brand, false)) {
       if (row.price.empty()) continue;
-      snapshot[brand + "\t" + common::ReplaceAll(row.model, selection::kFullDescriptionMark, "")] =
-          row.price;
+      prices.push_back({date_code, brand,
+                        common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),
+                        common::TextToInt(row.price)});
     }
   }
-  return snapshot;
+  return prices;
 }
 
-std::vector<PriceRecord> ChangedPrices(const PriceSnapshot& before, const PriceSnapshot& after,
-                                       const std::string& date_code) {
+std::vector<PriceRecord> ChangedPrices(const PriceHistory& history,
+                                       const std::vector<PriceRecord>& prices) {
+  const std::map<std::string, long long> last = history.LastPrices();
   std::vector<PriceRecord> changed;
-  for (const auto& [key, average] : after) {
-    auto was = before.find(key);
-    if (was != before.end() && was->second == average) continue;
-    std::size_t tab = key.find('\t');
-    changed.push_back(
-        {date_code, key.substr(0, tab), key.substr(tab + 1), common::TextToInt(average)});
+  for (const PriceRecord& price : prices) {
+    auto known = last.find(PriceHistory::KeyOf(price.brand, price.model));
+    if (known == last.end() || known->second != price.price) changed.push_back(price);
   }
   return changed;
 }
 
-void PriceHistoryRecorder::BeforePackage() { before_ = TakePriceSnapshot(folders_); }
-
-void PriceHistoryRecorder::AfterPackage(const std::string& date_code) {
-  common::Status written = AppendPriceHistory(
-      folders_.working, ChangedPrices(before_, TakePriceSnapshot(folders_), date_code));
+void PriceHistoryRecorder::Applied(const std::string& date_code) {
+  common::Status written =
+      AppendPriceHistory(working_folder_, ChangedPrices(PriceHistory::Load(working_folder_),
+                                                        CurrentPrices(working_folder_, date_code)));
   if (!written) {
     common::Warn(common::Utf8FromCp1251(written.error().message) +
                  "; the update's prices are not in the price history");

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/folders.h"
 #include "common/ports.h"
 #include "common/result.h"
 
 // The price history of the catalogue: Base/price_history.tkh, Windows-1251 text. Its first line
 // is "TRUBKOM PRICE HISTORY 1"; each line after it is one record, "DDMMYY<tab>brand<tab>model<tab>
-// price" ending in LF: the date code of the update that changed the model's average price (the
-// brand as the brand box shows it, the model without its " *" mark) and the new average. Records
+// price" ending in LF: the date code of the update after which the model's average price was no
+// longer the last one the history holds for it (or the first it holds), the brand as the brand
+// box shows it, the model without its " *" mark, and the new average. Records
 // are only ever appended. A file that would pass kPriceHistoryCap bytes is renamed to
 // Base/price_history.old.tkh (replacing the one before) and a new one begun, so the history keeps
 // the newest records and never holds more than twice the cap. A file whose first line or any
@@ -44,6 +44,10 @@ class PriceHistory {
   // brand and model as Append was given them, ASCII letter case ignored; a " *" mark of the
   // model is ignored.
   std::vector<PricePoint> Of(const std::string& brand, const std::string& model) const;
+  // The price recorded last for each model, by the key of KeyOf.
+  std::map<std::string, long long> LastPrices() const;
+  // A model's key: brand and model lowered in ASCII, a tab between, the " *" mark left out.
+  static std::string KeyOf(std::string_view brand, std::string_view model);
 
  private:
   std::vector<PriceRecord> records_;  // in file order
@@ -56,24 +60,26 @@ common::Status AppendPriceHistory(const std::string& working_folder,
                                   const std::vector<PriceRecord>& records);
 
 // The average price of every model of every brand of the brand box, as the models list shows
-// it, by "brand<tab>model" (the model without its mark). Models no shop offers are left out.
-using PriceSnapshot = std::map<std::string, std::string>;
-PriceSnapshot TakePriceSnapshot(const Folders& folders);
-
-// The records of the models whose average differs from before (or is new), dated date_code.
-std::vector<PriceRecord> ChangedPrices(const PriceSnapshot& before, const PriceSnapshot& after,
+// it: brand, model (without its mark) and the average, dated date_code. Models no shop offers
+// are left out.
+std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
                                        const std::string& date_code);
 
-// Records what each applied update package changed in the average prices, for the update run.
+// The prices whose model has another last price in the history, or none.
+std::vector<PriceRecord> ChangedPrices(const PriceHistory& history,
+                                       const std::vector<PriceRecord>& prices);
+
+// Records, when an update package has run, the average prices it changed. Comparing with the
+// history itself rather than with the catalogue before the package, it records the same
+// whether or not a crash interrupted the package, and nothing when told twice.
 class PriceHistoryRecorder : public common::PackageWatch {
  public:
-  explicit PriceHistoryRecorder(Folders folders) : folders_(std::move(folders)) {}
-  void BeforePackage() override;
-  void AfterPackage(const std::string& date_code) override;
+  explicit PriceHistoryRecorder(std::string working_folder)
+      : working_folder_(std::move(working_folder)) {}
+  void Applied(const std::string& date_code) override;
 
  private:
-  Folders folders_;
-  PriceSnapshot before_;
+  std::string working_folder_;
 };
 
 }  // namespace trubkom::catalogue

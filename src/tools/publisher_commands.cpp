@@ -8,7 +8,6 @@
 
 #include "catalogue/price_history.h"
 #include "common/atomic_file.h"
-#include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -224,20 +223,15 @@ class ConsolePorts : public common::StatusSink, public common::Messages, public 
 int Apply(std::vector<std::string> packages) {
   SortByDate(packages);
   ConsolePorts console;
-  ScriptPorts ports{console, console, console};
-  catalogue::PriceHistoryRecorder price_history({WorkingFolder(), {}});
+  catalogue::PriceHistoryRecorder price_history(WorkingFolder());
+  ScriptPorts ports{console, console, console, &price_history};
   int status = 0;
   for (const std::string& package : packages) {
     if (!common::IsFile(package)) {
       status = Fail(package + ": no such file");
       continue;
     }
-    bool pending = !LooksApplied(package, WorkingFolder());
-    if (pending) price_history.BeforePackage();
     auto outcome = ApplyPackage(package, WorkingFolder(), ports);
-    if (outcome && pending && !outcome->already_applied) {
-      price_history.AfterPackage(common::DateCodeOf(PackageBaseName(package)));
-    }
     if (!outcome) {
       status = Fail(package + ": not applied: " + outcome.error().message);
     } else if (outcome->already_applied) {

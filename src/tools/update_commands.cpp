@@ -92,7 +92,7 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     }
   }
   ConsolePorts ports(local_folder);
-  catalogue::PriceHistoryRecorder price_history({fs::current_path().string(), {}});
+  catalogue::PriceHistoryRecorder price_history(fs::current_path().string());
   update::UpdateSummary summary =
       update::RunUpdate(fs::current_path().string(), options,
                         {ports, ports, ports, ports, nullptr, {}, nullptr, &price_history});

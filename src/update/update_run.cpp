@@ -341,13 +341,10 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     if (ports.package_started && !applied_before[i]) {
       ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number, pending);
     }
-    if (ports.watch && !applied_before[i]) ports.watch->BeforePackage();
-    auto outcome =
-        ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
+    auto outcome = ApplyPackage(package, working_folder,
+                                {ports.status, ports.messages, ports.shell, ports.watch}, keys);
     if (outcome) {
-      if (outcome->already_applied) continue;
-      ++summary.applied;
-      if (ports.watch) ports.watch->AfterPackage(common::DateCodeOf(PackageBaseName(package)));
+      if (!outcome->already_applied) ++summary.applied;
       continue;
     }
     ++summary.failed;

@@ -42,7 +42,7 @@ struct UpdatePorts {
   // counted. May be empty.
   std::function<void(bool downloading, const std::string& date_code, int number, int count)>
       package_started = nullptr;
-  // Told before and after each package applied, to record what it changed. May be null.
+  // Told when each package's scripts have run, to record what it changed. May be null.
   common::PackageWatch* watch = nullptr;
 };
 

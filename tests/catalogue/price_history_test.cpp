@@ -95,6 +95,25 @@ TEST(PriceHistory, Table) {
   EXPECT_EQ(Points(PriceHistory::Load(cat.root()), "3310"), "");
 }
 
+// An update records the prices that differ from the history's last ones, so a package told
+// twice (after a crash) records nothing more.
+TEST(PriceHistory, RecordsWhatDiffersFromItsLastPrices) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Base/price_history.tkh",
+                 "TRUBKOM PRICE HISTORY 1\n010206\tNokia\t3310\t950\n150107\tNokia\t3310\t900\n"
+                 "150107\tNokia\t1100\t500\n");
+  const std::vector<PriceRecord> now = {{"120307", "Nokia", "3310", 950},
+                                        {"120307", "NOKIA", "1100 *", 500},
+                                        {"120307", "Nokia", "6230", 700}};
+  std::string recorded;
+  for (const PriceRecord& r : ChangedPrices(PriceHistory::Load(cat.root()), now)) {
+    recorded += r.model + " ";
+  }
+  EXPECT_EQ(recorded, "3310 6230 ");
+  ASSERT_TRUE(AppendPriceHistory(cat.root(), ChangedPrices(PriceHistory::Load(cat.root()), now)));
+  EXPECT_TRUE(ChangedPrices(PriceHistory::Load(cat.root()), now).empty());
+}
+
 TEST(PriceHistory, StaysWithinItsBound) {
   testing::TempCatalogue cat;
   cat.WriteBytes("Base/x", "");
