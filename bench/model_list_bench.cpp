@@ -95,6 +95,27 @@ void FillModelList(benchmark::State& state) {
 }
 BENCHMARK(FillModelList)->Unit(benchmark::kMillisecond);
 
+// The price pass of a brand's list as it was, averages only, beside the same pass keeping the
+// lowest and highest price and the offers too, as the models list now does: the ranges are to
+// cost no more than a fifth over the averages.
+common::StringList NokiaModels() {
+  catalogue::CatalogueData data(Folder());
+  return common::SplitCarets(data.Col2Str2("Nokia"));
+}
+
+void PricePass(benchmark::State& state, catalogue::PriceFigures figures) {
+  const common::StringList models = NokiaModels();
+  for (auto _ : state) {
+    catalogue::BrandPrices prices("Nokia", models, figures);
+    prices.AddPriceLists(Folder());
+    benchmark::DoNotOptimize(prices.RangeOf(0));
+  }
+}
+BENCHMARK_CAPTURE(PricePass, Averages, catalogue::PriceFigures::kAverages)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PricePass, AveragesAndRanges, catalogue::PriceFigures::kAveragesAndRanges)
+    ->Unit(benchmark::kMillisecond);
+
 void ModelPage(benchmark::State& state) {
   catalogue::Folders folders{Folder(), Folder()};
   catalogue::CatalogueData data(folders.working);

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLayout>
@@ -24,6 +25,7 @@
 #include "catalogue/home_page.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
+#include "catalogue/price_range.h"
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
@@ -224,7 +226,9 @@ void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
   models_->clear();
   QList<QTreeWidgetItem*> items;
   for (const catalogue::ModelRow& row : rows) {
-    items.append(new QTreeWidgetItem({ToQt(row.model), ToQt(row.price)}));
+    auto* item = new QTreeWidgetItem({ToQt(row.model), ToQt(row.price)});
+    item->setToolTip(1, ToQt(catalogue::PriceRangeText(row.range)));
+    items.append(item);
   }
   models_->addTopLevelItems(items);
   MakeCurrent(models_, keep_current);
@@ -255,6 +259,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
     columns_->setSizes(remembered.column_widths);
   }
   full_only_->setChecked(remembered.full_only);
+  only_differences_ = remembered.only_differences;
   if (loaded_) {
     ShowRestoredBrand(remembered.brand);
   } else {
@@ -283,6 +288,7 @@ RememberedState MainWindow::Remembered() const {
   remembered.column_widths = columns_->sizes();
   remembered.brand = restored_brand_.value_or(brand_box_->currentText());
   remembered.full_only = full_only_->isChecked();
+  remembered.only_differences = only_differences_;
   remembered.basket = state_.basket.entries();
   UpdateDialog::Remembered update = update_dialog_->remembered();
   remembered.use_proxy = update.use_proxy;
@@ -438,10 +444,23 @@ void MainWindow::ClearBasket() {
 
 void MainWindow::Compare() {
   if (state_.basket.empty()) return;
+  // The switch is a link between two page files; which one the user went to last is the choice.
+  if (auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget)) {
+    connect(view, &QWebEngineView::urlChanged, this, &MainWindow::NoteComparisonSwitch,
+            Qt::UniqueConnection);
+  }
   catalogue::PageContext pages = Pages();
-  catalogue::PageFile page = catalogue::ShowComparePage(pages, state_.basket.ComparisonText());
+  catalogue::PageFile page =
+      catalogue::ShowComparePage(pages, state_.basket.ComparisonText(), only_differences_);
   ReportUnwritten(page);
   if (page) ShowOtherPage();
+}
+
+void MainWindow::NoteComparisonSwitch(const QUrl& url) {
+  if (!url.isLocalFile()) return;
+  std::string name = QFile::encodeName(url.fileName()).toStdString();
+  if (std::optional<bool> choice = catalogue::DifferencesChoiceOf(name))
+    only_differences_ = *choice;
 }
 
 // ---- Stepping through the models list ------------------------------------------------------

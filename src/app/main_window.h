@@ -104,6 +104,8 @@ class MainWindow : public QWidget {
   void OrderFocusChain();
 
  private:
+  // Remembers the state of the comparison's switch "Только различия" from the page file shown.
+  void NoteComparisonSwitch(const QUrl& url);
   // Building the window.
   // Places the window at the remembered geometry, or the first start's, fitted into the
   // available area of the screen it falls on.
@@ -202,6 +204,7 @@ class MainWindow : public QWidget {
   // The brand to show once the catalogue is read, when one was restored.
   std::optional<QString> restored_brand_;
   bool loaded_ = false;
+  bool only_differences_ = false;  // the comparison's switch, as last used
 };
 
 }  // namespace trubkom::app

@@ -15,6 +15,7 @@ constexpr const char* kMaximized = "window/maximized";
 constexpr const char* kColumns = "window/columns";
 constexpr const char* kBrand = "models/brand";
 constexpr const char* kFullOnly = "models/fullOnly";
+constexpr const char* kOnlyDifferences = "compare/onlyDifferences";
 constexpr const char* kBasket = "basket";
 constexpr const char* kUseProxy = "update/useProxy";
 constexpr const char* kProxy = "update/proxy";
@@ -104,6 +105,7 @@ RememberedState ReadRememberedState(QSettings& settings) {
   state.column_widths = read.Widths(kColumns);
   state.brand = read.Text(kBrand).value_or(QString());
   state.full_only = read.Bool(kFullOnly).value_or(false);
+  state.only_differences = read.Bool(kOnlyDifferences).value_or(false);
   state.use_proxy = read.Bool(kUseProxy).value_or(false);
   state.proxy = read.Text(kProxy).value_or(QString());
   state.local_folder = read.Text(kLocalFolder).value_or(QString());
@@ -142,6 +144,7 @@ void WriteRememberedState(QSettings& settings, const RememberedState& state) {
   }
   settings.setValue(key(kBrand), state.brand);
   settings.setValue(key(kFullOnly), state.full_only);
+  settings.setValue(key(kOnlyDifferences), state.only_differences);
   settings.setValue(key(kUseProxy), state.use_proxy);
   settings.setValue(key(kProxy), state.proxy);
   settings.setValue(key(kLocalFolder), state.local_folder);

@@ -20,9 +20,10 @@ namespace trubkom::app {
 struct RememberedState {
   std::optional<QRect> geometry;  // the window's normal place and size; none on a first start
   bool maximized = false;
-  QList<int> column_widths;  // the three columns left to right; empty: as laid out
-  QString brand;             // the brand chosen; empty: the first
-  bool full_only = false;    // "Только с полным описанием"
+  QList<int> column_widths;       // the three columns left to right; empty: as laid out
+  QString brand;                  // the brand chosen; empty: the first
+  bool full_only = false;         // "Только с полным описанием"
+  bool only_differences = false;  // the comparison's "Только различия"
   std::vector<catalogue::BasketEntry> basket;
   bool use_proxy = false;
   QString proxy;         // host:port; empty: the dialog's own

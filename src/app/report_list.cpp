@@ -48,7 +48,11 @@ bool ReportList::viewportEvent(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
   auto* help = static_cast<QHelpEvent*>(event);
   QModelIndex cell = indexAt(help->pos());
-  if (IsCut(cell)) {
+  // A cell's own tooltip (a price's range) goes first; else a cut text shows whole.
+  QString own = cell.isValid() ? cell.data(Qt::ToolTipRole).toString() : QString();
+  if (!own.isEmpty()) {
+    QToolTip::showText(help->globalPos(), own, viewport(), visualRect(cell));
+  } else if (IsCut(cell)) {
     QToolTip::showText(help->globalPos(), cell.data().toString(), viewport(), visualRect(cell));
   } else {
     QToolTip::hideText();

@@ -9,7 +9,7 @@ namespace trubkom::app {
 // added. The selected row is highlighted only while the list has the keyboard focus (or while
 // its own context menu is open), so that one list at a time shows a highlighted row. The last
 // column reaches the list's right edge, and a cell too narrow for its text shows the whole text
-// as its tooltip.
+// as its tooltip, unless the cell has a tooltip of its own.
 class ReportList : public QTreeWidget {
   Q_OBJECT
  public:

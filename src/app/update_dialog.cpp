@@ -16,6 +16,7 @@
 
 #include "app/qt_ports.h"
 #include "app/text.h"
+#include "catalogue/price_history.h"
 #include "common/date_code.h"
 #include "common/encoding.h"
 #include "update/package_keys.h"
@@ -268,6 +269,7 @@ void UpdateDialog::StartRun() {
   progress_timer_->start();
   worker_ = std::thread([this, options] {
     WorkerPorts& ports = *worker_ports_;
+    catalogue::PriceHistoryRecorder price_history(setup_.working_folder);
     update::RunUpdate(
         setup_.working_folder, options,
         {ports, ports, ports, ports, &cancel_,
@@ -283,7 +285,8 @@ void UpdateDialog::StartRun() {
            if (!downloading) {
              ports.Append(std::string("Апдейт от "_cp1251) + common::DisplayDate(date_code));
            }
-         }},
+         },
+         &price_history},
         setup_.keys);
     finished_ = true;
     QMetaObject::invokeMethod(this, &UpdateDialog::FinishRun, Qt::QueuedConnection);

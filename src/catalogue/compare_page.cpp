@@ -1,8 +1,14 @@
 #include "catalogue/compare_page.h"
 
-#include "catalogue/feature_flags.h"
+#include <algorithm>
+
+#include "catalogue/compare_rows.h"
 #include "catalogue/page_file.h"
+#include "catalogue/price_chart.h"
+#include "catalogue/price_history.h"
 #include "common/encoding.h"
+#include "common/html_text.h"
+#include "common/line_file.h"
 #include "common/paths.h"
 
 namespace trubkom::catalogue {
@@ -13,74 +19,163 @@ using common::StringList;
 
 namespace {
 
-std::string ValueRow(const std::string& value) {
-  return "<tr><td class=\"CompareInfo\">" + value + "</td></tr>";
+const std::string kColumnStart =
+    "<td width=\"20%\" valign=\"top\"><table width=\"100%\" border=\"0\" cellspacing=\"0\">\r\n";
+const std::string kColumnEnd = "</table></td>\r\n";
+
+// What a cell shows: the price with its currency, anything else as written.
+std::string CellText(const CompareRow& row, const CompareCell& cell) {
+  return row.measure == Measure::kPrice && !cell.text.empty() ? cell.text + " $" : cell.text;
 }
 
-std::string CompareYesNoRow(std::string_view flags, std::size_t k) {
-  switch (Flag(flags, k)) {
-    case '0':
-      return std::string("<tr><td class=\"CompareInfo\">Нет</td></tr>"_cp1251);
-    case '1':
-      return std::string("<tr><td class=\"CompareInfoDark\">Есть</td></tr>"_cp1251);
-    default:
-      return "<tr><td class=\"CompareInfoDark\">?</td></tr>";
+// ---- The page as it has always been -------------------------------------------------------
+
+std::string PlainColumn(const std::vector<CompareRow>& rows, std::size_t model) {
+  std::string column = kColumnStart;
+  for (const CompareRow& row : rows) {
+    const CompareCell& cell = row.cells[model];
+    if (!cell.present) continue;
+    column += "<tr><td class=\"" + cell.css_class + "\">" + CellText(row, cell) + "</td></tr>\r\n";
   }
+  return column + kColumnEnd;
 }
 
-// An entry without a blank names no model: its brand is the whole entry and its model empty.
-common::BrandAndModel SplitEntry(const std::string& entry) {
-  common::BrandAndModel row;
-  if (!common::SplitRow(entry, row)) row.brand = entry;
-  return row;
+// ---- The page with the titles, the marks and the switch ------------------------------------
+
+// Which rows the page shows: the names always, the others unless only differences are asked
+// for and all models agree.
+std::vector<bool> ShownRows(const std::vector<CompareRow>& rows, bool only_differences) {
+  std::vector<bool> shown;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    shown.push_back(i == 0 || !only_differences || !AllAgree(rows[i]));
+  }
+  return shown;
 }
 
-std::string CompareColumn(CatalogueData& data, const std::string& entry) {
-  common::BrandAndModel row = SplitEntry(entry);
-  StringList f = common::SplitCarets(data.GetProps2(row.brand, row.model));
-  const std::string& flags = At(f, field::kProperties);
-  StringList parts = {"<tr><td class=\"CompareInfoBig\">" + entry + "</td></tr>",
-                      At(f, field::kPrice).empty() ? "<tr><td class=\"CompareInfo\"></td></tr>"
-                                                   : ValueRow(At(f, field::kPrice) + " $")};
-  for (field::Index value :
-       {field::kStandart, field::kSizes, field::kWeight, field::kFormFact, field::kAntenna,
-        field::kSar, field::kWaitTime, field::kWorkTime, field::kAccType}) {
-    parts.push_back(ValueRow(At(f, value)));
-  }
-  for (std::size_t k : {4, 25, 18, 19, 2, 1, 3, 5, 6, 17}) {
-    parts.push_back(CompareYesNoRow(flags, k));
-  }
-  parts.push_back(ValueRow(At(f, field::kProgrMel)));
-  parts.push_back(CompareYesNoRow(flags, 16));
-  if (Flag(flags, 0) == '0') parts.push_back(ValueRow(std::string("Монохромный"_cp1251)));
-  if (Flag(flags, 0) == '1') parts.push_back(ValueRow(std::string("Цветной"_cp1251)));
-  parts.push_back(ValueRow(At(f, field::kDispRows)));
-  for (std::size_t k : {7, 8, 9, 10, 11, 14, 15, 12, 13, 20, 23, 24, 22, 21}) {
-    parts.push_back(CompareYesNoRow(flags, k));
-  }
-  parts.push_back("</table></td>");
+std::string RowStart(const std::vector<CompareRow>& rows, std::size_t i) {
+  return i > 0 && AllAgree(rows[i]) ? "<tr class=\"CompareSame\">" : "<tr>";
+}
 
+std::string LabelsColumn(const std::vector<CompareRow>& rows, const std::vector<bool>& shown) {
   std::string column =
-      "<td width=\"20%\" valign=\"top\"><table width=\"100%\" border=\"0\" cellspacing=\"0\">\r\n";
-  for (const std::string& part : parts) column += part + "\r\n";
-  return column;
+      "<td width=\"20%\" valign=\"top\"><table class=\"labels\" width=\"100%\" border=\"0\" "
+      "cellspacing=\"0\">\r\n";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!shown[i]) continue;
+    column += RowStart(rows, i) + (i == 0 ? "<td class=\"head\">" : "<td>") +
+              common::HtmlEscaped(rows[i].label) + "</td></tr>\r\n";
+  }
+  return column + kColumnEnd;
+}
+
+std::string MarkedColumn(const std::vector<CompareRow>& rows, const std::vector<bool>& shown,
+                         std::size_t model, const std::string& trend) {
+  std::string column = kColumnStart;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!shown[i]) continue;
+    const CompareCell& cell = rows[i].cells[model];
+    std::string css = cell.css_class + (BestCells(rows[i])[model] ? " CompareBest" : "");
+    std::string text = common::HtmlEscaped(CellText(rows[i], cell));
+    if (i == 0 && !trend.empty()) text += "<span class=\"PriceTrend\">&nbsp;" + trend + "</span>";
+    column += RowStart(rows, i) + "<td class=\"" + css + "\">" + text + "</td></tr>\r\n";
+  }
+  return column + kColumnEnd;
+}
+
+std::string Switch(bool only_differences) {
+  std::string_view target = only_differences ? kAllRowsPage : kDifferencesPage;
+  return "<a class=\"DifferencesSwitch" + std::string(only_differences ? " On" : "") +
+         "\" href=\"./" + std::string(target) + "\"><span class=\"SwitchBox\">" +
+         (only_differences ? "&#10003;" : "&nbsp;") + "</span> " +
+         std::string("Только различия"_cp1251) + "</a>";
+}
+
+struct Entries {
+  StringList texts;  // "brand model", as the basket holds them
+  std::vector<common::BrandAndModel> names;
+};
+
+Entries SplitEntries(const std::string& basket_text) {
+  Entries entries;
+  for (const std::string& entry : common::SplitCarets(basket_text)) {
+    common::BrandAndModel name;
+    if (!common::SplitRow(entry, name)) name = {entry, {}};
+    entries.texts.push_back(entry);
+    entries.names.push_back(std::move(name));
+  }
+  return entries;
+}
+
+std::string Pictures(PageContext& c, const Entries& entries, bool escaped) {
+  std::string pictures;
+  for (std::size_t i = 0; i < entries.texts.size(); ++i) {
+    const common::BrandAndModel& name = entries.names[i];
+    StringList f = common::SplitCarets(c.data.GetProps2(name.brand, name.model));
+    std::string picture = PicturePath(c.folders.working, name.brand, At(f, field::kPicture));
+    std::string alt = escaped ? common::HtmlEscaped(entries.texts[i]) : entries.texts[i];
+    pictures += "<td style=\"padding-left:10px\"><img src=\"" + common::FileUrl(picture) +
+                "\" alt=\"" + alt + "\" height=\"200\"></td>\r\n";
+  }
+  return pictures;
+}
+
+StringList MarkedPage(StringList lines, const std::vector<CompareRow>& rows,
+                      const std::string& pictures, const StringList& trends,
+                      bool only_differences) {
+  std::vector<bool> shown = ShownRows(rows, only_differences);
+  std::string columns;
+  for (std::size_t model = 0; model < trends.size(); ++model) {
+    columns += MarkedColumn(rows, shown, model, trends[model]);
+  }
+  FillTemplate(lines, {{"compare_switch", Switch(only_differences)},
+                       {"labels", LabelsColumn(rows, shown)},
+                       {"images", pictures},
+                       {"tables", columns}});
+  return lines;
+}
+
+bool HoldsLabels(const StringList& lines) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [](const std::string& line) { return common::Contains(line, "<!labels!>"); });
 }
 
 }  // namespace
 
-PageFile ShowComparePage(PageContext& c, const std::string& basket_text) {
+PageFile ShowComparePage(PageContext& c, const std::string& basket_text, bool only_differences) {
   StringList lines = ReadTemplate(c.folders.working, "compare_template.html");
-  std::string pictures, columns;
-  for (const std::string& entry : common::SplitCarets(basket_text)) {
-    common::BrandAndModel row = SplitEntry(entry);
-    StringList f = common::SplitCarets(c.data.GetProps2(row.brand, row.model));
-    std::string picture = PicturePath(c.folders.working, row.brand, At(f, field::kPicture));
-    pictures += "<td style=\"padding-left:10px\"><img src=\"" + common::FileUrl(picture) +
-                "\" alt=\"" + entry + "\" height=\"200\"></td>\r\n";
-    columns += CompareColumn(c.data, entry);
+  Entries entries = SplitEntries(basket_text);
+  std::vector<CompareRow> rows = ComparisonRows(c.data, entries.texts);
+  if (!HoldsLabels(lines)) {
+    std::string columns;
+    for (std::size_t model = 0; model < entries.texts.size(); ++model) {
+      columns += PlainColumn(rows, model);
+    }
+    FillTemplate(lines, {{"images", Pictures(c, entries, false)}, {"tables", columns}});
+    return ShowPage(c.folders.working, lines, c.browser);
   }
-  FillTemplate(lines, {{"images", pictures}, {"tables", columns}});
-  return ShowPage(c.folders.working, lines, c.browser);
+
+  PriceHistory history = PriceHistory::Load(c.folders.working);
+  StringList trends;
+  for (const common::BrandAndModel& name : entries.names) {
+    trends.push_back(PriceTrendArrow(history.Of(name.brand, name.model)));
+  }
+  std::string pictures = Pictures(c, entries, true);
+  // Both states of the switch are written, so that it flips between them without the window.
+  for (bool differences : {false, true}) {
+    std::string path =
+        TemplatesPath(c.folders.working, differences ? kDifferencesPage : kAllRowsPage);
+    common::Status written =
+        common::WriteLinesCrLf(path, MarkedPage(lines, rows, pictures, trends, differences));
+    if (!written) return written.error();
+  }
+  return ShowPage(c.folders.working, MarkedPage(lines, rows, pictures, trends, only_differences),
+                  c.browser);
+}
+
+std::optional<bool> DifferencesChoiceOf(std::string_view file_name) {
+  if (file_name == kDifferencesPage) return true;
+  if (file_name == kAllRowsPage) return false;
+  return std::nullopt;
 }
 
 }  // namespace trubkom::catalogue

@@ -106,13 +106,13 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
   StringList unmarked;
   for (const std::string& entry : merged)
     unmarked.push_back(ReplaceAll(entry, kFullDescriptionMark, ""));
-  BrandPrices prices(library_brand, unmarked);
+  BrandPrices prices(library_brand, unmarked, PriceFigures::kAveragesAndRanges);
   prices.AddPriceLists(folders.working);
 
   std::vector<ModelRow> rows;
   for (std::size_t i = 0; i < merged.size(); ++i) {
     if (full_only && !common::Contains(merged[i], kFullDescriptionMark)) continue;
-    rows.push_back({merged[i], prices.AveragePriceOf(i)});
+    rows.push_back({merged[i], prices.AveragePriceOf(i), prices.RangeOf(i)});
   }
   return rows;
 }

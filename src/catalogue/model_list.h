@@ -7,16 +7,19 @@
 #include "catalogue/brand_spellings.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
+#include "catalogue/price_pass.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
 
 // The models list of a brand: the brand files' models merged with the model index's, those
-// with a full description marked " *", sorted in byte order, each with its average price.
+// with a full description marked " *", sorted in byte order, each with its average price and
+// the range of its prices.
 namespace trubkom::catalogue {
 
 struct ModelRow {
   std::string model;  // as listed, with the " *" mark where it applies
   std::string price;  // average price, or empty text
+  PriceRange range;   // the lowest and highest price and the offers, from the same pass
 };
 
 // brand as the brand box shows it; full_only keeps only the marked models.

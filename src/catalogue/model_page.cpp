@@ -1,5 +1,6 @@
 #include "catalogue/model_page.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -7,7 +8,10 @@
 #include "catalogue/feature_flags.h"
 #include "catalogue/page_file.h"
 #include "catalogue/price_block.h"
+#include "catalogue/price_chart.h"
+#include "catalogue/price_range.h"
 #include "common/encoding.h"
+#include "common/html_text.h"
 #include "common/paths.h"
 #include "selection/model_index.h"
 
@@ -20,6 +24,29 @@ using common::StringList;
 using selection::kFullDescriptionMark;
 
 namespace {
+
+// ---- The price range and history, on either page -----------------------------------------
+
+bool TemplateHolds(const StringList& lines, std::string_view placeholder) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return common::Contains(line, placeholder); });
+}
+
+// The values of <!price_range!> and <!price_chart!>, found only for a template that holds them:
+// each costs a read of the price lists or of the history.
+std::vector<Placeholder> PriceExtras(const PageContext& c, const StringList& lines,
+                                     const std::string& brand, const std::string& model) {
+  std::vector<Placeholder> values;
+  if (TemplateHolds(lines, "<!price_range!>")) {
+    values.push_back({"price_range", common::HtmlEscaped(PriceRangeText(
+                                         PriceFiguresOf(c.folders, brand, model).range))});
+  }
+  if (TemplateHolds(lines, "<!price_chart!>")) {
+    values.push_back(
+        {"price_chart", PriceChartSvg(PriceHistory::Load(c.folders.working).Of(brand, model))});
+  }
+  return values;
+}
 
 // ---- The short page -------------------------------------------------------------------------
 
@@ -101,6 +128,7 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
   AdvanceTextPosition(c.advertising);
   AdvanceBannerPosition(c.advertising);
   values.push_back({"price_list", BuildPriceBlock(c.folders, b, model, c.random)});
+  for (Placeholder& extra : PriceExtras(c, lines, brand, model)) values.push_back(std::move(extra));
   FillTemplate(lines, values);
   return ShowPage(c.folders.working, lines, c.browser);
 }
@@ -240,6 +268,7 @@ PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::strin
   }
 
   std::string picture = FullPagePicture(c.folders, line, m);
+  FillTemplate(page, PriceExtras(c, page, brand, m));
   for (std::string& text : page) {
     ReplaceIn(text, "<!forum!>", ForumLink(brand));
     ReplaceIn(text, "<!model!>", brand + " " + m);

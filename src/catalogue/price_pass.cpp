@@ -65,6 +65,19 @@ void PriceSum::Add(const PriceSum& other) {
   count += other.count;
 }
 
+void PriceRange::Add(long long price) {
+  low = offers == 0 ? price : std::min(low, price);
+  high = offers == 0 ? price : std::max(high, price);
+  ++offers;
+}
+
+void PriceRange::Add(const PriceRange& other) {
+  if (other.offers == 0) return;
+  low = offers == 0 ? other.low : std::min(low, other.low);
+  high = offers == 0 ? other.high : std::max(high, other.high);
+  offers += other.offers;
+}
+
 std::string PriceSum::Average() const {
   if (count == 0) return {};
   return std::to_string(static_cast<long long>(total / count));
@@ -85,8 +98,8 @@ constexpr std::size_t kLongestDirectModel = 256;
 
 // Each lowered model is a query once: the models' table numbers them in the order first seen,
 // which are the queries' numbers.
-BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
-    : prefix_(AsciiLowered(brand) + " "), tally_(0) {
+BrandPrices::BrandPrices(std::string_view brand, const StringList& models, PriceFigures figures)
+    : prefix_(AsciiLowered(brand) + " "), figures_(figures), tally_(0, figures) {
   query_of_model_.reserve(models.size());
   for (const std::string& model : models) {
     std::string lowered = AsciiLowered(model);
@@ -97,7 +110,7 @@ BrandPrices::BrandPrices(std::string_view brand, const StringList& models)
     if (common::Contains(lowered, "^")) direct_ = false;
     queries_.push_back(prefix_ + lowered);
   }
-  tally_ = Tally(queries_.size());
+  tally_ = Tally(queries_.size(), figures_);
   if (longest_model_ > kLongestDirectModel) direct_ = false;
   prefix_has_caret_ = common::Contains(prefix_, "^");
 }
@@ -110,7 +123,7 @@ void BrandPrices::AddPriceLists(const std::string& working_folder) {
   const StringList names = PriceFileNames(folder);
   // The direct pass only reads what the parts share; the other one's automaton keeps state.
   const std::size_t parts = direct_ ? common::PartsFor(names.size(), kFilesPerPart) : 1;
-  std::vector<Tally> tallies(parts - 1, Tally(queries_.size()));
+  std::vector<Tally> tallies(parts - 1, Tally(queries_.size(), figures_));
   common::RunParts(parts, [&](std::size_t part) {
     Tally& tally = part == 0 ? tally_ : tallies[part - 1];
     const std::size_t first = names.size() * part / parts, last = names.size() * (part + 1) / parts;
@@ -125,6 +138,9 @@ void BrandPrices::AddPriceLists(const std::string& working_folder) {
 
 void BrandPrices::Tally::Join(const Tally& other) {
   for (std::size_t query = 0; query < sums.size(); ++query) sums[query].Add(other.sums[query]);
+  for (std::size_t query = 0; query < ranges.size(); ++query) {
+    ranges[query].Add(other.ranges[query]);
+  }
 }
 
 void BrandPrices::AddLine(std::string_view line) {
@@ -176,7 +192,7 @@ void BrandPrices::AddLoweredTextDirectly(std::string_view text, Tally& tally) co
     }
     tally.last_line[query] = tally.line_number;
     bool caret_before = line_start != at || prefix_has_caret_;
-    tally.sums[query].Add(PriceFrom(text, line_start, caret_before ? line_start : model_end));
+    tally.Add(query, PriceFrom(text, line_start, caret_before ? line_start : model_end));
     return true;
   });
 }
@@ -192,12 +208,16 @@ void BrandPrices::AddLoweredLine(std::string_view lowered, Tally& tally) {
   if (!patterns_) patterns_.emplace(WithCarets(queries_));
   patterns_->ForEachFound(text, [&](std::size_t query) {
     if (!price) price = LinePrice(lowered);
-    tally.sums[query].Add(*price);
+    tally.Add(query, *price);
   });
 }
 
 std::string BrandPrices::AveragePriceOf(std::size_t i) const {
   return tally_.sums[query_of_model_[i]].Average();
+}
+
+PriceRange BrandPrices::RangeOf(std::size_t i) const {
+  return tally_.ranges.empty() ? PriceRange{} : tally_.ranges[query_of_model_[i]];
 }
 
 std::string BrandPrices::AveragePrice(std::string_view model) const {

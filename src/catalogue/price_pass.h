@@ -26,6 +26,17 @@ struct PriceSum {
   std::string Average() const;
 };
 
+// The lowest and highest of the prices added, and how many there were (the shops' offers).
+struct PriceRange {
+  long long low = 0, high = 0;  // meaningful when offers > 0
+  long long offers = 0;
+  void Add(long long price);
+  void Add(const PriceRange& other);
+};
+
+// Which figures a pass keeps beside the averages.
+enum class PriceFigures { kAverages, kAveragesAndRanges };
+
 // The average prices of many models of one brand at once, in one pass over the price lists:
 // the same results as the literal AveragePrice (price_average_reference.h) for each query "brand
 // model", with a cost that grows with the bytes of the lines plus the models instead of their
@@ -33,7 +44,8 @@ struct PriceSum {
 class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.
-  BrandPrices(std::string_view brand, const common::StringList& models);
+  BrandPrices(std::string_view brand, const common::StringList& models,
+              PriceFigures figures = PriceFigures::kAverages);
   BrandPrices(const BrandPrices&) = delete;  // large, and never needs copying
   BrandPrices& operator=(const BrandPrices&) = delete;
   // Reads the price lists of the working folder: many of them in parts side by side, each part
@@ -46,15 +58,25 @@ class BrandPrices {
   std::string AveragePrice(std::string_view model) const;
   // The average price of the i-th of the models given, found without a look-up.
   std::string AveragePriceOf(std::size_t i) const;
+  // The range of the i-th model's prices; none offered when the pass keeps averages only.
+  PriceRange RangeOf(std::size_t i) const;
 
  private:
   // What a pass over lines counts. Parts of the price lists read side by side each count into a
   // tally of their own (a line never spans two files), joined after.
   struct Tally {
-    explicit Tally(std::size_t queries) : sums(queries), last_line(queries, 0) {}
+    Tally(std::size_t queries, PriceFigures figures)
+        : sums(queries),
+          ranges(figures == PriceFigures::kAveragesAndRanges ? queries : 0),
+          last_line(queries, 0) {}
     void Join(const Tally& other);
+    void Add(std::size_t query, long long price) {
+      sums[query].Add(price);
+      if (!ranges.empty()) ranges[query].Add(price);
+    }
 
     std::vector<PriceSum> sums;            // by query number
+    std::vector<PriceRange> ranges;        // by query number; empty when not asked for
     std::vector<std::uint64_t> last_line;  // by query number: the last line that counted it
     std::uint64_t line_number = 0;         // of the lines seen by the direct pass
   };
@@ -67,6 +89,7 @@ class BrandPrices {
   common::StringList queries_;               // lowered "brand model", no repeats
   common::TextSet by_model_;                 // the model part of each query (after the prefix)
   std::vector<std::size_t> query_of_model_;  // by the models' order as given
+  PriceFigures figures_;
   Tally tally_;
   std::size_t longest_model_ = 0;
   bool direct_ = true;  // no model holds "^" and none is very long

@@ -55,6 +55,15 @@ class MessagePump {
   virtual void DispatchPending() = 0;
 };
 
+// Told when an update package's scripts have all run, before the package is marked as applied,
+// with the date code ("DDMMYY") of its name, so that what it changed can be recorded. A crash in
+// between tells it again on the next run, so what it records must come out the same then.
+class PackageWatch {
+ public:
+  virtual ~PackageWatch() = default;
+  virtual void Applied(const std::string& date_code) = 0;
+};
+
 // Random whole numbers, injected so that pages with random choices can be tested exactly.
 class Random {
  public:

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "catalogue/price_history.h"
 #include "common/atomic_file.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
@@ -222,7 +223,8 @@ class ConsolePorts : public common::StatusSink, public common::Messages, public 
 int Apply(std::vector<std::string> packages) {
   SortByDate(packages);
   ConsolePorts console;
-  ScriptPorts ports{console, console, console};
+  catalogue::PriceHistoryRecorder price_history(WorkingFolder());
+  ScriptPorts ports{console, console, console, &price_history};
   int status = 0;
   for (const std::string& package : packages) {
     if (!common::IsFile(package)) {

@@ -11,13 +11,17 @@
 
 #include "catalogue/brand_list.h"
 #include "catalogue/compare_page.h"
+#include "catalogue/compare_rows.h"
 #include "catalogue/config_file.h"
 #include "catalogue/folders.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
+#include "catalogue/price_history.h"
+#include "catalogue/price_range.h"
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/clock_random.h"
+#include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/paths.h"
 #include "common/version.h"
@@ -40,7 +44,13 @@ constexpr const char* kUsage =
     "  brands                       the brand box's entries, in order\n"
     "  models BRAND [--full-only]   the models list of BRAND: model, a tab, price\n"
     "  page BRAND MODEL             writes the model's page; prints the page file's path\n"
-    "  compare ENTRY...             writes the comparison page of the entries (brand model)\n"
+    "  compare [--differences] ENTRY...\n"
+    "                               writes the comparison page of the entries (brand model);\n"
+    "                               with --differences only the rows in which they differ,\n"
+    "                               also printed: title, then each model's value, a tab\n"
+    "                               between, \" (лучшее)\" after the best\n"
+    "  prices BRAND MODEL           the model's lowest, average and highest price and its\n"
+    "                               offers, then its price history: date, a tab, average\n"
     "  filter CRITERIA              the wizard's result rows for CRITERIA, then their count;\n"
     "                               \"\" sets no condition and lists every model\n"
     "  help, -h, --help             this text;  --version  the version\n"
@@ -190,10 +200,27 @@ int Page(const catalogue::Folders& folders, const std::string& brand, const std:
                                           common::Cp1251FromUtf8(model)));
 }
 
-int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries) {
+// The rows in which the models differ, as the page with the switch on shows them.
+void PrintDifferences(catalogue::CatalogueData& data, const common::StringList& entries) {
+  std::vector<catalogue::CompareRow> rows = catalogue::ComparisonRows(data, entries);
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    if (catalogue::AllAgree(rows[i])) continue;
+    std::vector<bool> best = catalogue::BestCells(rows[i]);
+    std::string line = rows[i].label;
+    for (std::size_t model = 0; model < best.size(); ++model) {
+      line += "\t" + rows[i].cells[model].text +
+              (best[model] ? std::string(" (лучшее)"_cp1251) : std::string());
+    }
+    PrintLine(line);
+  }
+}
+
+int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries,
+            bool only_differences) {
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
   std::string basket;
+  common::StringList cp1251_entries;
   for (const std::string& entry : entries) {
     common::BrandAndModel parts;
     std::string cp1251 = common::Cp1251FromUtf8(entry);
@@ -201,8 +228,36 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
       return Fail("unknown model: " + entry + " (an entry is a brand and a model of its list)");
     }
     basket += cp1251 + "^";
+    cp1251_entries.push_back(cp1251);
   }
-  return Written(catalogue::ShowComparePage(context, basket));
+  int status = Written(catalogue::ShowComparePage(context, basket, only_differences));
+  if (status == 0 && only_differences) PrintDifferences(context.data, cp1251_entries);
+  return status;
+}
+
+// The figures of the model page's price line, then the points of its chart.
+int Prices(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
+  PageWriter writer(folders);
+  catalogue::PageContext context = writer.Context();
+  const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
+  if (!IsKnownBrand(folders, context.model_index, context.data, b)) return UnknownBrand(brand);
+  if (!IsKnownModel(context, b, m)) {
+    return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
+  }
+  catalogue::ModelPriceFigures figures = catalogue::PriceFiguresOf(folders, b, m);
+  if (figures.range.offers == 0) {
+    PrintLine(std::string("Нет предложений"_cp1251));
+  } else {
+    PrintLine(std::string("Минимальная: "_cp1251) + std::to_string(figures.range.low));
+    PrintLine(std::string("Средняя: "_cp1251) + figures.average);
+    PrintLine(std::string("Максимальная: "_cp1251) + std::to_string(figures.range.high));
+    PrintLine(std::string("Предложений: "_cp1251) + std::to_string(figures.range.offers));
+  }
+  for (const catalogue::PricePoint& point :
+       catalogue::PriceHistory::Load(folders.working).Of(b, m)) {
+    PrintLine(common::DisplayDate(point.date_code) + "\t" + std::to_string(point.price));
+  }
+  return 0;
 }
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
@@ -223,8 +278,8 @@ bool IsOneOf(const std::string& command, std::initializer_list<const char*> name
 // Commands that read the catalogue of the working folder, and those of them that write in it
 // (pages in Templates/, the update run's files in the folder itself).
 constexpr std::initializer_list<const char*> kCatalogueCommands = {
-    "brands",      "models",     "page",   "compare", "filter",
-    "last-update", "new-models", "update", "check",   "apply"};
+    "brands",     "models", "page",  "compare", "filter", "last-update",
+    "new-models", "update", "check", "apply",   "prices"};
 constexpr std::initializer_list<const char*> kPageCommands = {"page", "compare"};
 constexpr std::initializer_list<const char*> kUpdateCommands = {"update", "apply"};
 
@@ -261,9 +316,13 @@ int Run(const std::vector<std::string>& args) {
     return Models(folders, args[1], true);
   }
   if (command == "page" && args.size() == 3) return Page(folders, args[1], args[2]);
-  if (command == "compare" && args.size() >= 2) {
-    return Compare(folders, std::vector<std::string>(args.begin() + 1, args.end()));
+  if (command == "compare" && args.size() >= 3 && args[1] == "--differences") {
+    return Compare(folders, std::vector<std::string>(args.begin() + 2, args.end()), true);
   }
+  if (command == "compare" && args.size() >= 2) {
+    return Compare(folders, std::vector<std::string>(args.begin() + 1, args.end()), false);
+  }
+  if (command == "prices" && args.size() == 3) return Prices(folders, args[1], args[2]);
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
   if (auto code = tools::RunPublisherCommand(args)) return *code;
   if (auto code = tools::RunUpdateCommand(args)) return *code;

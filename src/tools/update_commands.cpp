@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "catalogue/price_history.h"
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/date_code.h"
@@ -91,8 +92,10 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     }
   }
   ConsolePorts ports(local_folder);
-  update::UpdateSummary summary = update::RunUpdate(fs::current_path().string(), options,
-                                                    {ports, ports, ports, ports, nullptr, {}});
+  catalogue::PriceHistoryRecorder price_history(fs::current_path().string());
+  update::UpdateSummary summary =
+      update::RunUpdate(fs::current_path().string(), options,
+                        {ports, ports, ports, ports, nullptr, {}, nullptr, &price_history});
   // A scheduled run must notice: the server's index not had, or a package left out.
   int status = 0;
   if (summary.server_problem) {

@@ -5,6 +5,7 @@
 
 #include "common/ascii.h"
 #include "common/atomic_file.h"
+#include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
@@ -202,6 +203,7 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
       !ran) {
     return ran.error();
   }
+  if (ports.watch) ports.watch->Applied(common::DateCodeOf(PackageBaseName(package_path)));
   if (common::Status finished = journal.Finish(); !finished) return finished.error();
   ports.status.Append("");
   return outcome;

@@ -384,8 +384,8 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
     if (ports.package_started && !applied_before[i]) {
       ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number, pending);
     }
-    auto outcome =
-        ApplyPackage(package, working_folder, {ports.status, ports.messages, ports.shell}, keys);
+    auto outcome = ApplyPackage(package, working_folder,
+                                {ports.status, ports.messages, ports.shell, ports.watch}, keys);
     if (outcome) {
       if (!outcome->already_applied) ++summary.applied;
       continue;

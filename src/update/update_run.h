@@ -42,6 +42,8 @@ struct UpdatePorts {
   // counted. May be empty.
   std::function<void(bool downloading, const std::string& date_code, int number, int count)>
       package_started = nullptr;
+  // Told when each package's scripts have run, to record what it changed. May be null.
+  common::PackageWatch* watch = nullptr;
 };
 
 // What a run did, for a caller that must tell success from failure (the tool's exit status).

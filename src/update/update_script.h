@@ -16,6 +16,7 @@ struct ScriptPorts {
   common::StatusSink& status;
   common::Messages& messages;
   common::Shell& shell;
+  common::PackageWatch* watch = nullptr;  // told when the scripts have run; may be null
 };
 
 enum class ScriptAction {

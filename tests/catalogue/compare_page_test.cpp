@@ -64,5 +64,35 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
   EXPECT_NE(page.find("<tr><td class=\"CompareInfoBig\">Lonely</td></tr>"), std::string::npos);
 }
 
+// A template with the titles' place gets the marks, the switch and both of its page files; text
+// from the brand files is escaped there.
+TEST(ComparePage, MarksAndOnlyDifferences) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Templates/compare_template.html",
+                 "<!compare_switch!>\r\n<!labels!><!tables!>\r\n");
+  cat.WriteText("Base/nokia_new.xml",
+                "<brand><model><Model>A</Model><Weight>95 g</Weight><Standart>&lt;b&gt;</Standart>"
+                "<Price>45</Price></model><model><Model>B</Model><Weight>95 g</Weight>"
+                "<Price>50</Price></model></brand>");
+  CatalogueData data(cat.root());
+  common::LineTable index;
+  Advertising adv;
+  testing::FakeBrowser browser;
+  testing::ScriptedRandom random;
+  Folders folders = cat.folders();
+  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
+                      adv,     browser, random};
+  ASSERT_TRUE(ShowComparePage(context, "Nokia A^Nokia B^", true));
+  std::string shown = cat.ReadBytes("Templates/temp.html");
+  EXPECT_EQ(shown, cat.ReadBytes("Templates/compare_differences.html"));
+  EXPECT_NE(shown.find("href=\"./compare_all.html\""), std::string::npos);
+  EXPECT_NE(shown.find("<td class=\"CompareInfo CompareBest\">45 $</td>"), std::string::npos);
+  EXPECT_NE(shown.find("&lt;b&gt;"), std::string::npos);
+  EXPECT_EQ(shown.find("95 g"), std::string::npos);  // the same weight is left out
+  std::string all = cat.ReadBytes("Templates/compare_all.html");
+  EXPECT_NE(all.find("<tr class=\"CompareSame\"><td class=\"CompareInfo\">95 g</td>"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue

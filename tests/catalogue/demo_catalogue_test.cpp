@@ -63,7 +63,10 @@ Cells ComparisonCells(const std::string& page) {
   std::vector<std::string> labels = Matches(page.substr(labels_start, labels_end - labels_start),
                                             std::regex("<td[^>]*>([^<]*)</td>"), 1);
   std::vector<std::string> values = Matches(
-      page.substr(labels_end), std::regex("class=\"CompareInfo[A-Za-z]*\">([^<]*)</td>"), 1);
+      page.substr(labels_end),
+      std::regex(
+          "class=\"CompareInfo[A-Za-z ]*\">([^<]*)(<span class=\"PriceTrend\">[^<]*</span>)?</td>"),
+      1);
   Cells cells;
   if (labels.size() != values.size()) return cells;
   for (std::size_t i = 0; i < labels.size(); ++i) cells[labels[i]] = values[i];

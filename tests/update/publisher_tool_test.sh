@@ -47,6 +47,9 @@ cp ../payload/pics/n9999.png ../expected/Pics/nokia/n9999.png
 rm ../expected/Pics/noimage.jpg
 mkdir ../expected/updates && cp ../payload/upd010127.new ../expected/updates/
 cat ../payload/extra.txt >>../expected/Templates/hp  # both end their lines with CR LF
+# The price history gains the package's prices (price_history_test checks which).
+grep -q "^010127	" Base/price_history.tkh || fail "the price history lacks the package's date"
+cp Base/price_history.tkh ../expected/Base/price_history.tkh
 diff -r "$work/expected" . || fail "apply changed more or less than the script says"
 
 "$tool" apply ../upd010127.upd 2>/dev/null | grep -q . && fail "an applied package applied again"

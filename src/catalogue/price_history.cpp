@@ -1,0 +1,251 @@
+#include "catalogue/price_history.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "catalogue/brand_list.h"
+#include "catalogue/catalogue_data.h"
+#include "catalogue/model_list.h"
+#include "common/ascii.h"
+#include "common/atomic_file.h"
+#include "common/date_code.h"
+#include "common/encoding.h"
+#include "common/line_file.h"
+#include "common/paths.h"
+#include "common/unique_fd.h"
+#include "common/warnings.h"
+#include "selection/model_index.h"
+
+namespace trubkom::catalogue {
+
+namespace {
+
+constexpr std::string_view kHeader = "TRUBKOM PRICE HISTORY 1";
+constexpr std::string_view kCurrentName = "Base/price_history.tkh";
+constexpr std::string_view kOldName = "Base/price_history.old.tkh";
+constexpr std::string_view kDamagedName = "Base/price_history.damaged.tkh";
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsDateCode(std::string_view code) { return code.size() == 6 && IsDigits(code); }
+
+bool IsPrice(std::string_view text) {
+  return IsDigits(text.starts_with('-') ? text.substr(1) : text) && text.size() <= 19;
+}
+
+bool Holdable(std::string_view name) {
+  return !name.empty() && name.find_first_of("\t\r\n") == std::string_view::npos;
+}
+
+std::optional<PriceRecord> ParseRecord(std::string_view line) {
+  common::StringList fields = common::SplitByChar(line, '\t');
+  if (fields.size() != 4 || !IsDateCode(fields[0]) || !Holdable(fields[1]) ||
+      !Holdable(fields[2]) || !IsPrice(fields[3])) {
+    return std::nullopt;
+  }
+  return PriceRecord{fields[0], fields[1], fields[2], common::TextToInt(fields[3])};
+}
+
+// What a history file holds. damaged: its first line or a record is not as it should be;
+// torn: its last record has no line end.
+struct FileContent {
+  std::vector<PriceRecord> records;
+  bool damaged = false;
+  bool torn = false;
+  std::size_t whole_bytes = 0;  // the bytes up to the end of the last whole line
+};
+
+FileContent ParseHistory(std::string_view bytes) {
+  FileContent content;
+  std::size_t end = bytes.rfind('\n');
+  content.whole_bytes = end == std::string_view::npos ? 0 : end + 1;
+  content.torn = content.whole_bytes < bytes.size();
+  common::StringList lines = common::SplitByChar(bytes.substr(0, content.whole_bytes), '\n');
+  if (lines.empty() || lines[0] != kHeader) {
+    content.damaged = !bytes.empty();
+    return content;
+  }
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::optional<PriceRecord> record = ParseRecord(lines[i]);
+    if (!record) {
+      content.damaged = true;
+      content.records.clear();
+      return content;
+    }
+    content.records.push_back(std::move(*record));
+  }
+  return content;
+}
+
+// The content of one file; a damaged file or one that cannot be read is warned of and gives
+// no records.
+FileContent ReadHistoryFile(const std::string& path) {
+  if (!common::IsFile(path)) return {};
+  common::Result<std::string> bytes = common::ReadFile(path, 2 * kPriceHistoryCap);
+  if (!bytes) {
+    common::Warn(common::Utf8FromCp1251(bytes.error().message) + "; the price history is left out");
+    return {};
+  }
+  FileContent content = ParseHistory(*bytes);
+  if (content.damaged) {
+    common::Warn(path + ": the price history is damaged; it is left out");
+  } else if (content.torn) {
+    common::Warn(path + ": the last record of the price history is cut short; it is left out");
+  }
+  return content;
+}
+
+std::string RecordLine(const PriceRecord& r) {
+  return r.date_code + "\t" + r.brand + "\t" + r.model + "\t" + std::to_string(r.price) + "\n";
+}
+
+common::Status AppendBytes(const std::string& path, std::string_view bytes, bool cut_to,
+                           std::size_t whole_bytes) {
+  std::optional<mode_t> mode = common::NewFileMode();
+  common::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                             mode.value_or(0644)));
+  if (!fd.ok()) return common::WriteError(errno, path);
+  // A record cut short by a crash goes, so that the next one starts on a line of its own.
+  if (cut_to && ::ftruncate(fd.get(), static_cast<off_t>(whole_bytes)) != 0) {
+    return common::WriteError(errno, path);
+  }
+  if (common::WriteAll(fd.get(), bytes) != 0 || ::fsync(fd.get()) != 0) {
+    return common::WriteError(errno, path);
+  }
+  return {};
+}
+
+}  // namespace
+
+PriceHistory PriceHistory::Load(const std::string& working_folder) {
+  PriceHistory history;
+  for (std::string_view name : {kOldName, kCurrentName}) {
+    FileContent content = ReadHistoryFile(common::ResolvePath(working_folder, name));
+    for (PriceRecord& record : content.records) history.records_.push_back(std::move(record));
+  }
+  return history;
+}
+
+std::vector<PricePoint> PriceHistory::Of(const std::string& brand, const std::string& model) const {
+  const std::string key = KeyOf(brand, model);
+  std::vector<PricePoint> points;
+  for (const PriceRecord& record : records_) {
+    if (KeyOf(record.brand, record.model) != key) continue;
+    auto same_date = std::find_if(points.begin(), points.end(), [&](const PricePoint& p) {
+      return p.date_code == record.date_code;
+    });
+    if (same_date != points.end()) points.erase(same_date);
+    points.push_back({record.date_code, record.price});
+  }
+  std::stable_sort(points.begin(), points.end(), [](const PricePoint& a, const PricePoint& b) {
+    return common::CompareUpdateDates(a.date_code, b.date_code) < 0;
+  });
+  return points;
+}
+
+std::string PriceHistory::KeyOf(std::string_view brand, std::string_view model) {
+  return common::AsciiLowered(brand) + "\t" +
+         common::AsciiLowered(common::ReplaceAll(model, selection::kFullDescriptionMark, ""));
+}
+
+std::map<std::string, long long> PriceHistory::LastPrices() const {
+  std::map<std::string, long long> last;
+  for (const PriceRecord& record : records_) last[KeyOf(record.brand, record.model)] = record.price;
+  return last;
+}
+
+common::Status AppendPriceHistory(const std::string& working_folder,
+                                  const std::vector<PriceRecord>& records) {
+  std::string lines;
+  for (const PriceRecord& record : records) {
+    if (!IsDateCode(record.date_code) || !Holdable(record.brand) || !Holdable(record.model)) {
+      common::Warn("the price of " + common::Utf8FromCp1251(record.brand + " " + record.model) +
+                   " of the update " + common::Utf8FromCp1251(record.date_code) +
+                   " cannot be written in the price history; it is left out");
+      continue;
+    }
+    lines += RecordLine(record);
+  }
+  if (lines.empty()) return {};
+  const std::string path = common::ResolvePath(working_folder, kCurrentName);
+  FileContent content;
+  std::size_t size = 0;
+  if (common::IsFile(path)) {
+    common::Result<std::string> bytes = common::ReadFile(path, 2 * kPriceHistoryCap);
+    if (bytes) {
+      content = ParseHistory(*bytes);
+      size = bytes->size();
+    } else {
+      content.damaged = true;  // too large or unreadable: not one of ours to append to
+    }
+  }
+  std::string begin_with;
+  if (content.damaged || size == 0) {
+    if (content.damaged) {
+      common::Warn(path + ": the price history is damaged; it is moved aside as " +
+                   std::string(kDamagedName) + " and begun anew");
+      std::rename(path.c_str(), common::ResolvePath(working_folder, kDamagedName).c_str());
+    }
+    begin_with = std::string(kHeader) + "\n";
+    content = {};
+  } else if (content.whole_bytes + lines.size() > kPriceHistoryCap) {
+    // The older half of the history goes; the file kept beside is the one being closed.
+    if (std::rename(path.c_str(), common::ResolvePath(working_folder, kOldName).c_str()) != 0) {
+      return common::WriteError(errno, path);
+    }
+    begin_with = std::string(kHeader) + "\n";
+    content = {};
+  }
+  // A new file appears whole, never empty or with its header alone.
+  if (!begin_with.empty()) return common::ReplaceFileAtomically(path, begin_with + lines);
+  return AppendBytes(path, lines, content.torn, content.whole_bytes);
+}
+
+std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
+                                       const std::string& date_code) {
+  const Folders folders{working_folder, {}};
+  const common::LineTable index =
+      selection::LoadModelIndex(working_folder).value_or(common::LineTable{});
+  CatalogueData data(working_folder);
+  std::vector<PriceRecord> prices;
+  for (const std::string& brand : BrandBoxEntries(working_folder, index)) {
+    for (const ModelRow& row : FillModelList(folders, data, index, brand, false)) {
+      if (row.price.empty()) continue;
+      prices.push_back({date_code, brand,
+                        common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),
+                        common::TextToInt(row.price)});
+    }
+  }
+  return prices;
+}
+
+std::vector<PriceRecord> ChangedPrices(const PriceHistory& history,
+                                       const std::vector<PriceRecord>& prices) {
+  const std::map<std::string, long long> last = history.LastPrices();
+  std::vector<PriceRecord> changed;
+  for (const PriceRecord& price : prices) {
+    auto known = last.find(PriceHistory::KeyOf(price.brand, price.model));
+    if (known == last.end() || known->second != price.price) changed.push_back(price);
+  }
+  return changed;
+}
+
+void PriceHistoryRecorder::Applied(const std::string& date_code) {
+  common::Status written =
+      AppendPriceHistory(working_folder_, ChangedPrices(PriceHistory::Load(working_folder_),
+                                                        CurrentPrices(working_folder_, date_code)));
+  if (!written) {
+    common::Warn(common::Utf8FromCp1251(written.error().message) +
+                 "; the update's prices are not in the price history");
+  }
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,31 @@
+#include "catalogue/price_range.h"
+
+#include "catalogue/brand_spellings.h"
+#include "common/encoding.h"
+#include "common/plural.h"
+#include "selection/model_index.h"
+
+namespace trubkom::catalogue {
+
+using namespace common::literals;
+
+ModelPriceFigures PriceFiguresOf(const Folders& folders, const std::string& brand,
+                                 const std::string& model) {
+  std::string unmarked = common::ReplaceAll(model, selection::kFullDescriptionMark, "");
+  BrandPrices prices(LibraryBrand(brand), {unmarked}, PriceFigures::kAveragesAndRanges);
+  prices.AddPriceLists(folders.working);
+  return {prices.AveragePriceOf(0), prices.RangeOf(0)};
+}
+
+std::string PriceRangeText(const PriceRange& range) {
+  if (range.offers == 0) return {};
+  // "в" asks for the prepositional case: one shop is "магазине", any other count "магазинах".
+  std::string_view shops =
+      common::RussianPlural(static_cast<std::uint64_t>(range.offers), "магазине"_cp1251,
+                            "магазинах"_cp1251, "магазинах"_cp1251);
+  return std::string("от "_cp1251) + std::to_string(range.low) + std::string(" до "_cp1251) +
+         std::to_string(range.high) + std::string(", в "_cp1251) + std::to_string(range.offers) +
+         " " + std::string(shops);
+}
+
+}  // namespace trubkom::catalogue

@@ -1,0 +1,146 @@
+#include "catalogue/price_history.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue/price_chart.h"
+#include "catalogue/price_range.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::catalogue {
+namespace {
+
+using testing::W;
+
+// The range of a model's prices comes from the same lines as its average.
+TEST(PriceRange, Table) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Templates/x", "");
+  cat.WriteBytes("adv/prices/a.prc",
+                 "Shop A\r\na.html\r\nNokia 3310^1000\r\nNokia 3310i^50\r\n"
+                 "Siemens C55^300\r\nSiemens C55^310\r\n");
+  cat.WriteBytes("adv/prices/b.prc",
+                 "Shop B\nb.html\nNOKIA 3310^1501\nSony-Ericsson K750^7\n"
+                 "Sonyericsson K750^9\n");
+  struct Case {
+    std::string brand, model, average, text;
+  };
+  const Case cases[] = {
+      {"Nokia", "3310", "1250", W("от 1000 до 1501, в 2 магазинах")},
+      {"Nokia", "3310i *", "50", W("от 50 до 50, в 1 магазине")},  // the mark is no part
+      {"Siemens", "C55", "305", W("от 300 до 310, в 2 магазинах")},
+      {"Sony-Ericsson", "K750", "9", W("от 9 до 9, в 1 магазине")},  // as the list asks
+      {"Nokia", "1100", "", ""},
+  };
+  for (const Case& c : cases) {
+    ModelPriceFigures figures = PriceFiguresOf(cat.folders(), c.brand, c.model);
+    EXPECT_EQ(figures.average, c.average) << c.model;
+    EXPECT_EQ(PriceRangeText(figures.range), c.text) << c.model;
+  }
+}
+
+std::string Points(const PriceHistory& history, const std::string& model) {
+  std::string text;
+  for (const PricePoint& p : history.Of("Nokia", model)) {
+    text += p.date_code + "=" + std::to_string(p.price) + " ";
+  }
+  return text;
+}
+
+// Appending, reading back in date order, a damaged file and the bound.
+TEST(PriceHistory, Table) {
+  const std::string header = "TRUBKOM PRICE HISTORY 1\n";
+  struct Case {
+    std::string name;
+    std::string file;  // Base/price_history.tkh before; "-" for none
+    std::vector<PriceRecord> appended;
+    std::string points_of_3310;  // read after the append
+  };
+  const Case cases[] = {
+      {"new file",
+       "-",
+       {{"150107", "Nokia", "3310", 900}, {"010206", "Nokia", "3310 *", 950}},
+       "010206=950 150107=900 "},
+      {"appended",
+       header + "010206\tNokia\t3310\t950\n",
+       {{"150107", "NOKIA", "3310", 900}},
+       "010206=950 150107=900 "},
+      {"one point a date",
+       header + "150107\tNokia\t3310\t1\n",
+       {{"150107", "Nokia", "3310", 2}},
+       "150107=2 "},
+      {"torn last record",
+       header + "010206\tNokia\t3310\t950\n1501",
+       {{"150107", "Nokia", "3310", 900}},
+       "010206=950 150107=900 "},
+      {"damaged, begun anew",
+       header + "010206\tNokia\t3310\tabc\n",
+       {{"150107", "Nokia", "3310", 900}},
+       "150107=900 "},
+      {"not ours", "<html>\n", {{"150107", "Nokia", "3310", 900}}, "150107=900 "},
+      {"unwritable record",
+       "-",
+       {{"1501", "Nokia", "3310", 900}, {"150107", "Nokia", "a\tb", 1}},
+       ""},
+  };
+  for (const Case& c : cases) {
+    testing::TempCatalogue cat;
+    cat.WriteBytes("Base/x", "");
+    if (c.file != "-") cat.WriteBytes("Base/price_history.tkh", c.file);
+    ASSERT_TRUE(AppendPriceHistory(cat.root(), c.appended)) << c.name;
+    EXPECT_EQ(Points(PriceHistory::Load(cat.root()), "3310"), c.points_of_3310) << c.name;
+  }
+  // A damaged file is read as none, before anything is appended.
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Base/price_history.tkh", header + "bad\n");
+  EXPECT_EQ(Points(PriceHistory::Load(cat.root()), "3310"), "");
+}
+
+// An update records the prices that differ from the history's last ones, so a package told
+// twice (after a crash) records nothing more.
+TEST(PriceHistory, RecordsWhatDiffersFromItsLastPrices) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Base/price_history.tkh",
+                 "TRUBKOM PRICE HISTORY 1\n010206\tNokia\t3310\t950\n150107\tNokia\t3310\t900\n"
+                 "150107\tNokia\t1100\t500\n");
+  const std::vector<PriceRecord> now = {{"120307", "Nokia", "3310", 950},
+                                        {"120307", "NOKIA", "1100 *", 500},
+                                        {"120307", "Nokia", "6230", 700}};
+  std::string recorded;
+  for (const PriceRecord& r : ChangedPrices(PriceHistory::Load(cat.root()), now)) {
+    recorded += r.model + " ";
+  }
+  EXPECT_EQ(recorded, "3310 6230 ");
+  ASSERT_TRUE(AppendPriceHistory(cat.root(), ChangedPrices(PriceHistory::Load(cat.root()), now)));
+  EXPECT_TRUE(ChangedPrices(PriceHistory::Load(cat.root()), now).empty());
+}
+
+TEST(PriceHistory, StaysWithinItsBound) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Base/x", "");
+  std::vector<PriceRecord> batch;
+  for (int i = 0; i < 1000; ++i) batch.push_back({"010107", "Nokia", "N" + std::to_string(i), i});
+  const auto days = static_cast<long long>(3 * kPriceHistoryCap / 20000);
+  for (long long day = 1; day <= days; ++day) {
+    for (PriceRecord& r : batch) r.price += 1;
+    ASSERT_TRUE(AppendPriceHistory(cat.root(), batch));
+  }
+  auto size = [&](const char* name) { return cat.ReadBytes(name).size(); };
+  EXPECT_LE(size("Base/price_history.tkh"), kPriceHistoryCap);
+  EXPECT_LE(size("Base/price_history.old.tkh"), kPriceHistoryCap);
+  EXPECT_GT(size("Base/price_history.old.tkh"), kPriceHistoryCap / 2);
+  // The newest record is kept.
+  std::vector<PricePoint> points = PriceHistory::Load(cat.root()).Of("Nokia", "N999");
+  ASSERT_FALSE(points.empty());
+  EXPECT_EQ(points.back().price, 999 + days);
+}
+
+TEST(PriceChart, NeedsTwoPoints) {
+  EXPECT_EQ(PriceChartSvg({{"010107", 100}}), "");
+  std::string chart = PriceChartSvg({{"010107", 100}, {"010207", 80}});
+  EXPECT_NE(chart.find("<polyline"), std::string::npos);
+  EXPECT_NE(chart.find("01.02.07"), std::string::npos);
+  EXPECT_EQ(PriceTrendArrow({{"010107", 100}, {"010207", 80}}), "&darr;");
+}
+
+}  // namespace
+}  // namespace trubkom::catalogue
