@@ -2,9 +2,8 @@
 // times the large one) as the window's first page of a model does: its time against a plain
 // read() of the same bytes, and the memory the parsed file holds, per byte of XML. The file is
 // written, and a record checked, before anything is timed.
-#include <malloc.h>
-
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <filesystem>
 #include <stdexcept>

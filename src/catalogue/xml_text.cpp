@@ -43,8 +43,9 @@ std::string Cp1251TextOf(std::string_view raw, bool utf8) {
     if (amp == std::string_view::npos) break;
     text.remove_prefix(amp);
     std::size_t semicolon = text.find(';');
-    std::optional<char32_t> character =
-        semicolon == std::string_view::npos ? std::nullopt : Referenced(text.substr(1, semicolon - 1));
+    std::optional<char32_t> character = semicolon == std::string_view::npos
+                                            ? std::nullopt
+                                            : Referenced(text.substr(1, semicolon - 1));
     if (!character) {
       result += '&';
       text.remove_prefix(1);
