@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   if (argc != 2) return 2;
   QWebEngineView view;
-  trubkom::app::ReportFirstPageWhenAsked(&view);
+  trubkom::app::ReportStartUpWhenAsked(&view);
   view.resize(993, 680);
   view.show();
   view.load(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])));

@@ -1,11 +1,13 @@
 #include "app/first_page_report.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 namespace trubkom::app {
 
@@ -17,29 +19,45 @@ long long NowNs() {
       .count();
 }
 
+// What is still to be reported; the program quits after the last when asked to.
+struct Reports {
+  long long launched = 0;
+  int pending = 0;
+  bool quit = false;
+
+  void Report(const char* what) {
+    std::fprintf(stderr, "%s: %lld ms\n", what, (NowNs() - launched) / 1000000);
+    if (--pending == 0 && quit) QCoreApplication::quit();
+  }
+};
+
 }  // namespace
 
-void ReportFirstPageWhenAsked(QWebEngineView* view) {
-  if (!qEnvironmentVariableIsSet("TRUBKOM_REPORT_FIRST_PAGE")) return;
-  bool quit = qgetenv("TRUBKOM_REPORT_FIRST_PAGE") == "quit";
+std::function<void()> ReportStartUpWhenAsked(QWebEngineView* view, bool with_lists) {
+  if (!qEnvironmentVariableIsSet("TRUBKOM_REPORT_FIRST_PAGE")) return {};
+  auto reports = std::make_shared<Reports>();
+  reports->quit = qgetenv("TRUBKOM_REPORT_FIRST_PAGE") == "quit";
   bool given = false;
-  long long launched = qEnvironmentVariable("TRUBKOM_LAUNCHED_NS").toLongLong(&given);
-  if (!given) launched = NowNs();
-  auto reported = std::make_shared<bool>(false);
-  QObject::connect(view, &QWebEngineView::loadFinished, view, [=](bool loaded) {
-    if (*reported) return;
-    *reported = true;
-    QByteArray address = view->url().toEncoded();
-    // In a world of the program's own: page script may be off.
-    view->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.offsetHeight : 0"),
-        QWebEngineScript::ApplicationWorld, [=](const QVariant&) {
-          std::fprintf(stderr, "first page: %lld ms\n", (NowNs() - launched) / 1000000);
-          std::fprintf(stderr, "first page %s: %s\n", loaded ? "shown" : "not loaded",
-                       address.constData());
-          if (quit) QCoreApplication::quit();
-        });
-  });
+  reports->launched = qEnvironmentVariable("TRUBKOM_LAUNCHED_NS").toLongLong(&given);
+  if (!given) reports->launched = NowNs();
+  reports->pending = with_lists ? 2 : 1;
+  QObject::connect(
+      view, &QWebEngineView::loadFinished, view,
+      [=](bool loaded) {
+        QByteArray address = view->url().toEncoded();
+        // In a world of the program's own: page script may be off.
+        view->page()->runJavaScript(
+            QStringLiteral("document.body ? document.body.offsetHeight : 0"),
+            QWebEngineScript::ApplicationWorld, [=](const QVariant&) {
+              reports->Report("first page");
+              std::fprintf(stderr, "first page %s: %s\n", loaded ? "shown" : "not loaded",
+                           address.constData());
+            });
+      },
+      Qt::SingleShotConnection);
+  if (!with_lists) return {};
+  // Called when the lists are filled; the zero timer lets the window draw them first.
+  return [=] { QTimer::singleShot(0, [=] { reports->Report("lists filled"); }); };
 }
 
 }  // namespace trubkom::app

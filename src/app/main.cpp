@@ -115,8 +115,11 @@ int main(int argc, char** argv) {
   ports.shell = &shell;
   ports.random = &random;
   ports.update_server = trubkom::update::UpdateServerBase();
-  trubkom::app::ReportFirstPageWhenAsked(browser);
   trubkom::app::MainWindow window(folders, ports);
+  if (auto lists_filled = trubkom::app::ReportStartUpWhenAsked(browser, true)) {
+    QObject::connect(&window, &trubkom::app::MainWindow::catalogueLoaded, &window, lists_filled,
+                     Qt::SingleShotConnection);
+  }
   messages.set_owner(&window);
   trubkom::app::RememberedState remembered = trubkom::app::ReadRememberedState(settings);
   window.Restore(remembered);
