@@ -47,12 +47,17 @@ QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
   return rows.isEmpty() ? nullptr : rows.first();
 }
 
-// The basket's entry whose row is selected, or -1. The list shows the entries in basket order,
-// one row each and never sorted, so a row's place is its entry's place whatever the order the
-// user has dragged the columns into.
-int SelectedBasketPosition(QTreeWidget* basket) {
-  QTreeWidgetItem* row = SelectedRow(basket);
-  return row ? basket->indexOfTopLevelItem(row) : -1;
+// The basket's entry whose row is selected, or -1. The list may be sorted by a column, so the
+// row is known by its text, which is its entry's model: the basket holds each model once.
+int SelectedBasketPosition(QTreeWidget* list, const catalogue::Basket& basket) {
+  QTreeWidgetItem* row = SelectedRow(list);
+  if (!row) return -1;
+  std::string model = FromQt(row->text(0));
+  const std::vector<catalogue::BasketEntry>& entries = basket.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].model == model) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // Column 0 of the list's current row; empty text without one.
@@ -129,6 +134,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
+  state_.search = std::move(loaded.search);
   {
     QSignalBlocker quiet(brand_box_);
     brand_box_->clear();
@@ -152,6 +158,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
   wizard_->setEnabled(true);
   ShowAnswerCounts();
+  if (!search_field_->text().isEmpty()) ShowSearchResults();  // found in the catalogue read anew
   loaded_ = true;
   emit catalogueLoaded();
   if (!loaded.config_found) {
@@ -211,6 +218,7 @@ void MainWindow::FillModelList(const std::string& brand) {
   if (!common::EqualsIgnoringAsciiCase(brand, state_.current_brand)) {
     const common::BrandAndModel& shown = state_.model_on_show;
     keep = common::EqualsIgnoringAsciiCase(shown.brand, brand) ? shown.model : std::string();
+    models_->ResetOrder();  // a new brand's list comes in its own order
   }
   state_.current_brand = brand;
   ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
@@ -220,15 +228,11 @@ void MainWindow::FillModelList(const std::string& brand) {
 
 void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
                                const std::string& keep_current) {
-  models_->setUpdatesEnabled(false);
-  models_->clear();
-  QList<QTreeWidgetItem*> items;
-  for (const catalogue::ModelRow& row : rows) {
-    items.append(new QTreeWidgetItem({ToQt(row.model), ToQt(row.price)}));
-  }
-  models_->addTopLevelItems(items);
+  QList<QStringList> shown;
+  shown.reserve(static_cast<qsizetype>(rows.size()));
+  for (const catalogue::ModelRow& row : rows) shown.append({ToQt(row.model), ToQt(row.price)});
+  models_->ShowRows(shown);
   MakeCurrent(models_, keep_current);
-  models_->setUpdatesEnabled(true);
   EnableStepButtons();
 }
 
@@ -263,7 +267,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
   // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
     if (state_.basket.Add(entry.model, entry.price)) {
-      basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+      basket_->AddRow({ToQt(entry.model), ToQt(entry.price)});
     }
   }
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
@@ -303,17 +307,16 @@ void MainWindow::ShowNewModelFile() {
   }
   int index = std::clamp(state_.new_model_file_index, 0, last);
   state_.new_model_file_index = index;
-  new_models_->clear();
   const std::string& file = state_.new_model_files[static_cast<std::size_t>(index)];
   date_label_->setText(ToQt(selection::NewModelFileDate(file)));
   older_button_->setVisible(index < last);
   newer_button_->setVisible(index > 0);
   // A file that vanished since the listing shows an empty list.
-  QList<QTreeWidgetItem*> rows;
+  QList<QStringList> rows;
   for (const std::string& row : selection::NewModelRows(file).value_or(common::StringList{})) {
-    rows.append(new QTreeWidgetItem({ToQt(row)}));
+    rows.append({ToQt(row)});
   }
-  new_models_->addTopLevelItems(rows);
+  new_models_->ShowRows(rows);
 }
 
 void MainWindow::ShowOlderNewModels() {
@@ -372,20 +375,22 @@ void MainWindow::ShowSelectedModel() {
 }
 
 void MainWindow::ShowBasketModel() {
-  int position = SelectedBasketPosition(basket_);
+  int position = SelectedBasketPosition(basket_, state_.basket);
   if (position >= 0) ShowEntryModel(state_.basket.entries()[std::size_t(position)].model);
 }
 
 void MainWindow::ShowResultModel() { ShowRowModel(wizard_->results()); }
+void MainWindow::ShowSearchResult() { ShowRowModel(search_results_); }
 void MainWindow::ShowNewModel() { ShowRowModel(new_models_); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
 void MainWindow::ShowBasket(const std::string& keep_current) {
-  basket_->clear();
+  QList<QStringList> rows;
   for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
-    basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+    rows.append({ToQt(entry.model), ToQt(entry.price)});
   }
+  basket_->ShowRows(rows);
   MakeCurrent(basket_, keep_current);
 }
 
@@ -396,7 +401,7 @@ void MainWindow::AddToBasket(const std::string& entry) {
     ShowNotice(" Эта модель уже есть в корзине");
     return;
   }
-  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry), ToQt(price)}));
+  basket_->AddRow({ToQt(entry), ToQt(price)});
 }
 
 void MainWindow::AddSelectedModelToBasket() {
@@ -419,21 +424,27 @@ void MainWindow::AddResultToBasket() {
   if (row) AddToBasket(FromQt(row->text(0)));
 }
 
+void MainWindow::AddSearchResultToBasket() {
+  QTreeWidgetItem* row = SelectedRow(search_results_);
+  if (row) AddToBasket(FromQt(row->text(0)));
+}
+
 void MainWindow::AddNewModelToBasket() {
   QTreeWidgetItem* row = SelectedRow(new_models_);
   if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)));
 }
 
 void MainWindow::RemoveFromBasket() {
-  int position = SelectedBasketPosition(basket_);
+  int position = SelectedBasketPosition(basket_, state_.basket);
   if (position < 0) return;
   state_.basket.Remove(std::size_t(position));
-  delete basket_->takeTopLevelItem(position);
+  delete SelectedRow(basket_);
 }
 
 void MainWindow::ClearBasket() {
   state_.basket.Clear();
   basket_->clear();
+  basket_->ResetOrder();
 }
 
 void MainWindow::Compare() {
@@ -514,6 +525,51 @@ void MainWindow::Update() {
 
 void MainWindow::ShowAbout() {
   ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
+}
+
+// ---- The search across brands -------------------------------------------------------------
+
+void MainWindow::FocusSearch() {
+  search_field_->setFocus(Qt::ShortcutFocusReason);
+  search_field_->selectAll();
+}
+
+void MainWindow::ShowSearchResults() {
+  if (search_field_->text().trimmed().isEmpty()) {
+    // No words: the brand's list again, and the next search starts in its own order. The focus
+    // moves over first, so that hiding the rows found does not pass it on down the Tab chain.
+    models_->show();
+    if (search_results_->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
+    search_results_->hide();
+    search_results_->clear();
+    search_results_->ResetOrder();
+    return;
+  }
+  std::vector<catalogue::FoundModel> found = state_.search.Find(FromQt(search_field_->text()));
+  QList<QStringList> rows;
+  rows.reserve(static_cast<qsizetype>(found.size()));
+  for (const catalogue::FoundModel& model : found) {
+    rows.append({ToQt(model.Entry()), ToQt(model.price)});
+  }
+  search_results_->ShowRows(rows);
+  if (search_results_->topLevelItemCount() > 0) {
+    search_results_->setCurrentItem(search_results_->topLevelItem(0));
+  }
+  models_->hide();
+  search_results_->show();
+}
+
+void MainWindow::OpenFirstSearchResult() {
+  QTreeWidgetItem* row = search_results_->currentItem();
+  if (!row || search_results_->isHidden()) return;
+  row->setSelected(true);
+  ShowSearchResult();
+}
+
+void MainWindow::LeaveSearch() {
+  bool in_field = search_field_->hasFocus();
+  search_field_->clear();
+  if (in_field) models_->setFocus(Qt::OtherFocusReason);  // no page opens for it
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

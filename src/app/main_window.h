@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
@@ -83,6 +84,14 @@ class MainWindow : public QWidget {
   void ClearBasket();
   void Compare();
   void ShowResultModel();
+  // The search across brands: Ctrl+F, the rows for the words typed, the page of a row, and
+  // Escape back to the brand's list.
+  void FocusSearch();
+  void ShowSearchResults();
+  void ShowSearchResult();
+  void OpenFirstSearchResult();
+  void AddSearchResultToBasket();
+  void LeaveSearch();
   void AddResultToBasket();
   void ShowNewModel();
   void ShowOlderNewModels();
@@ -114,6 +123,8 @@ class MainWindow : public QWidget {
   QWidget* BuildWizardFrame();
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
+  // The search field, and the list of what it finds (placed by the models frame).
+  QWidget* BuildSearch(QWidget* content);
   QWidget* BuildBasketFrame();
   // The keyboard's shortcuts for the commands.
   void AddShortcuts();
@@ -187,6 +198,8 @@ class MainWindow : public QWidget {
   PictureButton* previous_button_ = nullptr;
   PictureButton* next_button_ = nullptr;
   QComboBox* brand_box_ = nullptr;
+  QLineEdit* search_field_ = nullptr;
+  ReportList* search_results_ = nullptr;  // in the models list's place while words are typed
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   ReportList* basket_ = nullptr;

@@ -7,11 +7,16 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "app/text.h"
+
 namespace trubkom::app {
 
 namespace {
 
 const QString kListStyle = QStringLiteral("QTreeWidget { color: black; background: transparent; }");
+// Where a row keeps its place in the list's own order.
+constexpr int kOwnPlaceRole = Qt::UserRole + 1;
+
 const QString kSelectionHidden = QStringLiteral(
     "QTreeWidget { selection-background-color: transparent; selection-color: black; }");
 
@@ -33,7 +38,66 @@ ReportList::ReportList(const QStringList& headers, const QList<int>& widths, QWi
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(true);
+  header()->setSectionsClickable(true);
+  connect(header(), &QHeaderView::sectionClicked, this, &ReportList::SortByColumn);
   ShowSelection(false);
+}
+
+void ReportList::ShowRows(const QList<QStringList>& rows) {
+  setUpdatesEnabled(false);
+  clear();
+  rows_given_ = 0;
+  QList<QTreeWidgetItem*> items;
+  items.reserve(rows.size());
+  for (const QStringList& cells : rows) {
+    auto* item = new QTreeWidgetItem(cells);
+    item->setData(0, kOwnPlaceRole, rows_given_++);
+    items.append(item);
+  }
+  addTopLevelItems(items);
+  if (order_.column() >= 0) Rearrange();
+  setUpdatesEnabled(true);
+}
+
+void ReportList::AddRow(const QStringList& cells) {
+  auto* item = new QTreeWidgetItem(cells);
+  item->setData(0, kOwnPlaceRole, rows_given_++);
+  addTopLevelItem(item);
+  if (order_.column() >= 0) Rearrange();
+}
+
+void ReportList::ResetOrder() {
+  order_.Reset();
+  header()->setSortIndicatorShown(false);
+  Rearrange();
+}
+
+void ReportList::SortByColumn(int column) {
+  order_.Click(column);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(column, order_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+  Rearrange();
+}
+
+void ReportList::Rearrange() {
+  QTreeWidgetItem* current = currentItem();
+  bool selected = current && current->isSelected();
+  QList<QTreeWidgetItem*> rows = invisibleRootItem()->takeChildren();
+  std::stable_sort(rows.begin(), rows.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return a->data(0, kOwnPlaceRole).toInt() < b->data(0, kOwnPlaceRole).toInt();
+  });
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<std::size_t>(rows.size()));
+  int column = std::max(order_.column(), 0);
+  for (QTreeWidgetItem* row : rows) texts.push_back(FromQt(row->text(column)));
+  QList<QTreeWidgetItem*> arranged;
+  arranged.reserve(rows.size());
+  for (std::size_t place : order_.Arrange(texts)) arranged.append(rows[qsizetype(place)]);
+  addTopLevelItems(arranged);
+  if (current) {
+    setCurrentItem(current, 0, selected ? QItemSelectionModel::ClearAndSelect
+                                        : QItemSelectionModel::NoUpdate);
+  }
 }
 
 bool ReportList::IsCut(const QModelIndex& cell) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 #include <QTreeWidget>
+
+#include "catalogue/column_order.h"
 
 namespace trubkom::app {
 
@@ -9,11 +12,21 @@ namespace trubkom::app {
 // added. The selected row is highlighted only while the list has the keyboard focus (or while
 // its own context menu is open), so that one list at a time shows a highlighted row. The last
 // column reaches the list's right edge, and a cell too narrow for its text shows the whole text
-// as its tooltip.
+// as its tooltip. A click on a column's header sorts the rows by that column, the next click
+// reverses them (catalogue::ColumnOrder); rows shown or added later take the same order until
+// ResetOrder.
 class ReportList : public QTreeWidget {
   Q_OBJECT
  public:
   ReportList(const QStringList& headers, const QList<int>& widths, QWidget* parent = nullptr);
+
+  // The rows (each the texts of its cells) in place of those shown, in the order of the header
+  // clicked, if any.
+  void ShowRows(const QList<QStringList>& rows);
+  // Adds a row after those added before it.
+  void AddRow(const QStringList& cells);
+  // The rows in the order they were given, and no column marked as sorted.
+  void ResetOrder();
 
  signals:
   // The user moved the keyboard focus here: with the Tab key or a shortcut, or with a left
@@ -32,8 +45,13 @@ class ReportList : public QTreeWidget {
   bool IsCut(const QModelIndex& cell);
   void ShowSelection(bool shown);
   void ReportClickFocus();
+  void SortByColumn(int column);
+  // Puts the rows into the order, keeping the current row.
+  void Rearrange();
 
   bool click_focus_pending_ = false;
+  catalogue::ColumnOrder order_;
+  int rows_given_ = 0;  // numbers each row given by its place in the list's own order
 };
 
 }  // namespace trubkom::app
