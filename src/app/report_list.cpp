@@ -40,6 +40,8 @@ ReportList::ReportList(const QStringList& headers, const QList<int>& widths, QWi
   header()->setStretchLastSection(true);
   header()->setSectionsClickable(true);
   connect(header(), &QHeaderView::sectionClicked, this, &ReportList::SortByColumn);
+  // A click on the header gives the list the focus, but it chose no row to act on.
+  connect(header(), &QHeaderView::sectionPressed, this, [this] { click_focus_pending_ = false; });
   ShowSelection(false);
 }
 

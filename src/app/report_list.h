@@ -30,7 +30,7 @@ class ReportList : public QTreeWidget {
 
  signals:
   // The user moved the keyboard focus here: with the Tab key or a shortcut, or with a left
-  // click, in which case the signal comes after the click has selected its row. Focus that
+  // click on a row, in which case the signal comes after the click has selected its row. Focus that
   // returns from a menu, a dialog or another window is not reported.
   void focusTakenByUser();
 

@@ -271,6 +271,13 @@ class KeyboardTest : public QObject {
     QVERIFY(models->isVisible());
     QVERIFY(!w->List("searchResults")->isVisible());
     QCOMPARE(FocusName(w->window.get()), U("models"));
+    // A click on the models list's header from elsewhere sorts, and opens no page.
+    w->Select("models", 0);
+    QTest::keyClick(models, Qt::Key_F, Qt::ControlModifier);
+    QTest::mouseClick(models->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(5, models->header()->height() / 2));
+    QTRY_COMPARE(FocusName(w->window.get()), U("models"));
+    trubkom::testing::DrainEvents();
     QCOMPARE(w->browser.shown.size(), pages);
   }
 
