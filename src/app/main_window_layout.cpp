@@ -458,7 +458,7 @@ QWidget* MainWindow::BuildSearch(QWidget* content) {
   connect(escape, &QShortcut::activated, this, &MainWindow::LeaveSearch);
 
   // Its rows name the brand too: the model's column takes most of the width.
-  search_results_ = new ReportList({U("Модель"), U("Цена")}, {158, 40}, content);
+  search_results_ = new ReportList({U("Модель"), U("Цена")}, {146, 40}, content);
   search_results_->setObjectName(U("searchResults"));
   Describe(search_results_, U("Найденные модели"), U("Модели всех производителей, найденные поиском"));
   search_results_->setMinimumHeight(kListMinimumHeight);

@@ -97,8 +97,9 @@ void ReportList::Rearrange() {
   for (std::size_t place : order_.Arrange(texts)) arranged.append(rows[qsizetype(place)]);
   addTopLevelItems(arranged);
   if (current) {
-    setCurrentItem(current, 0, selected ? QItemSelectionModel::ClearAndSelect
-                                        : QItemSelectionModel::NoUpdate);
+    setCurrentItem(current, 0,
+                   selected ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                            : QItemSelectionModel::NoUpdate);
   }
 }
 
