@@ -88,7 +88,8 @@ void CheckEveryKeyPress() {
   for (const BrandRows& brand : Catalogue()) models += brand.rows.size();
   // "Brand1" lists the index lines of Brand10 to Brand19 too, as the window does: 176,000 rows.
   if (models != 176'000) {
-    throw std::logic_error("the catalogue lists " + std::to_string(models) + " models, not 176,000");
+    throw std::logic_error("the catalogue lists " + std::to_string(models) +
+                           " models, not 176,000");
   }
   for (std::size_t length = 1; length <= kTyped.size(); ++length) {
     std::vector<std::string> found;

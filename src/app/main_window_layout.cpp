@@ -183,8 +183,8 @@ void MainWindow::AddShortcuts() {
 
 void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
-  chain << brand_box_ << search_field_ << models_ << search_results_ << full_only_ << basket_ << compare_button_
-        << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
+  chain << brand_box_ << search_field_ << models_ << search_results_ << full_only_ << basket_
+        << compare_button_ << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -460,7 +460,8 @@ QWidget* MainWindow::BuildSearch(QWidget* content) {
   // Its rows name the brand too: the model's column takes most of the width.
   search_results_ = new ReportList({U("Модель"), U("Цена")}, {146, 40}, content);
   search_results_->setObjectName(U("searchResults"));
-  Describe(search_results_, U("Найденные модели"), U("Модели всех производителей, найденные поиском"));
+  Describe(search_results_, U("Найденные модели"),
+           U("Модели всех производителей, найденные поиском"));
   search_results_->setMinimumHeight(kListMinimumHeight);
   search_results_->hide();
   connect(search_results_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSearchResult);

@@ -77,7 +77,8 @@ void ReportList::ResetOrder() {
 void ReportList::SortByColumn(int column) {
   order_.Click(column);
   header()->setSortIndicatorShown(true);
-  header()->setSortIndicator(column, order_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+  header()->setSortIndicator(column,
+                             order_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
   Rearrange();
 }
 

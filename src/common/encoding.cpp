@@ -55,8 +55,8 @@ constexpr std::array<std::pair<char32_t, char>, 63> kFromCodePoint = [] {
 
 constexpr char32_t LowerCodePoint(char32_t c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 0x0410 && c <= 0x042F)) return c + 0x20;  // A-Z, А-Я
-  if (c >= 0x0400 && c <= 0x040F) return c + 0x50;                               // Ё, Ђ, Є, ...
-  if (c == 0x0490) return 0x0491;                                                 // Ґ
+  if (c >= 0x0400 && c <= 0x040F) return c + 0x50;                              // Ё, Ђ, Є, ...
+  if (c == 0x0490) return 0x0491;                                               // Ґ
   return c;
 }
 

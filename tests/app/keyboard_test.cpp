@@ -132,10 +132,9 @@ class KeyboardTest : public QObject {
     const QStringList expected = {U("previousModel"),   U("nextModel"),   U("addToBasket"),
                                   U("updateCatalogue"), U("stopLoading"), U("homePage"),
                                   U("contacts"),        U("brands"),      U("search"),
-                                  U("models"),
-                                  U("fullOnly"),        U("basket"),      U("compare"),
-                                  U("browser"),         U("next"),        U("clear"),
-                                  U("results"),         U("newModels")};
+                                  U("models"),          U("fullOnly"),    U("basket"),
+                                  U("compare"),         U("browser"),     U("next"),
+                                  U("clear"),           U("results"),     U("newModels")};
     QCOMPARE(walked, expected);
   }
 

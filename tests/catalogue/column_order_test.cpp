@@ -11,7 +11,7 @@ using testing::W;
 
 struct OrderCase {
   const char* name;
-  std::vector<int> clicks;  // header clicks; -1 stands for a reset
+  std::vector<int> clicks;          // header clicks; -1 stands for a reset
   std::vector<std::string> column;  // UTF-8, in the list's own order
   std::vector<std::string> shown;
 };
@@ -21,7 +21,10 @@ TEST(ColumnOrder, SortsByTheClickedColumn) {
   const OrderCase cases[] = {
       {"no click: the list's own order", {}, prices, prices},
       {"prices as numbers, empty last", {1}, prices, {"95", "95", "120", "1000", ""}},
-      {"a second click reverses, empty still last", {1, 1}, prices, {"1000", "120", "95", "95", ""}},
+      {"a second click reverses, empty still last",
+       {1, 1},
+       prices,
+       {"1000", "120", "95", "95", ""}},
       {"a third click sorts up again", {1, 1, 1}, prices, {"95", "95", "120", "1000", ""}},
       {"another column starts up", {0, 0, 1}, prices, {"95", "95", "120", "1000", ""}},
       {"a reset gives the own order back", {1, 1, -1}, prices, prices},

@@ -11,7 +11,7 @@ namespace {
 using testing::W;
 
 struct SearchCase {
-  const char* typed;  // UTF-8
+  const char* typed;               // UTF-8
   std::vector<std::string> found;  // "brand model<TAB>price", UTF-8
 };
 
