@@ -472,10 +472,10 @@ std::pair<int, int> MainWindow::StepRows() const {
     for (int row = 0; row < count; ++row) {
       std::string listed = FromQt(models_->topLevelItem(row)->text(0));
       if (common::EqualsIgnoringAsciiCase(listed, shown.model)) return beside(row);
-      // The list is in byte order: the model on show would stand before this row.
-      if (listed > shown.model) return {row - 1, row};
+      // A list in its own (byte) order: the model on show would stand before this row.
+      if (models_->InOwnOrder() && listed > shown.model) return {row - 1, row};
     }
-    return {count - 1, -1};
+    if (models_->InOwnOrder()) return {count - 1, -1};
   }
   if (QTreeWidgetItem* current = models_->currentItem()) {
     return beside(models_->indexOfTopLevelItem(current));

@@ -164,8 +164,8 @@ class MainWindow : public QWidget {
   // The basket as it holds, with the row of the entry keep_current current.
   void ShowBasket(const std::string& keep_current = {});
   // The rows previous and next go to: those beside the model on show where the list shows its
-  // brand (beside where it would stand, when the list hides it), else beside the list's current
-  // row; -1 for none.
+  // brand (beside where it would stand, when the list hides it and is in its own order), else
+  // beside the list's current row; -1 for none.
   std::pair<int, int> StepRows() const;
   void EnableStepButtons();
   // The one update dialog, built hidden at start and kept for the life of the window.

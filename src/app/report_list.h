@@ -27,6 +27,8 @@ class ReportList : public QTreeWidget {
   void AddRow(const QStringList& cells);
   // The rows in the order they were given, and no column marked as sorted.
   void ResetOrder();
+  // Whether the rows stand in the order they were given (no header clicked since a reset).
+  bool InOwnOrder() const { return order_.column() < 0; }
 
  signals:
   // The user moved the keyboard focus here: with the Tab key or a shortcut, or with a left
