@@ -39,6 +39,31 @@ namespace trubkom::app {
 
 namespace {
 
+// The search lists at most this many rows, so that a list appears within a frame of a key
+// press however many models the words still leave (a list widget takes about a microsecond a
+// row); the count says how many were found.
+constexpr std::size_t kSearchRowsListed = 1000;
+
+// The first rows found in the order the list is sorted by, or as found when it is not sorted.
+std::vector<catalogue::FoundModel> FirstListed(std::vector<catalogue::FoundModel> found,
+                                               const catalogue::ColumnOrder& order) {
+  std::vector<catalogue::FoundModel> first;
+  if (order.column() < 0) {
+    found.resize(std::min(found.size(), kSearchRowsListed));
+    return found;
+  }
+  std::vector<std::string> texts;
+  texts.reserve(found.size());
+  for (const catalogue::FoundModel& model : found) {
+    texts.push_back(order.column() == 0 ? model.Entry() : model.price);
+  }
+  for (std::size_t place : order.Arrange(texts)) {
+    if (first.size() == kSearchRowsListed) break;
+    first.push_back(std::move(found[place]));
+  }
+  return first;
+}
+
 // How long the catalogue waits for the start page before it is read anyway.
 constexpr std::chrono::milliseconds kStartPageWait{3000};
 
@@ -539,13 +564,19 @@ void MainWindow::ShowSearchResults() {
     // No words: the brand's list again, and the next search starts in its own order. The focus
     // moves over first, so that hiding the rows found does not pass it on down the Tab chain.
     models_->show();
+    full_only_->show();
     if (search_results_->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
     search_results_->hide();
+    search_count_->hide();
     search_results_->clear();
     search_results_->ResetOrder();
+    search_cut_ = false;
     return;
   }
   std::vector<catalogue::FoundModel> found = state_.search.Find(FromQt(search_field_->text()));
+  std::size_t total = found.size();
+  search_cut_ = total > kSearchRowsListed;
+  if (search_cut_) found = FirstListed(std::move(found), search_results_->order());
   QList<QStringList> rows;
   rows.reserve(static_cast<qsizetype>(found.size()));
   for (const catalogue::FoundModel& model : found) {
@@ -555,8 +586,13 @@ void MainWindow::ShowSearchResults() {
   if (search_results_->topLevelItemCount() > 0) {
     search_results_->setCurrentItem(search_results_->topLevelItem(0));
   }
+  search_count_->setText(search_cut_
+                             ? QString::fromUtf8("Показаны %1 из %2").arg(found.size()).arg(total)
+                             : QString::fromUtf8("Найдено: %1").arg(total));
   models_->hide();
+  full_only_->hide();
   search_results_->show();
+  search_count_->show();
 }
 
 void MainWindow::OpenFirstSearchResult() {

@@ -200,6 +200,8 @@ class MainWindow : public QWidget {
   QComboBox* brand_box_ = nullptr;
   QLineEdit* search_field_ = nullptr;
   ReportList* search_results_ = nullptr;  // in the models list's place while words are typed
+  QLabel* search_count_ = nullptr;        // in the filter's place while words are typed
+  bool search_cut_ = false;               // whether the rows found are more than those listed
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   ReportList* basket_ = nullptr;

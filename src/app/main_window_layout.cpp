@@ -430,6 +430,11 @@ QWidget* MainWindow::BuildModelsFrame() {
   connect(full_only_, &QCheckBox::clicked, this, [this] {
     if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
   });
+  search_count_ = new QLabel(filter_strip);
+  search_count_->setObjectName(U("searchCount"));
+  search_count_->hide();
+  filter_row->addSpacing(4);
+  filter_row->addWidget(search_count_);
   filter_row->addStretch(1);
   filter_row->addWidget(full_only_);
   inner->addWidget(filter_strip);
@@ -469,6 +474,10 @@ QWidget* MainWindow::BuildSearch(QWidget* content) {
   OnKey(search_results_, Qt::Key_Escape, &MainWindow::LeaveSearch);
   ContextMenu(search_results_, {{"Добавить в корзину", &MainWindow::AddSearchResultToBasket},
                                 {"Посмотреть описание", &MainWindow::ShowSearchResult}});
+  // When only the first rows are listed, another order lists other rows first.
+  connect(search_results_, &ReportList::orderChanged, this, [this] {
+    if (search_cut_) ShowSearchResults();
+  });
   return search_field_;
 }
 

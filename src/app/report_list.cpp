@@ -80,6 +80,7 @@ void ReportList::SortByColumn(int column) {
   header()->setSortIndicator(column,
                              order_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
   Rearrange();
+  emit orderChanged();
 }
 
 void ReportList::Rearrange() {

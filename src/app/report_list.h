@@ -29,12 +29,15 @@ class ReportList : public QTreeWidget {
   void ResetOrder();
   // Whether the rows stand in the order they were given (no header clicked since a reset).
   bool InOwnOrder() const { return order_.column() < 0; }
+  const catalogue::ColumnOrder& order() const { return order_; }
 
  signals:
   // The user moved the keyboard focus here: with the Tab key or a shortcut, or with a left
   // click on a row, in which case the signal comes after the click has selected its row. Focus that
   // returns from a menu, a dialog or another window is not reported.
   void focusTakenByUser();
+  // A click on a header has sorted the rows anew.
+  void orderChanged();
 
  protected:
   bool viewportEvent(QEvent* event) override;
