@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -253,6 +254,7 @@ class KeyboardTest : public QObject {
     QCOMPARE(w->Rows("searchResults"),
              (QStringList{U("Fly SX210 *"), U("Nokia 1100"), U("Nokia 3310"), U("Nokia E61 *")}));
     QVERIFY(!models->isVisible());
+    QCOMPARE(w->Find<QLabel>("searchCount")->text(), U("Найдено: 4"));
     QTest::keyClicks(QApplication::focusWidget(), U(" NOKIA"));
     QCOMPARE(w->Rows("searchResults"),
              (QStringList{U("Nokia 1100"), U("Nokia 3310"), U("Nokia E61 *")}));
