@@ -28,6 +28,7 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
     loaded.first_models =
         catalogue::FillModelList(folders, *loaded.data, index, loaded.brands.front(), full_only);
   }
+  loaded.search = catalogue::BuildModelSearch(folders, *loaded.data, index, loaded.brands);
   loaded.new_model_files = selection::FindNewModelFiles(folders.working);
 #ifdef __GLIBC__
   // Reading a large index leaves freed working memory in the loading thread's heap; the

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "catalogue/model_list.h"
+#include "catalogue/model_search.h"
 
 namespace trubkom::app {
 
@@ -15,6 +16,7 @@ struct LoadedCatalogue {
   std::unique_ptr<selection::IndexedLines> index;  // null when Base/base.tkm cannot be read
   common::StringList brands;                       // the brand box's entries, in order
   std::vector<catalogue::ModelRow> first_models;   // the models list of brands[0]
+  catalogue::ModelSearch search;                   // every brand's models, for the search
   catalogue::Advertising advertising;
   bool config_found = false;
   common::StringList new_model_files;  // newest first

@@ -41,6 +41,31 @@ namespace trubkom::app {
 
 namespace {
 
+// The search lists at most this many rows, so that a list appears within a frame of a key
+// press however many models the words still leave (a list widget takes about a microsecond a
+// row); the count says how many were found.
+constexpr std::size_t kSearchRowsListed = 1000;
+
+// The first rows found in the order the list is sorted by, or as found when it is not sorted.
+std::vector<catalogue::FoundModel> FirstListed(std::vector<catalogue::FoundModel> found,
+                                               const catalogue::ColumnOrder& order) {
+  std::vector<catalogue::FoundModel> first;
+  if (order.column() < 0) {
+    found.resize(std::min(found.size(), kSearchRowsListed));
+    return found;
+  }
+  std::vector<std::string> texts;
+  texts.reserve(found.size());
+  for (const catalogue::FoundModel& model : found) {
+    texts.push_back(order.column() == 0 ? model.Entry() : model.price);
+  }
+  for (std::size_t place : order.Arrange(texts)) {
+    if (first.size() == kSearchRowsListed) break;
+    first.push_back(std::move(found[place]));
+  }
+  return first;
+}
+
 // How long the catalogue waits for the start page before it is read anyway.
 constexpr std::chrono::milliseconds kStartPageWait{3000};
 
@@ -49,12 +74,17 @@ QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
   return rows.isEmpty() ? nullptr : rows.first();
 }
 
-// The basket's entry whose row is selected, or -1. The list shows the entries in basket order,
-// one row each and never sorted, so a row's place is its entry's place whatever the order the
-// user has dragged the columns into.
-int SelectedBasketPosition(QTreeWidget* basket) {
-  QTreeWidgetItem* row = SelectedRow(basket);
-  return row ? basket->indexOfTopLevelItem(row) : -1;
+// The basket's entry whose row is selected, or -1. The list may be sorted by a column, so the
+// row is known by its text, which is its entry's model: the basket holds each model once.
+int SelectedBasketPosition(QTreeWidget* list, const catalogue::Basket& basket) {
+  QTreeWidgetItem* row = SelectedRow(list);
+  if (!row) return -1;
+  std::string model = FromQt(row->text(0));
+  const std::vector<catalogue::BasketEntry>& entries = basket.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].model == model) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // Column 0 of the list's current row; empty text without one.
@@ -131,6 +161,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
+  state_.search = std::move(loaded.search);
   {
     QSignalBlocker quiet(brand_box_);
     brand_box_->clear();
@@ -154,6 +185,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
   wizard_->setEnabled(true);
   ShowAnswerCounts();
+  if (!search_field_->text().isEmpty()) ShowSearchResults();  // found in the catalogue read anew
   loaded_ = true;
   emit catalogueLoaded();
   if (!loaded.config_found) {
@@ -213,6 +245,7 @@ void MainWindow::FillModelList(const std::string& brand) {
   if (!common::EqualsIgnoringAsciiCase(brand, state_.current_brand)) {
     const common::BrandAndModel& shown = state_.model_on_show;
     keep = common::EqualsIgnoringAsciiCase(shown.brand, brand) ? shown.model : std::string();
+    models_->ResetOrder();  // a new brand's list comes in its own order
   }
   state_.current_brand = brand;
   ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
@@ -222,17 +255,15 @@ void MainWindow::FillModelList(const std::string& brand) {
 
 void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
                                const std::string& keep_current) {
-  models_->setUpdatesEnabled(false);
-  models_->clear();
-  QList<QTreeWidgetItem*> items;
+  QList<QStringList> shown, tips;
+  shown.reserve(static_cast<qsizetype>(rows.size()));
+  tips.reserve(static_cast<qsizetype>(rows.size()));
   for (const catalogue::ModelRow& row : rows) {
-    auto* item = new QTreeWidgetItem({ToQt(row.model), ToQt(row.price)});
-    item->setToolTip(1, ToQt(catalogue::PriceRangeText(row.range)));
-    items.append(item);
+    shown.append({ToQt(row.model), ToQt(row.price)});
+    tips.append({QString(), ToQt(catalogue::PriceRangeText(row.range))});
   }
-  models_->addTopLevelItems(items);
+  models_->ShowRows(shown, tips);
   MakeCurrent(models_, keep_current);
-  models_->setUpdatesEnabled(true);
   EnableStepButtons();
 }
 
@@ -268,7 +299,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
   // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
     if (state_.basket.Add(entry.model, entry.price)) {
-      basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+      basket_->AddRow({ToQt(entry.model), ToQt(entry.price)});
     }
   }
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
@@ -309,17 +340,16 @@ void MainWindow::ShowNewModelFile() {
   }
   int index = std::clamp(state_.new_model_file_index, 0, last);
   state_.new_model_file_index = index;
-  new_models_->clear();
   const std::string& file = state_.new_model_files[static_cast<std::size_t>(index)];
   date_label_->setText(ToQt(selection::NewModelFileDate(file)));
   older_button_->setVisible(index < last);
   newer_button_->setVisible(index > 0);
   // A file that vanished since the listing shows an empty list.
-  QList<QTreeWidgetItem*> rows;
+  QList<QStringList> rows;
   for (const std::string& row : selection::NewModelRows(file).value_or(common::StringList{})) {
-    rows.append(new QTreeWidgetItem({ToQt(row)}));
+    rows.append({ToQt(row)});
   }
-  new_models_->addTopLevelItems(rows);
+  new_models_->ShowRows(rows);
 }
 
 void MainWindow::ShowOlderNewModels() {
@@ -378,20 +408,22 @@ void MainWindow::ShowSelectedModel() {
 }
 
 void MainWindow::ShowBasketModel() {
-  int position = SelectedBasketPosition(basket_);
+  int position = SelectedBasketPosition(basket_, state_.basket);
   if (position >= 0) ShowEntryModel(state_.basket.entries()[std::size_t(position)].model);
 }
 
 void MainWindow::ShowResultModel() { ShowRowModel(wizard_->results()); }
+void MainWindow::ShowSearchResult() { ShowRowModel(search_results_); }
 void MainWindow::ShowNewModel() { ShowRowModel(new_models_); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
 void MainWindow::ShowBasket(const std::string& keep_current) {
-  basket_->clear();
+  QList<QStringList> rows;
   for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
-    basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry.model), ToQt(entry.price)}));
+    rows.append({ToQt(entry.model), ToQt(entry.price)});
   }
+  basket_->ShowRows(rows);
   MakeCurrent(basket_, keep_current);
 }
 
@@ -402,7 +434,7 @@ void MainWindow::AddToBasket(const std::string& entry) {
     ShowNotice(" Эта модель уже есть в корзине");
     return;
   }
-  basket_->addTopLevelItem(new QTreeWidgetItem({ToQt(entry), ToQt(price)}));
+  basket_->AddRow({ToQt(entry), ToQt(price)});
 }
 
 void MainWindow::AddSelectedModelToBasket() {
@@ -425,21 +457,27 @@ void MainWindow::AddResultToBasket() {
   if (row) AddToBasket(FromQt(row->text(0)));
 }
 
+void MainWindow::AddSearchResultToBasket() {
+  QTreeWidgetItem* row = SelectedRow(search_results_);
+  if (row) AddToBasket(FromQt(row->text(0)));
+}
+
 void MainWindow::AddNewModelToBasket() {
   QTreeWidgetItem* row = SelectedRow(new_models_);
   if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)));
 }
 
 void MainWindow::RemoveFromBasket() {
-  int position = SelectedBasketPosition(basket_);
+  int position = SelectedBasketPosition(basket_, state_.basket);
   if (position < 0) return;
   state_.basket.Remove(std::size_t(position));
-  delete basket_->takeTopLevelItem(position);
+  delete SelectedRow(basket_);
 }
 
 void MainWindow::ClearBasket() {
   state_.basket.Clear();
   basket_->clear();
+  basket_->ResetOrder();
 }
 
 void MainWindow::Compare() {
@@ -480,10 +518,10 @@ std::pair<int, int> MainWindow::StepRows() const {
     for (int row = 0; row < count; ++row) {
       std::string listed = FromQt(models_->topLevelItem(row)->text(0));
       if (common::EqualsIgnoringAsciiCase(listed, shown.model)) return beside(row);
-      // The list is in byte order: the model on show would stand before this row.
-      if (listed > shown.model) return {row - 1, row};
+      // A list in its own (byte) order: the model on show would stand before this row.
+      if (models_->InOwnOrder() && listed > shown.model) return {row - 1, row};
     }
-    return {count - 1, -1};
+    if (models_->InOwnOrder()) return {count - 1, -1};
   }
   if (QTreeWidgetItem* current = models_->currentItem()) {
     return beside(models_->indexOfTopLevelItem(current));
@@ -533,6 +571,62 @@ void MainWindow::Update() {
 
 void MainWindow::ShowAbout() {
   ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
+}
+
+// ---- The search across brands -------------------------------------------------------------
+
+void MainWindow::FocusSearch() {
+  search_field_->setFocus(Qt::ShortcutFocusReason);
+  search_field_->selectAll();
+}
+
+void MainWindow::ShowSearchResults() {
+  if (search_field_->text().trimmed().isEmpty()) {
+    // No words: the brand's list again, and the next search starts in its own order. The focus
+    // moves over first, so that hiding the rows found does not pass it on down the Tab chain.
+    models_->show();
+    full_only_->show();
+    if (search_results_->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
+    search_results_->hide();
+    search_count_->hide();
+    search_results_->clear();
+    search_results_->ResetOrder();
+    search_cut_ = false;
+    return;
+  }
+  std::vector<catalogue::FoundModel> found = state_.search.Find(FromQt(search_field_->text()));
+  std::size_t total = found.size();
+  search_cut_ = total > kSearchRowsListed;
+  if (search_cut_) found = FirstListed(std::move(found), search_results_->order());
+  QList<QStringList> rows;
+  rows.reserve(static_cast<qsizetype>(found.size()));
+  for (const catalogue::FoundModel& model : found) {
+    rows.append({ToQt(model.Entry()), ToQt(model.price)});
+  }
+  search_results_->ShowRows(rows);
+  if (search_results_->topLevelItemCount() > 0) {
+    search_results_->setCurrentItem(search_results_->topLevelItem(0));
+  }
+  search_count_->setText(search_cut_
+                             ? QString::fromUtf8("Показаны %1 из %2").arg(found.size()).arg(total)
+                             : QString::fromUtf8("Найдено: %1").arg(total));
+  models_->hide();
+  full_only_->hide();
+  search_results_->show();
+  search_count_->show();
+}
+
+void MainWindow::OpenFirstSearchResult() {
+  QTreeWidgetItem* row = search_results_->currentItem();
+  if (!row || search_results_->isHidden()) return;
+  row->setSelected(true);
+  ShowSearchResult();
+}
+
+void MainWindow::LeaveSearch() {
+  bool in_field = search_field_->hasFocus();
+  search_field_->clear();
+  if (in_field) models_->setFocus(Qt::OtherFocusReason);  // no page opens for it
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

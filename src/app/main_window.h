@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
@@ -83,6 +84,14 @@ class MainWindow : public QWidget {
   void ClearBasket();
   void Compare();
   void ShowResultModel();
+  // The search across brands: Ctrl+F, the rows for the words typed, the page of a row, and
+  // Escape back to the brand's list.
+  void FocusSearch();
+  void ShowSearchResults();
+  void ShowSearchResult();
+  void OpenFirstSearchResult();
+  void AddSearchResultToBasket();
+  void LeaveSearch();
   void AddResultToBasket();
   void ShowNewModel();
   void ShowOlderNewModels();
@@ -116,6 +125,8 @@ class MainWindow : public QWidget {
   QWidget* BuildWizardFrame();
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
+  // The search field, and the list of what it finds (placed by the models frame).
+  QWidget* BuildSearch(QWidget* content);
   QWidget* BuildBasketFrame();
   // The keyboard's shortcuts for the commands.
   void AddShortcuts();
@@ -155,8 +166,8 @@ class MainWindow : public QWidget {
   // The basket as it holds, with the row of the entry keep_current current.
   void ShowBasket(const std::string& keep_current = {});
   // The rows previous and next go to: those beside the model on show where the list shows its
-  // brand (beside where it would stand, when the list hides it), else beside the list's current
-  // row; -1 for none.
+  // brand (beside where it would stand, when the list hides it and is in its own order), else
+  // beside the list's current row; -1 for none.
   std::pair<int, int> StepRows() const;
   void EnableStepButtons();
   // The one update dialog, built hidden at start and kept for the life of the window.
@@ -189,6 +200,10 @@ class MainWindow : public QWidget {
   PictureButton* previous_button_ = nullptr;
   PictureButton* next_button_ = nullptr;
   QComboBox* brand_box_ = nullptr;
+  QLineEdit* search_field_ = nullptr;
+  ReportList* search_results_ = nullptr;  // in the models list's place while words are typed
+  QLabel* search_count_ = nullptr;        // in the filter's place while words are typed
+  bool search_cut_ = false;               // whether the rows found are more than those listed
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
   ReportList* basket_ = nullptr;

@@ -173,6 +173,7 @@ void MainWindow::AddShortcuts() {
       {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter),
        &MainWindow::Compare},
       {QKeyCombination(Qt::Key_F1), &MainWindow::ShowAbout},
+      {Qt::CTRL | Qt::Key_F, &MainWindow::FocusSearch},
   };
   for (const auto& [keys, command] : kShortcuts) {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
@@ -182,8 +183,8 @@ void MainWindow::AddShortcuts() {
 
 void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
-  chain << brand_box_ << models_ << full_only_ << basket_ << compare_button_
-        << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
+  chain << brand_box_ << search_field_ << models_ << search_results_ << full_only_ << basket_
+        << compare_button_ << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -401,9 +402,11 @@ QWidget* MainWindow::BuildModelsFrame() {
   brand_box_->setFixedHeight(26);
   connect(brand_box_, &QComboBox::currentIndexChanged, this, [this] {
     std::string brand = FromQt(brand_box_->currentText());
+    search_field_->clear();  // a brand chosen shows its list
     if (brand != state_.current_brand) FillModelList(brand);
   });
   inner->addWidget(brand_box_);
+  inner->addWidget(BuildSearch(content));
 
   models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   models_->setObjectName(U("models"));
@@ -416,6 +419,7 @@ QWidget* MainWindow::BuildModelsFrame() {
   ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},
                         {"Посмотреть описание", &MainWindow::ShowSelectedModel}});
   inner->addWidget(models_, 1);
+  inner->addWidget(search_results_, 1);
 
   auto* filter_strip = Strip(content, 21);
   auto* filter_row = Row(filter_strip);
@@ -426,11 +430,55 @@ QWidget* MainWindow::BuildModelsFrame() {
   connect(full_only_, &QCheckBox::clicked, this, [this] {
     if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
   });
+  search_count_ = new QLabel(filter_strip);
+  search_count_->setObjectName(U("searchCount"));
+  search_count_->hide();
+  filter_row->addSpacing(4);
+  filter_row->addWidget(search_count_);
   filter_row->addStretch(1);
   filter_row->addWidget(full_only_);
   inner->addWidget(filter_strip);
   layout->addWidget(content, 1);
   return frame;
+}
+
+QWidget* MainWindow::BuildSearch(QWidget* content) {
+  search_field_ = new QLineEdit(content);
+  search_field_->setObjectName(U("search"));
+  search_field_->setPlaceholderText(U("Поиск модели"));
+  search_field_->setClearButtonEnabled(true);
+  search_field_->setFixedHeight(22);
+  Describe(search_field_, U("Поиск модели"),
+           U("Модели всех производителей, в названии которых есть каждое слово (Ctrl+F)"));
+  connect(search_field_, &QLineEdit::textChanged, this, &MainWindow::ShowSearchResults);
+  connect(search_field_, &QLineEdit::returnPressed, this, &MainWindow::OpenFirstSearchResult);
+  // Down goes into the rows found, Escape back to the brand's list.
+  auto* down = new QShortcut(QKeySequence(Qt::Key_Down), search_field_, nullptr, nullptr,
+                             Qt::WidgetShortcut);
+  connect(down, &QShortcut::activated, this, [this] {
+    if (search_results_->isVisible()) search_results_->setFocus(Qt::OtherFocusReason);
+  });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), search_field_, nullptr, nullptr,
+                               Qt::WidgetShortcut);
+  connect(escape, &QShortcut::activated, this, &MainWindow::LeaveSearch);
+
+  // Its rows name the brand too: the model's column takes most of the width.
+  search_results_ = new ReportList({U("Модель"), U("Цена")}, {146, 40}, content);
+  search_results_->setObjectName(U("searchResults"));
+  Describe(search_results_, U("Найденные модели"),
+           U("Модели всех производителей, найденные поиском"));
+  search_results_->setMinimumHeight(kListMinimumHeight);
+  search_results_->hide();
+  connect(search_results_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSearchResult);
+  OnKey(search_results_, Qt::Key_Return, &MainWindow::ShowSearchResult);
+  OnKey(search_results_, Qt::Key_Escape, &MainWindow::LeaveSearch);
+  ContextMenu(search_results_, {{"Добавить в корзину", &MainWindow::AddSearchResultToBasket},
+                                {"Посмотреть описание", &MainWindow::ShowSearchResult}});
+  // When only the first rows are listed, another order lists other rows first.
+  connect(search_results_, &ReportList::orderChanged, this, [this] {
+    if (search_cut_) ShowSearchResults();
+  });
+  return search_field_;
 }
 
 QWidget* MainWindow::BuildBasketFrame() {

@@ -7,11 +7,16 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "app/text.h"
+
 namespace trubkom::app {
 
 namespace {
 
 const QString kListStyle = QStringLiteral("QTreeWidget { color: black; background: transparent; }");
+// Where a row keeps its place in the list's own order.
+constexpr int kOwnPlaceRole = Qt::UserRole + 1;
+
 const QString kSelectionHidden = QStringLiteral(
     "QTreeWidget { selection-background-color: transparent; selection-color: black; }");
 
@@ -33,7 +38,75 @@ ReportList::ReportList(const QStringList& headers, const QList<int>& widths, QWi
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(true);
+  header()->setSectionsClickable(true);
+  connect(header(), &QHeaderView::sectionClicked, this, &ReportList::SortByColumn);
+  // A click on the header gives the list the focus, but it chose no row to act on.
+  connect(header(), &QHeaderView::sectionPressed, this, [this] { click_focus_pending_ = false; });
   ShowSelection(false);
+}
+
+void ReportList::ShowRows(const QList<QStringList>& rows, const QList<QStringList>& tooltips) {
+  setUpdatesEnabled(false);
+  clear();
+  rows_given_ = 0;
+  QList<QTreeWidgetItem*> items;
+  items.reserve(rows.size());
+  for (const QStringList& cells : rows) {
+    auto* item = new QTreeWidgetItem(cells);
+    const QStringList tips = tooltips.value(rows_given_);
+    for (int column = 0; column < tips.size(); ++column) {
+      if (!tips[column].isEmpty()) item->setToolTip(column, tips[column]);
+    }
+    item->setData(0, kOwnPlaceRole, rows_given_++);
+    items.append(item);
+  }
+  addTopLevelItems(items);
+  if (order_.column() >= 0) Rearrange();
+  setUpdatesEnabled(true);
+}
+
+void ReportList::AddRow(const QStringList& cells) {
+  auto* item = new QTreeWidgetItem(cells);
+  item->setData(0, kOwnPlaceRole, rows_given_++);
+  addTopLevelItem(item);
+  if (order_.column() >= 0) Rearrange();
+}
+
+void ReportList::ResetOrder() {
+  order_.Reset();
+  header()->setSortIndicatorShown(false);
+  Rearrange();
+}
+
+void ReportList::SortByColumn(int column) {
+  order_.Click(column);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(column,
+                             order_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+  Rearrange();
+  emit orderChanged();
+}
+
+void ReportList::Rearrange() {
+  QTreeWidgetItem* current = currentItem();
+  bool selected = current && current->isSelected();
+  QList<QTreeWidgetItem*> rows = invisibleRootItem()->takeChildren();
+  std::stable_sort(rows.begin(), rows.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return a->data(0, kOwnPlaceRole).toInt() < b->data(0, kOwnPlaceRole).toInt();
+  });
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<std::size_t>(rows.size()));
+  int column = std::max(order_.column(), 0);
+  for (QTreeWidgetItem* row : rows) texts.push_back(FromQt(row->text(column)));
+  QList<QTreeWidgetItem*> arranged;
+  arranged.reserve(rows.size());
+  for (std::size_t place : order_.Arrange(texts)) arranged.append(rows[qsizetype(place)]);
+  addTopLevelItems(arranged);
+  if (current) {
+    setCurrentItem(current, 0,
+                   selected ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                            : QItemSelectionModel::NoUpdate);
+  }
 }
 
 bool ReportList::IsCut(const QModelIndex& cell) {

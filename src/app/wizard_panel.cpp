@@ -136,10 +136,9 @@ void WizardPanel::ShowAnswerCounts(const std::vector<std::size_t>& counts) {
 }
 
 void WizardPanel::ShowResults(const common::StringList& items) {
-  results_->clear();
-  QList<QTreeWidgetItem*> rows;
-  for (const std::string& item : items) rows.append(new QTreeWidgetItem({ToQt(item)}));
-  results_->addTopLevelItems(rows);
+  QList<QStringList> rows;
+  for (const std::string& item : items) rows.append({ToQt(item)});
+  results_->ShowRows(rows);
   count_label_->setText(QString::fromUtf8("Подходящие модели: ") + QString::number(items.size()));
   count_label_->adjustSize();
   EnableNext();
@@ -154,6 +153,7 @@ void WizardPanel::EnableNext() {
 
 void WizardPanel::Restart() {
   results_->clear();
+  results_->ResetOrder();
   count_label_->clear();
   EnableNext();
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "app/report_list.h"
 #include "common/string_ops.h"
 
 namespace trubkom::app {
@@ -29,12 +30,12 @@ class WizardPanel : public QWidget {
   void ShowAnswerCounts(const std::vector<std::size_t>& counts);
   // The matching models ("brand model *") and their count; none disables ">>".
   void ShowResults(const common::StringList& items);
-  // Back to the start: no results and an empty count.
+  // Back to the start: no results, an empty count, the results in their own order again.
   void Restart();
 
   QPushButton* next_button() const { return next_button_; }
   QPushButton* clear_button() const { return clear_button_; }
-  QTreeWidget* results() const { return results_; }
+  ReportList* results() const { return results_; }
   // The panel's controls in the order Tab walks them: the answers, ">>", "Очистить", the list.
   QList<QWidget*> FocusOrder() const;
 
@@ -56,7 +57,7 @@ class WizardPanel : public QWidget {
   QLabel* count_label_;
   std::vector<AnswerRow*> answers_;
   QButtonGroup* radio_group_ = nullptr;
-  QTreeWidget* results_;
+  ReportList* results_;
 };
 
 }  // namespace trubkom::app

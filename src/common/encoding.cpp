@@ -53,6 +53,23 @@ constexpr std::array<std::pair<char32_t, char>, 63> kFromCodePoint = [] {
   return pairs;
 }();
 
+constexpr char32_t LowerCodePoint(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0x0410 && c <= 0x042F)) return c + 0x20;  // A-Z, А-Я
+  if (c >= 0x0400 && c <= 0x040F) return c + 0x50;                              // Ё, Ђ, Є, ...
+  if (c == 0x0490) return 0x0491;                                               // Ґ
+  return c;
+}
+
+// Each byte's lower-case byte; every upper-case letter of Windows-1251 has its lower case there.
+constexpr std::array<char, 256> kLowered = [] {
+  std::array<char, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    int lower = cp1251::ByteOf(LowerCodePoint(CodePointOf(static_cast<unsigned char>(byte))));
+    table[byte] = static_cast<char>(byte == 0x98 || lower < 0 ? byte : unsigned(lower));
+  }
+  return table;
+}();
+
 char ByteOfCodePoint(char32_t c) {
   if (c < 0x80) return static_cast<char>(c);
   if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
@@ -127,6 +144,14 @@ std::string Utf8FromCp1251(std::string_view cp1251) {
   }
   result.resize(static_cast<std::size_t>(out - result.data()));
   return result;
+}
+
+std::string Cp1251Lowered(std::string_view cp1251) {
+  std::string lowered(cp1251.size(), '\0');
+  for (std::size_t i = 0; i < cp1251.size(); ++i) {
+    lowered[i] = kLowered[static_cast<unsigned char>(cp1251[i])];
+  }
+  return lowered;
 }
 
 }  // namespace trubkom::common

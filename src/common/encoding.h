@@ -12,6 +12,11 @@ namespace trubkom::common {
 std::string Cp1251FromUtf8(std::string_view utf8);
 std::string Utf8FromCp1251(std::string_view cp1251);
 
+// The text with every letter in lower case, Latin and Cyrillic alike ("Ёлка K750" is
+// "ёлка k750"), for searches that a user types; the catalogue's own look-ups fold only ASCII
+// (ascii.h).
+std::string Cp1251Lowered(std::string_view cp1251);
+
 // ---- Constant texts, converted while compiling ----------------------------------------------
 //
 // The pages' fixed texts are written in UTF-8 in the source and needed in Windows-1251: the

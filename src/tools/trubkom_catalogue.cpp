@@ -16,6 +16,7 @@
 #include "catalogue/folders.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
+#include "catalogue/model_search.h"
 #include "catalogue/price_history.h"
 #include "catalogue/price_range.h"
 #include "common/ascii.h"
@@ -51,6 +52,8 @@ constexpr const char* kUsage =
     "                               between, \" (лучшее)\" after the best\n"
     "  prices BRAND MODEL           the model's lowest, average and highest price and its\n"
     "                               offers, then its price history: date, a tab, average\n"
+    "  search WORDS...              the rows the search field shows for the words: brand and\n"
+    "                               model, a tab, price\n"
     "  filter CRITERIA              the wizard's result rows for CRITERIA, then their count;\n"
     "                               \"\" sets no condition and lists every model\n"
     "  help, -h, --help             this text;  --version  the version\n"
@@ -268,6 +271,20 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   return 0;
 }
 
+// The words are typed as into the window's search field, blanks between them.
+int Search(const catalogue::Folders& folders, const std::vector<std::string>& words) {
+  const common::LineTable index = ModelIndex(folders);
+  catalogue::CatalogueData data(folders.working);
+  std::string typed;
+  for (const std::string& word : words) typed += common::Cp1251FromUtf8(word) + " ";
+  catalogue::ModelSearch search = catalogue::BuildModelSearch(
+      folders, data, index, catalogue::BrandBoxEntries(folders.working, index));
+  for (const catalogue::FoundModel& found : search.Find(typed)) {
+    PrintLine(found.Entry() + "\t" + found.price);
+  }
+  return 0;
+}
+
 bool IsOneOf(const std::string& command, std::initializer_list<const char*> names) {
   for (const char* name : names) {
     if (command == name) return true;
@@ -278,8 +295,8 @@ bool IsOneOf(const std::string& command, std::initializer_list<const char*> name
 // Commands that read the catalogue of the working folder, and those of them that write in it
 // (pages in Templates/, the update run's files in the folder itself).
 constexpr std::initializer_list<const char*> kCatalogueCommands = {
-    "brands",     "models", "page",  "compare", "filter", "last-update",
-    "new-models", "update", "check", "apply",   "prices"};
+    "brands",      "models",     "page",   "compare", "filter", "search",
+    "last-update", "new-models", "update", "check",   "apply",  "prices"};
 constexpr std::initializer_list<const char*> kPageCommands = {"page", "compare"};
 constexpr std::initializer_list<const char*> kUpdateCommands = {"update", "apply"};
 
@@ -324,6 +341,9 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "prices" && args.size() == 3) return Prices(folders, args[1], args[2]);
   if (command == "filter" && args.size() == 2) return Filter(folders, args[1]);
+  if (command == "search" && args.size() >= 2) {
+    return Search(folders, std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (auto code = tools::RunPublisherCommand(args)) return *code;
   if (auto code = tools::RunUpdateCommand(args)) return *code;
   std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n";

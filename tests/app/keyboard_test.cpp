@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -130,10 +132,10 @@ class KeyboardTest : public QObject {
     walked.removeAll(U("answer"));  // however many the page has
     const QStringList expected = {U("previousModel"),   U("nextModel"),   U("addToBasket"),
                                   U("updateCatalogue"), U("stopLoading"), U("homePage"),
-                                  U("contacts"),        U("brands"),      U("models"),
-                                  U("fullOnly"),        U("basket"),      U("compare"),
-                                  U("browser"),         U("next"),        U("clear"),
-                                  U("results"),         U("newModels")};
+                                  U("contacts"),        U("brands"),      U("search"),
+                                  U("models"),          U("fullOnly"),    U("basket"),
+                                  U("compare"),         U("browser"),     U("next"),
+                                  U("clear"),           U("results"),     U("newModels")};
     QCOMPARE(walked, expected);
   }
 
@@ -238,6 +240,46 @@ class KeyboardTest : public QObject {
     QTest::keyClick(w->List("basket"), Qt::Key_F5);
     QVERIFY(shown);
     QVERIFY(loaded.wait(20000));
+  }
+
+  // Ctrl+F goes to the search field; the words typed, in any order, find the models of every
+  // brand in the models list's place; Enter opens the current one's page; a click on the price
+  // header sorts the rows by price; Escape returns to the brand's list without opening a page.
+  void searchAcrossBrands() {
+    ShowAndActivate(w->window.get());
+    QTreeWidget* models = w->List("models");
+    QTest::keyClick(models, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(FocusName(w->window.get()), U("search"));
+    QTest::keyClicks(QApplication::focusWidget(), U("1"));
+    QCOMPARE(w->Rows("searchResults"),
+             (QStringList{U("Fly SX210 *"), U("Nokia 1100"), U("Nokia 3310"), U("Nokia E61 *")}));
+    QVERIFY(!models->isVisible());
+    QCOMPARE(w->Find<QLabel>("searchCount")->text(), U("Найдено: 4"));
+    QTest::keyClicks(QApplication::focusWidget(), U(" NOKIA"));
+    QCOMPARE(w->Rows("searchResults"),
+             (QStringList{U("Nokia 1100"), U("Nokia 3310"), U("Nokia E61 *")}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(w->window->state().model_on_show.model, std::string("1100"));
+    std::size_t pages = w->browser.shown.size();
+
+    QHeaderView* header = w->List("searchResults")->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    QCOMPARE(w->Rows("searchResults"),
+             (QStringList{U("Nokia 3310"), U("Nokia 1100"), U("Nokia E61 *")}));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // the rows took the click
+    QVERIFY(models->isVisible());
+    QVERIFY(!w->List("searchResults")->isVisible());
+    QCOMPARE(FocusName(w->window.get()), U("models"));
+    // A click on the models list's header from elsewhere sorts, and opens no page.
+    w->Select("models", 0);
+    QTest::keyClick(models, Qt::Key_F, Qt::ControlModifier);
+    QTest::mouseClick(models->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(5, models->header()->height() / 2));
+    QTRY_COMPARE(FocusName(w->window.get()), U("models"));
+    trubkom::testing::DrainEvents();
+    QCOMPARE(w->browser.shown.size(), pages);
   }
 
   // The About box names the version, the licence, the catalogue's folder and the keys the

@@ -44,6 +44,15 @@ all=$("$tool" filter '')
 [ "$(tail -n 1 <<<"$all")" = "Подходящие модели: $(wc -l <Base/base.tkm)" ] ||
   fail "filter '' keeps every model: $(tail -n 1 <<<"$all")"
 
+# The search prints the window's rows: the models of every brand holding each word, in any
+# order, letter case and the brand's spellings ignored.
+k750=$("$tool" models Sony-Ericsson | grep '^K750i')
+for words in "k750" "sony k750" "ericsson K750" "K750I SONYERICSSON"; do
+  # shellcheck disable=SC2086 # the words are separate arguments, as typed
+  "$tool" search $words | grep -qxF "Sony-Ericsson $k750" || fail "search $words misses K750i"
+done
+[ -z "$("$tool" search nokia k750)" ] || fail "search nokia k750 finds a model"
+
 # An update that could do nothing says why, and the tool's exit tells a scheduled job.
 if out=$("$tool" update --server http://127.0.0.1:9/ 2>"$work/err"); then
   fail "update exits 0 with the server down"

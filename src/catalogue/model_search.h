@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue_data.h"
+#include "catalogue/folders.h"
+#include "catalogue/model_list.h"
+#include "common/line_table.h"
+#include "common/string_ops.h"
+
+// The search across brands: the models of every brand whose "brand model" holds each word the
+// user typed, in any order, letter case ignored (Latin and Cyrillic), the brand found under each
+// of its spellings ("sony k750" and "ericsson k750" both find Sony-Ericsson's K750i).
+namespace trubkom::catalogue {
+
+struct FoundModel {
+  std::string brand;  // as the brand box shows it
+  std::string model;  // as its models list shows it, " *" mark included
+  std::string price;  // the models list's average price, or empty text
+
+  // "brand model", the entry that the basket and the page commands take.
+  std::string Entry() const { return brand + " " + model; }
+};
+
+// Every model of a catalogue, with its text to search made once, so that a search per key press
+// reads one block of lowered text instead of lowering every name again.
+class ModelSearch {
+ public:
+  // Appends a brand's models list (brand as the box shows it); results keep this order.
+  void AddBrand(const std::string& brand, const std::vector<ModelRow>& rows);
+
+  // The models holding every word of typed (words are separated by blanks), in the order they
+  // were added; none for a text without words.
+  std::vector<FoundModel> Find(std::string_view typed) const;
+
+  std::size_t size() const { return models_.size(); }
+
+ private:
+  // The models whose text holds the word, in order.
+  std::vector<std::size_t> ModelsHolding(std::string_view word) const;
+  std::string_view TextOf(std::size_t model) const;
+
+  std::vector<FoundModel> models_;
+  std::string texts_;              // by model: its brand's spellings and name, lowered, then '\n'
+  std::vector<std::size_t> ends_;  // by model: where its '\n' stands in texts_
+};
+
+// The full models lists of the brands (the brand box's entries), as the window lists them.
+ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
+                             const common::LineTable& model_index,
+                             const common::StringList& brands);
+
+}  // namespace trubkom::catalogue

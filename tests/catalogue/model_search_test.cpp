@@ -1,0 +1,48 @@
+#include "catalogue/model_search.h"
+
+#include <gtest/gtest.h>
+
+#include "common/encoding.h"
+#include "support/temp_catalogue.h"
+
+namespace trubkom::catalogue {
+namespace {
+
+using testing::W;
+
+struct SearchCase {
+  const char* typed;               // UTF-8
+  std::vector<std::string> found;  // "brand model<TAB>price", UTF-8
+};
+
+TEST(ModelSearch, FindsModelsHoldingEveryWord) {
+  ModelSearch search;
+  search.AddBrand("Nokia", {{"3310", "45"}, {"6230 *", "120"}});
+  search.AddBrand("Sony-Ericsson", {{"K750i", "210"}, {"W800i", ""}});
+  search.AddBrand("MTC", {{W("Ёлка Ф100"), "30"}});
+  const SearchCase cases[] = {
+      {"k750", {"Sony-Ericsson K750i\t210"}},
+      {"sony k750", {"Sony-Ericsson K750i\t210"}},
+      {"ericsson K750", {"Sony-Ericsson K750i\t210"}},
+      {"K750I  SonyEricsson", {"Sony-Ericsson K750i\t210"}},  // the brand files' spelling
+      {"nokia k750", {}},
+      {"0I", {"Sony-Ericsson K750i\t210", "Sony-Ericsson W800i\t"}},  // in the order added
+      {"10 33", {"Nokia 3310\t45"}},
+      {"*", {"Nokia 6230 *\t120"}},
+      {"mts", {"MTC Ёлка Ф100\t30"}},
+      {"ёЛКА ф1", {"MTC Ёлка Ф100\t30"}},
+      {"ЁЛКА", {"MTC Ёлка Ф100\t30"}},
+      {"елка", {}},  // Ё is a letter of its own
+      {" \t ", {}},
+  };
+  for (const SearchCase& c : cases) {
+    std::vector<std::string> found;
+    for (const FoundModel& model : search.Find(W(c.typed))) {
+      found.push_back(common::Utf8FromCp1251(model.Entry() + "\t" + model.price));
+    }
+    EXPECT_EQ(found, c.found) << c.typed;
+  }
+}
+
+}  // namespace
+}  // namespace trubkom::catalogue
