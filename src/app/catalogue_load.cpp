@@ -1,5 +1,8 @@
 #include "app/catalogue_load.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -28,7 +31,6 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
     loaded.first_models =
         catalogue::FillModelList(folders, *loaded.data, index, loaded.brands.front(), full_only);
   }
-  loaded.search = catalogue::BuildModelSearch(folders, *loaded.data, index, loaded.brands);
   loaded.new_model_files = selection::FindNewModelFiles(folders.working);
 #ifdef __GLIBC__
   // Reading a large index leaves freed working memory in the loading thread's heap; the
@@ -36,6 +38,19 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
   malloc_trim(0);
 #endif
   return loaded;
+}
+
+catalogue::ModelSearch LoadSearch(const catalogue::Folders& folders, const common::LineTable& index,
+                                  const common::StringList& brands) {
+  // The search is no one's wait yet: the thread gives way to the browser area's processes, which
+  // may still be starting.
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+  catalogue::CatalogueData data(folders.working);
+  catalogue::ModelSearch search = catalogue::BuildModelSearch(folders, data, index, brands);
+#ifdef __GLIBC__
+  malloc_trim(0);  // the price passes' working memory
+#endif
+  return search;
 }
 
 }  // namespace trubkom::app

@@ -16,7 +16,6 @@ struct LoadedCatalogue {
   std::unique_ptr<selection::IndexedLines> index;  // null when Base/base.tkm cannot be read
   common::StringList brands;                       // the brand box's entries, in order
   std::vector<catalogue::ModelRow> first_models;   // the models list of brands[0]
-  catalogue::ModelSearch search;                   // every brand's models, for the search
   catalogue::Advertising advertising;
   bool config_found = false;
   common::StringList new_model_files;  // newest first
@@ -27,5 +26,11 @@ struct LoadedCatalogue {
 // may run on any thread while the window goes on with what it has.
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
                               const common::LineTable& kept_index, bool full_only);
+
+// The search across the brands' models, which reads every brand's models list: made after the
+// lists are shown, with brand files read on its own, so it may run while the window works. The
+// calling thread is lowered to the least priority: let it be a thread that ends after.
+catalogue::ModelSearch LoadSearch(const catalogue::Folders& folders, const common::LineTable& index,
+                                  const common::StringList& brands);
 
 }  // namespace trubkom::app

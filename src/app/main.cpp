@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   ports.update_server = trubkom::update::UpdateServerBase();
   trubkom::app::MainWindow window(folders, ports);
   if (auto lists_filled = trubkom::app::ReportStartUpWhenAsked(browser, true)) {
-    QObject::connect(&window, &trubkom::app::MainWindow::catalogueLoaded, &window, lists_filled,
+    QObject::connect(&window, &trubkom::app::MainWindow::listsShown, &window, lists_filled,
                      Qt::SingleShotConnection);
   }
   messages.set_owner(&window);

@@ -139,15 +139,27 @@ void MainWindow::StartLoad() {
   // Until the catalogue is read the wizard has nothing to filter: its answers wait.
   wizard_->setEnabled(false);
   auto loaded = std::make_shared<LoadedCatalogue>();
-  load_thread_ = QThread::create([loaded, folders = state_.folders, kept = &state_.model_index(),
-                                  full_only = full_only_->isChecked(), gate = ports_.load_gate] {
+  auto search = std::make_shared<catalogue::ModelSearch>();
+  load_thread_ = QThread::create([this, loaded, search, folders = state_.folders,
+                                  kept = &state_.model_index(), full_only = full_only_->isChecked(),
+                                  gate = ports_.load_gate] {
     if (gate) gate();
     *loaded = LoadCatalogue(folders, *kept, full_only);
+    // The index stays where it is when the window takes it, and no other load starts before this
+    // thread ends, so the search may go on reading it.
+    const common::LineTable& index = loaded->index ? loaded->index->lines() : *kept;
+    const common::StringList brands = loaded->brands;
+    // The lists are what the user waits for: shown now, the search made meanwhile.
+    QMetaObject::invokeMethod(
+        this, [this, loaded] { ShowLoadedCatalogue(std::move(*loaded)); }, Qt::QueuedConnection);
+    *search = LoadSearch(folders, index, brands);
   });
-  connect(load_thread_, &QThread::finished, this, [this, loaded] {
+  connect(load_thread_, &QThread::finished, this, [this, search] {
     load_thread_->deleteLater();
     load_thread_ = nullptr;
-    ShowLoadedCatalogue(std::move(*loaded));
+    state_.search = std::move(*search);
+    if (!search_field_->text().isEmpty()) ShowSearchResults();  // found in the catalogue read anew
+    emit catalogueLoaded();
     if (std::exchange(reload_pending_, false)) StartLoad();
   });
   load_thread_->start();
@@ -161,7 +173,6 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
-  state_.search = std::move(loaded.search);
   {
     QSignalBlocker quiet(brand_box_);
     brand_box_->clear();
@@ -185,9 +196,8 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
   wizard_->setEnabled(true);
   ShowAnswerCounts();
-  if (!search_field_->text().isEmpty()) ShowSearchResults();  // found in the catalogue read anew
   loaded_ = true;
-  emit catalogueLoaded();
+  emit listsShown();
   if (!loaded.config_found) {
     ports_.messages->Warn(common::Cp1251FromUtf8(
         std::string("Отсутствует файл конфигурации ") + catalogue::kConfigFileName +

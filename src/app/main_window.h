@@ -68,7 +68,10 @@ class MainWindow : public QWidget {
   RememberedState Remembered() const;
 
  signals:
-  // The catalogue has been read and shown, at start or after an update.
+  // The catalogue's brand box, models list and wizard's counts are filled, at start or after an
+  // update; the search across brands is made after them.
+  void listsShown();
+  // The catalogue has been read and shown, at start or after an update, the search included.
   void catalogueLoaded();
 
  private slots:

@@ -34,12 +34,25 @@ std::string BrandText(const std::string& brand) {
 
 void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
   std::string brand_text = BrandText(brand);
+  const auto brand_number = static_cast<std::uint32_t>(brands_.size());
+  brands_.push_back(brand);
   for (const ModelRow& row : rows) {
-    models_.push_back({brand, row.model, row.price});
+    const std::size_t at = shown_.size();
+    shown_ += row.model;
+    shown_ += row.price;
+    models_.push_back(
+        {brand_number, static_cast<std::uint32_t>(row.model.size()), at, shown_.size()});
     texts_ += brand_text + " " + common::Cp1251Lowered(row.model);
     ends_.push_back(texts_.size());
     texts_ += '\n';
   }
+}
+
+FoundModel ModelSearch::Row(std::size_t model) const {
+  const Shown& row = models_[model];
+  std::string_view shown = std::string_view(shown_).substr(row.at, row.end - row.at);
+  return {brands_[row.brand], std::string(shown.substr(0, row.model_size)),
+          std::string(shown.substr(row.model_size))};
 }
 
 std::string_view ModelSearch::TextOf(std::size_t model) const {
@@ -71,7 +84,7 @@ std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
   }
   std::vector<FoundModel> models;
   models.reserve(found.size());
-  for (std::size_t model : found) models.push_back(models_[model]);
+  for (std::size_t model : found) models.push_back(Row(model));
   return models;
 }
 

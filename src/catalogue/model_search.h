@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +44,19 @@ class ModelSearch {
   std::vector<std::size_t> ModelsHolding(std::string_view word) const;
   std::string_view TextOf(std::size_t model) const;
 
-  std::vector<FoundModel> models_;
+  // A model as its row shows it, compactly: a catalogue of hundreds of thousands of models keeps
+  // a few tens of bytes for each.
+  struct Shown {
+    std::uint32_t brand;       // in brands_
+    std::uint32_t model_size;  // of the model's name, which shown_ holds at at, its price after
+    std::size_t at;
+    std::size_t end;  // of the price
+  };
+  FoundModel Row(std::size_t model) const;
+
+  common::StringList brands_;
+  std::vector<Shown> models_;
+  std::string shown_;
   std::string texts_;              // by model: its brand's spellings and name, lowered, then '\n'
   std::vector<std::size_t> ends_;  // by model: where its '\n' stands in texts_
 };
