@@ -17,9 +17,9 @@
 namespace trubkom::catalogue {
 
 struct ModelRow {
-  std::string model;  // as listed, with the " *" mark where it applies
-  std::string price;  // average price, or empty text
-  PriceRange range;   // the lowest and highest price and the offers, from the same pass
+  std::string model;      // as listed, with the " *" mark where it applies
+  std::string price;      // average price, or empty text
+  PriceRange range = {};  // the lowest and highest price and the offers, from the same pass
 };
 
 // brand as the brand box shows it; full_only keeps only the marked models.
