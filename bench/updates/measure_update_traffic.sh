@@ -33,12 +33,15 @@ package_ms_since() {
 }
 log_lines() { wc -l <"$WORK/access.log"; }
 
-# A package named upd<DDMMYY>.upd of SIZE incompressible bytes, sealed with the demo keys.
+# A package named upd<DDMMYY>.upd of SIZE incompressible bytes, sealed with the demo keys; its
+# script adds the data and, as every publisher's package does, its marker upd<DDMMYY>.new.
 make_package() {
   local code=$1 size=$2 payload="$WORK/payload-$1"
   mkdir -p "$payload"
   head -c "$size" /dev/urandom >"$payload/data$code.bin"
-  printf 'ADDFILE data%s.bin TO updates\\\r\n' "$code" >"$payload/upd$code.tkm"
+  printf 'upd%s\r\n' "$code" >"$payload/upd$code.new"
+  printf 'ADDFILE data%s.bin TO updates\\\r\nADDFILE upd%s.new TO updates\\\r\n' "$code" "$code" \
+    >"$payload/upd$code.tkm"
   "$TOOL" pack "$payload" "$WORK/server/updates/upd$code.upd" --keys "$KEYS" >/dev/null
 }
 
