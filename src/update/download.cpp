@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -424,6 +425,12 @@ class PartialFile {
     ::unlinkat(file_.folder, part_.c_str(), 0);
     ::unlinkat(file_.folder, version_.c_str(), 0);
   }
+  // Whether it holds bytes that a later download could go on from.
+  bool Resumable() const {
+    struct stat info;
+    return ::fstat(fd_.get(), &info) == 0 && info.st_size > 0 &&
+           ::fstatat(file_.folder, version_.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+  }
 
  private:
   common::FileAt At(const std::string& name) const {
@@ -510,7 +517,7 @@ common::Status GetInetFileResuming(const std::string& address, const common::Fil
     status = Continue(address, part, proxy, use_proxy, control, no_rest);
   }
   if (status) return part.Finish();
-  if (!KeepsThePart(status.error())) part.Remove();
+  if (!KeepsThePart(status.error()) || !part.Resumable()) part.Remove();
   return status;
 }
 

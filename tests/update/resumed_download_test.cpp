@@ -83,7 +83,7 @@ TEST(GetInetFileResuming, AsksOnlyForTheRestOfAPartThatIsStillCurrent) {
 }
 
 // A part the server cannot continue is started over; a part of a file the server no longer has
-// is not kept.
+// is not kept, nor an empty one of a download that never began.
 TEST(GetInetFileResuming, StartsOverOrDropsAPartThatCannotBeContinued) {
   testing::NginxServer nginx;
   if (!nginx.available()) GTEST_SKIP() << "nginx is not installed";
@@ -101,16 +101,20 @@ TEST(GetInetFileResuming, StartsOverOrDropsAPartThatCannotBeContinued) {
       {"a part as long as the file", file, "/updates/p.upd", true, {{"p.upd", file}}},
       {"a part longer than the file", file + "more", "/updates/p.upd", true, {{"p.upd", file}}},
       {"a file the server does not have", file.substr(0, 10), "/updates/gone.upd", false, {}},
+      {"a server that cannot be reached, nothing yet", "", nullptr, false, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     common::PrivateFolder folder("trubkom-resume-");
     // The version the server gives: nginx's ETag of that file.
-    testing::Build(folder.path(),
-                   {{"p.upd.part", c.part}, {"p.upd.part-version", "\"6553f100-3e8\""}});
+    if (!c.part.empty()) {
+      testing::Build(folder.path(),
+                     {{"p.upd.part", c.part}, {"p.upd.part-version", "\"6553f100-3e8\""}});
+    }
     common::UniqueFd dir(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
     const common::FileAt target{dir.get(), "p.upd", folder.path() + "/p.upd"};
-    EXPECT_EQ(GetInetFileResuming(nginx.Url(c.path), target, "", false).ok(), c.ok);
+    const std::string address = c.path ? nginx.Url(c.path) : "http://127.0.0.1:9/p.upd";
+    EXPECT_EQ(GetInetFileResuming(address, target, "", false).ok(), c.ok);
     EXPECT_EQ(testing::Snapshot(folder.path()), c.left);
   }
 }
