@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
   // The name of the desktop entry, by which the desktop finds the window's entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("ru.trubkom.Trubkom"));
-  trubkom::app::InstallQtTranslations(QLocale::system());
+  // The window speaks Russian whatever the system's language, and so do Qt's own dialogs in it
+  // (the folder dialog, the buttons of message boxes).
+  trubkom::app::InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
 
   QCommandLineParser arguments;
   arguments.setApplicationDescription(QString::fromUtf8("Трубком: каталог мобильных телефонов."));

@@ -62,6 +62,9 @@ void ReportList::ShowRows(const QList<QStringList>& rows, const QList<QStringLis
   }
   addTopLevelItems(items);
   if (order_.column() >= 0) Rearrange();
+  // New rows begin at their first: clearing keeps the old rows' scroll position, which would
+  // hide the first rows of a list that is shorter.
+  scrollToTop();
   setUpdatesEnabled(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/brand_spellings.h"
 #include "catalogue/compare_rows.h"
 #include "catalogue/page_file.h"
 #include "catalogue/price_chart.h"
@@ -111,7 +112,9 @@ std::string Pictures(PageContext& c, const Entries& entries, bool escaped) {
   for (std::size_t i = 0; i < entries.texts.size(); ++i) {
     const common::BrandAndModel& name = entries.names[i];
     StringList f = common::SplitCarets(c.data.GetProps2(name.brand, name.model));
-    std::string picture = PicturePath(c.folders.working, name.brand, At(f, field::kPicture));
+    // The pictures lie where the model page finds them: Sony-Ericsson's under its files' spelling.
+    std::string picture =
+        PicturePath(c.folders.working, ShortPageBrand(name.brand), At(f, field::kPicture));
     std::string alt = escaped ? common::HtmlEscaped(entries.texts[i]) : entries.texts[i];
     pictures += "<td style=\"padding-left:10px\"><img src=\"" + common::FileUrl(picture) +
                 "\" alt=\"" + alt + "\" height=\"200\"></td>\r\n";

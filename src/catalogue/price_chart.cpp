@@ -43,7 +43,9 @@ std::string PriceChartSvg(const std::vector<PricePoint>& points) {
             "</title></circle>";
   }
   const int bottom = kHeight - kBottom;
-  return "<svg class=\"PriceChart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+  // Its own size at most: in a narrow page it shrinks with the column rather than widen it.
+  return "<svg class=\"PriceChart\" xmlns=\"http://www.w3.org/2000/svg\" "
+         "style=\"max-width:100%;height:auto\" width=\"" +
          std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
          std::to_string(kWidth) + " " + std::to_string(kHeight) +
          "\" font-size=\"11\" fill=\"currentColor\">"

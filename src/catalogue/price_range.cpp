@@ -23,9 +23,13 @@ std::string PriceRangeText(const PriceRange& range) {
   std::string_view shops =
       common::RussianPlural(static_cast<std::uint64_t>(range.offers), "магазине"_cp1251,
                             "магазинах"_cp1251, "магазинах"_cp1251);
-  return std::string("от "_cp1251) + std::to_string(range.low) + std::string(" до "_cp1251) +
-         std::to_string(range.high) + std::string(", в "_cp1251) + std::to_string(range.offers) +
-         " " + std::string(shops);
+  // One price everywhere is no range: "от 50 до 50" would say less than "50".
+  const std::string prices = range.low == range.high
+                                 ? std::to_string(range.low)
+                                 : std::string("от "_cp1251) + std::to_string(range.low) +
+                                       std::string(" до "_cp1251) + std::to_string(range.high);
+  return prices + std::string(", в "_cp1251) + std::to_string(range.offers) + " " +
+         std::string(shops);
 }
 
 }  // namespace trubkom::catalogue

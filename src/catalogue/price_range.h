@@ -18,7 +18,8 @@ struct ModelPriceFigures {
 ModelPriceFigures PriceFiguresOf(const Folders& folders, const std::string& brand,
                                  const std::string& model);
 
-// "от MIN до MAX, в N магазинах" (Windows-1251); empty text when there are no offers.
+// "от MIN до MAX, в N магазинах", or "PRICE, в N магазинах" when all ask one price
+// (Windows-1251); empty text when there are no offers.
 std::string PriceRangeText(const PriceRange& range);
 
 }  // namespace trubkom::catalogue
