@@ -40,8 +40,7 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
     const std::size_t at = shown_.size();
     shown_ += row.model;
     shown_ += row.price;
-    models_.push_back(
-        {brand_number, static_cast<std::uint32_t>(row.model.size()), at, shown_.size()});
+    models_.push_back({brand_number, static_cast<std::uint32_t>(row.model.size()), at});
     texts_ += brand_text + " " + common::Cp1251Lowered(row.model);
     ends_.push_back(texts_.size());
     texts_ += '\n';
@@ -50,7 +49,8 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
 
 FoundModel ModelSearch::Row(std::size_t model) const {
   const Shown& row = models_[model];
-  std::string_view shown = std::string_view(shown_).substr(row.at, row.end - row.at);
+  const std::size_t end = model + 1 < models_.size() ? models_[model + 1].at : shown_.size();
+  std::string_view shown = std::string_view(shown_).substr(row.at, end - row.at);
   return {brands_[row.brand], std::string(shown.substr(0, row.model_size)),
           std::string(shown.substr(row.model_size))};
 }

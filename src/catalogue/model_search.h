@@ -49,8 +49,7 @@ class ModelSearch {
   struct Shown {
     std::uint32_t brand;       // in brands_
     std::uint32_t model_size;  // of the model's name, which shown_ holds at at, its price after
-    std::size_t at;
-    std::size_t end;  // of the price
+    std::size_t at;            // the price ends where the next model begins
   };
   FoundModel Row(std::size_t model) const;
 

@@ -33,6 +33,8 @@ NginxServer::NginxServer(const std::string& locations) : program_(FindProgram("n
                     dir + "/nginx.out", Url("/"));
 }
 
+bool NginxServer::Installed() { return !FindProgram("nginx").empty(); }
+
 void NginxServer::Put(const std::string& path, std::string_view bytes, long mtime) const {
   const std::filesystem::path file = root_ + "/" + path;
   std::filesystem::create_directories(file.parent_path());

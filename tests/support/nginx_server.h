@@ -29,6 +29,8 @@ class NginxServer {
   explicit NginxServer(const std::string& locations = "");
 
   bool available() const { return !program_.empty(); }
+  // Whether nginx is installed, without starting it.
+  static bool Installed();
   bool running() const { return running_; }
   // The folder served: its files are "http://127.0.0.1:<port>/<path in root>".
   const std::string& root() const { return root_; }

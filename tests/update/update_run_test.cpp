@@ -467,7 +467,7 @@ std::string SignedFor(const std::string& index, const std::string& package, std:
 }
 
 #define SKIP_WITHOUT_NGINX() \
-  if (!testing::NginxServer().available()) GTEST_SKIP() << "nginx is not installed"
+  if (!testing::NginxServer::Installed()) GTEST_SKIP() << "nginx is not installed"
 
 // A signed index is taken only when it verifies, is no older than the newest the catalogue has
 // seen and has not expired; after a signed one, an unsigned one is refused; a package whose bytes
