@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The tool's commands as a user runs them, on synthetic catalogues of 1, 4, 8 and 16 times the
 # large one of the benchmarks, each run interleaved with its floor: cat of the files the command
-# reads (found with strace), into /dev/null. Prints, for each command and size, the median time
-# of RUNS runs, the floor's, their ratio, and the command's peak resident memory against the
-# bytes it reads; then how each command grows from 8 to 16 times.
+# reads (found with strace), into /dev/null, started the same way. Prints, for each command and
+# size, the median time of RUNS runs, the floor's, their ratio, and the command's peak resident
+# memory against the bytes it reads; then how each command grows from 8 to 16 times.
 #   bench/process/measure_commands.sh BUILD_DIR [RUNS] [SCALES]
 # SCALES is a list such as "1 4 8 16" (the default). Needs strace and GNU time.
 set -euo pipefail
@@ -47,10 +47,13 @@ time_command() {
   echo "$(($(now_ns) - start)) $(cat "$WORK/peak")"
 }
 
+# The floor is started the way the command is, in a subshell under GNU time, so that the ratio
+# compares the work and not how each is launched.
 time_cat() {
-  local start
+  local folder=$1 start
+  shift
   start=$(now_ns)
-  cat "$@" >/dev/null
+  (cd "$folder" && /usr/bin/time -o "$WORK/peak" -f '%M' cat "$@" >/dev/null 2>&1)
   echo $(($(now_ns) - start))
 }
 
@@ -74,7 +77,7 @@ for scale in $SCALES; do
     for _ in $(seq "$RUNS"); do
       read -r ns kb < <(time_command "$folder" "${args[@]}")
       times+=("$ns") peaks+=("$kb")
-      floors+=("$(time_cat "${files[@]}")")
+      floors+=("$(time_cat "$folder" "${files[@]}")")
     done
     t=$(printf '%s\n' "${times[@]}" | median)
     f=$(printf '%s\n' "${floors[@]}" | median)

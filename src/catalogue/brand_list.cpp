@@ -31,42 +31,23 @@ void RemoveFirst(StringList& list, std::string_view entry) {
   if (found != list.end()) list.erase(found);
 }
 
-// An index has tens of thousands of brands at most, but its lines cycle through them in any
-// order: the brands of so many lines ahead are asked for at once (see TextSet::Prefetch).
-constexpr std::size_t kLookAhead = 16;
-
-void PrefetchBrands(const common::TextSet& listed, const common::LineTable& model_index,
-                    std::size_t first) {
-  std::string_view brands[kLookAhead];
-  std::size_t count = 0;
-  for (std::size_t i = first; i < model_index.size() && count < kLookAhead; ++i) {
-    brands[count++] = selection::IndexBrand(model_index[i]);
-  }
-  listed.Prefetch(brands, count);
-}
-
 }  // namespace
 
 StringList BuildBrandList(const std::vector<std::string>& file_names,
-                          const common::LineTable& model_index) {
+                          const selection::IndexBrands& index) {
   StringList brands;
   for (const std::string& name : file_names) brands.push_back(BrandOfFile(name));
-  if (!model_index.empty()) {
+  if (index.any_line) {
     RemoveFirst(brands, kSonyEricssonInFiles);
     common::TextSet listed;
     for (const std::string& brand : brands) listed.Add(brand);
-    auto holds = [&](std::string_view entry) { return listed.Contains(entry); };
-    for (std::size_t i = 0; i < model_index.size(); ++i) {
-      if (i % kLookAhead == 0) PrefetchBrands(listed, model_index, i);
-      std::string_view line = model_index[i];
-      std::string_view brand = selection::IndexBrand(line);
-      // A line without a brand (no '|', or '|' first) adds nothing.
-      if (brand.empty() || brand.size() == line.size()) continue;
-      // Most lines repeat a brand listed as it stands: that is looked up first.
-      if (holds(brand)) continue;
+    for (std::size_t i = 0; i < index.brands.size(); ++i) {
+      std::string_view brand = index.brands.TextOf(i);
+      // Most of the index's brands are listed as they stand: that is looked up first.
+      if (listed.Contains(brand)) continue;
       std::string normalised = common::AsciiLowered(brand);
       normalised[0] = common::AsciiUpper(normalised[0]);
-      if (!holds(normalised)) {
+      if (!listed.Contains(normalised)) {
         brands.emplace_back(brand);
         listed.Add(brand);
       }
@@ -77,14 +58,23 @@ StringList BuildBrandList(const std::vector<std::string>& file_names,
   return brands;
 }
 
-StringList BrandBoxEntries(const std::string& working_folder,
-                           const common::LineTable& model_index) {
+StringList BuildBrandList(const std::vector<std::string>& file_names,
+                          const common::LineTable& model_index) {
+  return BuildBrandList(file_names, selection::BrandsOfIndex(model_index));
+}
+
+StringList BrandBoxEntries(const std::string& working_folder, const selection::IndexBrands& index) {
   std::string base = common::ResolvePath(working_folder, "Base");
   StringList entries;
-  for (const std::string& brand : BuildBrandList(common::ListFiles(base, "*.xml"), model_index)) {
+  for (const std::string& brand : BuildBrandList(common::ListFiles(base, "*.xml"), index)) {
     entries.push_back(BrandDisplayName(brand));
   }
   return entries;
+}
+
+StringList BrandBoxEntries(const std::string& working_folder,
+                           const common::LineTable& model_index) {
+  return BrandBoxEntries(working_folder, selection::BrandsOfIndex(model_index));
 }
 
 }  // namespace trubkom::catalogue

@@ -6,6 +6,7 @@
 #include "catalogue/brand_spellings.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
+#include "selection/model_index.h"
 
 // The brand box's entries: brands of the brand files Base/*_new.xml merged with the brands of
 // the model index, sorted, with the display spellings of the box.
@@ -16,8 +17,14 @@ namespace trubkom::catalogue {
 common::StringList BuildBrandList(const std::vector<std::string>& file_names,
                                   const common::LineTable& model_index);
 
+// The same from the index's brands (selection::BrandsOfIndex).
+common::StringList BuildBrandList(const std::vector<std::string>& file_names,
+                                  const selection::IndexBrands& index);
+
 // The brand box's entries for the catalogue in the working folder, in order.
 common::StringList BrandBoxEntries(const std::string& working_folder,
                                    const common::LineTable& model_index);
+common::StringList BrandBoxEntries(const std::string& working_folder,
+                                   const selection::IndexBrands& index);
 
 }  // namespace trubkom::catalogue

@@ -152,16 +152,24 @@ bool OpenProblem(ReadProblem& problem, int errno_value) {
 // Opening without blocking keeps a FIFO from waiting for a writer.
 constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-template <typename Buffer>
-bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
-  // Looked at before opening, since opening a device can have effects of its own; checked again
-  // on the open file, which is what is read.
+// Opens the regular file at path for reading; not open, with the problem set, when it cannot be.
+// Looked at before opening, since opening a device can have effects of its own; the caller
+// checks again on the open file, which is what is read.
+UniqueFd OpenRegular(const std::string& path, ReadProblem& problem) {
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    return UniqueFd();
   }
   UniqueFd file(::open(path.c_str(), kOpenFlags));
-  if (!file.ok()) return OpenProblem(problem, errno);
+  if (!file.ok()) OpenProblem(problem, errno);
+  return file;
+}
+
+template <typename Buffer>
+bool ReadInto(const std::string& path, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
+  UniqueFd file = OpenRegular(path, problem);
+  if (!file.ok()) return false;
   return ReadOpenedWithin(file.get(), bytes, max_bytes, problem);
 }
 
@@ -196,6 +204,27 @@ bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t 
 bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes, std::size_t max_bytes) {
   ReadProblem problem;
   return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
+}
+
+std::optional<OpenedFile> OpenFileForReading(const std::string& path) {
+  ReadProblem problem;
+  UniqueFd file = OpenRegular(path, problem);
+  struct stat info;
+  if (file.ok() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+    Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    file.reset();
+  }
+  if (!file.ok()) {
+    WarnUnlessMissing(path, problem);
+    return std::nullopt;
+  }
+  return OpenedFile{std::move(file), static_cast<std::size_t>(info.st_size)};
+}
+
+void WarnReadFailed(const std::string& path, int errno_value) {
+  ReadProblem problem;
+  SystemProblem(problem, "cannot be read", errno_value);
+  WarnUnlessMissing(path, problem);
 }
 
 Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes) {

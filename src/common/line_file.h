@@ -9,6 +9,7 @@
 #include "common/file_at.h"
 #include "common/result.h"
 #include "common/string_ops.h"
+#include "common/unique_fd.h"
 
 // Catalogue text files as lines. Two line rules exist: templates and the model index end a line
 // only at CR (a LF right after that CR belongs to the line end; a lone LF is ordinary text);
@@ -44,6 +45,16 @@ bool ReadFileBytesInto(const std::string& path, std::string& bytes,
 // The same into a buffer whose memory is not zeroed first: for the largest files.
 bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes,
                        std::size_t max_bytes = DataFileCap());
+
+// A regular file opened as ReadFileBytes opens it, for reading in pieces: not open when
+// missing, or when it cannot be read, which is warned of as ReadFileBytes warns.
+struct OpenedFile {
+  UniqueFd fd;
+  std::size_t size = 0;  // at the open
+};
+std::optional<OpenedFile> OpenFileForReading(const std::string& path);
+// Warns that the file, open for reading in pieces, failed to read at errno_value.
+void WarnReadFailed(const std::string& path, int errno_value);
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
 // as one end), without copying.

@@ -31,6 +31,10 @@ class TextSet {
   }
   bool Contains(std::string_view text) const { return Find(text) != kAbsent; }
   std::size_t size() const { return spans_.size(); }
+  // The text numbered number (below size()).
+  std::string_view TextOf(std::size_t number) const {
+    return std::string_view(bytes_).substr(spans_[number].start, spans_[number].size);
+  }
 
   // Asks the processor to fetch what looking up each of the texts will read: its slot, then the
   // text there. A table larger than the cache costs a wait on memory a look-up; looked up one
@@ -72,9 +76,6 @@ class TextSet {
   }
   static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
-  std::string_view TextOf(std::size_t number) const {
-    return std::string_view(bytes_).substr(spans_[number].start, spans_[number].size);
-  }
   // The slot holding the text, or the empty slot where it would go.
   std::size_t SlotOf(std::string_view text, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;

@@ -83,17 +83,26 @@ common::StringList AlternativeTexts(std::string_view criterion) {
 // An alternative "P(items)": every "!" before the first "(" negates it and is no part of the
 // property; the items run to the first ")" after it, or to the end; without "(" there are none.
 // An item holding "-" is a range of the numbers before and after its first "-".
-Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
-  const std::size_t open = std::min(text.find('('), text.size());
+struct NamedProperty {
   bool negated = false;
   std::string property;
-  for (char c : text.substr(0, open)) {
+};
+
+NamedProperty PropertyOfAlternative(std::string_view text) {
+  NamedProperty named;
+  for (char c : text.substr(0, text.find('('))) {
     if (c == '!') {
-      negated = true;
+      named.negated = true;
     } else {
-      property += c;
+      named.property += c;
     }
   }
+  return named;
+}
+
+Alternative CompileAlternative(std::string_view text, const IndexedLines& index) {
+  const std::size_t open = std::min(text.find('('), text.size());
+  auto [negated, property] = PropertyOfAlternative(text);
   Alternative alternative{negated, AllDigits(property), -1, "|" + property + "(", {}, {}};
   if (alternative.by_entries) alternative.property = index.PropertyId(property);
   if (open < text.size()) {
@@ -234,6 +243,18 @@ CompiledCriteria::CompiledCriteria(std::string_view criteria_list, const Indexed
   }
 }
 
+std::vector<std::string> CompiledCriteria::PropertiesRead(std::string_view criteria_list) {
+  std::vector<std::string> read;
+  for (const std::string& text : common::SplitCarets(criteria_list)) {
+    if (text.empty()) continue;
+    for (const std::string& alternative : AlternativeTexts(text)) {
+      std::string property = PropertyOfAlternative(alternative).property;
+      if (AllDigits(property)) read.push_back(std::move(property));
+    }
+  }
+  return read;
+}
+
 CompiledCriteria::~CompiledCriteria() = default;
 CompiledCriteria::CompiledCriteria(CompiledCriteria&&) noexcept = default;
 
@@ -250,14 +271,41 @@ LineSet CompiledCriteria::MatchingLines() const {
   return matching;
 }
 
-common::StringList FilterModels(std::string_view criteria_list, const IndexedLines& index) {
+namespace {
+
+// The items of the lines criteria_list selects, in line order.
+void AddMatchingItems(std::string_view criteria_list, const IndexedLines& index,
+                      common::StringList& items) {
   LineSet matching = CompiledCriteria(criteria_list, index).MatchingLines();
-  common::StringList items;
   for (std::size_t i = 0; i < index.lines().size(); ++i) {
     if (!HasLine(matching, i)) continue;
     std::string_view line = index.lines()[i];
     items.push_back(std::string(IndexBrand(line)) + " " + std::string(IndexModel(line)) +
                     std::string(kFullDescriptionMark));
+  }
+}
+
+}  // namespace
+
+common::StringList FilterModels(std::string_view criteria_list, const IndexedLines& index) {
+  common::StringList items;
+  AddMatchingItems(criteria_list, index, items);
+  common::SortFolded(items);
+  return items;
+}
+
+common::StringList FilterModels(std::string_view criteria_list, const common::LinePieces& index) {
+  const std::vector<std::string> properties = CompiledCriteria::PropertiesRead(criteria_list);
+  std::vector<common::StringList> of_piece(index.size());
+  index.ForEach([&](std::size_t piece, common::LineTable lines) {
+    // One part, as the pieces are already read side by side; only the entries the criteria read.
+    AddMatchingItems(criteria_list, IndexedLines(std::move(lines), 1, &properties),
+                     of_piece[piece]);
+  });
+  common::StringList items;
+  for (common::StringList& piece : of_piece) {
+    items.insert(items.end(), std::make_move_iterator(piece.begin()),
+                 std::make_move_iterator(piece.end()));
   }
   common::SortFolded(items);
   return items;

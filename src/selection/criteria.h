@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/line_pieces.h"
 #include "common/string_ops.h"
 #include "selection/indexed_lines.h"
 
@@ -39,6 +40,10 @@ class CompiledCriteria {
   // Ask once and look lines up in the answer (HasLine): each call reads every entry again.
   LineSet MatchingLines() const;
 
+  // The properties whose entries the criteria list reads from an index (IndexedLines): an index
+  // built to answer only this list needs to keep no others.
+  static std::vector<std::string> PropertiesRead(std::string_view criteria_list);
+
  private:
   struct Criterion;
   const IndexedLines& index_;
@@ -48,6 +53,11 @@ class CompiledCriteria {
 // The wizard's result items: "brand model *" of every matching line, sorted with ASCII letters
 // folded.
 common::StringList FilterModels(std::string_view criteria_list, const IndexedLines& index);
+
+// The same over the index read a piece at a time, side by side (selection::OpenModelIndexPieces):
+// for a command that asks once, without holding the index. Each line is judged on its own, so
+// the items are those FilterModels gives for the whole index.
+common::StringList FilterModels(std::string_view criteria_list, const common::LinePieces& index);
 
 // For every extra criterion, how many items FilterModels would give for the base list followed
 // by that criterion and "^", counted in one pass over the lines.

@@ -24,7 +24,10 @@ class IndexedLines {
  public:
   // The lines are read in parts, each on a thread of its own: by default as many as there are
   // processors, for an index of a megabyte a part or more.
-  explicit IndexedLines(common::LineTable lines = {}, std::size_t parts = 0);
+  // Given only_properties (texts of digits), only the entries of those properties are kept:
+  // an index built to answer one criteria list (CompiledCriteria::PropertiesRead).
+  explicit IndexedLines(common::LineTable lines = {}, std::size_t parts = 0,
+                        const std::vector<std::string>* only_properties = nullptr);
 
   // A value: a plain decimal below 2^31 is its own code; any other text has kTextCode plus its
   // number among the texts; a value without a ")" after it has kUnclosed and equals nothing.

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_pieces.h"
 #include "common/line_table.h"
+#include "common/text_set.h"
 
 // The model index Base/base.tkm: one line per fully described model, "brand|model|P(V)|...".
 namespace trubkom::selection {
@@ -13,9 +15,25 @@ namespace trubkom::selection {
 // nothing when the file does not exist.
 std::optional<common::LineTable> LoadModelIndex(const std::string& working_folder);
 
+// The same lines a piece at a time (common::LinePieces), for a command that goes through them
+// once without holding them.
+std::optional<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder);
+
 // The mark after a model's name in the lists ("6230 *"): the index has a line for the model, so
 // its page is the full description.
 inline constexpr std::string_view kFullDescriptionMark = " *";
+
+// What the brand box takes from the index: whether it has a line at all, and the brands of its
+// lines (IndexBrand of a line that has a '|', when not empty), numbered in the order they first
+// appear.
+struct IndexBrands {
+  bool any_line = false;
+  common::TextSet brands;
+};
+IndexBrands BrandsOfIndex(const common::LineTable& lines);
+// The same read from the index file a piece at a time, side by side: what BrandsOfIndex gives
+// for the lines LoadModelIndex gives, without holding them.
+IndexBrands ReadIndexBrands(const std::string& working_folder);
 
 // The brand field (before the first '|') and the model field (between the first and second).
 std::string_view IndexBrand(std::string_view line);

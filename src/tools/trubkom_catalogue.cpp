@@ -110,7 +110,7 @@ common::LineTable ModelIndex(const catalogue::Folders& folders) {
 
 int Brands(const catalogue::Folders& folders) {
   for (const std::string& brand :
-       catalogue::BrandBoxEntries(folders.working, ModelIndex(folders))) {
+       catalogue::BrandBoxEntries(folders.working, selection::ReadIndexBrands(folders.working))) {
     PrintLine(brand);
   }
   return 0;
@@ -264,8 +264,10 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
 }
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
-  selection::IndexedLines indexed(ModelIndex(folders));
-  common::StringList items = selection::FilterModels(common::Cp1251FromUtf8(criteria), indexed);
+  std::optional<common::LinePieces> index = selection::OpenModelIndexPieces(folders.working);
+  common::StringList items = index
+                                 ? selection::FilterModels(common::Cp1251FromUtf8(criteria), *index)
+                                 : common::StringList();
   for (const std::string& item : items) PrintLine(item);
   PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;

@@ -66,7 +66,7 @@ TEST(BrandList, ReadsTheBaseFolderWithoutFolders) {
   cat.WriteBytes("base/lg_new.xml", "<brand/>");
   cat.WriteBytes("base/readme.txt", "");
   cat.WriteBytes("base/folder_new.xml/inside", "");
-  EXPECT_EQ(BrandBoxEntries(cat.root(), {"Fly|SX210|"}),
+  EXPECT_EQ(BrandBoxEntries(cat.root(), common::LineTable{"Fly|SX210|"}),
             (common::StringList{"Fly", "LG", "Nokia"}));
 }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <optional>
 
+#include "common/line_pieces.h"
 #include "common/line_table.h"
 #include "common/warnings.h"
 #include "support/fake_ports.h"
@@ -16,6 +17,20 @@
 
 namespace trubkom::common {
 namespace {
+
+// The lines of bytes as LinePieces reads them from a file, pieces of piece_bytes.
+StringList LinesInPieces(const std::string& bytes, std::size_t piece_bytes) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("lines", bytes);
+  std::optional<LinePieces> pieces = LinePieces::Open(cat.root() + "/lines", piece_bytes);
+  if (!pieces) return {"(not opened)"};
+  std::vector<StringList> of_piece(pieces->size());
+  pieces->ForEach(
+      [&](std::size_t piece, LineTable lines) { of_piece[piece] = lines.ToStringList(); });
+  StringList all;
+  for (const StringList& piece : of_piece) all.insert(all.end(), piece.begin(), piece.end());
+  return all;
+}
 
 TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
   struct Case {
@@ -34,6 +49,10 @@ TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
   for (const Case& c : cases) {
     EXPECT_EQ(SplitLinesAtCr(c.bytes), c.expected);
     EXPECT_EQ(LineTable::SplitAtCr(c.bytes).ToStringList(), c.expected);
+    // Read a piece at a time, a piece beginning anywhere: in a CR LF, between CRs, in a line.
+    for (std::size_t piece_bytes = 1; piece_bytes <= 4; ++piece_bytes) {
+      EXPECT_EQ(LinesInPieces(c.bytes, piece_bytes), c.expected) << piece_bytes;
+    }
   }
   // A file of megabytes is split in parts side by side: wherever a part begins, in a CR LF or
   // between CRs, the lines are the same.
@@ -42,6 +61,11 @@ TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
     large += "a\r\r\nb\n\r\n\rx" + std::to_string(i % 7) + (i % 3 ? "\r\n" : "\n");
   }
   EXPECT_EQ(LineTable::SplitAtCr(large).ToStringList(), SplitLinesAtCr(large));
+  // Lines longer than a piece, and than the bytes looked at for a line's start at a time.
+  large += std::string(10000, 'y') + "\r\n" + std::string(5000, 'z');
+  for (std::size_t piece_bytes : {std::size_t{4095}, std::size_t{1} << 20}) {
+    EXPECT_EQ(LinesInPieces(large, piece_bytes), SplitLinesAtCr(large)) << piece_bytes;
+  }
 }
 
 TEST(Lines, AnyEndRuleEndsLinesAtCrLfCrOrLf) {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "selection/criteria_reference.h"
 #include "selection/questions.h"
+#include "support/temp_catalogue.h"
 
 namespace trubkom::selection {
 namespace {
@@ -199,9 +201,19 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     IndexedLines index =
         round % 2 ? IndexedLines(lines, parts)
                   : IndexedLines(common::LineTable::SplitAtCr(common::JoinWithCrLf(lines)), parts);
+    // Every tenth round the lines are also read from a file in pieces of a few bytes.
+    testing::TempCatalogue file;
+    std::optional<common::LinePieces> pieces;
+    if (round % 10 == 0) {
+      file.WriteBytes("base.tkm", common::JoinWithCrLf(lines));
+      pieces = common::LinePieces::Open(file.root() + "/base.tkm", 1 + round % 97);
+    }
     for (int c = 0; c < 10; ++c) {
       std::string list;
       for (int n = below(4); n >= 0; --n) list += (below(5) ? criterion() : "") + "^";
+      if (pieces) {
+        ASSERT_EQ(FilterModels(list, *pieces), FilterModels(list, index)) << list;
+      }
       CompiledCriteria compiled(list, index);
       LineSet all = compiled.MatchingLines();
       for (std::size_t i = 0; i < lines.size(); ++i) {
