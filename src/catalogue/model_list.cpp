@@ -16,18 +16,8 @@ using selection::kFullDescriptionMark;
 
 namespace {
 
-// The models that the index describes, each with the mark.
-StringList DescribedModels(const common::LineTable& model_index, const std::string& brand) {
-  std::string lowered_brand = common::AsciiLowered(brand);
-  StringList models;
-  for (std::string_view line : model_index) {
-    std::string_view head = std::string_view(line).substr(0, lowered_brand.size());
-    if (common::AsciiLowered(head) == lowered_brand) {
-      models.push_back(std::string(selection::IndexModel(line)) +
-                       std::string(kFullDescriptionMark));
-    }
-  }
-  return models;
+std::string MarkedModel(std::string_view line) {
+  return std::string(selection::IndexModel(line)) + std::string(kFullDescriptionMark);
 }
 
 // The index spells some names otherwise than the brand files.
@@ -94,10 +84,50 @@ void MergeDescribed(StringList& merged, const StringList& described,
 
 }  // namespace
 
-std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
-                                    const common::LineTable& model_index, const std::string& brand,
-                                    bool full_only) {
-  StringList described = DescribedModels(model_index, brand);
+StringList DescribedModels(const common::LineTable& model_index, const std::string& brand) {
+  StringList models;
+  for (std::string_view line : model_index) {
+    if (line.size() >= brand.size() &&
+        common::EqualsIgnoringAsciiCase(line.substr(0, brand.size()), brand)) {
+      models.push_back(MarkedModel(line));
+    }
+  }
+  return models;
+}
+
+DescribedModelsByBrand::DescribedModelsByBrand(const common::LineTable& model_index)
+    : lines_(model_index) {
+  std::string lowered;
+  for (std::size_t i = 0; i < model_index.size(); ++i) {
+    lowered.assign(selection::IndexBrand(model_index[i]));
+    common::AsciiLowerInPlace(lowered);
+    auto found = lines_by_brand_.find(lowered);
+    if (found == lines_by_brand_.end()) found = lines_by_brand_.emplace(lowered, 0).first;
+    found->second.push_back(i);
+  }
+}
+
+// A line begins with a brand without '|' exactly when its brand field does: the fields that
+// begin with it, lowered, are neighbours in the map.
+StringList DescribedModelsByBrand::Of(const std::string& brand) const {
+  if (brand.find('|') != std::string::npos) return DescribedModels(lines_, brand);
+  const std::string lowered = common::AsciiLowered(brand);
+  std::vector<std::size_t> lines;
+  for (auto it = lines_by_brand_.lower_bound(lowered);
+       it != lines_by_brand_.end() && it->first.starts_with(lowered); ++it) {
+    lines.insert(lines.end(), it->second.begin(), it->second.end());
+  }
+  std::sort(lines.begin(), lines.end());
+  StringList models;
+  for (std::size_t line : lines) models.push_back(MarkedModel(lines_[line]));
+  return models;
+}
+
+namespace {
+
+std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& data,
+                                      const StringList& described, const std::string& brand,
+                                      bool full_only) {
   std::string library_brand = LibraryBrand(brand);
   StringList merged = common::SplitCarets(data.Col2Str2(library_brand));
   MergeDescribed(merged, described, library_brand);
@@ -115,6 +145,20 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
     rows.push_back({merged[i], prices.AveragePriceOf(i), prices.RangeOf(i)});
   }
   return rows;
+}
+
+}  // namespace
+
+std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
+                                    const common::LineTable& model_index, const std::string& brand,
+                                    bool full_only) {
+  return FillModelListOf(folders, data, DescribedModels(model_index, brand), brand, full_only);
+}
+
+std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
+                                    const DescribedModelsByBrand& described,
+                                    const std::string& brand, bool full_only) {
+  return FillModelListOf(folders, data, described.Of(brand), brand, full_only);
 }
 
 std::optional<ModelRow> FindListedModel(const Folders& folders, CatalogueData& data,

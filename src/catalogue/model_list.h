@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,10 +23,30 @@ struct ModelRow {
   PriceRange range = {};  // the lowest and highest price and the offers, from the same pass
 };
 
+// The models the index describes for a brand: those of the lines that begin with the brand,
+// ASCII letter case ignored, each with the mark, in line order.
+common::StringList DescribedModels(const common::LineTable& model_index, const std::string& brand);
+
+// The same for many brands, the lines grouped once by their brand field: lists of every brand
+// (the search, the price history) cost a pass over the index, not one a brand.
+class DescribedModelsByBrand {
+ public:
+  explicit DescribedModelsByBrand(const common::LineTable& model_index);
+  common::StringList Of(const std::string& brand) const;
+
+ private:
+  const common::LineTable& lines_;
+  // The brand fields, lowered, in order, each with the numbers of its lines in order.
+  std::map<std::string, std::vector<std::size_t>, std::less<>> lines_by_brand_;
+};
+
 // brand as the brand box shows it; full_only keeps only the marked models.
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
                                     bool full_only);
+std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
+                                    const DescribedModelsByBrand& described,
+                                    const std::string& brand, bool full_only);
 
 // The row of the brand's models list (all models) that shows the model, ASCII letter case
 // ignored: the row written so, or else the one that differs only in the full-description mark,

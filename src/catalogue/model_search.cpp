@@ -92,9 +92,10 @@ ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
                              const common::LineTable& model_index,
                              const common::StringList& brands) {
   ModelSearch search;
+  const DescribedModelsByBrand described(model_index);
   for (const std::string& brand : brands) {
     if (brand.empty()) continue;
-    search.AddBrand(brand, FillModelList(folders, data, model_index, brand, false));
+    search.AddBrand(brand, FillModelList(folders, data, described, brand, false));
   }
   return search;
 }

@@ -215,9 +215,10 @@ std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
   const common::LineTable index =
       selection::LoadModelIndex(working_folder).value_or(common::LineTable{});
   CatalogueData data(working_folder);
+  const DescribedModelsByBrand described(index);
   std::vector<PriceRecord> prices;
   for (const std::string& brand : BrandBoxEntries(working_folder, index)) {
-    for (const ModelRow& row : FillModelList(folders, data, index, brand, false)) {
+    for (const ModelRow& row : FillModelList(folders, data, described, brand, false)) {
       if (row.price.empty()) continue;
       prices.push_back({date_code, brand,
                         common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),

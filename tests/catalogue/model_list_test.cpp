@@ -89,6 +89,18 @@ TEST(FillModelList, Table) {
   }
 }
 
+// Grouped by brand field once, the index gives each brand the models its lines give when read
+// one by one: a brand that begins other brands' names, letter case, lines without a '|'.
+TEST(DescribedModelsByBrand, AgreesWithReadingEveryLine) {
+  const common::LineTable index = {
+      "Nokia|6230|48(0)", "NOKIA|3310", "nokiax|1", "Nok|2",      "LG|C1", "Nokia",
+      "|orphan",          "",           "lg|c1|",   "Nokia|6230|"};
+  const DescribedModelsByBrand grouped(index);
+  for (const char* brand : {"Nokia", "nokia", "Nok", "LG", "", "Nokia|6230", "Fly", "N", "|"}) {
+    EXPECT_EQ(grouped.Of(brand), DescribedModels(index, brand)) << brand;
+  }
+}
+
 // An entry of the basket, the wizard's results or the new models finds its row of the models
 // list, and so its price, whatever list it came from.
 TEST(FindListedModel, Table) {
