@@ -27,7 +27,9 @@ LinePieces::LinePieces(std::string path, OpenedFile file, std::size_t piece_byte
     : path_(std::move(path)),
       file_(std::move(file)),
       piece_bytes_(std::max<std::size_t>(piece_bytes, 1)),
-      pieces_((file_.size + piece_bytes_ - 1) / piece_bytes_) {}
+      // A file that says it is empty may still hold lines (those of /proc do): it is one piece,
+      // read whole as far as it goes.
+      pieces_(file_.size == 0 ? 1 : (file_.size + piece_bytes_ - 1) / piece_bytes_) {}
 
 // Reads count bytes at offset whole; false, warned of, when the file fails to read or has become
 // shorter than it was.
@@ -64,6 +66,11 @@ std::size_t LinePieces::LineStartFrom(std::size_t offset, ByteBuffer& probe) con
 }
 
 LineTable LinePieces::Read(std::size_t piece, ByteBuffer& probe) const {
+  if (file_.size == 0) {
+    ByteBuffer bytes;
+    if (!ReadFileBytesInto(path_, bytes)) bytes.resize(0);
+    return LineTable::SplitAtCr(std::move(bytes));
+  }
   const std::size_t start = LineStartFrom(piece * piece_bytes_, probe);
   const std::size_t end = std::max(start, LineStartFrom((piece + 1) * piece_bytes_, probe));
   ByteBuffer bytes;
