@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "support/scripted_http_server.h"
 
@@ -65,6 +67,15 @@ std::vector<ServedRequest> NginxServer::Requests() const {
     request.status = std::atoi(status.c_str());
     request.body_bytes = std::atol(bytes.c_str());
     requests.push_back(request);
+  }
+  return requests;
+}
+
+std::vector<ServedRequest> NginxServer::RequestsOnceLogged(std::size_t count) const {
+  std::vector<ServedRequest> requests = Requests();
+  for (int tries = 0; requests.size() < count && tries < 1000; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    requests = Requests();
   }
   return requests;
 }

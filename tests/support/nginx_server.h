@@ -39,8 +39,11 @@ class NginxServer {
   void Put(const std::string& path, std::string_view bytes, long mtime = 0) const;
   // "http://127.0.0.1:<port>" + path.
   std::string Url(std::string_view path) const;
-  // The requests served so far, oldest first.
+  // The requests served so far, oldest first. A request the client gave up on is logged only
+  // once nginx notices, which may be after later ones.
   std::vector<ServedRequest> Requests() const;
+  // The same once at least count requests are logged (or after ten seconds).
+  std::vector<ServedRequest> RequestsOnceLogged(std::size_t count) const;
 
  private:
   common::PrivateFolder folder_{"trubkom-nginx-"};
