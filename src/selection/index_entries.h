@@ -137,14 +137,22 @@ inline std::uint64_t BarsIn(const char* window, const char* end,
   return bars;
 }
 
+// Every "|" is worth reading.
+struct ReadEveryBar {
+  bool operator()(const char*, const char*) const { return true; }
+};
+
 // Calls visit_usual(line, property, value) for every usual entry of the lines from first to
 // last, and visit_any(line, entry) for every other "|" digits "(", wherever it stands in the
 // line. Each "|" is looked at, so that a "|" inside a value starts an entry of its own; and
 // since where the next one stands does not wait on how this one reads, the processor reads
-// several entries at once.
-template <typename VisitUsual, typename VisitAny>
+// several entries at once. A "|" for which worth_reading(bar, readable_end) is false is passed
+// over unread: a reader that keeps a few properties tells their entries from the rest cheaper
+// than it reads them.
+template <typename VisitUsual, typename VisitAny, typename WorthReading = ReadEveryBar>
 void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t last,
-                  VisitUsual visit_usual, VisitAny visit_any) {
+                  VisitUsual visit_usual, VisitAny visit_any,
+                  WorthReading worth_reading = ReadEveryBar()) {
   const std::string_view all = lines.bytes();
   const char* const readable_end = all.data() + all.size();
   for (std::size_t i = first; i < last; ++i) {
@@ -156,6 +164,7 @@ void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t
       const bool loadable = readable_end - window >= static_cast<std::ptrdiff_t>(64 + kUsualLoad);
       for (std::uint64_t bars = BarsIn(window, end, readable_end); bars != 0; bars &= bars - 1) {
         const char* bar = window + std::countr_zero(bars);
+        if (!worth_reading(bar, readable_end)) continue;
         UsualEntry usual;
         if ((loadable || readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad)) &&
             ReadUsualEntry(bar, usual)) {

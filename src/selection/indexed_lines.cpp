@@ -6,6 +6,7 @@
 #include <set>
 
 #include "common/parallel_parts.h"
+#include "common/short_bytes.h"
 #include "common/string_ops.h"
 #include "selection/index_entries.h"
 #include "selection/posting_writer.h"
@@ -54,13 +55,52 @@ std::optional<long long> PlainDecimal(std::string_view text) {
   return common::TextToInt(text);
 }
 
+// Whether the entry at a "|" may be of one of a few properties, told from its first eight bytes
+// against "|" digits "(" of each: cheaper than reading it. Given too many properties, or one of
+// more than six digits, it lets every entry through.
+class KeptEntryScreen {
+ public:
+  explicit KeptEntryScreen(const std::vector<std::string>* only_properties) {
+    if (only_properties == nullptr || only_properties->size() > kMostPatterns) return;
+    for (const std::string& digits : *only_properties) {
+      const std::string pattern = "|" + digits + "(";
+      if (pattern.size() > 8) return;
+      std::uint64_t value = 0, mask = 0;
+      for (std::size_t i = 0; i < pattern.size(); ++i) {
+        value |= std::uint64_t{static_cast<unsigned char>(pattern[i])} << (8 * i);
+        mask |= std::uint64_t{0xFF} << (8 * i);
+      }
+      patterns_.push_back({value, mask});
+    }
+    screens_ = true;
+  }
+
+  bool operator()(const char* bar, const char* readable_end) const {
+    if (!screens_ || readable_end - bar < 8) return true;
+    const std::uint64_t word = common::LoadEightBytes(bar);
+    for (const Pattern& pattern : patterns_) {
+      if ((word & pattern.mask) == pattern.value) return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kMostPatterns = 8;
+  struct Pattern {
+    std::uint64_t value, mask;  // the pattern's bytes as a little-endian load reads them
+  };
+  bool screens_ = false;
+  std::vector<Pattern> patterns_;
+};
+
 // The entries of a run of lines, read into streams by property, with the properties and texts
 // the run has; runs read apart are put together in line order.
 class IndexedLines::Builder {
  public:
   explicit Builder(const std::vector<std::string>* only_properties = nullptr)
       : small_writers_(kSmallProperties),
-        keep_small_(kSmallProperties, only_properties == nullptr) {
+        keep_small_(kSmallProperties, only_properties == nullptr),
+        screen_(only_properties) {
     if (only_properties == nullptr) return;
     keep_other_.emplace();
     for (const std::string& digits : *only_properties) {
@@ -109,6 +149,9 @@ class IndexedLines::Builder {
             writer.HasTexts();
           }
           writer.Add(line, Packed(value));
+        },
+        [this](const char* bar, const char* readable_end) {
+          return !kSomeKept || screen_(bar, readable_end);
         });
   }
 
@@ -168,6 +211,7 @@ class IndexedLines::Builder {
   std::vector<unsigned char> keep_small_;     // by the property's number: whether it is kept
   // The other properties kept (their digits); every one when none are named.
   std::optional<std::set<std::string, std::less<>>> keep_other_;
+  KeptEntryScreen screen_;
   std::unordered_map<std::string, PostingWriter> other_writers_;  // by the property's digits
   std::unordered_map<std::string, std::uint32_t> text_codes_;
   std::vector<long long> text_numbers_;
