@@ -137,22 +137,14 @@ inline std::uint64_t BarsIn(const char* window, const char* end,
   return bars;
 }
 
-// Every "|" is worth reading.
-struct ReadEveryBar {
-  bool operator()(const char*, const char*) const { return true; }
-};
-
 // Calls visit_usual(line, property, value) for every usual entry of the lines from first to
 // last, and visit_any(line, entry) for every other "|" digits "(", wherever it stands in the
 // line. Each "|" is looked at, so that a "|" inside a value starts an entry of its own; and
 // since where the next one stands does not wait on how this one reads, the processor reads
-// several entries at once. A "|" for which worth_reading(bar, readable_end) is false is passed
-// over unread: a reader that keeps a few properties tells their entries from the rest cheaper
-// than it reads them.
-template <typename VisitUsual, typename VisitAny, typename WorthReading = ReadEveryBar>
+// several entries at once.
+template <typename VisitUsual, typename VisitAny>
 void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t last,
-                  VisitUsual visit_usual, VisitAny visit_any,
-                  WorthReading worth_reading = ReadEveryBar()) {
+                  VisitUsual visit_usual, VisitAny visit_any) {
   const std::string_view all = lines.bytes();
   const char* const readable_end = all.data() + all.size();
   for (std::size_t i = first; i < last; ++i) {
@@ -164,7 +156,6 @@ void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t
       const bool loadable = readable_end - window >= static_cast<std::ptrdiff_t>(64 + kUsualLoad);
       for (std::uint64_t bars = BarsIn(window, end, readable_end); bars != 0; bars &= bars - 1) {
         const char* bar = window + std::countr_zero(bars);
-        if (!worth_reading(bar, readable_end)) continue;
         UsualEntry usual;
         if ((loadable || readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad)) &&
             ReadUsualEntry(bar, usual)) {
@@ -174,6 +165,42 @@ void ForEachEntry(const common::LineTable& lines, std::size_t first, std::size_t
         Entry entry;
         if (ReadAnyEntry(bar, end, entry)) visit_any(line, entry);
       }
+    }
+  }
+}
+
+// ForEachEntry for a reader that keeps few entries and tells theirs from the rest cheaper than
+// it reads them: only the "|" that worth_reading(window, bars, readable_end) keeps of a window's
+// are read. The lines' bytes are gone through as one run, a window of 64 at a time whatever the
+// lines, and each "|" kept is placed in its line by a cursor that moves on from line to line.
+// Between two lines stand only their ends (CR, or CR LF), so every "|" of the run is in a line.
+template <typename VisitUsual, typename VisitAny, typename WorthReading>
+void ForEachKeptEntry(const common::LineTable& lines, std::size_t first, std::size_t last,
+                      VisitUsual visit_usual, VisitAny visit_any, WorthReading worth_reading) {
+  if (first >= last) return;
+  const std::string_view all = lines.bytes();
+  const char* const readable_end = all.data() + all.size();
+  const char* const run_end = lines[last - 1].data() + lines[last - 1].size();
+  std::size_t line = first;
+  const char* line_end = lines[line].data() + lines[line].size();
+  for (const char* window = lines[first].data(); window < run_end; window += 64) {
+    const bool loadable = readable_end - window >= static_cast<std::ptrdiff_t>(64 + kUsualLoad);
+    std::uint64_t bars = worth_reading(window, BarsIn(window, run_end, readable_end), readable_end);
+    for (; bars != 0; bars &= bars - 1) {
+      const char* bar = window + std::countr_zero(bars);
+      while (bar >= line_end) {
+        ++line;
+        line_end = lines[line].data() + lines[line].size();
+      }
+      const auto number = static_cast<std::uint32_t>(line);
+      UsualEntry usual;
+      if ((loadable || readable_end - bar >= static_cast<std::ptrdiff_t>(kUsualLoad)) &&
+          ReadUsualEntry(bar, usual)) {
+        visit_usual(number, usual.property, usual.value);
+        continue;
+      }
+      Entry entry;
+      if (ReadAnyEntry(bar, line_end, entry)) visit_any(number, entry);
     }
   }
 }

@@ -201,12 +201,14 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     IndexedLines index =
         round % 2 ? IndexedLines(lines, parts)
                   : IndexedLines(common::LineTable::SplitAtCr(common::JoinWithCrLf(lines)), parts);
-    // Every tenth round the lines are also read from a file in pieces of a few bytes.
+    // Every tenth round the lines are also read from a file in pieces: of a few bytes, or whole,
+    // where the entries of the criteria's properties are told from the rest many at a time.
     testing::TempCatalogue file;
     std::optional<common::LinePieces> pieces;
     if (round % 10 == 0) {
       file.WriteBytes("base.tkm", common::JoinWithCrLf(lines));
-      pieces = common::LinePieces::Open(file.root() + "/base.tkm", 1 + round % 97);
+      pieces = common::LinePieces::Open(
+          file.root() + "/base.tkm", round % 20 ? common::LinePieces::kPieceBytes : 1 + round % 97);
     }
     for (int c = 0; c < 10; ++c) {
       std::string list;
