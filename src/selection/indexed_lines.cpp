@@ -77,7 +77,9 @@ class KeptEntryScreen {
       masked_.push_back(masked);
     }
 #if TRUBKOM_USE_SSE2
-    for (char c : first_characters_) first_broadcast_.push_back(_mm_set1_epi8(c));
+    for (std::size_t i = 0; i < first_characters_.size(); ++i) {
+      first_broadcast_[i] = _mm_set1_epi8(first_characters_[i]);
+    }
 #endif
     screens_ = true;
   }
@@ -109,7 +111,9 @@ class KeptEntryScreen {
       const __m128i next =
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * block + 1));
       __m128i any = _mm_setzero_si128();
-      for (const __m128i& c : first_broadcast_) any = _mm_or_si128(any, _mm_cmpeq_epi8(next, c));
+      for (std::size_t i = 0; i < first_characters_.size(); ++i) {
+        any = _mm_or_si128(any, _mm_cmpeq_epi8(next, first_broadcast_[i]));
+      }
       places |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(any))} << (16 * block);
     }
     return places;
@@ -135,7 +139,7 @@ class KeptEntryScreen {
   std::vector<Masked> masked_;
   std::string first_characters_;  // of the patterns after the "|", each once
 #if TRUBKOM_USE_SSE2
-  std::vector<__m128i> first_broadcast_;  // each first character, sixteen times
+  __m128i first_broadcast_[kMostPatterns] = {};  // each first character, sixteen times
 #endif
 };
 
