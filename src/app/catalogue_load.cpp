@@ -7,16 +7,36 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
+
 #include "catalogue/brand_list.h"
 #include "catalogue/config_file.h"
+#include "common/ascii.h"
 #include "selection/model_index.h"
 #include "selection/new_models.h"
 #include "selection/property_vocabulary.h"
 
 namespace trubkom::app {
 
+namespace {
+
+// The entry the window will show: the one written as shown_brand, else the one that differs in
+// ASCII letter case alone, else the first.
+std::string EntryToShow(const common::StringList& brands, const std::string& shown_brand) {
+  if (brands.empty()) return {};
+  auto exact = std::find(brands.begin(), brands.end(), shown_brand);
+  if (exact != brands.end()) return *exact;
+  for (const std::string& brand : brands) {
+    if (common::EqualsIgnoringAsciiCase(brand, shown_brand)) return brand;
+  }
+  return brands.front();
+}
+
+}  // namespace
+
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
-                              const common::LineTable& kept_index, bool full_only) {
+                              const common::LineTable& kept_index, bool full_only,
+                              const std::string& shown_brand) {
   LoadedCatalogue loaded;
   selection::PropertyVocabulary::Builtin();
   loaded.data = std::make_unique<catalogue::CatalogueData>(folders.working);
@@ -27,9 +47,11 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
   }
   const common::LineTable& index = loaded.index ? loaded.index->lines() : kept_index;
   loaded.brands = catalogue::BrandBoxEntries(folders.working, index);
-  if (!loaded.brands.empty() && !loaded.brands.front().empty()) {
-    loaded.first_models =
-        catalogue::FillModelList(folders, *loaded.data, index, loaded.brands.front(), full_only);
+  loaded.first_models_brand = EntryToShow(loaded.brands, shown_brand);
+  loaded.first_models_full_only = full_only;
+  if (!loaded.first_models_brand.empty()) {
+    loaded.first_models = catalogue::FillModelList(folders, *loaded.data, index,
+                                                   loaded.first_models_brand, full_only);
   }
   loaded.new_model_files = selection::FindNewModelFiles(folders.working);
 #ifdef __GLIBC__

@@ -15,17 +15,22 @@ struct LoadedCatalogue {
   std::unique_ptr<catalogue::CatalogueData> data;
   std::unique_ptr<selection::IndexedLines> index;  // null when Base/base.tkm cannot be read
   common::StringList brands;                       // the brand box's entries, in order
-  std::vector<catalogue::ModelRow> first_models;   // the models list of brands[0]
+  std::string first_models_brand;                  // the entry whose models list was read:
+  std::vector<catalogue::ModelRow> first_models;   // the one the window will show
+  bool first_models_full_only = false;
   catalogue::Advertising advertising;
   bool config_found = false;
   common::StringList new_model_files;  // newest first
 };
 
 // Reads the catalogue. kept_index is the index to go on with when base.tkm cannot be read;
-// full_only is the state of "Только с полным описанием". Touches nothing of the window, so it
-// may run on any thread while the window goes on with what it has.
+// full_only is the state of "Только с полным описанием"; the models list read is shown_brand's
+// (the entry written so, else the one that differs in ASCII letter case alone), else that of the
+// first entry. Touches nothing of the window, so it may run on any thread while the window goes
+// on with what it has.
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
-                              const common::LineTable& kept_index, bool full_only);
+                              const common::LineTable& kept_index, bool full_only,
+                              const std::string& shown_brand = {});
 
 // The search across the brands' models, which reads every brand's models list: made after the
 // lists are shown, with brand files read on its own, so it may run while the window works. The

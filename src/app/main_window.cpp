@@ -140,11 +140,14 @@ void MainWindow::StartLoad() {
   wizard_->setEnabled(false);
   auto loaded = std::make_shared<LoadedCatalogue>();
   auto search = std::make_shared<catalogue::ModelSearch>();
+  // The brand whose list the window will show: the one restored at start-up, else the one on
+  // show; its list is read with the catalogue rather than on the window's thread after.
+  const std::string shown_brand = restored_brand_ ? FromQt(*restored_brand_) : state_.current_brand;
   load_thread_ = QThread::create([this, loaded, search, folders = state_.folders,
                                   kept = &state_.model_index(), full_only = full_only_->isChecked(),
-                                  gate = ports_.load_gate] {
+                                  shown_brand, gate = ports_.load_gate] {
     if (gate) gate();
-    *loaded = LoadCatalogue(folders, *kept, full_only);
+    *loaded = LoadCatalogue(folders, *kept, full_only, shown_brand);
     // The index stays where it is when the window takes it, and no other load starts before this
     // thread ends, so the search may go on reading it.
     const common::LineTable& index = loaded->index ? loaded->index->lines() : *kept;
@@ -186,8 +189,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     state_.current_brand = FromQt(brand_box_->currentText());
     std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
     if (restored && brand_box_->count() > 0) {
-      // The filter may have been restored after the load began, so the list is made anew.
-      ShowRestoredBrand(*restored);
+      ShowRestoredBrand(*restored, &loaded);
     } else {
       ShowModelRows(loaded.first_models);
     }
@@ -217,13 +219,7 @@ void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& 
   std::string shown_brand = FromQt(brand_box_->currentText());
   bool same_brand = common::EqualsIgnoringAsciiCase(shown_brand, state_.current_brand);
   state_.current_brand = shown_brand;
-  if (brand > 0) {
-    ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(),
-                                           shown_brand, full_only_->isChecked()),
-                  same_brand ? current_row : std::string());
-  } else {
-    ShowModelRows(loaded.first_models, same_brand ? current_row : std::string());
-  }
+  ShowModelRows(ReadRowsOf(shown_brand, &loaded), same_brand ? current_row : std::string());
   // "Новинки" stays on its list unless the update brought a new one, which is then shown.
   if (state_.new_model_files != new_model_files) state_.new_model_file_index = 0;
   ShowNewModelFile();
@@ -249,7 +245,7 @@ void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& 
   EnableStepButtons();
 }
 
-void MainWindow::FillModelList(const std::string& brand) {
+void MainWindow::FillModelList(const std::string& brand, const LoadedCatalogue* loaded) {
   // The row to keep current: the list's own when the brand stays, else the model on show.
   std::string keep = CurrentRowText(models_);
   if (!common::EqualsIgnoringAsciiCase(brand, state_.current_brand)) {
@@ -258,9 +254,7 @@ void MainWindow::FillModelList(const std::string& brand) {
     models_->ResetOrder();  // a new brand's list comes in its own order
   }
   state_.current_brand = brand;
-  ShowModelRows(catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
-                                         full_only_->isChecked()),
-                keep);
+  ShowModelRows(ReadRowsOf(brand, loaded), keep);
 }
 
 void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
@@ -315,11 +309,24 @@ void MainWindow::Restore(const RememberedState& remembered) {
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
 }
 
-void MainWindow::ShowRestoredBrand(const QString& brand) {
+void MainWindow::ShowRestoredBrand(const QString& brand, const LoadedCatalogue* loaded) {
   if (brand_box_->count() == 0) return;
   QSignalBlocker quiet(brand_box_);
   brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(brand)));
-  FillModelList(FromQt(brand_box_->currentText()));
+  FillModelList(FromQt(brand_box_->currentText()), loaded);
+}
+
+// The brand's models list: the one read with the catalogue when it is this brand's with the
+// filter as it stands now (the filter or the brand may have been restored after the load
+// began), else read now.
+std::vector<catalogue::ModelRow> MainWindow::ReadRowsOf(const std::string& brand,
+                                                        const LoadedCatalogue* loaded) const {
+  if (loaded && loaded->first_models_brand == brand &&
+      loaded->first_models_full_only == full_only_->isChecked()) {
+    return loaded->first_models;
+  }
+  return catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
+                                  full_only_->isChecked());
 }
 
 RememberedState MainWindow::Remembered() const {

@@ -154,10 +154,12 @@ class MainWindow : public QWidget {
   // After a reload: the place the user had, on the new catalogue.
   void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
                     const common::StringList& new_model_files, const std::string& new_model_row);
-  void FillModelList(const std::string& brand);
+  void FillModelList(const std::string& brand, const LoadedCatalogue* loaded = nullptr);
+  std::vector<catalogue::ModelRow> ReadRowsOf(const std::string& brand,
+                                              const LoadedCatalogue* loaded) const;
   // The brand of the last run and its models; the first brand when the catalogue has it no
   // more.
-  void ShowRestoredBrand(const QString& brand);
+  void ShowRestoredBrand(const QString& brand, const LoadedCatalogue* loaded = nullptr);
   // The rows, with the row of keep_current (ASCII letter case ignored) made current.
   void ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
                      const std::string& keep_current = {});
