@@ -1,6 +1,7 @@
 #include "app/answer_row.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -10,7 +11,9 @@ namespace trubkom::app {
 namespace {
 
 constexpr int kRowHeight = 16;
-constexpr int kCountWidth = 26;
+// The count is as wide as seven digits in its font: a catalogue of millions of models shows its
+// counts whole.
+const QString kWidestCount = QStringLiteral("0000000");
 const QColor kCountColour(0x80, 0x80, 0x80);
 const QColor kDeadEndColour(0x90, 0x90, 0x90);
 
@@ -31,10 +34,11 @@ AnswerRow::AnswerRow(const QString& caption, bool check_box, int width, QWidget*
   caption_->setWordWrap(true);
   count_ = new QLabel(this);
   count_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  count_->setFixedWidth(kCountWidth);
   QFont small = count_->font();
   small.setPixelSize(9);
   count_->setFont(small);
+  const int count_width = QFontMetrics(small).horizontalAdvance(kWidestCount);
+  count_->setFixedWidth(count_width);
   SetTextColour(count_, kCountColour);
 
   auto* row = new QHBoxLayout(this);
@@ -44,7 +48,7 @@ AnswerRow::AnswerRow(const QString& caption, bool check_box, int width, QWidget*
   row->addWidget(caption_, 1, Qt::AlignTop);
   row->addWidget(count_, 0, Qt::AlignTop);
 
-  int caption_width = width - button_->sizeHint().width() - kCountWidth - 2 * row->spacing();
+  int caption_width = width - button_->sizeHint().width() - count_width - 2 * row->spacing();
   int caption_height = caption_->heightForWidth(caption_width);
   setFixedSize(width, std::max(kRowHeight, caption_height));
 }
