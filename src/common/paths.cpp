@@ -110,9 +110,13 @@ std::string ResolvePath(std::string_view base, std::string_view relative) {
 }
 
 std::string FindEntry(int folder_fd, const std::string& name) {
+  return FindEntryWithStatus(folder_fd, name).name;
+}
+
+FoundEntry FindEntryWithStatus(int folder_fd, const std::string& name) {
   struct stat info;
-  if (::fstatat(folder_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return name;
-  return FoldedMatch(FolderEntries(folder_fd), name);
+  if (::fstatat(folder_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return {name, info};
+  return {FoldedMatch(FolderEntries(folder_fd), name), std::nullopt};
 }
 
 bool IsFile(const std::string& path) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/stat.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +22,13 @@ std::string ResolvePath(std::string_view base, std::string_view relative);
 // The spelling on disk of name (one component) in the folder open as folder_fd, by the rule
 // above, or empty text when there is none. A link counts as the name it is, not followed.
 std::string FindEntry(int folder_fd, const std::string& name);
+// The same, with the entry's own status (a link not followed) when the name is there as
+// written, which is how it is found nearly always: the caller need not ask for it again.
+struct FoundEntry {
+  std::string name;                   // empty when there is none
+  std::optional<struct stat> status;  // when found as written
+};
+FoundEntry FindEntryWithStatus(int folder_fd, const std::string& name);
 
 bool IsFile(const std::string& path);
 bool FileExistsIn(std::string_view base, std::string_view relative);

@@ -124,11 +124,14 @@ common::Status Walk::Step() {
     pending_.pop_front();
     return {};
   }
-  std::string spelled = common::FindEntry(Current(), part);
-  if (spelled.empty()) return Missing(part);
+  common::FoundEntry found = common::FindEntryWithStatus(Current(), part);
+  if (found.name.empty()) return Missing(part);
+  const std::string spelled = found.name;
   part = spelled;
   struct stat info;
-  if (::fstatat(Current(), spelled.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (found.status) {
+    info = *found.status;
+  } else if (::fstatat(Current(), spelled.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return {};
     return common::SystemError(errno, "Не удалось открыть", PathOf(spelled), false);
   }
