@@ -1,6 +1,7 @@
 #include "catalogue/model_list.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "catalogue/price_pass.h"
@@ -125,29 +126,69 @@ StringList DescribedModelsByBrand::Of(const std::string& brand) const {
 
 namespace {
 
-std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& data,
-                                      const StringList& described, const std::string& brand,
-                                      bool full_only) {
+// A brand's models list before its prices: the entries, and the pass that will price them.
+struct UnpricedList {
+  StringList entries;
+  std::unique_ptr<BrandPrices> prices;
+};
+
+UnpricedList MergedList(CatalogueData& data, const StringList& described,
+                        const std::string& brand) {
   std::string library_brand = LibraryBrand(brand);
   StringList merged = common::SplitCarets(data.Col2Str2(library_brand));
   MergeDescribed(merged, described, library_brand);
   common::SortByBytes(merged);
-
   StringList unmarked;
   for (const std::string& entry : merged)
     unmarked.push_back(ReplaceAll(entry, kFullDescriptionMark, ""));
-  BrandPrices prices(library_brand, unmarked, PriceFigures::kAveragesAndRanges);
-  prices.AddPriceLists(folders.working);
+  auto prices =
+      std::make_unique<BrandPrices>(library_brand, unmarked, PriceFigures::kAveragesAndRanges);
+  return {std::move(merged), std::move(prices)};
+}
 
+std::vector<ModelRow> PricedRows(const UnpricedList& list, bool full_only) {
   std::vector<ModelRow> rows;
-  for (std::size_t i = 0; i < merged.size(); ++i) {
-    if (full_only && !common::Contains(merged[i], kFullDescriptionMark)) continue;
-    rows.push_back({merged[i], prices.AveragePriceOf(i), prices.RangeOf(i)});
+  for (std::size_t i = 0; i < list.entries.size(); ++i) {
+    if (full_only && !common::Contains(list.entries[i], kFullDescriptionMark)) continue;
+    rows.push_back({list.entries[i], list.prices->AveragePriceOf(i), list.prices->RangeOf(i)});
   }
   return rows;
 }
 
+std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& data,
+                                      const StringList& described, const std::string& brand,
+                                      bool full_only) {
+  UnpricedList list = MergedList(data, described, brand);
+  list.prices->AddPriceLists(folders.working);
+  return PricedRows(list, full_only);
+}
+
+// Brands' lists are priced together, in one pass over the price lists, up to so many models:
+// beyond, the memory of their tables outweighs what another pass costs.
+constexpr std::size_t kModelsPricedTogether = 250'000;
+
 }  // namespace
+
+void ForEachModelList(const Folders& folders, CatalogueData& data,
+                      const DescribedModelsByBrand& described, const StringList& brands,
+                      bool full_only, const ModelListVisit& visit) {
+  for (std::size_t first = 0; first < brands.size();) {
+    std::vector<UnpricedList> batch;
+    std::vector<BrandPrices*> passes;
+    std::size_t models = 0;
+    for (std::size_t next = first;
+         next < brands.size() && (batch.empty() || models < kModelsPricedTogether); ++next) {
+      batch.push_back(MergedList(data, described.Of(brands[next]), brands[next]));
+      passes.push_back(batch.back().prices.get());
+      models += batch.back().entries.size();
+    }
+    BrandPrices::AddPriceListsToAll(folders.working, passes);
+    for (const UnpricedList& list : batch) {
+      visit(brands[first], PricedRows(list, full_only));
+      ++first;
+    }
+  }
+}
 
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,

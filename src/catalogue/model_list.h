@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,6 +48,13 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const DescribedModelsByBrand& described,
                                     const std::string& brand, bool full_only);
+// Calls visit(brand, rows) with the list of each of the brands, as FillModelList gives it, in
+// the brands' order: the price lists are read once for many brands rather than once for each.
+using ModelListVisit =
+    std::function<void(const std::string& brand, const std::vector<ModelRow>& rows)>;
+void ForEachModelList(const Folders& folders, CatalogueData& data,
+                      const DescribedModelsByBrand& described, const common::StringList& brands,
+                      bool full_only, const ModelListVisit& visit);
 
 // The row of the brand's models list (all models) that shows the model, ASCII letter case
 // ignored: the row written so, or else the one that differs only in the full-description mark,

@@ -93,10 +93,14 @@ ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
                              const common::StringList& brands) {
   ModelSearch search;
   const DescribedModelsByBrand described(model_index);
+  common::StringList listed;
   for (const std::string& brand : brands) {
-    if (brand.empty()) continue;
-    search.AddBrand(brand, FillModelList(folders, data, described, brand, false));
+    if (!brand.empty()) listed.push_back(brand);
   }
+  ForEachModelList(folders, data, described, listed, false,
+                   [&](const std::string& brand, const std::vector<ModelRow>& rows) {
+                     search.AddBrand(brand, rows);
+                   });
   return search;
 }
 

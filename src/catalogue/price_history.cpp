@@ -217,14 +217,16 @@ std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
   CatalogueData data(working_folder);
   const DescribedModelsByBrand described(index);
   std::vector<PriceRecord> prices;
-  for (const std::string& brand : BrandBoxEntries(working_folder, index)) {
-    for (const ModelRow& row : FillModelList(folders, data, described, brand, false)) {
-      if (row.price.empty()) continue;
-      prices.push_back({date_code, brand,
-                        common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),
-                        common::TextToInt(row.price)});
-    }
-  }
+  ForEachModelList(
+      folders, data, described, BrandBoxEntries(working_folder, index), false,
+      [&](const std::string& brand, const std::vector<ModelRow>& rows) {
+        for (const ModelRow& row : rows) {
+          if (row.price.empty()) continue;
+          prices.push_back({date_code, brand,
+                            common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),
+                            common::TextToInt(row.price)});
+        }
+      });
   return prices;
 }
 

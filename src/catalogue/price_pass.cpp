@@ -119,21 +119,36 @@ BrandPrices::BrandPrices(std::string_view brand, const StringList& models, Price
 constexpr std::size_t kFilesPerPart = 16;
 
 void BrandPrices::AddPriceLists(const std::string& working_folder) {
+  AddPriceListsToAll(working_folder, {this});
+}
+
+void BrandPrices::AddPriceListsToAll(const std::string& working_folder,
+                                     const std::vector<BrandPrices*>& all) {
+  if (all.empty()) return;
   const std::string folder = PriceFolder(working_folder);
   const StringList names = PriceFileNames(folder);
   // The direct pass only reads what the parts share; the other one's automaton keeps state.
-  const std::size_t parts = direct_ ? common::PartsFor(names.size(), kFilesPerPart) : 1;
-  std::vector<Tally> tallies(parts - 1, Tally(queries_.size(), figures_));
+  const bool direct = std::all_of(all.begin(), all.end(), [](auto* b) { return b->direct_; });
+  const std::size_t parts = direct ? common::PartsFor(names.size(), kFilesPerPart) : 1;
+  // Each part but the first counts into tallies of its own, one a brand.
+  std::vector<std::vector<Tally>> tallies(parts - 1);
+  for (std::vector<Tally>& part : tallies) {
+    for (const BrandPrices* prices : all)
+      part.emplace_back(prices->queries_.size(), prices->figures_);
+  }
   common::RunParts(parts, [&](std::size_t part) {
-    Tally& tally = part == 0 ? tally_ : tallies[part - 1];
     const std::size_t first = names.size() * part / parts, last = names.size() * (part + 1) / parts;
-    ForEachPriceFile(folder, std::span(names).subspan(first, last - first),
-                     [&](std::string& bytes) {
-                       common::AsciiLowerInPlace(bytes);
-                       AddLoweredText(bytes, tally);
-                     });
+    ForEachPriceFile(
+        folder, std::span(names).subspan(first, last - first), [&](std::string& bytes) {
+          common::AsciiLowerInPlace(bytes);
+          for (std::size_t b = 0; b < all.size(); ++b) {
+            all[b]->AddLoweredText(bytes, part == 0 ? all[b]->tally_ : tallies[part - 1][b]);
+          }
+        });
   });
-  for (const Tally& tally : tallies) tally_.Join(tally);
+  for (const std::vector<Tally>& part : tallies) {
+    for (std::size_t b = 0; b < all.size(); ++b) all[b]->tally_.Join(part[b]);
+  }
 }
 
 void BrandPrices::Tally::Join(const Tally& other) {

@@ -51,6 +51,9 @@ class BrandPrices {
   // Reads the price lists of the working folder: many of them in parts side by side, each part
   // on a thread of its own.
   void AddPriceLists(const std::string& working_folder);
+  // The same for many brands at once, each price list read and lowered once for all of them.
+  static void AddPriceListsToAll(const std::string& working_folder,
+                                 const std::vector<BrandPrices*>& all);
   // Adds one line (a shop's name and page lines included).
   void AddLine(std::string_view line);
   // Adds the lines of a text whose ASCII letters are already lowered.

@@ -86,6 +86,17 @@ TEST(FillModelList, Table) {
       rows.emplace_back(row.model, row.price);
     }
     EXPECT_EQ(rows, c.rows) << c.name;
+    // Priced in one pass with other brands' lists, the list is the same.
+    const common::LineTable index(c.index);
+    std::vector<std::pair<std::string, std::string>> together;
+    int visits = 0;
+    ForEachModelList(cat.folders(), data, DescribedModelsByBrand(index),
+                     {"Samsung", c.brand, "Alcatel"}, c.full_only,
+                     [&](const std::string&, const std::vector<ModelRow>& list) {
+                       if (visits++ != 1) return;
+                       for (const ModelRow& row : list) together.emplace_back(row.model, row.price);
+                     });
+    EXPECT_EQ(together, c.rows) << c.name << ", priced with other brands";
   }
 }
 
