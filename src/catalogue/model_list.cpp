@@ -165,7 +165,7 @@ std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& dat
 
 // Brands' lists are priced together, in one pass over the price lists, up to so many models:
 // beyond, the memory of their tables outweighs what another pass costs.
-constexpr std::size_t kModelsPricedTogether = 250'000;
+constexpr std::size_t kModelsPricedTogether = 50'000;
 
 }  // namespace
 
