@@ -57,18 +57,20 @@ std::optional<long long> PlainDecimal(std::string_view text) {
 }
 
 // Which "|" of a window start an entry of one of a few properties: those followed by the
-// property's digits and "(". The byte after each "|" is looked at sixteen places at a time, so
-// that only the few "|" followed by one of the properties' first characters are compared whole;
-// cheaper than reading every entry when most are of other properties. Given too many
-// properties, or one of more than six digits, it keeps every "|".
+// property's digits and "(". The two bytes after each "|" are looked at sixteen places at a
+// time, so that only the few "|" followed by the first two characters of one of the patterns
+// are compared whole; cheaper than reading every entry when most are of other properties. Given
+// too many properties, an empty one, or one of more than six digits, it keeps every "|".
 class KeptEntryScreen {
  public:
   explicit KeptEntryScreen(const std::vector<std::string>* only_properties) {
     if (only_properties == nullptr || only_properties->size() > kMostPatterns) return;
     for (const std::string& digits : *only_properties) {
       std::string pattern = "|" + digits + "(";
-      if (pattern.size() > kLongestPattern) return;
-      if (first_characters_.find(pattern[1]) == std::string::npos) first_characters_ += pattern[1];
+      // An empty property ("|(") leaves no pair to look for.
+      if (pattern.size() > kLongestPattern || pattern.size() < 3) return;
+      const std::string pair = pattern.substr(1, 2);
+      if (std::find(pairs_.begin(), pairs_.end(), pair) == pairs_.end()) pairs_.push_back(pair);
       Masked masked{0, 0};
       for (std::size_t i = 0; i < pattern.size(); ++i) {
         masked.value |= std::uint64_t{static_cast<unsigned char>(pattern[i])} << (8 * i);
@@ -77,8 +79,9 @@ class KeptEntryScreen {
       masked_.push_back(masked);
     }
 #if TRUBKOM_USE_SSE2
-    for (std::size_t i = 0; i < first_characters_.size(); ++i) {
-      first_broadcast_[i] = _mm_set1_epi8(first_characters_[i]);
+    for (std::size_t i = 0; i < pairs_.size(); ++i) {
+      first_broadcast_[i] = _mm_set1_epi8(pairs_[i][0]);
+      second_broadcast_[i] = _mm_set1_epi8(pairs_[i][1]);
     }
 #endif
     screens_ = true;
@@ -87,8 +90,8 @@ class KeptEntryScreen {
   std::uint64_t operator()(const char* window, std::uint64_t bars, const char* readable_end) const {
     if (!screens_ || bars == 0) return bars;
 #if TRUBKOM_USE_SSE2
-    if (readable_end - window >= static_cast<std::ptrdiff_t>(64 + 16)) {
-      bars &= FollowedByAFirstCharacter(window);
+    if (readable_end - window >= static_cast<std::ptrdiff_t>(64 + 17)) {
+      bars &= FollowedByAPair(window);
     }
 #endif
     std::uint64_t kept = 0;
@@ -104,15 +107,17 @@ class KeptEntryScreen {
   static constexpr std::size_t kLongestPattern = 8;
 
 #if TRUBKOM_USE_SSE2
-  // The places of the 64 from window whose next byte is one of the first characters.
-  std::uint64_t FollowedByAFirstCharacter(const char* window) const {
+  // The places of the 64 from window whose next two bytes are one of the pairs.
+  std::uint64_t FollowedByAPair(const char* window) const {
     std::uint64_t places = 0;
     for (int block = 0; block < 4; ++block) {
-      const __m128i next =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16 * block + 1));
+      const char* const from = window + 16 * block;
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 1));
+      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2));
       __m128i any = _mm_setzero_si128();
-      for (std::size_t i = 0; i < first_characters_.size(); ++i) {
-        any = _mm_or_si128(any, _mm_cmpeq_epi8(next, first_broadcast_[i]));
+      for (std::size_t i = 0; i < pairs_.size(); ++i) {
+        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(next, first_broadcast_[i]),
+                                              _mm_cmpeq_epi8(after, second_broadcast_[i])));
       }
       places |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(any))} << (16 * block);
     }
@@ -137,9 +142,10 @@ class KeptEntryScreen {
 
   bool screens_ = false;
   std::vector<Masked> masked_;
-  std::string first_characters_;  // of the patterns after the "|", each once
+  std::vector<std::string> pairs_;  // the two characters after the patterns' "|", each once
 #if TRUBKOM_USE_SSE2
-  __m128i first_broadcast_[kMostPatterns] = {};  // each first character, sixteen times
+  __m128i first_broadcast_[kMostPatterns] = {};   // each pair's first character, sixteen times
+  __m128i second_broadcast_[kMostPatterns] = {};  // and its second
 #endif
 };
 
