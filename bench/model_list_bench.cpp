@@ -119,7 +119,7 @@ BENCHMARK_CAPTURE(PricePass, AveragesAndRanges, catalogue::PriceFigures::kAverag
 void ModelPage(benchmark::State& state) {
   catalogue::Folders folders{Folder(), Folder()};
   catalogue::CatalogueData data(folders.working);
-  common::StringList index;
+  common::LineTable index;
   catalogue::Advertising adv;
   NullBrowser browser;
   common::ClockRandom random;

@@ -20,6 +20,7 @@ struct AppState {
       : folders(std::move(folders_in)),
         data(std::make_unique<catalogue::CatalogueData>(folders.working)) {}
 
+  // Each index line's brand and model fields, which is all the lists read of it.
   const common::LineTable& model_index() const { return index->lines(); }
   const selection::IndexedLines& indexed_lines() const { return *index; }
 

@@ -15,6 +15,7 @@
 #include "selection/model_index.h"
 #include "selection/new_models.h"
 #include "selection/property_vocabulary.h"
+#include "selection/wizard.h"
 
 namespace trubkom::app {
 
@@ -42,8 +43,10 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
   loaded.data = std::make_unique<catalogue::CatalogueData>(folders.working);
   loaded.data->InitDS();
   loaded.config_found = catalogue::ReadConfigFile(folders.program, loaded.advertising);
-  if (auto lines = selection::LoadModelIndex(folders.working)) {
-    loaded.index = std::make_unique<selection::IndexedLines>(std::move(*lines));
+  // Only the models' names and the wizard's entries are held; a page reads its line again.
+  if (auto pieces = selection::OpenModelIndexPieces(folders.working)) {
+    loaded.index = std::make_unique<selection::IndexedLines>(
+        selection::IndexedLines::ReadHeads(std::move(*pieces), selection::WizardProperties()));
   }
   const common::LineTable& index = loaded.index ? loaded.index->lines() : kept_index;
   loaded.brands = catalogue::BrandBoxEntries(folders.working, index);

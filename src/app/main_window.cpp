@@ -382,9 +382,9 @@ void MainWindow::ShowNewerNewModels() {
 // ---- Pages -------------------------------------------------------------------------------------
 
 catalogue::PageContext MainWindow::Pages() {
-  return {state_.folders,       *state_.data,
-          state_.model_index(), selection::PropertyVocabulary::Builtin(),
-          state_.advertising,   *ports_.browser,
+  return {state_.folders,         *state_.data,
+          state_.indexed_lines(), selection::PropertyVocabulary::Builtin(),
+          state_.advertising,     *ports_.browser,
           *ports_.random};
 }
 

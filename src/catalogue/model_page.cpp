@@ -205,9 +205,12 @@ StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::str
   return rows;
 }
 
-std::string LastIndexLine(const common::LineTable& model_index, const std::string& needle) {
-  for (std::size_t i = model_index.size(); i-- > 0;) {
-    if (common::Contains(model_index[i], needle)) return std::string(model_index[i]);
+// The last line whose brand and model fields hold the needle "brand|model|". Only those fields
+// are looked in: a needle that ran on into the entries would find a model by its properties.
+std::string LastIndexLine(const selection::ModelLines& model_index, const std::string& needle) {
+  const common::LineTable& lines = model_index.lines();
+  for (std::size_t i = lines.size(); i-- > 0;) {
+    if (common::Contains(selection::IndexHead(lines[i]), needle)) return model_index.WholeLine(i);
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include "common/line_table.h"
 #include "common/ports.h"
 #include "common/string_ops.h"
+#include "selection/model_lines.h"
 #include "selection/property_vocabulary.h"
 
 namespace trubkom::catalogue {
@@ -14,7 +15,7 @@ namespace trubkom::catalogue {
 struct PageContext {
   const Folders& folders;
   CatalogueData& data;
-  const common::LineTable& model_index;
+  selection::ModelLines model_index;
   const selection::PropertyVocabulary& vocabulary;
   Advertising& advertising;
   common::Browser& browser;

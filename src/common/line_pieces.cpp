@@ -79,6 +79,11 @@ LineTable LinePieces::Read(std::size_t piece, ByteBuffer& probe) const {
   return LineTable::SplitAtCr(std::move(bytes));
 }
 
+LineTable LinePieces::ReadPiece(std::size_t piece) const {
+  ByteBuffer probe;
+  return Read(piece, probe);
+}
+
 void LinePieces::ForEach(const std::function<void(std::size_t, LineTable)>& visit) const {
   std::atomic<std::size_t> next{0};
   RunParts(PartsFor(file_.size, piece_bytes_), [&](std::size_t) {

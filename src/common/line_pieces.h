@@ -27,11 +27,15 @@ class LinePieces {
   // follows it); so every line is in exactly one piece, as LineTable::SplitAtCr splits the file
   // whole, and a piece inside a long line holds none.
   std::size_t size() const { return pieces_; }
+  const std::string& path() const { return path_; }
 
   // Calls visit(piece, lines) for every piece, on as many threads as the file is worth
   // (common::PartsFor), each piece once and in no particular order. A piece that fails to read
   // is warned of and visited with no lines.
   void ForEach(const std::function<void(std::size_t piece, LineTable lines)>& visit) const;
+
+  // The lines of one piece, read again (no lines when it fails to read, warned of).
+  LineTable ReadPiece(std::size_t piece) const;
 
  private:
   LinePieces(std::string path, OpenedFile file, std::size_t piece_bytes);

@@ -10,15 +10,15 @@
 namespace trubkom::common {
 
 LineTable::LineTable(const StringList& lines) {
-  for (const std::string& line : lines) Add(line);
+  for (const std::string& line : lines) Append(line);
 }
 
 LineTable::LineTable(std::initializer_list<std::string_view> lines) {
-  for (std::string_view line : lines) Add(line);
+  for (std::string_view line : lines) Append(line);
 }
 
 // Each line is ended by a CR, as in a file, so that whatever reads past a line's end meets it.
-void LineTable::Add(std::string_view line) {
+void LineTable::Append(std::string_view line) {
   if (bytes_.size() + line.size() >= UINT32_MAX) throw std::length_error("line table too large");
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(line.size())});
@@ -79,6 +79,26 @@ LineTable LineTable::SplitAtCr(ByteBuffer bytes) {
     table.spans_.insert(table.spans_.end(), spans[part].begin(), spans[part].end());
   }
   return table;
+}
+
+LineTable LineTable::Join(std::vector<LineTable> tables) {
+  std::size_t bytes = 0, lines = 0;
+  for (const LineTable& table : tables) {
+    bytes += table.bytes_.size();
+    lines += table.size();
+  }
+  if (bytes >= UINT32_MAX) throw std::length_error("line table too large");
+  LineTable joined;
+  joined.bytes_.resize(bytes);  // room for all, filled from the start
+  joined.bytes_.resize(0);
+  joined.spans_.reserve(lines);
+  for (LineTable& table : tables) {
+    const auto shift = static_cast<std::uint32_t>(joined.bytes_.size());
+    for (Span span : table.spans_) joined.spans_.push_back({span.start + shift, span.size});
+    joined.bytes_.append(table.bytes_.data(), table.bytes_.size());
+    table = LineTable();  // its memory goes back as the joined table grows
+  }
+  return joined;
 }
 
 StringList LineTable::ToStringList() const {

@@ -26,6 +26,10 @@ class LineTable {
   // SplitLinesAtCr gives them (common/line_file.h).
   static LineTable SplitAtCr(ByteBuffer bytes);
   static LineTable SplitAtCr(std::string_view bytes) { return SplitAtCr(ByteBuffer(bytes)); }
+  // The lines of the tables one after another.
+  static LineTable Join(std::vector<LineTable> tables);
+
+  void Append(std::string_view line);  // kept as it is, as a line given one by one
 
   std::size_t size() const { return spans_.size(); }
   bool empty() const { return spans_.empty(); }
@@ -71,7 +75,6 @@ class LineTable {
   struct Span {
     std::uint32_t start, size;
   };
-  void Add(std::string_view line);
   void SplitRange(std::size_t first, std::size_t last, std::vector<Span>& spans) const;
 
   ByteBuffer bytes_;

@@ -5,11 +5,14 @@
 #include <limits>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "common/parallel_parts.h"
 #include "common/short_bytes.h"
 #include "common/string_ops.h"
+#include "common/warnings.h"
 #include "selection/index_entries.h"
+#include "selection/model_index.h"
 #include "selection/posting_writer.h"
 
 namespace trubkom::selection {
@@ -225,12 +228,16 @@ class IndexedLines::Builder {
 
   // Gives every property that has an entry in some part its id, the small numbers first, with
   // its streams in the parts' order; the first part's texts become the index's.
-  static void MoveInto(std::vector<Builder>& parts, IndexedLines& index) {
+  // first_lines[part]: the line a part's steps count from.
+  static void MoveInto(std::vector<Builder>& parts, IndexedLines& index,
+                       const std::vector<std::uint32_t>& first_lines) {
     auto add_property = [&](auto writer_of) {
       std::vector<Stream> streams;
-      for (Builder& part : parts) {
-        PostingWriter* writer = writer_of(part);
-        if (writer != nullptr && !writer->empty()) streams.push_back(writer->Finish());
+      for (std::size_t part = 0; part < parts.size(); ++part) {
+        PostingWriter* writer = writer_of(parts[part]);
+        if (writer == nullptr || writer->empty()) continue;
+        streams.push_back(writer->Finish());
+        streams.back().first_line = first_lines[part];
       }
       if (streams.empty()) return -1;
       index.postings_.push_back(std::move(streams));
@@ -307,7 +314,54 @@ IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts,
     builders[part].Read(lines_, bounds[part], bounds[part + 1]);
   });
   for (std::size_t part = 1; part < parts; ++part) builders[0].AdoptTextsOf(builders[part]);
-  Builder::MoveInto(builders, *this);
+  // The parts' lines are numbered in the whole: each counts its steps from line 0.
+  Builder::MoveInto(builders, *this, std::vector<std::uint32_t>(parts, 0));
+}
+
+// Each piece is read into a builder of its own with its lines numbered from 0, and then counts
+// its steps from its first line in the whole.
+IndexedLines IndexedLines::ReadHeads(common::LinePieces pieces,
+                                     const std::vector<std::string>& only_properties) {
+  IndexedLines index;
+  std::vector<Builder> builders;
+  for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
+    builders.emplace_back(&only_properties);
+  }
+  std::vector<common::LineTable> heads(pieces.size());
+  pieces.ForEach([&](std::size_t piece, common::LineTable lines) {
+    builders[piece].Read(lines, 0, lines.size());
+    for (std::string_view line : lines) heads[piece].Append(IndexHead(line));
+  });
+  index.piece_first_lines_ = {0};
+  for (const common::LineTable& piece : heads) {
+    const std::uint64_t next = std::uint64_t{index.piece_first_lines_.back()} + piece.size();
+    if (next > UINT32_MAX) throw std::length_error("model index too large");
+    index.piece_first_lines_.push_back(static_cast<std::uint32_t>(next));
+  }
+  for (std::size_t piece = 1; piece < builders.size(); ++piece) {
+    builders[0].AdoptTextsOf(builders[piece]);
+  }
+  if (!builders.empty()) Builder::MoveInto(builders, index, index.piece_first_lines_);
+  index.lines_ = common::LineTable::Join(std::move(heads));
+  index.pieces_ = std::move(pieces);
+  return index;
+}
+
+std::string IndexedLines::WholeLine(std::size_t line) const {
+  const std::string_view head = lines_[line];
+  if (!pieces_) return std::string(head);
+  const auto after = std::upper_bound(piece_first_lines_.begin(), piece_first_lines_.end(), line);
+  const auto piece = static_cast<std::size_t>(after - piece_first_lines_.begin()) - 1;
+  const common::LineTable lines = pieces_->ReadPiece(piece);
+  if (lines.empty()) return std::string(head);  // a failed read, warned of
+  const std::size_t at = line - piece_first_lines_[piece];
+  // A file changed in place since it was read: the line is no longer where it was.
+  if (lines.size() != piece_first_lines_[piece + 1] - piece_first_lines_[piece] ||
+      !lines[at].starts_with(head)) {
+    common::Warn(pieces_->path() + ": changed since it was read; a model page is left without it");
+    return std::string(head);
+  }
+  return std::string(lines[at]);
 }
 
 bool IndexedLines::Postings::Next(std::uint32_t& line, std::uint32_t& value) {
@@ -315,7 +369,7 @@ bool IndexedLines::Postings::Next(std::uint32_t& line, std::uint32_t& value) {
     if (next_part_ == last_part_) return false;
     at_ = next_part_->bytes.get();
     end_ = at_ + next_part_->size;
-    line_ = 0;
+    line_ = next_part_->first_line;
     ++next_part_;
   }
   line_ += ReadNumber(at_);

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/line_pieces.h"
 #include "common/line_table.h"
 
 // The model index read once for the wizard: every entry "|P(V)" of every line, kept by
@@ -29,6 +30,13 @@ class IndexedLines {
   explicit IndexedLines(common::LineTable lines = {}, std::size_t parts = 0,
                         const std::vector<std::string>* only_properties = nullptr);
 
+  // The index read from its file a piece at a time, holding of each line only its brand and model
+  // fields (IndexHead: what lists and results show) and of its entries only those of
+  // only_properties; a line's whole text is read again from the file when asked for (WholeLine).
+  // The window's index: the file's text is not held twice, in the page cache and here.
+  static IndexedLines ReadHeads(common::LinePieces pieces,
+                                const std::vector<std::string>& only_properties);
+
   // A value: a plain decimal below 2^31 is its own code; any other text has kTextCode plus its
   // number among the texts; a value without a ")" after it has kUnclosed and equals nothing.
   static constexpr std::uint32_t kTextCode = 0x80000000u;
@@ -43,6 +51,7 @@ class IndexedLines {
     };
     std::unique_ptr<unsigned char, Free> bytes;
     std::size_t size = 0;
+    std::uint32_t first_line = 0;  // the line its steps are counted from
   };
 
   // The entries of one property, read in line order; a line has one for each of its entries.
@@ -59,7 +68,11 @@ class IndexedLines {
     const Stream* last_part_ = nullptr;
   };
 
+  // The lines, or their heads for an index read by ReadHeads.
   const common::LineTable& lines() const { return lines_; }
+  // A line's whole text. Read again from the file for an index of heads: its head alone when the
+  // file fails to read or no longer has the line (warned of).
+  std::string WholeLine(std::size_t line) const;
   // The entries of a property given as its text of digits; none when no line has it.
   Postings PostingsOf(int property) const;
   int PropertyId(std::string_view digits) const;  // -1 when no line has the property
@@ -73,6 +86,8 @@ class IndexedLines {
   class Builder;
 
   common::LineTable lines_;
+  std::optional<common::LinePieces> pieces_;           // the file of an index of heads
+  std::vector<std::uint32_t> piece_first_lines_;       // by piece: its first line; then the count
   std::vector<int> small_property_ids_;                // by plain number below 1024
   std::unordered_map<std::string, int> property_ids_;  // any other text of digits
   std::vector<std::vector<Stream>> postings_;          // by property id: its stream of each part

@@ -74,4 +74,10 @@ std::string_view IndexModel(std::string_view line) {
   return second == std::string_view::npos ? std::string_view() : rest.substr(0, second);
 }
 
+std::string_view IndexHead(std::string_view line) {
+  const std::size_t first = line.find('|');
+  const std::size_t second = first == std::string_view::npos ? first : line.find('|', first + 1);
+  return second == std::string_view::npos ? line : line.substr(0, second + 1);
+}
+
 }  // namespace trubkom::selection

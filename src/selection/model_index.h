@@ -38,5 +38,8 @@ IndexBrands ReadIndexBrands(const std::string& working_folder);
 // The brand field (before the first '|') and the model field (between the first and second).
 std::string_view IndexBrand(std::string_view line);
 std::string_view IndexModel(std::string_view line);
+// The line up to and with the '|' after the model field, the whole line when it has none: what
+// IndexBrand and IndexModel read, and what a needle "brand|model|" is found in.
+std::string_view IndexHead(std::string_view line);
 
 }  // namespace trubkom::selection

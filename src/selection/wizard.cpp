@@ -1,5 +1,7 @@
 #include "selection/wizard.h"
 
+#include <algorithm>
+
 #include "common/encoding.h"
 #include "selection/questions.h"
 
@@ -38,6 +40,18 @@ WizardPage WizardPageOf(int page) {
     if (!answers[i].empty()) shown.answers.push_back({i, common::Cp1251FromUtf8(answers[i])});
   }
   return shown;
+}
+
+std::vector<std::string> WizardProperties() {
+  std::vector<std::string> properties;
+  for (const Question& question : kQuestionTable) {
+    for (std::string& property : CompiledCriteria::PropertiesRead(question.criteria)) {
+      properties.push_back(std::move(property));
+    }
+  }
+  std::sort(properties.begin(), properties.end());
+  properties.erase(std::unique(properties.begin(), properties.end()), properties.end());
+  return properties;
 }
 
 std::string WizardAnswers::EarlierCriteria() const {

@@ -25,6 +25,10 @@ struct WizardPage {
 // A page number out of range gives the nearest page.
 WizardPage WizardPageOf(int page);
 
+// The properties whose entries the criteria of every page read (texts of digits, each once): an
+// index that answers the wizard keeps no others.
+std::vector<std::string> WizardProperties();
+
 class WizardAnswers {
  public:
   // Records the answers chosen on the page being left (checked[i] for the page's answer i) and

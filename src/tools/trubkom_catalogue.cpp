@@ -183,8 +183,8 @@ int Written(const catalogue::PageFile& page) {
 bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
                   const std::string& model) {
   if (!context.data.GetProps2(catalogue::LibraryBrand(brand), model).empty()) return true;
-  for (const catalogue::ModelRow& row :
-       catalogue::FillModelList(context.folders, context.data, context.model_index, brand, false)) {
+  for (const catalogue::ModelRow& row : catalogue::FillModelList(
+           context.folders, context.data, context.model_index.lines(), brand, false)) {
     if (common::EqualsIgnoringAsciiCase(row.model, model)) return true;
   }
   return false;
@@ -193,7 +193,8 @@ bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
-  if (!IsKnownBrand(folders, context.model_index, context.data, common::Cp1251FromUtf8(brand))) {
+  if (!IsKnownBrand(folders, context.model_index.lines(), context.data,
+                    common::Cp1251FromUtf8(brand))) {
     return UnknownBrand(brand);
   }
   if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
@@ -243,7 +244,8 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
   PageWriter writer(folders);
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
-  if (!IsKnownBrand(folders, context.model_index, context.data, b)) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, context.model_index.lines(), context.data, b))
+    return UnknownBrand(brand);
   if (!IsKnownModel(context, b, m)) {
     return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
   }

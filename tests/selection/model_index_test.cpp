@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "selection/indexed_lines.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::selection {
@@ -18,19 +19,48 @@ TEST(ModelIndex, LoadsEveryLineUnchangedWithTheCarriageReturnRule) {
 
 TEST(ModelIndex, BrandAndModelFields) {
   struct Case {
-    std::string line, brand, model;
+    std::string line, brand, model, head;
   };
   const Case cases[] = {
-      {"Nokia|6230 i|53(35)", "Nokia", "6230 i"},
-      {"Nokia|3310", "Nokia", ""},
-      {"Nokia", "Nokia", ""},
-      {"|x|", "", "x"},
-      {"", "", ""},
+      {"Nokia|6230 i|53(35)", "Nokia", "6230 i", "Nokia|6230 i|"},
+      {"Nokia|3310", "Nokia", "", "Nokia|3310"},
+      {"Nokia", "Nokia", "", "Nokia"},
+      {"|x|", "", "x", "|x|"},
+      {"", "", "", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IndexBrand(c.line), c.brand) << c.line;
     EXPECT_EQ(IndexModel(c.line), c.model) << c.line;
+    EXPECT_EQ(IndexHead(c.line), c.head) << c.line;
+    EXPECT_EQ(IndexModel(IndexHead(c.line)), c.model) << c.line;
   }
+}
+
+// The window's index holds each line's head and reads the whole line again from the file, from
+// any piece, whatever the pieces' size; a file changed in place since gives the head alone.
+TEST(ModelIndex, AnIndexOfHeadsReadsEveryWholeLineAgain) {
+  testing::TempCatalogue cat;
+  const std::string bytes =
+      "A|1|2(0)|48(1)\r\n\nB|2|48(0)\rC|3\r\nD\r\n" + std::string(300, 'x') + "|9|48(0)\r|E|\r";
+  cat.WriteBytes("Base/base.tkm", bytes);
+  const common::LineTable whole = common::LineTable::SplitAtCr(bytes);
+  for (std::size_t piece_bytes :
+       {std::size_t{1}, std::size_t{7}, std::size_t{64}, common::LinePieces::kPieceBytes}) {
+    auto pieces = common::LinePieces::Open(cat.root() + "/Base/base.tkm", piece_bytes);
+    ASSERT_TRUE(pieces.has_value());
+    IndexedLines heads = IndexedLines::ReadHeads(std::move(*pieces), {"48"});
+    ASSERT_EQ(heads.lines().size(), whole.size()) << piece_bytes;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+      EXPECT_EQ(heads.lines()[i], IndexHead(whole[i])) << piece_bytes << " line " << i;
+      EXPECT_EQ(heads.WholeLine(i), whole[i]) << piece_bytes << " line " << i;
+    }
+    EXPECT_EQ(heads.PropertyId("2"), -1) << "a property not asked for is not kept";
+    EXPECT_NE(heads.PropertyId("48"), -1);
+  }
+  auto pieces = common::LinePieces::Open(cat.root() + "/Base/base.tkm");
+  IndexedLines heads = IndexedLines::ReadHeads(std::move(*pieces), {});
+  cat.WriteBytes("Base/base.tkm", "Z|1|2(0)\rB|2|48(0)\r");
+  EXPECT_EQ(heads.WholeLine(0), "A|1|");
 }
 
 }  // namespace
