@@ -60,10 +60,12 @@ std::optional<long long> PlainDecimal(std::string_view text) {
 }
 
 // Which "|" of a window start an entry of one of a few properties: those followed by the
-// property's digits and "(". The two bytes after each "|" are looked at sixteen places at a
-// time, so that only the few "|" followed by the first two characters of one of the patterns
-// are compared whole; cheaper than reading every entry when most are of other properties. Given
-// too many properties, an empty one, or one of more than six digits, it keeps every "|".
+// property's digits and "(". The two bytes after a "|" are looked up among the patterns' (a
+// table of the 65,536 pairs), so that only the few "|" followed by the first two
+// characters of one of the patterns are compared whole, with the patterns of that pair alone;
+// cheaper than reading every entry when most are of other properties. For up to eight patterns the
+// pairs are first looked at sixteen places at a time. Given too many properties, an empty one, or
+// one of more than six digits, it keeps every "|".
 class KeptEntryScreen {
  public:
   explicit KeptEntryScreen(const std::vector<std::string>* only_properties) {
@@ -74,15 +76,22 @@ class KeptEntryScreen {
       if (pattern.size() > kLongestPattern || pattern.size() < 3) return;
       const std::string pair = pattern.substr(1, 2);
       if (std::find(pairs_.begin(), pairs_.end(), pair) == pairs_.end()) pairs_.push_back(pair);
-      Masked masked{0, 0};
+      Masked masked{0, 0, PairNumber(pattern.data() + 1)};
       for (std::size_t i = 0; i < pattern.size(); ++i) {
         masked.value |= std::uint64_t{static_cast<unsigned char>(pattern[i])} << (8 * i);
         masked.mask |= std::uint64_t{0xFF} << (8 * i);
       }
       masked_.push_back(masked);
     }
+    // The patterns of a pair side by side, the first of each found by the pair.
+    std::sort(masked_.begin(), masked_.end(),
+              [](const Masked& a, const Masked& b) { return a.pair < b.pair; });
+    first_of_pair_.assign(65536, 0);
+    for (std::size_t i = masked_.size(); i-- > 0;) {
+      first_of_pair_[masked_[i].pair] = static_cast<std::uint8_t>(i + 1);
+    }
 #if TRUBKOM_USE_SSE2
-    for (std::size_t i = 0; i < pairs_.size(); ++i) {
+    for (std::size_t i = 0; i < pairs_.size() && i < kMostSideBySide; ++i) {
       first_broadcast_[i] = _mm_set1_epi8(pairs_[i][0]);
       second_broadcast_[i] = _mm_set1_epi8(pairs_[i][1]);
     }
@@ -93,7 +102,8 @@ class KeptEntryScreen {
   std::uint64_t operator()(const char* window, std::uint64_t bars, const char* readable_end) const {
     if (!screens_ || bars == 0) return bars;
 #if TRUBKOM_USE_SSE2
-    if (readable_end - window >= static_cast<std::ptrdiff_t>(64 + 17)) {
+    if (pairs_.size() <= kMostSideBySide &&
+        readable_end - window >= static_cast<std::ptrdiff_t>(64 + 17)) {
       bars &= FollowedByAPair(window);
     }
 #endif
@@ -106,8 +116,14 @@ class KeptEntryScreen {
   }
 
  private:
-  static constexpr std::size_t kMostPatterns = 8;
+  static constexpr std::size_t kMostPatterns = 64;
+  static constexpr std::size_t kMostSideBySide = 8;
   static constexpr std::size_t kLongestPattern = 8;
+
+  static std::size_t PairNumber(const char* pair) {
+    return static_cast<unsigned char>(pair[0]) | std::size_t{static_cast<unsigned char>(pair[1])}
+                                                     << 8;
+  }
 
 #if TRUBKOM_USE_SSE2
   // The places of the 64 from window whose next two bytes are one of the pairs.
@@ -131,24 +147,31 @@ class KeptEntryScreen {
   // Whether the "|" at bar starts a kept entry; one too near the end to tell is kept, and read.
   bool MayStart(const char* bar, const char* readable_end) const {
     if (readable_end - bar < static_cast<std::ptrdiff_t>(kLongestPattern)) return true;
+    const std::size_t pair = PairNumber(bar + 1);
+    const std::uint8_t first = first_of_pair_[pair];
+    if (first == 0) return false;
     const std::uint64_t word = common::LoadEightBytes(bar);
-    for (const Masked& pattern : masked_) {
-      if ((word & pattern.mask) == pattern.value) return true;
+    for (std::size_t i = first - 1; i < masked_.size() && masked_[i].pair == pair; ++i) {
+      if ((word & masked_[i].mask) == masked_[i].value) return true;
     }
     return false;
   }
 
-  // A pattern as the eight bytes from a "|" are loaded (little-endian), and which of them count.
+  // A pattern as the eight bytes from a "|" are loaded (little-endian), which of them count, and
+  // the two after its "|".
   struct Masked {
     std::uint64_t value, mask;
+    std::size_t pair;
   };
 
   bool screens_ = false;
   std::vector<Masked> masked_;
   std::vector<std::string> pairs_;  // the two characters after the patterns' "|", each once
+  // By PairNumber: 1 + the first pattern whose "|" is followed by the pair; 0 for none.
+  std::vector<std::uint8_t> first_of_pair_;
 #if TRUBKOM_USE_SSE2
-  __m128i first_broadcast_[kMostPatterns] = {};   // each pair's first character, sixteen times
-  __m128i second_broadcast_[kMostPatterns] = {};  // and its second
+  __m128i first_broadcast_[kMostSideBySide] = {};   // each pair's first character, sixteen times
+  __m128i second_broadcast_[kMostSideBySide] = {};  // and its second
 #endif
 };
 

@@ -13,7 +13,8 @@ namespace trubkom::selection {
 
 class ModelLines {
  public:
-  ModelLines(const common::LineTable& lines) : lines_(&lines) {}  // NOLINT(google-explicit-constructor)
+  ModelLines(const common::LineTable& lines)
+      : lines_(&lines) {}                // NOLINT(google-explicit-constructor)
   ModelLines(const IndexedLines& index)  // NOLINT(google-explicit-constructor)
       : lines_(&index.lines()), index_(&index) {}
 
