@@ -35,19 +35,34 @@ std::string EntryToShow(const common::StringList& brands, const std::string& sho
 
 }  // namespace
 
+namespace {
+
+// Only the models' names and the wizard's entries are held; a page reads its line again.
+std::unique_ptr<selection::IndexedLines> ReadIndex(const catalogue::Folders& folders,
+                                                   const std::vector<std::string>& properties) {
+  std::optional<common::LinePieces> pieces = selection::OpenModelIndexPieces(folders.working);
+  if (!pieces) return nullptr;
+  return std::make_unique<selection::IndexedLines>(
+      selection::IndexedLines::ReadHeads(std::move(*pieces), properties));
+}
+
+}  // namespace
+
+std::unique_ptr<selection::IndexedLines> ReadWizardIndex(const catalogue::Folders& folders) {
+  return ReadIndex(folders, selection::WizardProperties());
+}
+
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
                               const common::LineTable& kept_index, bool full_only,
-                              const std::string& shown_brand) {
+                              const std::string& shown_brand, bool first_page_only) {
   LoadedCatalogue loaded;
   selection::PropertyVocabulary::Builtin();
   loaded.data = std::make_unique<catalogue::CatalogueData>(folders.working);
   loaded.data->InitDS();
   loaded.config_found = catalogue::ReadConfigFile(folders.program, loaded.advertising);
-  // Only the models' names and the wizard's entries are held; a page reads its line again.
-  if (auto pieces = selection::OpenModelIndexPieces(folders.working)) {
-    loaded.index = std::make_unique<selection::IndexedLines>(
-        selection::IndexedLines::ReadHeads(std::move(*pieces), selection::WizardProperties()));
-  }
+  loaded.index = ReadIndex(folders, first_page_only ? selection::WizardPageProperties(0)
+                                                    : selection::WizardProperties());
+  loaded.index_answers_wizard = !first_page_only || !loaded.index;
   const common::LineTable& index = loaded.index ? loaded.index->lines() : kept_index;
   loaded.brands = catalogue::BrandBoxEntries(folders.working, index);
   loaded.first_models_brand = EntryToShow(loaded.brands, shown_brand);

@@ -143,19 +143,30 @@ void MainWindow::StartLoad() {
   // The brand whose list the window will show: the one restored at start-up, else the one on
   // show; its list is read with the catalogue rather than on the window's thread after.
   const std::string shown_brand = restored_brand_ ? FromQt(*restored_brand_) : state_.current_brand;
+  // At start-up the wizard shows its first page: the entries the other pages read are read after
+  // the lists are shown, and the wizard answers from then on.
+  const bool first_page_only = !loaded_;
   load_thread_ = QThread::create([this, loaded, search, folders = state_.folders,
                                   kept = &state_.model_index(), full_only = full_only_->isChecked(),
-                                  shown_brand, gate = ports_.load_gate] {
+                                  shown_brand, first_page_only, gate = ports_.load_gate] {
     if (gate) gate();
-    *loaded = LoadCatalogue(folders, *kept, full_only, shown_brand);
-    // The index stays where it is when the window takes it, and no other load starts before this
+    *loaded = LoadCatalogue(folders, *kept, full_only, shown_brand, first_page_only);
+    // An index stays where it is when the window takes it, and no other load starts before this
     // thread ends, so the search may go on reading it.
-    const common::LineTable& index = loaded->index ? loaded->index->lines() : *kept;
+    const common::LineTable* index = loaded->index ? &loaded->index->lines() : kept;
     const common::StringList brands = loaded->brands;
-    // The lists are what the user waits for: shown now, the search made meanwhile.
+    const bool answers_wizard = loaded->index_answers_wizard;
+    // The lists are what the user waits for: shown now, the rest made meanwhile.
     QMetaObject::invokeMethod(
         this, [this, loaded] { ShowLoadedCatalogue(std::move(*loaded)); }, Qt::QueuedConnection);
-    *search = LoadSearch(folders, index, brands);
+    if (!answers_wizard) {
+      auto whole =
+          std::make_shared<std::unique_ptr<selection::IndexedLines>>(ReadWizardIndex(folders));
+      if (*whole) index = &(*whole)->lines();
+      QMetaObject::invokeMethod(
+          this, [this, whole] { TakeWizardIndex(std::move(*whole)); }, Qt::QueuedConnection);
+    }
+    *search = LoadSearch(folders, *index, brands);
   });
   connect(load_thread_, &QThread::finished, this, [this, search] {
     load_thread_->deleteLater();
@@ -196,7 +207,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     state_.new_model_file_index = 0;
     ShowNewModelFile();
   }
-  wizard_->setEnabled(true);
+  wizard_->setEnabled(loaded.index_answers_wizard);
   ShowAnswerCounts();
   loaded_ = true;
   emit listsShown();
@@ -243,6 +254,14 @@ void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& 
         selection::FilterModels(state_.wizard.wizard_criteria(), state_.indexed_lines()));
   }
   EnableStepButtons();
+}
+
+void MainWindow::TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index) {
+  // Null when base.tkm could not be read again (said as it was read): the wizard goes on with
+  // what it has.
+  if (index) state_.index = std::move(index);
+  wizard_->setEnabled(true);
+  ShowAnswerCounts();
 }
 
 void MainWindow::FillModelList(const std::string& brand, const LoadedCatalogue* loaded) {

@@ -151,6 +151,8 @@ class MainWindow : public QWidget {
   // asked again while a read is under way, it reads once more when that read has ended.
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
+  // The index that answers every page of the wizard, read after the lists were shown.
+  void TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index);
   // After a reload: the place the user had, on the new catalogue.
   void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
                     const common::StringList& new_model_files, const std::string& new_model_row);

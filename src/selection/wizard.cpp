@@ -42,10 +42,12 @@ WizardPage WizardPageOf(int page) {
   return shown;
 }
 
-std::vector<std::string> WizardProperties() {
+namespace {
+
+std::vector<std::string> PropertiesOfPages(int first, int last) {
   std::vector<std::string> properties;
-  for (const Question& question : kQuestionTable) {
-    for (std::string& property : CompiledCriteria::PropertiesRead(question.criteria)) {
+  for (int page = first; page <= last; ++page) {
+    for (std::string& property : CompiledCriteria::PropertiesRead(PageQuestion(page).criteria)) {
       properties.push_back(std::move(property));
     }
   }
@@ -53,6 +55,12 @@ std::vector<std::string> WizardProperties() {
   properties.erase(std::unique(properties.begin(), properties.end()), properties.end());
   return properties;
 }
+
+}  // namespace
+
+std::vector<std::string> WizardProperties() { return PropertiesOfPages(0, kLastWizardPage); }
+
+std::vector<std::string> WizardPageProperties(int page) { return PropertiesOfPages(page, page); }
 
 std::string WizardAnswers::EarlierCriteria() const {
   std::string earlier;

@@ -28,6 +28,8 @@ WizardPage WizardPageOf(int page);
 // The properties whose entries the criteria of every page read (texts of digits, each once): an
 // index that answers the wizard keeps no others.
 std::vector<std::string> WizardProperties();
+// Those of one page's criteria alone (each once).
+std::vector<std::string> WizardPageProperties(int page);
 
 class WizardAnswers {
  public:
