@@ -1,6 +1,7 @@
 #include "catalogue/model_search.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "catalogue/brand_spellings.h"
 #include "common/encoding.h"
@@ -33,43 +34,68 @@ std::string BrandText(const std::string& brand) {
 }  // namespace
 
 void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
-  std::string brand_text = BrandText(brand);
   const auto brand_number = static_cast<std::uint32_t>(brands_.size());
   brands_.push_back(brand);
+  brand_texts_.push_back(BrandText(brand));
   for (const ModelRow& row : rows) {
-    const std::size_t at = shown_.size();
+    if (shown_.size() + row.model.size() + row.price.size() >= UINT32_MAX ||
+        names_.size() + row.model.size() >= UINT32_MAX) {
+      throw std::length_error("model search too large");
+    }
+    models_.push_back({brand_number, static_cast<std::uint32_t>(row.model.size()),
+                       static_cast<std::uint32_t>(shown_.size()),
+                       static_cast<std::uint32_t>(names_.size())});
     shown_ += row.model;
     shown_ += row.price;
-    models_.push_back({brand_number, static_cast<std::uint32_t>(row.model.size()), at});
-    texts_ += brand_text + " " + common::Cp1251Lowered(row.model);
-    ends_.push_back(texts_.size());
-    texts_ += '\n';
+    names_ += common::Cp1251Lowered(row.model);
+    names_ += '\n';
   }
 }
 
 FoundModel ModelSearch::Row(std::size_t model) const {
-  const Shown& row = models_[model];
-  const std::size_t end = model + 1 < models_.size() ? models_[model + 1].at : shown_.size();
-  std::string_view shown = std::string_view(shown_).substr(row.at, end - row.at);
+  const Model& row = models_[model];
+  const std::size_t end = model + 1 < models_.size() ? models_[model + 1].shown_at : shown_.size();
+  std::string_view shown = std::string_view(shown_).substr(row.shown_at, end - row.shown_at);
   return {brands_[row.brand], std::string(shown.substr(0, row.model_size)),
           std::string(shown.substr(row.model_size))};
 }
 
-std::string_view ModelSearch::TextOf(std::size_t model) const {
-  std::size_t start = model == 0 ? 0 : ends_[model - 1] + 1;
-  return std::string_view(texts_).substr(start, ends_[model] - start);
+std::string_view ModelSearch::NameText(std::size_t model) const {
+  return std::string_view(names_).substr(models_[model].name_at, models_[model].model_size);
+}
+
+bool ModelSearch::Holds(std::size_t model, std::string_view word) const {
+  return NameText(model).find(word) != std::string_view::npos ||
+         brand_texts_[models_[model].brand].find(word) != std::string::npos;
 }
 
 std::vector<std::size_t> ModelSearch::ModelsHolding(std::string_view word) const {
-  // One pass over all the texts; a word never holds '\n', so no match spans two models.
+  // A brand holding the word brings all its models; the names are gone through in one pass, and
+  // a word never holds '\n', so no match spans two models.
+  std::vector<bool> brand_holds(brands_.size());
+  for (std::size_t b = 0; b < brands_.size(); ++b) {
+    brand_holds[b] = brand_texts_[b].find(word) != std::string::npos;
+  }
   std::vector<std::size_t> found;
   common::SubstringSearch search{std::string(word)};
   std::size_t model = 0;
-  for (std::size_t at = search.Find(texts_, 0); at != std::string_view::npos;
-       at = search.Find(texts_, ends_[model] + 1)) {
-    while (ends_[model] < at) ++model;
-    found.push_back(model);
+  auto take_brands_up_to = [&](std::size_t next) {  // the models before next of brands holding it
+    for (; model < next; ++model) {
+      if (brand_holds[models_[model].brand]) found.push_back(model);
+    }
+  };
+  for (std::size_t at = search.Find(names_, 0); at != std::string_view::npos;) {
+    // The model whose name holds at: the last that starts at or before it.
+    const auto after =
+        std::upper_bound(models_.begin() + static_cast<std::ptrdiff_t>(model), models_.end(), at,
+                         [](std::size_t place, const Model& m) { return place < m.name_at; });
+    const auto holding = static_cast<std::size_t>(after - models_.begin()) - 1;
+    take_brands_up_to(holding);
+    found.push_back(holding);
+    model = holding + 1;
+    at = search.Find(names_, models_[holding].name_at + models_[holding].model_size + 1);
   }
+  take_brands_up_to(models_.size());
   return found;
 }
 
@@ -78,9 +104,7 @@ std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
   if (words.empty()) return {};
   std::vector<std::size_t> found = ModelsHolding(words.front());
   for (std::size_t w = 1; w < words.size(); ++w) {
-    std::erase_if(found, [&](std::size_t model) {
-      return TextOf(model).find(words[w]) == std::string_view::npos;
-    });
+    std::erase_if(found, [&](std::size_t model) { return !Holds(model, words[w]); });
   }
   std::vector<FoundModel> models;
   models.reserve(found.size());

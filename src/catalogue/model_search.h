@@ -40,24 +40,27 @@ class ModelSearch {
   std::size_t size() const { return models_.size(); }
 
  private:
-  // The models whose text holds the word, in order.
+  // The models whose brand or name holds the word, in order.
   std::vector<std::size_t> ModelsHolding(std::string_view word) const;
-  std::string_view TextOf(std::size_t model) const;
+  bool Holds(std::size_t model, std::string_view word) const;
+  std::string_view NameText(std::size_t model) const;
 
-  // A model as its row shows it, compactly: a catalogue of hundreds of thousands of models keeps
-  // a few tens of bytes for each.
-  struct Shown {
+  // A model as its row shows it and as it is searched, compactly: a catalogue of hundreds of
+  // thousands of models keeps a few tens of bytes for each. A word has no blank, so it is found
+  // in the brand's text or in the model's, never across both: the brand's is kept once.
+  struct Model {
     std::uint32_t brand;       // in brands_
-    std::uint32_t model_size;  // of the model's name, which shown_ holds at at, its price after
-    std::size_t at;            // the price ends where the next model begins
+    std::uint32_t model_size;  // of the model's name, which shown_ holds at shown_at, its price
+    std::uint32_t shown_at;    // after; the price ends where the next model's name begins
+    std::uint32_t name_at;     // of its lowered name in names_, which a '\n' ends
   };
   FoundModel Row(std::size_t model) const;
 
   common::StringList brands_;
-  std::vector<Shown> models_;
+  common::StringList brand_texts_;  // by brand: its spellings, lowered
+  std::vector<Model> models_;
   std::string shown_;
-  std::string texts_;              // by model: its brand's spellings and name, lowered, then '\n'
-  std::vector<std::size_t> ends_;  // by model: where its '\n' stands in texts_
+  std::string names_;  // by model: its name lowered, then '\n'
 };
 
 // The full models lists of the brands (the brand box's entries), as the window lists them.

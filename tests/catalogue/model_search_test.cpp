@@ -34,6 +34,9 @@ TEST(ModelSearch, FindsModelsHoldingEveryWord) {
       {"ЁЛКА", {"MTC Ёлка Ф100\t30"}},
       {"елка", {}},  // Ё is a letter of its own
       {" \t ", {}},
+      // Found by the brand and by the name, in the order added.
+      {"k", {"Nokia 3310\t45", "Nokia 6230 *\t120", "Sony-Ericsson K750i\t210"}},
+      {"0 m", {"MTC Ёлка Ф100\t30"}},
   };
   for (const SearchCase& c : cases) {
     std::vector<std::string> found;
