@@ -37,6 +37,15 @@ std::string EntryToShow(const common::StringList& brands, const std::string& sho
 
 namespace {
 
+// Reading a large index leaves freed working memory in the loading thread's heap (its pieces,
+// the streams' spare room): the window keeps only what it shows, so the rest goes back to the
+// system now.
+void HandBackFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
+
 // Only the models' names and the wizard's entries are held; a page reads its line again.
 std::unique_ptr<selection::IndexedLines> ReadIndex(const catalogue::Folders& folders,
                                                    const std::vector<std::string>& properties) {
@@ -49,7 +58,10 @@ std::unique_ptr<selection::IndexedLines> ReadIndex(const catalogue::Folders& fol
 }  // namespace
 
 std::unique_ptr<selection::IndexedLines> ReadWizardIndex(const catalogue::Folders& folders) {
-  return ReadIndex(folders, selection::WizardProperties());
+  std::unique_ptr<selection::IndexedLines> index =
+      ReadIndex(folders, selection::WizardProperties());
+  HandBackFreedMemory();
+  return index;
 }
 
 LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
@@ -72,11 +84,7 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
                                                    loaded.first_models_brand, full_only);
   }
   loaded.new_model_files = selection::FindNewModelFiles(folders.working);
-#ifdef __GLIBC__
-  // Reading a large index leaves freed working memory in the loading thread's heap; the
-  // window keeps only what it shows, so the rest goes back to the system now.
-  malloc_trim(0);
-#endif
+  HandBackFreedMemory();
   return loaded;
 }
 
@@ -87,9 +95,7 @@ catalogue::ModelSearch LoadSearch(const catalogue::Folders& folders, const commo
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
   catalogue::CatalogueData data(folders.working);
   catalogue::ModelSearch search = catalogue::BuildModelSearch(folders, data, index, brands);
-#ifdef __GLIBC__
-  malloc_trim(0);  // the price passes' working memory
-#endif
+  HandBackFreedMemory();  // the price passes'
   return search;
 }
 
