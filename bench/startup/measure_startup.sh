@@ -3,7 +3,8 @@
 # to the first page laid out and to the brand box, models list and wizard's counts filled (what
 # the user waits for), and peak resident memory, median of RUNS runs each; then the peak
 # resident memory of each after it has run for LOADED_WAIT seconds (8 by default), by when the
-# window has read the whole catalogue.
+# window has read the whole catalogue, and its resident memory then. The window's resident memory
+# when its lists are filled is given too.
 #   bench/startup/measure_startup.sh BUILD_DIR [CATALOGUE] [RUNS]
 # Without CATALOGUE a large synthetic one is made (bench/make_synthetic_catalogue), SCALE times
 # the large one of the benchmarks (1 unless told), with the demo
@@ -25,15 +26,17 @@ PAGE="$CATALOGUE/Templates/index.html"
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export TRUBKOM_REPORT_FIRST_PAGE=quit
 
-# One run: prints "FIRST_PAGE_MS FILLED_MS KILOBYTES"; a bare view has no lists, so its lists
-# count as filled with its first page.
+# One run: prints "FIRST_PAGE_MS FILLED_MS KILOBYTES FILLED_RESIDENT_KILOBYTES"; a bare view has
+# no lists, so its lists count as filled with its first page.
 run_once() {
-  local log first filled
+  local log first filled resident
   log=$(mktemp)
   (cd "$CATALOGUE" && TRUBKOM_LAUNCHED_NS=$(date +%s%N) /usr/bin/time -f 'peak %M' "$@" 2>"$log" >/dev/null) || true
   first=$(sed -n 's/^first page: \([0-9]*\) ms$/\1/p' "$log")
   filled=$(sed -n 's/^lists filled: \([0-9]*\) ms$/\1/p' "$log")
-  echo "$first ${filled:-$first} $(sed -n 's/^peak \([0-9]*\)$/\1/p' "$log")"
+  resident=$(sed -n 's/^lists filled resident: \([0-9]*\) kB$/\1/p' "$log")
+  [ -n "$resident" ] || resident=$(sed -n 's/^first page resident: \([0-9]*\) kB$/\1/p' "$log")
+  echo "$first ${filled:-$first} $(sed -n 's/^peak \([0-9]*\)$/\1/p' "$log") ${resident:-0}"
   rm -f "$log"
 }
 
@@ -42,28 +45,32 @@ median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 measure() {
   local name=$1
   shift
-  local times=() filled=() peaks=()
+  local times=() filled=() peaks=() residents=()
   for _ in $(seq "$RUNS"); do
-    read -r ms full kb < <(run_once "$@")
+    read -r ms full kb resident < <(run_once "$@")
     times+=("$ms")
     filled+=("$full")
     peaks+=("$kb")
+    residents+=("$resident")
   done
-  printf '%-8s first page %5s ms, lists filled %5s ms (medians of %s), peak %6s KiB\n' "$name" \
+  printf '%-8s first page %5s ms, lists filled %5s ms (medians of %s), peak %6s KiB,' "$name" \
     "$(printf '%s\n' "${times[@]}" | median)" "$(printf '%s\n' "${filled[@]}" | median)" \
     "$RUNS" "$(printf '%s\n' "${peaks[@]}" | median)"
+  printf ' resident when filled %6s KiB\n' "$(printf '%s\n' "${residents[@]}" | median)"
 }
 
 run_once "$BUILD/bench/bare_browser" "$PAGE" >/dev/null  # warm the disk cache for both
 measure bare "$BUILD/bench/bare_browser" "$PAGE"
 measure trubkom "$BUILD/trubkom"
 
-# Peak resident memory (KiB) of a program left running for LOADED_WAIT seconds.
+# Peak and present resident memory (KiB, "PEAK RESIDENT") of a program left running for
+# LOADED_WAIT seconds.
 peak_after_wait() {
   (cd "$CATALOGUE" && exec "$@") >/dev/null 2>&1 &
   local pid=$!
   sleep "${LOADED_WAIT:-8}"
-  sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB$/\1/p' "/proc/$pid/status"
+  echo "$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB$/\1/p' "/proc/$pid/status")" \
+    "$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\) kB$/\1/p' "/proc/$pid/status")"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
@@ -71,13 +78,17 @@ peak_after_wait() {
 unset TRUBKOM_REPORT_FIRST_PAGE
 for name in bare trubkom; do
   peaks=()
+  residents=()
   for _ in $(seq "$RUNS"); do
     if [ "$name" = bare ]; then
-      peaks+=("$(peak_after_wait "$BUILD/bench/bare_browser" "$PAGE")")
+      read -r peak resident < <(peak_after_wait "$BUILD/bench/bare_browser" "$PAGE")
     else
-      peaks+=("$(peak_after_wait "$BUILD/trubkom")")
+      read -r peak resident < <(peak_after_wait "$BUILD/trubkom")
     fi
+    peaks+=("$peak")
+    residents+=("$resident")
   done
-  printf '%-8s after %ss, peak %6s KiB (median of %s)\n' "$name" "${LOADED_WAIT:-8}" \
-    "$(printf '%s\n' "${peaks[@]}" | median)" "$RUNS"
+  printf '%-8s after %ss, peak %6s KiB, resident %6s KiB (medians of %s)\n' "$name" \
+    "${LOADED_WAIT:-8}" "$(printf '%s\n' "${peaks[@]}" | median)" \
+    "$(printf '%s\n' "${residents[@]}" | median)" "$RUNS"
 done

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace trubkom::app {
 
@@ -19,6 +20,19 @@ long long NowNs() {
       .count();
 }
 
+// The process's resident memory now, as the system counts it ("VmRSS").
+std::string ResidentKilobytes() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return "?";
+  char line[256];
+  long kilobytes = -1;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    if (std::sscanf(line, "VmRSS: %ld kB", &kilobytes) == 1) break;
+  }
+  std::fclose(status);
+  return kilobytes < 0 ? "?" : std::to_string(kilobytes);
+}
+
 // What is still to be reported; the program quits after the last when asked to.
 struct Reports {
   long long launched = 0;
@@ -27,6 +41,7 @@ struct Reports {
 
   void Report(const char* what) {
     std::fprintf(stderr, "%s: %lld ms\n", what, (NowNs() - launched) / 1000000);
+    std::fprintf(stderr, "%s resident: %s kB\n", what, ResidentKilobytes().c_str());
     if (--pending == 0 && quit) QCoreApplication::quit();
   }
 };

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <utility>
 
 #include "app/about_text.h"
@@ -157,9 +159,19 @@ void MainWindow::StartLoad() {
     const common::StringList brands = loaded->brands;
     const bool answers_wizard = loaded->index_answers_wizard;
     // The lists are what the user waits for: shown now, the rest made meanwhile.
+    auto shown = std::make_shared<std::promise<void>>();
+    std::future<void> lists_shown = shown->get_future();
     QMetaObject::invokeMethod(
-        this, [this, loaded] { ShowLoadedCatalogue(std::move(*loaded)); }, Qt::QueuedConnection);
+        this,
+        [this, loaded, shown] {
+          ShowLoadedCatalogue(std::move(*loaded));
+          shown->set_value();
+        },
+        Qt::QueuedConnection);
     if (!answers_wizard) {
+      // Not before the window has filled its lists, which it does on one processor while this
+      // read would take both. A window closing meanwhile may never show them: not for long.
+      lists_shown.wait_for(std::chrono::seconds(1));
       auto whole =
           std::make_shared<std::unique_ptr<selection::IndexedLines>>(ReadWizardIndex(folders));
       if (*whole) index = &(*whole)->lines();
