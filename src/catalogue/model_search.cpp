@@ -50,6 +50,7 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
     names_ += common::Cp1251Lowered(row.model);
     names_ += '\n';
   }
+  brand_ends_.push_back(models_.size());
 }
 
 FoundModel ModelSearch::Row(std::size_t model) const {
@@ -80,8 +81,14 @@ std::vector<std::size_t> ModelSearch::ModelsHolding(std::string_view word) const
   common::SubstringSearch search{std::string(word)};
   std::size_t model = 0;
   auto take_brands_up_to = [&](std::size_t next) {  // the models before next of brands holding it
-    for (; model < next; ++model) {
-      if (brand_holds[models_[model].brand]) found.push_back(model);
+    while (model < next) {
+      const std::uint32_t brand = models_[model].brand;
+      const std::size_t brand_end = std::min(next, brand_ends_[brand]);
+      if (!brand_holds[brand]) {
+        model = brand_end;
+        continue;
+      }
+      for (; model < brand_end; ++model) found.push_back(model);
     }
   };
   for (std::size_t at = search.Find(names_, 0); at != std::string_view::npos;) {

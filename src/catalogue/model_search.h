@@ -57,7 +57,8 @@ class ModelSearch {
   FoundModel Row(std::size_t model) const;
 
   common::StringList brands_;
-  common::StringList brand_texts_;  // by brand: its spellings, lowered
+  common::StringList brand_texts_;       // by brand: its spellings, lowered
+  std::vector<std::size_t> brand_ends_;  // by brand: where its models end in models_
   std::vector<Model> models_;
   std::string shown_;
   std::string names_;  // by model: its name lowered, then '\n'
