@@ -34,88 +34,82 @@ std::string BrandText(const std::string& brand) {
 }  // namespace
 
 void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
-  const auto brand_number = static_cast<std::uint32_t>(brands_.size());
-  brands_.push_back(brand);
-  brand_texts_.push_back(BrandText(brand));
+  Brand added{brand, BrandText(brand), {}, {}, {}};
+  added.models.reserve(rows.size());
   for (const ModelRow& row : rows) {
-    if (shown_.size() + row.model.size() + row.price.size() >= UINT32_MAX ||
-        names_.size() + row.model.size() >= UINT32_MAX) {
+    if (added.shown.size() + row.model.size() + row.price.size() >= UINT32_MAX) {
       throw std::length_error("model search too large");
     }
-    models_.push_back({brand_number, static_cast<std::uint32_t>(row.model.size()),
-                       static_cast<std::uint32_t>(shown_.size()),
-                       static_cast<std::uint32_t>(names_.size())});
-    shown_ += row.model;
-    shown_ += row.price;
-    names_ += common::Cp1251Lowered(row.model);
-    names_ += '\n';
+    added.models.push_back({static_cast<std::uint32_t>(added.names.size()),
+                            static_cast<std::uint32_t>(added.shown.size()),
+                            static_cast<std::uint32_t>(row.model.size())});
+    added.shown += row.model;
+    added.shown += row.price;
+    added.names += common::Cp1251Lowered(row.model);
+    added.names += '\n';
   }
-  brand_ends_.push_back(models_.size());
+  added.names.shrink_to_fit();
+  added.shown.shrink_to_fit();
+  size_ += added.models.size();
+  brands_.push_back(std::move(added));
 }
 
-FoundModel ModelSearch::Row(std::size_t model) const {
-  const Model& row = models_[model];
-  const std::size_t end = model + 1 < models_.size() ? models_[model + 1].shown_at : shown_.size();
-  std::string_view shown = std::string_view(shown_).substr(row.shown_at, end - row.shown_at);
-  return {brands_[row.brand], std::string(shown.substr(0, row.model_size)),
-          std::string(shown.substr(row.model_size))};
+std::string_view ModelSearch::Brand::NameText(std::size_t model) const {
+  return std::string_view(names).substr(models[model].name_at, models[model].model_size);
 }
 
-std::string_view ModelSearch::NameText(std::size_t model) const {
-  return std::string_view(names_).substr(models_[model].name_at, models_[model].model_size);
-}
-
-bool ModelSearch::Holds(std::size_t model, std::string_view word) const {
+bool ModelSearch::Brand::Holds(std::size_t model, std::string_view word) const {
   return NameText(model).find(word) != std::string_view::npos ||
-         brand_texts_[models_[model].brand].find(word) != std::string::npos;
+         text.find(word) != std::string::npos;
 }
 
-std::vector<std::size_t> ModelSearch::ModelsHolding(std::string_view word) const {
-  // A brand holding the word brings all its models; the names are gone through in one pass, and
-  // a word never holds '\n', so no match spans two models.
-  std::vector<bool> brand_holds(brands_.size());
-  for (std::size_t b = 0; b < brands_.size(); ++b) {
-    brand_holds[b] = brand_texts_[b].find(word) != std::string::npos;
+FoundModel ModelSearch::Brand::Row(std::size_t model) const {
+  const Model& row = models[model];
+  const std::size_t end = model + 1 < models.size() ? models[model + 1].shown_at : shown.size();
+  std::string_view text = std::string_view(shown).substr(row.shown_at, end - row.shown_at);
+  return {name, std::string(text.substr(0, row.model_size)),
+          std::string(text.substr(row.model_size))};
+}
+
+void ModelSearch::ModelsHolding(const Brand& brand, const common::SubstringSearch& word,
+                                std::vector<std::size_t>& found) {
+  if (brand.text.find(word.needle()) != std::string::npos) {
+    for (std::size_t model = 0; model < brand.models.size(); ++model) found.push_back(model);
+    return;
   }
-  std::vector<std::size_t> found;
-  common::SubstringSearch search{std::string(word)};
-  std::size_t model = 0;
-  auto take_brands_up_to = [&](std::size_t next) {  // the models before next of brands holding it
-    while (model < next) {
-      const std::uint32_t brand = models_[model].brand;
-      const std::size_t brand_end = std::min(next, brand_ends_[brand]);
-      if (!brand_holds[brand]) {
-        model = brand_end;
-        continue;
-      }
-      for (; model < brand_end; ++model) found.push_back(model);
-    }
-  };
-  for (std::size_t at = search.Find(names_, 0); at != std::string_view::npos;) {
+  // One pass over the names; a word never holds '\n', so no match spans two models.
+  auto next = brand.models.begin();
+  for (std::size_t at = word.Find(brand.names, 0); at != std::string_view::npos;) {
     // The model whose name holds at: the last that starts at or before it.
-    const auto after =
-        std::upper_bound(models_.begin() + static_cast<std::ptrdiff_t>(model), models_.end(), at,
-                         [](std::size_t place, const Model& m) { return place < m.name_at; });
-    const auto holding = static_cast<std::size_t>(after - models_.begin()) - 1;
-    take_brands_up_to(holding);
+    next = std::upper_bound(next, brand.models.end(), at,
+                            [](std::size_t place, const Model& m) { return place < m.name_at; });
+    const auto holding = static_cast<std::size_t>(next - brand.models.begin()) - 1;
     found.push_back(holding);
-    model = holding + 1;
-    at = search.Find(names_, models_[holding].name_at + models_[holding].model_size + 1);
+    const Model& model = brand.models[holding];
+    at = word.Find(brand.names, model.name_at + model.model_size + 1);
   }
-  take_brands_up_to(models_.size());
-  return found;
 }
 
 std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
   common::StringList words = Words(typed);
   if (words.empty()) return {};
-  std::vector<std::size_t> found = ModelsHolding(words.front());
-  for (std::size_t w = 1; w < words.size(); ++w) {
-    std::erase_if(found, [&](std::size_t model) { return !Holds(model, words[w]); });
+  const common::SubstringSearch first(words.front());
+  std::vector<std::pair<const Brand*, std::size_t>> holding;  // the rows are made once counted
+  std::vector<std::size_t> found;
+  for (const Brand& brand : brands_) {
+    found.clear();
+    ModelsHolding(brand, first, found);
+    for (std::size_t model : found) {
+      bool holds_all = true;
+      for (std::size_t w = 1; w < words.size() && holds_all; ++w) {
+        holds_all = brand.Holds(model, words[w]);
+      }
+      if (holds_all) holding.emplace_back(&brand, model);
+    }
   }
   std::vector<FoundModel> models;
-  models.reserve(found.size());
-  for (std::size_t model : found) models.push_back(Row(model));
+  models.reserve(holding.size());
+  for (const auto& [brand, model] : holding) models.push_back(brand->Row(model));
   return models;
 }
 

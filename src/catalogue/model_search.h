@@ -11,6 +11,7 @@
 #include "catalogue/model_list.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
+#include "common/substring_search.h"
 
 // The search across brands: the models of every brand whose "brand model" holds each word the
 // user typed, in any order, letter case ignored (Latin and Cyrillic), the brand found under each
@@ -27,7 +28,7 @@ struct FoundModel {
 };
 
 // Every model of a catalogue, with its text to search made once, so that a search per key press
-// reads one block of lowered text instead of lowering every name again.
+// reads the lowered names instead of lowering every name again.
 class ModelSearch {
  public:
   // Appends a brand's models list (brand as the box shows it); results keep this order.
@@ -37,31 +38,36 @@ class ModelSearch {
   // were added; none for a text without words.
   std::vector<FoundModel> Find(std::string_view typed) const;
 
-  std::size_t size() const { return models_.size(); }
+  std::size_t size() const { return size_; }
 
  private:
-  // The models whose brand or name holds the word, in order.
-  std::vector<std::size_t> ModelsHolding(std::string_view word) const;
-  bool Holds(std::size_t model, std::string_view word) const;
-  std::string_view NameText(std::size_t model) const;
-
-  // A model as its row shows it and as it is searched, compactly: a catalogue of hundreds of
-  // thousands of models keeps a few tens of bytes for each. A word has no blank, so it is found
-  // in the brand's text or in the model's, never across both: the brand's is kept once.
+  // A model as its row shows it and as it is searched: a catalogue of hundreds of thousands of
+  // models keeps a few tens of bytes for each.
   struct Model {
-    std::uint32_t brand;       // in brands_
-    std::uint32_t model_size;  // of the model's name, which shown_ holds at shown_at, its price
-    std::uint32_t shown_at;    // after; the price ends where the next model's name begins
-    std::uint32_t name_at;     // of its lowered name in names_, which a '\n' ends
+    std::uint32_t name_at;     // of its lowered name in the brand's names, which a '\n' ends
+    std::uint32_t shown_at;    // of its name in the brand's shown, its price after; the price
+    std::uint32_t model_size;  // ends where the next model's name begins
   };
-  FoundModel Row(std::size_t model) const;
+  // A brand's models, kept apart from the other brands', so that no block of the whole
+  // catalogue is ever copied to grow. A word has no blank, so it is found in the brand's text or
+  // in a model's name, never across both: the brand's is kept once.
+  struct Brand {
+    std::string name;  // as the box shows it
+    std::string text;  // its spellings, lowered
+    std::string names;
+    std::string shown;
+    std::vector<Model> models;
 
-  common::StringList brands_;
-  common::StringList brand_texts_;       // by brand: its spellings, lowered
-  std::vector<std::size_t> brand_ends_;  // by brand: where its models end in models_
-  std::vector<Model> models_;
-  std::string shown_;
-  std::string names_;  // by model: its name lowered, then '\n'
+    std::string_view NameText(std::size_t model) const;
+    bool Holds(std::size_t model, std::string_view word) const;
+    FoundModel Row(std::size_t model) const;
+  };
+  // Adds to found the brand's models holding the word, in order.
+  static void ModelsHolding(const Brand& brand, const common::SubstringSearch& word,
+                            std::vector<std::size_t>& found);
+
+  std::vector<Brand> brands_;
+  std::size_t size_ = 0;
 };
 
 // The full models lists of the brands (the brand box's entries), as the window lists them.
