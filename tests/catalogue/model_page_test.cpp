@@ -117,8 +117,11 @@ TEST_F(ModelPageTest, FullPageIsLaidOutFromTheLastIndexLine) {
                  "<!adv_title!><!adv_body!>\r\n<!adv_title!><!adv_body!><!adv_pagebanner!>\r\n<!"
                  "price_list!>\r\n");
   cat.WriteBytes("pics/se/k770.png", "png");
+  // A line is found by its brand and model fields: the last one holds the brand and model
+  // further on, as its model and first entry.
   index = {"Sony-Ericsson|K770i|51(0)|",
-           "Sony-Ericsson|K770i|51(2)|5(1)|53(35)|26(5)|26(16)|\\se\\k770.png"};
+           "Sony-Ericsson|K770i|51(2)|5(1)|53(35)|26(5)|26(16)|\\se\\k770.png",
+           "Other|Sony-Ericsson|K770i|51(1)|"};
   ASSERT_TRUE(ShowModelPage(context, "Sony-Ericsson", "K770i *"));
   common::StringList lines = common::SplitLinesAtCr(cat.ReadBytes("Templates/temp.html"));
   const std::string spacer = "<tr><td colspan=\"3\"><img src=\"./px.gif\" height=\"5\"></td></tr>";
