@@ -33,10 +33,6 @@ std::string EntryToShow(const common::StringList& brands, const std::string& sho
   return brands.front();
 }
 
-}  // namespace
-
-namespace {
-
 // Reading a large index leaves freed working memory in the loading thread's heap (its pieces,
 // the streams' spare room): the window keeps only what it shows, so the rest goes back to the
 // system now.

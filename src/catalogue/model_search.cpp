@@ -71,22 +71,21 @@ FoundModel ModelSearch::Brand::Row(std::size_t model) const {
           std::string(text.substr(row.model_size))};
 }
 
-void ModelSearch::ModelsHolding(const Brand& brand, const common::SubstringSearch& word,
-                                std::vector<std::size_t>& found) {
-  if (brand.text.find(word.needle()) != std::string::npos) {
-    for (std::size_t model = 0; model < brand.models.size(); ++model) found.push_back(model);
+void ModelSearch::Brand::ModelsHolding(const common::SubstringSearch& word,
+                                       std::vector<std::size_t>& found) const {
+  if (text.find(word.needle()) != std::string::npos) {
+    for (std::size_t model = 0; model < models.size(); ++model) found.push_back(model);
     return;
   }
   // One pass over the names; a word never holds '\n', so no match spans two models.
-  auto next = brand.models.begin();
-  for (std::size_t at = word.Find(brand.names, 0); at != std::string_view::npos;) {
+  auto next = models.begin();
+  for (std::size_t at = word.Find(names, 0); at != std::string_view::npos;) {
     // The model whose name holds at: the last that starts at or before it.
-    next = std::upper_bound(next, brand.models.end(), at,
+    next = std::upper_bound(next, models.end(), at,
                             [](std::size_t place, const Model& m) { return place < m.name_at; });
-    const auto holding = static_cast<std::size_t>(next - brand.models.begin()) - 1;
+    const auto holding = static_cast<std::size_t>(next - models.begin()) - 1;
     found.push_back(holding);
-    const Model& model = brand.models[holding];
-    at = word.Find(brand.names, model.name_at + model.model_size + 1);
+    at = word.Find(names, models[holding].name_at + models[holding].model_size + 1);
   }
 }
 
@@ -98,7 +97,7 @@ std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
   std::vector<std::size_t> found;
   for (const Brand& brand : brands_) {
     found.clear();
-    ModelsHolding(brand, first, found);
+    brand.ModelsHolding(first, found);
     for (std::size_t model : found) {
       bool holds_all = true;
       for (std::size_t w = 1; w < words.size() && holds_all; ++w) {

@@ -60,11 +60,10 @@ class ModelSearch {
 
     std::string_view NameText(std::size_t model) const;
     bool Holds(std::size_t model, std::string_view word) const;
+    // Adds to found the models holding the word, in order.
+    void ModelsHolding(const common::SubstringSearch& word, std::vector<std::size_t>& found) const;
     FoundModel Row(std::size_t model) const;
   };
-  // Adds to found the brand's models holding the word, in order.
-  static void ModelsHolding(const Brand& brand, const common::SubstringSearch& word,
-                            std::vector<std::size_t>& found);
 
   std::vector<Brand> brands_;
   std::size_t size_ = 0;

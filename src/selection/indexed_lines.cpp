@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <set>
@@ -179,10 +180,11 @@ class KeptEntryScreen {
 // the run has; runs read apart are put together in line order.
 class IndexedLines::Builder {
  public:
-  explicit Builder(const std::vector<std::string>* only_properties = nullptr)
+  // The screen is made once for all the parts (its table of pairs is 64 KiB) and outlives them.
+  Builder(const std::vector<std::string>* only_properties, const KeptEntryScreen& screen)
       : small_writers_(kSmallProperties),
         keep_small_(kSmallProperties, only_properties == nullptr),
-        screen_(only_properties) {
+        screen_(&screen) {
     if (only_properties == nullptr) return;
     keep_other_.emplace();
     for (const std::string& digits : *only_properties) {
@@ -231,7 +233,8 @@ class IndexedLines::Builder {
       writer.Add(line, Packed(value));
     };
     if constexpr (kSomeKept) {
-      index_entries::ForEachKeptEntry(lines, first, last, visit_usual, visit_any, screen_);
+      index_entries::ForEachKeptEntry(lines, first, last, visit_usual, visit_any,
+                                      std::cref(*screen_));
     } else {
       ForEachEntry(lines, first, last, visit_usual, visit_any);
     }
@@ -297,7 +300,7 @@ class IndexedLines::Builder {
   std::vector<unsigned char> keep_small_;     // by the property's number: whether it is kept
   // The other properties kept (their digits); every one when none are named.
   std::optional<std::set<std::string, std::less<>>> keep_other_;
-  KeptEntryScreen screen_;
+  const KeptEntryScreen* screen_;
   std::unordered_map<std::string, PostingWriter> other_writers_;  // by the property's digits
   std::unordered_map<std::string, std::uint32_t> text_codes_;
   std::vector<long long> text_numbers_;
@@ -332,7 +335,8 @@ IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts,
   if (parts == 0) parts = common::PartsFor(lines_.bytes().size(), kPartBytes);
   const std::vector<std::size_t> bounds = PartBounds(lines_, parts);
   std::vector<Builder> builders;
-  for (std::size_t part = 0; part < parts; ++part) builders.emplace_back(only_properties);
+  const KeptEntryScreen screen(only_properties);
+  for (std::size_t part = 0; part < parts; ++part) builders.emplace_back(only_properties, screen);
   common::RunParts(parts, [&](std::size_t part) {
     builders[part].Read(lines_, bounds[part], bounds[part + 1]);
   });
@@ -346,9 +350,10 @@ IndexedLines::IndexedLines(common::LineTable lines, std::size_t parts,
 IndexedLines IndexedLines::ReadHeads(common::LinePieces pieces,
                                      const std::vector<std::string>& only_properties) {
   IndexedLines index;
+  const KeptEntryScreen screen(&only_properties);
   std::vector<Builder> builders;
   for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
-    builders.emplace_back(&only_properties);
+    builders.emplace_back(&only_properties, screen);
   }
   std::vector<common::LineTable> heads(pieces.size());
   pieces.ForEach([&](std::size_t piece, common::LineTable lines) {
