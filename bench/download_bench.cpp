@@ -25,6 +25,7 @@
 #include "common/atomic_file.h"
 #include "common/line_file.h"
 #include "common/private_folder.h"
+#include "support/core_helpers.h"
 #include "update/download.h"
 
 extern char** environ;
@@ -94,7 +95,7 @@ struct Fixture {
     server = Start({"python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
                     root.path() + "/server", std::to_string(port)});
     for (int attempt = 0; attempt < 200; ++attempt) {
-      if (update::IsConnectedToInternet(base)) return;
+      if (testing::AcceptsConnections(base)) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     throw std::runtime_error("the HTTP server did not start");

@@ -12,9 +12,9 @@
 #include "common/paths.h"
 #include "plain_read.h"
 #include "selection/criteria.h"
-#include "selection/criteria_reference.h"
 #include "selection/model_index.h"
 #include "selection/wizard.h"
+#include "support/criteria_reference.h"
 #include "synthetic_catalogue.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "common/ascii.h"
 #include "common/paths.h"
 #include "selection/criteria.h"
-#include "selection/criteria_reference.h"
 #include "selection/model_index.h"
+#include "support/criteria_reference.h"
 #include "synthetic_catalogue.h"
 
 namespace {

@@ -10,7 +10,6 @@
 
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
-#include "catalogue/price_average_reference.h"
 #include "catalogue/price_block.h"
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
@@ -19,6 +18,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "plain_read.h"
+#include "support/price_average_reference.h"
 #include "synthetic_catalogue.h"
 
 namespace {

@@ -23,7 +23,6 @@ if [ -z "$CATALOGUE" ]; then
   cp -r "$ROOT/demo/catalogue/Templates" "$CATALOGUE/"
 fi
 PAGE="$CATALOGUE/Templates/index.html"
-if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export TRUBKOM_REPORT_FIRST_PAGE=quit
 
 # One run: prints "FIRST_PAGE_MS FILLED_MS KILOBYTES FILLED_RESIDENT_KILOBYTES"; a bare view has

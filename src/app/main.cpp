@@ -1,5 +1,4 @@
 // Trubkom: a desktop catalogue of mobile phones.
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -62,8 +61,6 @@ std::string NamedFolder(const QCommandLineParser& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The browser engine refuses to start as root with its sandbox on.
-  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   // The browser engine's start-up report (graphics set-up, its switches) and its internal
   // errors (a virtual display without GPU) are for its own developers; the program's warnings
   // still reach the terminal.

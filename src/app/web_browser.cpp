@@ -1,5 +1,7 @@
 #include "app/web_browser.h"
 
+#include <unistd.h>
+
 #include <QChildEvent>
 #include <QDialog>
 #include <QFile>
@@ -90,6 +92,7 @@ void WebBrowser::childEvent(QChildEvent* event) {
 }
 
 void SetBrowserEngineSwitches() {
+  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
   if (!flags.contains("--log-level")) flags += " --log-level=3";
   if (!flags.contains("--force-webrtc-ip-handling-policy")) {

@@ -39,7 +39,9 @@ class WebBrowser : public QWebEngineView, public common::Browser {
 };
 
 // The engine's switches, set before the application object is made: WebRTC sends nothing past
-// a proxy (there is none, so nothing at all), and the engine's own log keeps to fatal errors.
+// a proxy (there is none, so nothing at all), the engine's own log keeps to fatal errors, and
+// run as root (where the engine refuses to start with its sandbox on) the sandbox is off. Every
+// program and widget test that opens a browser view sets them here and nowhere else.
 void SetBrowserEngineSwitches();
 
 }  // namespace trubkom::app

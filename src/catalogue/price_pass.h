@@ -38,9 +38,9 @@ struct PriceRange {
 enum class PriceFigures { kAverages, kAveragesAndRanges };
 
 // The average prices of many models of one brand at once, in one pass over the price lists:
-// the same results as the literal AveragePrice (price_average_reference.h) for each query "brand
-// model", with a cost that grows with the bytes of the lines plus the models instead of their
-// product.
+// the same results as the literal AveragePrice (tests/support/price_average_reference.h) for each
+// query "brand model", with a cost that grows with the bytes of the lines plus the models instead
+// of their product.
 class BrandPrices {
  public:
   // brand is the library's spelling; models are the names without their " *" mark.

@@ -101,13 +101,6 @@ LineTable LineTable::Join(std::vector<LineTable> tables) {
   return joined;
 }
 
-StringList LineTable::ToStringList() const {
-  StringList lines;
-  lines.reserve(size());
-  for (std::string_view line : *this) lines.emplace_back(line);
-  return lines;
-}
-
 std::size_t LineTable::MemoryBytes() const {
   return sizeof *this + bytes_.capacity() + spans_.capacity() * sizeof(Span);
 }

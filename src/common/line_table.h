@@ -39,7 +39,6 @@ class LineTable {
   // Every line's bytes in one piece, each line followed by the CR that ends it (the last one
   // perhaps by nothing).
   std::string_view bytes() const { return bytes_.view(); }
-  StringList ToStringList() const;
   std::size_t MemoryBytes() const;
 
   class Iterator {

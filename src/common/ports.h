@@ -49,12 +49,6 @@ class FolderChooser {
   virtual std::string ChooseFolder(const std::string& start) = 0;
 };
 
-class MessagePump {
- public:
-  virtual ~MessagePump() = default;
-  virtual void DispatchPending() = 0;
-};
-
 // Told when an update package's scripts have all run, before the package is marked as applied,
 // with the date code ("DDMMYY") of its name, so that what it changed can be recorded. A crash in
 // between tells it again on the next run, so what it records must come out the same then.

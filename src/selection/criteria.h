@@ -17,9 +17,10 @@
 // criteria with "^" and needs all of them; an empty criterion, or a list without any, is no
 // condition and keeps every line (the wizard's "Пока не знаю").
 //
-// The meaning is textual: MatchCriterion (criteria_reference.h) searches the line's text exactly
-// as the criterion says. CompiledCriteria over an IndexedLines gives the same answers far faster:
-// each line's entries are read once per load and each criteria list is parsed once per step.
+// The meaning is textual: MatchCriterion (tests/support/criteria_reference.h) searches the line's
+// text exactly as the criterion says. CompiledCriteria over an IndexedLines gives the same answers
+// far faster: each line's entries are read once per load and each criteria list is parsed once per
+// step.
 namespace trubkom::selection {
 
 // The lines of an index that a criteria list selects, as bits: line i is bit i % 64 of word

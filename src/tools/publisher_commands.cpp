@@ -12,6 +12,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/private_folder.h"
+#include "tools/console.h"
 #include "update/apply_package.h"
 #include "update/archive_extraction.h"
 #include "update/archive_writer.h"
@@ -36,13 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace trubkom::update;
 
-void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
-
-int Fail(const std::string& message) {
-  std::cerr << "trubkom-catalogue: " << common::Utf8FromCp1251(message) << '\n';
-  return 1;
-}
-
 std::string WorkingFolder() { return fs::current_path().string(); }
 
 // The path relative to folder, for messages.
@@ -53,7 +47,7 @@ std::string Relative(const std::string& path, const std::string& folder) {
 
 int Keygen(const std::string& folder) {
   if (common::Status written = WriteKeyFolder(folder, NewSealingKeys()); !written) {
-    return Fail(written.error().message);
+    return Fail(written.error());
   }
   std::cout << "Keys written to " << folder << ":\n"
             << "  " << kSecretKeyFile << "  the secret signing key: keep it private\n"
@@ -70,7 +64,7 @@ std::optional<std::string> ArchiveOf(const std::string& source, std::string& err
     auto zipped = ZipFolder(source, error);
     if (!zipped) return std::nullopt;
     for (const std::string& name : zipped->skipped) {
-      std::cerr << "trubkom-catalogue: " << name << ": not a file or folder, left out\n";
+      Note(name + ": not a file or folder, left out");
     }
     return std::move(zipped->zip);
   }
@@ -98,7 +92,7 @@ void WarnIfReadableByOthers(const std::string& key_folder) {
 
 int Pack(const std::string& source, const std::string& package, const std::string& key_folder) {
   auto keys = ReadKeyFolder(key_folder);
-  if (!keys) return Fail(keys.error().message);
+  if (!keys) return Fail(keys.error());
   // The demo keys' secret half is public by design; any other key should be its owner's alone.
   bool demo_keys =
       BuiltWithDemoKeys() && OpeningKeysFor(*keys).public_key == BuiltinOpeningKeys().public_key;
@@ -110,14 +104,15 @@ int Pack(const std::string& source, const std::string& package, const std::strin
   if (common::Status written =
           common::ReplaceFileAtomically(package, SealPackage(*zip, name, *keys));
       !written) {
-    return Fail(written.error().message);
+    return Fail(written.error());
   }
   std::cout << package << ": sealed for the name " << name << " with the keys of " << key_folder
             << " (public key " << PublicKeyHex(OpeningKeysFor(*keys).public_key) << ")\n";
   if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
       keys->package_key != BuiltinOpeningKeys().package_key) {
-    std::cerr << "trubkom-catalogue: note: these keys are not the ones this program was built "
-                 "with, so this program refuses the package\n";
+    Note(
+        "these keys are not the ones this program was built with, so this program refuses the "
+        "package");
   }
   return 0;
 }
@@ -172,13 +167,14 @@ void ListEntries(const std::string& work) {
                    (script ? "  [update script]" : ""));
   }
   std::sort(rows.begin(), rows.end());
-  for (const std::string& row : rows) PrintLine("  " + row);
+  for (const std::string& row : rows) std::cout << "  " << row << '\n';
 }
 
 int Check(const std::string& package) {
   if (!common::IsFile(package)) return Fail(package + ": no such file");
   auto opened = OpenPackageFile(package, BuiltinOpeningKeys());
-  if (!opened) return Fail(package + ": refused: " + opened.error().message);
+  if (!opened)
+    return Fail(package + ": refused: " + common::Utf8FromCp1251(opened.error().message));
   std::cout << package << ": signature verified, archive decrypted\n";
   common::PrivateFolder work("trubkom-check-");
   if (!work.ok()) return Fail("cannot make a private working folder");
@@ -186,8 +182,8 @@ int Check(const std::string& package) {
   std::cout << "Entries:\n";
   ListEntries(work.path());
   if (!report) {
-    return Fail(package + ": does not unpack whole (" + report.error().message +
-                "); it would not be applied");
+    return Fail(package + ": does not unpack whole (" +
+                common::Utf8FromCp1251(report.error().message) + "); it would not be applied");
   }
   for (const std::string& problem : report->problems) PrintLine("  " + problem);
   if (!report->Complete()) {
@@ -206,19 +202,6 @@ int Check(const std::string& package) {
   return 0;
 }
 
-// The console's ports: status lines and messages printed, every question answered Cancel.
-class ConsolePorts : public common::StatusSink, public common::Messages, public common::Shell {
- public:
-  void Append(const std::string& line) override { PrintLine(line); }
-  void Clear() override {}
-  void Inform(const std::string& text) override { PrintLine(text); }
-  bool Confirm(const std::string& text) override {
-    PrintLine(text + " [OK/Cancel: Cancel]");
-    return false;
-  }
-  void Open(const std::string&) override {}
-};
-
 // Applies the packages oldest first by the date in their names, as a run does.
 int Apply(std::vector<std::string> packages) {
   SortByDate(packages);
@@ -233,7 +216,7 @@ int Apply(std::vector<std::string> packages) {
     }
     auto outcome = ApplyPackage(package, WorkingFolder(), ports);
     if (!outcome) {
-      status = Fail(package + ": not applied: " + outcome.error().message);
+      status = Fail(package + ": not applied: " + common::Utf8FromCp1251(outcome.error().message));
     } else if (outcome->already_applied) {
       std::cerr << "trubkom-catalogue: " << package << ": applied already (updates/"
                 << PackageBaseName(package) << ".new exists), skipped\n";

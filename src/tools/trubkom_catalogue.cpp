@@ -30,6 +30,7 @@
 #include "selection/criteria.h"
 #include "selection/model_index.h"
 #include "selection/property_vocabulary.h"
+#include "tools/console.h"
 #include "tools/publisher_commands.h"
 #include "tools/update_commands.h"
 #include "update/package_keys.h"
@@ -38,6 +39,7 @@ namespace {
 
 using namespace trubkom;
 using namespace trubkom::common::literals;
+using namespace trubkom::tools;
 
 constexpr const char* kUsage =
     "Usage: trubkom-catalogue COMMAND [ARGUMENTS]\n"
@@ -80,29 +82,19 @@ void PrintUsage(std::ostream& out) {
   out << kUsage << tools::kPublisherUsage << tools::kUpdateUsage << kScriptUsage;
 }
 
-// Warnings about catalogue files go to standard error; the command goes on.
-class StderrWarnings : public common::WarningSink {
- public:
-  void Warn(const std::string& text) override {
-    std::cerr << "trubkom-catalogue: warning: " << text << '\n';
-  }
-};
-
-int Fail(const std::string& message) {
-  std::cerr << "trubkom-catalogue: " << message << '\n';
-  return 1;
-}
-
-// None when the working folder no longer exists (deleted while the shell stood in it).
-std::optional<catalogue::Folders> CurrentFolders(std::error_code& error) {
+// Fails when the working folder no longer exists (deleted while the shell stood in it).
+common::Result<catalogue::Folders> CurrentFolders() {
+  std::error_code error;
   std::filesystem::path working = std::filesystem::current_path(error);
-  if (error) return std::nullopt;
+  if (error) {
+    return common::Error{
+        common::ErrorCode::kMissing,
+        common::Cp1251FromUtf8("the working folder cannot be found: " + error.message())};
+  }
   std::error_code ignored;
   std::string executable = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
   return catalogue::Folders{working.string(), catalogue::ProgramFolder(executable)};
 }
-
-void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
 common::LineTable ModelIndex(const catalogue::Folders& folders) {
   return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
@@ -325,9 +317,8 @@ std::optional<int> RefusedFolder(const std::string& command, const std::string& 
 }
 
 int Run(const std::vector<std::string>& args) {
-  std::error_code error;
-  std::optional<catalogue::Folders> found = CurrentFolders(error);
-  if (!found) return Fail("the working folder cannot be found: " + error.message());
+  common::Result<catalogue::Folders> found = CurrentFolders();
+  if (!found) return Fail(found.error());
   const catalogue::Folders& folders = *found;
   const std::string& command = args[0];
   if (auto refused = RefusedFolder(command, folders.working)) return *refused;

@@ -16,6 +16,7 @@
 #include "common/paths.h"
 #include "common/plural.h"
 #include "selection/new_models.h"
+#include "tools/console.h"
 #include "update/package.h"
 #include "update/package_keys.h"
 #include "update/signed_index.h"
@@ -38,35 +39,6 @@ const char* const kUpdateUsage =
 namespace {
 
 namespace fs = std::filesystem;
-
-void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
-
-int Fail(const std::string& message) {
-  std::cerr << "trubkom-catalogue: " << message << '\n';
-  return 1;
-}
-
-// The run's ports on a terminal: lines printed as they come, messages printed, questions
-// answered Cancel, nothing opened, the local folder given on the command line.
-class ConsolePorts : public common::StatusSink,
-                     public common::Messages,
-                     public common::Shell,
-                     public common::FolderChooser {
- public:
-  explicit ConsolePorts(std::string local_folder) : local_folder_(std::move(local_folder)) {}
-  void Append(const std::string& line) override { PrintLine(line); }
-  void Clear() override {}
-  void Inform(const std::string& text) override { PrintLine(text); }
-  bool Confirm(const std::string& text) override {
-    PrintLine(text);
-    return false;
-  }
-  void Open(const std::string&) override {}
-  std::string ChooseFolder(const std::string&) override { return local_folder_; }
-
- private:
-  std::string local_folder_;
-};
 
 std::optional<int> Update(const std::vector<std::string>& args) {
   update::UpdateOptions options;
@@ -161,7 +133,7 @@ std::uint64_t PreviousSerial(const std::string& signature_path) {
 int SignIndexIn(const std::string& updates, const std::string& index, const std::string& key_folder,
                 long valid_days) {
   auto keys = update::ReadKeyFolder(key_folder);
-  if (!keys) return Fail(common::Utf8FromCp1251(keys.error().message));
+  if (!keys) return Fail(keys.error());
   update::IndexSignature what;
   const std::string signature_path = updates + "/index.sig";
   const auto now = static_cast<std::int64_t>(std::time(nullptr));
@@ -171,13 +143,13 @@ int SignIndexIn(const std::string& updates, const std::string& index, const std:
   what.expires_at = now + valid_days * 86400;
   for (const std::string& name : common::SplitLinesAtAnyEnd(index)) {
     auto bytes = common::ReadFile(updates + "/" + name, update::kMaxPackageBytes);
-    if (!bytes) return Fail(common::Utf8FromCp1251(bytes.error().message));
+    if (!bytes) return Fail(bytes.error());
     what.packages[common::AsciiLowered(name)] = {bytes->size(), update::Sha256Hex(*bytes)};
   }
   if (common::Status written = common::ReplaceFileAtomically(
           signature_path, update::SignIndex(index, what, keys->secret_key));
       !written) {
-    return Fail(common::Utf8FromCp1251(written.error().message));
+    return Fail(written.error());
   }
   std::cout << signature_path << " (serial " << what.serial << ", valid " << valid_days
             << " days)\n";
@@ -219,7 +191,7 @@ std::optional<int> Index(const std::vector<std::string>& args) {
     if (int failed = SignIndexIn(updates, index, key_folder, valid_days)) return failed;
   }
   if (common::Status written = common::ReplaceFileAtomically(path, index); !written) {
-    return Fail(common::Utf8FromCp1251(written.error().message));
+    return Fail(written.error());
   }
   std::cout << path << '\n';
   return 0;

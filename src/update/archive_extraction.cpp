@@ -242,17 +242,6 @@ common::Result<ExtractReport> ExtractFrom(zip_source_t* source, const std::strin
 
 }  // namespace
 
-common::Result<ExtractReport> ExtractArchive(const std::string& archive,
-                                             const std::string& destination,
-                                             const ExtractLimits& limits) {
-  struct stat info;
-  zip_source_t* source = nullptr;
-  if (::stat(archive.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-    source = zip_source_file_create(archive.c_str(), 0, -1, nullptr);
-  }
-  return ExtractFrom(source, destination, limits);
-}
-
 common::Result<ExtractReport> ExtractArchiveBytes(std::string_view zip,
                                                   const std::string& destination,
                                                   const ExtractLimits& limits) {

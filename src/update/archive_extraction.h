@@ -31,16 +31,13 @@ struct ExtractReport {
   bool Complete() const { return skipped == 0 && failed == 0; }
 };
 
-// Extracts every entry in the order of the central directory into destination (an existing
+// Extracts every entry of the archive held in memory, in the order of the central directory, into
+// destination (an existing
 // folder, without a trailing '/'). Files are written under a temporary name and renamed into
 // place only when complete and intact, so no entry leaves a half-written file behind. The
 // extraction stops, with what was extracted before left in place, on an error: kDamaged for
 // what is no ZIP archive or a damaged one, kTooLarge for more bytes or entries than the limits
 // allow (a decompression bomb), and the system's reason when a file cannot be written.
-common::Result<ExtractReport> ExtractArchive(const std::string& archive,
-                                             const std::string& destination,
-                                             const ExtractLimits& limits = {});
-// The same for an archive held in memory.
 common::Result<ExtractReport> ExtractArchiveBytes(std::string_view zip,
                                                   const std::string& destination,
                                                   const ExtractLimits& limits = {});

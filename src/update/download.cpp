@@ -209,12 +209,6 @@ CURLcode ConnectOnly(const std::string& target, std::chrono::milliseconds timeou
 
 }  // namespace
 
-bool IsConnectedToInternet(const std::string& server_base, std::chrono::milliseconds timeout) {
-  const std::string target = HostAndPort(server_base);
-  long os_errno = 0;
-  return !target.empty() && ConnectOnly(target, timeout, os_errno) == CURLE_OK;
-}
-
 common::Status CheckConnection(const std::string& server_base, const std::string& proxy,
                                bool use_proxy, std::chrono::milliseconds timeout) {
   if (use_proxy) {

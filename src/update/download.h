@@ -33,11 +33,6 @@ struct DownloadControl {
   long max_redirects = 5;
 };
 
-// True when the host of server_base (an http or https address) accepts a TCP connection on its
-// port (80 or 443 unless the address names one) within timeout.
-bool IsConnectedToInternet(const std::string& server_base,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(5));
-
 // Whether the run can go online, the way its downloads will go: through the proxy "host:port"
 // when use_proxy is set (the proxy accepting a connection is being online), else straight to
 // server_base's host, where only a network that cannot be reached (no name resolution, no

@@ -12,8 +12,13 @@
 #include <QWebEngineView>
 
 #include "app/update_dialog.h"
+#include "app/web_browser.h"
 
 namespace trubkom::testing {
+
+// Every widget test sets the browser engine's switches as the program does, before its
+// application object is made.
+const bool kEngineSwitchesSet = (app::SetBrowserEngineSwitches(), true);
 
 bool WaitForPage(QWebEngineView& view, const std::function<void()>& start) {
   QSignalSpy loaded(&view, &QWebEngineView::loadFinished);

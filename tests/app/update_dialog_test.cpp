@@ -13,10 +13,10 @@
 #include <QTest>
 #include <QThread>
 
-#include "../update/update_test_support.h"
 #include "support/fake_ports.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
+#include "support/update_test_support.h"
 #include "update/package.h"
 #include "update/package_keys.h"
 

@@ -23,9 +23,9 @@
 #include "selection/new_models.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
+#include "support/update_test_support.h"
 #include "update/apply_package.h"
 #include "update/update_script.h"
-#include "update/update_test_support.h"
 
 namespace trubkom::catalogue {
 namespace {

@@ -3,12 +3,12 @@
 #include <random>
 #include <set>
 
-#include "catalogue/price_average_reference.h"
 #include "catalogue/price_block.h"
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/line_file.h"
 #include "support/fake_ports.h"
+#include "support/price_average_reference.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::catalogue {

@@ -12,6 +12,7 @@
 #include "common/line_pieces.h"
 #include "common/line_table.h"
 #include "common/warnings.h"
+#include "support/core_helpers.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
 
@@ -26,7 +27,7 @@ StringList LinesInPieces(const std::string& bytes, std::size_t piece_bytes) {
   if (!pieces) return {"(not opened)"};
   std::vector<StringList> of_piece(pieces->size());
   pieces->ForEach(
-      [&](std::size_t piece, LineTable lines) { of_piece[piece] = lines.ToStringList(); });
+      [&](std::size_t piece, LineTable lines) { of_piece[piece] = testing::ToStringList(lines); });
   StringList all;
   for (const StringList& piece : of_piece) all.insert(all.end(), piece.begin(), piece.end());
   return all;
@@ -48,7 +49,7 @@ TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SplitLinesAtCr(c.bytes), c.expected);
-    EXPECT_EQ(LineTable::SplitAtCr(c.bytes).ToStringList(), c.expected);
+    EXPECT_EQ(testing::ToStringList(LineTable::SplitAtCr(c.bytes)), c.expected);
     // Read a piece at a time, a piece beginning anywhere: in a CR LF, between CRs, in a line.
     for (std::size_t piece_bytes = 1; piece_bytes <= 4; ++piece_bytes) {
       EXPECT_EQ(LinesInPieces(c.bytes, piece_bytes), c.expected) << piece_bytes;
@@ -60,7 +61,7 @@ TEST(Lines, CarriageReturnRuleKeepsLoneLineFeeds) {
   for (int i = 0; large.size() < (std::size_t{3} << 20); ++i) {
     large += "a\r\r\nb\n\r\n\rx" + std::to_string(i % 7) + (i % 3 ? "\r\n" : "\n");
   }
-  EXPECT_EQ(LineTable::SplitAtCr(large).ToStringList(), SplitLinesAtCr(large));
+  EXPECT_EQ(testing::ToStringList(LineTable::SplitAtCr(large)), SplitLinesAtCr(large));
   // Lines longer than a piece, and than the bytes looked at for a line's start at a time.
   large += std::string(10000, 'y') + "\r\n" + std::string(5000, 'z');
   for (std::size_t piece_bytes : {std::size_t{4095}, std::size_t{1} << 20}) {

@@ -3,7 +3,7 @@
 #include "common/line_file.h"
 #include "fuzz_support.h"
 #include "selection/criteria.h"
-#include "selection/criteria_reference.h"
+#include "support/criteria_reference.h"
 
 using namespace trubkom;
 

@@ -4,8 +4,8 @@
 #include "common/line_file.h"
 #include "fuzz_support.h"
 #include "selection/criteria.h"
-#include "selection/criteria_reference.h"
 #include "selection/model_index.h"
+#include "support/criteria_reference.h"
 
 using namespace trubkom;
 

@@ -1,11 +1,11 @@
 // A price list: the first line names a brand, the second its models ("^" between them), the
 // rest are price lines. The one-pass averages must be those of the per-model definition, fed
 // line by line or as lowered text.
-#include "catalogue/price_average_reference.h"
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/line_file.h"
 #include "fuzz_support.h"
+#include "support/price_average_reference.h"
 
 using namespace trubkom;
 

@@ -65,7 +65,7 @@ done
 mkdir -p "$work/home"
 status=0
 (cd "$work/home" && env HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
-  TRUBKOM_REPORT_FIRST_PAGE=quit QTWEBENGINE_DISABLE_SANDBOX=1 \
+  TRUBKOM_REPORT_FIRST_PAGE=quit \
   timeout 120 "$work/root/usr/bin/trubkom" >"$work/start.log" 2>&1) || status=$?
 [ "$status" -eq 0 ] || { cat "$work/start.log" >&2; fail "the program ended with status $status"; }
 catalogue=$work/data/trubkom/catalogue

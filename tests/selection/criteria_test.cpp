@@ -7,8 +7,8 @@
 
 #include "common/encoding.h"
 #include "common/line_file.h"
-#include "selection/criteria_reference.h"
 #include "selection/questions.h"
+#include "support/criteria_reference.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::selection {

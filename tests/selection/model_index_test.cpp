@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "selection/indexed_lines.h"
+#include "support/core_helpers.h"
 #include "support/temp_catalogue.h"
 
 namespace trubkom::selection {
@@ -14,7 +15,8 @@ TEST(ModelIndex, LoadsEveryLineUnchangedWithTheCarriageReturnRule) {
   cat.WriteBytes("base/BASE.TKM", "A|1|2(0)\r\nB|2|\n|still B\rC|3| \r\n\r\n");
   auto lines = LoadModelIndex(cat.root());
   ASSERT_TRUE(lines.has_value());
-  EXPECT_EQ(lines->ToStringList(), (common::StringList{"A|1|2(0)", "B|2|\n|still B", "C|3| ", ""}));
+  EXPECT_EQ(testing::ToStringList(*lines),
+            (common::StringList{"A|1|2(0)", "B|2|\n|still B", "C|3| ", ""}));
 }
 
 TEST(ModelIndex, BrandAndModelFields) {

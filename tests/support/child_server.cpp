@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "update/download.h"
+#include "support/core_helpers.h"
 
 extern char** environ;
 
@@ -40,7 +40,7 @@ bool ChildServer::Start(const std::vector<std::string>& argv, const std::string&
   if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) pid_ = pid;
   posix_spawn_file_actions_destroy(&actions);
   for (int attempt = 0; pid_ > 0 && attempt < 100; ++attempt) {
-    if (update::IsConnectedToInternet(http_address)) return true;
+    if (AcceptsConnections(http_address)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;

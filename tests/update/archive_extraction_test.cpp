@@ -6,8 +6,9 @@
 #include <functional>
 
 #include "common/atomic_file.h"
+#include "support/core_helpers.h"
 #include "support/temp_catalogue.h"
-#include "update/update_test_support.h"
+#include "support/update_test_support.h"
 
 namespace trubkom::update {
 namespace {
@@ -207,7 +208,7 @@ TEST(ArchiveExtractionTest, ExtractsWhatIsSafeAndNothingElse) {
     std::string archive = temp.Path("in.zip");
     ASSERT_TRUE(common::ReplaceFileAtomically(archive, c.archive(temp.root())));
 
-    auto report = ExtractArchive(archive, temp.Path("work"), c.limits);
+    auto report = testing::ExtractArchiveFile(archive, temp.Path("work"), c.limits);
 
     EXPECT_EQ(ResultOf(report), c.result);
     if (report) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_catalogue.h"
-#include "update/update_test_support.h"
+#include "support/update_test_support.h"
 
 namespace trubkom::update {
 namespace {

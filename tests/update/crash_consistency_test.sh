@@ -6,12 +6,13 @@
 # recognisable leftovers may be there (temporary files "*.trubkom-<pid>-<n>.tmp" and the journal
 # updates/journal/<base name>.progress), and applying again must give exactly the catalogue of an
 # uninterrupted run, with no leftover. The package is sealed with the keys the tool trusts.
-#   crash_consistency_test.sh TOOL [KILLS [KEY_FOLDER]]  (default 200 kills, the demo keys)
+#   crash_consistency_test.sh TOOL [KILLS [KEY_FOLDER]]  (KILLS empty: CRASH_KILLS, or 50 kills;
+#   the demo keys)
 # The moments of the kills are drawn from a seed, printed first: CRASH_SEED=<seed> draws the same
 # ones again (as fractions of the uninterrupted run's duration) to replay a failure.
 set -uo pipefail
 tool=$(realpath "$1")
-kills=${2:-200}
+kills=${2:-${CRASH_KILLS:-50}}
 keys=$(realpath "${3:-$(dirname "${BASH_SOURCE[0]}")/../../demo/keys}")
 seed=${CRASH_SEED:-$(od -An -N2 -tu2 /dev/urandom | tr -d ' ')}
 RANDOM=$seed

@@ -13,8 +13,8 @@
 #include "common/private_folder.h"
 #include "support/scripted_http_server.h"
 #include "support/tinyproxy_process.h"
+#include "support/update_test_support.h"
 #include "update/update_server.h"
-#include "update/update_test_support.h"
 
 namespace trubkom::update {
 namespace {
@@ -210,26 +210,6 @@ TEST(GetInetFile, GoesThroughTheProxyOnlyWhenAsked) {
         server.Requests()[0].find(std::string("Via: 1.1 ") + proxy.kViaName) != std::string::npos,
         c.via_proxy)
         << server.Requests()[0];
-  }
-}
-
-TEST(IsConnectedToInternet, AsksTheServersHostAndPort) {
-  ScriptedHttpServer server({});
-  const std::string closed = std::to_string(testing::FreeLoopbackPort());
-  struct Reach {
-    std::string base;
-    bool connected;
-  };
-  const std::vector<Reach> cases = {
-      {server.Url("/"), true},
-      {server.Url("/catalogue/"), true},
-      {"http://127.0.0.1:" + closed + "/", false},
-      {"ftp://127.0.0.1:" + std::to_string(server.port()) + "/", false},
-      {"not an address", false},
-  };
-  for (const Reach& c : cases) {
-    SCOPED_TRACE(c.base);
-    EXPECT_EQ(IsConnectedToInternet(c.base, std::chrono::seconds(2)), c.connected);
   }
 }
 

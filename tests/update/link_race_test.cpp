@@ -17,12 +17,12 @@
 #include "support/fake_ports.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
+#include "support/update_test_support.h"
 #include "update/apply_journal.h"
 #include "update/contained_path.h"
 #include "update/package.h"
 #include "update/update_run.h"
 #include "update/update_script.h"
-#include "update/update_test_support.h"
 
 namespace trubkom::update {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/atomic_file.h"
 #include "support/temp_catalogue.h"
-#include "update/update_test_support.h"
+#include "support/update_test_support.h"
 
 namespace trubkom::update {
 namespace {

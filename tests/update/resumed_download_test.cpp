@@ -10,8 +10,8 @@
 #include "common/private_folder.h"
 #include "common/unique_fd.h"
 #include "support/nginx_server.h"
+#include "support/update_test_support.h"
 #include "update/download.h"
-#include "update/update_test_support.h"
 
 namespace trubkom::update {
 namespace {

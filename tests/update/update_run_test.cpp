@@ -18,9 +18,9 @@
 #include "support/nginx_server.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_catalogue.h"
+#include "support/update_test_support.h"
 #include "update/package.h"
 #include "update/signed_index.h"
-#include "update_test_support.h"
 
 namespace trubkom::update {
 namespace {

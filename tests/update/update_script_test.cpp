@@ -9,7 +9,7 @@
 #include "common/string_ops.h"
 #include "support/fake_ports.h"
 #include "support/temp_catalogue.h"
-#include "update/update_test_support.h"
+#include "support/update_test_support.h"
 
 namespace trubkom::update {
 namespace {

@@ -1,14 +1,13 @@
 // The floor of the window's start-up: a bare browser view that loads one page, measured the
 // same way as the program (see bench/startup/measure_startup.sh): bare_browser PAGE.html
-#include <unistd.h>
-
 #include <QApplication>
 #include <QWebEngineView>
 
 #include "app/first_page_report.h"
+#include "app/web_browser.h"
 
 int main(int argc, char** argv) {
-  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  trubkom::app::SetBrowserEngineSwitches();
   QApplication application(argc, argv);
   if (argc != 2) return 2;
   QWebEngineView view;

@@ -1,4 +1,4 @@
-#include "selection/criteria_reference.h"
+#include "support/criteria_reference.h"
 
 #include <string>
 

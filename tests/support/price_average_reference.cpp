@@ -1,4 +1,4 @@
-#include "catalogue/price_average_reference.h"
+#include "support/price_average_reference.h"
 
 #include "catalogue/price_files.h"
 #include "catalogue/price_number.h"
