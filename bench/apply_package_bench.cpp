@@ -79,9 +79,8 @@ struct Fixture {
 
   Fixture() {
     WritePayload(fs::path(root.path()) / "payload");
-    std::string error;
-    auto zipped = update::ZipFolder(root.path() + "/payload", error);
-    if (!zipped) throw std::runtime_error(error);
+    auto zipped = update::ZipFolder(root.path() + "/payload");
+    if (!zipped) throw std::runtime_error(zipped.error().message);
     zip_path = root.path() + "/upd010127.zip";
     package_path = root.path() + "/upd010127.upd";
     if (!common::ReplaceFileAtomically(zip_path, zipped->zip) ||

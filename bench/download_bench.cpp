@@ -142,7 +142,7 @@ struct Fixture {
 
   bool HoldsAll(const std::string& folder) const {
     for (int i = 0; i < kPackages; ++i) {
-      if (common::ReadFileBytes(folder + "/" + names[i]) != served[i]) return false;
+      if (common::ReadFile(folder + "/" + names[i]).value_or("") != served[i]) return false;
     }
     return true;
   }

@@ -65,7 +65,7 @@ void CheckModelPage() {
   std::size_t literal = 0;
   std::string key = "nokia n1005^";
   for (const std::string& path : PriceFiles()) {
-    common::StringList lines = *common::ReadLinesAtAnyEnd(path);
+    common::StringList lines = common::SplitLinesAtAnyEnd(*common::ReadFile(path));
     for (const std::string& line : lines) {
       literal += common::Contains(common::AsciiLowered(line), key);
     }

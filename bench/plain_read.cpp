@@ -23,7 +23,7 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& m
 namespace {
 
 // The program reads a file of several megabytes in parts of this size side by side
-// (common::ReadFileBytes); the floor reads it with as many threads.
+// (common::ReadFile); the floor reads it with as many threads.
 constexpr std::size_t kPartBytes = std::size_t{4} << 20;
 // And shares many files among threads, at least this many a thread.
 constexpr std::size_t kFilesPerPart = 16;

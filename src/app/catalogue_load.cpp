@@ -12,6 +12,7 @@
 #include "catalogue/brand_list.h"
 #include "catalogue/config_file.h"
 #include "common/ascii.h"
+#include "common/warnings.h"
 #include "selection/model_index.h"
 #include "selection/new_models.h"
 #include "selection/property_vocabulary.h"
@@ -45,10 +46,15 @@ void HandBackFreedMemory() {
 // Only the models' names and the wizard's entries are held; a page reads its line again.
 std::unique_ptr<selection::IndexedLines> ReadIndex(const catalogue::Folders& folders,
                                                    const std::vector<std::string>& properties) {
-  std::optional<common::LinePieces> pieces = selection::OpenModelIndexPieces(folders.working);
-  if (!pieces) return nullptr;
-  return std::make_unique<selection::IndexedLines>(
+  common::Result<common::LinePieces> pieces = selection::OpenModelIndexPieces(folders.working);
+  if (!pieces) {
+    common::WarnUnlessMissing(pieces.error());
+    return nullptr;
+  }
+  auto index = std::make_unique<selection::IndexedLines>(
       selection::IndexedLines::ReadHeads(std::move(*pieces), properties));
+  if (common::Status read = index->ReadFailure(); !read) common::WarnUnlessMissing(read.error());
+  return index;
 }
 
 }  // namespace

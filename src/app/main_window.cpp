@@ -32,6 +32,7 @@
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/paths.h"
+#include "common/warnings.h"
 #include "selection/model_index.h"
 #include "selection/new_models.h"
 #include "selection/property_vocabulary.h"
@@ -394,7 +395,7 @@ void MainWindow::ShowNewModelFile() {
   newer_button_->setVisible(index > 0);
   // A file that vanished since the listing shows an empty list.
   QList<QStringList> rows;
-  for (const std::string& row : selection::NewModelRows(file).value_or(common::StringList{})) {
+  for (const std::string& row : common::ValueOrWarn(selection::NewModelRows(file))) {
     rows.append({ToQt(row)});
   }
   new_models_->ShowRows(rows);

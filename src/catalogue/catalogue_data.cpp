@@ -87,25 +87,32 @@ bool IsUtf8Name(const std::string& encoding) {
   return encoding.empty() || encoding == "utf-8" || encoding == "utf8";
 }
 
-// A file that is not well-formed XML gives its brand no models; the catalogue maker hears
-// where it broke and why.
+// The records of a brand file: each model's fields, "^" after each, one after the other, and
+// where each model begins and the last one ends.
+struct BrandRecords {
+  std::string records;
+  std::vector<std::size_t> starts{0};
+};
+
+// A file that is not well-formed XML gives its brand no models: kDamaged, its message keeping
+// the parser's byte offset and reason, so that the catalogue maker hears where it broke and why.
 //
 // The file is parsed where it lies, in its own encoding: the parser reads its bytes as UTF-8
 // without judging them, and no byte of markup is above 0x7F in either encoding, so the texts of
 // a Windows-1251 file come out as the file's bytes. References are replaced here, in the
 // program's encoding, which also keeps a byte offset in an error the file's own.
-// The records go to records, where each begins and the last ends to starts.
-void ParseBrandFile(const std::string& path, std::string bytes, std::string& records,
-                    std::vector<std::size_t>& starts) {
+common::Result<BrandRecords> ParseBrandFile(const std::string& path, std::string bytes) {
   const bool utf8 = IsUtf8Name(DeclaredEncoding(bytes));
   pugi::xml_document document;
   pugi::xml_parse_result parsed = document.load_buffer_inplace(
       bytes.data(), bytes.size(), pugi::parse_default & ~pugi::parse_escapes, pugi::encoding_utf8);
   if (!parsed) {
-    common::Warn(path + ": not well-formed XML at byte " + std::to_string(parsed.offset) + " (" +
-                 parsed.description() + "); the brand has no models");
-    return;
+    return common::ErrorAbout(common::ErrorCode::kDamaged, "Не удалось прочитать", path,
+                              "это не XML (байт " + std::to_string(parsed.offset) + ": " +
+                                  parsed.description() + "); у марки нет моделей");
   }
+  BrandRecords brand;
+  std::string& records = brand.records;
   for (pugi::xml_node node : document.child("brand").children("model")) {
     for (std::string_view name : kRecordFields) {
       std::string text = Cp1251TextOf(node.child(std::string(name).c_str()).text().get(), utf8);
@@ -114,8 +121,9 @@ void ParseBrandFile(const std::string& path, std::string bytes, std::string& rec
       records += text;
       records += '^';
     }
-    starts.push_back(records.size());
+    brand.starts.push_back(records.size());
   }
+  return brand;
 }
 
 }  // namespace
@@ -142,8 +150,14 @@ const CatalogueData::BrandFile* CatalogueData::FindBrand(std::string_view brand)
       file = std::make_unique<BrandFile>();
       file->modified_ns = modified_ns;
       file->size = info.st_size;
-      if (auto bytes = common::ReadFileBytes(path, common::DataFileCap())) {
-        ParseBrandFile(path, std::move(*bytes), file->records, file->starts);
+      common::Result<std::string> bytes = common::ReadFile(path);
+      common::Result<BrandRecords> brand =
+          bytes ? ParseBrandFile(path, std::move(*bytes)) : bytes.error();
+      if (brand) {
+        file->records = std::move(brand->records);
+        file->starts = std::move(brand->starts);
+      } else {
+        common::WarnUnlessMissing(brand.error());
       }
       file->records.shrink_to_fit();
       file->starts.shrink_to_fit();

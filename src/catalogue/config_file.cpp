@@ -2,6 +2,7 @@
 
 #include "common/line_file.h"
 #include "common/paths.h"
+#include "common/warnings.h"
 
 namespace trubkom::catalogue {
 
@@ -55,7 +56,8 @@ void ParseConfig(const StringList& lines, StringList& items, StringList& banner_
 bool ReadConfigFile(const std::string& program_folder, Advertising& adv) {
   std::string path = common::ResolvePath(program_folder, kConfigFileName);
   if (!common::IsFile(path)) return false;
-  ParseConfig(common::ReadLinesAtAnyEnd(path, common::kSettingFileCap).value_or(StringList{}),
+  ParseConfig(common::SplitLinesAtAnyEnd(
+                  common::ValueOrWarn(common::ReadFile(path, common::kSettingFileCap))),
               adv.items, adv.banner_lines);
   adv.text_position = 0;
   adv.banner_position = 0;

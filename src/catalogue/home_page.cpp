@@ -4,6 +4,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
+#include "common/warnings.h"
 
 namespace trubkom::catalogue {
 
@@ -43,10 +44,10 @@ std::string HomePageTarget(const std::string& working_folder, std::string_view l
 }
 
 std::string ReadHomePage(const std::string& working_folder) {
-  auto lines = common::ReadLinesAtAnyEnd(common::ResolvePath(working_folder, "Templates/hp"),
-                                         common::kSettingFileCap);
-  if (!lines || lines->empty()) return {};
-  return HomePageTarget(working_folder, lines->front());
+  common::StringList lines = common::SplitLinesAtAnyEnd(common::ValueOrWarn(common::ReadFile(
+      common::ResolvePath(working_folder, "Templates/hp"), common::kSettingFileCap)));
+  if (lines.empty()) return {};
+  return HomePageTarget(working_folder, lines.front());
 }
 
 }  // namespace trubkom::catalogue

@@ -13,6 +13,7 @@
 #include "common/encoding.h"
 #include "common/html_text.h"
 #include "common/paths.h"
+#include "common/warnings.h"
 #include "selection/model_index.h"
 
 namespace trubkom::catalogue {
@@ -210,7 +211,9 @@ StringList SectionRows(const selection::PropertyVocabulary& vocabulary, std::str
 std::string LastIndexLine(const selection::ModelLines& model_index, const std::string& needle) {
   const common::LineTable& lines = model_index.lines();
   for (std::size_t i = lines.size(); i-- > 0;) {
-    if (common::Contains(selection::IndexHead(lines[i]), needle)) return model_index.WholeLine(i);
+    if (common::Contains(selection::IndexHead(lines[i]), needle)) {
+      return common::ValueOrWarn(model_index.WholeLine(i), std::string(lines[i]));
+    }
   }
   return {};
 }

@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/line_file.h"
 #include "common/paths.h"
+#include "common/warnings.h"
 
 namespace trubkom::catalogue {
 
@@ -11,8 +12,8 @@ std::string TemplatesPath(const std::string& working_folder, std::string_view fi
 }
 
 common::StringList ReadTemplate(const std::string& working_folder, std::string_view file_name) {
-  return common::ReadLinesAtCr(TemplatesPath(working_folder, file_name), common::kTemplateFileCap)
-      .value_or(common::StringList{});
+  return common::SplitLinesAtCr(common::ValueOrWarn(
+      common::ReadFile(TemplatesPath(working_folder, file_name), common::kTemplateFileCap)));
 }
 
 void FillTemplate(common::StringList& lines, const std::vector<Placeholder>& values) {

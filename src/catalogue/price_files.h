@@ -7,6 +7,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/string_ops.h"
+#include "common/warnings.h"
 
 // Shops' price lists adv/prices/*.prc: line 1 the shop's name, line 2 its page in
 // adv/prices/html/, then price lines "brand model^price". A line belongs to a query "brand
@@ -26,8 +27,11 @@ template <typename Visit>
 void ForEachPriceFile(const std::string& folder, std::span<const std::string> names, Visit visit) {
   std::string bytes;
   for (const std::string& name : names) {
-    if (common::ReadFileBytesInto(common::JoinPath(folder, name), bytes, common::DataFileCap())) {
+    common::Status read = common::ReadFileInto(common::JoinPath(folder, name), bytes);
+    if (read) {
       visit(bytes);
+    } else {
+      common::WarnUnlessMissing(read.error());
     }
   }
 }

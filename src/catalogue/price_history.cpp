@@ -212,8 +212,7 @@ common::Status AppendPriceHistory(const std::string& working_folder,
 std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
                                        const std::string& date_code) {
   const Folders folders{working_folder, {}};
-  const common::LineTable index =
-      selection::LoadModelIndex(working_folder).value_or(common::LineTable{});
+  const common::LineTable index = common::ValueOrWarn(selection::LoadModelIndex(working_folder));
   CatalogueData data(working_folder);
   const DescribedModelsByBrand described(index);
   std::vector<PriceRecord> prices;

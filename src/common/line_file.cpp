@@ -13,7 +13,6 @@
 #include "common/atomic_file.h"
 #include "common/parallel_parts.h"
 #include "common/unique_fd.h"
-#include "common/warnings.h"
 
 namespace trubkom::common {
 
@@ -53,15 +52,6 @@ Error ErrorOf(const std::string& path, const ReadProblem& problem) {
                       "файл больше " + std::to_string(problem.cap) + " байт");
   }
   return ErrorAbout(problem.code, "Не удалось прочитать", path, "это не обычный файл");
-}
-
-// A file that exists but cannot be read is said once as a warning; a missing one is not.
-bool WarnUnlessMissing(const std::string& path, const ReadProblem& problem) {
-  if (problem.code != ErrorCode::kMissing) {
-    WarnFileUnreadable(path + ": " + problem.why + "; read as missing",
-                       ErrorOf(path, problem).message);
-  }
-  return false;
 }
 
 // Files of several megabytes are read in parts side by side.
@@ -196,54 +186,42 @@ std::size_t DataFileCap() {
   return cap;
 }
 
-bool ReadFileBytesInto(const std::string& path, std::string& bytes, std::size_t max_bytes) {
+Status ReadFileInto(const std::string& path, std::string& bytes, std::size_t cap) {
   ReadProblem problem;
-  return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
+  if (!ReadInto(path, bytes, cap, problem)) return ErrorOf(path, problem);
+  return {};
 }
 
-bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes, std::size_t max_bytes) {
+Status ReadFileInto(const std::string& path, ByteBuffer& bytes, std::size_t cap) {
   ReadProblem problem;
-  return ReadInto(path, bytes, max_bytes, problem) || WarnUnlessMissing(path, problem);
+  if (!ReadInto(path, bytes, cap, problem)) return ErrorOf(path, problem);
+  return {};
 }
 
-std::optional<OpenedFile> OpenFileForReading(const std::string& path) {
+Result<OpenedFile> OpenFileForReading(const std::string& path) {
   ReadProblem problem;
   UniqueFd file = OpenRegular(path, problem);
+  if (!file.ok()) return ErrorOf(path, problem);
   struct stat info;
-  if (file.ok() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     Problem(problem, ErrorCode::kNotAFile, "not a regular file");
-    file.reset();
-  }
-  if (!file.ok()) {
-    WarnUnlessMissing(path, problem);
-    return std::nullopt;
+    return ErrorOf(path, problem);
   }
   return OpenedFile{std::move(file), static_cast<std::size_t>(info.st_size)};
 }
 
-void WarnReadFailed(const std::string& path, int errno_value) {
-  ReadProblem problem;
-  SystemProblem(problem, "cannot be read", errno_value);
-  WarnUnlessMissing(path, problem);
-}
+Error ReadFailed(const std::string& path, int errno_value) { return ReadError(errno_value, path); }
 
-Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes) {
+Result<std::string> ReadFile(const std::string& path, std::size_t cap) {
   std::string bytes;
-  ReadProblem problem;
-  if (!ReadInto(path, bytes, max_bytes, problem)) return ErrorOf(path, problem);
+  if (Status read = ReadFileInto(path, bytes, cap); !read) return read.error();
   return bytes;
 }
 
-Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes) {
+Result<std::string> ReadFile(const FileAt& file, std::size_t cap) {
   std::string bytes;
   ReadProblem problem;
-  if (!ReadAt(file, bytes, max_bytes, problem)) return ErrorOf(file.path, problem);
-  return bytes;
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t max_bytes) {
-  std::string bytes;
-  if (!ReadFileBytesInto(path, bytes, max_bytes)) return std::nullopt;
+  if (!ReadAt(file, bytes, cap, problem)) return ErrorOf(file.path, problem);
   return bytes;
 }
 
@@ -261,18 +239,6 @@ StringList SplitLines(std::string_view bytes, IsLineEnd is_line_end) {
 StringList SplitLinesAtCr(std::string_view bytes) { return SplitLines(bytes, IsCr); }
 
 StringList SplitLinesAtAnyEnd(std::string_view bytes) { return SplitLines(bytes, IsCrOrLf); }
-
-std::optional<StringList> ReadLinesAtCr(const std::string& path, std::size_t max_bytes) {
-  auto bytes = ReadFileBytes(path, max_bytes);
-  if (!bytes) return std::nullopt;
-  return SplitLinesAtCr(*bytes);
-}
-
-std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path, std::size_t max_bytes) {
-  auto bytes = ReadFileBytes(path, max_bytes);
-  if (!bytes) return std::nullopt;
-  return SplitLinesAtAnyEnd(*bytes);
-}
 
 std::string JoinWithCrLf(const StringList& lines) {
   std::string bytes;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,33 +27,27 @@ inline constexpr std::size_t kTemplateFileCap = std::size_t{4} << 20;  // page t
 // large.
 std::size_t DataFileCap();
 
-// The bytes of a regular file (or a link to one), read whole. Anything else gives no value:
-// a missing file silently; a folder, FIFO, device, a file that fails to read or one larger
-// than max_bytes with a warning (common/warnings.h). Never blocks on a FIFO, never throws.
-std::optional<std::string> ReadFileBytes(const std::string& path,
-                                         std::size_t max_bytes = DataFileCap());
-// The same without warnings: the bytes, or why they could not be read (kMissing for a missing
-// file), for callers that must tell the user why.
-Result<std::string> ReadFile(const std::string& path, std::size_t max_bytes = DataFileCap());
+// The bytes of a regular file (or a link to one), read whole, or why they could not be read:
+// kMissing for a missing file, kNotAFile for a folder, FIFO or device, kTooLarge beyond cap or
+// beyond the memory there is, and the system's reason for a failed read. Never blocks on a FIFO,
+// never throws, never warns: the caller decides whether a failure is worth telling the user.
+Result<std::string> ReadFile(const std::string& path, std::size_t cap = DataFileCap());
 // The same for a file in a folder held open; a link there is read as no regular file.
-Result<std::string> ReadFile(const FileAt& file, std::size_t max_bytes = DataFileCap());
-// The same as ReadFileBytes into a buffer the caller keeps, whose memory is reused from file to
-// file; false where ReadFileBytes gives no value (bytes then holds nothing of use).
-bool ReadFileBytesInto(const std::string& path, std::string& bytes,
-                       std::size_t max_bytes = DataFileCap());
-// The same into a buffer whose memory is not zeroed first: for the largest files.
-bool ReadFileBytesInto(const std::string& path, ByteBuffer& bytes,
-                       std::size_t max_bytes = DataFileCap());
+Result<std::string> ReadFile(const FileAt& file, std::size_t cap = DataFileCap());
+// The same into a buffer the caller keeps, whose memory is reused from file to file (bytes holds
+// nothing of use after a failure). A ByteBuffer's memory is not zeroed first: for the largest
+// files.
+Status ReadFileInto(const std::string& path, std::string& bytes, std::size_t cap = DataFileCap());
+Status ReadFileInto(const std::string& path, ByteBuffer& bytes, std::size_t cap = DataFileCap());
 
-// A regular file opened as ReadFileBytes opens it, for reading in pieces: not open when
-// missing, or when it cannot be read, which is warned of as ReadFileBytes warns.
+// A regular file opened as ReadFile opens it, for reading in pieces.
 struct OpenedFile {
   UniqueFd fd;
   std::size_t size = 0;  // at the open
 };
-std::optional<OpenedFile> OpenFileForReading(const std::string& path);
-// Warns that the file, open for reading in pieces, failed to read at errno_value.
-void WarnReadFailed(const std::string& path, int errno_value);
+Result<OpenedFile> OpenFileForReading(const std::string& path);
+// The error of a file open for reading in pieces that failed to read at errno_value.
+Error ReadFailed(const std::string& path, int errno_value);
 
 // Calls visit(line) for every line of bytes, ended where is_line_end(c) holds (a CR LF counts
 // as one end), without copying.
@@ -75,12 +68,6 @@ inline bool IsCrOrLf(char c) { return c == '\r' || c == '\n'; }
 
 StringList SplitLinesAtCr(std::string_view bytes);
 StringList SplitLinesAtAnyEnd(std::string_view bytes);
-
-// The lines of a file read by ReadFileBytes; no value when it gives none.
-std::optional<StringList> ReadLinesAtCr(const std::string& path,
-                                        std::size_t max_bytes = DataFileCap());
-std::optional<StringList> ReadLinesAtAnyEnd(const std::string& path,
-                                            std::size_t max_bytes = DataFileCap());
 
 std::string JoinWithCrLf(const StringList& lines);
 // Replaces the file atomically; the error says why it could not be written.

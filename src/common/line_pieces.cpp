@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -17,10 +16,16 @@ constexpr std::size_t kProbeBytes = 4096;
 
 }  // namespace
 
-std::optional<LinePieces> LinePieces::Open(const std::string& path, std::size_t piece_bytes) {
-  std::optional<OpenedFile> file = OpenFileForReading(path);
-  if (!file) return std::nullopt;
+Result<LinePieces> LinePieces::Open(const std::string& path, std::size_t piece_bytes) {
+  Result<OpenedFile> file = OpenFileForReading(path);
+  if (!file) return file.error();
   return LinePieces(path, std::move(*file), piece_bytes);
+}
+
+Status LinePieces::ReadFailure() const {
+  const int failed = failed_errno_->load();
+  if (failed != 0) return ReadFailed(path_, failed);
+  return {};
 }
 
 LinePieces::LinePieces(std::string path, OpenedFile file, std::size_t piece_bytes)
@@ -31,14 +36,15 @@ LinePieces::LinePieces(std::string path, OpenedFile file, std::size_t piece_byte
       // read whole as far as it goes.
       pieces_(file_.size == 0 ? 1 : (file_.size + piece_bytes_ - 1) / piece_bytes_) {}
 
-// Reads count bytes at offset whole; false, warned of, when the file fails to read or has become
-// shorter than it was.
+// Reads count bytes at offset whole; false, the failure kept, when the file fails to read or has
+// become shorter than it was.
 bool LinePieces::ReadAt(std::size_t offset, char* into, std::size_t count) const {
   while (count > 0) {
     ssize_t got = ::pread(file_.fd.get(), into, count, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
-      WarnReadFailed(path_, got < 0 ? errno : EIO);
+      int expected = 0;
+      failed_errno_->compare_exchange_strong(expected, got < 0 ? errno : EIO);
       return false;
     }
     offset += static_cast<std::size_t>(got);
@@ -68,7 +74,11 @@ std::size_t LinePieces::LineStartFrom(std::size_t offset, ByteBuffer& probe) con
 LineTable LinePieces::Read(std::size_t piece, ByteBuffer& probe) const {
   if (file_.size == 0) {
     ByteBuffer bytes;
-    if (!ReadFileBytesInto(path_, bytes)) bytes.resize(0);
+    if (Status read = ReadFileInto(path_, bytes); !read) {
+      int expected = 0;
+      failed_errno_->compare_exchange_strong(expected, EIO);
+      bytes.resize(0);
+    }
     return LineTable::SplitAtCr(std::move(bytes));
   }
   const std::size_t start = LineStartFrom(piece * piece_bytes_, probe);

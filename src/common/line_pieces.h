@@ -1,12 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "common/line_file.h"
 #include "common/line_table.h"
+#include "common/result.h"
 
 // A large file of lines ended at CR (the model index) gone through a piece at a time. Read whole,
 // a file of hundreds of megabytes costs the system as much again in fresh memory, each page of
@@ -18,9 +20,8 @@ class LinePieces {
  public:
   static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
-  // Nothing when the file is missing, or cannot be read (warned of as ReadFileBytes warns).
-  static std::optional<LinePieces> Open(const std::string& path,
-                                        std::size_t piece_bytes = kPieceBytes);
+  // Fails as ReadFile fails when the file is missing or cannot be read.
+  static Result<LinePieces> Open(const std::string& path, std::size_t piece_bytes = kPieceBytes);
 
   // Piece i holds the lines that start in bytes [i * piece_bytes, (i + 1) * piece_bytes) of the
   // file, a line starting after the first CR at or after i * piece_bytes (and after the LF that
@@ -31,11 +32,15 @@ class LinePieces {
 
   // Calls visit(piece, lines) for every piece, on as many threads as the file is worth
   // (common::PartsFor), each piece once and in no particular order. A piece that fails to read
-  // is warned of and visited with no lines.
+  // is visited with no lines, and the failure kept for ReadFailure.
   void ForEach(const std::function<void(std::size_t piece, LineTable lines)>& visit) const;
 
-  // The lines of one piece, read again (no lines when it fails to read, warned of).
+  // The lines of one piece, read again (no lines when it fails to read, kept for ReadFailure).
   LineTable ReadPiece(std::size_t piece) const;
+
+  // Why a piece read so far failed to read (the file failed, or has become shorter than it was),
+  // for the caller to tell the user; Status() when every piece read whole.
+  Status ReadFailure() const;
 
  private:
   LinePieces(std::string path, OpenedFile file, std::size_t piece_bytes);
@@ -46,6 +51,8 @@ class LinePieces {
 
   std::string path_;
   OpenedFile file_;
+  // The errno of the first failed read (0: none), set from any thread of ForEach.
+  std::unique_ptr<std::atomic<int>> failed_errno_ = std::make_unique<std::atomic<int>>(0);
   std::size_t piece_bytes_;
   std::size_t pieces_;
 };

@@ -30,6 +30,10 @@ class [[nodiscard]] Result {
   T value_or(U&& fallback) const& {
     return ok() ? Value() : static_cast<T>(std::forward<U>(fallback));
   }
+  template <typename U>
+  T value_or(U&& fallback) && {
+    return ok() ? std::move(Value()) : static_cast<T>(std::forward<U>(fallback));
+  }
 
   const Error& error() const {
     assert(!ok());

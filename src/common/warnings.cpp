@@ -3,6 +3,8 @@
 #include <mutex>
 #include <set>
 
+#include "common/encoding.h"
+
 namespace trubkom::common {
 
 namespace {
@@ -37,6 +39,11 @@ void WarnFileUnreadable(const std::string& text, const std::string& message) {
   Dispatch& d = TheDispatch();
   std::lock_guard lock(d.mutex);
   if (d.sink && d.given.insert(text).second) d.sink->FileUnreadable(text, message);
+}
+
+void WarnUnlessMissing(const Error& error) {
+  if (error.code != ErrorCode::kMissing)
+    WarnFileUnreadable(Utf8FromCp1251(error.message), error.message);
 }
 
 }  // namespace trubkom::common

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
+
+#include "common/error.h"
+#include "common/result.h"
 
 // Problems the user should hear about that do not stop the work: a catalogue file that exists
 // but cannot be read (a folder, a device, a read error) or is too large to be what it claims.
@@ -16,7 +20,7 @@ namespace trubkom::common {
 class WarningSink {
  public:
   virtual ~WarningSink() = default;
-  // text is UTF-8 English, naming the file by its path.
+  // text is UTF-8, naming the file by its path.
   virtual void Warn(const std::string& text) = 0;
   // A catalogue file that exists and could not be read at all (too large for the memory, a read
   // error, no regular file): the program goes on without it. message is the user's sentence,
@@ -32,9 +36,22 @@ class WarningSink {
 void SetWarningSink(WarningSink* sink);
 
 // Passes the text to the sink, each distinct text only once, so a file read on every page
-// build is reported once rather than on every page. Safe from any thread.
+// build is reported once rather than on every page. Safe from any thread. Only the layers that
+// face the user call these (catalogue, the tool, the window); the layers below report errors to
+// them and never warn.
 void Warn(const std::string& text);
 // The same for a file that could not be read at all (WarningSink::FileUnreadable).
 void WarnFileUnreadable(const std::string& text, const std::string& message);
+
+// A catalogue file that could not be read is read as missing, and said (its error's message)
+// unless it is only missing, which is no problem to tell.
+void WarnUnlessMissing(const Error& error);
+// The value read, or fallback when it could not be read, said as WarnUnlessMissing says it.
+template <typename T>
+T ValueOrWarn(Result<T> result, T fallback = T{}) {
+  if (result) return std::move(*result);
+  WarnUnlessMissing(result.error());
+  return fallback;
+}
 
 }  // namespace trubkom::common

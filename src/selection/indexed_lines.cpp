@@ -11,7 +11,6 @@
 #include "common/parallel_parts.h"
 #include "common/short_bytes.h"
 #include "common/string_ops.h"
-#include "common/warnings.h"
 #include "selection/index_entries.h"
 #include "selection/model_index.h"
 #include "selection/posting_writer.h"
@@ -375,19 +374,19 @@ IndexedLines IndexedLines::ReadHeads(common::LinePieces pieces,
   return index;
 }
 
-std::string IndexedLines::WholeLine(std::size_t line) const {
+common::Result<std::string> IndexedLines::WholeLine(std::size_t line) const {
   const std::string_view head = lines_[line];
   if (!pieces_) return std::string(head);
   const auto after = std::upper_bound(piece_first_lines_.begin(), piece_first_lines_.end(), line);
   const auto piece = static_cast<std::size_t>(after - piece_first_lines_.begin()) - 1;
   const common::LineTable lines = pieces_->ReadPiece(piece);
-  if (lines.empty()) return std::string(head);  // a failed read, warned of
+  if (common::Status read = pieces_->ReadFailure(); !read) return read.error();
   const std::size_t at = line - piece_first_lines_[piece];
   // A file changed in place since it was read: the line is no longer where it was.
   if (lines.size() != piece_first_lines_[piece + 1] - piece_first_lines_[piece] ||
       !lines[at].starts_with(head)) {
-    common::Warn(pieces_->path() + ": changed since it was read; a model page is left without it");
-    return std::string(head);
+    return common::ErrorAbout(common::ErrorCode::kDamaged, "Файл", pieces_->path(),
+                              "изменён после чтения; страница модели показана без него");
   }
   return std::string(lines[at]);
 }

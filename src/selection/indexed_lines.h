@@ -70,9 +70,11 @@ class IndexedLines {
 
   // The lines, or their heads for an index read by ReadHeads.
   const common::LineTable& lines() const { return lines_; }
-  // A line's whole text. Read again from the file for an index of heads: its head alone when the
-  // file fails to read or no longer has the line (warned of).
-  std::string WholeLine(std::size_t line) const;
+  // A line's whole text. Read again from the file for an index of heads, which fails when the
+  // file fails to read or no longer has the line (changed in place since).
+  common::Result<std::string> WholeLine(std::size_t line) const;
+  // Why the file of an index of heads failed to read, in part or whole, when it did.
+  common::Status ReadFailure() const { return pieces_ ? pieces_->ReadFailure() : common::Status(); }
   // The entries of a property given as its text of digits; none when no line has it.
   Postings PostingsOf(int property) const;
   int PropertyId(std::string_view digits) const;  // -1 when no line has the property

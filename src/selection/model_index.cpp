@@ -8,18 +8,32 @@
 
 namespace trubkom::selection {
 
-std::optional<common::LineTable> LoadModelIndex(const std::string& working_folder) {
+namespace {
+
+// The index's path; kMissing when there is no regular file there to read (a link that leads
+// nowhere or in a loop counts as none).
+common::Result<std::string> IndexPath(const std::string& working_folder) {
   std::string path = common::ResolvePath(working_folder, "Base/base.tkm");
-  if (!common::IsFile(path)) return std::nullopt;
+  if (!common::IsFile(path)) {
+    return common::ErrorAbout(common::ErrorCode::kMissing, "Нет файла", path, "нет индекса");
+  }
+  return path;
+}
+
+}  // namespace
+
+common::Result<common::LineTable> LoadModelIndex(const std::string& working_folder) {
+  common::Result<std::string> path = IndexPath(working_folder);
+  if (!path) return path.error();
   common::ByteBuffer bytes;
-  if (!common::ReadFileBytesInto(path, bytes)) return std::nullopt;
+  if (common::Status read = common::ReadFileInto(*path, bytes); !read) return read.error();
   return common::LineTable::SplitAtCr(std::move(bytes));
 }
 
-std::optional<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder) {
-  std::string path = common::ResolvePath(working_folder, "Base/base.tkm");
-  if (!common::IsFile(path)) return std::nullopt;
-  return common::LinePieces::Open(path);
+common::Result<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder) {
+  common::Result<std::string> path = IndexPath(working_folder);
+  if (!path) return path.error();
+  return common::LinePieces::Open(*path);
 }
 
 namespace {
@@ -50,9 +64,10 @@ IndexBrands BrandsOfIndex(const common::LineTable& lines) {
   return index;
 }
 
-IndexBrands ReadIndexBrands(const std::string& working_folder) {
-  std::optional<common::LinePieces> pieces = OpenModelIndexPieces(working_folder);
-  if (!pieces) return {};
+common::Result<IndexBrands> ReadIndexBrands(const std::string& working_folder) {
+  common::Result<common::LinePieces> pieces = OpenModelIndexPieces(working_folder);
+  if (!pieces && pieces.error().code == common::ErrorCode::kMissing) return IndexBrands{};
+  if (!pieces) return pieces.error();
   std::vector<IndexBrands> of_piece(pieces->size());
   pieces->ForEach(
       [&](std::size_t piece, common::LineTable lines) { of_piece[piece] = BrandsOfIndex(lines); });
@@ -61,6 +76,7 @@ IndexBrands ReadIndexBrands(const std::string& working_folder) {
     index.any_line |= piece.any_line;
     for (std::size_t i = 0; i < piece.brands.size(); ++i) index.brands.Add(piece.brands.TextOf(i));
   }
+  if (common::Status read = pieces->ReadFailure(); !read) return read.error();
   return index;
 }
 

@@ -1,23 +1,23 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/line_pieces.h"
 #include "common/line_table.h"
+#include "common/result.h"
 #include "common/text_set.h"
 
 // The model index Base/base.tkm: one line per fully described model, "brand|model|P(V)|...".
 namespace trubkom::selection {
 
-// The lines of the index file, none changed or dropped (a line ends at CR or CR LF only);
-// nothing when the file does not exist.
-std::optional<common::LineTable> LoadModelIndex(const std::string& working_folder);
+// The lines of the index file, none changed or dropped (a line ends at CR or CR LF only); kMissing
+// when there is no index file, or why it could not be read.
+common::Result<common::LineTable> LoadModelIndex(const std::string& working_folder);
 
 // The same lines a piece at a time (common::LinePieces), for a command that goes through them
 // once without holding them.
-std::optional<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder);
+common::Result<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder);
 
 // The mark after a model's name in the lists ("6230 *"): the index has a line for the model, so
 // its page is the full description.
@@ -32,8 +32,9 @@ struct IndexBrands {
 };
 IndexBrands BrandsOfIndex(const common::LineTable& lines);
 // The same read from the index file a piece at a time, side by side: what BrandsOfIndex gives
-// for the lines LoadModelIndex gives, without holding them.
-IndexBrands ReadIndexBrands(const std::string& working_folder);
+// for the lines LoadModelIndex gives, without holding them; none for a missing index, or why it
+// could not be read whole.
+common::Result<IndexBrands> ReadIndexBrands(const std::string& working_folder);
 
 // The brand field (before the first '|') and the model field (between the first and second).
 std::string_view IndexBrand(std::string_view line);

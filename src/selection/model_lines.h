@@ -20,7 +20,7 @@ class ModelLines {
 
   // Whole lines, or each cut after its model field (IndexHead).
   const common::LineTable& lines() const { return *lines_; }
-  std::string WholeLine(std::size_t line) const {
+  common::Result<std::string> WholeLine(std::size_t line) const {
     return index_ != nullptr ? index_->WholeLine(line) : std::string((*lines_)[line]);
   }
 

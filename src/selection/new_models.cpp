@@ -37,8 +37,10 @@ std::string NewModelFileDate(const std::string& path) {
   return common::DisplayDate(stem.size() > 3 ? stem.substr(3, 6) : std::string{});
 }
 
-std::optional<common::StringList> NewModelRows(const std::string& path) {
-  return common::ReadLinesAtAnyEnd(path);
+common::Result<common::StringList> NewModelRows(const std::string& path) {
+  common::Result<std::string> bytes = common::ReadFile(path);
+  if (!bytes) return bytes.error();
+  return common::SplitLinesAtAnyEnd(*bytes);
 }
 
 }  // namespace trubkom::selection

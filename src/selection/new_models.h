@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/result.h"
 #include "common/string_ops.h"
 
 // The "Новинки" list: every applied update package leaves updates/<base name>.new in the
@@ -18,8 +19,7 @@ common::StringList FindNewModelFiles(const std::string& working_folder);
 // The date label of a file: DD.MM.YY from characters 4 to 9 of its name, as they stand.
 std::string NewModelFileDate(const std::string& path);
 
-// The rows of a file: every line, empty ones included, in file order; none when it cannot be
-// read.
-std::optional<common::StringList> NewModelRows(const std::string& path);
+// The rows of a file: every line, empty ones included, in file order; or why it cannot be read.
+common::Result<common::StringList> NewModelRows(const std::string& path);
 
 }  // namespace trubkom::selection

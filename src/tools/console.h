@@ -35,7 +35,8 @@ class ConsolePorts : public common::StatusSink,
                      public common::Shell,
                      public common::FolderChooser {
  public:
-  explicit ConsolePorts(std::string chosen_folder = {}) : chosen_folder_(std::move(chosen_folder)) {}
+  explicit ConsolePorts(std::string chosen_folder = {})
+      : chosen_folder_(std::move(chosen_folder)) {}
   void Append(const std::string& line) override { PrintLine(line); }
   void Clear() override {}
   void Inform(const std::string& text) override { PrintLine(text); }

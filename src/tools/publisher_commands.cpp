@@ -59,24 +59,21 @@ int Keygen(const std::string& folder) {
 }
 
 // The archive to seal: a folder zipped here, or a ZIP file taken byte for byte.
-std::optional<std::string> ArchiveOf(const std::string& source, std::string& error) {
+common::Result<std::string> ArchiveOf(const std::string& source) {
   if (fs::is_directory(source)) {
-    auto zipped = ZipFolder(source, error);
-    if (!zipped) return std::nullopt;
+    common::Result<ZippedFolder> zipped = ZipFolder(source);
+    if (!zipped) return zipped.error();
     for (const std::string& name : zipped->skipped) {
       Note(name + ": not a file or folder, left out");
     }
     return std::move(zipped->zip);
   }
-  auto bytes =
-      common::IsFile(source) ? common::ReadFileBytes(source, kMaxPackageBytes) : std::nullopt;
-  if (!bytes)
-    error = source + ": neither a folder nor a readable file";
-  else if (!IsZipArchive(*bytes))
-    error = source + ": not a ZIP archive";
-  else
-    return bytes;
-  return std::nullopt;
+  common::Result<std::string> bytes = common::ReadFile(source, kMaxPackageBytes);
+  if (bytes && !IsZipArchive(*bytes)) {
+    return common::ErrorAbout(common::ErrorCode::kDamaged, "Не удалось упаковать", source,
+                              "это не папка и не архив ZIP");
+  }
+  return bytes;
 }
 
 // A secret key others can read is no longer the publisher's alone: said, not refused, since
@@ -97,9 +94,8 @@ int Pack(const std::string& source, const std::string& package, const std::strin
   bool demo_keys =
       BuiltWithDemoKeys() && OpeningKeysFor(*keys).public_key == BuiltinOpeningKeys().public_key;
   if (!demo_keys) WarnIfReadableByOthers(key_folder);
-  std::string error;
-  auto zip = ArchiveOf(source, error);
-  if (!zip) return Fail(error);
+  common::Result<std::string> zip = ArchiveOf(source);
+  if (!zip) return Fail(zip.error());
   std::string name = fs::path(package).filename().string();
   if (common::Status written =
           common::ReplaceFileAtomically(package, SealPackage(*zip, name, *keys));
@@ -192,8 +188,9 @@ int Check(const std::string& package) {
   std::string catalogue = WorkingFolder();
   for (const std::string& script : UpdateScripts(work.path())) {
     PrintLine("Script " + script + ":");
-    auto lines = common::ReadLinesAtAnyEnd(common::JoinPath(work.path(), script));
-    for (const std::string& line : lines.value_or(common::StringList{})) {
+    common::Result<std::string> bytes = common::ReadFile(common::JoinPath(work.path(), script));
+    if (!bytes) return Fail(bytes.error());
+    for (const std::string& line : common::SplitLinesAtAnyEnd(*bytes)) {
       ScriptStep step = PlanScriptLine(line, work.path(), catalogue);
       PrintLine("  " + line);
       PrintLine("    => " + Describe(line, step, work.path(), catalogue));

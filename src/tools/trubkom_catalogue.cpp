@@ -97,12 +97,12 @@ common::Result<catalogue::Folders> CurrentFolders() {
 }
 
 common::LineTable ModelIndex(const catalogue::Folders& folders) {
-  return selection::LoadModelIndex(folders.working).value_or(common::LineTable{});
+  return common::ValueOrWarn(selection::LoadModelIndex(folders.working));
 }
 
 int Brands(const catalogue::Folders& folders) {
-  for (const std::string& brand :
-       catalogue::BrandBoxEntries(folders.working, selection::ReadIndexBrands(folders.working))) {
+  for (const std::string& brand : catalogue::BrandBoxEntries(
+           folders.working, common::ValueOrWarn(selection::ReadIndexBrands(folders.working)))) {
     PrintLine(brand);
   }
   return 0;
@@ -258,10 +258,14 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
 }
 
 int Filter(const catalogue::Folders& folders, const std::string& criteria) {
-  std::optional<common::LinePieces> index = selection::OpenModelIndexPieces(folders.working);
-  common::StringList items = index
-                                 ? selection::FilterModels(common::Cp1251FromUtf8(criteria), *index)
-                                 : common::StringList();
+  common::Result<common::LinePieces> index = selection::OpenModelIndexPieces(folders.working);
+  common::StringList items;
+  if (index) {
+    items = selection::FilterModels(common::Cp1251FromUtf8(criteria), *index);
+    if (common::Status read = index->ReadFailure(); !read) common::WarnUnlessMissing(read.error());
+  } else {
+    common::WarnUnlessMissing(index.error());
+  }
   for (const std::string& item : items) PrintLine(item);
   PrintLine(std::string("Подходящие модели: "_cp1251) + std::to_string(items.size()));
   return 0;

@@ -108,7 +108,7 @@ std::optional<int> NewModels(const std::vector<std::string>& args) {
   }
   PrintLine(selection::NewModelFileDate(files[n]));
   auto rows = selection::NewModelRows(files[n]);
-  if (!rows) return Fail("cannot read " + files[n]);
+  if (!rows) return Fail(rows.error());
   for (const std::string& row : *rows) PrintLine(row);
   return 0;
 }

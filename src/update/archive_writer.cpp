@@ -21,8 +21,14 @@ struct FolderEntry {
   bool is_folder = false;
 };
 
-std::vector<FolderEntry> Walk(const std::string& folder, std::vector<std::string>& skipped,
-                              std::error_code& error) {
+common::Error PackError(std::string_view path, std::string_view reason) {
+  return common::ErrorAbout(common::ErrorCode::kWriteFailed, "Не удалось упаковать", path, reason);
+}
+
+// The entries under folder in byte order of their names; links and other non-files go to skipped.
+common::Result<std::vector<FolderEntry>> Walk(const std::string& folder,
+                                              std::vector<std::string>& skipped) {
+  std::error_code error;
   std::vector<FolderEntry> entries;
   for (auto it = fs::recursive_directory_iterator(folder, error);
        !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
@@ -36,6 +42,7 @@ std::vector<FolderEntry> Walk(const std::string& folder, std::vector<std::string
       skipped.push_back(name);
     }
   }
+  if (error) return common::SystemError(error.value(), "Не удалось прочитать", folder, false);
   std::sort(entries.begin(), entries.end(),
             [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
   return entries;
@@ -54,44 +61,31 @@ bool AddEntry(zip_t* archive, const FolderEntry& entry) {
 
 }  // namespace
 
-std::optional<ZippedFolder> ZipFolder(const std::string& folder, std::string& error) {
+common::Result<ZippedFolder> ZipFolder(const std::string& folder) {
   ZippedFolder result;
-  std::error_code walk_error;
-  std::vector<FolderEntry> entries = Walk(folder, result.skipped, walk_error);
-  if (walk_error) {
-    error = folder + ": " + walk_error.message();
-    return std::nullopt;
-  }
-  if (entries.empty()) {
-    error = folder + ": nothing to pack";
-    return std::nullopt;
-  }
+  common::Result<std::vector<FolderEntry>> entries = Walk(folder, result.skipped);
+  if (!entries) return entries.error();
+  if (entries->empty()) return PackError(folder, "в папке нечего упаковывать");
   common::PrivateFolder work("trubkom-pack-");
   std::string zip_path = work.path() + "/package.zip";
   int code = 0;
   zip_t* archive = work.ok() ? zip_open(zip_path.c_str(), ZIP_CREATE | ZIP_EXCL, &code) : nullptr;
-  if (!archive) {
-    error = "cannot create a temporary archive";
-    return std::nullopt;
-  }
-  for (const FolderEntry& entry : entries) {
+  if (!archive) return PackError(zip_path, "не удалось создать временный архив");
+  for (const FolderEntry& entry : *entries) {
     if (!AddEntry(archive, entry)) {
-      error = entry.path + ": " + zip_strerror(archive);
+      common::Error error = PackError(entry.path, zip_strerror(archive));
       zip_discard(archive);
-      return std::nullopt;
+      return error;
     }
     if (!entry.is_folder) ++result.files;
   }
   if (zip_close(archive) != 0) {
-    error = std::string("cannot write the archive: ") + zip_strerror(archive);
+    common::Error error = PackError(zip_path, zip_strerror(archive));
     zip_discard(archive);
-    return std::nullopt;
+    return error;
   }
-  auto bytes = common::ReadFileBytes(zip_path, kMaxPackageBytes);
-  if (!bytes) {
-    error = "cannot read the temporary archive back";
-    return std::nullopt;
-  }
+  common::Result<std::string> bytes = common::ReadFile(zip_path, kMaxPackageBytes);
+  if (!bytes) return bytes.error();
   result.zip = std::move(*bytes);
   return result;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "common/result.h"
 
 namespace trubkom::update {
 
@@ -13,9 +14,9 @@ struct ZippedFolder {
 };
 
 // A ZIP archive of every file and folder under folder, names relative to it with '/', in byte
-// order, deflated. Symbolic links are never followed nor stored. No value, with the reason in
-// error, when the folder cannot be read or the archive written.
-std::optional<ZippedFolder> ZipFolder(const std::string& folder, std::string& error);
+// order, deflated. Symbolic links are never followed nor stored. Fails when the folder cannot be
+// read, holds nothing, or the archive cannot be written.
+common::Result<ZippedFolder> ZipFolder(const std::string& folder);
 
 // True when bytes open as a ZIP archive whose directory is consistent.
 bool IsZipArchive(const std::string& bytes);

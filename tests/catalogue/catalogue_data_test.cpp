@@ -123,11 +123,11 @@ TEST_F(CatalogueDataTest, ABrokenBrandFileIsWarnedOfWithTheByteWhereItBroke) {
     const char* bytes;
     const char* warning;
   } cases[] = {
-      {"<brand><model><Model>KG800</Model></model>", "at byte 41 (Start-end tags mismatch)"},
+      {"<brand><model><Model>KG800</Model></model>", "(байт 41: Start-end tags mismatch)"},
       {"<?xml version=\"1.0\" encoding=\"windows-1251\"?><brand><Model>\xC6\xC6</Mod></brand>",
-       "at byte 63 (Start-end tags mismatch)"},
+       "(байт 63: Start-end tags mismatch)"},
       {"<?xml version=\"1.0\"?><brand><Model>\xD0\x96\xD0\x96</Mod></brand>",
-       "at byte 41 (Start-end tags mismatch)"},
+       "(байт 41: Start-end tags mismatch)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -136,8 +136,8 @@ TEST_F(CatalogueDataTest, ABrokenBrandFileIsWarnedOfWithTheByteWhereItBroke) {
     CatalogueData fresh{cat.root()};
     EXPECT_EQ(fresh.Col2Str2("LG"), "");
     ASSERT_EQ(warnings.texts.size(), 1u);
-    EXPECT_TRUE(common::Contains(warnings.texts[0],
-                                 "lg_new.xml: not well-formed XML " + std::string(c.warning)))
+    EXPECT_TRUE(
+        common::Contains(warnings.texts[0], "lg_new.xml: это не XML " + std::string(c.warning)))
         << warnings.texts[0];
   }
 }

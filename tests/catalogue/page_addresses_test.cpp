@@ -96,7 +96,7 @@ std::set<std::string> CheckAddresses(const std::string& page_path) {
   std::set<std::string> named, visited;
   std::function<void(const std::string&)> visit = [&](const std::string& path) {
     if (!visited.insert(path).second) return;
-    auto page = common::ReadFileBytes(path);
+    auto page = common::ReadFile(path);
     ASSERT_TRUE(page) << path;
     for (const std::string& address : Addresses(*page)) {
       std::string file = FileAskedFor(path, address);

@@ -25,7 +25,7 @@ std::map<std::string, std::string> Tree(const std::string& root) {
     } else if (entry.is_directory()) {
       tree[name] = "/";
     } else {
-      tree[name] = ReadFileBytes(entry.path().string()).value_or("?");
+      tree[name] = ReadFile(entry.path().string()).value_or("?");
     }
   }
   return tree;

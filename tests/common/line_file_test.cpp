@@ -23,7 +23,7 @@ namespace {
 StringList LinesInPieces(const std::string& bytes, std::size_t piece_bytes) {
   testing::TempCatalogue cat;
   cat.WriteBytes("lines", bytes);
-  std::optional<LinePieces> pieces = LinePieces::Open(cat.root() + "/lines", piece_bytes);
+  Result<LinePieces> pieces = LinePieces::Open(cat.root() + "/lines", piece_bytes);
   if (!pieces) return {"(not opened)"};
   std::vector<StringList> of_piece(pieces->size());
   pieces->ForEach(
@@ -96,21 +96,22 @@ TEST(Lines, FailedWriteLeavesNothingBehind) {
   testing::TempCatalogue dir;
   EXPECT_FALSE(WriteLinesCrLf(dir.Path("missing/page.html"), {"x"}));
   EXPECT_FALSE(dir.Exists("missing"));
-  EXPECT_FALSE(ReadLinesAtCr(dir.Path("absent.html")).has_value());
+  EXPECT_EQ(ReadFile(dir.Path("absent.html")).error().code, ErrorCode::kMissing);
 }
 
 using testing::RecordedWarnings;
 using testing::W;
 
-// Only regular files are read; anything else at the path is read as missing, and said so unless
-// nothing is there. None of it may block, abort or read without end.
-TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
+// Only regular files are read; anything else at the path fails, with a code the caller can act
+// on and a message naming the file and the reason, and nothing warned (the caller decides). None
+// of it may block, abort or read without end.
+TEST(ReadFile, ReadsRegularFilesOnlyAndSaysWhyNot) {
   namespace fs = std::filesystem;
   struct Case {
     const char* what;
     void (*make)(testing::TempCatalogue&, const std::string& path);
     std::optional<std::string> bytes;
-    const char* warning;  // part of the warning, or null for none
+    const char* reason;  // the end of the error's message, or null when the file is missing
   };
   const Case cases[] = {
       {"regular file", [](auto& d, auto&) { d.WriteBytes("f", "a\r\n"); }, "a\r\n", nullptr},
@@ -125,35 +126,39 @@ TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
       {"dangling link", [](auto& d, auto& p) { fs::create_symlink(d.Path("none"), p); },
        std::nullopt, nullptr},
       {"above the cap", [](auto& d, auto&) { d.WriteBytes("f", "12345"); }, std::nullopt,
-       "larger than 4 bytes"},
+       "файл больше 4 байт"},
       {"folder", [](auto&, auto& p) { fs::create_directory(p); }, std::nullopt,
-       "not a regular file"},
+       "это не обычный файл"},
       {"FIFO", [](auto&, auto& p) { ::mkfifo(p.c_str(), 0600); }, std::nullopt,
-       "not a regular file"},
+       "это не обычный файл"},
       {"link to /dev/zero", [](auto&, auto& p) { fs::create_symlink("/dev/zero", p); },
-       std::nullopt, "not a regular file"},
+       std::nullopt, "это не обычный файл"},
       {"link to a folder", [](auto& d, auto& p) { fs::create_symlink(d.root(), p); }, std::nullopt,
-       "not a regular file"},
+       "это не обычный файл"},
       {"link to /proc/self/mem", [](auto&, auto& p) { fs::create_symlink("/proc/self/mem", p); },
-       std::nullopt, "cannot be read"},
+       std::nullopt, "ошибка ввода-вывода"},
       {"link loop", [](auto&, auto& p) { fs::create_symlink(p, p); }, std::nullopt,
-       "cannot be opened"},
+       "Too many levels of symbolic links"},
   };
   for (const Case& c : cases) {
     testing::TempCatalogue dir;
     std::string path = dir.Path("f");
     c.make(dir, path);
     RecordedWarnings warnings;
-    EXPECT_EQ(ReadFileBytes(path, 4), c.bytes) << c.what;
-    if (!c.warning) {
-      EXPECT_TRUE(warnings.texts.empty()) << c.what;
+    Result<std::string> read = ReadFile(path, 4);
+    EXPECT_TRUE(warnings.texts.empty()) << c.what;
+    if (c.bytes) {
+      EXPECT_EQ(read.value_or("?"), *c.bytes) << c.what;
       continue;
     }
-    ASSERT_EQ(warnings.texts.size(), 1u) << c.what;
-    EXPECT_TRUE(warnings.texts[0].starts_with(path + ": ")) << c.what;
-    EXPECT_NE(warnings.texts[0].find(c.warning), std::string::npos) << warnings.texts[0];
-    ASSERT_EQ(warnings.messages.size(), 1u) << c.what;  // a window shows it
-    EXPECT_TRUE(warnings.messages[0].starts_with(W("Не удалось прочитать ") + path)) << c.what;
+    ASSERT_FALSE(read) << c.what;
+    if (!c.reason) {
+      EXPECT_EQ(read.error().code, ErrorCode::kMissing) << c.what;
+      continue;
+    }
+    EXPECT_NE(read.error().code, ErrorCode::kMissing) << c.what;
+    EXPECT_EQ(read.error().message, W("Не удалось прочитать ") + path + ": " + W(c.reason))
+        << c.what;
   }
 }
 
@@ -162,14 +167,13 @@ TEST(ReadFileBytes, ReadsRegularFilesOnlyAndWarnsOfAnythingElse) {
 bool LeftOutAndSaid(const std::string& path) {
   const rlimit limit{std::size_t{512} << 20, std::size_t{512} << 20};
   ::setrlimit(RLIMIT_AS, &limit);
-  RecordedWarnings warnings;
-  const bool left_out = !ReadFileBytes(path).has_value();
-  return left_out && warnings.messages.size() == 1 &&
-         warnings.messages[0] == W("Не удалось прочитать ") + path + W(": не хватает памяти");
+  Result<std::string> read = ReadFile(path);
+  return !read && read.error().code == ErrorCode::kTooLarge &&
+         read.error().message == W("Не удалось прочитать ") + path + W(": не хватает памяти");
 }
 
 // A data file larger than the memory the process may have is not read, and the program goes on.
-TEST(ReadFileBytes, AFileBeyondTheMemoryIsSaidAndLeftOut) {
+TEST(ReadFile, AFileBeyondTheMemoryIsSaidAndLeftOut) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
@@ -182,22 +186,25 @@ TEST(ReadFileBytes, AFileBeyondTheMemoryIsSaidAndLeftOut) {
 
 // A file of megabytes is read in parts side by side: every byte lands in its place, and the
 // cap still holds.
-TEST(ReadFileBytes, ALargeFileReadsWhole) {
+TEST(ReadFile, ALargeFileReadsWhole) {
   testing::TempCatalogue dir;
   std::string bytes;
   for (int i = 0; bytes.size() < (std::size_t{9} << 20) + 13; ++i) bytes += std::to_string(i) + "|";
   dir.WriteBytes("large", bytes);
-  EXPECT_EQ(ReadFileBytes(dir.Path("large")), bytes);
-  RecordedWarnings warnings;
-  EXPECT_EQ(ReadFileBytes(dir.Path("large"), bytes.size() - 1), std::nullopt);
+  EXPECT_EQ(ReadFile(dir.Path("large")).value_or(""), bytes);
+  EXPECT_EQ(ReadFile(dir.Path("large"), bytes.size() - 1).error().code, ErrorCode::kTooLarge);
 }
 
-TEST(ReadFileBytes, AFileReadOnEveryPageIsWarnedOfOnce) {
+// A file read on every page is said once; a missing one never.
+TEST(ValueOrWarn, AFileReadOnEveryPageIsWarnedOfOnce) {
   testing::TempCatalogue dir;
   std::filesystem::create_directory(dir.Path("t.html"));
   RecordedWarnings warnings;
-  for (int i = 0; i < 3; ++i) EXPECT_FALSE(ReadLinesAtCr(dir.Path("t.html")).has_value());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ValueOrWarn(ReadFile(dir.Path("t.html"))), "");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ValueOrWarn(ReadFile(dir.Path("absent.html"))), "");
   EXPECT_EQ(warnings.texts.size(), 1u);
+  ASSERT_EQ(warnings.messages.size(), 1u);  // a window shows it
+  EXPECT_TRUE(warnings.messages[0].starts_with(W("Не удалось прочитать ") + dir.Path("t.html")));
 }
 
 }  // namespace

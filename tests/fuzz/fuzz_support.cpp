@@ -50,7 +50,7 @@ std::string Snapshot(const std::string& folder) {
                         std::to_string(static_cast<int>(status.type()));
     if (fs::is_symlink(status)) entry += " -> " + fs::read_symlink(it->path()).string();
     if (fs::is_regular_file(status)) {
-      std::string bytes = common::ReadFileBytes(it->path().string()).value_or("?");
+      std::string bytes = common::ReadFile(it->path().string()).value_or("?");
       entry += " " + std::to_string(bytes.size()) + " " +
                std::to_string(std::hash<std::string>{}(bytes));
     }

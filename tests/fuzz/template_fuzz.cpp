@@ -59,9 +59,9 @@ common::StringList WrittenPage(const catalogue::PageFile& page, RecordingBrowser
   fuzz::Require(page.ok(), "the page is written");
   fuzz::Require(browser.shown == *page, "the page written is shown");
   browser.shown.clear();
-  std::optional<common::StringList> lines = common::ReadLinesAtCr(*page);
-  fuzz::Require(lines.has_value(), "the page can be read");
-  return *lines;
+  common::Result<std::string> bytes = common::ReadFile(*page);
+  fuzz::Require(bytes.ok(), "the page can be read");
+  return common::SplitLinesAtCr(*bytes);
 }
 
 bool HasPlaceholder(std::string_view line) { return common::Contains(line, "<!"); }
@@ -112,9 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the short page keeps a line without a placeholder at its place");
   }
   fuzz::Require(!AnyHolds(page, "<!price_list!>"), "the short page fills its price list");
-  std::optional<common::StringList> price_page =
-      common::ReadLinesAtCr(root + "/Templates/price_temp.html");
-  fuzz::Require(price_page.has_value() && !AnyHolds(*price_page, "<!pricetable!>"),
+  common::Result<std::string> price_page = common::ReadFile(root + "/Templates/price_temp.html");
+  fuzz::Require(price_page.ok() && !AnyHolds(common::SplitLinesAtCr(*price_page), "<!pricetable!>"),
                 "the price page is written and fills its table");
 
   page = WrittenPage(catalogue::ShowModelPage(context, "Nokia", "N80 *"), browser);

@@ -207,8 +207,9 @@ TEST(CompiledCriteria, AgreesWithTheTextualMeaningOnRandomInput) {
     std::optional<common::LinePieces> pieces;
     if (round % 10 == 0) {
       file.WriteBytes("base.tkm", common::JoinWithCrLf(lines));
-      pieces = common::LinePieces::Open(
-          file.root() + "/base.tkm", round % 20 ? common::LinePieces::kPieceBytes : 1 + round % 97);
+      pieces.emplace(
+          *common::LinePieces::Open(file.root() + "/base.tkm",
+                                    round % 20 ? common::LinePieces::kPieceBytes : 1 + round % 97));
     }
     for (int c = 0; c < 10; ++c) {
       std::string list;

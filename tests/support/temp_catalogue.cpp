@@ -43,7 +43,7 @@ void TempCatalogue::WriteText(std::string_view relative, std::string_view utf8) 
 }
 
 std::string TempCatalogue::ReadBytes(std::string_view relative) const {
-  return common::ReadFileBytes(Path(relative)).value_or("");
+  return common::ReadFile(Path(relative)).value_or("");
 }
 
 bool TempCatalogue::Exists(std::string_view relative) const { return fs::exists(Path(relative)); }

@@ -48,7 +48,7 @@ inline Tree Snapshot(const std::string& root) {
     } else if (entry.is_directory()) {
       if (fs::is_empty(entry.path())) tree[name + "/"] = "";
     } else {
-      tree[name] = common::ReadFileBytes(entry.path().string()).value_or("?");
+      tree[name] = common::ReadFile(entry.path().string()).value_or("?");
     }
   }
   return tree;
@@ -89,7 +89,7 @@ inline std::string MakeZip(const std::vector<ZipEntry>& entries) {
     zip_file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX, entry.mode << 16);
   }
   zip_close(archive);
-  return common::ReadFileBytes(path).value_or("");
+  return common::ReadFile(path).value_or("");
 }
 
 namespace zip_detail {

@@ -114,16 +114,16 @@ catalogue_readonly() { chmod a-w .; }
 # output or error) must hold; a status alone means nothing may appear on standard error.
 # Commands: brands | models Nokia | page Nokia 1100 | page Nokia "N80 *" |
 #           compare "Nokia 1100" "Nokia N80 *" | filter "48(0)^"
-not_regular="not a regular file; read as missing"
-unreadable="cannot be read (Input/output error); read as missing"
-broken_xml="nokia_new.xml: not well-formed XML at byte"
+not_regular="это не обычный файл"
+unreadable="ошибка ввода-вывода"
+broken_xml="nokia_new.xml: это не XML (байт"
 table="
 intact             |0 |0 1100	100 |0 |0 |0 |0 Nokia N80
 template_folder    |0 |0 |0 model_template.html: $not_regular |0 |0 |0
 template_fifo      |0 |0 |0 |0 model_template_new.html: $not_regular |0 |0
 template_zero      |0 |0 |0 |0 |0 compare_template.html: $not_regular |0
 template_mem       |0 |0 |0 model_template.html: $unreadable |0 |0 |0
-template_huge      |0 |0 |0 model_template.html: larger than 4194304 bytes |0 |0 |0
+template_huge      |0 |0 |0 model_template.html: файл больше 4194304 байт |0 |0 |0
 index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 unknown model: N80 * |1 unknown model: Nokia N80 * |0 base.tkm: $unreadable
 config_mem         |0 |0 |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0
 config_missing     |0 |0 |0 config.tkm: missing in |0 config.tkm: missing in |0 config.tkm: missing in |0
