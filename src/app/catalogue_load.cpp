@@ -8,10 +8,14 @@
 #endif
 
 #include <algorithm>
+#include <new>
+#include <string_view>
 
 #include "catalogue/brand_list.h"
 #include "catalogue/config_file.h"
 #include "common/ascii.h"
+#include "common/encoding.h"
+#include "common/table_cap.h"
 #include "common/warnings.h"
 #include "selection/model_index.h"
 #include "selection/new_models.h"
@@ -57,16 +61,25 @@ std::unique_ptr<selection::IndexedLines> ReadIndex(const catalogue::Folders& fol
   return index;
 }
 
-}  // namespace
-
-std::unique_ptr<selection::IndexedLines> ReadWizardIndex(const catalogue::Folders& folders) {
-  std::unique_ptr<selection::IndexedLines> index =
-      ReadIndex(folders, selection::WizardProperties());
-  HandBackFreedMemory();
-  return index;
+// What make makes, or kTooLarge when a table outgrows its cap or the memory runs out on the way.
+template <typename Make>
+auto Guarded(Make make) -> common::Result<decltype(make())> {
+  auto too_large = [](std::string_view reason) {
+    return common::Error{common::ErrorCode::kTooLarge,
+                         common::Cp1251FromUtf8("Каталог слишком велик для программы (" +
+                                                std::string(reason) + "): он показан не весь")};
+  };
+  try {
+    return make();
+  } catch (const common::TableTooLarge& e) {
+    return too_large(e.what());
+  } catch (const std::bad_alloc&) {
+    HandBackFreedMemory();
+    return too_large("не хватает памяти");
+  }
 }
 
-LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
+LoadedCatalogue ReadCatalogue(const catalogue::Folders& folders,
                               const common::LineTable& kept_index, bool full_only,
                               const std::string& shown_brand, bool first_page_only) {
   LoadedCatalogue loaded;
@@ -90,15 +103,38 @@ LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
   return loaded;
 }
 
-catalogue::ModelSearch LoadSearch(const catalogue::Folders& folders, const common::LineTable& index,
-                                  const common::StringList& brands) {
+}  // namespace
+
+common::Result<std::unique_ptr<selection::IndexedLines>> ReadWizardIndex(
+    const catalogue::Folders& folders) {
+  return Guarded([&] {
+    std::unique_ptr<selection::IndexedLines> index =
+        ReadIndex(folders, selection::WizardProperties());
+    HandBackFreedMemory();
+    return index;
+  });
+}
+
+common::Result<LoadedCatalogue> LoadCatalogue(const catalogue::Folders& folders,
+                                              const common::LineTable& kept_index, bool full_only,
+                                              const std::string& shown_brand,
+                                              bool first_page_only) {
+  return Guarded(
+      [&] { return ReadCatalogue(folders, kept_index, full_only, shown_brand, first_page_only); });
+}
+
+common::Result<catalogue::ModelSearch> LoadSearch(const catalogue::Folders& folders,
+                                                  const common::LineTable& index,
+                                                  const common::StringList& brands) {
   // The search is no one's wait yet: the thread gives way to the browser area's processes, which
   // may still be starting.
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
-  catalogue::CatalogueData data(folders.working);
-  catalogue::ModelSearch search = catalogue::BuildModelSearch(folders, data, index, brands);
-  HandBackFreedMemory();  // the price passes'
-  return search;
+  return Guarded([&] {
+    catalogue::CatalogueData data(folders.working);
+    catalogue::ModelSearch search = catalogue::BuildModelSearch(folders, data, index, brands);
+    HandBackFreedMemory();  // the price passes'
+    return search;
+  });
 }
 
 }  // namespace trubkom::app

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_search.h"
+#include "common/result.h"
 
 namespace trubkom::app {
 
@@ -31,17 +32,22 @@ struct LoadedCatalogue {
 // those of its first page alone, which are read in a third of the time (ReadWizardIndex reads
 // the rest after). Touches nothing of the window, so it may run on any thread while the window
 // goes on with what it has.
-LoadedCatalogue LoadCatalogue(const catalogue::Folders& folders,
-                              const common::LineTable& kept_index, bool full_only,
-                              const std::string& shown_brand = {}, bool first_page_only = false);
+// Each of these fails, with kTooLarge, when a table of the catalogue outgrows its cap or the
+// memory there is: the window says so and goes on with what it has.
+common::Result<LoadedCatalogue> LoadCatalogue(const catalogue::Folders& folders,
+                                              const common::LineTable& kept_index, bool full_only,
+                                              const std::string& shown_brand = {},
+                                              bool first_page_only = false);
 
 // The index with the entries of every page of the wizard; null when base.tkm cannot be read.
-std::unique_ptr<selection::IndexedLines> ReadWizardIndex(const catalogue::Folders& folders);
+common::Result<std::unique_ptr<selection::IndexedLines>> ReadWizardIndex(
+    const catalogue::Folders& folders);
 
 // The search across the brands' models, which reads every brand's models list: made after the
 // lists are shown, with brand files read on its own, so it may run while the window works. The
 // calling thread is lowered to the least priority: let it be a thread that ends after.
-catalogue::ModelSearch LoadSearch(const catalogue::Folders& folders, const common::LineTable& index,
-                                  const common::StringList& brands);
+common::Result<catalogue::ModelSearch> LoadSearch(const catalogue::Folders& folders,
+                                                  const common::LineTable& index,
+                                                  const common::StringList& brands);
 
 }  // namespace trubkom::app

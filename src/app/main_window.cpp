@@ -141,6 +141,7 @@ void MainWindow::StartLoad() {
   }
   // Until the catalogue is read the wizard has nothing to filter: its answers wait.
   wizard_->setEnabled(false);
+  load_failure_said_ = false;
   auto loaded = std::make_shared<LoadedCatalogue>();
   auto search = std::make_shared<catalogue::ModelSearch>();
   // The brand whose list the window will show: the one restored at start-up, else the one on
@@ -153,7 +154,16 @@ void MainWindow::StartLoad() {
                                   kept = &state_.model_index(), full_only = full_only_->isChecked(),
                                   shown_brand, first_page_only, gate = ports_.load_gate] {
     if (gate) gate();
-    *loaded = LoadCatalogue(folders, *kept, full_only, shown_brand, first_page_only);
+    common::Result<LoadedCatalogue> read =
+        LoadCatalogue(folders, *kept, full_only, shown_brand, first_page_only);
+    if (read) {
+      *loaded = std::move(*read);
+    } else {
+      // The window goes on with an empty catalogue, its advertising still shown.
+      SayLoadFailed(read.error());
+      loaded->data = std::make_unique<catalogue::CatalogueData>(folders.working);
+      loaded->config_found = catalogue::ReadConfigFile(folders.program, loaded->advertising);
+    }
     // An index stays where it is when the window takes it, and no other load starts before this
     // thread ends, so the search may go on reading it.
     const common::LineTable* index = loaded->index ? &loaded->index->lines() : kept;
@@ -173,13 +183,21 @@ void MainWindow::StartLoad() {
       // Not before the window has filled its lists, which it does on one processor while this
       // read would take both. A window closing meanwhile may never show them: not for long.
       lists_shown.wait_for(std::chrono::seconds(1));
-      auto whole =
-          std::make_shared<std::unique_ptr<selection::IndexedLines>>(ReadWizardIndex(folders));
+      common::Result<std::unique_ptr<selection::IndexedLines>> read_whole =
+          ReadWizardIndex(folders);
+      if (!read_whole) SayLoadFailed(read_whole.error());
+      auto whole = std::make_shared<std::unique_ptr<selection::IndexedLines>>(
+          std::move(read_whole).value_or(nullptr));
       if (*whole) index = &(*whole)->lines();
       QMetaObject::invokeMethod(
           this, [this, whole] { TakeWizardIndex(std::move(*whole)); }, Qt::QueuedConnection);
     }
-    *search = LoadSearch(folders, *index, brands);
+    common::Result<catalogue::ModelSearch> made = LoadSearch(folders, *index, brands);
+    if (made) {
+      *search = std::move(*made);
+    } else {
+      SayLoadFailed(made.error());
+    }
   });
   connect(load_thread_, &QThread::finished, this, [this, search] {
     load_thread_->deleteLater();
@@ -190,6 +208,15 @@ void MainWindow::StartLoad() {
     if (std::exchange(reload_pending_, false)) StartLoad();
   });
   load_thread_->start();
+}
+
+void MainWindow::SayLoadFailed(const common::Error& error) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, message = error.message] {
+        if (!std::exchange(load_failure_said_, true)) ports_.messages->Warn(message);
+      },
+      Qt::QueuedConnection);
 }
 
 void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {

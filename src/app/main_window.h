@@ -151,6 +151,8 @@ class MainWindow : public QWidget {
   // asked again while a read is under way, it reads once more when that read has ended.
   void StartLoad();
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
+  // Says, on the window's thread, why the catalogue could not be read whole: once a load.
+  void SayLoadFailed(const common::Error& error);
   // The index that answers every page of the wizard, read after the lists were shown.
   void TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index);
   // After a reload: the place the user had, on the new catalogue.
@@ -223,6 +225,7 @@ class MainWindow : public QWidget {
   UpdateDialog* update_dialog_ = nullptr;
   QThread* load_thread_ = nullptr;
   bool reload_pending_ = false;
+  bool load_failure_said_ = false;  // by the load under way
   // The brand to show once the catalogue is read, when one was restored.
   std::optional<QString> restored_brand_;
   bool loaded_ = false;

@@ -6,6 +6,7 @@
 #include "catalogue/brand_spellings.h"
 #include "common/encoding.h"
 #include "common/substring_search.h"
+#include "common/table_cap.h"
 
 namespace trubkom::catalogue {
 
@@ -37,9 +38,8 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
   Brand added{brand, BrandText(brand), {}, {}, {}};
   added.models.reserve(rows.size());
   for (const ModelRow& row : rows) {
-    if (added.shown.size() + row.model.size() + row.price.size() >= UINT32_MAX) {
-      throw std::length_error("model search too large");
-    }
+    common::CheckTableSize(added.shown.size() + row.model.size() + row.price.size(),
+                           "model search too large");
     added.models.push_back({static_cast<std::uint32_t>(added.names.size()),
                             static_cast<std::uint32_t>(added.shown.size()),
                             static_cast<std::uint32_t>(row.model.size())});

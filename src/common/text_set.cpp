@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/table_cap.h"
+
 namespace trubkom::common {
 
 void TextSet::Grow() {
@@ -21,9 +23,8 @@ std::size_t TextSet::Add(std::string_view text) {
   std::uint64_t hash = HashOf(text);
   std::size_t slot = SlotOf(text, hash);
   if (slots_[slot].number_plus_one != 0) return slots_[slot].number_plus_one - 1;
-  if (bytes_.size() + text.size() > UINT32_MAX || spans_.size() >= UINT32_MAX - 1) {
-    throw std::length_error("text set too large");
-  }
+  CheckTableSize(bytes_.size() + text.size(), "text set too large");
+  CheckTableSize(spans_.size() + 1, "text set too large");
   slots_[slot] = {static_cast<std::uint32_t>(spans_.size() + 1), TagOf(hash)};
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())});

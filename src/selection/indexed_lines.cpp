@@ -11,6 +11,7 @@
 #include "common/parallel_parts.h"
 #include "common/short_bytes.h"
 #include "common/string_ops.h"
+#include "common/table_cap.h"
 #include "selection/index_entries.h"
 #include "selection/model_index.h"
 #include "selection/posting_writer.h"
@@ -362,7 +363,7 @@ IndexedLines IndexedLines::ReadHeads(common::LinePieces pieces,
   index.piece_first_lines_ = {0};
   for (const common::LineTable& piece : heads) {
     const std::uint64_t next = std::uint64_t{index.piece_first_lines_.back()} + piece.size();
-    if (next > UINT32_MAX) throw std::length_error("model index too large");
+    common::CheckTableSize(next, "model index too large");
     index.piece_first_lines_.push_back(static_cast<std::uint32_t>(next));
   }
   for (std::size_t piece = 1; piece < builders.size(); ++piece) {

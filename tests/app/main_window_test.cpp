@@ -31,6 +31,7 @@
 #include "app/remembered_state.h"
 #include "app/update_dialog.h"
 #include "app_test_support.h"
+#include "common/table_cap.h"
 #include "selection/criteria.h"
 
 using trubkom::testing::TempCatalogue;
@@ -207,6 +208,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->Rows("models"), QStringList{U("SX210 *")});
     QCOMPARE(w->Find<QLabel>("question")->text(), U("Должен ли это быть смартфон?"));
     QCOMPARE(Answers(*w).size(), 3);
+  }
+
+  // A catalogue whose tables outgrow their cap is said, and the window goes on: read again with
+  // room, it shows the catalogue.
+  void aCatalogueTooLargeForItsTablesIsSaid() {
+    trubkom::common::SetTableCapForTesting(64);
+    WindowUnderTest too_large(*cat);
+    trubkom::common::SetTableCapForTesting(0);
+    QCOMPARE(too_large.messages.texts.size(), std::size_t{1});
+    QVERIFY(too_large.messages.texts[0].starts_with(trubkom::testing::W("Каталог слишком велик")));
+    too_large.Reload();
+    QCOMPARE(too_large.Rows("models"), QStringList{U("SX210 *")});
   }
 
   void missingConfigIsReportedOnce() {
