@@ -97,9 +97,8 @@ class OnlinePhase {
     control_.progress = ports.progress;
   }
 
-  // The index's failure, if any; failed downloads are counted into failed.
-  common::Status Run(int& failed) {
-    failed_ = &failed;
+  // How many packages failed to download, or why the index could not be had.
+  common::Result<int> Run() {
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
     auto index = FetchIndex();
     common::Status accepted = index ? CheckSignature(*index) : common::Status(index.error());
@@ -111,7 +110,8 @@ class OnlinePhase {
       ::unlinkat(updates_, "index.validators", 0);
     }
     ports_.status.Append("");
-    return accepted;
+    if (!accepted) return accepted.error();
+    return failed_;
   }
 
  private:
@@ -285,7 +285,7 @@ class OnlinePhase {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
         ports_.status.Append(std::string("Не скачан: "_cp1251) + fetched.error().message);
-        ++*failed_;
+        ++failed_;
       }
     }
     if (!found && !Cancelled(ports_)) {
@@ -305,7 +305,7 @@ class OnlinePhase {
   const UpdateOptions& options_;
   UpdatePorts& ports_;
   DownloadControl control_;
-  int* failed_ = nullptr;
+  int failed_ = 0;  // packages that failed to download
 };
 
 // Packages from the publisher that could not be written stop the run: the later ones build on
@@ -343,10 +343,12 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
     mirror.server_base = mirrors[i];
     const bool last = i + 1 == mirrors.size();
     common::Status online = CheckConnection(mirror.server_base, mirror.proxy, mirror.use_proxy);
-    common::Status index =
+    common::Result<int> failed =
         online ? OnlinePhase(updates, working_folder, mirror, MirrorsAfter(mirrors, i), ports, key)
-                     .Run(summary.failed)
-               : online;
+                     .Run()
+               : common::Result<int>(online.error());
+    common::Status index = failed ? common::Status() : common::Status(failed.error());
+    if (failed) summary.failed += *failed;
     if (index) {
       summary.server_problem.reset();
       if (mirrors.size() > 1) {
