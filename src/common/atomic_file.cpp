@@ -114,7 +114,7 @@ std::optional<mode_t> NewFileMode() {
 std::optional<mode_t> ModeOf(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return info.st_mode & 07777;
+  return info.st_mode & 0777;
 }
 
 std::optional<mode_t> ModeOf(const FileAt& file) {
@@ -123,7 +123,7 @@ std::optional<mode_t> ModeOf(const FileAt& file) {
       !S_ISREG(info.st_mode)) {
     return std::nullopt;
   }
-  return info.st_mode & 07777;
+  return info.st_mode & 0777;
 }
 
 bool LinkFileAtomically(const std::string& source, const std::string& path, bool sync_folder,

@@ -22,7 +22,9 @@ Status ReplaceFileAtomically(const std::string& path, std::string_view bytes,
 Status ReplaceFileAtomically(const FileAt& file, std::string_view bytes, bool sync_folder = true);
 
 // The permission bits of the file at path (not following a link), when it is there: a file
-// replaced keeps them, so a file its owner kept private stays private.
+// replaced keeps them, so a file its owner kept private stays private. Only the bits of
+// permission (0777): never set-user-ID, set-group-ID or sticky, which a file planted in a shared
+// folder would otherwise hand on to the file of whoever replaces it.
 std::optional<mode_t> ModeOf(const std::string& path);
 std::optional<mode_t> ModeOf(const FileAt& file);
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -414,10 +415,27 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
 
 }  // namespace
 
+namespace {
+
+// Root updating a catalogue that others may write in (writable by them, or theirs) works on
+// files they may have planted: it goes on, as the files it writes are contained and keep no
+// special bits, but the log says so, once a run.
+void NoteSharedFolder(const std::string& working_folder, UpdatePorts& ports) {
+  struct stat info;
+  if (::geteuid() != 0 || ::stat(working_folder.c_str(), &info) != 0) return;
+  if ((info.st_mode & 0022) == 0 && info.st_uid == 0) return;
+  ports.status.Append(
+      common::Cp1251FromUtf8("Внимание: каталог обновляется от имени root, а в папку " +
+                             working_folder + " могут писать другие пользователи"));
+}
+
+}  // namespace
+
 UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& options,
                         UpdatePorts ports, const OpeningKeys& keys) {
   ports.status.Clear();
   UpdateSummary summary;
+  NoteSharedFolder(working_folder, ports);
   // Reached beneath the catalogue folder, as every file the run writes (contained_path.h), and
   // made for the downloads when missing.
   auto updates =

@@ -177,13 +177,24 @@ common::Status NeedWhole(const Contained& target, const std::string& catalogue) 
   return common::WriteError(ENOENT, target.Path(catalogue));
 }
 
+// The mode a replaced or appended target keeps: its permission bits, but never write permission
+// for the group or others that the catalogue's own folder does not give them, so that a file
+// another user planted writable in a shared catalogue does not stay theirs to write after root
+// replaced it.
+std::optional<mode_t> KeptMode(const common::FileAt& target, const std::string& catalogue) {
+  std::optional<mode_t> mode = common::ModeOf(target);
+  struct stat folder;
+  if (mode && ::stat(catalogue.c_str(), &folder) == 0) *mode &= ~(0022 & ~folder.st_mode);
+  return mode;
+}
+
 // The payload file put in place of the target: as a second name of the unpacked file where the
 // working folder is on the catalogue's file system, which spares writing its bytes again, else
 // as a copy written beside the target. Either way it is renamed into place whole. A payload
 // that is missing leaves the target as it is.
 common::Status CopyFile(const common::FileAt& source, const common::FileAt& target,
-                        bool sync_folder) {
-  std::optional<mode_t> kept = common::ModeOf(target);  // a replaced file keeps its mode
+                        const std::string& catalogue, bool sync_folder) {
+  std::optional<mode_t> kept = KeptMode(target, catalogue);
   if (common::LinkFileAtomically(source, target, sync_folder, kept)) return {};
   auto bytes = common::ReadFile(source, kPayloadFileCap);
   if (!bytes) return bytes.error();
@@ -191,7 +202,8 @@ common::Status CopyFile(const common::FileAt& source, const common::FileAt& targ
 }
 
 common::Status AppendLines(const Contained& source, const common::FileAt& target,
-                           const std::string& sources, bool sync_folder) {
+                           const std::string& sources, const std::string& catalogue,
+                           bool sync_folder) {
   // A target that cannot be read is not emptied: the step stops with the reason.
   auto target_bytes = common::ReadFile(target);
   if (!target_bytes) return target_bytes.error();
@@ -203,7 +215,7 @@ common::Status AppendLines(const Contained& source, const common::FileAt& target
       lines.push_back(std::move(line));
     }
   }
-  return WriteWhole(target, common::JoinWithCrLf(lines), common::ModeOf(target), sync_folder);
+  return WriteWhole(target, common::JoinWithCrLf(lines), KeptMode(target, catalogue), sync_folder);
 }
 
 common::Status DeleteFile(const Contained& target, const std::string& catalogue) {
@@ -231,10 +243,10 @@ common::Status PerformFileStep(const ScriptStep& step, ScriptPorts ports, bool s
   auto source = ResolveInside(step.source_folder, step.source_name);
   if (!source) return source.error();
   if (step.action == ScriptAction::kAppend) {
-    return AppendLines(*source, target->At(catalogue), step.source_folder, sync_folder);
+    return AppendLines(*source, target->At(catalogue), step.source_folder, catalogue, sync_folder);
   }
   if (!IsFileThere(*source)) return {};
-  return CopyFile(source->At(step.source_folder), target->At(catalogue), sync_folder);
+  return CopyFile(source->At(step.source_folder), target->At(catalogue), catalogue, sync_folder);
 }
 
 }  // namespace

@@ -207,6 +207,24 @@ TEST(RunUpdate, Table) {
   }
 }
 
+// Root updating a catalogue others may write in says so, once, first; in its own folder it does
+// not.
+TEST(RunUpdate, RootInAFolderOthersMayWriteToSaysSo) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root's run says it";
+  for (mode_t mode : {0700, 0777}) {
+    testing::TempCatalogue cat;
+    ASSERT_EQ(::chmod(cat.root().c_str(), mode), 0);
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;  // answers no folder: the run ends at once
+    RunUpdate(cat.root(), {true, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
+              OpeningKeysFor(NewSealingKeys()));
+    const bool said = !status.lines.empty() && status.lines[0].starts_with(W("Внимание: каталог"));
+    EXPECT_EQ(said, mode == 0777) << mode;
+  }
+}
+
 // Downloads are not flushed to disk, so a crash of the system can leave a package cut short
 // under its name. The run that finds it says it was not applied and removes it; the next run
 // fetches and applies it. A package of a folder the user chose is never removed.

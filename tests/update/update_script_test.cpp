@@ -274,25 +274,39 @@ const std::vector<MessageCase> kMessageCases = {
     {"URLMESSAGE Visit http://example.org", true, {}, {}},
 };
 
-// A file replaced or appended to keeps the mode its owner gave it: one kept private stays so.
-TEST(UpdateScriptTest, ChangedFilesKeepTheirMode) {
-  for (const char* line :
-       {"REPLACEFILE list.txt WITH extra.txt", "ADDTOFILE extra.txt TO list.txt"}) {
-    SCOPED_TRACE(line);
-    testing::TempCatalogue temp;
-    Tree before = kPayload;
-    before["cat/list.txt"] = "A\r\n";
-    testing::Build(temp.root(), before);
-    ASSERT_EQ(::chmod(temp.Path("cat/list.txt").c_str(), 0600), 0);
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    EXPECT_TRUE(
-        ExecuteScriptLine(line, temp.Path("work"), temp.Path("cat"), {status, messages, shell}));
-    struct stat info;
-    ASSERT_EQ(::stat(temp.Path("cat/list.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
-    EXPECT_NE(temp.ReadBytes("cat/list.txt"), "A\r\n");
+// A file replaced or appended to keeps the permissions its owner gave it (one kept private stays
+// so), but never set-user-ID, set-group-ID or sticky, nor write permission for the group or
+// others that the catalogue's folder does not give: a program another user planted at mode 6777
+// in a shared catalogue must not come out of root's update as a set-user-ID program of root's.
+TEST(UpdateScriptTest, ChangedFilesKeepTheirPermissionsOnly) {
+  struct Case {
+    mode_t file, folder, expected;
+  };
+  const Case cases[] = {
+      {0600, 0755, 0600}, {06777, 0755, 0755}, {01644, 0755, 0644},
+      {0666, 0777, 0666}, {0666, 0775, 0664},
+  };
+  for (const Case& c : cases) {
+    for (const char* line :
+         {"REPLACEFILE list.txt WITH extra.txt", "ADDTOFILE extra.txt TO list.txt"}) {
+      SCOPED_TRACE(std::string(line) + " mode " + std::to_string(c.file) + " in " +
+                   std::to_string(c.folder));
+      testing::TempCatalogue temp;
+      Tree before = kPayload;
+      before["cat/list.txt"] = "A\r\n";
+      testing::Build(temp.root(), before);
+      ASSERT_EQ(::chmod(temp.Path("cat/list.txt").c_str(), c.file), 0);
+      ASSERT_EQ(::chmod(temp.Path("cat").c_str(), c.folder), 0);
+      testing::RecordingStatus status;
+      testing::FakeMessages messages;
+      testing::FakeShell shell;
+      EXPECT_TRUE(
+          ExecuteScriptLine(line, temp.Path("work"), temp.Path("cat"), {status, messages, shell}));
+      struct stat info;
+      ASSERT_EQ(::stat(temp.Path("cat/list.txt").c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, c.expected);
+      EXPECT_NE(temp.ReadBytes("cat/list.txt"), "A\r\n");
+    }
   }
 }
 
