@@ -25,6 +25,21 @@ install_missing_packages() {
   apt-get update -q && apt-get install -y -q --no-install-recommends $missing
 }
 
+# The tests run under the locale of the program's users, ru_RU.UTF-8, whose decimal mark is a
+# comma: a number read or written through the process's locale then fails a test. Made when
+# missing (as root; otherwise the command is named).
+use_russian_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "The locale ru_RU.UTF-8 is missing: make it as root (localedef -i ru_RU -f UTF-8 ru_RU.UTF-8)." >&2
+      return 1
+    fi
+    echo "Making the locale ru_RU.UTF-8..."
+    localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || return 1
+  fi
+  export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
+}
+
 # Configures a build folder, every time, so that an option changed here reaches a folder made
 # before (a configure that changes nothing takes a second). Every build of the tree is a demo
 # build (it trusts the demo keys) and treats warnings in our own code as errors; further options

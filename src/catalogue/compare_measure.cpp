@@ -1,7 +1,7 @@
 #include "catalogue/compare_measure.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
 
 #include "common/encoding.h"
 
@@ -44,7 +44,10 @@ std::optional<Number> NumberFrom(std::string_view text, std::size_t from) {
     if (!IsDigit(c) && !decimal_mark) break;
     digits += decimal_mark ? '.' : c;
   }
-  return Number{std::strtod(digits.c_str(), nullptr), end};
+  // Read without the process's locale, whose decimal mark may be a comma (the window's is).
+  double value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return Number{value, end};
 }
 
 // The word after a number, lowered: the unit written there, if any.

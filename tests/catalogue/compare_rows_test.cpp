@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "catalogue/compare_measure.h"
 #include "support/temp_catalogue.h"
 
@@ -10,7 +12,8 @@ namespace {
 
 using testing::W;
 
-// Which values of a row win: "+" under a winner, "." elsewhere.
+// Which values of a row win: "+" under a winner, "." elsewhere; the same whatever the process's
+// locale (the window's sets a decimal comma under a Russian one).
 TEST(CompareWinners, Table) {
   struct Case {
     Measure measure;
@@ -26,18 +29,27 @@ TEST(CompareWinners, Table) {
       {Measure::kWeight, {W("90 фунтов"), W("95 г"), W("100 г")}, ".+."},  // unknown unit: aside
       {Measure::kSizes, {W("100x50x20 мм"), W("9х4х2 см")}, ".+"},  // 72 000 mm³, Cyrillic "х"
       {Measure::kSizes, {W("100x50 мм"), W("90x50x20 мм"), W("95x50x20")}, ".+."},
-      {Measure::kSar, {W("1.12 Вт/кг"), W("0,97 Вт/кг")}, ".+"},                // decimal comma
+      {Measure::kSar, {W("1.12 Вт/кг"), W("0,97 Вт/кг")}, ".+"},  // decimal comma
+      {Measure::kSar, {"0.72", "0.86"}, "+."},
       {Measure::kStandbyTime, {W("до 300 ч"), W("до 14 дней"), "250"}, ".+."},  // higher wins
       {Measure::kTalkTime, {W("до 4 ч"), W("до 300 мин"), "200"}, ".+."},       // 240 < 300 minutes
       {Measure::kCapacity, {W("Li-Ion 875 мАч"), W("Li-Ion 1,2 Ач"), "Li-Ion"}, ".+."},
       {Measure::kRows, {"5", "8", "8"}, "..."},
       {Measure::kNone, {"GSM 900", "GSM 1800"}, ".."},
   };
-  for (const Case& c : cases) {
-    std::string marks;
-    for (bool best : BestValues(c.measure, c.values)) marks += best ? '+' : '.';
-    EXPECT_EQ(marks, c.marks) << c.values[0] << " | " << c.values[1];
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char* locale : {"C", "ru_RU.UTF-8"}) {
+    if (!std::setlocale(LC_NUMERIC, locale)) {
+      ADD_FAILURE() << "no locale " << locale << " (./test makes it)";
+      continue;
+    }
+    for (const Case& c : cases) {
+      std::string marks;
+      for (bool best : BestValues(c.measure, c.values)) marks += best ? '+' : '.';
+      EXPECT_EQ(marks, c.marks) << locale << ": " << c.values[0] << " | " << c.values[1];
+    }
   }
+  std::setlocale(LC_NUMERIC, before.c_str());
 }
 
 // Which rows "Только различия" keeps: those in which any model shows something else, a row that

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,10 @@
 namespace trubkom::testing {
 
 namespace fs = std::filesystem;
+
+// The tests run in the locale of their environment, as the window does (Qt takes it up at its
+// start): ./test sets a Russian one, whose decimal mark is a comma.
+const bool kEnvironmentLocale = std::setlocale(LC_ALL, "") != nullptr;
 
 TempCatalogue::TempCatalogue() {
   std::string pattern = (fs::temp_directory_path() / "trubkom-test-XXXXXX").string();
