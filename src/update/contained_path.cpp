@@ -28,6 +28,7 @@ constexpr int kMaxSteps = 4096;
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 std::atomic<bool> openat2_usable{true};
+void (*before_folder_open)(const std::string& name) = nullptr;
 
 std::string Slashed(std::string_view text) {
   std::string result(text);
@@ -194,6 +195,7 @@ common::Status Walk::Enter(const std::string& folder) {
 // kernel itself sees to it that no swapped link or folder moved meanwhile takes the path out;
 // elsewhere from the current folder, which was reached the same way.
 common::UniqueFd Walk::OpenNext(const std::string& folder) {
+  if (before_folder_open) before_folder_open(folder);
   if (openat2_usable.load()) {
     open_how how{};
     how.flags = kFolderFlags;
@@ -257,5 +259,9 @@ bool IsFileInside(const std::string& root, std::string_view relative) {
 }
 
 void UseOpenat2(bool use) { openat2_usable.store(use); }
+
+void SetBeforeFolderOpenForTesting(void (*hook)(const std::string& name)) {
+  before_folder_open = hook;
+}
 
 }  // namespace trubkom::update

@@ -69,5 +69,9 @@ bool IsFileInside(const std::string& root, std::string_view relative);
 // Tests resolve both ways on a kernel that has openat2: with it (the default) and, after
 // UseOpenat2(false), the way older kernels need.
 void UseOpenat2(bool use);
+// Calls hook(name) just before the walk opens each folder, after it looked at the one before:
+// the moment another user's swap hurts most, which a test can then make happen for certain.
+// Null: no hook (the default). Set only while no walk runs.
+void SetBeforeFolderOpenForTesting(void (*hook)(const std::string& name));
 
 }  // namespace trubkom::update

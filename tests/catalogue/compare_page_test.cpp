@@ -92,6 +92,11 @@ TEST(ComparePage, MarksAndOnlyDifferences) {
   std::string all = cat.ReadBytes("Templates/compare_all.html");
   EXPECT_NE(all.find("<tr class=\"CompareSame\"><td class=\"CompareInfo\">95 g</td>"),
             std::string::npos);
+  // One model agrees with itself in every row: its name still heads its column.
+  ASSERT_TRUE(ShowComparePage(context, "Nokia A^", true));
+  shown = cat.ReadBytes("Templates/temp.html");
+  EXPECT_NE(shown.find(">Nokia A</td>"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("95 g"), std::string::npos);
 }
 
 }  // namespace

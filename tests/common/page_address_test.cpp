@@ -34,6 +34,7 @@ TEST(PageAddress, ShowsOnlyRegularFilesOfTheFoldersAndGivesOnlyWebAndMailToTheDe
   dir.WriteBytes("Каталог/Base/base.tkm", "data");
   dir.WriteBytes("Program/adv.html", "advertising");
   dir.WriteBytes("outside/secret.html", "secret");
+  dir.WriteBytes("Каталог2/secret.html", "secret");  // a sibling whose name begins as the folder's
   fs::create_directory_symlink(root + "/outside", cat + "/Templates/Out");
   fs::create_directory_symlink("../Base", cat + "/Templates/Same");
   fs::create_symlink("/dev/null", cat + "/Templates/Null");
@@ -60,6 +61,7 @@ TEST(PageAddress, ShowsOnlyRegularFilesOfTheFoldersAndGivesOnlyWebAndMailToTheDe
       {"file://127.0.0.1" + cat + "/Templates/temp.html", kRefuse},
       {"file:" + cat + "/Templates/temp.html", kRefuse},
       {"file://" + cat + "/../outside/secret.html", kRefuse},
+      {"file://" + cat + "2/secret.html", kRefuse},
       {"file://" + cat + "/Templates/%2e%2E/%2E%2e/outside/secret.html", kRefuse},
       {"file://" + cat + "/Templates/Out/secret.html", kRefuse},  // through a link out
       {"file://" + cat + "/Templates/", kRefuse},

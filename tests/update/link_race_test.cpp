@@ -196,5 +196,59 @@ TEST(LinkRace, NothingIsEverWrittenOutsideWhateverTheMomentOfASwap) {
   UseOpenat2(true);
 }
 
+// A swap made for certain at the worst moment, once: when the walk is about to open the folder
+// named when for the at-th time (0: never; the calls are counted), the name in folder is
+// exchanged with "<name>.swap".
+struct PlannedSwap {
+  int folder = -1;
+  std::string name, when;
+  int at = 0;
+  int calls = 0;
+};
+PlannedSwap planned;
+
+void SwapOnce(const std::string& opening) {
+  if (opening != planned.when || ++planned.calls != planned.at) return;
+  ::renameat2(planned.folder, planned.name.c_str(), planned.folder,
+              (planned.name + ".swap").c_str(), RENAME_EXCHANGE);
+}
+
+// Just before the walk opens New under Pics, a name on its way becomes a link to a folder outside
+// that has a New of its own: Pics, where the kernel resolves the whole path from the catalogue
+// (openat2, kept beneath it), or New itself, where each folder is opened from the one before
+// (never following a link). Either way nothing is written outside. The line walks to New more
+// than once (to plan, then to write): the swap comes before the last of them, found by a first
+// run that only counts.
+TEST(LinkRace, ASwapJustBeforeAFolderOpensLeadsNowhereOutside) {
+  for (int round = 0; round < 4; ++round) {
+    const bool openat2 = round < 2, counting = round % 2 == 0;
+    SCOPED_TRACE(std::string(openat2 ? "openat2" : "openat") + (counting ? ", counting" : ""));
+    UseOpenat2(openat2);
+    testing::TempCatalogue temp;
+    testing::Build(temp.root(), {{"outside/New/", ""},
+                                 {"cat/Pics/New/", ""},
+                                 {"cat/Pics.swap", "-> ../outside"},
+                                 {"cat/Pics/New.swap", "-> ../../outside/New"},
+                                 {"work/x.gif", "X"}});
+    common::UniqueFd folder(::open(temp.Path(openat2 ? "cat" : "cat/Pics").c_str(),
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int last = planned.calls;
+    planned = {folder.get(), openat2 ? "Pics" : "New", "New", counting ? 0 : last, 0};
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    SetBeforeFolderOpenForTesting(SwapOnce);
+    (void)ExecuteScriptLine("ADDFILE x.gif TO Pics\\New\\", temp.Path("work"), temp.Path("cat"),
+                            {status, messages, shell});
+    SetBeforeFolderOpenForTesting(nullptr);
+    if (counting) {
+      EXPECT_GT(planned.calls, 0);
+      continue;
+    }
+    EXPECT_EQ(testing::Snapshot(temp.Path("outside")), (Tree{{"New/", ""}}));
+  }
+  UseOpenat2(true);
+}
+
 }  // namespace
 }  // namespace trubkom::update

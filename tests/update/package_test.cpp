@@ -8,6 +8,7 @@
 #include "common/atomic_file.h"
 #include "support/temp_catalogue.h"
 #include "support/update_test_support.h"
+#include "update/signed_index.h"
 
 namespace trubkom::update {
 namespace {
@@ -90,6 +91,31 @@ TEST(PackageTest, KeyFoldersAreTheOwnersAndNeverOverwritten) {
   EXPECT_EQ(read->package_key, keys.package_key);
   std::string public_hex = temp.ReadBytes("keys/publisher.pub");
   EXPECT_EQ(public_hex.size(), 65u);
+}
+
+// The signed index lets a package's bytes through only when they are the ones it lists for the
+// name: size and SHA-256 both, whatever the letter case of the name.
+TEST(CheckSignedPackage, TakesOnlyTheBytesListed) {
+  const std::string bytes = "the package's bytes";
+  IndexSignature index;
+  index.packages["upd010107.upd"] = {bytes.size(), Sha256Hex(bytes)};
+  std::string one_byte_changed = bytes;
+  one_byte_changed.back() ^= 1;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool taken;
+  };
+  const Case cases[] = {
+      {"upd010107.upd", bytes, true},
+      {"UPD010107.UPD", bytes, true},
+      {"upd010107.upd", one_byte_changed, false},  // the signed size, another hash
+      {"upd010107.upd", bytes + "x", false},
+      {"upd020107.upd", bytes, false},  // not listed
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckSignedPackage(index, c.name, c.bytes).ok(), c.taken) << c.name << " " << c.bytes;
+  }
 }
 
 }  // namespace
