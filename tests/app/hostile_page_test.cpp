@@ -165,6 +165,7 @@ class HostilePageTest : public QObject {
             " <a id=\"web\" href=\"https://trubkom.example/shop\">web</a>"
             " <a id=\"mail\" href=\"mailto:prices@trubkom.example\">mail</a>"
             " <a id=\"newWindow\" target=\"_blank\" href=\"https://trubkom.example/new\">new</a>"
+            " <a id=\"barrier\" href=\"https://trubkom.example/barrier\">barrier</a>"
             " <input id=\"upload\" type=\"file\"> <input id=\"colour\" type=\"color\"></p>" +
             hostile + "</body></html>");
     // The price part of a shop's line goes into the model page as it stands.
@@ -253,9 +254,11 @@ class HostilePageTest : public QObject {
       expected << opens;
       QTRY_COMPARE_WITH_TIMEOUT(desktop->Opened(), expected, 10000);
     }
-    QVERIFY(!QTest::qWaitFor([&] { return desktop->Opened().size() > expected.size(); },
-                             kBoundedWaitMs));
-    QCOMPARE(desktop->Opened(), expected);
+    // A real click on a web link after: once it has gone out, whatever the first click was to
+    // open has been decided.
+    QVERIFY(ClickInPage(*browser_, "barrier"));
+    expected << U("https://trubkom.example/barrier");
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->Opened(), expected, 10000);
     QCOMPARE(browser_->url(), start);
     QCOMPARE(CountInPage(*browser_, U("root:x:0")), 0);
     QVERIFY(!AnyDialogShown(dialogs_));

@@ -143,6 +143,12 @@ done
 
 echo "kills: $kills; the catalogue was untouched $untouched times, part-applied $partial," \
   "fully applied $complete; $leftovers leftover files seen after kills and removed by the next run"
+# The kills are drawn over the uninterrupted run's duration, so many must land inside the apply;
+# a sweep whose kills all came before or after it checked nothing.
+if [ $((partial * 10)) -lt "$kills" ]; then
+  echo "only $partial of $kills kills landed inside the apply (at least a tenth must); seed $seed"
+  failures=$((failures + 1))
+fi
 if [ "$failures" -gt 0 ]; then
   echo "$failures failures; CRASH_SEED=$seed replays them"
   exit 1
