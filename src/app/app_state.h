@@ -4,10 +4,8 @@
 #include <string>
 
 #include "catalogue/advertising.h"
-#include "catalogue/basket.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
-#include "catalogue/model_search.h"
 #include "common/string_ops.h"
 #include "selection/criteria.h"
 #include "selection/wizard.h"
@@ -35,12 +33,6 @@ struct AppState {
   common::BrandAndModel model_on_show;
   int wizard_page = 0;
   selection::WizardAnswers wizard;
-  common::StringList new_model_files;  // newest first
-  int new_model_file_index = 0;
-  // Every brand's models, made anew with each read of the catalogue, for the search field.
-  catalogue::ModelSearch search;
-  // Kept across reloads of the catalogue; the basket list in the window shows it.
-  catalogue::Basket basket;
 };
 
 }  // namespace trubkom::app

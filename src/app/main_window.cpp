@@ -17,6 +17,10 @@
 #include <utility>
 
 #include "app/about_text.h"
+#include "app/basket_panel.h"
+#include "app/new_models_panel.h"
+#include "app/panel_parts.h"
+#include "app/search_panel.h"
 #include "app/text.h"
 #include "app/update_dialog.h"
 #include "app/widgets.h"
@@ -44,68 +48,8 @@ namespace trubkom::app {
 
 namespace {
 
-// The search lists at most this many rows, so that a list appears within a frame of a key
-// press however many models the words still leave (a list widget takes about a microsecond a
-// row); the count says how many were found.
-constexpr std::size_t kSearchRowsListed = 1000;
-
-// The first rows found in the order the list is sorted by, or as found when it is not sorted.
-std::vector<catalogue::FoundModel> FirstListed(std::vector<catalogue::FoundModel> found,
-                                               const catalogue::ColumnOrder& order) {
-  std::vector<catalogue::FoundModel> first;
-  if (order.column() < 0) {
-    found.resize(std::min(found.size(), kSearchRowsListed));
-    return found;
-  }
-  std::vector<std::string> texts;
-  texts.reserve(found.size());
-  for (const catalogue::FoundModel& model : found) {
-    texts.push_back(order.column() == 0 ? model.Entry() : model.price);
-  }
-  for (std::size_t place : order.Arrange(texts)) {
-    if (first.size() == kSearchRowsListed) break;
-    first.push_back(std::move(found[place]));
-  }
-  return first;
-}
-
 // How long the catalogue waits for the start page before it is read anyway.
 constexpr std::chrono::milliseconds kStartPageWait{3000};
-
-QTreeWidgetItem* SelectedRow(QTreeWidget* list) {
-  QList<QTreeWidgetItem*> rows = list->selectedItems();
-  return rows.isEmpty() ? nullptr : rows.first();
-}
-
-// The basket's entry whose row is selected, or -1. The list may be sorted by a column, so the
-// row is known by its text, which is its entry's model: the basket holds each model once.
-int SelectedBasketPosition(QTreeWidget* list, const catalogue::Basket& basket) {
-  QTreeWidgetItem* row = SelectedRow(list);
-  if (!row) return -1;
-  std::string model = FromQt(row->text(0));
-  const std::vector<catalogue::BasketEntry>& entries = basket.entries();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].model == model) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-// Column 0 of the list's current row; empty text without one.
-std::string CurrentRowText(QTreeWidget* list) {
-  QTreeWidgetItem* row = list->currentItem();
-  return row ? FromQt(row->text(0)) : std::string();
-}
-
-// Makes the row whose column 0 is the text (ASCII letter case ignored) current, if there is one.
-void MakeCurrent(QTreeWidget* list, const std::string& text) {
-  if (text.empty()) return;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    if (common::EqualsIgnoringAsciiCase(FromQt(list->topLevelItem(i)->text(0)), text)) {
-      list->setCurrentItem(list->topLevelItem(i));
-      return;
-    }
-  }
-}
 
 }  // namespace
 
@@ -202,8 +146,7 @@ void MainWindow::StartLoad() {
   connect(load_thread_, &QThread::finished, this, [this, search] {
     load_thread_->deleteLater();
     load_thread_ = nullptr;
-    state_.search = std::move(*search);
-    if (!search_field_->text().isEmpty()) ShowSearchResults();  // found in the catalogue read anew
+    search_->SetSearch(std::move(*search));
     emit catalogueLoaded();
     if (std::exchange(reload_pending_, false)) StartLoad();
   });
@@ -222,8 +165,6 @@ void MainWindow::SayLoadFailed(const common::Error& error) {
 void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   // What the user had in sight, found again in the catalogue read anew.
   std::string current_row = CurrentRowText(models_);
-  common::StringList new_model_files = state_.new_model_files;
-  std::string new_model_row = CurrentRowText(new_models_);
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
@@ -233,9 +174,9 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     for (const std::string& brand : loaded.brands) brand_box_->addItem(ToQt(brand));
     if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
   }
-  state_.new_model_files = std::move(loaded.new_model_files);
+  new_models_->ShowFiles(std::move(loaded.new_model_files));
   if (loaded_) {
-    RestorePlace(loaded, current_row, new_model_files, new_model_row);
+    RestorePlace(loaded, current_row);
   } else {
     state_.current_brand = FromQt(brand_box_->currentText());
     std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
@@ -244,8 +185,6 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     } else {
       ShowModelRows(loaded.first_models);
     }
-    state_.new_model_file_index = 0;
-    ShowNewModelFile();
   }
   wizard_->setEnabled(loaded.index_answers_wizard);
   ShowAnswerCounts();
@@ -258,9 +197,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
 }
 
-void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
-                              const common::StringList& new_model_files,
-                              const std::string& new_model_row) {
+void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row) {
   // The brand on show and its current row; a model the update removed has no row to keep.
   int brand = brand_box_->findText(ToQt(state_.current_brand), Qt::MatchFixedString);
   if (brand > 0) {
@@ -271,20 +208,14 @@ void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& 
   bool same_brand = common::EqualsIgnoringAsciiCase(shown_brand, state_.current_brand);
   state_.current_brand = shown_brand;
   ShowModelRows(ReadRowsOf(shown_brand, &loaded), same_brand ? current_row : std::string());
-  // "Новинки" stays on its list unless the update brought a new one, which is then shown.
-  if (state_.new_model_files != new_model_files) state_.new_model_file_index = 0;
-  ShowNewModelFile();
-  if (state_.new_model_files == new_model_files) MakeCurrent(new_models_, new_model_row);
   // The basket keeps its entries with their prices of now; removed models drop out.
   catalogue::Basket kept;
-  for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
+  for (const catalogue::BasketEntry& entry : basket_->basket().entries()) {
     if (std::optional<catalogue::ModelRow> row = ListedRow(entry.model)) {
       kept.Add(entry.model, row->price);
     }
   }
-  std::string basket_row = CurrentRowText(basket_);
-  state_.basket = std::move(kept);
-  ShowBasket(basket_row);
+  basket_->Replace(std::move(kept));
   // The page on show stays; when its model is gone it is no model's to step from or to add.
   const common::BrandAndModel& shown = state_.model_on_show;
   if (!shown.brand.empty() && !ListedRow(shown.brand + " " + shown.model)) ShowOtherPage();
@@ -361,9 +292,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
   }
   // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
-    if (state_.basket.Add(entry.model, entry.price)) {
-      basket_->AddRow({ToQt(entry.model), ToQt(entry.price)});
-    }
+    basket_->Add(entry.model, entry.price);
   }
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
 }
@@ -396,46 +325,12 @@ RememberedState MainWindow::Remembered() const {
   remembered.brand = restored_brand_.value_or(brand_box_->currentText());
   remembered.full_only = full_only_->isChecked();
   remembered.only_differences = only_differences_;
-  remembered.basket = state_.basket.entries();
+  remembered.basket = basket_->basket().entries();
   UpdateDialog::Remembered update = update_dialog_->remembered();
   remembered.use_proxy = update.use_proxy;
   remembered.proxy = update.proxy;
   remembered.local_folder = update.local_folder;
   return remembered;
-}
-
-// ---- New models ------------------------------------------------------------------------------
-
-void MainWindow::ShowNewModelFile() {
-  int last = static_cast<int>(state_.new_model_files.size()) - 1;
-  if (last < 0) {
-    // The date and the rows on show stay as they are; no step is offered.
-    older_button_->hide();
-    newer_button_->hide();
-    return;
-  }
-  int index = std::clamp(state_.new_model_file_index, 0, last);
-  state_.new_model_file_index = index;
-  const std::string& file = state_.new_model_files[static_cast<std::size_t>(index)];
-  date_label_->setText(ToQt(selection::NewModelFileDate(file)));
-  older_button_->setVisible(index < last);
-  newer_button_->setVisible(index > 0);
-  // A file that vanished since the listing shows an empty list.
-  QList<QStringList> rows;
-  for (const std::string& row : common::ValueOrWarn(selection::NewModelRows(file))) {
-    rows.append({ToQt(row)});
-  }
-  new_models_->ShowRows(rows);
-}
-
-void MainWindow::ShowOlderNewModels() {
-  ++state_.new_model_file_index;
-  ShowNewModelFile();
-}
-
-void MainWindow::ShowNewerNewModels() {
-  --state_.new_model_file_index;
-  ShowNewModelFile();
 }
 
 // ---- Pages -------------------------------------------------------------------------------------
@@ -483,34 +378,17 @@ void MainWindow::ShowSelectedModel() {
   if (row) ShowModelPage(state_.current_brand, FromQt(row->text(0)));
 }
 
-void MainWindow::ShowBasketModel() {
-  int position = SelectedBasketPosition(basket_, state_.basket);
-  if (position >= 0) ShowEntryModel(state_.basket.entries()[std::size_t(position)].model);
-}
-
 void MainWindow::ShowResultModel() { ShowRowModel(wizard_->results()); }
-void MainWindow::ShowSearchResult() { ShowRowModel(search_results_); }
-void MainWindow::ShowNewModel() { ShowRowModel(new_models_); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
-void MainWindow::ShowBasket(const std::string& keep_current) {
-  QList<QStringList> rows;
-  for (const catalogue::BasketEntry& entry : state_.basket.entries()) {
-    rows.append({ToQt(entry.model), ToQt(entry.price)});
-  }
-  basket_->ShowRows(rows);
-  MakeCurrent(basket_, keep_current);
-}
+const catalogue::Basket& MainWindow::basket() const { return basket_->basket(); }
 
 void MainWindow::AddToBasket(const std::string& entry) {
   std::optional<catalogue::ModelRow> row = ListedRow(entry);
-  std::string price = row ? row->price : std::string();
-  if (!state_.basket.Add(entry, price)) {
+  if (!basket_->Add(entry, row ? row->price : std::string())) {
     ShowNotice(" Эта модель уже есть в корзине");
-    return;
   }
-  basket_->AddRow({ToQt(entry), ToQt(price)});
 }
 
 void MainWindow::AddSelectedModelToBasket() {
@@ -533,31 +411,8 @@ void MainWindow::AddResultToBasket() {
   if (row) AddToBasket(FromQt(row->text(0)));
 }
 
-void MainWindow::AddSearchResultToBasket() {
-  QTreeWidgetItem* row = SelectedRow(search_results_);
-  if (row) AddToBasket(FromQt(row->text(0)));
-}
-
-void MainWindow::AddNewModelToBasket() {
-  QTreeWidgetItem* row = SelectedRow(new_models_);
-  if (row && !row->text(0).isEmpty()) AddToBasket(FromQt(row->text(0)));
-}
-
-void MainWindow::RemoveFromBasket() {
-  int position = SelectedBasketPosition(basket_, state_.basket);
-  if (position < 0) return;
-  state_.basket.Remove(std::size_t(position));
-  delete SelectedRow(basket_);
-}
-
-void MainWindow::ClearBasket() {
-  state_.basket.Clear();
-  basket_->clear();
-  basket_->ResetOrder();
-}
-
 void MainWindow::Compare() {
-  if (state_.basket.empty()) return;
+  if (basket_->basket().empty()) return;
   // The switch is a link between two page files; which one the user went to last is the choice.
   if (auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget)) {
     connect(view, &QWebEngineView::urlChanged, this, &MainWindow::NoteComparisonSwitch,
@@ -565,7 +420,7 @@ void MainWindow::Compare() {
   }
   catalogue::PageContext pages = Pages();
   catalogue::PageFile page =
-      catalogue::ShowComparePage(pages, state_.basket.ComparisonText(), only_differences_);
+      catalogue::ShowComparePage(pages, basket_->basket().ComparisonText(), only_differences_);
   ReportUnwritten(page);
   if (page) ShowOtherPage();
 }
@@ -647,62 +502,6 @@ void MainWindow::Update() {
 
 void MainWindow::ShowAbout() {
   ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
-}
-
-// ---- The search across brands -------------------------------------------------------------
-
-void MainWindow::FocusSearch() {
-  search_field_->setFocus(Qt::ShortcutFocusReason);
-  search_field_->selectAll();
-}
-
-void MainWindow::ShowSearchResults() {
-  if (search_field_->text().trimmed().isEmpty()) {
-    // No words: the brand's list again, and the next search starts in its own order. The focus
-    // moves over first, so that hiding the rows found does not pass it on down the Tab chain.
-    models_->show();
-    full_only_->show();
-    if (search_results_->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
-    search_results_->hide();
-    search_count_->hide();
-    search_results_->clear();
-    search_results_->ResetOrder();
-    search_cut_ = false;
-    return;
-  }
-  std::vector<catalogue::FoundModel> found = state_.search.Find(FromQt(search_field_->text()));
-  std::size_t total = found.size();
-  search_cut_ = total > kSearchRowsListed;
-  if (search_cut_) found = FirstListed(std::move(found), search_results_->order());
-  QList<QStringList> rows;
-  rows.reserve(static_cast<qsizetype>(found.size()));
-  for (const catalogue::FoundModel& model : found) {
-    rows.append({ToQt(model.Entry()), ToQt(model.price)});
-  }
-  search_results_->ShowRows(rows);
-  if (search_results_->topLevelItemCount() > 0) {
-    search_results_->setCurrentItem(search_results_->topLevelItem(0));
-  }
-  search_count_->setText(search_cut_
-                             ? QString::fromUtf8("Показаны %1 из %2").arg(found.size()).arg(total)
-                             : QString::fromUtf8("Найдено: %1").arg(total));
-  models_->hide();
-  full_only_->hide();
-  search_results_->show();
-  search_count_->show();
-}
-
-void MainWindow::OpenFirstSearchResult() {
-  QTreeWidgetItem* row = search_results_->currentItem();
-  if (!row || search_results_->isHidden()) return;
-  row->setSelected(true);
-  ShowSearchResult();
-}
-
-void MainWindow::LeaveSearch() {
-  bool in_field = search_field_->hasFocus();
-  search_field_->clear();
-  if (in_field) models_->setFocus(Qt::OtherFocusReason);  // no page opens for it
 }
 
 // ---- The question wizard -----------------------------------------------------------------------

@@ -24,7 +24,10 @@ class QThread;
 
 namespace trubkom::app {
 
+class BasketPanel;
+class NewModelsPanel;
 class PictureButton;
+class SearchPanel;
 class UpdateDialog;
 class WizardPanel;
 
@@ -58,6 +61,7 @@ class MainWindow : public QWidget {
   const AppState& state() const { return state_; }
   // True once the catalogue has been read for the first time.
   bool loaded() const { return loaded_; }
+  const catalogue::Basket& basket() const;
   UpdateDialog* update_dialog() { return update_dialog_; }
 
   // Takes up what the last run of the program left: the window's place (fitted into the
@@ -82,24 +86,9 @@ class MainWindow : public QWidget {
   void AddShownModelToBasket();
   void PreviousModel();
   void NextModel();
-  void ShowBasketModel();
-  void RemoveFromBasket();
-  void ClearBasket();
   void Compare();
   void ShowResultModel();
-  // The search across brands: Ctrl+F, the rows for the words typed, the page of a row, and
-  // Escape back to the brand's list.
-  void FocusSearch();
-  void ShowSearchResults();
-  void ShowSearchResult();
-  void OpenFirstSearchResult();
-  void AddSearchResultToBasket();
-  void LeaveSearch();
   void AddResultToBasket();
-  void ShowNewModel();
-  void ShowOlderNewModels();
-  void ShowNewerNewModels();
-  void AddNewModelToBasket();
   void WizardNext();
   void WizardClear();
   // Beside every answer of the wizard's page, the models that choosing it would leave.
@@ -128,21 +117,17 @@ class MainWindow : public QWidget {
   QWidget* BuildWizardFrame();
   QWidget* BuildNewModelsFrame();
   QWidget* BuildModelsFrame();
-  // The search field, and the list of what it finds (placed by the models frame).
-  QWidget* BuildSearch(QWidget* content);
   QWidget* BuildBasketFrame();
+  // What the panels ask of the window: a model's page, a place in the basket, the comparison.
+  void WirePanels();
   // The keyboard's shortcuts for the commands.
   void AddShortcuts();
   QWidget* Title(const char* text, const char* hint, int height);
-  QMenu* ContextMenu(QTreeWidget* list,
-                     std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items);
   void ShowHint(const QString& hint);
   // A notice in the hint bar: it stays while the mouse goes on over the control that asked for
   // it, and gives way to the next hint.
   void ShowNotice(const char* notice);
   void ShowHintsOf(PictureButton* button);
-  // Enter (or another key) in the list runs the command on its current row.
-  void OnKey(QTreeWidget* list, Qt::Key key, void (MainWindow::*command)());
 
   // The start-up load: the window shows its start page at once and fills in its lists when the
   // catalogue has been read off the window's thread.
@@ -156,8 +141,7 @@ class MainWindow : public QWidget {
   // The index that answers every page of the wizard, read after the lists were shown.
   void TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index);
   // After a reload: the place the user had, on the new catalogue.
-  void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row,
-                    const common::StringList& new_model_files, const std::string& new_model_row);
+  void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row);
   void FillModelList(const std::string& brand, const LoadedCatalogue* loaded = nullptr);
   std::vector<catalogue::ModelRow> ReadRowsOf(const std::string& brand,
                                               const LoadedCatalogue* loaded) const;
@@ -172,8 +156,6 @@ class MainWindow : public QWidget {
   std::string BoxBrand(const std::string& brand) const;
   // The models list row of a "brand model" entry.
   std::optional<catalogue::ModelRow> ListedRow(const std::string& entry);
-  // The basket as it holds, with the row of the entry keep_current current.
-  void ShowBasket(const std::string& keep_current = {});
   // The rows previous and next go to: those beside the model on show where the list shows its
   // brand (beside where it would stand, when the list hides it and is in its own order), else
   // beside the list's current row; -1 for none.
@@ -181,8 +163,6 @@ class MainWindow : public QWidget {
   void EnableStepButtons();
   // The one update dialog, built hidden at start and kept for the life of the window.
   void CreateUpdateDialog();
-  // The new-model file at new_model_file_index, and the step buttons.
-  void ShowNewModelFile();
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);
@@ -209,19 +189,12 @@ class MainWindow : public QWidget {
   PictureButton* previous_button_ = nullptr;
   PictureButton* next_button_ = nullptr;
   QComboBox* brand_box_ = nullptr;
-  QLineEdit* search_field_ = nullptr;
-  ReportList* search_results_ = nullptr;  // in the models list's place while words are typed
-  QLabel* search_count_ = nullptr;        // in the filter's place while words are typed
-  bool search_cut_ = false;               // whether the rows found are more than those listed
+  SearchPanel* search_ = nullptr;
   ReportList* models_ = nullptr;
   QCheckBox* full_only_ = nullptr;
-  ReportList* basket_ = nullptr;
-  QAbstractButton* compare_button_ = nullptr;
+  BasketPanel* basket_ = nullptr;
   WizardPanel* wizard_ = nullptr;
-  ReportList* new_models_ = nullptr;
-  QLabel* date_label_ = nullptr;
-  QAbstractButton* older_button_ = nullptr;
-  QAbstractButton* newer_button_ = nullptr;
+  NewModelsPanel* new_models_ = nullptr;
   UpdateDialog* update_dialog_ = nullptr;
   QThread* load_thread_ = nullptr;
   bool reload_pending_ = false;

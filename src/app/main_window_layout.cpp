@@ -16,8 +16,12 @@
 #include <functional>
 #include <utility>
 
+#include "app/basket_panel.h"
 #include "app/main_window.h"
+#include "app/new_models_panel.h"
+#include "app/panel_parts.h"
 #include "app/report_list.h"
+#include "app/search_panel.h"
 #include "app/text.h"
 #include "app/widgets.h"
 #include "app/window_geometry.h"
@@ -31,8 +35,6 @@ namespace trubkom::app {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
 // A toolbar button: x position, picture index, object name, the name a screen reader says,
 // hint, command.
 struct ToolbarButton {
@@ -43,12 +45,6 @@ struct ToolbarButton {
   const char* hint;
   void (MainWindow::*command)();
 };
-
-// What a screen reader says of a control: its name, and what it does (the hint bar's text).
-void Describe(QWidget* widget, const QString& name, const QString& description) {
-  if (!name.isEmpty()) widget->setAccessibleName(name);
-  widget->setAccessibleDescription(description.trimmed());
-}
 
 // The hint bar's texts of the frames, which screen readers say as their lists' descriptions.
 constexpr const char* kModelsHint = " Здесь показан модельный ряд выбранного вами производителя";
@@ -63,59 +59,6 @@ constexpr int kWizardColumnWidth = 184;
 
 // A list keeps its header and a few rows in sight before its column has to scroll.
 constexpr int kListMinimumHeight = 54;
-
-QWidget* Strip(QWidget* parent, int height) {
-  auto* strip = new QWidget(parent);
-  strip->setFixedHeight(height);
-  return strip;
-}
-
-QVBoxLayout* Column(QWidget* owner) {
-  auto* layout = new QVBoxLayout(owner);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  return layout;
-}
-
-QHBoxLayout* Row(QWidget* owner) {
-  auto* layout = new QHBoxLayout(owner);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  return layout;
-}
-
-void FillBackground(QWidget* widget, const QColor& colour) {
-  widget->setAutoFillBackground(true);
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-}
-
-// A key in a list runs a command on the list's current row, as a double click does on the row
-// clicked.
-class KeyFilter : public QObject {
- public:
-  KeyFilter(QTreeWidget* list, QList<int> keys, std::function<void()> command)
-      : QObject(list), list_(list), keys_(std::move(keys)), command_(std::move(command)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress &&
-        keys_.contains(static_cast<QKeyEvent*>(event)->key())) {
-      if (QTreeWidgetItem* row = list_->currentItem()) {
-        row->setSelected(true);
-        command_();
-      }
-      return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  QTreeWidget* list_;
-  QList<int> keys_;
-  std::function<void()> command_;
-};
 
 }  // namespace
 
@@ -154,6 +97,7 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   layout->addWidget(columns_, 1);
 
   connect(wizard_, &WizardPanel::pageShown, this, &MainWindow::OrderFocusChain);
+  WirePanels();
   Describe(ports_.browser_widget, U("Страница"),
            U("Описание модели, сравнение моделей или страница магазина"));
   AddShortcuts();
@@ -173,18 +117,38 @@ void MainWindow::AddShortcuts() {
       {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter),
        &MainWindow::Compare},
       {QKeyCombination(Qt::Key_F1), &MainWindow::ShowAbout},
-      {Qt::CTRL | Qt::Key_F, &MainWindow::FocusSearch},
   };
   for (const auto& [keys, command] : kShortcuts) {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
     connect(shortcut, &QShortcut::activated, this, command);
   }
+  auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+  connect(search, &QShortcut::activated, search_, &SearchPanel::Focus);
+}
+
+void MainWindow::WirePanels() {
+  connect(search_, &SearchPanel::showModel, this, &MainWindow::ShowEntryModel);
+  connect(search_, &SearchPanel::addToBasket, this, &MainWindow::AddToBasket);
+  connect(search_, &SearchPanel::left, this, [this] { models_->setFocus(Qt::OtherFocusReason); });
+  // The rows found take the brand's list's place and its filter's while words are typed; the
+  // focus moves back over before the rows found are hidden, so that hiding them does not pass it
+  // on down the Tab chain.
+  connect(search_, &SearchPanel::searching, this, [this](bool on) {
+    models_->setVisible(!on);
+    full_only_->setVisible(!on);
+    if (!on && search_->results()->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
+  });
+  connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
+  connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
+  connect(new_models_, &NewModelsPanel::showModel, this, &MainWindow::ShowEntryModel);
+  connect(new_models_, &NewModelsPanel::addToBasket, this, &MainWindow::AddToBasket);
 }
 
 void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
-  chain << brand_box_ << search_field_ << models_ << search_results_ << full_only_ << basket_
-        << compare_button_ << ports_.browser_widget << wizard_->FocusOrder() << new_models_;
+  chain << brand_box_ << search_->field() << models_ << search_->results() << full_only_
+        << basket_->list() << basket_->compare_button() << ports_.browser_widget
+        << wizard_->FocusOrder() << new_models_->list();
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -267,24 +231,6 @@ QWidget* MainWindow::Title(const char* text, const char* hint, int height) {
   return title;
 }
 
-QMenu* MainWindow::ContextMenu(
-    QTreeWidget* list,
-    std::initializer_list<std::pair<const char*, void (MainWindow::*)()>> items) {
-  auto* menu = new QMenu(list);
-  for (const auto& [caption, command] : items) {
-    menu->addAction(U(caption), this, command);
-  }
-  connect(list, &QWidget::customContextMenuRequested, menu,
-          [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
-  return menu;
-}
-
-void MainWindow::OnKey(QTreeWidget* list, Qt::Key key, void (MainWindow::*command)()) {
-  QList<int> keys{key};
-  if (key == Qt::Key_Return) keys << Qt::Key_Enter;  // the keypad's
-  list->installEventFilter(new KeyFilter(list, keys, [this, command] { (this->*command)(); }));
-}
-
 void MainWindow::ShowHintsOf(PictureButton* button) {
   connect(button, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
   connect(button, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
@@ -327,9 +273,9 @@ QWidget* MainWindow::BuildWizardFrame() {
   connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
   connect(wizard_->clear_button(), &QPushButton::clicked, this, &MainWindow::WizardClear);
   connect(wizard_->results(), &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowResultModel);
-  OnKey(wizard_->results(), Qt::Key_Return, &MainWindow::ShowResultModel);
+  OnKey(wizard_->results(), Qt::Key_Return, [this] { ShowResultModel(); });
   connect(wizard_, &WizardPanel::checkedAnswersChanged, this, &MainWindow::ShowAnswerCounts);
-  ContextMenu(wizard_->results(), {{"Добавить в корзину", &MainWindow::AddResultToBasket}});
+  AddContextMenu(wizard_->results(), {{"Добавить в корзину", [this] { AddResultToBasket(); }}});
   layout->addWidget(wizard_, 1);
   return frame;
 }
@@ -340,50 +286,8 @@ QWidget* MainWindow::BuildNewModelsFrame() {
   auto* layout = Column(frame);
   layout->addWidget(Title("Новинки", kNewModelsHint, 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  auto* inner = Column(content);
-
-  auto* date_bar = Strip(content, 18);
-  auto* bar = Row(date_bar);
-  auto arrow_button = [date_bar](const char* bitmap) {
-    auto* button = new QToolButton(date_bar);
-    button->setIcon(QIcon(U(bitmap)));
-    button->setIconSize(QSize(18, 18));
-    button->setFixedSize(18, 18);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setAutoRaise(true);
-    button->hide();
-    return button;
-  };
-  older_button_ = arrow_button(":/BITBTN9_BITMAP");
-  older_button_->setObjectName(U("older"));
-  Describe(older_button_, U("Более ранние новинки"), U("Новинки предыдущего обновления"));
-  newer_button_ = arrow_button(":/BITBTN10_BITMAP");
-  newer_button_->setObjectName(U("newer"));
-  Describe(newer_button_, U("Более поздние новинки"), U("Новинки следующего обновления"));
-  connect(older_button_, &QAbstractButton::clicked, this, &MainWindow::ShowOlderNewModels);
-  connect(newer_button_, &QAbstractButton::clicked, this, &MainWindow::ShowNewerNewModels);
-  date_label_ = new QLabel(date_bar);
-  date_label_->setObjectName(U("date"));
-  Describe(date_label_, {}, U("Дата обновления, добавившего эти модели"));
-  date_label_->setAlignment(Qt::AlignCenter);
-  QFont bold_tahoma(U("Tahoma"));
-  bold_tahoma.setPixelSize(11);
-  bold_tahoma.setBold(true);
-  date_label_->setFont(bold_tahoma);
-  bar->addWidget(older_button_);
-  bar->addWidget(date_label_, 1);
-  bar->addWidget(newer_button_);
-  inner->addWidget(date_bar);
-
-  new_models_ = new ReportList({U("Модель")}, {121}, content);
-  new_models_->setObjectName(U("newModels"));
-  Describe(new_models_, U("Новинки"), U(kNewModelsHint));
-  new_models_->header()->setSectionsMovable(true);
-  connect(new_models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowNewModel);
-  OnKey(new_models_, Qt::Key_Return, &MainWindow::ShowNewModel);
-  ContextMenu(new_models_, {{"Добавить в корзину", &MainWindow::AddNewModelToBasket},
-                            {"Посмотреть описание", &MainWindow::ShowNewModel}});
-  inner->addWidget(new_models_, 1);
+  new_models_ = new NewModelsPanel(content);
+  Column(content)->addWidget(new_models_);
   layout->addWidget(content, 1);
   return frame;
 }
@@ -402,24 +306,25 @@ QWidget* MainWindow::BuildModelsFrame() {
   brand_box_->setFixedHeight(26);
   connect(brand_box_, &QComboBox::currentIndexChanged, this, [this] {
     std::string brand = FromQt(brand_box_->currentText());
-    search_field_->clear();  // a brand chosen shows its list
+    search_->Clear();  // a brand chosen shows its list
     if (brand != state_.current_brand) FillModelList(brand);
   });
   inner->addWidget(brand_box_);
-  inner->addWidget(BuildSearch(content));
+  search_ = new SearchPanel(content);
+  inner->addWidget(search_->field());
 
   models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
   models_->setObjectName(U("models"));
   Describe(models_, U("Модели"), U(kModelsHint));
   models_->setMinimumHeight(kListMinimumHeight);
-  OnKey(models_, Qt::Key_Return, &MainWindow::ShowSelectedModel);
+  OnKey(models_, Qt::Key_Return, [this] { ShowSelectedModel(); });
   connect(models_, &QTreeWidget::currentItemChanged, this, &MainWindow::EnableStepButtons);
   connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
   connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
-  ContextMenu(models_, {{"Добавить в корзину", &MainWindow::AddSelectedModelToBasket},
-                        {"Посмотреть описание", &MainWindow::ShowSelectedModel}});
+  AddContextMenu(models_, {{"Добавить в корзину", [this] { AddSelectedModelToBasket(); }},
+                           {"Посмотреть описание", [this] { ShowSelectedModel(); }}});
   inner->addWidget(models_, 1);
-  inner->addWidget(search_results_, 1);
+  inner->addWidget(search_->results(), 1);
 
   auto* filter_strip = Strip(content, 21);
   auto* filter_row = Row(filter_strip);
@@ -430,55 +335,14 @@ QWidget* MainWindow::BuildModelsFrame() {
   connect(full_only_, &QCheckBox::clicked, this, [this] {
     if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
   });
-  search_count_ = new QLabel(filter_strip);
-  search_count_->setObjectName(U("searchCount"));
-  search_count_->hide();
+  search_->count()->setParent(filter_strip);
   filter_row->addSpacing(4);
-  filter_row->addWidget(search_count_);
+  filter_row->addWidget(search_->count());
   filter_row->addStretch(1);
   filter_row->addWidget(full_only_);
   inner->addWidget(filter_strip);
   layout->addWidget(content, 1);
   return frame;
-}
-
-QWidget* MainWindow::BuildSearch(QWidget* content) {
-  search_field_ = new QLineEdit(content);
-  search_field_->setObjectName(U("search"));
-  search_field_->setPlaceholderText(U("Поиск модели"));
-  search_field_->setClearButtonEnabled(true);
-  search_field_->setFixedHeight(22);
-  Describe(search_field_, U("Поиск модели"),
-           U("Модели всех производителей, в названии которых есть каждое слово (Ctrl+F)"));
-  connect(search_field_, &QLineEdit::textChanged, this, &MainWindow::ShowSearchResults);
-  connect(search_field_, &QLineEdit::returnPressed, this, &MainWindow::OpenFirstSearchResult);
-  // Down goes into the rows found, Escape back to the brand's list.
-  auto* down = new QShortcut(QKeySequence(Qt::Key_Down), search_field_, nullptr, nullptr,
-                             Qt::WidgetShortcut);
-  connect(down, &QShortcut::activated, this, [this] {
-    if (search_results_->isVisible()) search_results_->setFocus(Qt::OtherFocusReason);
-  });
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), search_field_, nullptr, nullptr,
-                               Qt::WidgetShortcut);
-  connect(escape, &QShortcut::activated, this, &MainWindow::LeaveSearch);
-
-  // Its rows name the brand too: the model's column takes most of the width.
-  search_results_ = new ReportList({U("Модель"), U("Цена")}, {146, 40}, content);
-  search_results_->setObjectName(U("searchResults"));
-  Describe(search_results_, U("Найденные модели"),
-           U("Модели всех производителей, найденные поиском"));
-  search_results_->setMinimumHeight(kListMinimumHeight);
-  search_results_->hide();
-  connect(search_results_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSearchResult);
-  OnKey(search_results_, Qt::Key_Return, &MainWindow::ShowSearchResult);
-  OnKey(search_results_, Qt::Key_Escape, &MainWindow::LeaveSearch);
-  ContextMenu(search_results_, {{"Добавить в корзину", &MainWindow::AddSearchResultToBasket},
-                                {"Посмотреть описание", &MainWindow::ShowSearchResult}});
-  // When only the first rows are listed, another order lists other rows first.
-  connect(search_results_, &ReportList::orderChanged, this, [this] {
-    if (search_cut_) ShowSearchResults();
-  });
-  return search_field_;
 }
 
 QWidget* MainWindow::BuildBasketFrame() {
@@ -487,40 +351,9 @@ QWidget* MainWindow::BuildBasketFrame() {
   auto* layout = Column(frame);
   layout->addWidget(Title("Корзина", kBasketHint, 20));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  auto* inner = Column(content);
-  basket_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
-  basket_->setObjectName(U("basket"));
-  Describe(basket_, U("Корзина"), U(kBasketHint));
-  basket_->header()->setSectionsMovable(true);
-  connect(basket_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowBasketModel);
-  OnKey(basket_, Qt::Key_Return, &MainWindow::ShowBasketModel);
-  OnKey(basket_, Qt::Key_Delete, &MainWindow::RemoveFromBasket);
-  ContextMenu(basket_, {{"Удалить из списка", &MainWindow::RemoveFromBasket},
-                        {"Посмотреть описание", &MainWindow::ShowBasketModel},
-                        {"Очистить корзину", &MainWindow::ClearBasket}});
-  inner->addWidget(basket_, 1);
-
-  // The comparison is offered below the basket it compares.
-  auto* compare_strip = Strip(content, 22);
-  auto* compare_row = Row(compare_strip);
-  auto* compare =
-      new PictureButton({}, {}, U(" Сравнить выбранные модели телефонов"), compare_strip);
-  compare->setObjectName(U("compare"));
-  Describe(compare, {}, U(" Сравнить выбранные модели телефонов"));
-  compare_button_ = compare;
-  compare->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  compare->setText(U("Сравнить"));
-  compare->setFixedSize(80, 20);
-  compare->setStyleSheet(
-      U("QToolButton { border: 1px solid #2C60AC; border-radius: 3px;"
-        " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
-        "QToolButton:hover, QToolButton:focus { background: #FFFFFF; }"));
-  connect(compare, &QToolButton::clicked, this, &MainWindow::Compare);
-  ShowHintsOf(compare);
-  compare_row->addStretch(1);
-  compare_row->addWidget(compare);
-  compare_row->addSpacing(4);
-  inner->addWidget(compare_strip);
+  basket_ = new BasketPanel(content);
+  ShowHintsOf(basket_->compare_button());
+  Column(content)->addWidget(basket_);
   layout->addWidget(content, 1);
   return frame;
 }

@@ -381,7 +381,7 @@ class MainWindowTest : public QObject {
     }
     QCOMPARE(w->Rows("basket"), QStringList{entry});
     QCOMPARE(w->List("basket")->topLevelItem(0)->text(1), price);
-    QCOMPARE(w->window->state().basket.entries().at(0).price, price.toStdString());
+    QCOMPARE(w->window->basket().entries().at(0).price, price.toStdString());
   }
 
   // A model the basket already holds, in any letter case, is not added again, and the hint bar
@@ -421,10 +421,10 @@ class MainWindowTest : public QObject {
     basket->setCurrentItem(basket->topLevelItem(1));
     QTest::keyClick(basket, Qt::Key_Delete);
     QCOMPARE(w->Rows("basket"), (QStringList{U("Nokia 1100"), U("Nokia 6230 *")}));
-    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
+    QCOMPARE(w->window->basket().ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
     w->ChooseFromMenu("basket", "Очистить корзину");
     QVERIFY(w->Rows("basket").isEmpty());
-    QVERIFY(w->window->state().basket.empty());
+    QVERIFY(w->window->basket().empty());
   }
 
   void basket() {
@@ -453,7 +453,7 @@ class MainWindowTest : public QObject {
     w->Select("basket", 1);
     w->ChooseFromMenu("basket", "Удалить из списка");
     QCOMPARE(w->Rows("basket"), QStringList{U("NOKIA 1100")});
-    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("NOKIA 1100^"));
+    QCOMPARE(w->window->basket().ComparisonText(), std::string("NOKIA 1100^"));
   }
 
   // The user may drag the basket's columns into another order: the rows still stand for the
@@ -471,7 +471,7 @@ class MainWindowTest : public QObject {
     w->Select("basket", 1);
     w->ChooseFromMenu("basket", "Удалить из списка");
     QCOMPARE(w->Rows("basket"), (QStringList{U("Nokia 1100"), U("Nokia 6230 *")}));
-    QCOMPARE(w->window->state().basket.ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
+    QCOMPARE(w->window->basket().ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
 
     w->Select("basket", 1);
     w->ChooseFromMenu("basket", "Посмотреть описание");

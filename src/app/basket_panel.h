@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "app/report_list.h"
+#include "catalogue/basket.h"
+
+namespace trubkom::app {
+
+class PictureButton;
+
+// "Корзина": the models the user collects to compare, each once, with its price, and the
+// "Сравнить" button below them. The basket outlives reloads of the catalogue; a model's page and
+// the comparison are asked of the window.
+class BasketPanel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit BasketPanel(QWidget* parent = nullptr);
+
+  const catalogue::Basket& basket() const { return basket_; }
+  // Adds the "brand model" entry with its price; false for one the basket holds already.
+  bool Add(const std::string& entry, const std::string& price);
+  // The basket after a reload: the entries and prices of now, the current row kept.
+  void Replace(catalogue::Basket basket);
+  ReportList* list() const { return list_; }
+  PictureButton* compare_button() const { return compare_button_; }
+
+ signals:
+  void showModel(const std::string& entry);
+  void compareRequested();
+
+ private:
+  // The entry of the selected row, or -1. The list may be sorted by a column, so the row is
+  // known by its text, which is its entry's model: the basket holds each model once.
+  int SelectedPosition() const;
+  void ShowSelected();
+  void RemoveSelected();
+  void Clear();
+
+  catalogue::Basket basket_;
+  ReportList* list_;
+  PictureButton* compare_button_;
+};
+
+}  // namespace trubkom::app
