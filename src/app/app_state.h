@@ -31,8 +31,6 @@ struct AppState {
   // The model whose page the browser area shows, as it was asked for (the brand as the list or
   // entry named it, the model as listed); an empty brand while the area shows another page.
   common::BrandAndModel model_on_show;
-  int wizard_page = 0;
-  selection::WizardAnswers wizard;
 };
 
 }  // namespace trubkom::app

@@ -58,9 +58,7 @@ constexpr std::chrono::milliseconds kStartPageWait{3000};
 void MainWindow::StartupLoad() {
   ports_.browser->ShowFile(common::ResolvePath(state_.folders.working, "Templates/index.html"));
   ShowOtherPage();
-  state_.wizard_page = 0;
-  state_.wizard.Clear();
-  wizard_->ShowPage(0);
+  wizard_->Clear();
   wizard_->setEnabled(false);
   // The start page comes first: the catalogue is read once the browser area has shown it, so
   // the two do not compete for the processor (or after a while, should the page never load).
@@ -187,7 +185,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
     }
   }
   wizard_->setEnabled(loaded.index_answers_wizard);
-  ShowAnswerCounts();
+  wizard_->SetIndex(state_.index.get());
   loaded_ = true;
   emit listsShown();
   if (!loaded.config_found) {
@@ -220,10 +218,8 @@ void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& 
   const common::BrandAndModel& shown = state_.model_on_show;
   if (!shown.brand.empty() && !ListedRow(shown.brand + " " + shown.model)) ShowOtherPage();
   // The wizard keeps its page and answers; the models they leave are found in the new index.
-  if (state_.wizard_page > 0) {
-    wizard_->ShowResults(
-        selection::FilterModels(state_.wizard.wizard_criteria(), state_.indexed_lines()));
-  }
+  wizard_->SetIndex(state_.index.get());
+  wizard_->Refilter();
   EnableStepButtons();
 }
 
@@ -232,7 +228,7 @@ void MainWindow::TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index)
   // what it has.
   if (index) state_.index = std::move(index);
   wizard_->setEnabled(true);
-  ShowAnswerCounts();
+  wizard_->SetIndex(state_.index.get());
 }
 
 void MainWindow::FillModelList(const std::string& brand, const LoadedCatalogue* loaded) {
@@ -368,17 +364,10 @@ void MainWindow::ShowEntryModel(const std::string& entry) {
   if (common::SplitRow(entry, parts)) ShowModelPage(parts.brand, parts.model);
 }
 
-void MainWindow::ShowRowModel(QTreeWidget* list) {
-  QTreeWidgetItem* row = SelectedRow(list);
-  if (row) ShowEntryModel(FromQt(row->text(0)));
-}
-
 void MainWindow::ShowSelectedModel() {
   QTreeWidgetItem* row = SelectedRow(models_);
   if (row) ShowModelPage(state_.current_brand, FromQt(row->text(0)));
 }
-
-void MainWindow::ShowResultModel() { ShowRowModel(wizard_->results()); }
 
 // ---- The basket --------------------------------------------------------------------------------
 
@@ -404,11 +393,6 @@ void MainWindow::AddShownModelToBasket() {
     return;
   }
   AddToBasket(shown.brand + " " + shown.model);
-}
-
-void MainWindow::AddResultToBasket() {
-  QTreeWidgetItem* row = SelectedRow(wizard_->results());
-  if (row) AddToBasket(FromQt(row->text(0)));
 }
 
 void MainWindow::Compare() {
@@ -502,30 +486,6 @@ void MainWindow::Update() {
 
 void MainWindow::ShowAbout() {
   ports_.messages->Inform(AboutText(state_.folders.working, update::BuiltWithDemoKeys()));
-}
-
-// ---- The question wizard -----------------------------------------------------------------------
-
-void MainWindow::WizardNext() {
-  const std::string& criteria =
-      state_.wizard.CollectAnswers(state_.wizard_page, wizard_->ChosenAnswers());
-  wizard_->ShowResults(selection::FilterModels(criteria, state_.indexed_lines()));
-  state_.wizard_page = std::min(state_.wizard_page + 1, selection::kLastWizardPage);
-  wizard_->ShowPage(state_.wizard_page);
-  ShowAnswerCounts();
-}
-
-void MainWindow::WizardClear() {
-  state_.wizard_page = 0;
-  state_.wizard.Clear();
-  wizard_->Restart();
-  wizard_->ShowPage(0);
-  ShowAnswerCounts();
-}
-
-void MainWindow::ShowAnswerCounts() {
-  wizard_->ShowAnswerCounts(state_.wizard.AnswerCounts(state_.wizard_page, wizard_->ChosenAnswers(),
-                                                       state_.indexed_lines()));
 }
 
 }  // namespace trubkom::app

@@ -62,6 +62,7 @@ class MainWindow : public QWidget {
   // True once the catalogue has been read for the first time.
   bool loaded() const { return loaded_; }
   const catalogue::Basket& basket() const;
+  const WizardPanel& wizard() const { return *wizard_; }
   UpdateDialog* update_dialog() { return update_dialog_; }
 
   // Takes up what the last run of the program left: the window's place (fitted into the
@@ -87,12 +88,6 @@ class MainWindow : public QWidget {
   void PreviousModel();
   void NextModel();
   void Compare();
-  void ShowResultModel();
-  void AddResultToBasket();
-  void WizardNext();
-  void WizardClear();
-  // Beside every answer of the wizard's page, the models that choosing it would leave.
-  void ShowAnswerCounts();
   void StopLoading();
   void OpenHomePage();
   void ShowContacts();
@@ -172,7 +167,6 @@ class MainWindow : public QWidget {
   void ReportUnwritten(const catalogue::PageFile& page);
   // Shows the page of a "brand model" entry; an entry without a blank names no model.
   void ShowEntryModel(const std::string& entry);
-  void ShowRowModel(QTreeWidget* list);
   // Puts the "brand model" entry into the basket with its price in the models list and shows
   // its row; one the basket already holds is refused, and the hint bar says so.
   void AddToBasket(const std::string& entry);

@@ -140,6 +140,8 @@ void MainWindow::WirePanels() {
   });
   connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
+  connect(wizard_, &WizardPanel::showModel, this, &MainWindow::ShowEntryModel);
+  connect(wizard_, &WizardPanel::addToBasket, this, &MainWindow::AddToBasket);
   connect(new_models_, &NewModelsPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(new_models_, &NewModelsPanel::addToBasket, this, &MainWindow::AddToBasket);
 }
@@ -270,12 +272,6 @@ QWidget* MainWindow::BuildWizardFrame() {
   layout->addWidget(Title("Подбор модели", kWizardHint, 20));
 
   wizard_ = new WizardPanel(frame);
-  connect(wizard_->next_button(), &QPushButton::clicked, this, &MainWindow::WizardNext);
-  connect(wizard_->clear_button(), &QPushButton::clicked, this, &MainWindow::WizardClear);
-  connect(wizard_->results(), &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowResultModel);
-  OnKey(wizard_->results(), Qt::Key_Return, [this] { ShowResultModel(); });
-  connect(wizard_, &WizardPanel::checkedAnswersChanged, this, &MainWindow::ShowAnswerCounts);
-  AddContextMenu(wizard_->results(), {{"Добавить в корзину", [this] { AddResultToBasket(); }}});
   layout->addWidget(wizard_, 1);
   return frame;
 }

@@ -17,8 +17,8 @@ namespace {
 constexpr const char* kNewModelsHint =
     " О новых моделях, добавленных с помощью модуля автообновления можно узнать из этого списка";
 
-QAbstractButton* ArrowButton(QWidget* bar, const char* bitmap, const char* name,
-                             const char* label, const char* description) {
+QAbstractButton* ArrowButton(QWidget* bar, const char* bitmap, const char* name, const char* label,
+                             const char* description) {
   auto* button = new QToolButton(bar);
   button->setIcon(QIcon(U(bitmap)));
   button->setIconSize(QSize(18, 18));

@@ -72,8 +72,9 @@ void AddContextMenu(QTreeWidget* list,
                     std::initializer_list<std::pair<const char*, ListCommand>> items) {
   auto* menu = new QMenu(list);
   for (const auto& [caption, command] : items) menu->addAction(U(caption), list, command);
-  QObject::connect(list, &QWidget::customContextMenuRequested, menu,
-                   [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+  QObject::connect(
+      list, &QWidget::customContextMenuRequested, menu,
+      [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
 }
 
 void OnKey(QTreeWidget* list, Qt::Key key, ListCommand command) {

@@ -4,9 +4,11 @@
 #include <QVBoxLayout>
 
 #include "app/answer_row.h"
+#include "app/panel_parts.h"
 #include "app/report_list.h"
 #include "app/text.h"
 #include "app/widgets.h"
+#include "selection/criteria.h"
 #include "selection/questions.h"
 #include "selection/wizard.h"
 
@@ -79,6 +81,49 @@ WizardPanel::WizardPanel(QWidget* parent) : QWidget(parent) {
   results_->setMinimumHeight(kResultsMinimumHeight);
   results_->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar { border: none; }"));
   layout->addWidget(results_, 1);
+
+  connect(next_button_, &QPushButton::clicked, this, &WizardPanel::Next);
+  connect(clear_button_, &QPushButton::clicked, this, &WizardPanel::Clear);
+  connect(this, &WizardPanel::checkedAnswersChanged, this, &WizardPanel::Recount);
+  auto show = [this] { AskFor(&WizardPanel::showModel); };
+  connect(results_, &QTreeWidget::itemDoubleClicked, this, show);
+  OnKey(results_, Qt::Key_Return, show);
+  AddContextMenu(results_, {{"Добавить в корзину", [this] { AskFor(&WizardPanel::addToBasket); }}});
+}
+
+void WizardPanel::SetIndex(const selection::IndexedLines* index) {
+  index_ = index;
+  Recount();
+}
+
+void WizardPanel::Next() {
+  if (!index_) return;
+  const std::string& criteria = answers_given_.CollectAnswers(page_, ChosenAnswers());
+  ShowResults(selection::FilterModels(criteria, *index_));
+  ShowPage(std::min(page_ + 1, selection::kLastWizardPage));
+  Recount();
+}
+
+void WizardPanel::Clear() {
+  answers_given_.Clear();
+  Restart();
+  ShowPage(0);
+  Recount();
+}
+
+void WizardPanel::Refilter() {
+  if (page_ > 0 && index_) {
+    ShowResults(selection::FilterModels(answers_given_.wizard_criteria(), *index_));
+  }
+}
+
+void WizardPanel::Recount() {
+  if (index_) ShowAnswerCounts(answers_given_.AnswerCounts(page_, ChosenAnswers(), *index_));
+}
+
+void WizardPanel::AskFor(void (WizardPanel::*ask)(const std::string&)) {
+  QTreeWidgetItem* row = SelectedRow(results_);
+  if (row) emit(this->*ask)(FromQt(row->text(0)));
 }
 
 void WizardPanel::ShowPage(int page) {

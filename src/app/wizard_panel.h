@@ -9,18 +9,35 @@
 
 #include "app/report_list.h"
 #include "common/string_ops.h"
+#include "selection/indexed_lines.h"
+#include "selection/wizard.h"
 
 namespace trubkom::app {
 
-// The question wizard's controls: the question with its answers, ">>" and "Очистить", the
-// count of matching models and their list. What the answers mean is the wizard's logic; the
-// panel shows pages and results and tells which answers are chosen.
+// The question wizard: the question with its answers, ">>" and "Очистить", the count of matching
+// models and their list. What the answers mean is the wizard's logic (selection/wizard.h); the
+// panel keeps the answers given, asks the catalogue's index which models they leave, and asks
+// the window for a result's page or its place in the basket.
 class AnswerRow;
 
 class WizardPanel : public QWidget {
   Q_OBJECT
  public:
   explicit WizardPanel(QWidget* parent = nullptr);
+
+  // The index the answers are asked of: the catalogue's, replaced with each read of it. The
+  // counts beside the answers are made anew.
+  void SetIndex(const selection::IndexedLines* index);
+  // Back to the first page, no answer given.
+  void Clear();
+  // After the catalogue was read again: the page and answers stay, the models they leave are
+  // found in the new index.
+  void Refilter();
+  // Beside every answer of the page on show, the models that choosing it would leave.
+  void Recount();
+
+  int page() const { return page_; }
+  const selection::WizardAnswers& answers() const { return answers_given_; }
 
   // Creates the answers of a page below its question and moves the buttons below them.
   void ShowPage(int page);
@@ -44,11 +61,19 @@ class WizardPanel : public QWidget {
   void checkedAnswersChanged();
   // A page's answers were made anew.
   void pageShown();
+  // The "brand model *" entry of a result whose page or place in the basket the user asked for.
+  void showModel(const std::string& entry);
+  void addToBasket(const std::string& entry);
 
  private:
   // ">>" is offered while there is a page to go to and models to narrow down.
   void EnableNext();
+  // ">>": the results of the answers given so far, and the next page.
+  void Next();
+  void AskFor(void (WizardPanel::*ask)(const std::string&));
 
+  const selection::IndexedLines* index_ = nullptr;
+  selection::WizardAnswers answers_given_;
   int page_ = 0;
   QWidget* question_panel_;
   QLabel* question_label_;

@@ -30,6 +30,7 @@
 #include "app/qt_ports.h"
 #include "app/remembered_state.h"
 #include "app/update_dialog.h"
+#include "app/wizard_panel.h"
 #include "app_test_support.h"
 #include "common/table_cap.h"
 #include "selection/criteria.h"
@@ -148,7 +149,7 @@ QList<QAbstractButton*> Answers(WindowUnderTest& w) {
 // the page of check boxes.
 void NextKeepingTheModels(WindowUnderTest& w) {
   QList<QAbstractButton*> answers = Answers(w);
-  if (w.window->state().wizard_page == 0) {
+  if (w.window->wizard().page() == 0) {
     answers.first()->setChecked(true);
   } else if (!answers.isEmpty() && qobject_cast<QRadioButton*>(answers.first())) {
     answers.last()->setChecked(true);
@@ -631,7 +632,7 @@ class MainWindowTest : public QObject {
     QFETCH(int, count_top);
     QFETCH(int, panel_height);
     for (int step = 0; step < page; ++step) NextKeepingTheModels(*w);
-    QCOMPARE(w->window->state().wizard_page, page);
+    QCOMPARE(w->window->wizard().page(), page);
     QList<int> tops;
     for (QWidget* row : AnswerRows(*w)) tops << row->y();
     QCOMPARE(tops, answer_tops);
@@ -946,7 +947,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->List("newModels")->currentItem()->text(0), U("Nokia 3310"));
     QCOMPARE(w->Rows("basket"), removed ? QStringList{U("Nokia 3310")}
                                         : (QStringList{U("Nokia 3310"), U("Nokia 6230 *")}));
-    QCOMPARE(w->window->state().wizard_page, 1);
+    QCOMPARE(w->window->wizard().page(), 1);
     QVERIFY(Answers(*w)[6]->isChecked());
     QStringList results =
         removed ? QStringList{U("Nokia E61 *")} : QStringList{U("Nokia 6230 *"), U("Nokia E61 *")};
@@ -1106,9 +1107,9 @@ class MainWindowTest : public QObject {
 
     QTest::mouseClick(w->Find<QPushButton>("clear"), Qt::LeftButton);
     QVERIFY(next->isEnabled());
-    QCOMPARE(w->window->state().wizard_page, 0);
+    QCOMPARE(w->window->wizard().page(), 0);
     QCOMPARE(Answers(*w).size(), 3);
-    QVERIFY(w->window->state().wizard.answer_history().empty());
+    QVERIFY(w->window->wizard().answers().answer_history().empty());
   }
 
   // "Пока не знаю", or ">>" without an answer, sets no condition: every model stays, and the
@@ -1143,13 +1144,13 @@ class MainWindowTest : public QObject {
     QVERIFY(qobject_cast<QCheckBox*>(answers[0]) != nullptr);
     answers[0]->setChecked(true);
     answers[1]->setChecked(true);
-    QCOMPARE(w->window->state().wizard_page, 11);
+    QCOMPARE(w->window->wizard().page(), 11);
     QTest::mouseClick(next, Qt::LeftButton);
-    QCOMPARE(w->window->state().wizard.wizard_criteria(),
+    QCOMPARE(w->window->wizard().answers().wizard_criteria(),
              std::string("!48(0)^[33(22;42)%37(200;277-284;312;333;426;428;429;464;488;489;492;"
                          "496;510;551)]^15(0-29)^"));
     QVERIFY(w->Rows("results").isEmpty());
-    QCOMPARE(w->window->state().wizard_page, 12);
+    QCOMPARE(w->window->wizard().page(), 12);
     QVERIFY(Answers(*w).isEmpty());
     QVERIFY(!next->isEnabled());
     QCOMPARE(next->y(), 97);
