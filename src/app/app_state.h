@@ -24,7 +24,6 @@ struct AppState {
 
   catalogue::Folders folders;
   std::unique_ptr<catalogue::CatalogueData> data;
-  std::string current_brand;  // as the brand box shows it
   // Held by pointer: a load off the window's thread reads the one it replaces.
   std::unique_ptr<selection::IndexedLines> index = std::make_unique<selection::IndexedLines>();
   catalogue::Advertising advertising;

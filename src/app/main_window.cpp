@@ -18,6 +18,7 @@
 
 #include "app/about_text.h"
 #include "app/basket_panel.h"
+#include "app/models_panel.h"
 #include "app/new_models_panel.h"
 #include "app/panel_parts.h"
 #include "app/search_panel.h"
@@ -88,12 +89,12 @@ void MainWindow::StartLoad() {
   auto search = std::make_shared<catalogue::ModelSearch>();
   // The brand whose list the window will show: the one restored at start-up, else the one on
   // show; its list is read with the catalogue rather than on the window's thread after.
-  const std::string shown_brand = restored_brand_ ? FromQt(*restored_brand_) : state_.current_brand;
+  const std::string shown_brand = models_->BrandToShow();
   // At start-up the wizard shows its first page: the entries the other pages read are read after
   // the lists are shown, and the wizard answers from then on.
   const bool first_page_only = !loaded_;
   load_thread_ = QThread::create([this, loaded, search, folders = state_.folders,
-                                  kept = &state_.model_index(), full_only = full_only_->isChecked(),
+                                  kept = &state_.model_index(), full_only = models_->full_only(),
                                   shown_brand, first_page_only, gate = ports_.load_gate] {
     if (gate) gate();
     common::Result<LoadedCatalogue> read =
@@ -144,7 +145,7 @@ void MainWindow::StartLoad() {
   connect(load_thread_, &QThread::finished, this, [this, search] {
     load_thread_->deleteLater();
     load_thread_ = nullptr;
-    search_->SetSearch(std::move(*search));
+    models_->search()->SetSearch(std::move(*search));
     emit catalogueLoaded();
     if (std::exchange(reload_pending_, false)) StartLoad();
   });
@@ -162,28 +163,12 @@ void MainWindow::SayLoadFailed(const common::Error& error) {
 
 void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   // What the user had in sight, found again in the catalogue read anew.
-  std::string current_row = CurrentRowText(models_);
   state_.data = std::move(loaded.data);
   if (loaded.index) state_.index = std::move(loaded.index);
   state_.advertising = std::move(loaded.advertising);
-  {
-    QSignalBlocker quiet(brand_box_);
-    brand_box_->clear();
-    for (const std::string& brand : loaded.brands) brand_box_->addItem(ToQt(brand));
-    if (brand_box_->count() > 0) brand_box_->setCurrentIndex(0);
-  }
+  models_->ShowCatalogue(loaded, loaded_);
   new_models_->ShowFiles(std::move(loaded.new_model_files));
-  if (loaded_) {
-    RestorePlace(loaded, current_row);
-  } else {
-    state_.current_brand = FromQt(brand_box_->currentText());
-    std::optional<QString> restored = std::exchange(restored_brand_, std::nullopt);
-    if (restored && brand_box_->count() > 0) {
-      ShowRestoredBrand(*restored, &loaded);
-    } else {
-      ShowModelRows(loaded.first_models);
-    }
-  }
+  if (loaded_) RestorePlace();
   wizard_->setEnabled(loaded.index_answers_wizard);
   wizard_->SetIndex(state_.index.get());
   loaded_ = true;
@@ -195,17 +180,7 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
 }
 
-void MainWindow::RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row) {
-  // The brand on show and its current row; a model the update removed has no row to keep.
-  int brand = brand_box_->findText(ToQt(state_.current_brand), Qt::MatchFixedString);
-  if (brand > 0) {
-    QSignalBlocker quiet(brand_box_);
-    brand_box_->setCurrentIndex(brand);
-  }
-  std::string shown_brand = FromQt(brand_box_->currentText());
-  bool same_brand = common::EqualsIgnoringAsciiCase(shown_brand, state_.current_brand);
-  state_.current_brand = shown_brand;
-  ShowModelRows(ReadRowsOf(shown_brand, &loaded), same_brand ? current_row : std::string());
+void MainWindow::RestorePlace() {
   // The basket keeps its entries with their prices of now; removed models drop out.
   catalogue::Basket kept;
   for (const catalogue::BasketEntry& entry : basket_->basket().entries()) {
@@ -231,42 +206,11 @@ void MainWindow::TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index)
   wizard_->SetIndex(state_.index.get());
 }
 
-void MainWindow::FillModelList(const std::string& brand, const LoadedCatalogue* loaded) {
-  // The row to keep current: the list's own when the brand stays, else the model on show.
-  std::string keep = CurrentRowText(models_);
-  if (!common::EqualsIgnoringAsciiCase(brand, state_.current_brand)) {
-    const common::BrandAndModel& shown = state_.model_on_show;
-    keep = common::EqualsIgnoringAsciiCase(shown.brand, brand) ? shown.model : std::string();
-    models_->ResetOrder();  // a new brand's list comes in its own order
-  }
-  state_.current_brand = brand;
-  ShowModelRows(ReadRowsOf(brand, loaded), keep);
-}
-
-void MainWindow::ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
-                               const std::string& keep_current) {
-  QList<QStringList> shown, tips;
-  shown.reserve(static_cast<qsizetype>(rows.size()));
-  tips.reserve(static_cast<qsizetype>(rows.size()));
-  for (const catalogue::ModelRow& row : rows) {
-    shown.append({ToQt(row.model), ToQt(row.price)});
-    tips.append({QString(), ToQt(catalogue::PriceRangeText(row.range))});
-  }
-  models_->ShowRows(shown, tips);
-  MakeCurrent(models_, keep_current);
-  EnableStepButtons();
-}
-
-std::string MainWindow::BoxBrand(const std::string& brand) const {
-  int found = brand_box_->findText(ToQt(brand), Qt::MatchFixedString);
-  return found < 0 ? brand : FromQt(brand_box_->itemText(found));
-}
-
 std::optional<catalogue::ModelRow> MainWindow::ListedRow(const std::string& entry) {
   common::BrandAndModel parts;
   if (!common::SplitRow(entry, parts)) return std::nullopt;
   return catalogue::FindListedModel(state_.folders, *state_.data, state_.model_index(),
-                                    BoxBrand(parts.brand), parts.model);
+                                    models_->BoxBrand(parts.brand), parts.model);
 }
 
 // ---- What the next run takes up -------------------------------------------------------------
@@ -279,13 +223,8 @@ void MainWindow::Restore(const RememberedState& remembered) {
     layout()->activate();
     columns_->setSizes(remembered.column_widths);
   }
-  full_only_->setChecked(remembered.full_only);
+  models_->Restore(remembered.brand, remembered.full_only, loaded_);
   only_differences_ = remembered.only_differences;
-  if (loaded_) {
-    ShowRestoredBrand(remembered.brand);
-  } else {
-    restored_brand_ = remembered.brand;
-  }
   // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
     basket_->Add(entry.model, entry.price);
@@ -293,33 +232,13 @@ void MainWindow::Restore(const RememberedState& remembered) {
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
 }
 
-void MainWindow::ShowRestoredBrand(const QString& brand, const LoadedCatalogue* loaded) {
-  if (brand_box_->count() == 0) return;
-  QSignalBlocker quiet(brand_box_);
-  brand_box_->setCurrentIndex(std::max(0, brand_box_->findText(brand)));
-  FillModelList(FromQt(brand_box_->currentText()), loaded);
-}
-
-// The brand's models list: the one read with the catalogue when it is this brand's with the
-// filter as it stands now (the filter or the brand may have been restored after the load
-// began), else read now.
-std::vector<catalogue::ModelRow> MainWindow::ReadRowsOf(const std::string& brand,
-                                                        const LoadedCatalogue* loaded) const {
-  if (loaded && loaded->first_models_brand == brand &&
-      loaded->first_models_full_only == full_only_->isChecked()) {
-    return loaded->first_models;
-  }
-  return catalogue::FillModelList(state_.folders, *state_.data, state_.model_index(), brand,
-                                  full_only_->isChecked());
-}
-
 RememberedState MainWindow::Remembered() const {
   RememberedState remembered;
   remembered.geometry = normalGeometry();
   remembered.maximized = isMaximized();
   remembered.column_widths = columns_->sizes();
-  remembered.brand = restored_brand_.value_or(brand_box_->currentText());
-  remembered.full_only = full_only_->isChecked();
+  remembered.brand = models_->RememberedBrand();
+  remembered.full_only = models_->full_only();
   remembered.only_differences = only_differences_;
   remembered.basket = basket_->basket().entries();
   UpdateDialog::Remembered update = update_dialog_->remembered();
@@ -364,11 +283,6 @@ void MainWindow::ShowEntryModel(const std::string& entry) {
   if (common::SplitRow(entry, parts)) ShowModelPage(parts.brand, parts.model);
 }
 
-void MainWindow::ShowSelectedModel() {
-  QTreeWidgetItem* row = SelectedRow(models_);
-  if (row) ShowModelPage(state_.current_brand, FromQt(row->text(0)));
-}
-
 // ---- The basket --------------------------------------------------------------------------------
 
 const catalogue::Basket& MainWindow::basket() const { return basket_->basket(); }
@@ -378,12 +292,6 @@ void MainWindow::AddToBasket(const std::string& entry) {
   if (!basket_->Add(entry, row ? row->price : std::string())) {
     ShowNotice(" Эта модель уже есть в корзине");
   }
-}
-
-void MainWindow::AddSelectedModelToBasket() {
-  QTreeWidgetItem* row = SelectedRow(models_);
-  if (!row || row->text(0).isEmpty()) return;
-  AddToBasket(state_.current_brand + " " + FromQt(row->text(0)));
 }
 
 void MainWindow::AddShownModelToBasket() {
@@ -418,42 +326,16 @@ void MainWindow::NoteComparisonSwitch(const QUrl& url) {
 
 // ---- Stepping through the models list ------------------------------------------------------
 
-void MainWindow::SelectModelRow(int row) {
-  QTreeWidgetItem* item = models_->topLevelItem(row);
-  if (!item) return;
-  models_->setCurrentItem(item);
-  ShowModelPage(state_.current_brand, FromQt(item->text(0)));
-}
-
-std::pair<int, int> MainWindow::StepRows() const {
-  int count = models_->topLevelItemCount();
-  auto beside = [count](int row) { return std::pair{row - 1, row + 1 < count ? row + 1 : -1}; };
-  const common::BrandAndModel& shown = state_.model_on_show;
-  if (!shown.brand.empty() && common::EqualsIgnoringAsciiCase(shown.brand, state_.current_brand)) {
-    for (int row = 0; row < count; ++row) {
-      std::string listed = FromQt(models_->topLevelItem(row)->text(0));
-      if (common::EqualsIgnoringAsciiCase(listed, shown.model)) return beside(row);
-      // A list in its own (byte) order: the model on show would stand before this row.
-      if (models_->InOwnOrder() && listed > shown.model) return {row - 1, row};
-    }
-    if (models_->InOwnOrder()) return {count - 1, -1};
-  }
-  if (QTreeWidgetItem* current = models_->currentItem()) {
-    return beside(models_->indexOfTopLevelItem(current));
-  }
-  return {-1, count > 0 ? 0 : -1};
-}
-
 void MainWindow::EnableStepButtons() {
   if (!previous_button_) return;  // the toolbar is not built yet
-  auto [previous, next] = StepRows();
+  auto [previous, next] = models_->StepRows();
   previous_button_->setEnabled(previous >= 0);
   next_button_->setEnabled(next >= 0);
 }
 
-void MainWindow::PreviousModel() { SelectModelRow(StepRows().first); }
+void MainWindow::PreviousModel() { models_->StepTo(models_->StepRows().first); }
 
-void MainWindow::NextModel() { SelectModelRow(StepRows().second); }
+void MainWindow::NextModel() { models_->StepTo(models_->StepRows().second); }
 
 // ---- Toolbar -------------------------------------------------------------------------------
 

@@ -25,6 +25,7 @@ class QThread;
 namespace trubkom::app {
 
 class BasketPanel;
+class ModelsPanel;
 class NewModelsPanel;
 class PictureButton;
 class SearchPanel;
@@ -63,6 +64,7 @@ class MainWindow : public QWidget {
   bool loaded() const { return loaded_; }
   const catalogue::Basket& basket() const;
   const WizardPanel& wizard() const { return *wizard_; }
+  const ModelsPanel& models() const { return *models_; }
   UpdateDialog* update_dialog() { return update_dialog_; }
 
   // Takes up what the last run of the program left: the window's place (fitted into the
@@ -81,8 +83,6 @@ class MainWindow : public QWidget {
 
  private slots:
   // The window's commands, as the controls and the menus call them.
-  void ShowSelectedModel();
-  void AddSelectedModelToBasket();
   // The basket button: the model whose page is on show.
   void AddShownModelToBasket();
   void PreviousModel();
@@ -136,25 +136,9 @@ class MainWindow : public QWidget {
   // The index that answers every page of the wizard, read after the lists were shown.
   void TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index);
   // After a reload: the place the user had, on the new catalogue.
-  void RestorePlace(const LoadedCatalogue& loaded, const std::string& current_row);
-  void FillModelList(const std::string& brand, const LoadedCatalogue* loaded = nullptr);
-  std::vector<catalogue::ModelRow> ReadRowsOf(const std::string& brand,
-                                              const LoadedCatalogue* loaded) const;
-  // The brand of the last run and its models; the first brand when the catalogue has it no
-  // more.
-  void ShowRestoredBrand(const QString& brand, const LoadedCatalogue* loaded = nullptr);
-  // The rows, with the row of keep_current (ASCII letter case ignored) made current.
-  void ShowModelRows(const std::vector<catalogue::ModelRow>& rows,
-                     const std::string& keep_current = {});
-  // The brand box's spelling of a brand, letter case ignored; the brand itself when the box
-  // lacks it.
-  std::string BoxBrand(const std::string& brand) const;
+  void RestorePlace();
   // The models list row of a "brand model" entry.
   std::optional<catalogue::ModelRow> ListedRow(const std::string& entry);
-  // The rows previous and next go to: those beside the model on show where the list shows its
-  // brand (beside where it would stand, when the list hides it and is in its own order), else
-  // beside the list's current row; -1 for none.
-  std::pair<int, int> StepRows() const;
   void EnableStepButtons();
   // The one update dialog, built hidden at start and kept for the life of the window.
   void CreateUpdateDialog();
@@ -170,7 +154,6 @@ class MainWindow : public QWidget {
   // Puts the "brand model" entry into the basket with its price in the models list and shows
   // its row; one the basket already holds is refused, and the hint bar says so.
   void AddToBasket(const std::string& entry);
-  void SelectModelRow(int row);
 
   AppState state_;
   MainWindowPorts ports_;
@@ -182,10 +165,7 @@ class MainWindow : public QWidget {
   std::vector<PictureButton*> toolbar_;
   PictureButton* previous_button_ = nullptr;
   PictureButton* next_button_ = nullptr;
-  QComboBox* brand_box_ = nullptr;
-  SearchPanel* search_ = nullptr;
-  ReportList* models_ = nullptr;
-  QCheckBox* full_only_ = nullptr;
+  ModelsPanel* models_ = nullptr;
   BasketPanel* basket_ = nullptr;
   WizardPanel* wizard_ = nullptr;
   NewModelsPanel* new_models_ = nullptr;
@@ -193,8 +173,6 @@ class MainWindow : public QWidget {
   QThread* load_thread_ = nullptr;
   bool reload_pending_ = false;
   bool load_failure_said_ = false;  // by the load under way
-  // The brand to show once the catalogue is read, when one was restored.
-  std::optional<QString> restored_brand_;
   bool loaded_ = false;
   bool only_differences_ = false;  // the comparison's switch, as last used
 };

@@ -18,6 +18,7 @@
 
 #include "app/basket_panel.h"
 #include "app/main_window.h"
+#include "app/models_panel.h"
 #include "app/new_models_panel.h"
 #include "app/panel_parts.h"
 #include "app/report_list.h"
@@ -110,7 +111,7 @@ void MainWindow::AddShortcuts() {
   static const std::pair<QKeyCombination, void (MainWindow::*)()> kShortcuts[] = {
       {Qt::ALT | Qt::Key_Left, &MainWindow::PreviousModel},
       {Qt::ALT | Qt::Key_Right, &MainWindow::NextModel},
-      {Qt::CTRL | Qt::Key_B, &MainWindow::AddSelectedModelToBasket},
+
       {QKeyCombination(Qt::Key_F5), &MainWindow::Update},
       {Qt::CTRL | Qt::Key_Return, &MainWindow::Compare},
       {Qt::CTRL | Qt::Key_Enter, &MainWindow::Compare},
@@ -123,21 +124,17 @@ void MainWindow::AddShortcuts() {
     connect(shortcut, &QShortcut::activated, this, command);
   }
   auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
-  connect(search, &QShortcut::activated, search_, &SearchPanel::Focus);
+  connect(search, &QShortcut::activated, models_->search(), &SearchPanel::Focus);
+  auto* add = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+  connect(add, &QShortcut::activated, models_, &ModelsPanel::AddSelected);
 }
 
 void MainWindow::WirePanels() {
-  connect(search_, &SearchPanel::showModel, this, &MainWindow::ShowEntryModel);
-  connect(search_, &SearchPanel::addToBasket, this, &MainWindow::AddToBasket);
-  connect(search_, &SearchPanel::left, this, [this] { models_->setFocus(Qt::OtherFocusReason); });
-  // The rows found take the brand's list's place and its filter's while words are typed; the
-  // focus moves back over before the rows found are hidden, so that hiding them does not pass it
-  // on down the Tab chain.
-  connect(search_, &SearchPanel::searching, this, [this](bool on) {
-    models_->setVisible(!on);
-    full_only_->setVisible(!on);
-    if (!on && search_->results()->hasFocus()) models_->setFocus(Qt::OtherFocusReason);
-  });
+  connect(models_, &ModelsPanel::showModel, this, &MainWindow::ShowModelPage);
+  connect(models_, &ModelsPanel::addToBasket, this, &MainWindow::AddToBasket);
+  connect(models_, &ModelsPanel::rowsChanged, this, &MainWindow::EnableStepButtons);
+  connect(models_->search(), &SearchPanel::showModel, this, &MainWindow::ShowEntryModel);
+  connect(models_->search(), &SearchPanel::addToBasket, this, &MainWindow::AddToBasket);
   connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
   connect(wizard_, &WizardPanel::showModel, this, &MainWindow::ShowEntryModel);
@@ -148,9 +145,10 @@ void MainWindow::WirePanels() {
 
 void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
-  chain << brand_box_ << search_->field() << models_ << search_->results() << full_only_
-        << basket_->list() << basket_->compare_button() << ports_.browser_widget
-        << wizard_->FocusOrder() << new_models_->list();
+  chain << models_->brand_box() << models_->search()->field() << models_->list()
+        << models_->search()->results() << models_->full_only_box() << basket_->list()
+        << basket_->compare_button() << ports_.browser_widget << wizard_->FocusOrder()
+        << new_models_->list();
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -293,50 +291,8 @@ QWidget* MainWindow::BuildModelsFrame() {
   auto* layout = Column(frame);
   layout->addWidget(Title("Модели", kModelsHint, 19));
   auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  auto* inner = Column(content);
-
-  brand_box_ = new QComboBox(content);
-  brand_box_->setObjectName(U("brands"));
-  Describe(brand_box_, U("Производитель"), U(kModelsHint));
-  brand_box_->setEditable(false);
-  brand_box_->setFixedHeight(26);
-  connect(brand_box_, &QComboBox::currentIndexChanged, this, [this] {
-    std::string brand = FromQt(brand_box_->currentText());
-    search_->Clear();  // a brand chosen shows its list
-    if (brand != state_.current_brand) FillModelList(brand);
-  });
-  inner->addWidget(brand_box_);
-  search_ = new SearchPanel(content);
-  inner->addWidget(search_->field());
-
-  models_ = new ReportList({U("Модель"), U("Цена")}, {121, 50}, content);
-  models_->setObjectName(U("models"));
-  Describe(models_, U("Модели"), U(kModelsHint));
-  models_->setMinimumHeight(kListMinimumHeight);
-  OnKey(models_, Qt::Key_Return, [this] { ShowSelectedModel(); });
-  connect(models_, &QTreeWidget::currentItemChanged, this, &MainWindow::EnableStepButtons);
-  connect(models_, &ReportList::focusTakenByUser, this, &MainWindow::ShowSelectedModel);
-  connect(models_, &QTreeWidget::itemDoubleClicked, this, &MainWindow::ShowSelectedModel);
-  AddContextMenu(models_, {{"Добавить в корзину", [this] { AddSelectedModelToBasket(); }},
-                           {"Посмотреть описание", [this] { ShowSelectedModel(); }}});
-  inner->addWidget(models_, 1);
-  inner->addWidget(search_->results(), 1);
-
-  auto* filter_strip = Strip(content, 21);
-  auto* filter_row = Row(filter_strip);
-  full_only_ = new QCheckBox(U("Только с полным описанием"), filter_strip);
-  full_only_->setObjectName(U("fullOnly"));
-  Describe(full_only_, {}, U("Показывать только модели с полным описанием, отмеченные звёздочкой"));
-  full_only_->setFixedWidth(207);
-  connect(full_only_, &QCheckBox::clicked, this, [this] {
-    if (!brand_box_->currentText().isEmpty()) FillModelList(FromQt(brand_box_->currentText()));
-  });
-  search_->count()->setParent(filter_strip);
-  filter_row->addSpacing(4);
-  filter_row->addWidget(search_->count());
-  filter_row->addStretch(1);
-  filter_row->addWidget(full_only_);
-  inner->addWidget(filter_strip);
+  models_ = new ModelsPanel(state_, content);
+  Column(content)->addWidget(models_);
   layout->addWidget(content, 1);
   return frame;
 }

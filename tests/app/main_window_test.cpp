@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "app/answer_row.h"
+#include "app/models_panel.h"
 #include "app/qt_ports.h"
 #include "app/remembered_state.h"
 #include "app/update_dialog.h"
@@ -277,7 +278,7 @@ class MainWindowTest : public QObject {
     w->Find<QComboBox>("brands")->setCurrentIndex(1);
     QCOMPARE(w->Rows("models"), (QStringList{U("1100"), U("3310"), U("6230 *"), U("E61 *")}));
     QCOMPARE(w->List("models")->topLevelItem(1)->text(1), U("1500"));
-    QCOMPARE(w->window->state().current_brand, std::string("Nokia"));
+    QCOMPARE(w->window->models().current_brand(), std::string("Nokia"));
   }
 
   void filterCheckBox() {
