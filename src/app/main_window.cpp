@@ -18,6 +18,7 @@
 
 #include "app/about_text.h"
 #include "app/basket_panel.h"
+#include "app/hint_bar.h"
 #include "app/models_panel.h"
 #include "app/new_models_panel.h"
 #include "app/panel_parts.h"
@@ -133,7 +134,15 @@ void MainWindow::StartLoad() {
           std::move(read_whole).value_or(nullptr));
       if (*whole) index = &(*whole)->lines();
       QMetaObject::invokeMethod(
-          this, [this, whole] { TakeWizardIndex(std::move(*whole)); }, Qt::QueuedConnection);
+          this,
+          [this, whole] {
+            // The index that answers every page of the wizard; null when base.tkm could not be
+            // read again (said as it was read): the wizard goes on with what it has.
+            if (*whole) state_.index = std::move(*whole);
+            wizard_->setEnabled(true);
+            wizard_->SetIndex(state_.index.get());
+          },
+          Qt::QueuedConnection);
     }
     common::Result<catalogue::ModelSearch> made = LoadSearch(folders, *index, brands);
     if (made) {
@@ -196,14 +205,6 @@ void MainWindow::RestorePlace() {
   wizard_->SetIndex(state_.index.get());
   wizard_->Refilter();
   EnableStepButtons();
-}
-
-void MainWindow::TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index) {
-  // Null when base.tkm could not be read again (said as it was read): the wizard goes on with
-  // what it has.
-  if (index) state_.index = std::move(index);
-  wizard_->setEnabled(true);
-  wizard_->SetIndex(state_.index.get());
 }
 
 std::optional<catalogue::ModelRow> MainWindow::ListedRow(const std::string& entry) {
@@ -290,14 +291,14 @@ const catalogue::Basket& MainWindow::basket() const { return basket_->basket(); 
 void MainWindow::AddToBasket(const std::string& entry) {
   std::optional<catalogue::ModelRow> row = ListedRow(entry);
   if (!basket_->Add(entry, row ? row->price : std::string())) {
-    ShowNotice(" Эта модель уже есть в корзине");
+    hint_bar_->ShowNotice(U(" Эта модель уже есть в корзине"));
   }
 }
 
 void MainWindow::AddShownModelToBasket() {
   const common::BrandAndModel& shown = state_.model_on_show;
   if (shown.brand.empty()) {
-    ShowNotice(" Откройте страницу модели, чтобы добавить её в корзину");
+    hint_bar_->ShowNotice(U(" Откройте страницу модели, чтобы добавить её в корзину"));
     return;
   }
   AddToBasket(shown.brand + " " + shown.model);
@@ -353,15 +354,7 @@ void MainWindow::ShowContacts() {
   ShowOtherPage();
 }
 
-void MainWindow::CreateUpdateDialog() {
-  if (update_dialog_) return;
-  update_dialog_ = new UpdateDialog(
-      {state_.folders.working, ports_.update_server, ports_.shell, ports_.messages, ports_.folders},
-      this);
-}
-
 void MainWindow::Update() {
-  CreateUpdateDialog();
   update_dialog_->exec();
   StartLoad();
 }

@@ -1,10 +1,5 @@
 #pragma once
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -25,6 +20,7 @@ class QThread;
 namespace trubkom::app {
 
 class BasketPanel;
+class HintBar;
 class ModelsPanel;
 class NewModelsPanel;
 class PictureButton;
@@ -107,22 +103,10 @@ class MainWindow : public QWidget {
   // available area of the screen it falls on.
   void PlaceOnScreen(const std::optional<QRect>& remembered);
   QWidget* BuildTopStrip();
-  // A column of the window: the upper frame takes the height the lower one leaves.
-  QWidget* BuildColumn(int width, QWidget* upper, QWidget* lower);
-  QWidget* BuildWizardFrame();
-  QWidget* BuildNewModelsFrame();
-  QWidget* BuildModelsFrame();
-  QWidget* BuildBasketFrame();
   // What the panels ask of the window: a model's page, a place in the basket, the comparison.
   void WirePanels();
   // The keyboard's shortcuts for the commands.
   void AddShortcuts();
-  QWidget* Title(const char* text, const char* hint, int height);
-  void ShowHint(const QString& hint);
-  // A notice in the hint bar: it stays while the mouse goes on over the control that asked for
-  // it, and gives way to the next hint.
-  void ShowNotice(const char* notice);
-  void ShowHintsOf(PictureButton* button);
 
   // The start-up load: the window shows its start page at once and fills in its lists when the
   // catalogue has been read off the window's thread.
@@ -133,15 +117,11 @@ class MainWindow : public QWidget {
   void ShowLoadedCatalogue(LoadedCatalogue loaded);
   // Says, on the window's thread, why the catalogue could not be read whole: once a load.
   void SayLoadFailed(const common::Error& error);
-  // The index that answers every page of the wizard, read after the lists were shown.
-  void TakeWizardIndex(std::unique_ptr<selection::IndexedLines> index);
   // After a reload: the place the user had, on the new catalogue.
   void RestorePlace();
   // The models list row of a "brand model" entry.
   std::optional<catalogue::ModelRow> ListedRow(const std::string& entry);
   void EnableStepButtons();
-  // The one update dialog, built hidden at start and kept for the life of the window.
-  void CreateUpdateDialog();
 
   catalogue::PageContext Pages();
   void ShowModelPage(const std::string& brand, const std::string& model);
@@ -159,9 +139,7 @@ class MainWindow : public QWidget {
   MainWindowPorts ports_;
 
   QSplitter* columns_ = nullptr;
-  QLabel* hint_bar_ = nullptr;
-  QString notice_;             // the notice on show in the hint bar, if any
-  QString hint_under_notice_;  // the hint it covered
+  HintBar* hint_bar_ = nullptr;
   std::vector<PictureButton*> toolbar_;
   PictureButton* previous_button_ = nullptr;
   PictureButton* next_button_ = nullptr;

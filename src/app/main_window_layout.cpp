@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "app/basket_panel.h"
+#include "app/hint_bar.h"
 #include "app/main_window.h"
 #include "app/models_panel.h"
 #include "app/new_models_panel.h"
@@ -24,6 +25,7 @@
 #include "app/report_list.h"
 #include "app/search_panel.h"
 #include "app/text.h"
+#include "app/update_dialog.h"
 #include "app/widgets.h"
 #include "app/window_geometry.h"
 #include "app/wizard_panel.h"
@@ -58,8 +60,51 @@ constexpr const char* kNewModelsHint =
 constexpr int kModelsColumnWidth = 217;
 constexpr int kWizardColumnWidth = 184;
 
-// A list keeps its header and a few rows in sight before its column has to scroll.
-constexpr int kListMinimumHeight = 54;
+// A frame of a side column: its title over its panel, on a pale gradient (or, for the wizard, a
+// plain light background); of a fixed height when given one.
+QWidget* Frame(QWidget* title, QWidget* panel, int height = 0, bool gradient = true) {
+  auto* frame = new QWidget;
+  if (height > 0) frame->setFixedHeight(height);
+  auto* layout = Column(frame);
+  layout->addWidget(title);
+  if (gradient) {
+    auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
+    Column(content)->addWidget(panel);
+    layout->addWidget(content, 1);
+  } else {
+    FillBackground(frame, colours::kLightBlue);
+    layout->addWidget(panel, 1);
+  }
+  return frame;
+}
+
+// A column beside the browser area: the upper frame takes the height the lower one leaves.
+QWidget* SideColumn(int width, QWidget* upper, QWidget* lower, QWidget* parent) {
+  auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, parent);
+  column->setMinimumWidth(width);
+  auto* content = new QWidget;
+  auto* layout = Column(content);
+  layout->addWidget(upper, 1);
+  layout->addWidget(lower);
+  // Where the window is too low for the column's fixed parts, its lists shrink to their
+  // minimum first; below that the column scrolls rather than drawing controls over each other.
+  auto* scroller = new QScrollArea(column);
+  // Tab goes to the controls in the column, not to the column; a control that takes the focus
+  // is scrolled into sight.
+  scroller->setFocusPolicy(Qt::NoFocus);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroller->setWidgetResizable(true);
+  scroller->viewport()->setAutoFillBackground(false);
+  content->setAutoFillBackground(false);
+  scroller->verticalScrollBar()->setStyleSheet(
+      U("QScrollBar:vertical { width: 8px; background: #D8E4F8; border: none; }"
+        "QScrollBar::handle:vertical { background: #2C60AC; min-height: 20px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0px; }"));
+  scroller->setWidget(content);
+  Column(column)->addWidget(scroller);
+  return column;
+}
 
 }  // namespace
 
@@ -84,10 +129,20 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   columns_->setObjectName(U("columns"));
   columns_->setChildrenCollapsible(false);
   columns_->setHandleWidth(3);
-  columns_->addWidget(BuildColumn(kModelsColumnWidth, BuildModelsFrame(), BuildBasketFrame()));
+  models_ = new ModelsPanel(state_);
+  basket_ = new BasketPanel;
+  hint_bar_->Follow(basket_->compare_button());
+  wizard_ = new WizardPanel;
+  new_models_ = new NewModelsPanel;
+  columns_->addWidget(
+      SideColumn(kModelsColumnWidth, Frame(hint_bar_->Title("Модели", kModelsHint, 19), models_),
+                 Frame(hint_bar_->Title("Корзина", kBasketHint, 20), basket_, 145), this));
   ports_.browser_widget->setObjectName(U("browser"));
   columns_->addWidget(ports_.browser_widget);
-  columns_->addWidget(BuildColumn(kWizardColumnWidth, BuildWizardFrame(), BuildNewModelsFrame()));
+  columns_->addWidget(
+      SideColumn(kWizardColumnWidth,
+                 Frame(hint_bar_->Title("Подбор модели", kWizardHint, 20), wizard_, 0, false),
+                 Frame(hint_bar_->Title("Новинки", kNewModelsHint, 20), new_models_, 147), this));
   columns_->setStretchFactor(0, 0);
   columns_->setStretchFactor(1, 1);
   columns_->setStretchFactor(2, 0);
@@ -103,7 +158,10 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
            U("Описание модели, сравнение моделей или страница магазина"));
   AddShortcuts();
   StartupLoad();
-  CreateUpdateDialog();
+  // The one update dialog, built hidden at start and kept for the life of the window.
+  update_dialog_ = new UpdateDialog(
+      {state_.folders.working, ports_.update_server, ports_.shell, ports_.messages, ports_.folders},
+      this);
 }
 
 void MainWindow::AddShortcuts() {
@@ -186,6 +244,8 @@ QWidget* MainWindow::BuildTopStrip() {
   auto* strip = Strip(this, 32);
   FillBackground(strip, colours::kDarkBlue);
   auto* row = Row(strip);
+  // Made first: the buttons' hints go to it.
+  hint_bar_ = new HintBar(strip);
 
   auto* toolbar = new QWidget(strip);
   toolbar->setFixedWidth(365);
@@ -198,7 +258,7 @@ QWidget* MainWindow::BuildTopStrip() {
     Describe(button, U(b.label), U(b.hint));
     button->move(b.x, 0);
     connect(button, &QToolButton::clicked, this, b.command);
-    ShowHintsOf(button);
+    hint_bar_->Follow(button);
     toolbar_.push_back(button);
   }
   previous_button_ = toolbar_[0];
@@ -206,122 +266,9 @@ QWidget* MainWindow::BuildTopStrip() {
   row->addWidget(toolbar);
   row->addSpacing(13);
 
-  hint_bar_ = new QLabel(strip);
-  hint_bar_->setObjectName(U("hintBar"));
-  Describe(hint_bar_, U("Подсказка"), U("Что делает элемент под указателем мыши"));
-  hint_bar_->setAlignment(Qt::AlignCenter);
-  QFont tahoma(U("Tahoma"));
-  tahoma.setPixelSize(11);
-  hint_bar_->setFont(tahoma);
-  QPalette palette = hint_bar_->palette();
-  palette.setColor(QPalette::WindowText, colours::kPaleBlue);
-  hint_bar_->setPalette(palette);
-  FillBackground(hint_bar_, colours::kDarkBlue);
   row->addWidget(hint_bar_, 1);
   row->addSpacing(13);
   return strip;
-}
-
-QWidget* MainWindow::Title(const char* text, const char* hint, int height) {
-  auto* title = new FrameTitle(U(text), U(hint), height);
-  title->setObjectName(U("title"));
-  Describe(title, {}, U(hint));
-  connect(title, &FrameTitle::hintEntered, this, &MainWindow::ShowHint);
-  connect(title, &FrameTitle::hintLeft, this, [this] { ShowHint({}); });
-  return title;
-}
-
-void MainWindow::ShowHintsOf(PictureButton* button) {
-  connect(button, &PictureButton::hintMoved, this, &MainWindow::ShowHint);
-  connect(button, &PictureButton::hintLeft, this, [this] { ShowHint({}); });
-}
-
-QWidget* MainWindow::BuildColumn(int width, QWidget* upper, QWidget* lower) {
-  auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, this);
-  column->setMinimumWidth(width);
-  auto* content = new QWidget;
-  auto* layout = Column(content);
-  layout->addWidget(upper, 1);
-  layout->addWidget(lower);
-  // Where the window is too low for the column's fixed parts, its lists shrink to their
-  // minimum first; below that the column scrolls rather than drawing controls over each other.
-  auto* scroller = new QScrollArea(column);
-  // Tab goes to the controls in the column, not to the column; a control that takes the focus
-  // is scrolled into sight.
-  scroller->setFocusPolicy(Qt::NoFocus);
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroller->setWidgetResizable(true);
-  scroller->viewport()->setAutoFillBackground(false);
-  content->setAutoFillBackground(false);
-  scroller->verticalScrollBar()->setStyleSheet(
-      U("QScrollBar:vertical { width: 8px; background: #D8E4F8; border: none; }"
-        "QScrollBar::handle:vertical { background: #2C60AC; min-height: 20px; }"
-        "QScrollBar::add-line, QScrollBar::sub-line { height: 0px; }"));
-  scroller->setWidget(content);
-  Column(column)->addWidget(scroller);
-  return column;
-}
-
-QWidget* MainWindow::BuildWizardFrame() {
-  auto* frame = new QWidget;
-  FillBackground(frame, colours::kLightBlue);
-  auto* layout = Column(frame);
-  layout->addWidget(Title("Подбор модели", kWizardHint, 20));
-
-  wizard_ = new WizardPanel(frame);
-  layout->addWidget(wizard_, 1);
-  return frame;
-}
-
-QWidget* MainWindow::BuildNewModelsFrame() {
-  auto* frame = new QWidget;
-  frame->setFixedHeight(147);
-  auto* layout = Column(frame);
-  layout->addWidget(Title("Новинки", kNewModelsHint, 20));
-  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  new_models_ = new NewModelsPanel(content);
-  Column(content)->addWidget(new_models_);
-  layout->addWidget(content, 1);
-  return frame;
-}
-
-QWidget* MainWindow::BuildModelsFrame() {
-  auto* frame = new QWidget;
-  auto* layout = Column(frame);
-  layout->addWidget(Title("Модели", kModelsHint, 19));
-  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  models_ = new ModelsPanel(state_, content);
-  Column(content)->addWidget(models_);
-  layout->addWidget(content, 1);
-  return frame;
-}
-
-QWidget* MainWindow::BuildBasketFrame() {
-  auto* frame = new QWidget;
-  frame->setFixedHeight(145);
-  auto* layout = Column(frame);
-  layout->addWidget(Title("Корзина", kBasketHint, 20));
-  auto* content = new GradientPanel(colours::kPaleBlue, Qt::white, frame);
-  basket_ = new BasketPanel(content);
-  ShowHintsOf(basket_->compare_button());
-  Column(content)->addWidget(basket_);
-  layout->addWidget(content, 1);
-  return frame;
-}
-
-void MainWindow::ShowHint(const QString& hint) {
-  if (!notice_.isEmpty()) {
-    if (hint == hint_under_notice_) return;
-    notice_.clear();
-  }
-  if (hint_bar_->text() != hint) hint_bar_->setText(hint);
-}
-
-void MainWindow::ShowNotice(const char* notice) {
-  if (notice_.isEmpty()) hint_under_notice_ = hint_bar_->text();
-  notice_ = U(notice);
-  hint_bar_->setText(notice_);
 }
 
 }  // namespace trubkom::app

@@ -21,8 +21,7 @@ constexpr int kListMinimumHeight = 54;
 
 }  // namespace
 
-ModelsPanel::ModelsPanel(const AppState& state, QWidget* parent)
-    : QWidget(parent), state_(state) {
+ModelsPanel::ModelsPanel(const AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
   auto* inner = Column(this);
   brand_box_ = new QComboBox(this);
   brand_box_->setObjectName(U("brands"));
@@ -47,8 +46,8 @@ ModelsPanel::ModelsPanel(const AppState& state, QWidget* parent)
   connect(list_, &QTreeWidget::currentItemChanged, this, &ModelsPanel::rowsChanged);
   connect(list_, &ReportList::focusTakenByUser, this, show);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, show);
-  AddContextMenu(list_, {{"Добавить в корзину", [this] { AddSelected(); }},
-                         {"Посмотреть описание", show}});
+  AddContextMenu(
+      list_, {{"Добавить в корзину", [this] { AddSelected(); }}, {"Посмотреть описание", show}});
   inner->addWidget(list_, 1);
   inner->addWidget(search_->results(), 1);
 
