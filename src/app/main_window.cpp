@@ -208,10 +208,10 @@ void MainWindow::RestorePlace() {
 }
 
 std::optional<catalogue::ModelRow> MainWindow::ListedRow(const std::string& entry) {
-  common::BrandAndModel parts;
-  if (!common::SplitRow(entry, parts)) return std::nullopt;
+  std::optional<common::BrandAndModel> parts = common::SplitRow(entry);
+  if (!parts) return std::nullopt;
   return catalogue::FindListedModel(state_.folders, *state_.data, state_.model_index(),
-                                    models_->BoxBrand(parts.brand), parts.model);
+                                    models_->BoxBrand(parts->brand), parts->model);
 }
 
 // ---- What the next run takes up -------------------------------------------------------------
@@ -280,8 +280,9 @@ void MainWindow::ReportUnwritten(const catalogue::PageFile& page) {
 }
 
 void MainWindow::ShowEntryModel(const std::string& entry) {
-  common::BrandAndModel parts;
-  if (common::SplitRow(entry, parts)) ShowModelPage(parts.brand, parts.model);
+  if (std::optional<common::BrandAndModel> parts = common::SplitRow(entry)) {
+    ShowModelPage(parts->brand, parts->model);
+  }
 }
 
 // ---- The basket --------------------------------------------------------------------------------

@@ -99,8 +99,7 @@ struct Entries {
 Entries SplitEntries(const std::string& basket_text) {
   Entries entries;
   for (const std::string& entry : common::SplitCarets(basket_text)) {
-    common::BrandAndModel name;
-    if (!common::SplitRow(entry, name)) name = {entry, {}};
+    common::BrandAndModel name = common::SplitRow(entry).value_or(common::BrandAndModel{entry, {}});
     entries.texts.push_back(entry);
     entries.names.push_back(std::move(name));
   }

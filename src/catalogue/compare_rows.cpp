@@ -102,8 +102,7 @@ std::vector<CompareRow> ComparisonRows(CatalogueData& data, const common::String
     rows.push_back({std::string(source.label), source.measure, {}});
   }
   for (const std::string& entry : entries) {
-    common::BrandAndModel name;
-    if (!common::SplitRow(entry, name)) name = {entry, {}};
+    common::BrandAndModel name = common::SplitRow(entry).value_or(common::BrandAndModel{entry, {}});
     common::StringList record = common::SplitCarets(data.GetProps2(name.brand, name.model));
     rows[0].cells.push_back({entry, "CompareInfoBig"});
     rows[1].cells.push_back({At(record, field::kPrice), "CompareInfo"});

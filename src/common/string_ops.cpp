@@ -55,12 +55,10 @@ std::string_view After(std::string_view text, std::string_view mark) {
   return at == std::string_view::npos ? std::string_view() : text.substr(at + mark.size());
 }
 
-bool SplitRow(std::string_view row, BrandAndModel& out) {
+std::optional<BrandAndModel> SplitRow(std::string_view row) {
   std::size_t blank = row.find(' ');
-  if (blank == std::string_view::npos) return false;
-  out.brand = std::string(row.substr(0, blank));
-  out.model = std::string(row.substr(blank + 1));
-  return true;
+  if (blank == std::string_view::npos) return std::nullopt;
+  return BrandAndModel{std::string(row.substr(0, blank)), std::string(row.substr(blank + 1))};
 }
 
 }  // namespace trubkom::common

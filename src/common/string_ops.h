@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,8 @@ struct BrandAndModel {
   std::string brand;
   std::string model;
 };
-// False for a row without a blank, which names no model.
-bool SplitRow(std::string_view row, BrandAndModel& out);
+// The brand (before the first blank) and the model (after it); none for a row without a blank,
+// which names no model.
+std::optional<BrandAndModel> SplitRow(std::string_view row);
 
 }  // namespace trubkom::common

@@ -218,9 +218,9 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
   std::string basket;
   common::StringList cp1251_entries;
   for (const std::string& entry : entries) {
-    common::BrandAndModel parts;
     std::string cp1251 = common::Cp1251FromUtf8(entry);
-    if (!common::SplitRow(cp1251, parts) || !IsKnownModel(context, parts.brand, parts.model)) {
+    std::optional<common::BrandAndModel> parts = common::SplitRow(cp1251);
+    if (!parts || !IsKnownModel(context, parts->brand, parts->model)) {
       return Fail("unknown model: " + entry + " (an entry is a brand and a model of its list)");
     }
     basket += cp1251 + "^";

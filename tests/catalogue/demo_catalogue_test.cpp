@@ -229,9 +229,10 @@ TEST_P(DemoCatalogue, PagesComparisonsAndListsAgreeForEveryModel) {
     for (const std::string& announced :
          selection::NewModelRows(file).value_or(common::StringList{})) {
       SCOPED_TRACE(common::Utf8FromCp1251(announced));
-      common::BrandAndModel parts;
-      ASSERT_TRUE(common::SplitRow(announced, parts));
-      std::optional<ModelRow> row = FindListedModel(folders, data, index, parts.brand, parts.model);
+      std::optional<common::BrandAndModel> parts = common::SplitRow(announced);
+      ASSERT_TRUE(parts);
+      std::optional<ModelRow> row =
+          FindListedModel(folders, data, index, parts->brand, parts->model);
       ASSERT_TRUE(row) << "not listed";
       EXPECT_FALSE(row->price.empty()) << "no price";
     }

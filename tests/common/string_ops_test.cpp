@@ -72,11 +72,11 @@ TEST(At, ReadsEmptyTextPastTheEnd) {
 }
 
 TEST(SplitRow, BrandIsTheTextBeforeTheFirstBlank) {
-  BrandAndModel row;
-  ASSERT_TRUE(SplitRow("Nokia 6230 i *", row));
-  EXPECT_EQ(row.brand, "Nokia");
-  EXPECT_EQ(row.model, "6230 i *");
-  EXPECT_FALSE(SplitRow("Nokia", row));
+  std::optional<BrandAndModel> row = SplitRow("Nokia 6230 i *");
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row->brand, "Nokia");
+  EXPECT_EQ(row->model, "6230 i *");
+  EXPECT_FALSE(SplitRow("Nokia"));
 }
 
 TEST(AsciiCase, FoldsOnlyLatinLetters) {
