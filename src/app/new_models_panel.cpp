@@ -47,6 +47,7 @@ NewModelsPanel::NewModelsPanel(QWidget* parent) : QWidget(parent) {
   date_label_->setObjectName(U("date"));
   Describe(date_label_, {}, U("Дата обновления, добавившего эти модели"));
   date_label_->setAlignment(Qt::AlignCenter);
+  date_label_->setTextFormat(Qt::PlainText);  // made of a file's name
   QFont bold_tahoma(U("Tahoma"));
   bold_tahoma.setPixelSize(11);
   bold_tahoma.setBold(true);

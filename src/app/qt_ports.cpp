@@ -21,6 +21,9 @@ constexpr int kTitleBarButtons = 160;
 int ShowBox(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons,
             QWidget* owner) {
   QMessageBox box(icon, kCaption, ToQt(text), buttons, owner);
+  // The text is the catalogue's (file names, an update's messages): shown as it stands, never as
+  // rich text, in which a name could make a link or a picture.
+  box.setTextFormat(Qt::PlainText);
   // The box sizes itself to its text; a spacer across its grid keeps the caption in sight.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
     int width = box.fontMetrics().horizontalAdvance(kCaption) + kTitleBarButtons;

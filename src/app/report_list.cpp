@@ -120,6 +120,16 @@ bool ReportList::IsCut(const QModelIndex& cell) {
   return needed > visualRect(cell).intersected(viewport()->rect()).width();
 }
 
+namespace {
+
+// A tooltip of catalogue text: shown as it stands, since a tooltip that looks like markup is
+// taken as rich text, in which a model's name could show a picture from anywhere on disk.
+QString PlainTip(const QString& text) {
+  return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
+}  // namespace
+
 bool ReportList::viewportEvent(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
   auto* help = static_cast<QHelpEvent*>(event);
@@ -127,9 +137,10 @@ bool ReportList::viewportEvent(QEvent* event) {
   // A cell's own tooltip (a price's range) goes first; else a cut text shows whole.
   QString own = cell.isValid() ? cell.data(Qt::ToolTipRole).toString() : QString();
   if (!own.isEmpty()) {
-    QToolTip::showText(help->globalPos(), own, viewport(), visualRect(cell));
+    QToolTip::showText(help->globalPos(), PlainTip(own), viewport(), visualRect(cell));
   } else if (IsCut(cell)) {
-    QToolTip::showText(help->globalPos(), cell.data().toString(), viewport(), visualRect(cell));
+    QToolTip::showText(help->globalPos(), PlainTip(cell.data().toString()), viewport(),
+                       visualRect(cell));
   } else {
     QToolTip::hideText();
   }

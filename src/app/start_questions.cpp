@@ -16,6 +16,7 @@ QString Title() { return QStringLiteral("Trubkom"); }
 
 StartQuestions::NoCatalogueAnswer QtStartQuestions::AskNoCatalogue(const std::string& text) {
   QMessageBox box(QMessageBox::Information, Title(), ToQt(text));
+  box.setTextFormat(Qt::PlainText);  // a folder's name, shown as it stands
   QPushButton* demo =
       box.addButton(QString::fromUtf8("Открыть демонстрационный каталог"), QMessageBox::AcceptRole);
   QPushButton* choose =
@@ -30,6 +31,7 @@ StartQuestions::NoCatalogueAnswer QtStartQuestions::AskNoCatalogue(const std::st
 
 bool QtStartQuestions::AskToCopy(const std::string& text) {
   QMessageBox box(QMessageBox::Warning, Title(), ToQt(text));
+  box.setTextFormat(Qt::PlainText);  // a folder's name, shown as it stands
   QPushButton* copy = box.addButton(QString::fromUtf8("Да"), QMessageBox::AcceptRole);
   box.addButton(QString::fromUtf8("Нет, работать без записи"), QMessageBox::RejectRole);
   box.setDefaultButton(copy);

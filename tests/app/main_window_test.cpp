@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
@@ -987,13 +988,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(cat->ReadBytes("Templates/temp.html")).left(page.size()), page);
   }
 
-  // A cell cut short by its column shows its whole text as a tooltip, in every list; a cell
-  // shown whole shows none. The last column of each list reaches the list's right edge.
+  // A cell cut short by its column shows its whole text as a tooltip, in every list, as plain text
+  // (markup in a model's name is shown, never followed); a cell shown whole shows none. The last
+  // column of each list reaches the list's right edge.
   void cutRowsShowTheirWholeText_data() {
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("whole");
     QTest::addColumn<QString>("shown_whole");  // a short row of the same list
-    const QString model = U("6230 Classic Special Edition Phone");
+    const QString model = U("6230 Classic <img src=/etc/x> Special Edition Phone");
     QTest::newRow("models") << U("models") << model + U(" *") << U("3310");
     QTest::newRow("basket") << U("basket") << U("Nokia ") + model + U(" *") << U("Nokia 3310");
     QTest::newRow("results") << U("results") << U("Nokia ") + model + U(" *") << U("Nokia E61 *");
@@ -1004,13 +1006,13 @@ class MainWindowTest : public QObject {
     QFETCH(QString, whole);
     QFETCH(QString, shown_whole);
     cat->WriteText("Base/nokia_new.xml",
-                   "<brand><model><Model>3310</Model></model><model><Model>6230 Classic Special "
-                   "Edition Phone</Model></model></brand>");
+                   "<brand><model><Model>3310</Model></model><model><Model>6230 Classic &lt;img "
+                   "src=/etc/x&gt; Special Edition Phone</Model></model></brand>");
     cat->WriteText("Base/base.tkm",
-                   "Nokia|6230 Classic Special Edition Phone|48(0)\r\n"
+                   "Nokia|6230 Classic <img src=/etc/x> Special Edition Phone|48(0)\r\n"
                    "Nokia|E61|48(0)\r\n");
     cat->WriteText("updates/upd010106.new",
-                   "Nokia 6230 Classic Special Edition Phone\r\nNokia 3310\r\n");
+                   "Nokia 6230 Classic <img src=/etc/x> Special Edition Phone\r\nNokia 3310\r\n");
     w->Reload();
     ShowWindow(*w);
     w->Find<QComboBox>("brands")->setCurrentIndex(0);
@@ -1032,14 +1034,18 @@ class MainWindowTest : public QObject {
       return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     QCOMPARE(tooltip(shown_whole), QString());
-    QCOMPARE(tooltip(whole), whole);
+    const QString tip = tooltip(whole);
+    QCOMPARE(QTextDocumentFragment::fromHtml(tip).toPlainText(), whole);
+    QVERIFY2(!tip.contains(U("<img")), qPrintable(tip));
     QHeaderView* header = tree->header();
     int last = header->count() - 1;
     QCOMPARE(header->sectionViewportPosition(last) + header->sectionSize(last),
              tree->viewport()->width());
   }
 
-  // Message boxes carry the icon of what they say, and are wide enough for their caption.
+  // Message boxes carry the icon of what they say, are wide enough for their caption, and show
+  // their text as it stands: a file name or an update's message with markup never becomes a
+  // link or a picture.
   void messageBoxesHaveTheirIcons_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("icon");
@@ -1054,21 +1060,25 @@ class MainWindowTest : public QObject {
     int shown_icon = -1;
     int width = 0;
     int needed = 0;
+    Qt::TextFormat format = Qt::AutoText;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       shown_icon = box->icon();
+      format = box->textFormat();
       width = box->width();
       needed = box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100;
       box->button(QMessageBox::Ok)->click();
     });
     closer.start(10);
-    const std::string text = trubkom::testing::W("Обновлений нет");
+    const std::string text =
+        trubkom::testing::W("<a href=smb:evil.invalid>Обновить цены.prc</a><img src=pipe>");
     if (kind == 0) messages.Inform(text);
     if (kind == 1) messages.Warn(text);
     if (kind == 2) messages.Confirm(text);
     QCOMPARE(shown_icon, icon);
+    QCOMPARE(format, Qt::PlainText);
     QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
   }
 
