@@ -30,7 +30,7 @@ std::string NoCatalogueText(const std::string& folder) {
 // The copy at places.own_copy, made from source unless a catalogue is there already; empty,
 // the user told why, when it cannot be made.
 std::string OwnCopy(const std::string& source, const StartPlaces& places, StartPorts ports) {
-  if (catalogue::IsCatalogueFolder(places.own_copy)) return places.own_copy;
+  if (catalogue::HoldsCatalogueData(places.own_copy)) return places.own_copy;
   if (common::Status copied = common::CopyFolder(source, places.own_copy); !copied) {
     ports.messages.Inform(copied.error().message);
     return {};
@@ -49,8 +49,8 @@ std::string AskForCatalogue(const std::string& folder, const StartPlaces& places
       case StartQuestions::NoCatalogueAnswer::kQuit:
         return {};
       case StartQuestions::NoCatalogueAnswer::kOpenDemo:
-        if (!catalogue::IsCatalogueFolder(places.own_copy) &&
-            !catalogue::IsCatalogueFolder(places.demo)) {
+        if (!catalogue::HoldsCatalogueData(places.own_copy) &&
+            !catalogue::HoldsCatalogueData(places.demo)) {
           ports.messages.Inform(Cp1251FromUtf8("Демонстрационный каталог не найден: ") +
                                 Quoted(places.demo));
         } else if (std::string copy = OwnCopy(places.demo, places, ports); !copy.empty()) {
@@ -60,7 +60,7 @@ std::string AskForCatalogue(const std::string& folder, const StartPlaces& places
       case StartQuestions::NoCatalogueAnswer::kChooseFolder: {
         std::string chosen = ports.folders.ChooseFolder(places.started_in);
         if (chosen.empty()) break;
-        if (catalogue::IsCatalogueFolder(chosen)) return chosen;
+        if (catalogue::HoldsCatalogueData(chosen)) return chosen;
         ports.messages.Inform(NoCatalogueText(chosen));
         break;
       }
@@ -82,7 +82,7 @@ std::string WritableOrCopy(const std::string& folder, const StartPlaces& places,
     ports.messages.Inform(text);
     return folder;
   }
-  if (catalogue::IsCatalogueFolder(places.own_copy)) {
+  if (catalogue::HoldsCatalogueData(places.own_copy)) {
     text += Cp1251FromUtf8("В папке ") + Quoted(places.own_copy) +
             Cp1251FromUtf8(" уже есть каталог, который можно изменять. Работать в нём?");
   } else {
@@ -107,19 +107,19 @@ std::string AskAndRemember(const std::string& folder, const StartPlaces& places,
 // The catalogue to start on, asking only when there is none to be had; empty to quit.
 std::string FindCatalogue(const StartPlaces& places, QSettings& settings, StartPorts ports) {
   if (!places.named.empty()) {
-    if (catalogue::IsCatalogueFolder(places.named)) return places.named;
+    if (catalogue::HoldsCatalogueData(places.named)) return places.named;
     return AskAndRemember(places.named, places, settings, ports);
   }
-  if (catalogue::IsCatalogueFolder(places.started_in)) return places.started_in;
+  if (catalogue::HoldsCatalogueData(places.started_in)) return places.started_in;
   // A remembered folder that is gone (a drive not plugged in) stays remembered for next time.
   std::string remembered = PathOf(settings.value(Key()).toString());
   if (!remembered.empty()) {
-    if (catalogue::IsCatalogueFolder(remembered)) return remembered;
+    if (catalogue::HoldsCatalogueData(remembered)) return remembered;
     ports.messages.Inform(NoCatalogueText(remembered));
   }
-  if (catalogue::IsCatalogueFolder(places.own_copy)) return places.own_copy;
+  if (catalogue::HoldsCatalogueData(places.own_copy)) return places.own_copy;
   // The first start: the user's own catalogue is made from the demo.
-  if (catalogue::IsCatalogueFolder(places.demo)) {
+  if (catalogue::HoldsCatalogueData(places.demo)) {
     if (std::string copy = OwnCopy(places.demo, places, ports); !copy.empty()) return copy;
   }
   return AskAndRemember(places.started_in, places, settings, ports);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "catalogue/config_file.h"
+#include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
 
@@ -26,6 +27,17 @@ bool ExistsIn(const std::string& folder, const char* name) {
 
 bool IsCatalogueFolder(const std::string& folder) {
   return IsFolderIn(folder, "Base") || IsFolderIn(folder, "Templates");
+}
+
+bool HoldsCatalogueData(const std::string& folder) {
+  if (common::IsFile(common::ResolvePath(folder, "Base/base.tkm"))) return true;
+  const std::string base = common::ResolvePath(folder, "Base");
+  for (const std::string& name : common::ListFiles(base, "*.xml")) {
+    if (common::AsciiLowered(name).ends_with("_new.xml") && common::IsFile(base + "/" + name)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 common::Status CheckCatalogueWritable(const std::string& working_folder) {

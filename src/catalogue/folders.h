@@ -17,6 +17,10 @@ struct Folders {
 // Whether folder holds a catalogue: a Base or a Templates folder in it, letter case ignored.
 // A folder with neither is a place the program was merely started in (a home folder, /tmp).
 bool IsCatalogueFolder(const std::string& folder);
+// Whether folder holds a catalogue's data: the model index (Base/base.tkm) or a brand file
+// (Base/*_new.xml). The program starts only on such a folder: a home folder with a Templates
+// folder of its own (an English-language desktop has one) is no catalogue.
+bool HoldsCatalogueData(const std::string& folder);
 
 // Whether the program can write what it writes in the catalogue: the update run's files in the
 // working folder, the pages in its Templates folder (when there is one: a catalogue without it

@@ -76,8 +76,9 @@ class StartFolderTest : public QObject {
   void startsWhereTheCatalogueIs() {
     struct Case {
       const char* what;
-      const char* started = "";     // what the start folder holds: "catalogue", "read-only", ""
-      const char* named = nullptr;  // the folder named by argument, or null
+      // What the start folder holds: "catalogue", "read-only", "templates" (a home's), "".
+      const char* started = "";
+      const char* named = nullptr;       // the folder named by argument, or null
       const char* remembered = nullptr;  // the folder remembered before, or null
       bool own_exists = false;           // a catalogue is at the copy's place already
       bool demo_exists = true;           // the demo came with the program
@@ -99,6 +100,9 @@ class StartFolderTest : public QObject {
          .result = kMine,
          .remembered_after = kMine},
         {.what = "the first start: the demo copied", .result = kOwn},
+        {.what = "a home folder with Templates of its own: the demo copied",
+         .started = "templates",
+         .result = kOwn},
         {.what = "a later start: the copy", .own_exists = true, .result = kOwn},
         {.what = "the remembered one gone: said, the copy taken, the choice kept",
          .remembered = kPlain,
@@ -159,6 +163,9 @@ class StartFolderTest : public QObject {
       fs::create_directories(path(kPlain));
       if (c.demo_exists) MakeCatalogue(root, kDemo, "demo");
       if (std::string(c.started) == "catalogue") MakeCatalogue(root, kStarted, "started");
+      if (std::string(c.started) == "templates") {
+        root.WriteBytes(std::string(kStarted) + "/Templates/letter.odt", "a user's template");
+      }
       if (std::string(c.started) == "read-only") {
         root.WriteBytes(std::string(kStarted) + "/Base/base.tkm", "started");
         root.WriteBytes(std::string(kStarted) + "/Templates", "a file where a folder must be");
