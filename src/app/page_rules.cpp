@@ -29,7 +29,8 @@ bool AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType type, bool
     case common::AddressUse::kDesktop:
       if (type == QWebEnginePage::NavigationTypeLinkClicked && main_frame && reach.open_outside &&
           reach.clicks && reach.clicks->Take()) {
-        reach.open_outside(url);
+        reach.open_outside(QUrl::fromEncoded(
+            QByteArray::fromStdString(common::DesktopAddress(url.toEncoded().toStdString()))));
         return false;
       }
       break;

@@ -117,4 +117,39 @@ AddressUse UseOfAddress(std::string_view address, const std::vector<std::string>
   return AddressUse::kRefuse;
 }
 
+namespace {
+
+// The text without CR and LF, raw or percent-encoded.
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string kept;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') continue;
+    if (text[i] == '%' && i + 2 < text.size() && text[i + 1] == '0' &&
+        (AsciiLower(text[i + 2]) == 'd' || AsciiLower(text[i + 2]) == 'a')) {
+      i += 2;
+      continue;
+    }
+    kept += text[i];
+  }
+  return kept;
+}
+
+}  // namespace
+
+std::string DesktopAddress(std::string_view address) {
+  if (SchemeOf(address) != "mailto") return std::string(address);
+  const std::size_t query = address.find('?');
+  std::string kept = WithoutLineBreaks(address.substr(0, query));
+  if (query == std::string_view::npos) return kept;
+  char separator = '?';
+  for (const std::string& field : SplitByChar(address.substr(query + 1), '&')) {
+    std::string name = AsciiLowered(field.substr(0, field.find('=')));
+    if (name != "subject" && name != "body" && name != "cc") continue;
+    kept += separator;
+    kept += WithoutLineBreaks(field);
+    separator = '&';
+  }
+  return kept;
+}
+
 }  // namespace trubkom::common

@@ -26,4 +26,10 @@ enum class AddressUse {
 // fragment ignored. folders: absolute paths, each standing for its real path.
 AddressUse UseOfAddress(std::string_view address, const std::vector<std::string>& folders);
 
+// The address as it may go to the desktop: a web address as it stands; a mail address with only
+// its recipients and its subject, body and cc fields (a mail program may attach the file an
+// "attach" field names, or take more headers from others), CR and LF removed, written or
+// percent-encoded.
+std::string DesktopAddress(std::string_view address);
+
 }  // namespace trubkom::common

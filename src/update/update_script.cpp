@@ -12,6 +12,7 @@
 #include "common/atomic_file.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
+#include "common/page_address.h"
 #include "common/paths.h"
 #include "update/contained_path.h"
 
@@ -255,7 +256,7 @@ std::string OpenableAddress(std::string_view address) {
   std::string lower = common::AsciiLowered(address.substr(0, 8));
   if (lower.starts_with("http://") || lower.starts_with("https://") ||
       lower.starts_with("mailto:")) {
-    return std::string(address);
+    return common::DesktopAddress(address);
   }
   // Written as people write addresses: "www.example.ru" is a web address.
   if (lower.starts_with("www.")) return "http://" + std::string(address);

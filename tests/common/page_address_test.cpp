@@ -96,5 +96,24 @@ TEST(PageAddress, ShowsOnlyRegularFilesOfTheFoldersAndGivesOnlyWebAndMailToTheDe
   for (const Case& c : cases) EXPECT_EQ(UseOfAddress(c.address, folders), c.use) << c.address;
 }
 
+// A mail address reaches the desktop with its recipients, subject, body and cc alone, without
+// line breaks; a web address as it stands.
+TEST(DesktopAddress, MailKeepsItsRecipientsSubjectBodyAndCcOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"https://trubkom.example/?attach=/etc/passwd",
+       "https://trubkom.example/?attach=/etc/passwd"},
+      {"mailto:prices@trubkom.example", "mailto:prices@trubkom.example"},
+      {"mailto:a@x.example?subject=Hi&body=Text&cc=b@x.example",
+       "mailto:a@x.example?subject=Hi&body=Text&cc=b@x.example"},
+      {"mailto:a@x.example?attach=/home/user/.ssh/id_rsa&subject=Hi",
+       "mailto:a@x.example?subject=Hi"},
+      {"MAILTO:a@x.example?Attachment=x&BODY=b", "MAILTO:a@x.example?BODY=b"},
+      {"mailto:a@x.example?subject=Hi%0D%0ABcc:%20c@x.example",
+       "mailto:a@x.example?subject=HiBcc:%20c@x.example"},
+      {"mailto:a@x.example%0a?bcc=c@x.example&body=1%0d2", "mailto:a@x.example?body=12"},
+  };
+  for (const auto& [given, expected] : cases) EXPECT_EQ(DesktopAddress(given), expected) << given;
+}
+
 }  // namespace
 }  // namespace trubkom::common
