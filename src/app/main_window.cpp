@@ -37,6 +37,7 @@
 #include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/line_file.h"
+#include "common/page_address.h"
 #include "common/paths.h"
 #include "common/warnings.h"
 #include "selection/model_index.h"
@@ -345,7 +346,23 @@ void MainWindow::StopLoading() { ports_.browser->Stop(); }
 
 void MainWindow::OpenHomePage() {
   std::string target = catalogue::ReadHomePage(state_.folders.working);
-  if (!target.empty()) ports_.shell->Open(target);
+  if (target.empty()) return;
+  // As a page's link: the desktop opens web and mail addresses, the browser area the files of
+  // the catalogue and of the program, and nothing else goes anywhere.
+  switch (common::UseOfAddress(target, {state_.folders.working, state_.folders.program})) {
+    case common::AddressUse::kDesktop:
+      ports_.shell->Open(common::DesktopAddress(target));
+      return;
+    case common::AddressUse::kShow:
+      ports_.browser->ShowAddress(target);
+      ShowOtherPage();
+      return;
+    case common::AddressUse::kRefuse:
+      hint_bar_->ShowNotice(
+          U(" Домашняя страница не открыта: её адрес не веб-страница и не "
+            "файл каталога"));
+      return;
+  }
 }
 
 void MainWindow::ShowContacts() {

@@ -502,15 +502,37 @@ class MainWindowTest : public QObject {
     QVERIFY(page.find("45 $") != std::string::npos);
   }
 
+  // The home button keeps to the rule of page links: a web or mail address goes to the desktop,
+  // a file of the catalogue shows in the browser area, anything else is refused in the hint bar.
   void homePageAndContacts() {
     w->Click("homePage");  // no Templates/hp: nothing happens
     QVERIFY(w->shell.opened.empty());
-    cat->WriteText("Templates/HP", "https://example.org/\r\nsecond line\r\n");
-    w->Click("homePage");
-    QCOMPARE(w->shell.opened, std::vector<std::string>{"https://example.org/"});
-    cat->WriteText("Templates/HP", "adv\\start.html\r\n");
-    w->Click("homePage");
-    QCOMPARE(w->shell.opened.back(), "file://" + cat->Path("adv/start.html"));
+    cat->WriteText("adv/start.html", "<html></html>");
+    struct Case {
+      std::string line, opened, shown;
+    };
+    const Case cases[] = {
+        {"https://example.org/\r\nsecond line", "https://example.org/", ""},
+        {"mailto:a@example.org?attach=/etc/shadow", "mailto:a@example.org", ""},
+        {"adv\\start.html", "", "file://" + cat->Path("adv/start.html")},
+        {"smb://evil.invalid/share", "", ""},
+        {"javascript:alert(1)", "", ""},
+        {"file:///etc/shadow", "", ""},
+        {"evil.desktop", "", ""},
+    };
+    for (const Case& c : cases) {
+      cat->WriteText("Templates/HP", c.line + "\r\n");
+      w->shell.opened.clear();
+      const std::size_t pages = w->browser.shown.size();
+      w->Click("homePage");
+      QCOMPARE(w->shell.opened,
+               c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened});
+      if (!c.shown.empty()) QCOMPARE(w->browser.shown.back(), c.shown);
+      if (c.opened.empty() && c.shown.empty()) {
+        QCOMPARE(w->browser.shown.size(), pages);
+        QVERIFY(w->Find<QLabel>("hintBar")->text().contains(U("Домашняя страница")));
+      }
+    }
     w->Click("contacts");
     QCOMPARE(w->browser.shown.back(), "file://" + cat->Path("adv/advertisement/contacts.html"));
     w->Click("stopLoading");
