@@ -9,6 +9,7 @@ HintBar::HintBar(QWidget* parent) : QLabel(parent) {
   setObjectName(U("hintBar"));
   Describe(this, U("Подсказка"), U("Что делает элемент под указателем мыши"));
   setAlignment(Qt::AlignCenter);
+  setTextFormat(Qt::PlainText);  // a link's address from a page, shown as it stands
   QFont tahoma(U("Tahoma"));
   tahoma.setPixelSize(11);
   setFont(tahoma);

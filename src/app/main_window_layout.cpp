@@ -13,6 +13,8 @@
 #include <QStyle>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <functional>
 #include <utility>
 
@@ -154,6 +156,11 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
 
   connect(wizard_, &WizardPanel::pageShown, this, &MainWindow::OrderFocusChain);
   WirePanels();
+  // A link's address shows in the hint bar while the mouse is over it, as browsers do: a link
+  // laid over the whole page shows where it goes before the click.
+  if (auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget)) {
+    connect(view->page(), &QWebEnginePage::linkHovered, hint_bar_, &HintBar::ShowHint);
+  }
   Describe(ports_.browser_widget, U("Страница"),
            U("Описание модели, сравнение моделей или страница магазина"));
   AddShortcuts();

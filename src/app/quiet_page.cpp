@@ -15,7 +15,8 @@ namespace {
 
 // Receives the first address of a window a link asked for (target="_blank") and decides it as a
 // click in the main frame of the view: a page of the folders is shown in the view, a web or mail
-// address the user clicked leaves for the desktop. Then it goes.
+// address the user clicked leaves for the desktop; inline content ("data:") a page made up is
+// never shown in the view. Then it goes.
 class NewWindowCatcher : public QWebEnginePage {
  public:
   NewWindowCatcher(QWebEngineProfile* profile, QWebEngineView* view, const PageReach& reach)
@@ -23,7 +24,9 @@ class NewWindowCatcher : public QWebEnginePage {
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool) override {
-    if (AcceptNavigation(url, type, true, reach_)) view_->load(url);
+    if (url.scheme() != QStringLiteral("data") && AcceptNavigation(url, type, true, reach_)) {
+      view_->load(url);
+    }
     deleteLater();
     return false;
   }
@@ -41,7 +44,10 @@ QuietPage::QuietPage(QWebEngineProfile* profile, QWebEngineView* view, PageReach
 }
 
 QWebEnginePage* QuietPage::createWindow(WebWindowType) {
-  return new NewWindowCatcher(profile(), qobject_cast<QWebEngineView*>(parent()), reach_);
+  // A window that never asks for an address would leave its catcher: one at most is kept.
+  if (catcher_) catcher_->deleteLater();
+  catcher_ = new NewWindowCatcher(profile(), qobject_cast<QWebEngineView*>(parent()), reach_);
+  return catcher_;
 }
 
 void QuietPage::RefuseRequests() {

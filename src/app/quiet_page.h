@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWebEnginePage>
 
 #include "app/page_rules.h"
@@ -37,6 +38,7 @@ class QuietPage : public QWebEnginePage {
   void RefuseRequests();
 
   PageReach reach_;
+  QPointer<QWebEnginePage> catcher_;  // of the last new window asked for, until it goes
 };
 
 }  // namespace trubkom::app

@@ -4,10 +4,12 @@
 
 #include <QChildEvent>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <memory>
 
 #include "app/page_rules.h"
 #include "app/quiet_page.h"
@@ -17,6 +19,21 @@
 namespace trubkom::app {
 
 namespace {
+
+// One address opens at most once a second: a double click on a link is one wish, not two.
+WebBrowser::OpenOutside OncePerSecond(WebBrowser::OpenOutside open) {
+  struct Last {
+    QUrl url;
+    QElapsedTimer since;
+  };
+  auto last = std::make_shared<Last>();
+  return [open = std::move(open), last](const QUrl& url) {
+    if (last->url == url && last->since.isValid() && last->since.elapsed() < 1000) return;
+    last->url = url;
+    last->since.start();
+    if (open) open(url);
+  };
+}
 
 void SetQuietSettings(QWebEngineSettings* settings) {
   // Page script could read any file the pages may load and send it out through the desktop;
@@ -48,7 +65,8 @@ WebBrowser::WebBrowser(const catalogue::Folders& folders, OpenOutside open_outsi
   profile->setUrlRequestInterceptor(new ConfinedRequests(shown_folders, profile));
   connect(profile, &QWebEngineProfile::downloadRequested, this,
           [](QWebEngineDownloadRequest* download) { download->cancel(); });
-  auto* page = new QuietPage(profile, this, {shown_folders, std::move(open_outside), clicks_});
+  auto* page = new QuietPage(profile, this,
+                             {shown_folders, OncePerSecond(std::move(open_outside)), clicks_});
   SetQuietSettings(page->settings());
   setPage(page);
   setAcceptDrops(false);

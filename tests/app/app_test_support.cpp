@@ -1,7 +1,9 @@
 #include "app_test_support.h"
 
 #include <QAbstractButton>
+#include <QEnterEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <optional>
 
 #include "app/update_dialog.h"
 #include "app/web_browser.h"
@@ -46,7 +49,10 @@ std::optional<QVariant> RunInPage(QWebEngineView& view, const QString& script) {
   return result;
 }
 
-bool ClickInPage(QWebEngineView& view, const char* element_id) {
+namespace {
+
+// The centre of the element in the view's input widget, when it is in sight there.
+std::optional<QPoint> CentreInPage(QWebEngineView& view, const char* element_id) {
   QVariantList centre =
       RunInPage(view, QStringLiteral("(() => { const r = document.getElementById('%1')"
                                      ".getBoundingClientRect();"
@@ -54,10 +60,33 @@ bool ClickInPage(QWebEngineView& view, const char* element_id) {
                           .arg(QString::fromUtf8(element_id)))
           .value_or(QVariant())
           .toList();
-  if (centre.size() != 2 || !view.focusProxy()) return false;
+  if (centre.size() != 2 || !view.focusProxy()) return std::nullopt;
   QPoint at(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
-  if (!view.focusProxy()->rect().contains(at)) return false;
-  QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, at);
+  if (!view.focusProxy()->rect().contains(at)) return std::nullopt;
+  return at;
+}
+
+}  // namespace
+
+bool ClickInPage(QWebEngineView& view, const char* element_id) {
+  std::optional<QPoint> at = CentreInPage(view, element_id);
+  if (at) QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, *at);
+  return at.has_value();
+}
+
+bool HoverInPage(QWebEngineView& view, const char* element_id) {
+  std::optional<QPoint> at = CentreInPage(view, element_id);
+  if (!at) return false;
+  // The engine takes a move as hovering once the mouse has entered its widget.
+  QWidget* input = view.focusProxy();
+  QEnterEvent enter(QPointF(*at), QPointF(input->mapTo(input->window(), *at)),
+                    QPointF(input->mapToGlobal(*at)));
+  QCoreApplication::sendEvent(input, &enter);
+  for (QPoint step : {*at - QPoint(2, 0), *at}) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(step), QPointF(input->mapToGlobal(step)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(input, &move);
+  }
   return true;
 }
 

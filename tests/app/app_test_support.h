@@ -28,6 +28,8 @@ std::optional<QVariant> RunInPage(QWebEngineView& view, const QString& script);
 // A real click (the left button pressed and let go) in the middle of the element with the id;
 // false when there is no such element in sight of the shown view.
 bool ClickInPage(QWebEngineView& view, const char* element_id);
+// Moves the mouse over the element, as the user's mouse would.
+bool HoverInPage(QWebEngineView& view, const char* element_id);
 // How many times the engine's search finds the text in the page, its frames included.
 int CountInPage(QWebEngineView& view, const QString& text);
 
