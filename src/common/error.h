@@ -20,6 +20,7 @@ enum class ErrorCode {
   kRefused,       // not the publisher's, or outside where it may go
   kNetwork,       // a server or proxy that cannot be reached, or answers with an error
   kCancelled,     // the user stopped it
+  kBusy,          // another run holds what this one needs (an update of the same catalogue)
 };
 
 struct Error {

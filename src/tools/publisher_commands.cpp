@@ -12,6 +12,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/private_folder.h"
+#include "tools/arguments.h"
 #include "tools/console.h"
 #include "update/apply_package.h"
 #include "update/archive_extraction.h"
@@ -19,6 +20,7 @@
 #include "update/package.h"
 #include "update/package_keys.h"
 #include "update/package_order.h"
+#include "update/update_lock.h"
 #include "update/update_script.h"
 
 namespace trubkom::tools {
@@ -30,7 +32,9 @@ const char* const kPublisherUsage =
     "                               seals a folder or a .zip as a package with the keys of FOLDER\n"
     "  check PACKAGE.upd            verifies a package; says what each script line would do to\n"
     "                               the catalogue in the working folder, changing nothing\n"
-    "  apply PACKAGE.upd...         applies packages to the catalogue in the working folder\n";
+    "  apply [--wait SECONDS] PACKAGE.upd...\n"
+    "                               applies packages to the catalogue in the working folder;\n"
+    "                               while another update of it runs, waits up to SECONDS\n";
 
 namespace {
 
@@ -199,8 +203,11 @@ int Check(const std::string& package) {
   return 0;
 }
 
-// Applies the packages oldest first by the date in their names, as a run does.
-int Apply(std::vector<std::string> packages) {
+// Applies the packages oldest first by the date in their names, as a run does, while no other
+// update of the catalogue runs.
+int Apply(std::vector<std::string> packages, std::chrono::seconds wait) {
+  common::Result<UpdateLock> lock = UpdateLock::Take(WorkingFolder(), wait);
+  if (!lock) return Fail(lock.error());
   SortByDate(packages);
   ConsolePorts console;
   catalogue::PriceHistoryRecorder price_history(WorkingFolder());
@@ -232,8 +239,13 @@ std::optional<int> RunPublisherCommand(const std::vector<std::string>& args) {
     return Pack(args[1], args[2], args[4]);
   }
   if (command == "check" && args.size() == 2) return Check(args[1]);
+  if (command == "apply" && args.size() >= 4 && args[1] == "--wait") {
+    std::optional<std::chrono::seconds> wait = SecondsArgument(args[2]);
+    if (!wait) return std::nullopt;
+    return Apply(std::vector<std::string>(args.begin() + 3, args.end()), *wait);
+  }
   if (command == "apply" && args.size() >= 2) {
-    return Apply(std::vector<std::string>(args.begin() + 1, args.end()));
+    return Apply(std::vector<std::string>(args.begin() + 1, args.end()), std::chrono::seconds(0));
   }
   return std::nullopt;
 }

@@ -16,6 +16,7 @@
 #include "common/paths.h"
 #include "common/plural.h"
 #include "selection/new_models.h"
+#include "tools/arguments.h"
 #include "tools/console.h"
 #include "update/package.h"
 #include "update/package_keys.h"
@@ -27,8 +28,10 @@ namespace trubkom::tools {
 
 const char* const kUpdateUsage =
     "Updating:\n"
-    "  update [--local FOLDER] [--proxy HOST:PORT] [--server URL]\n"
-    "                               the update run of the update dialog, without a window\n"
+    "  update [--local FOLDER] [--proxy HOST:PORT] [--server URL] [--wait SECONDS]\n"
+    "                               the update run of the update dialog, without a window;\n"
+    "                               while another update of the catalogue runs, waits up to\n"
+    "                               SECONDS (0 unless told), then fails\n"
     "  last-update                  the date of the newest package in updates/\n"
     "  new-models [N]               the date, then the rows, of the N-th newest new-model list\n"
     "  index SERVER_FOLDER [--keys FOLDER] [--valid-days N]\n"
@@ -55,6 +58,10 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     } else if (args[i] == "--proxy") {
       options.use_proxy = true;
       options.proxy = value;
+    } else if (args[i] == "--wait") {
+      std::optional<std::chrono::seconds> wait = SecondsArgument(value);
+      if (!wait) return std::nullopt;
+      options.lock_wait = *wait;
     } else if (args[i] == "--server") {
       // Given more than once, the servers are mirrors, tried in the order given.
       options.server_base = (servers_given++ == 0 ? "" : options.server_base + " ") +
@@ -68,6 +75,7 @@ std::optional<int> Update(const std::vector<std::string>& args) {
   update::UpdateSummary summary =
       update::RunUpdate(fs::current_path().string(), options,
                         {ports, ports, ports, ports, nullptr, {}, nullptr, &price_history});
+  if (summary.not_run) return Fail(*summary.not_run);
   // A scheduled run must notice: the server's index not had, or a package left out.
   int status = 0;
   if (summary.server_problem) {

@@ -24,6 +24,7 @@
 #include "update/package.h"
 #include "update/package_order.h"
 #include "update/signed_index.h"
+#include "update/update_lock.h"
 #include "update/update_server.h"
 
 namespace trubkom::update {
@@ -435,6 +436,15 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
                         UpdatePorts ports, const OpeningKeys& keys) {
   ports.status.Clear();
   UpdateSummary summary;
+  // Held to the end of the run, so that no other update appends the same lines meanwhile.
+  // A lock file that cannot be made (updates/ a link out, a catalogue without write permission)
+  // fails the run below, where it says why.
+  common::Result<UpdateLock> lock = UpdateLock::Take(working_folder, options.lock_wait);
+  if (!lock && lock.error().code == common::ErrorCode::kBusy) {
+    ports.status.Append(lock.error().message);
+    summary.not_run = lock.error();
+    return summary;
+  }
   NoteSharedFolder(working_folder, ports);
   // Reached beneath the catalogue folder, as every file the run writes (contained_path.h), and
   // made for the downloads when missing.

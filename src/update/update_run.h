@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -25,6 +26,8 @@ struct UpdateOptions {
   // The update server's address, ending in "/"; several, separated by blanks, are mirrors
   // tried in order until one serves a sound index.
   std::string server_base;
+  // How long to wait for another update of the catalogue to end before saying it is under way.
+  std::chrono::milliseconds lock_wait{0};
 };
 
 struct UpdatePorts {
@@ -52,6 +55,8 @@ struct UpdateSummary {
   int failed = 0;   // packages that could not be downloaded or applied
   // Why the server's index could not be had: offline, the server down, an error answer.
   std::optional<common::Error> server_problem;
+  // Why the run did nothing at all: another update of the catalogue under way (kBusy).
+  std::optional<common::Error> not_run;
 };
 
 // Packages apply oldest first by the date in their names, whatever the names' order. Every

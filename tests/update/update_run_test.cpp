@@ -10,6 +10,7 @@
 #include <ctime>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "common/ascii.h"
 #include "common/paths.h"
@@ -21,6 +22,7 @@
 #include "support/update_test_support.h"
 #include "update/package.h"
 #include "update/signed_index.h"
+#include "update/update_lock.h"
 
 namespace trubkom::update {
 namespace {
@@ -197,12 +199,50 @@ TEST(RunUpdate, Table) {
       std::string lowered = common::AsciiLowered(name);
       EXPECT_TRUE(lowered.ends_with(".upd") || lowered.ends_with(".new") ||
                   lowered.ends_with(".upd.rejected") || name == "updates/" ||
-                  name == "updates/index.cache")
+                  name == "updates/index.cache" || name == "updates/update.lock")
           << name;
     }
     EXPECT_FALSE(common::IsFile(cat.root() + "/../evil.upd"));
     if (c.local_mode) {
       EXPECT_TRUE(server.Requests().empty());
+    }
+  }
+}
+
+// One update of a catalogue at a time: a run that finds another under way says so and does
+// nothing, unless that one ends within the wait it was given.
+TEST(RunUpdate, OneAtATime) {
+  const SealingKeys keys = NewSealingKeys();
+  for (bool released_in_time : {false, true}) {
+    SCOPED_TRACE(released_in_time ? "the other run ends within the wait" : "it does not");
+    testing::TempCatalogue cat;
+    testing::TempCatalogue chosen;
+    chosen.WriteBytes("upd010207.upd", Package("upd010207", keys));
+    std::optional<common::Result<UpdateLock>> other;
+    other.emplace(UpdateLock::Take(cat.root()));
+    ASSERT_TRUE(other->ok());
+    std::thread ending;
+    if (released_in_time) {
+      ending = std::thread([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        other.reset();
+      });
+    }
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    folders.answer = chosen.root();
+    UpdateOptions options{true, false, "", ""};
+    options.lock_wait = std::chrono::seconds(released_in_time ? 10 : 0);
+    UpdateSummary summary = RunUpdate(
+        cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+    if (ending.joinable()) ending.join();
+    EXPECT_EQ(summary.not_run.has_value(), !released_in_time);
+    EXPECT_EQ(common::IsFile(cat.Path("updates/upd010207.new")), released_in_time);
+    if (!released_in_time) {
+      EXPECT_EQ(summary.not_run->code, common::ErrorCode::kBusy);
+      EXPECT_EQ(status.lines, std::vector<std::string>{W("Каталог уже обновляется")});
     }
   }
 }
@@ -370,7 +410,8 @@ TEST(RunUpdate, AnIndexGivesPackagesOnlyEachOnce) {
                                              "GET http://update.invalid/updates/UPD010207.UPD"}));
   std::vector<std::string> names;
   for (const auto& [name, bytes] : testing::Snapshot(cat.Path("updates"))) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "index.cache", "upd010207.new"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"UPD010207.UPD", "index.cache", "upd010207.new",
+                                             "update.lock"}));
 }
 
 // The updates folder as a link: the downloads go where a link that stays inside the catalogue
