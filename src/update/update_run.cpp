@@ -451,8 +451,11 @@ UpdateSummary RunUpdate(const std::string& working_folder, const UpdateOptions& 
   auto updates =
       OpenFolderInside(working_folder, "updates",
                        options.local_folder ? MissingFolders::kLeave : MissingFolders::kCreate);
-  if (updates) common::RemoveStaleTemporaries(updates->folder.get());  // of a killed run
-  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);         // and its decrypted packages
+  if (updates) {
+    common::RemoveStaleTemporaries(updates->folder.get());       // of a killed run
+    ::unlinkat(updates->folder.get(), "journal", AT_REMOVEDIR);  // only when it is empty
+  }
+  common::RemoveAbandonedPrivateFolders(kWorkingFolderPrefix);  // and its decrypted packages
   std::vector<std::string> packages;
   if (options.local_folder) {
     std::string chosen = ports.folders.ChooseFolder(working_folder);

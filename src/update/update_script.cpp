@@ -15,6 +15,7 @@
 #include "common/page_address.h"
 #include "common/paths.h"
 #include "update/contained_path.h"
+#include "update/update_lock.h"
 
 namespace trubkom::update {
 
@@ -85,6 +86,20 @@ ScriptStep Refused(std::string_view line) {
 
 ScriptStep Nothing() { return {.action = ScriptAction::kNothing}; }
 
+// Whether path (as resolved inside the catalogue) is one of the update run's own records in
+// updates/: the server's index and its signature, serial and validators, the journal, a download
+// in part, the lock. A package that could write them could forge its own history or the next
+// run's requests, so a line that names one is refused as one that leads out.
+bool IsUpdaterRecord(const std::string& catalogue, const std::string& path) {
+  const std::string prefix = common::WithTrailingSlash(catalogue);
+  if (!path.starts_with(prefix)) return false;
+  const std::string relative = common::AsciiLowered(path.substr(prefix.size()));
+  if (!relative.starts_with("updates/")) return false;
+  const std::string name = relative.substr(std::string_view("updates/").size());
+  return name.starts_with("index.") || name.starts_with("journal/") || name == "journal" ||
+         name.find(".part") != std::string::npos || name == kUpdateLockFile;
+}
+
 // The step of a line that names a source and a target, with where performing finds them.
 ScriptStep FileStep(ScriptAction action, const std::string& source, const std::string& target,
                     const std::string& source_name, const std::string& target_name,
@@ -104,7 +119,7 @@ ScriptStep PlanAddFile(std::string_view line, const Arguments& args, const std::
   auto source = PathInside(sources, args.first);
   auto folder = PathInside(catalogue, args.second);
   auto target = PathInside(catalogue, args.second + name);
-  if (!source || !folder || !target) {
+  if (!source || !folder || !target || IsUpdaterRecord(catalogue, *target)) {
     ScriptStep refused = Refused(line);
     refused.added_name = name;
     return refused;
@@ -125,7 +140,7 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
                       const std::string& catalogue) {
   auto source = PathInside(sources, source_name);
   auto target = PathInside(catalogue, target_name);
-  if (!source || !target) return Refused(line);
+  if (!source || !target || IsUpdaterRecord(catalogue, *target)) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
   // A replacement the package lacks replaces nothing, and is not said to.
   if (action == ScriptAction::kReplace && !common::IsFile(*source)) return Nothing();
@@ -140,7 +155,7 @@ ScriptStep PlanChange(std::string_view line, ScriptAction action, const std::str
 ScriptStep PlanDelete(std::string_view line, const std::string& name,
                       const std::string& catalogue) {
   auto target = PathInside(catalogue, name);
-  if (!target) return Refused(line);
+  if (!target || IsUpdaterRecord(catalogue, *target)) return Refused(line);
   if (!common::IsFile(*target)) return Nothing();
   return {.action = ScriptAction::kDelete,
           .target = *target,

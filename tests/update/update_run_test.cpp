@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <thread>
@@ -206,6 +207,23 @@ TEST(RunUpdate, Table) {
     if (c.local_mode) {
       EXPECT_TRUE(server.Requests().empty());
     }
+  }
+}
+
+// What a killed run leaves in updates/ and no run needs goes with the next run: an empty journal
+// folder (a journal of a package cut short stays, for the next run to finish it).
+TEST(RunUpdate, AnEmptyJournalFolderGoes) {
+  for (bool empty : {true, false}) {
+    testing::TempCatalogue cat;
+    cat.WriteBytes(empty ? "updates/journal/.keep" : "updates/journal/upd010207.progress", "x");
+    if (empty) std::filesystem::remove(cat.Path("updates/journal/.keep"));
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;  // answers no folder
+    RunUpdate(cat.root(), {true, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
+              OpeningKeysFor(NewSealingKeys()));
+    EXPECT_EQ(std::filesystem::exists(cat.Path("updates/journal")), !empty);
   }
 }
 
