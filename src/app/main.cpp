@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSettings>
+#include <string_view>
 
 #include "app/first_page_report.h"
 #include "app/main_window.h"
@@ -58,24 +59,13 @@ std::string NamedFolder(const QCommandLineParser& arguments) {
   return PathOf(QDir::cleanPath(QDir::current().absoluteFilePath(named)));
 }
 
-}  // namespace
+// What the program is called and its version, for the desktop and for --version.
+void NameTheProgram() {
+  QCoreApplication::setApplicationName(QStringLiteral("Trubkom"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
+}
 
-int main(int argc, char** argv) {
-  // The browser engine's start-up report (graphics set-up, its switches) and its internal
-  // errors (a virtual display without GPU) are for its own developers; the program's warnings
-  // still reach the terminal.
-  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-  trubkom::app::SetBrowserEngineSwitches();
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Trubkom"));
-  QApplication::setApplicationVersion(QString::fromLatin1(trubkom::kVersion));
-  // The name of the desktop entry, by which the desktop finds the window's entry and icon.
-  QGuiApplication::setDesktopFileName(QStringLiteral("ru.trubkom.Trubkom"));
-  // The window speaks Russian whatever the system's language, and so do Qt's own dialogs in it
-  // (the folder dialog, the buttons of message boxes).
-  trubkom::app::InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
-
-  QCommandLineParser arguments;
+void DescribeArguments(QCommandLineParser& arguments) {
   arguments.setApplicationDescription(QString::fromUtf8("Трубком: каталог мобильных телефонов."));
   arguments.addHelpOption();
   arguments.addVersionOption();
@@ -84,6 +74,46 @@ int main(int argc, char** argv) {
       QString::fromUtf8("Папка каталога; без неё — TRUBKOM_CATALOGUE, текущая папка, если в ней "
                         "каталог, выбранная раньше или своя копия демонстрационного каталога."),
       QString::fromUtf8("[каталог]"));
+}
+
+// --help and --version are answered on the terminal, with a display or without one (over ssh, in
+// a script): the window's application object, which needs a display, is not made for them.
+bool AsksOnlyForText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    for (const char* asked : {"--help", "-h", "-?", "--help-all", "--version", "-v"}) {
+      if (argument == asked) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (AsksOnlyForText(argc, argv)) {
+    QCoreApplication text_only(argc, argv);
+    NameTheProgram();
+    QCommandLineParser arguments;
+    DescribeArguments(arguments);
+    arguments.process(text_only);  // prints and ends the process
+    return 0;
+  }
+  // The browser engine's start-up report (graphics set-up, its switches) and its internal
+  // errors (a virtual display without GPU) are for its own developers; the program's warnings
+  // still reach the terminal.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+  trubkom::app::SetBrowserEngineSwitches();
+  QApplication application(argc, argv);
+  NameTheProgram();
+  // The name of the desktop entry, by which the desktop finds the window's entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("ru.trubkom.Trubkom"));
+  // The window speaks Russian whatever the system's language, and so do Qt's own dialogs in it
+  // (the folder dialog, the buttons of message boxes).
+  trubkom::app::InstallQtTranslations(QLocale(QLocale::Russian, QLocale::Russia));
+
+  QCommandLineParser arguments;
+  DescribeArguments(arguments);
   arguments.process(application);
 
   trubkom::app::QtMessages messages;

@@ -113,7 +113,7 @@ QWidget* SideColumn(int width, QWidget* upper, QWidget* lower, QWidget* parent) 
 MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent)
     : QWidget(parent), state_(std::move(folders)), ports_(ports) {
   RegisterArtwork();
-  setWindowTitle(U("Trubkom v") + QString::fromLatin1(kVersion));
+  setWindowTitle(U("Трубком v") + QString::fromLatin1(kVersion));
   setWindowIcon(QIcon(U(":/MAINICON")));
   QFont window_font = font();
   window_font.setPixelSize(11);
@@ -164,6 +164,8 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   Describe(ports_.browser_widget, U("Страница"),
            U("Описание модели, сравнение моделей или страница магазина"));
   AddShortcuts();
+  // A user starts by choosing a brand: the focus is there when the window opens.
+  models_->brand_box()->setFocus(Qt::OtherFocusReason);
   StartupLoad();
   // The one update dialog, built hidden at start and kept for the life of the window.
   update_dialog_ = new UpdateDialog(
@@ -188,6 +190,8 @@ void MainWindow::AddShortcuts() {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
     connect(shortcut, &QShortcut::activated, this, command);
   }
+  auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+  connect(quit, &QShortcut::activated, this, &QWidget::close);
   auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
   connect(search, &QShortcut::activated, models_->search(), &SearchPanel::Focus);
   auto* add = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);

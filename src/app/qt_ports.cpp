@@ -13,7 +13,7 @@ namespace trubkom::app {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Trubkom");
+const QString kCaption = QString::fromUtf8("Трубком");
 
 // Room in a title bar for the window manager's icon and buttons beside the caption.
 constexpr int kTitleBarButtons = 160;

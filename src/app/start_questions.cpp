@@ -10,7 +10,7 @@ namespace trubkom::app {
 namespace {
 
 // As the window's other message boxes.
-QString Title() { return QStringLiteral("Trubkom"); }
+QString Title() { return QString::fromUtf8("Трубком"); }
 
 }  // namespace
 

@@ -195,7 +195,8 @@ class KeyboardTest : public QObject {
   // Each shortcut runs its command, wherever the focus is in the window.
   void shortcuts() {
     ShowAndActivate(w->window.get());
-    w->Find<QComboBox>("brands")->setCurrentIndex(1);  // Nokia: 1100, 3310, 6230 *, E61 *
+    QCOMPARE(FocusName(w->window.get()), U("brands"));  // where a user starts
+    w->Find<QComboBox>("brands")->setCurrentIndex(1);   // Nokia: 1100, 3310, 6230 *, E61 *
     QTreeWidget* models = w->List("models");
     auto selected = [models] {
       QList<QTreeWidgetItem*> rows = models->selectedItems();
@@ -240,6 +241,9 @@ class KeyboardTest : public QObject {
     QTest::keyClick(w->List("basket"), Qt::Key_F5);
     QVERIFY(shown);
     QVERIFY(loaded.wait(20000));
+    // Ctrl+Q quits: the window closes.
+    QTest::keyClick(models, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!w->window->isVisible());
   }
 
   // Ctrl+F goes to the search field; the words typed, in any order, find the models of every

@@ -184,7 +184,7 @@ class MainWindowTest : public QObject {
   }
 
   void layout() {
-    QCOMPARE(w->window->windowTitle(), U("Trubkom v1.2.13"));
+    QCOMPARE(w->window->windowTitle(), U("Трубком v1.2.13"));
     QCOMPARE(w->window->minimumSize(), QSize(800, 370));
     QCOMPARE(w->window->geometry(), QRect(152, 247, 993, 680));
     QCOMPARE(w->List("models")->columnWidth(0), 121);
