@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -151,9 +152,11 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
     return {common::ErrorCode::kCancelled, std::string("загрузка прервана"_cp1251)};
   }
   if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
+    const std::uint64_t cap = transfer.control->max_bytes;
     return {common::ErrorCode::kTooLarge,
-            common::Cp1251FromUtf8("файл больше " +
-                                   std::to_string(transfer.control->max_bytes >> 20) + " МБ")};
+            common::Cp1251FromUtf8("файл больше " + (cap >= (std::uint64_t{1} << 20)
+                                                         ? std::to_string(cap >> 20) + " МБ"
+                                                         : std::to_string(cap) + " байт"))};
   }
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -247,6 +250,14 @@ struct AnswerHead {
   std::string content_range;
 };
 
+// Whether a validator (an ETag, a Last-Modified) is one a request may carry back: visible ASCII
+// and blanks alone. Anything else (a CR or LF above all, from a server or a file planted beside
+// a download) would go raw into the next request's headers; such a validator is not kept.
+bool IsSendable(std::string_view validator) {
+  return !validator.empty() && std::all_of(validator.begin(), validator.end(),
+                                           [](char c) { return c >= 0x20 && c <= 0x7e; });
+}
+
 // Keeps the headers of the answer's head that matter here, names in any letter case; the head
 // of a redirect's answer is forgotten when the next answer's status line comes.
 std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -259,8 +270,8 @@ std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* us
     std::string name = common::AsciiLowered(line.substr(0, colon));
     std::string_view value = line.substr(colon + 1);
     while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    if (name == "etag") head.validators.etag = value;
-    if (name == "last-modified") head.validators.last_modified = value;
+    if (name == "etag" && IsSendable(value)) head.validators.etag = value;
+    if (name == "last-modified" && IsSendable(value)) head.validators.last_modified = value;
     if (name == "content-range") head.content_range = value;
   }
   return size * count;
@@ -318,10 +329,10 @@ common::Result<bool> Download(const std::string& address, common::PendingFile& f
   if (!file.ok()) return file.Write({}).error();  // the reason the file could not be made
   Transfer transfer{.write = [&](std::string_view bytes) { return file.Write(bytes); }};
   curl_slist* list = nullptr;
-  if (validators && !validators->etag.empty()) {
+  if (validators && IsSendable(validators->etag)) {
     list = curl_slist_append(list, ("If-None-Match: " + validators->etag).c_str());
   }
-  if (validators && !validators->last_modified.empty()) {
+  if (validators && IsSendable(validators->last_modified)) {
     list = curl_slist_append(list, ("If-Modified-Since: " + validators->last_modified).c_str());
   }
   HeaderList headers(list);
@@ -364,17 +375,28 @@ std::optional<std::uint64_t> FirstByteOf(std::string_view content_range) {
 class PartialFile {
  public:
   explicit PartialFile(const common::FileAt& file)
-      : file_(file),
-        part_(file.name + ".part"),
-        version_(file.name + ".part-version"),
-        fd_(::openat(file.folder, part_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+      : file_(file), part_(file.name + ".part"), version_(file.name + ".part-version") {
+    // Anything but a regular file where the part belongs (a link, a FIFO, a folder) is no part:
+    // it goes, and the download starts over, rather than block its package for ever.
+    struct stat info;
+    if (::fstatat(file.folder, part_.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(info.st_mode)) {
+      ::unlinkat(file.folder, part_.c_str(), S_ISDIR(info.st_mode) ? AT_REMOVEDIR : 0);
+      ::unlinkat(file.folder, version_.c_str(), 0);
+    }
+    fd_.reset(::openat(file.folder, part_.c_str(),
+                       O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (fd_.ok() && (::fstat(fd_.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+      fd_.reset();
+      errno = EISDIR;
+    }
     if (!fd_.ok()) {
       open_error_ = errno;
       return;
     }
     auto version = common::ReadFile(At(version_), 4096);
     const off_t size = ::lseek(fd_.get(), 0, SEEK_END);
-    if (version && !version->empty() && size > 0) {
+    if (version && IsSendable(*version) && size > 0) {
       size_ = std::uint64_t(size);
       version_text_ = *version;
     }

@@ -230,9 +230,22 @@ class OnlinePhase {
     return matches;
   }
 
+  // The server's index or its signature: small files, capped before they touch the disk.
   common::Status Fetch(const std::string& server_path, const common::FileAt& local_file) {
+    DownloadControl control = control_;
+    control.max_bytes = kIndexFileCap;
     return GetInetFile(options_.server_base + server_path, local_file, options_.proxy,
-                       options_.use_proxy, control_);
+                       options_.use_proxy, control);
+  }
+
+  // A package's download is capped at the size the signed index gives it: no server sends more.
+  DownloadControl PackageControl(const std::string& name) const {
+    DownloadControl control = control_;
+    if (signed_) {
+      auto listed = signed_->packages.find(common::AsciiLowered(name));
+      if (listed != signed_->packages.end()) control.max_bytes = listed->second.size;
+    }
+    return control;
   }
 
   // Parts of downloads cut short that no run will resume: their package arrived since, or the
@@ -253,12 +266,24 @@ class OnlinePhase {
   common::Status FetchPackage(const std::string& name) {
     std::vector<std::string> sources = {options_.server_base};
     sources.insert(sources.end(), other_mirrors_.begin(), other_mirrors_.end());
+    const DownloadControl control = PackageControl(name);
     common::Status fetched;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-      fetched = GetInetFileResuming(sources[i] + "updates/" + name, In(name), options_.proxy,
-                                    options_.use_proxy, control_);
-      if (fetched) fetched = CheckDownloaded(name);
-      if (fetched || i + 1 == sources.size() || !TriesTheNextMirror(fetched.error())) break;
+      bool not_as_signed = false;
+      // A part resumed may hold another server's bytes: a whole that is not as signed is thrown
+      // away and fetched once more from byte 0 here, then from the next mirror.
+      for (int attempt = 0; attempt < 2; ++attempt) {
+        fetched = GetInetFileResuming(sources[i] + "updates/" + name, In(name), options_.proxy,
+                                      options_.use_proxy, control);
+        if (!fetched) break;
+        fetched = CheckDownloaded(name);
+        not_as_signed = !fetched;
+        if (fetched) break;
+      }
+      if (fetched || i + 1 == sources.size() ||
+          !(not_as_signed || TriesTheNextMirror(fetched.error()))) {
+        break;
+      }
       ports_.status.Append(common::Cp1251FromUtf8(sources[i]) + ": " +
                            std::string("Не скачан: "_cp1251) + fetched.error().message +
                            std::string("; пробуем следующее зеркало"_cp1251));

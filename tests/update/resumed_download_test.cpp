@@ -2,14 +2,19 @@
 // does: what the second request asks for, what it costs, and what is left on disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <random>
 #include <string>
 
+#include "common/line_file.h"
 #include "common/private_folder.h"
 #include "common/unique_fd.h"
 #include "support/nginx_server.h"
+#include "support/scripted_http_server.h"
 #include "support/update_test_support.h"
 #include "update/download.h"
 
@@ -118,6 +123,42 @@ TEST(GetInetFileResuming, StartsOverOrDropsAPartThatCannotBeContinued) {
     const std::string address = c.path ? nginx.Url(c.path) : "http://127.0.0.1:9/p.upd";
     EXPECT_EQ(GetInetFileResuming(address, target, "", false).ok(), c.ok);
     EXPECT_EQ(testing::Snapshot(folder.path()), c.left);
+  }
+}
+
+// What lies where a download's part belongs and is no part of it (a link, a FIFO, a folder, or a
+// version with a line break planted beside a part) neither blocks the download for ever nor goes
+// into the request's headers: the download starts over and the file arrives whole.
+TEST(GetInetFileResuming, WhatIsNoPartGoesAndTheDownloadStartsOver) {
+  const std::string body = RandomBytes(10'000, 3);
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& folder)> plant;
+  };
+  const Case cases[] = {
+      {"a link",
+       [](const std::string& f) { ::symlink("/etc/hostname", (f + "/p.upd.part").c_str()); }},
+      {"a FIFO", [](const std::string& f) { ::mkfifo((f + "/p.upd.part").c_str(), 0600); }},
+      {"a folder", [](const std::string& f) { ::mkdir((f + "/p.upd.part").c_str(), 0700); }},
+      {"a version with a line break",
+       [](const std::string& f) {
+         testing::Build(f, {{"p.upd.part", "abc"}, {"p.upd.part-version", "\"v\"\r\nX-Evil: 1"}});
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::ScriptedHttpServer server({{"/p.upd", testing::Respond("200 OK", body)}});
+    common::PrivateFolder folder("trubkom-resume-");
+    c.plant(folder.path());
+    common::UniqueFd dir(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
+    const common::FileAt target{dir.get(), "p.upd", folder.path() + "/p.upd"};
+    common::Status fetched =
+        GetInetFileResuming(server.Url("/p.upd"), target, "", false, DownloadControl{});
+    ASSERT_TRUE(fetched.ok()) << fetched.error().message;
+    EXPECT_EQ(common::ReadFile(folder.path() + "/p.upd").value_or(""), body);
+    for (const std::string& request : server.Requests()) {
+      EXPECT_EQ(request.find("X-Evil"), std::string::npos) << request;
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -653,6 +654,48 @@ TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndexAndPackages) {
   EXPECT_TRUE(Has(run.lines, "Список апдейтов получен с " + damaged.Url()));
   EXPECT_EQ(failing.Served(), (std::vector<std::string>{"GET /updates/index.txt 503"}));
   EXPECT_EQ(sound.Served(), (std::vector<std::string>{"GET /updates/upd150107.upd 200"}));
+}
+
+// What a server sends of a package is bounded by what the signed index says of it: a body longer
+// than the signed size is cut there; a part left by a hostile mirror (junk under the sound
+// mirror's ETag) that makes the resumed whole fail its hash is thrown away and the package is
+// fetched again from byte 0.
+TEST(RunUpdate, APackageIsTakenOnlyAsSigned) {
+  SKIP_WITHOUT_NGINX();
+  const SealingKeys keys = NewSealingKeys();
+  const std::string index = "upd150107.upd\r\n";
+  const std::string package = Package("upd150107", keys);
+  const std::string signature = SignedFor(index, package, 7, std::time(nullptr) + 3600, keys);
+  {
+    SCOPED_TRACE("a body longer than signed");
+    Publisher endless;
+    ASSERT_TRUE(endless.ready());
+    endless.Publish(index, signature, {{"upd150107.upd", package + std::string(4 << 20, 'x')}});
+    testing::TempCatalogue cat;
+    RunOutcome run = RunAgainst(cat, endless.Url(), keys);
+    EXPECT_EQ(run.applied, 0);
+    EXPECT_TRUE(
+        Has(run.lines, "Не скачан: файл больше " + std::to_string(package.size()) + " байт"));
+  }
+  {
+    SCOPED_TRACE("a poisoned part");
+    Publisher sound;
+    ASSERT_TRUE(sound.ready());
+    sound.Publish(index, signature, {});
+    const long mtime = 1'700'000'000;
+    sound.nginx.Put("updates/upd150107.upd", package, mtime);
+    char etag[64];
+    std::snprintf(etag, sizeof etag, "\"%lx-%zx\"", mtime, package.size());
+    testing::TempCatalogue cat;
+    cat.WriteBytes("updates/upd150107.upd.part", std::string(package.size() / 2, 'j'));
+    cat.WriteBytes("updates/upd150107.upd.part-version", etag);
+    RunOutcome run = RunAgainst(cat, sound.Url(), keys);
+    EXPECT_EQ(run.applied, 1);
+    EXPECT_EQ(sound.Served(),
+              (std::vector<std::string>{"GET /updates/index.txt 200", "GET /updates/index.sig 200",
+                                        "GET /updates/upd150107.upd 206",
+                                        "GET /updates/upd150107.upd 200"}));
+  }
 }
 
 // A package download cut short is resumed by the next run where it stopped, whichever mirror
