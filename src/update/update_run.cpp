@@ -99,8 +99,8 @@ class OnlinePhase {
     control_.progress = ports.progress;
   }
 
-  // How many packages failed to download, or why the index could not be had.
-  common::Result<int> Run() {
+  // The packages that failed to download, or why the index could not be had.
+  common::Result<common::StringList> Run() {
     ports_.status.Append(std::string("Скачиваем список апдейтов"_cp1251));
     auto index = FetchIndex();
     common::Status accepted = index ? CheckSignature(*index) : common::Status(index.error());
@@ -113,7 +113,7 @@ class OnlinePhase {
     }
     ports_.status.Append("");
     if (!accepted) return accepted.error();
-    return failed_;
+    return not_downloaded_;
   }
 
  private:
@@ -312,7 +312,7 @@ class OnlinePhase {
         ports_.status.Append(std::string("Завершено"_cp1251));
       } else if (fetched.error().code != common::ErrorCode::kCancelled) {
         ports_.status.Append(std::string("Не скачан: "_cp1251) + fetched.error().message);
-        ++failed_;
+        not_downloaded_.push_back(name);
       }
     }
     if (!found && !Cancelled(ports_)) {
@@ -332,7 +332,7 @@ class OnlinePhase {
   const UpdateOptions& options_;
   UpdatePorts& ports_;
   DownloadControl control_;
-  int failed_ = 0;  // packages that failed to download
+  common::StringList not_downloaded_;
 };
 
 // Packages from the publisher that could not be written stop the run: the later ones build on
@@ -370,12 +370,16 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
     mirror.server_base = mirrors[i];
     const bool last = i + 1 == mirrors.size();
     common::Status online = CheckConnection(mirror.server_base, mirror.proxy, mirror.use_proxy);
-    common::Result<int> failed =
+    common::Result<common::StringList> not_downloaded =
         online ? OnlinePhase(updates, working_folder, mirror, MirrorsAfter(mirrors, i), ports, key)
                      .Run()
-               : common::Result<int>(online.error());
-    common::Status index = failed ? common::Status() : common::Status(failed.error());
-    if (failed) summary.failed += *failed;
+               : common::Result<common::StringList>(online.error());
+    common::Status index =
+        not_downloaded ? common::Status() : common::Status(not_downloaded.error());
+    if (not_downloaded) {
+      summary.failed += static_cast<int>(not_downloaded->size());
+      summary.not_downloaded = std::move(*not_downloaded);
+    }
     if (index) {
       summary.server_problem.reset();
       if (mirrors.size() > 1) {
@@ -398,6 +402,20 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
 
 // updates_fd is the updates folder the packages were listed from, or -1 for a folder the user
 // chose.
+std::string DateOf(const std::string& package) {
+  return common::DateCodeOf(PackageBaseName(package));
+}
+
+// The date code of the oldest of the packages named; empty text for none.
+std::string OldestOf(const common::StringList& names) {
+  std::string oldest;
+  for (const std::string& name : names) {
+    const std::string date = DateOf(name);
+    if (oldest.empty() || common::CompareUpdateDates(date, oldest) < 0) oldest = date;
+  }
+  return oldest;
+}
+
 void ApplyAll(const std::vector<std::string>& packages, const std::string& working_folder,
               int updates_fd, UpdatePorts& ports, const OpeningKeys& keys, UpdateSummary& summary) {
   std::vector<bool> applied_before;
@@ -406,10 +424,32 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
   }
   const auto pending =
       static_cast<int>(std::count(applied_before.begin(), applied_before.end(), false));
+  // April's files never overwrite May's: a package dated before the newest one applied is not
+  // applied by a run, and the packages after one that could not be had or applied wait for it.
+  std::string newest_applied;
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    if (applied_before[i]) newest_applied = DateOf(packages[i]);
+  }
+  std::string waited_for = OldestOf(summary.not_downloaded);
   int number = 0;
   for (std::size_t i = 0; i < packages.size(); ++i) {
     const std::string& package = packages[i];
     if (Cancelled(ports)) break;
+    if (!applied_before[i] && !newest_applied.empty() &&
+        common::CompareUpdateDates(DateOf(package), newest_applied) < 0) {
+      ++summary.failed;
+      ports.status.Append(std::string("Апдейт от "_cp1251) + common::DisplayDate(DateOf(package)) +
+                          std::string(" не установлен: он старше установленного от "_cp1251) +
+                          common::DisplayDate(newest_applied));
+      continue;
+    }
+    if (!applied_before[i] && !waited_for.empty() &&
+        common::CompareUpdateDates(DateOf(package), waited_for) > 0) {
+      ports.status.Append(std::string("Апдейт от "_cp1251) + common::DisplayDate(DateOf(package)) +
+                          std::string(" ждёт установки апдейта от "_cp1251) +
+                          common::DisplayDate(waited_for));
+      continue;
+    }
     if (ports.package_started && !applied_before[i]) {
       ports.package_started(false, common::DateCodeOf(PackageBaseName(package)), ++number, pending);
     }
@@ -436,6 +476,7 @@ void ApplyAll(const std::vector<std::string>& packages, const std::string& worki
       ::renameat(updates_fd, name.c_str(), updates_fd, (name + ".rejected").c_str());
     }
     if (StopsTheRun(outcome.error())) break;
+    if (waited_for.empty()) waited_for = DateOf(package);
   }
 }
 

@@ -55,6 +55,8 @@ struct UpdateSummary {
   int failed = 0;   // packages that could not be downloaded or applied
   // Why the server's index could not be had: offline, the server down, an error answer.
   std::optional<common::Error> server_problem;
+  // The packages the index lists that could not be downloaded; the ones after them wait.
+  common::StringList not_downloaded;
   // Why the run did nothing at all: another update of the catalogue under way (kBusy).
   std::optional<common::Error> not_run;
 };
