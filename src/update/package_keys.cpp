@@ -100,6 +100,14 @@ bool BuiltWithDemoKeys() {
 #endif
 }
 
+bool BuiltToRequireSignedIndex() {
+#if defined(TRUBKOM_DEMO_KEYS) || defined(TRUBKOM_UNSIGNED_INDEX)
+  return false;
+#else
+  return true;
+#endif
+}
+
 std::string PublicKeyHex(const PublicKey& key) {
   std::string hex = ToHex(key);
   hex.pop_back();  // the line end of a key file

@@ -35,6 +35,11 @@ const OpeningKeys& BuiltinOpeningKeys();
 // Whether the built-in keys are the demo publisher's, whose secret half anyone can read: such a
 // program applies packages anyone can make, and says so where its user sees it.
 bool BuiltWithDemoKeys();
+// Whether an update server's index must come signed (updates/index.sig) from the first run: so
+// in a build with a publisher's own keys, unless it was asked to take a plain index
+// (TRUBKOM_UNSIGNED_INDEX, for a publisher who publishes only index.txt); not in a demo build.
+// A build that takes a plain index takes it only until a signed one is seen.
+bool BuiltToRequireSignedIndex();
 // The public key in hexadecimal, as key files hold it.
 std::string PublicKeyHex(const PublicKey& key);
 SealingKeys NewSealingKeys();

@@ -182,8 +182,10 @@ class OnlinePhase {
     const common::FileAt serial_file = In("index.serial");
     std::uint64_t seen = ReadSerial(serial_file);
     if (!signature_) {
-      if (seen == 0) return {};  // a server that has never signed its index
-      return IndexRefused("он не подписан, а прежние были подписаны");
+      // A server that has never signed its index, where the build takes a plain one.
+      if (seen == 0 && !options_.require_signed_index) return {};
+      return IndexRefused(seen == 0 ? "он не подписан (на сервере нет index.sig)"
+                                    : "он не подписан, а прежние были подписаны");
     }
     auto verified = VerifyIndex(*signature_, index, key_);
     if (!verified) return verified.error();
@@ -261,6 +263,19 @@ class OnlinePhase {
     }
   }
 
+  // Packages put aside because they did not open, which the index no longer lists: nothing a
+  // server sent stays in updates/ without bound. One the index lists is fetched again, and the
+  // next refusal replaces its copy, so each name keeps one at most.
+  void RemoveRejectedOtherThan(const common::StringList& listed) const {
+    for (const std::string& name : common::ListFiles(updates_, "*.rejected")) {
+      const std::string package = common::AsciiLowered(name.substr(0, name.size() - 9));
+      const bool still_listed =
+          std::any_of(listed.begin(), listed.end(),
+                      [&](const std::string& l) { return common::AsciiLowered(l) == package; });
+      if (!still_listed) ::unlinkat(updates_, name.c_str(), 0);
+    }
+  }
+
   // A package, resumed where an earlier download of it was cut short; from the other mirrors in
   // turn when this one cannot serve it whole and as signed.
   common::Status FetchPackage(const std::string& name) {
@@ -293,10 +308,12 @@ class OnlinePhase {
 
   void DownloadMissing(const std::string& index) {
     common::StringList missing;
-    for (const std::string& name : PackageNamesOfIndex(common::SplitLinesAtAnyEnd(index))) {
+    const common::StringList listed = PackageNamesOfIndex(common::SplitLinesAtAnyEnd(index));
+    for (const std::string& name : listed) {
       if (IsMissing(name, local_packages_)) missing.push_back(name);
     }
     RemovePartsOtherThan(missing);
+    RemoveRejectedOtherThan(listed);
     const bool found = !missing.empty();
     int number = 0;
     for (const std::string& name : missing) {

@@ -26,6 +26,8 @@ struct UpdateOptions {
   // The update server's address, ending in "/"; several, separated by blanks, are mirrors
   // tried in order until one serves a sound index.
   std::string server_base;
+  // Whether the server's index must come signed even before a signed one was ever seen.
+  bool require_signed_index = BuiltToRequireSignedIndex();
   // How long to wait for another update of the catalogue to end before saying it is under way.
   std::chrono::milliseconds lock_wait{0};
 };

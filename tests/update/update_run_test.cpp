@@ -232,6 +232,26 @@ TEST(RunUpdate, Table) {
   }
 }
 
+// A package put aside because it did not open stays only while the index lists it: nothing a
+// server sent stays in updates/ without bound.
+TEST(RunUpdate, PackagesPutAsideGoOnceTheIndexNoLongerListsThem) {
+  const SealingKeys keys = NewSealingKeys();
+  testing::ScriptedHttpServer server(
+      {{"/updates/index.txt", testing::Respond("200 OK", "upd010207.upd\r\n")},
+       {"/updates/upd010207.upd", testing::Respond("200 OK", Package("upd010207", keys))}});
+  testing::TempCatalogue cat;
+  cat.WriteBytes("updates/upd010207.upd.rejected", "junk");
+  cat.WriteBytes("updates/UPD999999.UPD.rejected", "junk");
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  RunUpdate(cat.root(), {false, false, "", server.Url("/")},
+            {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+  EXPECT_TRUE(common::IsFile(cat.Path("updates/upd010207.upd.rejected")));
+  EXPECT_FALSE(common::IsFile(cat.Path("updates/UPD999999.UPD.rejected")));
+}
+
 // What a killed run leaves in updates/ and no run needs goes with the next run: an empty journal
 // folder (a journal of a package cut short stays, for the next run to finish it).
 TEST(RunUpdate, AnEmptyJournalFolderGoes) {
@@ -675,6 +695,30 @@ TEST(RunUpdate, MirrorsAreTriedInOrderUntilOneServesASoundIndexAndPackages) {
   EXPECT_TRUE(Has(run.lines, "Список апдейтов получен с " + damaged.Url()));
   EXPECT_EQ(failing.Served(), (std::vector<std::string>{"GET /updates/index.txt 503"}));
   EXPECT_EQ(sound.Served(), (std::vector<std::string>{"GET /updates/upd150107.upd 200"}));
+}
+
+// A build with a publisher's own keys takes no unsigned index, even on the first run, when no
+// signed one was seen yet: an attacker in the middle answering 404 for index.sig gets nothing in.
+TEST(RunUpdate, AnUnsignedIndexIsRefusedWhereTheBuildRequiresASignedOne) {
+  SKIP_WITHOUT_NGINX();
+  const SealingKeys keys = NewSealingKeys();
+  Publisher server;
+  ASSERT_TRUE(server.ready());
+  server.Publish("upd150107.upd\r\n", "", {{"upd150107.upd", Package("upd150107", keys)}});
+  for (bool required : {true, false}) {
+    SCOPED_TRACE(required ? "required" : "a plain index taken");
+    testing::TempCatalogue cat;
+    testing::RecordingStatus status;
+    testing::FakeMessages messages;
+    testing::FakeShell shell;
+    testing::FakeFolderChooser folders;
+    UpdateOptions options{false, false, "", server.Url()};
+    options.require_signed_index = required;
+    UpdateSummary summary = RunUpdate(
+        cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+    EXPECT_EQ(summary.applied, required ? 0 : 1);
+    EXPECT_EQ(summary.server_problem.has_value(), required);
+  }
 }
 
 // What a server sends of a package is bounded by what the signed index says of it: a body longer
