@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QHBoxLayout>
@@ -290,6 +291,26 @@ void MainWindow::ShowEntryModel(const std::string& entry) {
 
 const catalogue::Basket& MainWindow::basket() const { return basket_->basket(); }
 
+void MainWindow::AddToBasketByKey() {
+  if (!state_.model_on_show.brand.empty()) {
+    AddShownModelToBasket();
+    return;
+  }
+  // Else the current row of the list in use; the models list's rows name no brand.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == models_->list()) {
+    std::string model = CurrentRowText(models_->list());
+    if (!model.empty()) AddToBasket(models_->current_brand() + " " + model);
+    return;
+  }
+  for (QTreeWidget* list : {static_cast<QTreeWidget*>(models_->search()->results()),
+                            static_cast<QTreeWidget*>(wizard_->results()),
+                            static_cast<QTreeWidget*>(new_models_->list())}) {
+    std::string entry = CurrentRowText(list);
+    if (focus == list && !entry.empty()) AddToBasket(entry);
+  }
+}
+
 void MainWindow::AddToBasket(const std::string& entry) {
   std::optional<catalogue::ModelRow> row = ListedRow(entry);
   if (!basket_->Add(entry, row ? row->price : std::string())) {
@@ -307,7 +328,10 @@ void MainWindow::AddShownModelToBasket() {
 }
 
 void MainWindow::Compare() {
-  if (basket_->basket().empty()) return;
+  if (basket_->basket().empty()) {
+    hint_bar_->ShowNotice(U(" Корзина пуста: добавьте в неё модели, чтобы сравнить их"));
+    return;
+  }
   // The switch is a link between two page files; which one the user went to last is the choice.
   if (auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget)) {
     connect(view, &QWebEngineView::urlChanged, this, &MainWindow::NoteComparisonSwitch,

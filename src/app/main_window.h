@@ -81,6 +81,8 @@ class MainWindow : public QWidget {
   // The window's commands, as the controls and the menus call them.
   // The basket button: the model whose page is on show.
   void AddShownModelToBasket();
+  // Ctrl+B: the model whose page is on show, else the current row of the list in use.
+  void AddToBasketByKey();
   void PreviousModel();
   void NextModel();
   void Compare();

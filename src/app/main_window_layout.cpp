@@ -195,7 +195,7 @@ void MainWindow::AddShortcuts() {
   auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
   connect(search, &QShortcut::activated, models_->search(), &SearchPanel::Focus);
   auto* add = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
-  connect(add, &QShortcut::activated, models_, &ModelsPanel::AddSelected);
+  connect(add, &QShortcut::activated, this, &MainWindow::AddToBasketByKey);
 }
 
 void MainWindow::WirePanels() {

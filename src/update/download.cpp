@@ -145,6 +145,30 @@ common::Error NetworkError(const std::string& utf8) {
   return {common::ErrorCode::kNetwork, common::Cp1251FromUtf8(utf8)};
 }
 
+// The failures a download meets most, said in Russian as the log is; the library's own words
+// (English) after a colon for the rest.
+std::string CommonFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_PARTIAL_FILE:
+      return "файл пришёл не целиком";
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+      return "соединение оборвалось";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return "не удалось установить защищённое соединение";
+    case CURLE_TOO_MANY_REDIRECTS:
+      return "слишком много перенаправлений";
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return "адрес не http и не https";
+    case CURLE_WEIRD_SERVER_REPLY:
+      return "сервер ответил не по протоколу HTTP";
+    default:
+      return std::string("ошибка загрузки: ") + curl_easy_strerror(code);
+  }
+}
+
 // Why a transfer failed, in the user's words.
 common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfer, bool use_proxy) {
   if (transfer.write_error) return *transfer.write_error;
@@ -178,7 +202,7 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
     case CURLE_OPERATION_TIMEDOUT:
       return NetworkError("сервер не ответил вовремя");
     default:
-      return NetworkError(curl_easy_strerror(code));
+      return NetworkError(CommonFailure(code));
   }
 }
 

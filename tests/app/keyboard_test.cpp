@@ -246,6 +246,20 @@ class KeyboardTest : public QObject {
     QTRY_VERIFY(!w->window->isVisible());
   }
 
+  // Ctrl+B with no model's page on show adds the current row of the list in use, whichever it
+  // is; "Сравнить" with an empty basket says so.
+  void ctrlBAddsFromTheListInUse() {
+    ShowAndActivate(w->window.get());
+    w->Click("compare");
+    QVERIFY(w->Find<QLabel>("hintBar")->text().contains(U("Корзина пуста")));
+    QTest::keyClick(w->List("models"), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), U("3310"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // into the rows found
+    QCOMPARE(FocusName(w->window.get()), U("searchResults"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(w->Rows("basket"), QStringList{U("Nokia 3310")});
+  }
+
   // Ctrl+F goes to the search field; the words typed, in any order, find the models of every
   // brand in the models list's place; Enter opens the current one's page; a click on the price
   // header sorts the rows by price; Escape returns to the brand's list without opening a page.

@@ -12,6 +12,7 @@
 
 #include "common/private_folder.h"
 #include "support/scripted_http_server.h"
+#include "support/temp_catalogue.h"
 #include "support/tinyproxy_process.h"
 #include "support/update_test_support.h"
 #include "update/update_server.h"
@@ -101,6 +102,22 @@ TEST(GetInetFile, LeavesTheWholeBodyOrNothing) {
       if (!c.ok && target_exists) expected["upd151207.upd"] = "old";
       EXPECT_EQ(testing::Snapshot(folder.path()), expected);
     }
+  }
+}
+
+// The library's failures a download meets most are said in Russian, as the log is.
+TEST(GetInetFile, SaysCommonFailuresInRussian) {
+  const std::pair<ScriptedResponse, const char*> cases[] = {
+      {Sized(1000, std::string(500, 'h'), Then::kClose), "файл пришёл не целиком"},
+      {Sized(1000, std::string(500, 'h'), Then::kReset), "соединение оборвалось"},
+  };
+  for (const auto& [answer, said] : cases) {
+    ScriptedHttpServer server({{"/file", answer}});
+    common::PrivateFolder folder("trubkom-download-");
+    common::Status got =
+        GetInetFile(server.Url("/file"), folder.path() + "/f", "", false, Lowered());
+    ASSERT_FALSE(got.ok());
+    EXPECT_EQ(got.error().message, testing::W(said));
   }
 }
 
