@@ -204,6 +204,9 @@ void MainWindow::WirePanels() {
   connect(models_, &ModelsPanel::rowsChanged, this, &MainWindow::EnableStepButtons);
   connect(models_->search(), &SearchPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(models_->search(), &SearchPanel::addToBasket, this, &MainWindow::AddToBasket);
+  connect(models_->search(), &SearchPanel::nothingFound, this, [this] {
+    hint_bar_->ShowNotice(U(" Ничего не найдено: названия моделей пишутся латиницей"));
+  });
   connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
   connect(wizard_, &WizardPanel::showModel, this, &MainWindow::ShowEntryModel);

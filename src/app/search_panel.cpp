@@ -119,6 +119,7 @@ void SearchPanel::ShowResults() {
   emit searching(true);
   results_->show();
   count_->show();
+  if (total == 0) emit nothingFound();
 }
 
 void SearchPanel::OpenFirst() {

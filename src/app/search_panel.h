@@ -38,6 +38,8 @@ class SearchPanel : public QObject {
   void left();
   void showModel(const std::string& entry);
   void addToBasket(const std::string& entry);
+  // The words typed found nothing, in Latin letters either.
+  void nothingFound();
 
  private:
   void ShowResults();

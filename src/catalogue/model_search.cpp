@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "catalogue/brand_spellings.h"
+#include "catalogue/latin_spelling.h"
 #include "common/encoding.h"
 #include "common/substring_search.h"
 #include "common/table_cap.h"
@@ -90,7 +91,18 @@ void ModelSearch::Brand::ModelsHolding(const common::SubstringSearch& word,
 }
 
 std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
-  common::StringList words = Words(typed);
+  std::vector<FoundModel> found = FindWords(Words(typed));
+  if (!found.empty()) return found;
+  // Nothing under the words as typed: under the Latin letters they were most likely meant in
+  // ("л750", "к750", "нокиа"). Tried only then, so a key press that finds costs no more.
+  for (const std::string& latin : LatinSpellings(common::Cp1251Lowered(typed))) {
+    found = FindWords(Words(latin));
+    if (!found.empty()) break;
+  }
+  return found;
+}
+
+std::vector<FoundModel> ModelSearch::FindWords(const common::StringList& words) const {
   if (words.empty()) return {};
   const common::SubstringSearch first(words.front());
   std::vector<std::pair<const Brand*, std::size_t>> holding;  // the rows are made once counted

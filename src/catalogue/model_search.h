@@ -35,12 +35,15 @@ class ModelSearch {
   void AddBrand(const std::string& brand, const std::vector<ModelRow>& rows);
 
   // The models holding every word of typed (words are separated by blanks), in the order they
-  // were added; none for a text without words.
+  // were added; none for a text without words. When none holds them as typed, those holding
+  // their Latin spelling (latin_spelling.h): a model typed in Cyrillic is found.
   std::vector<FoundModel> Find(std::string_view typed) const;
 
   std::size_t size() const { return size_; }
 
  private:
+  std::vector<FoundModel> FindWords(const common::StringList& words) const;
+
   // A model as its row shows it and as it is searched: a catalogue of hundreds of thousands of
   // models keeps a few tens of bytes for each.
   struct Model {

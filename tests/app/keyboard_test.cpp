@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -44,6 +45,15 @@ QString AccessibleText(QWidget* widget, QAccessible::Text what) {
 
 // What the focus is on, by the object name of the widget or of its nearest named parent (the
 // browser area's own widgets have none).
+// Types the text into the focused widget as key presses carrying each character, Cyrillic ones
+// included (the test library's own typing knows ASCII keys only).
+void Type(const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &press);
+  }
+}
+
 QString FocusName(QWidget* window) {
   for (QWidget* widget = QApplication::focusWidget(); widget && widget != window;
        widget = widget->parentWidget()) {
@@ -258,6 +268,21 @@ class KeyboardTest : public QObject {
     QCOMPARE(FocusName(w->window.get()), U("searchResults"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
     QCOMPARE(w->Rows("basket"), QStringList{U("Nokia 3310")});
+  }
+
+  // Words typed in Cyrillic find their models (the Russian layout, look-alike letters, a brand
+  // as it is said); words that find nothing are told that names are written in Latin letters.
+  void cyrillicTypingFinds() {
+    ShowAndActivate(w->window.get());
+    QTest::keyClick(w->List("models"), Qt::Key_F, Qt::ControlModifier);
+    Type(U("нокиа 3310"));
+    QCOMPARE(w->Rows("searchResults"), QStringList{U("Nokia 3310")});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    Type(U("у61"));  // "e" on the Russian layout
+    QCOMPARE(w->Rows("searchResults"), QStringList{U("Nokia E61 *")});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    Type(U("щщщ"));
+    QVERIFY(w->Find<QLabel>("hintBar")->text().contains(U("латиницей")));
   }
 
   // Ctrl+F goes to the search field; the words typed, in any order, find the models of every

@@ -17,7 +17,7 @@ struct SearchCase {
 
 TEST(ModelSearch, FindsModelsHoldingEveryWord) {
   ModelSearch search;
-  search.AddBrand("Nokia", {{"3310", "45"}, {"6230 *", "120"}});
+  search.AddBrand("Nokia", {{"3310", "45"}, {"6230 *", "120"}, {"E65", "300"}});
   search.AddBrand("Sony-Ericsson", {{"K750i", "210"}, {"W800i", ""}});
   search.AddBrand("MTC", {{W("Ёлка Ф100"), "30"}});
   const SearchCase cases[] = {
@@ -35,8 +35,15 @@ TEST(ModelSearch, FindsModelsHoldingEveryWord) {
       {"елка", {}},  // Ё is a letter of its own
       {" \t ", {}},
       // Found by the brand and by the name, in the order added.
-      {"k", {"Nokia 3310\t45", "Nokia 6230 *\t120", "Sony-Ericsson K750i\t210"}},
+      {"k", {"Nokia 3310\t45", "Nokia 6230 *\t120", "Nokia E65\t300", "Sony-Ericsson K750i\t210"}},
       {"0 m", {"MTC Ёлка Ф100\t30"}},
+      // Typed in Cyrillic: on the Russian layout, with look-alike letters, brands as said.
+      {"л750", {"Sony-Ericsson K750i\t210"}},
+      {"к750", {"Sony-Ericsson K750i\t210"}},
+      {"е65", {"Nokia E65\t300"}},
+      {"нокиа 3310", {"Nokia 3310\t45"}},
+      {"Сони Эриксон к750", {"Sony-Ericsson K750i\t210"}},
+      {"моторола", {}},
   };
   for (const SearchCase& c : cases) {
     std::vector<std::string> found;
