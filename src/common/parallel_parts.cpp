@@ -15,7 +15,8 @@ constexpr std::size_t kMostParts = 8;
 }  // namespace
 
 std::size_t PartsFor(std::size_t bytes, std::size_t bytes_per_part) {
-  std::size_t processors = std::max(1u, std::thread::hardware_concurrency());
+  // Asked of the system once: each asking reads a file of /sys, and a search asks per brand.
+  static const std::size_t processors = std::max(1u, std::thread::hardware_concurrency());
   return std::clamp(bytes / std::max<std::size_t>(bytes_per_part, 1), std::size_t{1},
                     std::min(processors, kMostParts));
 }
