@@ -1,6 +1,7 @@
 #include "app/basket_panel.h"
 
 #include <QHeaderView>
+#include <utility>
 
 #include "app/panel_parts.h"
 #include "app/text.h"
@@ -92,9 +93,16 @@ void BasketPanel::RemoveSelected() {
 }
 
 void BasketPanel::Clear() {
-  basket_.Clear();
+  if (basket_.empty()) return;
+  cleared_ = std::exchange(basket_, catalogue::Basket());
   list_->clear();
   list_->ResetOrder();
+  emit cleared();
+}
+
+void BasketPanel::UndoClear() {
+  if (cleared_.empty() || !basket_.empty()) return;
+  Replace(std::exchange(cleared_, catalogue::Basket()));
 }
 
 }  // namespace trubkom::app

@@ -25,12 +25,16 @@ class BasketPanel : public QWidget {
   bool Add(const std::string& entry, const std::string& price);
   // The basket after a reload: the entries and prices of now, the current row kept.
   void Replace(catalogue::Basket basket);
+  // Brings back the basket "Очистить корзину" emptied last, if nothing was put in since.
+  void UndoClear();
   ReportList* list() const { return list_; }
   PictureButton* compare_button() const { return compare_button_; }
 
  signals:
   void showModel(const std::string& entry);
   void compareRequested();
+  // "Очистить корзину" emptied it; UndoClear brings it back.
+  void cleared();
 
  private:
   // The entry of the selected row, or -1. The list may be sorted by a column, so the row is
@@ -41,6 +45,7 @@ class BasketPanel : public QWidget {
   void Clear();
 
   catalogue::Basket basket_;
+  catalogue::Basket cleared_;  // as it was before it was last emptied
   ReportList* list_;
   PictureButton* compare_button_;
 };

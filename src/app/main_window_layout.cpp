@@ -190,6 +190,8 @@ void MainWindow::AddShortcuts() {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
     connect(shortcut, &QShortcut::activated, this, command);
   }
+  auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+  connect(undo, &QShortcut::activated, basket_, &BasketPanel::UndoClear);
   auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
   connect(quit, &QShortcut::activated, this, &QWidget::close);
   auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
@@ -209,6 +211,8 @@ void MainWindow::WirePanels() {
   });
   connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
+  connect(basket_, &BasketPanel::cleared, this,
+          [this] { hint_bar_->ShowNotice(U(" Корзина очищена; Ctrl+Z вернёт её")); });
   connect(wizard_, &WizardPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(wizard_, &WizardPanel::addToBasket, this, &MainWindow::AddToBasket);
   connect(new_models_, &NewModelsPanel::showModel, this, &MainWindow::ShowEntryModel);

@@ -22,19 +22,19 @@ bool IsCyrillic(char c) {
 constexpr std::string_view kSameKey = "f,dult;pbqrkvyjghcnea[wxio]sm'.z";
 
 // The Latin letter a Cyrillic one looks like, for а..я in order; '\0' for none.
-constexpr std::array<char, 32> kTwins = {'a', 0,   'b', 0,   0,   'e', 0,   0, 0,   0,   'k',
-                                         0,   'm', 'h', 'o', 0,   'p', 'c', 't', 'y', 0,   'x',
-                                         0,   0,   0,   0,   0,   0,   0,   0,   0,   0};
+constexpr std::array<char, 32> kTwins = {'a', 0,   'b', 0,   0, 'e', 0,   0,   0,   0, 'k',
+                                         0,   'm', 'h', 'o', 0, 'p', 'c', 't', 'y', 0, 'x',
+                                         0,   0,   0,   0,   0, 0,   0,   0,   0,   0};
 
 // Brands as Russian speakers write them (UTF-8), and their Latin names.
 const std::map<std::string, std::string>& SaidBrands() {
   static const std::map<std::string, std::string> brands = [] {
     const std::pair<const char*, const char*> said[] = {
-        {"нокиа", "nokia"},       {"нокия", "nokia"},        {"самсунг", "samsung"},
-        {"сони", "sony"},         {"эриксон", "ericsson"},   {"эрикссон", "ericsson"},
-        {"моторола", "motorola"}, {"сименс", "siemens"},     {"алкатель", "alcatel"},
-        {"филипс", "philips"},    {"панасоник", "panasonic"}, {"элджи", "lg"},
-        {"флай", "fly"},          {"сагем", "sagem"},        {"шарп", "sharp"},
+        {"нокиа", "nokia"},       {"нокия", "nokia"},          {"самсунг", "samsung"},
+        {"сони", "sony"},         {"эриксон", "ericsson"},     {"эрикссон", "ericsson"},
+        {"моторола", "motorola"}, {"сименс", "siemens"},       {"алкатель", "alcatel"},
+        {"филипс", "philips"},    {"панасоник", "panasonic"},  {"элджи", "lg"},
+        {"флай", "fly"},          {"сагем", "sagem"},          {"шарп", "sharp"},
         {"бенкью", "benq"},       {"митсубиси", "mitsubishi"}, {"тошиба", "toshiba"},
     };
     std::map<std::string, std::string> in_cp1251;

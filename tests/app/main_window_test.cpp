@@ -428,6 +428,12 @@ class MainWindowTest : public QObject {
     w->ChooseFromMenu("basket", "Очистить корзину");
     QVERIFY(w->Rows("basket").isEmpty());
     QVERIFY(w->window->basket().empty());
+    QVERIFY(w->Find<QLabel>("hintBar")->text().contains(U("Ctrl+Z")));
+    // Ctrl+Z brings the basket back, once.
+    ShowWindow(*w);
+    for (int i = 0; i < 2; ++i) QTest::keyClick(basket, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w->Rows("basket"), (QStringList{U("Nokia 1100"), U("Nokia 6230 *")}));
+    QCOMPARE(w->window->basket().ComparisonText(), std::string("Nokia 1100^Nokia 6230 *^"));
   }
 
   void basket() {
