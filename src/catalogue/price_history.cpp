@@ -15,6 +15,7 @@
 #include "common/atomic_file.h"
 #include "common/date_code.h"
 #include "common/encoding.h"
+#include "common/file_at.h"
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "common/unique_fd.h"
@@ -107,11 +108,29 @@ std::string RecordLine(const PriceRecord& r) {
   return r.date_code + "\t" + r.brand + "\t" + r.model + "\t" + std::to_string(r.price) + "\n";
 }
 
-common::Status AppendBytes(const std::string& path, std::string_view bytes, bool cut_to,
+// The catalogue's Base folder held open, never reached through a link (update scripts may not
+// write through one either): the history is written inside it, so a Base swapped for a link out
+// of the catalogue leads nowhere.
+common::Result<common::UniqueFd> OpenBaseFolder(const std::string& working_folder) {
+  const std::string base = common::ResolvePath(working_folder, "Base");
+  common::UniqueFd fd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.ok()) return common::SystemError(errno, "Не удалось открыть папку", base, true);
+  return fd;
+}
+
+// The file of the history named (one of the names above) in the Base folder held open.
+common::FileAt InBase(int base, const std::string& working_folder, std::string_view name) {
+  return {base, std::string(name.substr(name.find('/') + 1)),
+          common::ResolvePath(working_folder, name)};
+}
+
+common::Status AppendBytes(const common::FileAt& file, std::string_view bytes, bool cut_to,
                            std::size_t whole_bytes) {
+  const std::string& path = file.path;
   std::optional<mode_t> mode = common::NewFileMode();
-  common::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
-                             mode.value_or(0644)));
+  common::UniqueFd fd(::openat(file.folder, file.name.c_str(),
+                               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                               mode.value_or(0644)));
   if (!fd.ok()) return common::WriteError(errno, path);
   // A record cut short by a crash goes, so that the next one starts on a line of its own.
   if (cut_to && ::ftruncate(fd.get(), static_cast<off_t>(whole_bytes)) != 0) {
@@ -175,38 +194,41 @@ common::Status AppendPriceHistory(const std::string& working_folder,
     lines += RecordLine(record);
   }
   if (lines.empty()) return {};
-  const std::string path = common::ResolvePath(working_folder, kCurrentName);
+  common::Result<common::UniqueFd> base = OpenBaseFolder(working_folder);
+  if (!base) return base.error();
+  const common::FileAt current = InBase(base->get(), working_folder, kCurrentName);
+  const std::string& path = current.path;
   FileContent content;
   std::size_t size = 0;
-  if (common::IsFile(path)) {
-    common::Result<std::string> bytes = common::ReadFile(path, 2 * kPriceHistoryCap);
-    if (bytes) {
-      content = ParseHistory(*bytes);
-      size = bytes->size();
-    } else {
-      content.damaged = true;  // too large or unreadable: not one of ours to append to
-    }
+  common::Result<std::string> bytes = common::ReadFile(current, 2 * kPriceHistoryCap);
+  if (bytes) {
+    content = ParseHistory(*bytes);
+    size = bytes->size();
+  } else if (bytes.error().code != common::ErrorCode::kMissing) {
+    content.damaged = true;  // too large or unreadable: not one of ours to append to
   }
   std::string begin_with;
   if (content.damaged || size == 0) {
     if (content.damaged) {
       common::Warn(path + ": the price history is damaged; it is moved aside as " +
                    std::string(kDamagedName) + " and begun anew");
-      std::rename(path.c_str(), common::ResolvePath(working_folder, kDamagedName).c_str());
+      const common::FileAt damaged = InBase(base->get(), working_folder, kDamagedName);
+      ::renameat(base->get(), current.name.c_str(), base->get(), damaged.name.c_str());
     }
     begin_with = std::string(kHeader) + "\n";
     content = {};
   } else if (content.whole_bytes + lines.size() > kPriceHistoryCap) {
     // The older half of the history goes; the file kept beside is the one being closed.
-    if (std::rename(path.c_str(), common::ResolvePath(working_folder, kOldName).c_str()) != 0) {
+    const common::FileAt old = InBase(base->get(), working_folder, kOldName);
+    if (::renameat(base->get(), current.name.c_str(), base->get(), old.name.c_str()) != 0) {
       return common::WriteError(errno, path);
     }
     begin_with = std::string(kHeader) + "\n";
     content = {};
   }
   // A new file appears whole, never empty or with its header alone.
-  if (!begin_with.empty()) return common::ReplaceFileAtomically(path, begin_with + lines);
-  return AppendBytes(path, lines, content.torn, content.whole_bytes);
+  if (!begin_with.empty()) return common::ReplaceFileAtomically(current, begin_with + lines);
+  return AppendBytes(current, lines, content.torn, content.whole_bytes);
 }
 
 std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,

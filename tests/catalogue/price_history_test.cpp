@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "catalogue/price_chart.h"
 #include "catalogue/price_range.h"
 #include "support/temp_catalogue.h"
+#include "support/update_test_support.h"
 
 namespace trubkom::catalogue {
 namespace {
@@ -112,6 +115,18 @@ TEST(PriceHistory, RecordsWhatDiffersFromItsLastPrices) {
   EXPECT_EQ(recorded, "3310 6230 ");
   ASSERT_TRUE(AppendPriceHistory(cat.root(), ChangedPrices(PriceHistory::Load(cat.root()), now)));
   EXPECT_TRUE(ChangedPrices(PriceHistory::Load(cat.root()), now).empty());
+}
+
+// The history is written inside the catalogue's Base folder as every catalogue file is: a Base
+// that is a link out of the catalogue gets nothing written through it.
+TEST(PriceHistory, IsNeverWrittenThroughALink) {
+  testing::TempCatalogue root;
+  root.WriteBytes("outside/price_history.tkh", "theirs");
+  std::filesystem::create_directory(root.Path("cat"));
+  std::filesystem::create_directory_symlink(root.Path("outside"), root.Path("cat/Base"));
+  EXPECT_FALSE(AppendPriceHistory(root.Path("cat"), {{"120307", "Nokia", "3310", 950}}));
+  EXPECT_EQ(root.ReadBytes("outside/price_history.tkh"), "theirs");
+  EXPECT_EQ(testing::Snapshot(root.Path("outside")).size(), 1u);
 }
 
 TEST(PriceHistory, StaysWithinItsBound) {
