@@ -382,6 +382,14 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
               const UpdateOptions& options, UpdatePorts& ports, const PublicKey& key,
               UpdateSummary& summary) {
   const std::vector<std::string> mirrors = ServerAddresses(options.server_base);
+  if (mirrors.empty()) {
+    common::Error none{
+        common::ErrorCode::kNetwork,
+        common::Cp1251FromUtf8("Сервер обновлений не задан (TRUBKOM_UPDATE_SERVER)")};
+    ports.status.Append(none.message);
+    summary.server_problem = none;
+    return;
+  }
   for (std::size_t i = 0; i < mirrors.size() && !Cancelled(ports); ++i) {
     UpdateOptions mirror = options;
     mirror.server_base = mirrors[i];

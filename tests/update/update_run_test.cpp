@@ -269,6 +269,20 @@ TEST(RunUpdate, AnEmptyJournalFolderGoes) {
   }
 }
 
+// A run without an update server (a demo build's) says so and applies what it has.
+TEST(RunUpdate, WithoutAServerSaysSo) {
+  testing::TempCatalogue cat;
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  UpdateSummary summary =
+      RunUpdate(cat.root(), {false, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
+                OpeningKeysFor(NewSealingKeys()));
+  ASSERT_TRUE(summary.server_problem);
+  EXPECT_EQ(status.lines.front(), W("Сервер обновлений не задан (TRUBKOM_UPDATE_SERVER)"));
+}
+
 // One update of a catalogue at a time: a run that finds another under way says so and does
 // nothing, unless that one ends within the wait it was given.
 TEST(RunUpdate, OneAtATime) {
