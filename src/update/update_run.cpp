@@ -110,6 +110,7 @@ class OnlinePhase {
     } else {
       // Asked whole next time: a refused index must not come back as "not modified".
       ::unlinkat(updates_, "index.validators", 0);
+      ::unlinkat(updates_, "index.sig.validators", 0);
     }
     ports_.status.Append("");
     if (!accepted) return accepted.error();
@@ -123,30 +124,39 @@ class OnlinePhase {
   // with its validators), else that copy, which costs no download. The signature comes with it
   // (signature_), downloaded or kept alike; none when the server has none.
   common::Result<std::string> FetchIndex() {
-    Validators known = ReadValidators();
-    auto kept = common::ReadFile(In("index.cache"), kIndexFileCap);
-    if (!kept) known = {};
-    const common::FileAt index_file = In("index.txt");
-    auto changed = GetInetFileIfChanged(options_.server_base + "updates/index.txt", index_file,
-                                        options_.proxy, options_.use_proxy, known, control_);
-    if (!changed) return changed.error();
-    validators_ = known;
-    if (!*changed) {
-      auto signature = common::ReadFile(In("index.sig.cache"), kIndexFileCap);
-      if (signature) signature_ = std::move(*signature);
-      return kept;
+    auto index = FetchKept("index.txt", "index.cache", "index.validators", validators_);
+    if (!index) return index.error();
+    // The signature is asked with validators of its own: a publisher signs again (a new
+    // expiry) beside an index that did not change, which a server whose ETag is the content's
+    // hash answers "not modified" for.
+    auto signature =
+        FetchKept("index.sig", "index.sig.cache", "index.sig.validators", signature_validators_);
+    if (!signature && signature.error().code != common::ErrorCode::kMissing) {
+      return signature.error();
     }
-    auto index = common::ReadFile(index_file, kIndexFileCap);
-    ::unlinkat(updates_, index_file.name.c_str(), 0);
-    if (!index) return index;
-    const common::FileAt signature_file = In("index.sig");
-    common::Status fetched = Fetch("updates/index.sig", signature_file);
-    auto signature = common::ReadFile(signature_file, kIndexFileCap);
-    ::unlinkat(updates_, signature_file.name.c_str(), 0);
-    if (!fetched && fetched.error().code != common::ErrorCode::kMissing) return fetched.error();
-    if (fetched && !signature) return signature.error();
-    if (fetched) signature_ = std::move(*signature);
+    if (signature) signature_ = std::move(*signature);
     return index;
+  }
+
+  // A small file of the server's updates/ (the index, its signature): downloaded when it changed
+  // since the copy kept by the last run (asked with that copy's validators), else that copy,
+  // which costs no download; validators gets what the server answered.
+  common::Result<std::string> FetchKept(const char* name, const char* cache,
+                                        const char* validators_file, Validators& validators) {
+    Validators known = ReadValidators(validators_file);
+    auto kept = common::ReadFile(In(cache), kIndexFileCap);
+    if (!kept) known = {};
+    DownloadControl control = control_;
+    control.max_bytes = kIndexFileCap;
+    const common::FileAt file = In(name);
+    auto changed = GetInetFileIfChanged(options_.server_base + "updates/" + name, file,
+                                        options_.proxy, options_.use_proxy, known, control);
+    if (!changed) return changed.error();
+    validators = known;
+    if (!*changed) return kept;
+    auto bytes = common::ReadFile(file, kIndexFileCap);
+    ::unlinkat(updates_, file.name.c_str(), 0);
+    return bytes;
   }
 
   // Keeps the index taken, its signature and its validators for the next run to ask with.
@@ -157,17 +167,21 @@ class OnlinePhase {
     } else {
       ::unlinkat(updates_, "index.sig.cache", 0);
     }
-    if (kept && (!validators_.etag.empty() || !validators_.last_modified.empty())) {
+    KeepValidators(kept, "index.validators", validators_);
+    KeepValidators(kept && signature_, "index.sig.validators", signature_validators_);
+  }
+
+  void KeepValidators(bool kept, const char* file, const Validators& validators) {
+    if (kept && (!validators.etag.empty() || !validators.last_modified.empty())) {
       (void)common::ReplaceFileAtomically(
-          In("index.validators"), validators_.etag + "\n" + validators_.last_modified + "\n",
-          false);
+          In(file), validators.etag + "\n" + validators.last_modified + "\n", false);
     } else {
-      ::unlinkat(updates_, "index.validators", 0);
+      ::unlinkat(updates_, file, 0);
     }
   }
 
-  Validators ReadValidators() const {
-    auto text = common::ReadFile(In("index.validators"), 4096);
+  Validators ReadValidators(const char* file) const {
+    auto text = common::ReadFile(In(file), 4096);
     if (!text) return {};
     common::StringList lines = common::SplitLinesAtAnyEnd(*text);
     lines.resize(2);
@@ -230,14 +244,6 @@ class OnlinePhase {
         bytes ? CheckSignedPackage(*signed_, name, *bytes) : common::Status(bytes.error());
     if (!matches) ::unlinkat(updates_, name.c_str(), 0);
     return matches;
-  }
-
-  // The server's index or its signature: small files, capped before they touch the disk.
-  common::Status Fetch(const std::string& server_path, const common::FileAt& local_file) {
-    DownloadControl control = control_;
-    control.max_bytes = kIndexFileCap;
-    return GetInetFile(options_.server_base + server_path, local_file, options_.proxy,
-                       options_.use_proxy, control);
   }
 
   // A package's download is capped at the size the signed index gives it: no server sends more.
@@ -343,6 +349,7 @@ class OnlinePhase {
   std::optional<std::string> signature_;  // the text of index.sig, when the server has one
   std::optional<IndexSignature> signed_;
   Validators validators_;
+  Validators signature_validators_;
   int updates_;
   std::string path_;
   std::vector<std::string> local_packages_;
