@@ -62,6 +62,43 @@ constexpr const char* kNewModelsHint =
 constexpr int kModelsColumnWidth = 217;
 constexpr int kWizardColumnWidth = 184;
 
+// The least a side column may be narrowed to by hand; dragged further, it folds away.
+constexpr int kLeastColumnWidth = 96;
+// The share of the window the browser area keeps at least when the window is narrowed.
+constexpr double kLeastPageShare = 0.45;
+
+// Keeps the browser area (the splitter's middle widget) at least kLeastPageShare of the
+// splitter whenever the splitter is resized: at a scale of 2 or on a small screen the side
+// columns give way, in proportion, rather than leave the page a strip.
+class PageRoom : public QObject {
+ public:
+  explicit PageRoom(QSplitter* columns) : QObject(columns), columns_(columns) {
+    columns->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) Share();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  void Share() {
+    QList<int> sizes = columns_->sizes();
+    const int total = sizes[0] + sizes[1] + sizes[2];
+    const int least_page = static_cast<int>(total * kLeastPageShare);
+    const int sides = sizes[0] + sizes[2];
+    if (total <= 0 || sizes[1] >= least_page || sides <= 0) return;
+    const int room = std::max(total - least_page, 0);
+    sizes[0] = sizes[0] * room / sides;
+    sizes[2] = sizes[2] * room / sides;
+    sizes[1] = total - sizes[0] - sizes[2];
+    columns_->setSizes(sizes);
+  }
+
+  QSplitter* columns_;
+};
+
 // A frame of a side column: its title over its panel, on a pale gradient (or, for the wizard, a
 // plain light background); of a fixed height when given one.
 QWidget* Frame(QWidget* title, QWidget* panel, int height = 0, bool gradient = true) {
@@ -83,7 +120,9 @@ QWidget* Frame(QWidget* title, QWidget* panel, int height = 0, bool gradient = t
 // A column beside the browser area: the upper frame takes the height the lower one leaves.
 QWidget* SideColumn(int width, QWidget* upper, QWidget* lower, QWidget* parent) {
   auto* column = new GradientPanel(colours::kColumnTop, colours::kColumnBottom, parent);
-  column->setMinimumWidth(width);
+  // Laid out for width; narrower (a large scale, a small screen) it scrolls sideways.
+  column->resize(width, column->height());
+  column->setMinimumWidth(kLeastColumnWidth);
   auto* content = new QWidget;
   auto* layout = Column(content);
   layout->addWidget(upper, 1);
@@ -95,7 +134,8 @@ QWidget* SideColumn(int width, QWidget* upper, QWidget* lower, QWidget* parent) 
   // is scrolled into sight.
   scroller->setFocusPolicy(Qt::NoFocus);
   scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  content->setMinimumWidth(width);
   scroller->setWidgetResizable(true);
   scroller->viewport()->setAutoFillBackground(false);
   content->setAutoFillBackground(false);
@@ -125,11 +165,11 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
 
   auto* layout = Column(this);
   layout->addWidget(BuildTopStrip());
-  // The user may widen the side columns at the expense of the browser area, never narrow them
-  // below the widths they were laid out for.
+  // The user may widen the side columns at the expense of the browser area, narrow them (their
+  // content then scrolls sideways) or fold them away; the widths are remembered. The browser
+  // area never folds, and keeps about half the window whatever its size.
   columns_ = new QSplitter(Qt::Horizontal, this);
   columns_->setObjectName(U("columns"));
-  columns_->setChildrenCollapsible(false);
   columns_->setHandleWidth(3);
   models_ = new ModelsPanel(state_);
   basket_ = new BasketPanel;
@@ -149,6 +189,8 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   columns_->setStretchFactor(1, 1);
   columns_->setStretchFactor(2, 0);
   columns_->setSizes({kModelsColumnWidth, width(), kWizardColumnWidth});
+  columns_->setCollapsible(1, false);
+  new PageRoom(columns_);
   // The splitter puts each new widget first among its children; in their order again, the
   // widget tree reads left to right, as screen readers walk it.
   for (int i = 0; i < columns_->count(); ++i) columns_->widget(i)->raise();

@@ -201,6 +201,25 @@ class MainWindowTest : public QObject {
     QVERIFY(w->Find<QToolButton>("newer")->isHidden());
   }
 
+  // A window as narrow as a laptop's at a scale of 2 (640 pixels) leaves the page about half of
+  // it; the side columns can be folded away, the page never.
+  void thePageKeepsHalfANarrowWindow() {
+    ShowWindow(*w);
+    w->window->setMinimumSize(0, 0);
+    w->window->resize(640, 500);
+    auto* columns = w->Find<QSplitter>("columns");
+    QTRY_VERIFY(columns->width() <= 640);
+    QList<int> widths = columns->sizes();
+    QVERIFY2(widths[1] >= columns->width() * 45 / 100 - 2,
+             qPrintable(QStringLiteral("%1 of %2").arg(widths[1]).arg(columns->width())));
+    QVERIFY(widths[0] > 0 && widths[2] > 0);
+    columns->setSizes({0, 600, 0});
+    QCOMPARE(columns->sizes()[0], 0);
+    QCOMPARE(columns->sizes()[2], 0);
+    columns->setSizes({400, 0, 200});
+    QVERIFY(columns->sizes()[1] > 0);
+  }
+
   void startupLoad() {
     QCOMPARE(w->browser.shown, std::vector<std::string>{cat->Path("Templates/index.html")});
     QVERIFY(w->messages.texts.empty());
