@@ -78,7 +78,12 @@ class PageRoom : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize) Share();
+    // Only once on the screen: the sizes of a window still being laid out are not the user's.
+    const bool sized = event->type() == QEvent::Resize || event->type() == QEvent::Show;
+    // After the splitter has shared out the new width itself.
+    if (sized && columns_->isVisible()) {
+      QMetaObject::invokeMethod(this, &PageRoom::Share, Qt::QueuedConnection);
+    }
     return QObject::eventFilter(watched, event);
   }
 

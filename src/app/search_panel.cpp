@@ -2,6 +2,7 @@
 
 #include <QShortcut>
 #include <algorithm>
+#include <cstdint>
 
 #include "app/panel_parts.h"
 #include "app/text.h"
@@ -18,14 +19,10 @@ constexpr std::size_t kSearchRowsListed = 1000;
 // A list keeps its header and a few rows in sight before its column has to scroll.
 constexpr int kListMinimumHeight = 54;
 
-// The first rows found in the order the list is sorted by, or as found when it is not sorted.
+// The first rows found in the order the list is sorted by.
 std::vector<catalogue::FoundModel> FirstListed(std::vector<catalogue::FoundModel> found,
                                                const catalogue::ColumnOrder& order) {
   std::vector<catalogue::FoundModel> first;
-  if (order.column() < 0) {
-    found.resize(std::min(found.size(), kSearchRowsListed));
-    return found;
-  }
   std::vector<std::string> texts;
   texts.reserve(found.size());
   for (const catalogue::FoundModel& model : found) {
@@ -103,10 +100,14 @@ void SearchPanel::ShowResults() {
     cut_ = false;
     return;
   }
-  std::vector<catalogue::FoundModel> found = search_.Find(FromQt(field_->text()));
-  std::size_t total = found.size();
+  // In its own order the list needs the first rows alone; sorted by a column, all of them.
+  const bool sorted = results_->order().column() >= 0;
+  catalogue::SearchResult result =
+      search_.Find(FromQt(field_->text()), sorted ? SIZE_MAX : kSearchRowsListed);
+  std::vector<catalogue::FoundModel> found = std::move(result.first);
+  const std::size_t total = result.total;
   cut_ = total > kSearchRowsListed;
-  if (cut_) found = FirstListed(std::move(found), results_->order());
+  if (cut_ && sorted) found = FirstListed(std::move(found), results_->order());
   QList<QStringList> rows;
   rows.reserve(static_cast<qsizetype>(found.size()));
   for (const catalogue::FoundModel& model : found) {

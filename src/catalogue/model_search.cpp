@@ -1,6 +1,7 @@
 #include "catalogue/model_search.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "catalogue/brand_spellings.h"
@@ -91,18 +92,22 @@ void ModelSearch::Brand::ModelsHolding(const common::SubstringSearch& word,
 }
 
 std::vector<FoundModel> ModelSearch::Find(std::string_view typed) const {
-  std::vector<FoundModel> found = FindWords(Words(typed));
-  if (!found.empty()) return found;
+  return Find(typed, SIZE_MAX).first;
+}
+
+SearchResult ModelSearch::Find(std::string_view typed, std::size_t limit) const {
+  SearchResult found = FindWords(Words(typed), limit);
+  if (found.total > 0) return found;
   // Nothing under the words as typed: under the Latin letters they were most likely meant in
   // ("л750", "к750", "нокиа"). Tried only then, so a key press that finds costs no more.
   for (const std::string& latin : LatinSpellings(common::Cp1251Lowered(typed))) {
-    found = FindWords(Words(latin));
-    if (!found.empty()) break;
+    found = FindWords(Words(latin), limit);
+    if (found.total > 0) break;
   }
   return found;
 }
 
-std::vector<FoundModel> ModelSearch::FindWords(const common::StringList& words) const {
+SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t limit) const {
   if (words.empty()) return {};
   const common::SubstringSearch first(words.front());
   std::vector<std::pair<const Brand*, std::size_t>> holding;  // the rows are made once counted
@@ -118,10 +123,14 @@ std::vector<FoundModel> ModelSearch::FindWords(const common::StringList& words) 
       if (holds_all) holding.emplace_back(&brand, model);
     }
   }
-  std::vector<FoundModel> models;
-  models.reserve(holding.size());
-  for (const auto& [brand, model] : holding) models.push_back(brand->Row(model));
-  return models;
+  SearchResult result;
+  result.total = holding.size();
+  result.first.reserve(std::min(holding.size(), limit));
+  for (const auto& [brand, model] : holding) {
+    if (result.first.size() == limit) break;
+    result.first.push_back(brand->Row(model));
+  }
+  return result;
 }
 
 ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,

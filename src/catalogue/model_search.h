@@ -27,6 +27,13 @@ struct FoundModel {
   std::string Entry() const { return brand + " " + model; }
 };
 
+// What a search found: the first rows, in the order the brands were added, and how many rows
+// there are in all.
+struct SearchResult {
+  std::vector<FoundModel> first;
+  std::size_t total = 0;
+};
+
 // Every model of a catalogue, with its text to search made once, so that a search per key press
 // reads the lowered names instead of lowering every name again.
 class ModelSearch {
@@ -38,11 +45,14 @@ class ModelSearch {
   // were added; none for a text without words. When none holds them as typed, those holding
   // their Latin spelling (latin_spelling.h): a model typed in Cyrillic is found.
   std::vector<FoundModel> Find(std::string_view typed) const;
+  // The same, making rows for the first limit models alone (a window lists a thousand at most):
+  // a broad word costs a count, not a row for every model it finds.
+  SearchResult Find(std::string_view typed, std::size_t limit) const;
 
   std::size_t size() const { return size_; }
 
  private:
-  std::vector<FoundModel> FindWords(const common::StringList& words) const;
+  SearchResult FindWords(const common::StringList& words, std::size_t limit) const;
 
   // A model as its row shows it and as it is searched: a catalogue of hundreds of thousands of
   // models keeps a few tens of bytes for each.

@@ -54,5 +54,20 @@ TEST(ModelSearch, FindsModelsHoldingEveryWord) {
   }
 }
 
+// A search that lists only the first rows makes rows for those alone, and counts all.
+TEST(ModelSearch, MakesRowsForTheFirstOnlyAndCountsAll) {
+  ModelSearch search;
+  search.AddBrand("Nokia", {{"3310", "45"}, {"6230 *", "120"}, {"E65", "300"}});
+  search.AddBrand("Sony-Ericsson", {{"K750i", "210"}});
+  for (std::size_t limit : {std::size_t{0}, std::size_t{2}, std::size_t{10}}) {
+    SearchResult found = search.Find("k", limit);
+    EXPECT_EQ(found.total, 4u);
+    ASSERT_EQ(found.first.size(), std::min<std::size_t>(limit, 4));
+    for (std::size_t i = 0; i < found.first.size(); ++i) {
+      EXPECT_EQ(found.first[i].Entry(), search.Find("k")[i].Entry());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue
