@@ -271,7 +271,7 @@ void MainWindow::OrderFocusChain() {
   chain << models_->brand_box() << models_->search()->field() << models_->list()
         << models_->search()->results() << models_->full_only_box() << basket_->list()
         << basket_->compare_button() << ports_.browser_widget << wizard_->FocusOrder()
-        << new_models_->list();
+        << new_models_->FocusOrder();
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 

@@ -1,8 +1,10 @@
 #include "app/new_models_panel.h"
 
 #include <QHeaderView>
+#include <QShortcut>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 #include "app/panel_parts.h"
 #include "app/text.h"
@@ -23,7 +25,7 @@ QAbstractButton* ArrowButton(QWidget* bar, const char* bitmap, const char* name,
   button->setIcon(QIcon(U(bitmap)));
   button->setIconSize(QSize(18, 18));
   button->setFixedSize(18, 18);
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);
   button->setAutoRaise(true);
   button->hide();
   button->setObjectName(U(name));
@@ -38,11 +40,19 @@ NewModelsPanel::NewModelsPanel(QWidget* parent) : QWidget(parent) {
   auto* date_bar = Strip(this, 18);
   auto* bar = Row(date_bar);
   older_button_ = ArrowButton(date_bar, ":/BITBTN9_BITMAP", "older", "Более ранние новинки",
-                              "Новинки предыдущего обновления");
+                              "Новинки предыдущего обновления (Alt+PgDown)");
   newer_button_ = ArrowButton(date_bar, ":/BITBTN10_BITMAP", "newer", "Более поздние новинки",
-                              "Новинки следующего обновления");
+                              "Новинки следующего обновления (Alt+PgUp)");
   connect(older_button_, &QAbstractButton::clicked, this, [this] { Step(1); });
   connect(newer_button_, &QAbstractButton::clicked, this, [this] { Step(-1); });
+  // From anywhere in the window, as the arrows' buttons when they are offered.
+  for (auto [keys, button] : {std::pair{Qt::ALT | Qt::Key_PageDown, older_button_},
+                              std::pair{Qt::ALT | Qt::Key_PageUp, newer_button_}}) {
+    auto* shortcut = new QShortcut(QKeySequence(keys), this);
+    connect(shortcut, &QShortcut::activated, button, [button] {
+      if (button->isVisible()) button->click();
+    });
+  }
   date_label_ = new QLabel(date_bar);
   date_label_->setObjectName(U("date"));
   Describe(date_label_, {}, U("Дата обновления, добавившего эти модели"));

@@ -24,6 +24,8 @@ class NewModelsPanel : public QWidget {
   ReportList* list() const { return list_; }
   QAbstractButton* older_button() const { return older_button_; }
   QAbstractButton* newer_button() const { return newer_button_; }
+  // The panel's controls in the order Tab walks them: the arrows (when offered), the list.
+  QList<QWidget*> FocusOrder() const { return {older_button_, newer_button_, list_}; }
 
  signals:
   // The "brand model" entry of a row whose page or place in the basket the user asked for.

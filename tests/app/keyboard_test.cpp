@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEngineView>
 #include <functional>
@@ -254,6 +255,25 @@ class KeyboardTest : public QObject {
     // Ctrl+Q quits: the window closes.
     QTest::keyClick(models, Qt::Key_Q, Qt::ControlModifier);
     QTRY_VERIFY(!w->window->isVisible());
+  }
+
+  // "Новинки"'s arrows take the focus and have their keys: Alt+PgDown the older list,
+  // Alt+PgUp the newer one.
+  void newModelsByKeyboard() {
+    cat->WriteText("updates/upd010106.new", "Nokia 1100\r\n");
+    cat->WriteText("updates/upd010206.new", "Nokia 3310\r\n");
+    w->Reload();
+    ShowAndActivate(w->window.get());
+    auto* older = w->Find<QToolButton>("older");
+    QVERIFY(older->focusPolicy() & Qt::TabFocus);
+    QCOMPARE(w->Rows("newModels"), QStringList{U("Nokia 3310")});
+    QTest::keyClick(w->List("models"), Qt::Key_PageDown, Qt::AltModifier);
+    QCOMPARE(w->Rows("newModels"), QStringList{U("Nokia 1100")});
+    QTest::keyClick(w->List("models"), Qt::Key_PageUp, Qt::AltModifier);
+    QCOMPARE(w->Rows("newModels"), QStringList{U("Nokia 3310")});
+    older->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(FocusName(w->window.get()), U("newModels"));  // the newer arrow is not offered
   }
 
   // Ctrl+B with no model's page on show adds the current row of the list in use, whichever it
