@@ -18,6 +18,7 @@
 #include "common/line_file.h"
 #include "common/paths.h"
 #include "plain_read.h"
+#include "support/core_helpers.h"
 #include "support/price_average_reference.h"
 #include "synthetic_catalogue.h"
 
@@ -152,7 +153,7 @@ const LongLine& OneLongLine() {
 void CheckLongLine() {
   const LongLine& data = OneLongLine();
   catalogue::BrandPrices prices("Nokia", data.models);
-  prices.AddLine(data.line);
+  trubkom::testing::AddPriceLine(prices, data.line);
   Check(prices.AveragePrice("1100") == catalogue::AveragePrice({data.line}, "Nokia 1100"),
         "the long line");
 }
@@ -166,7 +167,7 @@ BENCHMARK(LowerOneLongLine)->Unit(benchmark::kMicrosecond);
 void PricePassOverOneLongLine(benchmark::State& state) {
   const LongLine& data = OneLongLine();
   catalogue::BrandPrices prices("Nokia", data.models);
-  for (auto _ : state) prices.AddLine(data.line);
+  for (auto _ : state) trubkom::testing::AddPriceLine(prices, data.line);
   benchmark::DoNotOptimize(prices.AveragePrice("1100"));
 }
 BENCHMARK(PricePassOverOneLongLine)->Unit(benchmark::kMicrosecond);

@@ -158,15 +158,6 @@ void BrandPrices::Tally::Join(const Tally& other) {
   }
 }
 
-void BrandPrices::AddLine(std::string_view line) {
-  std::string lowered = AsciiLowered(line);
-  if (HasLineEnd(lowered)) {
-    AddLoweredLine(lowered, tally_);
-  } else {
-    AddLoweredText(lowered, tally_);
-  }
-}
-
 void BrandPrices::AddLoweredText(std::string_view text) { AddLoweredText(text, tally_); }
 
 void BrandPrices::AddLoweredText(std::string_view text, Tally& tally) {

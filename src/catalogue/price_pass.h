@@ -54,10 +54,11 @@ class BrandPrices {
   // The same for many brands at once, each price list read and lowered once for all of them.
   static void AddPriceListsToAll(const std::string& working_folder,
                                  const std::vector<BrandPrices*>& all);
-  // Adds one line (a shop's name and page lines included).
-  void AddLine(std::string_view line);
   // Adds the lines of a text whose ASCII letters are already lowered.
   void AddLoweredText(std::string_view text);
+  // Adds one line whose ASCII letters are already lowered, as a whole: a CR or LF in it, which a
+  // file's line ends would have split at, ends nothing.
+  void AddLoweredLine(std::string_view lowered) { AddLoweredLine(lowered, tally_); }
   std::string AveragePrice(std::string_view model) const;
   // The average price of the i-th of the models given, found without a look-up.
   std::string AveragePriceOf(std::size_t i) const;

@@ -7,6 +7,7 @@
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/line_file.h"
+#include "support/core_helpers.h"
 #include "support/fake_ports.h"
 #include "support/price_average_reference.h"
 #include "support/temp_catalogue.h"
@@ -61,7 +62,7 @@ TEST(AveragePrice, ExactForHugeAndNegativePrices) {
     for (const std::string& price : c.prices) lines.push_back("Nokia 1100^" + price);
     EXPECT_EQ(AveragePrice(lines, "Nokia 1100"), c.expected) << c.prices[0];
     BrandPrices prices("Nokia", {"1100"});
-    for (const std::string& line : lines) prices.AddLine(line);
+    for (const std::string& line : lines) trubkom::testing::AddPriceLine(prices, line);
     EXPECT_EQ(prices.AveragePrice("1100"), c.expected) << c.prices[0];
   }
 }
@@ -102,7 +103,7 @@ TEST(BrandPrices, ReadsThePriceAfterTheLinesFirstCaret) {
   for (const Case& c : cases) {
     std::string line = W(c.line);
     BrandPrices by_line("Nokia", {"1100"});
-    by_line.AddLine(line);
+    trubkom::testing::AddPriceLine(by_line, line);
     EXPECT_EQ(by_line.AveragePrice("1100"), c.expected) << c.line;
     BrandPrices by_text("Nokia", {"1100"});
     by_text.AddLoweredText(common::AsciiLowered("Shop\r\nshop.html\r\n" + line + "\r\nx\r\n"));
@@ -162,7 +163,7 @@ TEST(BrandPrices, AgreesWithTheLiteralAverageOnRandomData) {
       lines.push_back(line);
     }
     BrandPrices prices(brand, models);
-    for (const std::string& line : lines) prices.AddLine(line);
+    for (const std::string& line : lines) trubkom::testing::AddPriceLine(prices, line);
     // The same lines as one file with every kind of line end, read whole.
     std::string text;
     for (const std::string& line : lines) text += line + pick({"\r\n", "\n", "\r", "\n\r"});
@@ -185,7 +186,7 @@ TEST(BrandPrices, OneLongLineOfManyOffers) {
   std::string line;
   for (int i = 0; i < 8000; ++i) line += "nokia 1100^";
   BrandPrices prices("Nokia", {"1100", "1100^nokia 1100", "110", ""});
-  prices.AddLine(line);
+  trubkom::testing::AddPriceLine(prices, line);
   for (const char* model : {"1100", "1100^nokia 1100", "110", ""}) {
     EXPECT_EQ(prices.AveragePrice(model), AveragePrice({line}, std::string("Nokia ") + model))
         << model;

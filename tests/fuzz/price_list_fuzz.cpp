@@ -5,6 +5,7 @@
 #include "common/ascii.h"
 #include "common/line_file.h"
 #include "fuzz_support.h"
+#include "support/core_helpers.h"
 #include "support/price_average_reference.h"
 
 using namespace trubkom;
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   common::StringList lines = common::SplitLinesAtAnyEnd(price_text);
 
   catalogue::BrandPrices by_line(brand, models);
-  for (const std::string& line : lines) by_line.AddLine(line);
+  for (const std::string& line : lines) trubkom::testing::AddPriceLine(by_line, line);
   catalogue::BrandPrices by_text(brand, models);
   by_text.AddLoweredText(common::AsciiLowered(price_text));
 

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/ascii.h"
 #include "common/line_file.h"
 
 namespace trubkom::testing {
@@ -21,6 +22,15 @@ common::Result<update::ExtractReport> ExtractArchiveFile(const std::string& path
   auto bytes = common::ReadFile(path);
   if (!bytes) return bytes.error();
   return update::ExtractArchiveBytes(*bytes, destination, limits);
+}
+
+void AddPriceLine(catalogue::BrandPrices& prices, std::string_view line) {
+  const std::string lowered = common::AsciiLowered(line);
+  if (lowered.find_first_of("\r\n") != std::string::npos) {
+    prices.AddLoweredLine(lowered);
+  } else {
+    prices.AddLoweredText(lowered);
+  }
 }
 
 bool AcceptsConnections(const std::string& address) {
