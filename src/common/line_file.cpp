@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -18,28 +17,25 @@ namespace trubkom::common {
 
 namespace {
 
-// Why a file could not be read: for the warning (English, as warnings are) and for the error.
+// Why a file could not be read, made into its Error by ErrorOf.
 struct ReadProblem {
   ErrorCode code = ErrorCode::kMissing;
   int errno_value = 0;  // 0 when no system call failed
-  std::string why;      // "not a regular file", ...
   std::size_t cap = 0;  // for kTooLarge
 };
 
-bool Problem(ReadProblem& problem, ErrorCode code, std::string why, int errno_value = 0) {
-  problem = {code, errno_value, std::move(why), 0};
+bool Problem(ReadProblem& problem, ErrorCode code, int errno_value = 0) {
+  problem = {code, errno_value, 0};
   return false;
 }
 
 bool TooLarge(ReadProblem& problem, std::size_t max_bytes) {
-  problem = {ErrorCode::kTooLarge, 0, "larger than " + std::to_string(max_bytes) + " bytes",
-             max_bytes};
+  problem = {ErrorCode::kTooLarge, 0, max_bytes};
   return false;
 }
 
-bool SystemProblem(ReadProblem& problem, const char* doing, int errno_value) {
-  return Problem(problem, CodeOfErrno(errno_value, false),
-                 std::string(doing) + " (" + std::strerror(errno_value) + ")", errno_value);
+bool SystemProblem(ReadProblem& problem, int errno_value) {
+  return Problem(problem, CodeOfErrno(errno_value, false), errno_value);
 }
 
 Error ErrorOf(const std::string& path, const ReadProblem& problem) {
@@ -94,7 +90,7 @@ template <typename Buffer>
 bool ReadOpened(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem& problem) {
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    return Problem(problem, ErrorCode::kNotAFile);
   }
   if (static_cast<std::uint64_t>(info.st_size) > max_bytes) return TooLarge(problem, max_bytes);
   // The size is only a hint: files of /proc and growing files can hold more than it says (or
@@ -108,7 +104,7 @@ bool ReadOpened(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem& probl
     std::size_t room = into_buffer ? bytes.size() - filled : sizeof chunk;
     ssize_t got = ::read(fd, target, room);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return SystemProblem(problem, "cannot be read", errno);
+    if (got < 0) return SystemProblem(problem, errno);
     if (got == 0) break;
     auto count = static_cast<std::size_t>(got);
     if (count > max_bytes - filled) return TooLarge(problem, max_bytes);
@@ -127,16 +123,16 @@ bool ReadOpenedWithin(int fd, Buffer& bytes, std::size_t max_bytes, ReadProblem&
     return ReadOpened(fd, bytes, max_bytes, problem);
   } catch (const std::bad_alloc&) {
     bytes = Buffer();
-    return Problem(problem, ErrorCode::kTooLarge, "too large for the memory there is");
+    return Problem(problem, ErrorCode::kTooLarge);
   }
 }
 
 // Why a file could not be opened, from the errno of its open.
 bool OpenProblem(ReadProblem& problem, int errno_value) {
   if (errno_value == ENOENT || errno_value == ENOTDIR) {
-    return Problem(problem, ErrorCode::kMissing, "missing", ENOENT);
+    return Problem(problem, ErrorCode::kMissing, ENOENT);
   }
-  return SystemProblem(problem, "cannot be opened", errno_value);
+  return SystemProblem(problem, errno_value);
 }
 
 // Opening without blocking keeps a FIFO from waiting for a writer.
@@ -148,7 +144,7 @@ constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 UniqueFd OpenRegular(const std::string& path, ReadProblem& problem) {
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    Problem(problem, ErrorCode::kNotAFile);
     return UniqueFd();
   }
   UniqueFd file(::open(path.c_str(), kOpenFlags));
@@ -168,7 +164,7 @@ bool ReadAt(const FileAt& at, std::string& bytes, std::size_t max_bytes, ReadPro
   struct stat info;
   if (::fstatat(at.folder, at.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
       !S_ISREG(info.st_mode)) {
-    return Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    return Problem(problem, ErrorCode::kNotAFile);
   }
   UniqueFd file(::openat(at.folder, at.name.c_str(), kOpenFlags | O_NOFOLLOW));
   if (!file.ok()) return OpenProblem(problem, errno);
@@ -204,7 +200,7 @@ Result<OpenedFile> OpenFileForReading(const std::string& path) {
   if (!file.ok()) return ErrorOf(path, problem);
   struct stat info;
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    Problem(problem, ErrorCode::kNotAFile, "not a regular file");
+    Problem(problem, ErrorCode::kNotAFile);
     return ErrorOf(path, problem);
   }
   return OpenedFile{std::move(file), static_cast<std::size_t>(info.st_size)};

@@ -273,11 +273,13 @@ class OnlinePhase {
   // server sent stays in updates/ without bound. One the index lists is fetched again, and the
   // next refusal replaces its copy, so each name keeps one at most.
   void RemoveRejectedOtherThan(const common::StringList& listed) const {
+    constexpr std::string_view kSuffix = ".rejected";
     for (const std::string& name : common::ListFiles(updates_, "*.rejected")) {
-      const std::string package = common::AsciiLowered(name.substr(0, name.size() - 9));
-      const bool still_listed =
-          std::any_of(listed.begin(), listed.end(),
-                      [&](const std::string& l) { return common::AsciiLowered(l) == package; });
+      const std::string_view package =
+          std::string_view(name).substr(0, name.size() - kSuffix.size());
+      const bool still_listed = std::any_of(
+          listed.begin(), listed.end(),
+          [&](const std::string& l) { return common::EqualsIgnoringAsciiCase(l, package); });
       if (!still_listed) ::unlinkat(updates_, name.c_str(), 0);
     }
   }

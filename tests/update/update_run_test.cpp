@@ -38,6 +38,25 @@ std::string Package(const std::string& base, const SealingKeys& keys) {
   return SealPackage(archive, base + ".upd", keys);
 }
 
+// One run with the fakes of a window: its status lines and summary. The folder chooser answers
+// chosen (none: no folder).
+struct Ran {
+  std::vector<std::string> lines;
+  UpdateSummary summary;
+};
+
+Ran RunOnce(const testing::TempCatalogue& cat, const UpdateOptions& options,
+            const SealingKeys& keys, const std::string& chosen = {}) {
+  testing::RecordingStatus status;
+  testing::FakeMessages messages;
+  testing::FakeShell shell;
+  testing::FakeFolderChooser folders;
+  folders.answer = chosen;
+  UpdateSummary summary = RunUpdate(
+      cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+  return {status.lines, std::move(summary)};
+}
+
 struct Case {
   const char* name;
   std::vector<std::string> local;   // packages in updates/ ("=" after the name: applied; "!":
@@ -242,12 +261,7 @@ TEST(RunUpdate, PackagesPutAsideGoOnceTheIndexNoLongerListsThem) {
   testing::TempCatalogue cat;
   cat.WriteBytes("updates/upd010207.upd.rejected", "junk");
   cat.WriteBytes("updates/UPD999999.UPD.rejected", "junk");
-  testing::RecordingStatus status;
-  testing::FakeMessages messages;
-  testing::FakeShell shell;
-  testing::FakeFolderChooser folders;
-  RunUpdate(cat.root(), {false, false, "", server.Url("/")},
-            {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+  RunOnce(cat, {false, false, "", server.Url("/")}, keys);
   EXPECT_TRUE(common::IsFile(cat.Path("updates/upd010207.upd.rejected")));
   EXPECT_FALSE(common::IsFile(cat.Path("updates/UPD999999.UPD.rejected")));
 }
@@ -259,12 +273,7 @@ TEST(RunUpdate, AnEmptyJournalFolderGoes) {
     testing::TempCatalogue cat;
     cat.WriteBytes(empty ? "updates/journal/.keep" : "updates/journal/upd010207.progress", "x");
     if (empty) std::filesystem::remove(cat.Path("updates/journal/.keep"));
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;  // answers no folder
-    RunUpdate(cat.root(), {true, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
-              OpeningKeysFor(NewSealingKeys()));
+    RunOnce(cat, {true, false, "", ""}, NewSealingKeys());  // no folder chosen
     EXPECT_EQ(std::filesystem::exists(cat.Path("updates/journal")), !empty);
   }
 }
@@ -272,15 +281,9 @@ TEST(RunUpdate, AnEmptyJournalFolderGoes) {
 // A run without an update server (a demo build's) says so and applies what it has.
 TEST(RunUpdate, WithoutAServerSaysSo) {
   testing::TempCatalogue cat;
-  testing::RecordingStatus status;
-  testing::FakeMessages messages;
-  testing::FakeShell shell;
-  testing::FakeFolderChooser folders;
-  UpdateSummary summary =
-      RunUpdate(cat.root(), {false, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
-                OpeningKeysFor(NewSealingKeys()));
-  ASSERT_TRUE(summary.server_problem);
-  EXPECT_EQ(status.lines.front(), W("Сервер обновлений не задан (TRUBKOM_UPDATE_SERVER)"));
+  Ran run = RunOnce(cat, {false, false, "", ""}, NewSealingKeys());
+  ASSERT_TRUE(run.summary.server_problem);
+  EXPECT_EQ(run.lines.front(), W("Сервер обновлений не задан (TRUBKOM_UPDATE_SERVER)"));
 }
 
 // One update of a catalogue at a time: a run that finds another under way says so and does
@@ -302,21 +305,15 @@ TEST(RunUpdate, OneAtATime) {
         other.reset();
       });
     }
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;
-    folders.answer = chosen.root();
     UpdateOptions options{true, false, "", ""};
     options.lock_wait = std::chrono::seconds(released_in_time ? 10 : 0);
-    UpdateSummary summary = RunUpdate(
-        cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+    Ran run = RunOnce(cat, options, keys, chosen.root());
     if (ending.joinable()) ending.join();
-    EXPECT_EQ(summary.not_run.has_value(), !released_in_time);
+    EXPECT_EQ(run.summary.not_run.has_value(), !released_in_time);
     EXPECT_EQ(common::IsFile(cat.Path("updates/upd010207.new")), released_in_time);
     if (!released_in_time) {
-      EXPECT_EQ(summary.not_run->code, common::ErrorCode::kBusy);
-      EXPECT_EQ(status.lines, std::vector<std::string>{W("Каталог уже обновляется")});
+      EXPECT_EQ(run.summary.not_run->code, common::ErrorCode::kBusy);
+      EXPECT_EQ(run.lines, std::vector<std::string>{W("Каталог уже обновляется")});
     }
   }
 }
@@ -328,13 +325,10 @@ TEST(RunUpdate, RootInAFolderOthersMayWriteToSaysSo) {
   for (mode_t mode : {0700, 0777}) {
     testing::TempCatalogue cat;
     ASSERT_EQ(::chmod(cat.root().c_str(), mode), 0);
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;  // answers no folder: the run ends at once
-    RunUpdate(cat.root(), {true, false, "", ""}, {status, messages, shell, folders, nullptr, {}},
-              OpeningKeysFor(NewSealingKeys()));
-    const bool said = !status.lines.empty() && status.lines[0].starts_with(W("Внимание: каталог"));
+    // No folder chosen: the run ends at once.
+    const std::vector<std::string> lines =
+        RunOnce(cat, {true, false, "", ""}, NewSealingKeys()).lines;
+    const bool said = !lines.empty() && lines[0].starts_with(W("Внимание: каталог"));
     EXPECT_EQ(said, mode == 0777) << mode;
   }
 }
@@ -748,14 +742,9 @@ TEST(RunUpdate, AnUnsignedIndexIsRefusedWhereTheBuildRequiresASignedOne) {
   for (bool required : {true, false}) {
     SCOPED_TRACE(required ? "required" : "a plain index taken");
     testing::TempCatalogue cat;
-    testing::RecordingStatus status;
-    testing::FakeMessages messages;
-    testing::FakeShell shell;
-    testing::FakeFolderChooser folders;
     UpdateOptions options{false, false, "", server.Url()};
     options.require_signed_index = required;
-    UpdateSummary summary = RunUpdate(
-        cat.root(), options, {status, messages, shell, folders, nullptr, {}}, OpeningKeysFor(keys));
+    UpdateSummary summary = RunOnce(cat, options, keys).summary;
     EXPECT_EQ(summary.applied, required ? 0 : 1);
     EXPECT_EQ(summary.server_problem.has_value(), required);
   }
