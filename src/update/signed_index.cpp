@@ -15,7 +15,7 @@ using namespace common::literals;
 
 namespace {
 
-constexpr std::string_view kHeader = "trubkom-index-signature 1\n";
+constexpr std::string_view kHeader = "trubkom-index-signature 2\n";
 constexpr std::string_view kSignatureField = "signature ";
 
 common::Error Refused(std::string_view why) {
@@ -39,11 +39,9 @@ bool ParseNumber(std::string_view text, Number& number) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-// The signed part and index.txt, as one message.
-std::string Message(std::string_view signed_part, std::string_view index_txt) {
-  std::string message(signed_part);
-  message += index_txt;
-  return message;
+// The field that binds index.txt to the signed part.
+std::string IndexField(std::string_view index_txt) {
+  return "index " + std::to_string(index_txt.size()) + " " + Sha256Hex(index_txt);
 }
 
 // Reads one field line "name value..." of the signed part into what.
@@ -78,15 +76,15 @@ std::string SignIndex(std::string_view index_txt, const IndexSignature& what,
                       const SecretKey& secret_key) {
   EnsureSodium();
   std::string text(kHeader);
+  text += IndexField(index_txt) + "\n";
   text += "serial " + std::to_string(what.serial) + "\n";
   text += "signed " + std::to_string(what.signed_at) + "\n";
   text += "expires " + std::to_string(what.expires_at) + "\n";
   for (const auto& [name, package] : what.packages) {
     text += "package " + name + " " + std::to_string(package.size) + " " + package.sha256 + "\n";
   }
-  std::string message = Message(text, index_txt);
   unsigned char signature[crypto_sign_BYTES];
-  crypto_sign_detached(signature, nullptr, Bytes(message), message.size(), secret_key.data());
+  crypto_sign_detached(signature, nullptr, Bytes(text), text.size(), secret_key.data());
   return text + std::string(kSignatureField) + Hex(signature, sizeof signature) + "\n";
 }
 
@@ -102,18 +100,23 @@ common::Result<IndexSignature> VerifyIndex(std::string_view signature_file,
   while (!hex.empty() && (hex.back() == '\n' || hex.back() == '\r')) hex.remove_suffix(1);
   unsigned char signature[crypto_sign_BYTES];
   std::size_t size = 0;
-  std::string message = Message(signed_part, index_txt);
   if (hex.size() != 2 * sizeof signature ||
       sodium_hex2bin(signature, sizeof signature, hex.data(), hex.size(), nullptr, &size,
                      nullptr) != 0 ||
-      crypto_sign_verify_detached(signature, Bytes(message), message.size(), key.data()) != 0) {
-    return Refused("подпись не сходится со списком или не издателя"_cp1251);
+      crypto_sign_verify_detached(signature, Bytes(signed_part), signed_part.size(), key.data()) !=
+          0) {
+    return Refused("подпись не издателя"_cp1251);
   }
-  IndexSignature what;
   common::StringList lines =
       common::SplitByChar(std::string(signed_part.substr(kHeader.size())), '\n');
-  for (const std::string& line : lines) {
-    if (!line.empty() && !ParseField(line, what)) return Refused("поле не читается"_cp1251);
+  if (lines.empty() || lines.front() != IndexField(index_txt)) {
+    return Refused("подпись не сходится со списком"_cp1251);
+  }
+  IndexSignature what;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (!lines[i].empty() && !ParseField(lines[i], what)) {
+      return Refused("поле не читается"_cp1251);
+    }
   }
   return what;
 }

@@ -15,14 +15,16 @@
 // hashes lets the client refuse a package's bytes before it opens them.
 //
 // The file is text, one field a line, each line ended by LF:
-//   trubkom-index-signature 1
+//   trubkom-index-signature 2
+//   index <size of index.txt in bytes> <SHA-256 of index.txt, lower-case hexadecimal>
 //   serial <decimal, larger with every signing>
 //   signed <seconds since 1970, UTC>
 //   expires <seconds since 1970, UTC>
 //   package <file name> <size in bytes> <SHA-256 of its bytes, lower-case hexadecimal>   (each)
 //   signature <Ed25519 signature, hexadecimal>
 // The signature is made with the publisher's secret key over every byte of the file before the
-// "signature" line followed by every byte of index.txt.
+// "signature" line. index.txt is bound through its size and hash in that signed part, so no
+// bytes can be moved between the signed part and the index without breaking the signature.
 namespace trubkom::update {
 
 struct SignedPackage {

@@ -118,5 +118,39 @@ TEST(CheckSignedPackage, TakesOnlyTheBytesListed) {
   }
 }
 
+// A signature binds index.txt through its size and hash: no byte may move between the signed part
+// and the index, and neither may change, without the pair being refused.
+TEST(VerifyIndex, TakesOnlyThePairSigned) {
+  const SealingKeys keys = NewSealingKeys(), other = NewSealingKeys();
+  const std::string index = "upd010107.upd\n";
+  const std::string signature =
+      SignIndex(index, {7, 1, 2, {{"upd010107.upd", {3, Sha256Hex("abc")}}}}, keys.secret_key);
+  const std::size_t last_field = signature.rfind("package ");
+  const std::string moved_out =
+      signature.substr(0, last_field) + signature.substr(signature.find("\nsignature ") + 1);
+  struct Case {
+    const char* what;
+    std::string signature, index;
+    const SealingKeys& key;
+    bool taken;
+  };
+  const Case cases[] = {
+      {"untouched", signature, index, keys, true},
+      {"the index changed", signature, "upd020107.upd\n", keys, false},
+      {"a field moved from the signed part to the index", moved_out,
+       signature.substr(last_field, signature.find("\nsignature ") + 1 - last_field) + index, keys,
+       false},
+      {"another publisher's key", signature, index, other, false},
+  };
+  for (const Case& c : cases) {
+    common::Result<IndexSignature> read =
+        VerifyIndex(c.signature, c.index, OpeningKeysFor(c.key).public_key);
+    ASSERT_EQ(read.ok(), c.taken) << c.what;
+    if (read.ok()) {
+      EXPECT_EQ(read->serial, 7u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::update
