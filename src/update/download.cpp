@@ -21,6 +21,7 @@
 #include "common/encoding.h"
 #include "common/line_file.h"
 #include "common/unique_fd.h"
+#include "update/speed_window.h"
 
 namespace trubkom::update {
 
@@ -74,6 +75,8 @@ struct Transfer {
   std::uint64_t received = 0;      // bytes of the file there now, those before included
   std::uint64_t reported = 0;      // received when progress was last called
   bool too_large = false;
+  std::optional<SpeedWindow> speed = std::nullopt;  // made when the request is
+  bool too_slow = false;
   std::optional<common::Error> write_error = std::nullopt;
 };
 
@@ -117,6 +120,10 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
 int WatchTransfer(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off_t) {
   auto& transfer = *static_cast<Transfer*>(user);
   if (Cancelled(transfer)) return 1;
+  if (transfer.speed->TooSlow(SpeedWindow::Clock::now(), transfer.received)) {
+    transfer.too_slow = true;
+    return 1;
+  }
   if (transfer.control->progress && transfer.received != transfer.reported) {
     transfer.reported = transfer.received;
     transfer.control->progress(transfer.received,
@@ -132,8 +139,6 @@ void SetLimits(CURL* handle, const DownloadControl& control) {
   curl_easy_setopt(handle, CURLOPT_MAXREDIRS, control.max_redirects);
   curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(control.connect_timeout.count()));
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, control.stall_bytes_per_second);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, long(control.stall_time.count()));
   curl_easy_setopt(handle, CURLOPT_TIMEOUT, long(control.total_time.count()));
   // The proxy is the one the user ticked or none: the environment's proxy settings (http_proxy,
   // no_proxy, ...) are never used, either to add a proxy or to go around the chosen one.
@@ -174,6 +179,13 @@ common::Error TransferError(CURL* handle, CURLcode code, const Transfer& transfe
   if (transfer.write_error) return *transfer.write_error;
   if (Cancelled(transfer)) {
     return {common::ErrorCode::kCancelled, std::string("загрузка прервана"_cp1251)};
+  }
+  if (transfer.too_slow) {
+    const DownloadControl& control = *transfer.control;
+    return NetworkError(
+        "сервер передаёт слишком медленно (меньше " +
+        std::to_string(control.stall_bytes_per_second * control.stall_time.count() / 1024) +
+        " КБ за " + std::to_string(control.stall_time.count()) + " с)");
   }
   if (transfer.too_large || code == CURLE_FILESIZE_EXCEEDED) {
     const std::uint64_t cap = transfer.control->max_bytes;
@@ -314,6 +326,7 @@ common::Result<long> Perform(const std::string& address, const std::string& prox
   CURL* curl = handle.get();
   transfer.handle = curl;
   transfer.control = &control;
+  transfer.speed.emplace(control.stall_time, control.stall_bytes_per_second);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &head);

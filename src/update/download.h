@@ -20,10 +20,10 @@ struct DownloadControl {
   std::function<void(std::uint64_t received, std::uint64_t total)> progress;
   // Longest wait for the connection to the server (or the proxy).
   std::chrono::milliseconds connect_timeout{10'000};
-  // A body that arrives slower on average than stall_bytes_per_second over stall_time has
-  // stalled, and so has one still arriving after total_time: a server dripping bytes costs a
-  // run minutes, not hours. Packages are a few megabytes; a line that cannot bring 4 KB a second
-  // could not bring them either.
+  // A transfer that brings less than stall_bytes_per_second * stall_time bytes in any window of
+  // stall_time has stalled, and so has one still arriving after total_time: a server dripping
+  // bytes costs a run a minute, not half an hour. Packages are a few megabytes; a line that cannot
+  // bring 4 KB a second could not bring them either.
   long stall_bytes_per_second = 4096;
   std::chrono::seconds stall_time{60};
   std::chrono::seconds total_time{30 * 60};
