@@ -3,7 +3,7 @@
 # link (dpkg-shlibdeps, from dpkg-dev); its binaries are stripped.
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME trubkom)
+set(CPACK_PACKAGE_NAME ${TRUBKOM_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR Trubkom)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_HOMEPAGE_URL https://trubkom.example/)
@@ -27,8 +27,17 @@ if(TRUBKOM_DEMO_KEYS)
 
 This build trusts the demo publisher's keys, whose secret half is public: it
 applies update packages that anyone can make. It is meant for trying the
-program, not for a real catalogue.")
+program, not for a real catalogue. The demo update packages come with it in
+/usr/share/trubkom/demo-updates, for the update dialog's local folder.")
 endif()
+# The two packages install the same files: one replaces the other.
+if(TRUBKOM_DEMO_KEYS)
+  set(other_package trubkom)
+else()
+  set(other_package trubkom-demo)
+endif()
+set(CPACK_DEBIAN_PACKAGE_CONFLICTS ${other_package})
+set(CPACK_DEBIAN_PACKAGE_REPLACES ${other_package})
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TRUBKOM_MAINTAINER}")

@@ -66,8 +66,18 @@ endforeach()
 
 trubkom_gzip(${packaging}/changelog ${generated}/changelog.gz)
 install(FILES ${packaging}/copyright ${generated}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/trubkom
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${TRUBKOM_PACKAGE_NAME}
         PERMISSIONS ${TRUBKOM_FILE_PERMISSIONS})
+
+# A demo build ships the demo update packages in its program folder, where the update dialog's
+# local folder first opens, so a user can try an update without a server.
+if(TRUBKOM_DEMO_KEYS)
+  install(DIRECTORY ${CMAKE_BINARY_DIR}/demo-server/updates/
+          DESTINATION ${TRUBKOM_DATA_DESTINATION}/demo-updates
+          FILE_PERMISSIONS ${TRUBKOM_FILE_PERMISSIONS}
+          DIRECTORY_PERMISSIONS ${TRUBKOM_FOLDER_PERMISSIONS}
+          FILES_MATCHING PATTERN *.upd PATTERN index.txt PATTERN index.sig)
+endif()
 
 # The build folder as a program folder: config.tkm and its files beside the executables, the
 # demo catalogue in catalogue/.

@@ -31,6 +31,7 @@
 #include "app/widgets.h"
 #include "app/window_geometry.h"
 #include "app/wizard_panel.h"
+#include "catalogue/folders.h"
 #include "common/version.h"
 
 // The artwork lives in the static library's resources, which must be registered by hand.
@@ -216,7 +217,8 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   StartupLoad();
   // The one update dialog, built hidden at start and kept for the life of the window.
   update_dialog_ = new UpdateDialog(
-      {state_.folders.working, ports_.update_server, ports_.shell, ports_.messages, ports_.folders},
+      {state_.folders.working, ports_.update_server, ports_.shell, ports_.messages, ports_.folders,
+       update::BuiltinOpeningKeys(), catalogue::DemoUpdatesFolder(state_.folders.program)},
       this);
 }
 

@@ -244,8 +244,9 @@ void UpdateDialog::Restore(const Remembered& remembered) {
 }
 
 std::string UpdateDialog::ChooseLocalFolder(const std::string& start) {
+  std::string first = setup_.first_local_folder.empty() ? start : setup_.first_local_folder;
   std::string chosen = setup_.folders->ChooseFolder(
-      local_folder_.isEmpty() ? start : QFile::encodeName(local_folder_).toStdString());
+      local_folder_.isEmpty() ? first : QFile::encodeName(local_folder_).toStdString());
   if (!chosen.empty()) local_folder_ = QFile::decodeName(QByteArray::fromStdString(chosen));
   return chosen;
 }

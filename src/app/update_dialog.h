@@ -29,6 +29,9 @@ struct UpdateDialogSetup {
   common::Messages* messages = nullptr;
   common::FolderChooser* folders = nullptr;
   update::OpeningKeys keys = update::BuiltinOpeningKeys();
+  // Where the local folder's chooser first opens, when not in the working folder: the demo
+  // packages that come with a demo build.
+  std::string first_local_folder = std::string();
 };
 
 // "Автоматическое обновление базы данных": the options of an update run, "Обновить!" (also

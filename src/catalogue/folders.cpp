@@ -62,4 +62,9 @@ std::string DemoCatalogueFolder(const std::string& program_folder) {
   return common::ResolvePath(program_folder, "catalogue");
 }
 
+std::string DemoUpdatesFolder(const std::string& program_folder) {
+  if (!IsFolderIn(program_folder, "demo-updates")) return {};
+  return common::ResolvePath(program_folder, "demo-updates");
+}
+
 }  // namespace trubkom::catalogue

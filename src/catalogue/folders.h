@@ -40,4 +40,8 @@ std::string ProgramFolder(const std::string& executable_folder);
 // The demo catalogue that comes with the program, in its folder; it is never written.
 std::string DemoCatalogueFolder(const std::string& program_folder);
 
+// The demo update packages an installed demo build comes with, "demo-updates" in its folder, or
+// empty text when the program has none.
+std::string DemoUpdatesFolder(const std::string& program_folder);
+
 }  // namespace trubkom::catalogue

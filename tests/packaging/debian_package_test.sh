@@ -19,18 +19,26 @@ if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work
   cat "$work/cpack.log" >&2
   fail "cpack could not make the package"
 fi
-deb=$(echo "$work"/package/trubkom_*.deb)
-[ -f "$deb" ] || fail "no trubkom_*.deb made"
+# A demo build's package is trubkom-demo, a publisher's trubkom; each replaces the other.
+if grep -q '^TRUBKOM_DEMO_KEYS:BOOL=ON$' "$build/CMakeCache.txt"; then
+  demo=1 name=trubkom-demo other=trubkom
+else
+  demo=0 name=trubkom other=trubkom-demo
+fi
+deb=$(echo "$work"/package/${name}_*.deb)
+[ -f "$deb" ] || fail "no ${name}_*.deb made"
 
 # The control fields a user and the archive see.
 field() { dpkg-deb --field "$deb" "$1"; }
-[ "$(field Package)" = trubkom ] || fail "package name: $(field Package)"
+[ "$(field Package)" = $name ] || fail "package name: $(field Package)"
+[ "$(field Conflicts)" = $other ] && [ "$(field Replaces)" = $other ] ||
+  fail "does not replace $other: $(field Conflicts) / $(field Replaces)"
 case "$(field Section)" in misc | utils) ;; *) fail "section: $(field Section)" ;; esac
 [[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "maintainer: $(field Maintainer)"
 [[ "$(field Depends)" == *libqt6webenginewidgets6* ]] || fail "dependencies not computed: $(field Depends)"
 [ "$(field Description | wc -l)" -gt 3 ] || fail "no extended description"
 demo_said=$(field Description | grep -c "demo publisher's keys" || true)
-if grep -q '^TRUBKOM_DEMO_KEYS:BOOL=ON$' "$build/CMakeCache.txt"; then
+if [ $demo = 1 ]; then
   [ "$demo_said" -gt 0 ] || fail "a demo build's description does not say it trusts the demo keys"
 else
   [ "$demo_said" -eq 0 ] || fail "the description speaks of demo keys the build does not trust"
@@ -41,8 +49,8 @@ listing=$(dpkg-deb --contents "$deb")
 if grep -v '^drwxr-xr-x root/root ' <<<"$listing" | grep -q '^d'; then
   fail "folders other than 0755 root/root: $(grep '^d' <<<"$listing" | grep -v '^drwxr-xr-x root/root ')"
 fi
-for file in ./usr/bin/trubkom ./usr/bin/trubkom-catalogue ./usr/share/doc/trubkom/copyright \
-  ./usr/share/doc/trubkom/changelog.gz ./usr/share/applications/ru.trubkom.Trubkom.desktop \
+for file in ./usr/bin/trubkom ./usr/bin/trubkom-catalogue ./usr/share/doc/$name/copyright \
+  ./usr/share/doc/$name/changelog.gz ./usr/share/applications/ru.trubkom.Trubkom.desktop \
   ./usr/share/metainfo/ru.trubkom.Trubkom.metainfo.xml ./usr/share/trubkom/config.tkm \
   ./usr/share/man/man1/trubkom.1.gz ./usr/share/man/man1/trubkom-catalogue.1.gz \
   ./usr/share/icons/hicolor/48x48/apps/ru.trubkom.Trubkom.png \
@@ -75,4 +83,12 @@ grep -q "^first page shown: file://$catalogue/Templates/index.html" "$work/start
   cat "$work/start.log" >&2
   fail "the start page of $catalogue was not shown"
 }
-echo "trubkom $(field Version): $(basename "$deb") passes"
+# A demo build's packages come with it, and its tool applies them to the catalogue just copied.
+if [ $demo = 1 ]; then
+  (cd "$catalogue" && "$work/root/usr/bin/trubkom-catalogue" apply \
+    "$work/root/usr/share/trubkom/demo-updates"/*.upd >"$work/apply.log" 2>&1) || {
+    cat "$work/apply.log" >&2
+    fail "the demo packages that come with the program do not apply"
+  }
+fi
+echo "$name $(field Version): $(basename "$deb") passes"

@@ -25,8 +25,8 @@ TEST(SpeedWindow, CutsATransferAtTheFirstWindowThatBringsTooLittle) {
       {"32 KB every 50 seconds", [](int s) { return (s / 50 + 1) * 32 * kKilobyte; }, 60},
       {"nothing at all", [](int) { return std::uint64_t{0}; }, 60},
       {"a fast start, then silence", [](int s) { return std::min(s, 10) * 1024 * kKilobyte; }, 70},
-      {"silent for 50 seconds, then fast", [](int s) { return s < 50 ? 0 : (s - 49) * 100 * kKilobyte; },
-       0},
+      {"silent for 50 seconds, then fast",
+       [](int s) { return s < 50 ? 0 : (s - 49) * 100 * kKilobyte; }, 0},
       {"3 KB a second, just below", [](int s) { return s * 3 * kKilobyte; }, 60},
   };
   for (const Pace& pace : paces) {
