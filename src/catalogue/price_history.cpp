@@ -24,6 +24,8 @@
 
 namespace trubkom::catalogue {
 
+using namespace common::literals;
+
 namespace {
 
 constexpr std::string_view kHeader = "TRUBKOM PRICE HISTORY 1";
@@ -86,14 +88,14 @@ FileContent ParseHistory(std::string_view bytes) {
   return content;
 }
 
-// The content of one file; a damaged file or one that cannot be read is warned of and gives
-// no records.
-FileContent ReadHistoryFile(const std::string& path) {
-  if (!common::IsFile(path)) return {};
+// The content of one file: none for a missing one; a damaged one is warned of and gives no
+// records; one that is there but cannot be read is an error, since no history and a history
+// unread are not the same to what compares prices with it.
+common::Result<FileContent> ReadHistoryFile(const std::string& path) {
   common::Result<std::string> bytes = common::ReadFile(path, 2 * kPriceHistoryCap);
   if (!bytes) {
-    common::Warn(common::Utf8FromCp1251(bytes.error().message) + "; the price history is left out");
-    return {};
+    if (bytes.error().code == common::ErrorCode::kMissing) return FileContent{};
+    return bytes.error();
   }
   FileContent content = ParseHistory(*bytes);
   if (content.damaged) {
@@ -144,13 +146,22 @@ common::Status AppendBytes(const common::FileAt& file, std::string_view bytes, b
 
 }  // namespace
 
-PriceHistory PriceHistory::Load(const std::string& working_folder) {
+common::Result<PriceHistory> PriceHistory::Read(const std::string& working_folder) {
   PriceHistory history;
   for (std::string_view name : {kOldName, kCurrentName}) {
-    FileContent content = ReadHistoryFile(common::ResolvePath(working_folder, name));
-    for (PriceRecord& record : content.records) history.records_.push_back(std::move(record));
+    common::Result<FileContent> content =
+        ReadHistoryFile(common::ResolvePath(working_folder, name));
+    if (!content) return content.error();
+    for (PriceRecord& record : content->records) history.records_.push_back(std::move(record));
   }
   return history;
+}
+
+PriceHistory PriceHistory::Load(const std::string& working_folder) {
+  common::Result<PriceHistory> history = Read(working_folder);
+  if (history) return std::move(*history);
+  common::Warn(common::Utf8FromCp1251(history.error().message) + "; the price history is left out");
+  return {};
 }
 
 std::vector<PricePoint> PriceHistory::Of(const std::string& brand, const std::string& model) const {
@@ -262,14 +273,31 @@ std::vector<PriceRecord> ChangedPrices(const PriceHistory& history,
   return changed;
 }
 
-void PriceHistoryRecorder::Applied(const std::string& date_code) {
-  common::Status written =
-      AppendPriceHistory(working_folder_, ChangedPrices(PriceHistory::Load(working_folder_),
-                                                        CurrentPrices(working_folder_, date_code)));
-  if (!written) {
-    common::Warn(common::Utf8FromCp1251(written.error().message) +
-                 "; the update's prices are not in the price history");
+namespace {
+
+// Appends the prices that differ from the history's last ones, unless the history or the
+// catalogue could be read only in part: then prices would be recorded that never were.
+common::Status RecordChangedPrices(const std::string& working_folder,
+                                   const std::string& date_code) {
+  const unsigned long failures_before = common::PassingReadFailures();
+  common::Result<PriceHistory> history = PriceHistory::Read(working_folder);
+  if (!history) return history.error();
+  std::vector<PriceRecord> prices = CurrentPrices(working_folder, date_code);
+  if (common::PassingReadFailures() != failures_before) {
+    return common::Error{common::ErrorCode::kReadFailed,
+                         std::string("каталог прочитан не целиком"_cp1251)};
   }
+  return AppendPriceHistory(working_folder, ChangedPrices(*history, prices));
+}
+
+}  // namespace
+
+common::Status PriceHistoryRecorder::Applied(const std::string& date_code) {
+  common::Status written = RecordChangedPrices(working_folder_, date_code);
+  if (written) return {};
+  return common::Error{
+      written.error().code,
+      std::string("цены апдейта не записаны в историю цен: "_cp1251) + written.error().message};
 }
 
 }  // namespace trubkom::catalogue

@@ -38,7 +38,10 @@ struct PricePoint {
 // The history read once, for the pages of many models.
 class PriceHistory {
  public:
-  // Reads both files of the working folder; a damaged one gives nothing, with a warning.
+  // Reads both files of the working folder; a damaged one gives nothing, with a warning; one
+  // that is there but cannot be read fails the whole.
+  static common::Result<PriceHistory> Read(const std::string& working_folder);
+  // The same for a page: a history that cannot be read is none, with a warning.
   static PriceHistory Load(const std::string& working_folder);
   // The points of a model, oldest first by their dates; one point a date (the last recorded).
   // brand and model as Append was given them, ASCII letter case ignored; a " *" mark of the
@@ -76,7 +79,7 @@ class PriceHistoryRecorder : public common::PackageWatch {
  public:
   explicit PriceHistoryRecorder(std::string working_folder)
       : working_folder_(std::move(working_folder)) {}
-  void Applied(const std::string& date_code) override;
+  common::Status Applied(const std::string& date_code) override;
 
  private:
   std::string working_folder_;

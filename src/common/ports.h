@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/result.h"
+
 // What the catalogue needs from the desktop. The window implements these with Qt; tests supply
 // fakes that record calls and give prepared answers. Texts are Windows-1251.
 namespace trubkom::common {
@@ -51,11 +53,12 @@ class FolderChooser {
 
 // Told when an update package's scripts have all run, before the package is marked as applied,
 // with the date code ("DDMMYY") of its name, so that what it changed can be recorded. A crash in
-// between tells it again on the next run, so what it records must come out the same then.
+// between, or a record that could not be written (a failed status), leaves the package not
+// applied and tells it again on the next run, so what it records must come out the same then.
 class PackageWatch {
  public:
   virtual ~PackageWatch() = default;
-  virtual void Applied(const std::string& date_code) = 0;
+  virtual Status Applied(const std::string& date_code) = 0;
 };
 
 // Random whole numbers, injected so that pages with random choices can be tested exactly.

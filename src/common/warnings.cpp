@@ -1,5 +1,6 @@
 #include "common/warnings.h"
 
+#include <atomic>
 #include <mutex>
 #include <set>
 
@@ -19,6 +20,8 @@ Dispatch& TheDispatch() {
   static Dispatch dispatch;
   return dispatch;
 }
+
+std::atomic<unsigned long> passing_read_failures{0};
 
 }  // namespace
 
@@ -42,8 +45,13 @@ void WarnFileUnreadable(const std::string& text, const std::string& message) {
 }
 
 void WarnUnlessMissing(const Error& error) {
+  if (error.code == ErrorCode::kReadFailed || error.code == ErrorCode::kNoSpace) {
+    ++passing_read_failures;
+  }
   if (error.code != ErrorCode::kMissing)
     WarnFileUnreadable(Utf8FromCp1251(error.message), error.message);
 }
+
+unsigned long PassingReadFailures() { return passing_read_failures.load(); }
 
 }  // namespace trubkom::common

@@ -46,6 +46,11 @@ void WarnFileUnreadable(const std::string& text, const std::string& message);
 // A catalogue file that could not be read is read as missing, and said (its error's message)
 // unless it is only missing, which is no problem to tell.
 void WarnUnlessMissing(const Error& error);
+// How many catalogue reads said by WarnUnlessMissing have failed for a reason that may pass (an
+// input/output error, no memory, no space) since the program started, from any thread. What
+// records a result computed from the catalogue compares it before and after, so that it never
+// records what it computed from a catalogue read only in part.
+unsigned long PassingReadFailures();
 // The value read, or fallback when it could not be read, said as WarnUnlessMissing says it.
 template <typename T>
 T ValueOrWarn(Result<T> result, T fallback = T{}) {

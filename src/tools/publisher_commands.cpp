@@ -203,6 +203,19 @@ int Check(const std::string& package) {
   return 0;
 }
 
+// Applies one package by name; the error's words are UTF-8.
+common::Status ApplyNamed(const std::string& package, ScriptPorts& ports) {
+  auto outcome = ApplyPackage(package, WorkingFolder(), ports);
+  if (!outcome) {
+    return common::Error{outcome.error().code, common::Utf8FromCp1251(outcome.error().message)};
+  }
+  if (outcome->already_applied) {
+    Note(package + ": уже установлен (есть updates/" + PackageBaseName(package) +
+         ".new), пропущен");
+  }
+  return {};
+}
+
 // Applies the packages oldest first by the date in their names, as a run does, while no other
 // update of the catalogue runs.
 int Apply(std::vector<std::string> packages, std::chrono::seconds wait) {
@@ -212,21 +225,22 @@ int Apply(std::vector<std::string> packages, std::chrono::seconds wait) {
   ConsolePorts console;
   catalogue::PriceHistoryRecorder price_history(WorkingFolder());
   ScriptPorts ports{console, console, console, &price_history};
-  int status = 0;
-  for (const std::string& package : packages) {
-    if (!common::IsFile(package)) {
-      status = Fail(package + ": no such file");
-      continue;
-    }
-    auto outcome = ApplyPackage(package, WorkingFolder(), ports);
-    if (!outcome) {
-      status = Fail(package + ": not applied: " + common::Utf8FromCp1251(outcome.error().message));
-    } else if (outcome->already_applied) {
-      std::cerr << "trubkom-catalogue: " << package << ": applied already (updates/"
-                << PackageBaseName(package) << ".new exists), skipped\n";
+  // Oldest first, and none after one that is not applied: a newer package's files must never be
+  // overwritten by an older one's applied on a later run.
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    const std::string& package = packages[i];
+    common::Status applied = common::IsFile(package)
+                                 ? ApplyNamed(package, ports)
+                                 : common::Error{common::ErrorCode::kMissing, "нет такого файла"};
+    if (!applied) {
+      Fail(package + ": не установлен: " + applied.error().message);
+      for (std::size_t newer = i + 1; newer < packages.size(); ++newer) {
+        Fail(packages[newer] + ": не установлен: ждёт более старого " + PackageBaseName(package));
+      }
+      return 1;
     }
   }
-  return status;
+  return 0;
 }
 
 }  // namespace

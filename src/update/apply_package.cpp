@@ -203,7 +203,12 @@ common::Result<ApplyOutcome> ApplyPackage(const std::string& package_path,
       !ran) {
     return ran.error();
   }
-  if (ports.watch) ports.watch->Applied(common::DateCodeOf(PackageBaseName(package_path)));
+  if (ports.watch) {
+    const std::string date_code = common::DateCodeOf(PackageBaseName(package_path));
+    if (common::Status recorded = ports.watch->Applied(date_code); !recorded) {
+      return recorded.error();
+    }
+  }
   if (common::Status finished = journal.Finish(); !finished) return finished.error();
   ports.status.Append("");
   return outcome;
