@@ -177,7 +177,7 @@ no_updates         |0 Обновлений не проводилось |1 в upd
 updates_file       |0 Обновлений не проводилось |1 в updates/ 0 списков новинок |0 |1 в пути есть файл вместо папки |1 не установлен
 no_pics            |0 |0 |0 |0 |0
 no_base            |0 |0 |0 |0 |0
-index_mem          |0 |0 |0 |0 base.tkm: $unreadable |0 base.tkm: $unreadable
+index_mem          |0 |0 |0 |1 не записаны в историю цен: каталог прочитан не целиком |1 не записаны в историю цен: каталог прочитан не целиком
 index_link_loop    |0 |0 |0 |0 |0
 updates_link_loop  |0 |1 в updates/ 0 списков новинок |0 |0 |0
 no_room            |0 |0 |1 does not unpack whole |1 файл больше допустимого размера |1 не установлен
@@ -199,7 +199,7 @@ update_commands=(
 # What apply and update may change: the package's targets, the lock of the update under way,
 # and the folders it creates (with their missing parents).
 # The price history records the prices after the package (price_history_test checks what).
-package_targets='^\./(Base/base\.tkm|Base/price_history\.tkh|Pics/nokia/n81\.png|updates/upd010307\.new|updates/update\.lock) |^\./(updates|Pics|Pics/nokia) d$'
+package_targets='^\./(Base/base\.tkm|Base/price_history\.tkh|Pics/nokia/n81\.png|updates/upd010307\.new|updates/update\.lock|updates/journal/upd010307\.progress) |^\./(updates|updates/journal|Pics|Pics/nokia) d$'
 
 # Runs one command in the catalogue folder; the arguments after the command word are split at
 # "|" when there is one, else the first blank.
