@@ -44,8 +44,6 @@ QString AccessibleText(QWidget* widget, QAccessible::Text what) {
   return accessible ? accessible->text(what) : QString();
 }
 
-// What the focus is on, by the object name of the widget or of its nearest named parent (the
-// browser area's own widgets have none).
 // Types the text into the focused widget as key presses carrying each character, Cyrillic ones
 // included (the test library's own typing knows ASCII keys only).
 void Type(const QString& text) {
@@ -55,6 +53,8 @@ void Type(const QString& text) {
   }
 }
 
+// What the focus is on, by the object name of the widget or of its nearest named parent (the
+// browser area's own widgets have none).
 QString FocusName(QWidget* window) {
   for (QWidget* widget = QApplication::focusWidget(); widget && widget != window;
        widget = widget->parentWidget()) {
@@ -62,6 +62,27 @@ QString FocusName(QWidget* window) {
   }
   return {};
 }
+
+// A window with a real browser area, its start page shown.
+struct WithBrowser {
+  WithBrowser(TempCatalogue& cat, WindowUnderTest& w)
+      : view(new trubkom::app::WebBrowser(cat.folders())) {
+    ports.browser_widget = view;
+    ports.browser = view;
+    ports.messages = &w.messages;
+    ports.shell = &w.shell;
+    ports.random = &w.random;
+    ports.folders = &w.folders;
+    ports.update_server = "http://127.0.0.1:9/";
+    QSignalSpy page(view, &QWebEngineView::loadFinished);
+    window = std::make_unique<trubkom::app::MainWindow>(cat.folders(), ports);
+    shown = page.wait(60000);
+  }
+  trubkom::app::WebBrowser* view;
+  trubkom::app::MainWindowPorts ports;
+  std::unique_ptr<trubkom::app::MainWindow> window;
+  bool shown = false;
+};
 
 }  // namespace
 
@@ -157,18 +178,10 @@ class KeyboardTest : public QObject {
     cat->WriteText("Templates/index.html",
                    "<html><body><a href='a.html'>первая</a> <a href='b.html'>вторая</a>"
                    "</body></html>");
-    auto* view = new trubkom::app::WebBrowser(cat->folders());
-    trubkom::app::MainWindowPorts ports;
-    ports.browser_widget = view;
-    ports.browser = view;
-    ports.messages = &w->messages;
-    ports.shell = &w->shell;
-    ports.random = &w->random;
-    ports.folders = &w->folders;
-    ports.update_server = "http://127.0.0.1:9/";
-    QSignalSpy page(view, &QWebEngineView::loadFinished);
-    trubkom::app::MainWindow window(cat->folders(), ports);
-    QVERIFY(page.wait(60000));
+    WithBrowser with(*cat, *w);
+    QVERIFY(with.shown);
+    auto* view = with.view;
+    trubkom::app::MainWindow& window = *with.window;
     ShowAndActivate(&window);
     // Where the focus is: a control's name, or the text of the link the page has focused.
     auto focus = [&] {
@@ -201,6 +214,42 @@ class KeyboardTest : public QObject {
                               U("SX210 *"), 10000);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
     QTRY_COMPARE_WITH_TIMEOUT(w->messages.texts.size(), std::size_t{1}, 10000);
+  }
+
+  // The comparison's "Только различия" is reached with Tab and switched with Space, as a check
+  // box is.
+  void spaceSwitchesOnlyDifferences() {
+    cat->WriteText("Templates/compare_template.html",
+                   "<a href='x.html'>до</a> <!compare_switch!><table><tr><!labels!><!tables!>"
+                   "</tr></table>");
+    WithBrowser with(*cat, *w);
+    QVERIFY(with.shown);
+    ShowAndActivate(with.window.get());
+    QTRY_VERIFY_WITH_TIMEOUT(with.window->loaded(), 20000);
+    auto* models = with.window->findChild<QTreeWidget*>(U("models"));
+    with.window->findChild<QComboBox*>(U("brands"))->setCurrentIndex(1);
+    models->setFocus(Qt::TabFocusReason);
+    for (int row : {0, 1}) {
+      models->setCurrentItem(models->topLevelItem(row));
+      QTest::keyClick(models, Qt::Key_B, Qt::ControlModifier);
+    }
+    QSignalSpy loaded(with.view, &QWebEngineView::loadFinished);
+    QTest::keyClick(models, Qt::Key_Return, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.size() > 0, 20000);
+    auto focused_role = [&] {
+      return trubkom::testing::RunInPage(
+                 *with.view, QStringLiteral("document.activeElement.getAttribute('role')"))
+          .value_or(QVariant())
+          .toString();
+    };
+    with.view->setFocus(Qt::TabFocusReason);
+    for (int tab = 0; tab < 20 && focused_role() != U("switch"); ++tab) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QTest::qWait(100);
+    }
+    QCOMPARE(focused_role(), U("switch"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_COMPARE_WITH_TIMEOUT(with.view->url().fileName(), U("compare_differences.html"), 10000);
   }
 
   // Each shortcut runs its command, wherever the focus is in the window.

@@ -85,7 +85,7 @@ TEST(ComparePage, MarksAndOnlyDifferences) {
   ASSERT_TRUE(ShowComparePage(context, "Nokia A^Nokia B^", true));
   std::string shown = cat.ReadBytes("Templates/temp.html");
   EXPECT_EQ(shown, cat.ReadBytes("Templates/compare_differences.html"));
-  EXPECT_NE(shown.find("href=\"./compare_all.html\""), std::string::npos);
+  EXPECT_NE(shown.find("action=\"./compare_all.html\""), std::string::npos);
   EXPECT_NE(shown.find("<td class=\"CompareInfo CompareBest\">45 $</td>"), std::string::npos);
   EXPECT_NE(shown.find("&lt;b&gt;"), std::string::npos);
   EXPECT_EQ(shown.find("95 g"), std::string::npos);  // the same weight is left out
