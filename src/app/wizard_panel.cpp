@@ -1,7 +1,10 @@
 #include "app/wizard_panel.h"
 
+#include <QButtonGroup>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/answer_row.h"
 #include "app/panel_parts.h"
@@ -144,6 +147,7 @@ void WizardPanel::ShowPage(int page) {
                               question_panel_);
     row->move(kAnswerLeft, AnswerTop(answer) + pushed_down);
     pushed_down += row->height() - kAnswerHeight;
+    row->button()->installEventFilter(this);
     if (radio_group_) {
       radio_group_->addButton(row->button());
     } else {
@@ -187,6 +191,23 @@ void WizardPanel::ShowResults(const common::StringList& items) {
   count_label_->setText(QString::fromUtf8("Подходящие модели: ") + QString::number(items.size()));
   count_label_->adjustSize();
   EnableNext();
+}
+
+bool WizardPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                   : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                               : 0;
+  auto at = std::find_if(answers_.begin(), answers_.end(),
+                         [watched](AnswerRow* row) { return row->button() == watched; });
+  if (step == 0 || at == answers_.end()) return QWidget::eventFilter(watched, event);
+  const auto index = std::clamp<std::ptrdiff_t>(at - answers_.begin() + step, 0,
+                                                std::ptrdiff_t(answers_.size()) - 1);
+  QAbstractButton* button = answers_[std::size_t(index)]->button();
+  button->setFocus(Qt::OtherFocusReason);
+  if (radio_group_ && !button->isChecked()) button->click();
+  return true;
 }
 
 void WizardPanel::EnableNext() {

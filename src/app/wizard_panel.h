@@ -66,7 +66,11 @@ class WizardPanel : public QWidget {
   void addToBasket(const std::string& entry);
 
  private:
-  // ">>" is offered while there is a page to go to and models to narrow down.
+  // Up and Down (or Left and Right) on an answer go to the one before or after it, and on a
+  // page of radio buttons choose it, as in any radio group.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // ">>" is offered while there is a page to go to and models to narrow down; with no answer
+  // chosen it sets no condition, as "Пока не знаю" does.
   void EnableNext();
   // ">>": the results of the answers given so far, and the next page.
   void Next();

@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/update_dialog.h"
 #include "app/web_browser.h"
+#include "app/wizard_panel.h"
 #include "app_test_support.h"
 #include "common/encoding.h"
 #include "common/version.h"
@@ -250,6 +251,33 @@ class KeyboardTest : public QObject {
     QCOMPARE(focused_role(), U("switch"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QTRY_COMPARE_WITH_TIMEOUT(with.view->url().fileName(), U("compare_differences.html"), 10000);
+  }
+
+  // The arrow keys move through a page's radio answers and choose each, as in any radio group;
+  // on check boxes they only move.
+  void arrowsChooseAWizardAnswer() {
+    ShowAndActivate(w->window.get());
+    QList<QWidget*> answers = w->window->wizard().FocusOrder().mid(0, 3);  // Да, Нет, Пока не знаю
+    auto checked = [&] {
+      QList<int> on;
+      for (int i = 0; i < answers.size(); ++i) {
+        if (static_cast<QAbstractButton*>(answers[i])->isChecked()) on << i;
+      }
+      return on;
+    };
+    answers[0]->setFocus(Qt::TabFocusReason);
+    struct Step {
+      Qt::Key key;
+      int focused;
+      QList<int> checked;
+    };
+    for (const Step& step :
+         {Step{Qt::Key_Down, 1, {1}}, Step{Qt::Key_Down, 2, {2}}, Step{Qt::Key_Down, 2, {2}},
+          Step{Qt::Key_Up, 1, {1}}, Step{Qt::Key_Left, 0, {0}}}) {
+      QTest::keyClick(QApplication::focusWidget(), step.key);
+      QCOMPARE(QApplication::focusWidget(), answers[step.focused]);
+      QCOMPARE(checked(), step.checked);
+    }
   }
 
   // Each shortcut runs its command, wherever the focus is in the window.
