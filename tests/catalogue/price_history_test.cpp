@@ -154,7 +154,30 @@ TEST(PriceChart, NeedsTwoPoints) {
   std::string chart = PriceChartSvg({{"010107", 100}, {"010207", 80}});
   EXPECT_NE(chart.find("<polyline"), std::string::npos);
   EXPECT_NE(chart.find("01.02.07"), std::string::npos);
+  EXPECT_NE(chart.find(W("100 р.")), std::string::npos);  // the highest price, in roubles
+  EXPECT_NE(chart.find(W("Средняя цена по магазинам, р.")), std::string::npos);
   EXPECT_EQ(PriceTrendArrow({{"010107", 100}, {"010207", 80}}), "&darr;");
+}
+
+// The points stand as far apart as their dates, leap days and the turn of a year included;
+// dates that do not spread them (out of order, one day) stand evenly.
+TEST(PriceChart, PlacesPointsByDate) {
+  auto xs = [](const std::vector<PricePoint>& points) {
+    std::string chart = PriceChartSvg(points);
+    std::size_t at = chart.find("points=\"") + 8;
+    return chart.substr(at, chart.find('"', at) - at);
+  };
+  struct Case {
+    std::vector<PricePoint> points;
+    std::string line;  // x,y of each point: the plot runs from x 64 to 312
+  };
+  const Case cases[] = {
+      {{{"010107", 100}, {"020107", 100}, {"110107", 100}}, "64,67 88,67 312,67"},
+      {{{"280208", 1}, {"010308", 2}, {"020308", 3}}, "64,112 229,67 312,22"},  // 29 Feb 2008 between
+      {{{"301207", 1}, {"010108", 1}, {"030108", 1}}, "64,67 188,67 312,67"},
+      {{{"010207", 1}, {"010107", 1}, {"010307", 1}}, "64,67 188,67 312,67"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(xs(c.points), c.line);
 }
 
 }  // namespace
