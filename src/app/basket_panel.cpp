@@ -1,6 +1,7 @@
 #include "app/basket_panel.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <utility>
 
 #include "app/panel_parts.h"
@@ -46,10 +47,21 @@ BasketPanel::BasketPanel(QWidget* parent) : QWidget(parent) {
         " background: #D5E6FA; color: #2C60AC; font-weight: bold; }"
         "QToolButton:hover, QToolButton:focus { background: #FFFFFF; }"));
   connect(compare_button_, &QToolButton::clicked, this, &BasketPanel::compareRequested);
+  differences_box_ = new QCheckBox(U("Только различия"), compare_strip);
+  differences_box_->setObjectName(U("onlyDifferences"));
+  Describe(differences_box_, {}, U(" Сравнивать только строки, в которых модели различаются"));
+  connect(differences_box_, &QCheckBox::clicked, this, &BasketPanel::onlyDifferencesSwitched);
+  compare_row->addSpacing(4);
+  compare_row->addWidget(differences_box_);
   compare_row->addStretch(1);
   compare_row->addWidget(compare_button_);
   compare_row->addSpacing(4);
   inner->addWidget(compare_strip);
+}
+
+void BasketPanel::SetOnlyDifferences(bool on) {
+  QSignalBlocker quiet(differences_box_);
+  differences_box_->setChecked(on);
 }
 
 bool BasketPanel::Add(const std::string& entry, const std::string& price) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -12,9 +13,10 @@ namespace trubkom::app {
 
 class PictureButton;
 
-// "Корзина": the models the user collects to compare, each once, with its price, and the
-// "Сравнить" button below them. The basket outlives reloads of the catalogue; a model's page and
-// the comparison are asked of the window.
+// "Корзина": the models the user collects to compare, each once, with its price, and below them
+// the "Сравнить" button and the comparison's switch "Только различия", which any catalogue has
+// here whether or not its comparison page has a place for it. The basket outlives reloads of the
+// catalogue; a model's page and the comparison are asked of the window.
 class BasketPanel : public QWidget {
   Q_OBJECT
  public:
@@ -29,10 +31,16 @@ class BasketPanel : public QWidget {
   void UndoClear();
   ReportList* list() const { return list_; }
   PictureButton* compare_button() const { return compare_button_; }
+  QCheckBox* differences_box() const { return differences_box_; }
+  bool only_differences() const { return differences_box_->isChecked(); }
+  // Sets the switch without a signal: as the page's own switch or the last run left it.
+  void SetOnlyDifferences(bool on);
 
  signals:
   void showModel(const std::string& entry);
   void compareRequested();
+  // The user switched "Только различия".
+  void onlyDifferencesSwitched();
   // "Очистить корзину" emptied it; UndoClear brings it back.
   void cleared();
 
@@ -48,6 +56,7 @@ class BasketPanel : public QWidget {
   catalogue::Basket cleared_;  // as it was before it was last emptied
   ReportList* list_;
   PictureButton* compare_button_;
+  QCheckBox* differences_box_;
 };
 
 }  // namespace trubkom::app

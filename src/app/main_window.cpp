@@ -227,7 +227,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
     columns_->setSizes(remembered.column_widths);
   }
   models_->Restore(remembered.brand, remembered.full_only, loaded_);
-  only_differences_ = remembered.only_differences;
+  basket_->SetOnlyDifferences(remembered.only_differences);
   // With the prices they had: the catalogue may not be read yet, and a reload refreshes them.
   for (const catalogue::BasketEntry& entry : remembered.basket) {
     basket_->Add(entry.model, entry.price);
@@ -242,7 +242,7 @@ RememberedState MainWindow::Remembered() const {
   remembered.column_widths = columns_->sizes();
   remembered.brand = models_->RememberedBrand();
   remembered.full_only = models_->full_only();
-  remembered.only_differences = only_differences_;
+  remembered.only_differences = basket_->only_differences();
   remembered.basket = basket_->basket().entries();
   UpdateDialog::Remembered update = update_dialog_->remembered();
   remembered.use_proxy = update.use_proxy;
@@ -338,8 +338,8 @@ void MainWindow::Compare() {
             Qt::UniqueConnection);
   }
   catalogue::PageContext pages = Pages();
-  catalogue::PageFile page =
-      catalogue::ShowComparePage(pages, basket_->basket().ComparisonText(), only_differences_);
+  catalogue::PageFile page = catalogue::ShowComparePage(pages, basket_->basket().ComparisonText(),
+                                                        basket_->only_differences());
   ReportUnwritten(page);
   if (page) ShowOtherPage();
 }
@@ -348,7 +348,7 @@ void MainWindow::NoteComparisonSwitch(const QUrl& url) {
   if (!url.isLocalFile()) return;
   std::string name = QFile::encodeName(url.fileName()).toStdString();
   if (std::optional<bool> choice = catalogue::DifferencesChoiceOf(name))
-    only_differences_ = *choice;
+    basket_->SetOnlyDifferences(*choice);
 }
 
 // ---- Stepping through the models list ------------------------------------------------------

@@ -154,7 +154,6 @@ class MainWindow : public QWidget {
   bool reload_pending_ = false;
   bool load_failure_said_ = false;  // by the load under way
   bool loaded_ = false;
-  bool only_differences_ = false;  // the comparison's switch, as last used
 };
 
 }  // namespace trubkom::app

@@ -260,6 +260,10 @@ void MainWindow::WirePanels() {
   });
   connect(basket_, &BasketPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(basket_, &BasketPanel::compareRequested, this, &MainWindow::Compare);
+  // The switch shows the comparison as it asks, when there is a basket to compare.
+  connect(basket_, &BasketPanel::onlyDifferencesSwitched, this, [this] {
+    if (!basket_->basket().empty()) Compare();
+  });
   connect(basket_, &BasketPanel::cleared, this,
           [this] { hint_bar_->ShowNotice(U(" Корзина очищена; Ctrl+Z вернёт её")); });
   connect(wizard_, &WizardPanel::showModel, this, &MainWindow::ShowEntryModel);
@@ -272,8 +276,8 @@ void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
   chain << models_->brand_box() << models_->search()->field() << models_->list()
         << models_->search()->results() << models_->full_only_box() << basket_->list()
-        << basket_->compare_button() << ports_.browser_widget << wizard_->FocusOrder()
-        << new_models_->FocusOrder();
+        << basket_->differences_box() << basket_->compare_button() << ports_.browser_widget
+        << wizard_->FocusOrder() << new_models_->FocusOrder();
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 

@@ -130,6 +130,7 @@ std::optional<double> MeasureValue(Measure measure, std::string_view text) {
     case Measure::kNone:
       return std::nullopt;
     case Measure::kPrice:
+    case Measure::kShopPrice:
     case Measure::kSar:
     case Measure::kRows: {
       std::optional<Number> n = NumberFrom(text, 0);

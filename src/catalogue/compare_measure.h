@@ -11,7 +11,8 @@ namespace trubkom::catalogue {
 
 enum class Measure {
   kNone,         // not measurable: no value is better than another
-  kPrice,        // lower wins
+  kPrice,        // the brand file's, in dollars; lower wins
+  kShopPrice,    // the shops' average, in roubles; lower wins
   kSizes,        // "AxBxC мм" or "см", the volume; lower wins
   kWeight,       // "г" or "кг"; lower wins
   kSar,          // lower wins

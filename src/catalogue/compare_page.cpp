@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "catalogue/brand_spellings.h"
+#include "catalogue/compare_price_row.h"
 #include "catalogue/compare_rows.h"
 #include "catalogue/page_file.h"
 #include "catalogue/price_chart.h"
 #include "catalogue/price_history.h"
+#include "common/ascii.h"
 #include "common/encoding.h"
 #include "common/html_text.h"
 #include "common/line_file.h"
@@ -145,37 +147,84 @@ bool HoldsLabels(const StringList& lines) {
                      [](const std::string& line) { return common::Contains(line, "<!labels!>"); });
 }
 
+// The program's own labelled page for a template without <!labels!>: the template's head (its
+// style sheet, its title) and the start of its body, then the switch, the pictures above the
+// label column and a column per model, scrolled sideways when they do not fit.
+StringList OwnLabelledTemplate(const StringList& lines) {
+  StringList own;
+  for (const std::string& line : lines) {
+    std::size_t body = common::AsciiLowered(line).find("<body");
+    if (body == std::string::npos) {
+      own.push_back(line);
+      continue;
+    }
+    std::size_t end = line.find('>', body);
+    own.push_back(line.substr(0, end == std::string::npos ? line.size() : end + 1));
+    break;
+  }
+  if (own.size() == lines.size()) {
+    // No body found: a plain head of its own, with the catalogue's style sheet where it lies.
+    own = {
+        "<html><head><meta charset=\"windows-1251\"><link rel=\"stylesheet\" "
+        "href=\"./style.css\"></head><body>"};
+  }
+  own.insert(
+      own.end(),
+      {"<div class=\"CompareLabelled\" style=\"overflow-x:auto\">", "<p><!compare_switch!></p>",
+       "<table class=\"compare\" cellspacing=\"0\" cellpadding=\"0\"><tr>"
+       "<td width=\"20%\"></td><!images!></tr></table>",
+       "<table class=\"compare-rows\" width=\"100%\" cellspacing=\"0\" cellpadding=\"0\">"
+       "<tr><!labels!><!tables!></tr></table>",
+       "</div></body></html>"});
+  return own;
+}
+
+// The page of a template without <!labels!>, as it has always been.
+StringList PlainPage(PageContext& c, StringList lines, const Entries& entries,
+                     const std::vector<CompareRow>& rows) {
+  std::string columns;
+  for (std::size_t model = 0; model < entries.texts.size(); ++model) {
+    columns += PlainColumn(rows, model);
+  }
+  FillTemplate(lines, {{"images", Pictures(c, entries, false)}, {"tables", columns}});
+  return lines;
+}
+
 }  // namespace
 
 PageFile ShowComparePage(PageContext& c, const std::string& basket_text, bool only_differences) {
   StringList lines = ReadTemplate(c.folders.working, "compare_template.html");
   Entries entries = SplitEntries(basket_text);
   std::vector<CompareRow> rows = ComparisonRows(c.data, entries.texts);
-  if (!HoldsLabels(lines)) {
-    std::string columns;
-    for (std::size_t model = 0; model < entries.texts.size(); ++model) {
-      columns += PlainColumn(rows, model);
-    }
-    FillTemplate(lines, {{"images", Pictures(c, entries, false)}, {"tables", columns}});
-    return ShowPage(c.folders.working, lines, c.browser);
+  const bool labelled = HoldsLabels(lines);
+  // A template without labels gives the page it always had, unless only the differences are
+  // asked for: then the program's own labelled layout, in the catalogue's style.
+  if (!labelled && !only_differences) {
+    return ShowPage(c.folders.working, PlainPage(c, lines, entries, rows), c.browser);
   }
-
+  const StringList page_lines = labelled ? lines : OwnLabelledTemplate(lines);
+  std::vector<CompareRow> marked = rows;
+  marked.insert(marked.begin() + 2, ShopPriceRow(c.folders.working, entries.names));
   PriceHistory history = PriceHistory::Load(c.folders.working);
   StringList trends;
   for (const common::BrandAndModel& name : entries.names) {
     trends.push_back(PriceTrendArrow(history.Of(name.brand, name.model)));
   }
   std::string pictures = Pictures(c, entries, true);
-  // Both states of the switch are written, so that it flips between them without the window.
+  // Both states of the switch are written, so that it flips between them without the window;
+  // with a template without labels, all the rows are its own page.
   for (bool differences : {false, true}) {
     std::string path =
         TemplatesPath(c.folders.working, differences ? kDifferencesPage : kAllRowsPage);
-    common::Status written =
-        common::WriteLinesCrLf(path, MarkedPage(lines, rows, pictures, trends, differences));
-    if (!written) return written.error();
+    StringList page = differences || labelled
+                          ? MarkedPage(page_lines, marked, pictures, trends, differences)
+                          : PlainPage(c, lines, entries, rows);
+    if (common::Status written = common::WriteLinesCrLf(path, page); !written) {
+      return written.error();
+    }
   }
-  return ShowPage(c.folders.working, MarkedPage(lines, rows, pictures, trends, only_differences),
-                  c.browser);
+  return ShowPage(c.folders.working,
+                  MarkedPage(page_lines, marked, pictures, trends, only_differences), c.browser);
 }
 
 std::optional<bool> DifferencesChoiceOf(std::string_view file_name) {

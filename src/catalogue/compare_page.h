@@ -15,8 +15,12 @@
 // rows in which all models agree carry class CompareSame, each model's name is followed by the
 // trend of its price history (class PriceTrend), and <!compare_switch!> places the switch
 // "Только различия". The switch is a link between two page files written beside temp.html,
-// kAllRowsPage and kDifferencesPage; the window remembers which one was shown last. A template
-// without <!labels!> gets the page it always had.
+// kAllRowsPage and kDifferencesPage; the window remembers which one was shown last. These pages
+// also carry the row "Средняя цена", the shops' average in roubles (compare_price_row.h).
+//
+// A template without <!labels!> gets the page it always had; with only the differences asked
+// for, the program's own labelled layout in the catalogue's style sheet, whose switch goes back
+// to the page it always had.
 namespace trubkom::catalogue {
 
 inline constexpr std::string_view kAllRowsPage = "compare_all.html";

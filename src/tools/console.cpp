@@ -6,6 +6,8 @@
 
 namespace trubkom::tools {
 
+using namespace common::literals;
+
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
 int Fail(const std::string& utf8) {
@@ -15,14 +17,16 @@ int Fail(const std::string& utf8) {
 
 int Fail(const common::Error& error) { return Fail(common::Utf8FromCp1251(error.message)); }
 
-void Note(const std::string& utf8) { std::cerr << "trubkom-catalogue: note: " << utf8 << '\n'; }
+void Note(const std::string& utf8) {
+  std::cerr << "trubkom-catalogue: примечание: " << utf8 << '\n';
+}
 
 void StderrWarnings::Warn(const std::string& text) {
-  std::cerr << "trubkom-catalogue: warning: " << text << '\n';
+  std::cerr << "trubkom-catalogue: предупреждение: " << text << '\n';
 }
 
 bool ConsolePorts::Confirm(const std::string& text) {
-  PrintLine(text + " [OK/Cancel: Cancel]");
+  PrintLine(text + std::string(" [ОК/Отмена: Отмена]"_cp1251));
   return false;
 }
 

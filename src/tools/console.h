@@ -18,7 +18,7 @@ void PrintLine(const std::string& cp1251);
 int Fail(const std::string& utf8);
 // The same for an Error, whose message is Windows-1251.
 int Fail(const common::Error& error);
-// "trubkom-catalogue: note: message" on standard error; the command goes on.
+// "trubkom-catalogue: примечание: message" on standard error; the command goes on.
 void Note(const std::string& utf8);
 
 // Warnings about catalogue files go to standard error; the command goes on.

@@ -26,15 +26,17 @@
 namespace trubkom::tools {
 
 const char* const kPublisherUsage =
-    "Update packages:\n"
-    "  keygen FOLDER                a new publisher key pair and package key in FOLDER\n"
-    "  pack SOURCE PACKAGE.upd --keys FOLDER\n"
-    "                               seals a folder or a .zip as a package with the keys of FOLDER\n"
-    "  check PACKAGE.upd            verifies a package; says what each script line would do to\n"
-    "                               the catalogue in the working folder, changing nothing\n"
-    "  apply [--wait SECONDS] PACKAGE.upd...\n"
-    "                               applies packages to the catalogue in the working folder;\n"
-    "                               while another update of it runs, waits up to SECONDS\n";
+    "Пакеты обновления:\n"
+    "  keygen ПАПКА                 новая пара ключей издателя и ключ пакетов в папке ПАПКА\n"
+    "  pack ИСТОЧНИК ПАКЕТ.upd --keys ПАПКА\n"
+    "                               упаковывает папку или архив .zip в пакет и подписывает\n"
+    "                               его ключами из папки ПАПКА\n"
+    "  check ПАКЕТ.upd              проверяет пакет и говорит, что каждая строка его\n"
+    "                               сценариев сделала бы с каталогом в текущей папке, ничего\n"
+    "                               не меняя\n"
+    "  apply [--wait СЕКУНДЫ] ПАКЕТ.upd...\n"
+    "                               устанавливает пакеты в каталог текущей папки; если\n"
+    "                               каталог уже обновляется, ждёт до СЕКУНДЫ секунд\n";
 
 namespace {
 
@@ -53,11 +55,11 @@ int Keygen(const std::string& folder) {
   if (common::Status written = WriteKeyFolder(folder, NewSealingKeys()); !written) {
     return Fail(written.error());
   }
-  std::cout << "Keys written to " << folder << ":\n"
-            << "  " << kSecretKeyFile << "  the secret signing key: keep it private\n"
-            << "  " << kPackageKeyFile << "    the package key: build the program with it\n"
-            << "  " << kPublicKeyFile << "  the public key: build the program with it\n"
-            << "Build with -DTRUBKOM_PUBLIC_KEY=" << common::JoinPath(folder, kPublicKeyFile)
+  std::cout << "Ключи записаны в " << folder << ":\n"
+            << "  " << kSecretKeyFile << "  секретный ключ подписи: храните его в тайне\n"
+            << "  " << kPackageKeyFile << "    ключ пакетов: с ним собирается программа\n"
+            << "  " << kPublicKeyFile << "  открытый ключ: с ним собирается программа\n"
+            << "Собирайте с -DTRUBKOM_PUBLIC_KEY=" << common::JoinPath(folder, kPublicKeyFile)
             << " -DTRUBKOM_PACKAGE_KEY=" << common::JoinPath(folder, kPackageKeyFile) << '\n';
   return 0;
 }
@@ -68,7 +70,7 @@ common::Result<std::string> ArchiveOf(const std::string& source) {
     common::Result<ZippedFolder> zipped = ZipFolder(source);
     if (!zipped) return zipped.error();
     for (const std::string& name : zipped->skipped) {
-      Note(name + ": not a file or folder, left out");
+      Note(name + ": не файл и не папка, пропущен");
     }
     return std::move(zipped->zip);
   }
@@ -86,8 +88,8 @@ void WarnIfReadableByOthers(const std::string& key_folder) {
   struct stat info;
   std::string path = common::JoinPath(key_folder, kSecretKeyFile);
   if (::stat(path.c_str(), &info) == 0 && (info.st_mode & 0077) != 0) {
-    std::cerr << "trubkom-catalogue: warning: " << path
-              << " can be read by others than its owner (chmod 600 it)\n";
+    std::cerr << "trubkom-catalogue: предупреждение: " << path
+              << ": этот файл может читать не только его владелец (исправит chmod 600)\n";
   }
 }
 
@@ -106,13 +108,12 @@ int Pack(const std::string& source, const std::string& package, const std::strin
       !written) {
     return Fail(written.error());
   }
-  std::cout << package << ": sealed for the name " << name << " with the keys of " << key_folder
-            << " (public key " << PublicKeyHex(OpeningKeysFor(*keys).public_key) << ")\n";
+  std::cout << package << ": упакован для имени " << name << " и подписан ключами из "
+            << key_folder << " (открытый ключ " << PublicKeyHex(OpeningKeysFor(*keys).public_key)
+            << ")\n";
   if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
       keys->package_key != BuiltinOpeningKeys().package_key) {
-    Note(
-        "these keys are not the ones this program was built with, so this program refuses the "
-        "package");
+    Note("это не те ключи, с которыми собрана эта программа: она такой пакет не примет");
   }
   return 0;
 }

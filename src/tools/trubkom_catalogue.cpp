@@ -25,6 +25,7 @@
 #include "common/date_code.h"
 #include "common/encoding.h"
 #include "common/paths.h"
+#include "common/table_cap.h"
 #include "common/version.h"
 #include "common/warnings.h"
 #include "selection/criteria.h"
@@ -42,41 +43,44 @@ using namespace trubkom::common::literals;
 using namespace trubkom::tools;
 
 constexpr const char* kUsage =
-    "Usage: trubkom-catalogue COMMAND [ARGUMENTS]\n"
-    "Run it in a catalogue folder. Commands:\n"
-    "  brands                       the brand box's entries, in order\n"
-    "  models BRAND [--full-only]   the models list of BRAND: model, a tab, price\n"
-    "  page BRAND MODEL             writes the model's page; prints the page file's path\n"
-    "  compare [--differences] ENTRY...\n"
-    "                               writes the comparison page of the entries (brand model);\n"
-    "                               with --differences only the rows in which they differ,\n"
-    "                               also printed: title, then each model's value, a tab\n"
-    "                               between, \" (лучшее)\" after the best\n"
-    "  prices BRAND MODEL           the model's lowest, average and highest price and its\n"
-    "                               offers, then its price history: date, a tab, average\n"
-    "  search WORDS...              the rows the search field shows for the words: brand and\n"
-    "                               model, a tab, price\n"
-    "  filter CRITERIA              the wizard's result rows for CRITERIA, then their count;\n"
-    "                               \"\" sets no condition and lists every model\n"
-    "  help, -h, --help             this text;  --version  the version\n"
-    "Arguments are UTF-8; MODEL is written as the models list shows it (\" *\" included), an\n"
-    "ENTRY as the basket shows it (\"Nokia 3310\"). A brand is known when the brand box shows\n"
-    "it or its models list has models.\n"
-    "Exit status: 0 done (warnings about damaged catalogue files may appear on standard error),\n"
-    "1 the command failed (unknown brand or model, page not written, no working folder, a\n"
-    "working folder without a catalogue, or one that the command cannot write in),\n"
-    "2 wrong arguments.\n";
+    "Использование: trubkom-catalogue КОМАНДА [АРГУМЕНТЫ]\n"
+    "Запускайте в папке каталога. Команды:\n"
+    "  brands                       строки списка производителей, по порядку\n"
+    "  models ПРОИЗВОДИТЕЛЬ [--full-only]\n"
+    "                               список моделей производителя: модель, табуляция, цена\n"
+    "  page ПРОИЗВОДИТЕЛЬ МОДЕЛЬ    записывает страницу модели и печатает путь к её файлу\n"
+    "  compare [--differences] ТЕЛЕФОН...\n"
+    "                               записывает страницу сравнения телефонов; с --differences\n"
+    "                               в ней только строки, в которых они различаются, и эти\n"
+    "                               строки печатаются: название, затем значения моделей через\n"
+    "                               табуляцию, \" (лучшее)\" после лучшего\n"
+    "  prices ПРОИЗВОДИТЕЛЬ МОДЕЛЬ  минимальная, средняя и максимальная цена модели и число\n"
+    "                               предложений, затем история её цен: дата, табуляция,\n"
+    "                               средняя цена\n"
+    "  search СЛОВА...              строки, которые поле поиска показывает для этих слов:\n"
+    "                               производитель и модель, табуляция, цена\n"
+    "  filter УСЛОВИЯ               результат подбора модели по условиям УСЛОВИЯ, затем число\n"
+    "                               моделей; \"\" не задаёт условий и перечисляет все модели\n"
+    "  help, -h, --help             этот текст;  --version  версия\n"
+    "Аргументы пишутся в UTF-8. МОДЕЛЬ пишется так, как её показывает список моделей (вместе\n"
+    "с \" *\"), ТЕЛЕФОН — как его показывает корзина: производитель и модель (\"Nokia 3310\").\n"
+    "Производитель известен, если он есть в списке производителей или у него есть модели.\n"
+    "Код возврата: 0 — команда выполнена (в стандартный поток ошибок могут выводиться\n"
+    "предупреждения о повреждённых файлах каталога), 1 — команда не выполнена (неизвестный\n"
+    "производитель или модель, страница не записана, текущей папки нет, в ней нет каталога или\n"
+    "команда не может в ней писать), 2 — неверные аргументы.\n";
 
 // What the scripts of an update package (upd*.tkm) may say, one command a line; names are
 // Windows paths relative to the package and to the catalogue folder.
 constexpr const char* kScriptUsage =
-    "Update script lines (upd*.tkm in a package):\n"
-    "  ADDFILE FILE TO FOLDER\\      adds the package's FILE to FOLDER unless it is there\n"
-    "  ADDTOFILE FILE TO TARGET     appends the lines of the package's FILE to TARGET\n"
-    "  REPLACEFILE TARGET WITH FILE replaces TARGET with the package's FILE\n"
-    "  DELETEFILE TARGET            deletes TARGET\n"
-    "  MESSAGE TEXT                 shows TEXT in a message box\n"
-    "  URLMESSAGE TEXT URL ADDRESS  shows TEXT; OK opens the web or mail ADDRESS\n";
+    "Строки сценариев обновления (upd*.tkm в пакете):\n"
+    "  ADDFILE ФАЙЛ TO ПАПКА\\       добавляет файл пакета ФАЙЛ в папку ПАПКА, если его там нет\n"
+    "  ADDTOFILE ФАЙЛ TO ЦЕЛЬ       дописывает в конец файла ЦЕЛЬ строки файла пакета ФАЙЛ\n"
+    "  REPLACEFILE ЦЕЛЬ WITH ФАЙЛ   заменяет файл ЦЕЛЬ файлом пакета ФАЙЛ\n"
+    "  DELETEFILE ЦЕЛЬ              удаляет файл ЦЕЛЬ\n"
+    "  MESSAGE ТЕКСТ                показывает ТЕКСТ в окне сообщения\n"
+    "  URLMESSAGE ТЕКСТ URL АДРЕС   показывает ТЕКСТ; \"ОК\" открывает веб-адрес или адрес\n"
+    "                               почты АДРЕС\n";
 
 void PrintUsage(std::ostream& out) {
   out << kUsage << tools::kPublisherUsage << tools::kUpdateUsage << kScriptUsage;
@@ -87,9 +91,9 @@ common::Result<catalogue::Folders> CurrentFolders() {
   std::error_code error;
   std::filesystem::path working = std::filesystem::current_path(error);
   if (error) {
-    return common::Error{
-        common::ErrorCode::kMissing,
-        common::Cp1251FromUtf8("the working folder cannot be found: " + error.message())};
+    return common::Error{common::ErrorCode::kMissing,
+                         common::Cp1251FromUtf8("текущая папка недоступна: ") +
+                             common::SystemReason(error.value(), false)};
   }
   std::error_code ignored;
   std::string executable = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
@@ -120,8 +124,8 @@ bool IsKnownBrand(const catalogue::Folders& folders, const common::LineTable& in
 }
 
 int UnknownBrand(const std::string& brand) {
-  return Fail("unknown brand: " + brand +
-              " (not among the entries of \"brands\", and no models are listed for it)");
+  return Fail("неизвестный производитель: " + brand +
+              " (его нет в выводе «brands», и моделей у него не найдено)");
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
@@ -143,8 +147,8 @@ class PageWriter : public common::Browser {
   explicit PageWriter(const catalogue::Folders& folders)
       : folders_(folders), data_(folders.working), index_(ModelIndex(folders)) {
     if (!catalogue::ReadConfigFile(folders.program, advertising_)) {
-      common::Warn(std::string(catalogue::kConfigFileName) + ": missing in " + folders.program +
-                   "; pages get no advertising");
+      common::Warn(std::string(catalogue::kConfigFileName) + ": нет в папке программы " +
+                   folders.program + "; страницы будут без рекламы");
     }
   }
   catalogue::PageContext Context() {
@@ -165,8 +169,7 @@ class PageWriter : public common::Browser {
 
 // Prints the page file's path, or says that it could not be written.
 int Written(const catalogue::PageFile& page) {
-  if (!page)
-    return Fail("cannot write the page file: " + common::Utf8FromCp1251(page.error().message));
+  if (!page) return Fail("страница не записана: " + common::Utf8FromCp1251(page.error().message));
   std::cout << *page << '\n';
   return 0;
 }
@@ -190,7 +193,7 @@ int Page(const catalogue::Folders& folders, const std::string& brand, const std:
     return UnknownBrand(brand);
   }
   if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
-    return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
+    return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
   return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand),
                                           common::Cp1251FromUtf8(model)));
@@ -221,7 +224,8 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
     std::string cp1251 = common::Cp1251FromUtf8(entry);
     std::optional<common::BrandAndModel> parts = common::SplitRow(cp1251);
     if (!parts || !IsKnownModel(context, parts->brand, parts->model)) {
-      return Fail("unknown model: " + entry + " (an entry is a brand and a model of its list)");
+      return Fail("неизвестная модель: " + entry +
+                  " (нужны производитель и модель из его списка моделей)");
     }
     basket += cp1251 + "^";
     cp1251_entries.push_back(cp1251);
@@ -239,7 +243,7 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
   if (!IsKnownBrand(folders, context.model_index.lines(), context.data, b))
     return UnknownBrand(brand);
   if (!IsKnownModel(context, b, m)) {
-    return Fail("unknown model: " + model + " (not in the output of \"models " + brand + "\")");
+    return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
   catalogue::ModelPriceFigures figures = catalogue::PriceFiguresOf(folders, b, m);
   if (figures.range.offers == 0) {
@@ -305,7 +309,7 @@ constexpr std::initializer_list<const char*> kUpdateCommands = {"update", "apply
 std::optional<int> RefusedFolder(const std::string& command, const std::string& working) {
   if (!IsOneOf(command, kCatalogueCommands)) return std::nullopt;
   if (!catalogue::IsCatalogueFolder(working)) {
-    return Fail("not a catalogue folder (it has no Base or Templates folder): " + working);
+    return Fail("это не папка каталога (в ней нет папок Base и Templates): " + working);
   }
   common::Status writable;
   if (IsOneOf(command, kPageCommands)) {
@@ -314,8 +318,7 @@ std::optional<int> RefusedFolder(const std::string& command, const std::string& 
     writable = common::CheckFolderWritable(working);
   }
   if (!writable) {
-    return Fail("cannot write in the catalogue: " +
-                common::Utf8FromCp1251(writable.error().message));
+    return Fail("каталог нельзя изменять: " + common::Utf8FromCp1251(writable.error().message));
   }
   return std::nullopt;
 }
@@ -345,7 +348,7 @@ int Run(const std::vector<std::string>& args) {
   }
   if (auto code = tools::RunPublisherCommand(args)) return *code;
   if (auto code = tools::RunUpdateCommand(args)) return *code;
-  std::cerr << "trubkom-catalogue: unknown command or wrong arguments: " << command << "\n";
+  std::cerr << "trubkom-catalogue: неизвестная команда или неверные аргументы: " << command << "\n";
   PrintUsage(std::cerr);
   return 2;
 }
@@ -365,8 +368,8 @@ int main(int argc, char** argv) {
   if (args == std::vector<std::string>{"--version"}) {
     std::cout << "trubkom-catalogue " << kVersion << '\n';
     if (update::BuiltWithDemoKeys()) {
-      std::cout << "Built with the demo publisher's keys: it applies packages that anyone can "
-                   "make. Not for a real catalogue.\n";
+      std::cout << "Эта сборка доверяет демонстрационным ключам: она установит пакет "
+                   "обновления, подписанный кем угодно. Только для демонстрации.\n";
     }
     return 0;
   }
@@ -374,8 +377,11 @@ int main(int argc, char** argv) {
   common::SetWarningSink(&warnings);
   try {
     return Run(args);
+  } catch (const common::TableTooLarge& e) {
+    // As the window says it: a table of the catalogue outgrew what the program can address.
+    return Fail(std::string("каталог слишком велик для программы (") + e.what() + ")");
   } catch (const std::exception& e) {
     // Nothing the catalogue holds should get here; if it does, say so rather than abort.
-    return Fail(std::string("unexpected failure: ") + e.what());
+    return Fail(std::string("непредвиденная ошибка: ") + e.what());
   }
 }

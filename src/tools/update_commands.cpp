@@ -27,17 +27,20 @@
 namespace trubkom::tools {
 
 const char* const kUpdateUsage =
-    "Updating:\n"
-    "  update [--local FOLDER] [--proxy HOST:PORT] [--server URL] [--wait SECONDS]\n"
-    "                               the update run of the update dialog, without a window;\n"
-    "                               while another update of the catalogue runs, waits up to\n"
-    "                               SECONDS (0 unless told), then fails\n"
-    "  last-update                  the date of the newest package in updates/\n"
-    "  new-models [N]               the date, then the rows, of the N-th newest new-model list\n"
-    "  index SERVER_FOLDER [--keys FOLDER] [--valid-days N]\n"
-    "                               writes SERVER_FOLDER/updates/index.txt, oldest first, and\n"
-    "                               with keys its signature index.sig (valid 30 days unless "
-    "told)\n";
+    "Обновление:\n"
+    "  update [--local ПАПКА] [--proxy ХОСТ:ПОРТ] [--server URL] [--wait СЕКУНДЫ]\n"
+    "                               обновляет каталог, как кнопка \"Обновить!\", но без окна:\n"
+    "                               с сервера обновлений или, с --local, из пакетов папки\n"
+    "                               ПАПКА; если каталог уже обновляется, ждёт до СЕКУНДЫ\n"
+    "                               секунд (0, если не указано иное), затем завершается\n"
+    "                               с ошибкой\n"
+    "  last-update                  дата самого нового пакета в updates/\n"
+    "  new-models [N]               дата и строки списка новинок номер N: 0 (если номер не\n"
+    "                               указан) — самый новый, 1 — предыдущий и так далее\n"
+    "  index ПАПКА_СЕРВЕРА [--keys ПАПКА] [--valid-days N]\n"
+    "                               записывает ПАПКА_СЕРВЕРА/updates/index.txt (пакеты от\n"
+    "                               старых к новым), а с --keys и его подпись index.sig\n"
+    "                               (она действует 30 дней, если не указано иное)\n";
 
 namespace {
 
@@ -54,7 +57,7 @@ std::optional<int> Update(const std::vector<std::string>& args) {
     if (args[i] == "--local") {
       options.local_folder = true;
       local_folder = fs::absolute(value).string();
-      if (!fs::is_directory(local_folder)) return Fail("not a folder: " + value);
+      if (!fs::is_directory(local_folder)) return Fail("нет такой папки: " + value);
     } else if (args[i] == "--proxy") {
       options.use_proxy = true;
       options.proxy = value;
@@ -79,12 +82,12 @@ std::optional<int> Update(const std::vector<std::string>& args) {
   // A scheduled run must notice: the server's index not had, or a package left out.
   int status = 0;
   if (summary.server_problem) {
-    status = Fail("the update server's index could not be fetched: " +
+    status = Fail("список апдейтов не получен: " +
                   common::Utf8FromCp1251(summary.server_problem->message));
   }
   if (summary.failed > 0) {
-    status = Fail(std::to_string(summary.failed) + " package(s) could not be downloaded or " +
-                  "applied (see the lines above)");
+    status = Fail("не скачано или не установлено пакетов: " + std::to_string(summary.failed) +
+                  " (см. строки выше)");
   }
   return status;
 }
@@ -159,8 +162,10 @@ int SignIndexIn(const std::string& updates, const std::string& index, const std:
       !written) {
     return Fail(written.error());
   }
-  std::cout << signature_path << " (serial " << what.serial << ", valid " << valid_days
-            << " days)\n";
+  std::cout << signature_path << " (порядковый номер " << what.serial << ", действует "
+            << valid_days << " "
+            << common::RussianPlural(static_cast<std::uint64_t>(valid_days), "день", "дня", "дней")
+            << ")\n";
   return 0;
 }
 
@@ -185,7 +190,7 @@ std::optional<int> Index(const std::vector<std::string>& args) {
   }
   const std::string& server_folder = args[1];
   std::string updates = common::ResolvePath(server_folder, "updates");
-  if (!fs::is_directory(updates)) return Fail("no updates folder in " + server_folder);
+  if (!fs::is_directory(updates)) return Fail("нет папки updates в " + server_folder);
   std::vector<std::string> names = common::ListFiles(updates, "*.upd");
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return common::CompareUpdateDates(common::DateCodeOf(a), common::DateCodeOf(b)) < 0;

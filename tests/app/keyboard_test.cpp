@@ -127,6 +127,7 @@ class KeyboardTest : public QObject {
         {"models", "Здесь показан модельный ряд выбранного вами производителя"},
         {"basket", "Сюда переносятся выбранные модели телефонов для сравнения"},
         {"compare", "Сравнить выбранные модели телефонов"},
+        {"onlyDifferences", "Сравнивать только строки, в которых модели различаются"},
         {"newModels",
          "О новых моделях, добавленных с помощью модуля автообновления можно узнать из этого "
          "списка"},
@@ -167,8 +168,9 @@ class KeyboardTest : public QObject {
                                   U("updateCatalogue"), U("stopLoading"), U("homePage"),
                                   U("contacts"),        U("brands"),      U("search"),
                                   U("models"),          U("fullOnly"),    U("basket"),
-                                  U("compare"),         U("browser"),     U("next"),
-                                  U("clear"),           U("results"),     U("newModels")};
+                                  U("onlyDifferences"), U("compare"),     U("browser"),
+                                  U("next"),            U("clear"),       U("results"),
+                                  U("newModels")};
     QCOMPARE(walked, expected);
   }
 

@@ -526,6 +526,15 @@ class MainWindowTest : public QObject {
     std::string page = cat->ReadBytes("Templates/temp.html");
     QVERIFY(page.find("Nokia 3310") < page.find("Nokia 1100"));
     QVERIFY(page.find("45 $") != std::string::npos);
+    // The basket's switch shows the comparison again as it asks, on a template without labels
+    // too: only the differences in the program's labelled layout, then the template's own page.
+    for (bool on : {true, false}) {
+      w->Click("onlyDifferences");
+      QCOMPARE(w->browser.shown.size(), pages + (on ? 2 : 3));
+      page = cat->ReadBytes("Templates/temp.html");
+      QCOMPARE(page.find(trubkom::testing::W("Средняя цена")) != std::string::npos, on);
+      QCOMPARE(w->window->Remembered().only_differences, on);
+    }
   }
 
   // The home button keeps to the rule of page links: a web or mail address goes to the desktop,

@@ -99,5 +99,55 @@ TEST(ComparePage, MarksAndOnlyDifferences) {
   EXPECT_EQ(shown.find("95 g"), std::string::npos);
 }
 
+// A template without the titles' place, as a publisher's catalogue may have: the page it always
+// had while the switch is off; with it on, the program's own labelled layout in the catalogue's
+// style, with the marks and the shops' average in roubles beside the price in dollars.
+TEST(ComparePage, OnlyDifferencesOnATemplateWithoutLabels) {
+  testing::TempCatalogue cat;
+  cat.WriteBytes("Templates/compare_template.html",
+                 "<html><head><link rel=\"stylesheet\" href=\"own.css\"></head>\r\n"
+                 "<body class=\"x\"><table><tr><!images!></tr><tr><!tables!></tr></table>\r\n"
+                 "</body></html>\r\n");
+  cat.WriteText("Base/nokia_new.xml",
+                "<brand><model><Model>A</Model><Weight>95 g</Weight><Price>45</Price></model>"
+                "<model><Model>B</Model><Weight>95 g</Weight><Price>50</Price></model></brand>");
+  cat.WriteBytes("adv/prices/shop.prc",
+                 "Shop\r\nshop.html\r\nNokia A^1000\r\nNokia A^1400\r\nNokia B^1500\r\n");
+  CatalogueData data(cat.root());
+  common::LineTable index;
+  Advertising adv;
+  testing::FakeBrowser browser;
+  testing::ScriptedRandom random;
+  Folders folders = cat.folders();
+  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
+                      adv,     browser, random};
+  struct Case {
+    bool only_differences;
+    std::vector<std::string> holds, lacks;
+  };
+  const Case cases[] = {
+      {false,
+       {"<body class=\"x\"><table><tr><td style", "45 $"},
+       {"CompareBest", W("Средняя цена")}},
+      {true,
+       {"<link rel=\"stylesheet\" href=\"own.css\">", "<body class=\"x\">",
+        "action=\"./compare_all.html\"", W("<td>Средняя цена</td>"),
+        W("<td class=\"CompareInfo CompareBest\">1200 р. (от 1000 до 1400, в 2 магазинах)</td>"),
+        W("<td class=\"CompareInfo\">1500 р. (1500, в 1 магазине)</td>"),
+        "<td class=\"CompareInfo CompareBest\">45 $</td>"},
+       {"95 g", "<!"}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(ShowComparePage(context, "Nokia A^Nokia B^", c.only_differences));
+    const std::string page = cat.ReadBytes("Templates/temp.html");
+    for (const std::string& text : c.holds) EXPECT_NE(page.find(text), std::string::npos) << text;
+    for (const std::string& text : c.lacks) EXPECT_EQ(page.find(text), std::string::npos) << text;
+  }
+  // The switch of the labelled page goes back to the page the template has always given.
+  std::string all = cat.ReadBytes("Templates/compare_all.html");
+  ASSERT_TRUE(ShowComparePage(context, "Nokia A^Nokia B^", false));
+  EXPECT_EQ(all, cat.ReadBytes("Templates/temp.html"));
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue
