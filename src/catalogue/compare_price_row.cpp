@@ -40,8 +40,8 @@ CompareRow ShopPriceRow(const std::string& working_folder,
     for (std::size_t k = 0; k < models.size(); ++k) {
       const std::string average = passes[pass]->AveragePriceOf(k);
       if (average.empty()) continue;
-      row.cells[models[k]].text = average + std::string(" р. ("_cp1251) +
-                                  PriceRangeText(passes[pass]->RangeOf(k)) + ")";
+      row.cells[models[k]].text =
+          average + std::string(" р. ("_cp1251) + PriceRangeText(passes[pass]->RangeOf(k)) + ")";
     }
     ++pass;
   }

@@ -41,7 +41,7 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
   added.models.reserve(rows.size());
   for (const ModelRow& row : rows) {
     common::CheckTableSize(added.shown.size() + row.model.size() + row.price.size(),
-                           "model search too large");
+                           "переполнен поиск моделей");
     added.models.push_back({static_cast<std::uint32_t>(added.names.size()),
                             static_cast<std::uint32_t>(added.shown.size()),
                             static_cast<std::uint32_t>(row.model.size())});

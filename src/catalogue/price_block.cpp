@@ -157,7 +157,7 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
       WritePricePage(folders.working, table, std::string(brand) + " " + std::string(model));
   if (!written) {
     common::Warn(common::Utf8FromCp1251(written.error().message) +
-                 "; the model page shows no link to all prices");
+                 "; на странице модели нет ссылки на все цены");
     return block + "</table>";
   }
   block +=

@@ -99,9 +99,9 @@ common::Result<FileContent> ReadHistoryFile(const std::string& path) {
   }
   FileContent content = ParseHistory(*bytes);
   if (content.damaged) {
-    common::Warn(path + ": the price history is damaged; it is left out");
+    common::Warn(path + ": история цен повреждена; она не учитывается");
   } else if (content.torn) {
-    common::Warn(path + ": the last record of the price history is cut short; it is left out");
+    common::Warn(path + ": последняя запись истории цен оборвана; она не учитывается");
   }
   return content;
 }
@@ -160,7 +160,7 @@ common::Result<PriceHistory> PriceHistory::Read(const std::string& working_folde
 PriceHistory PriceHistory::Load(const std::string& working_folder) {
   common::Result<PriceHistory> history = Read(working_folder);
   if (history) return std::move(*history);
-  common::Warn(common::Utf8FromCp1251(history.error().message) + "; the price history is left out");
+  common::Warn(common::Utf8FromCp1251(history.error().message) + "; история цен не учитывается");
   return {};
 }
 
@@ -197,9 +197,9 @@ common::Status AppendPriceHistory(const std::string& working_folder,
   std::string lines;
   for (const PriceRecord& record : records) {
     if (!IsDateCode(record.date_code) || !Holdable(record.brand) || !Holdable(record.model)) {
-      common::Warn("the price of " + common::Utf8FromCp1251(record.brand + " " + record.model) +
-                   " of the update " + common::Utf8FromCp1251(record.date_code) +
-                   " cannot be written in the price history; it is left out");
+      common::Warn("цену " + common::Utf8FromCp1251(record.brand + " " + record.model) +
+                   " из апдейта " + common::Utf8FromCp1251(record.date_code) +
+                   " нельзя записать в историю цен; она пропущена");
       continue;
     }
     lines += RecordLine(record);
@@ -221,8 +221,8 @@ common::Status AppendPriceHistory(const std::string& working_folder,
   std::string begin_with;
   if (content.damaged || size == 0) {
     if (content.damaged) {
-      common::Warn(path + ": the price history is damaged; it is moved aside as " +
-                   std::string(kDamagedName) + " and begun anew");
+      common::Warn(path + ": история цен повреждена; она переименована в " +
+                   std::string(kDamagedName) + " и начата заново");
       const common::FileAt damaged = InBase(base->get(), working_folder, kDamagedName);
       ::renameat(base->get(), current.name.c_str(), base->get(), damaged.name.c_str());
     }

@@ -20,7 +20,7 @@ LineTable::LineTable(std::initializer_list<std::string_view> lines) {
 
 // Each line is ended by a CR, as in a file, so that whatever reads past a line's end meets it.
 void LineTable::Append(std::string_view line) {
-  CheckTableSize(bytes_.size() + line.size(), "line table too large");
+  CheckTableSize(bytes_.size() + line.size(), "переполнена таблица строк");
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(line.size())});
   bytes_.append(line.data(), line.size());
@@ -61,7 +61,7 @@ void LineTable::SplitRange(std::size_t first, std::size_t last, std::vector<Span
 // Files are read whole under a cap far below 4 GiB (common/line_file.h), so offsets fit in 32
 // bits; a larger text is refused rather than cut.
 LineTable LineTable::SplitAtCr(ByteBuffer bytes) {
-  CheckTableSize(bytes.size(), "line table too large");
+  CheckTableSize(bytes.size(), "переполнена таблица строк");
   LineTable table;
   table.bytes_ = std::move(bytes);
   const std::string_view all = table.bytes_.view();
@@ -88,7 +88,7 @@ LineTable LineTable::Join(std::vector<LineTable> tables) {
     bytes += table.bytes_.size();
     lines += table.size();
   }
-  CheckTableSize(bytes, "line table too large");
+  CheckTableSize(bytes, "переполнена таблица строк");
   LineTable joined;
   joined.bytes_.resize(bytes);  // room for all, filled from the start
   joined.bytes_.resize(0);

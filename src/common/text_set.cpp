@@ -23,8 +23,8 @@ std::size_t TextSet::Add(std::string_view text) {
   std::uint64_t hash = HashOf(text);
   std::size_t slot = SlotOf(text, hash);
   if (slots_[slot].number_plus_one != 0) return slots_[slot].number_plus_one - 1;
-  CheckTableSize(bytes_.size() + text.size(), "text set too large");
-  CheckTableSize(spans_.size() + 1, "text set too large");
+  CheckTableSize(bytes_.size() + text.size(), "переполнен набор текстов");
+  CheckTableSize(spans_.size() + 1, "переполнен набор текстов");
   slots_[slot] = {static_cast<std::uint32_t>(spans_.size() + 1), TagOf(hash)};
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())});

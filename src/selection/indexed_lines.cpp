@@ -363,7 +363,7 @@ IndexedLines IndexedLines::ReadHeads(common::LinePieces pieces,
   index.piece_first_lines_ = {0};
   for (const common::LineTable& piece : heads) {
     const std::uint64_t next = std::uint64_t{index.piece_first_lines_.back()} + piece.size();
-    common::CheckTableSize(next, "model index too large");
+    common::CheckTableSize(next, "переполнен индекс моделей");
     index.piece_first_lines_.push_back(static_cast<std::uint32_t>(next));
   }
   for (std::size_t piece = 1; piece < builders.size(); ++piece) {

@@ -42,6 +42,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace trubkom::update;
+using namespace trubkom::common::literals;
 
 std::string WorkingFolder() { return fs::current_path().string(); }
 
@@ -108,9 +109,8 @@ int Pack(const std::string& source, const std::string& package, const std::strin
       !written) {
     return Fail(written.error());
   }
-  std::cout << package << ": упакован для имени " << name << " и подписан ключами из "
-            << key_folder << " (открытый ключ " << PublicKeyHex(OpeningKeysFor(*keys).public_key)
-            << ")\n";
+  std::cout << package << ": упакован для имени " << name << " и подписан ключами из " << key_folder
+            << " (открытый ключ " << PublicKeyHex(OpeningKeysFor(*keys).public_key) << ")\n";
   if (OpeningKeysFor(*keys).public_key != BuiltinOpeningKeys().public_key ||
       keys->package_key != BuiltinOpeningKeys().package_key) {
     Note("это не те ключи, с которыми собрана эта программа: она такой пакет не примет");
@@ -118,37 +118,43 @@ int Pack(const std::string& source, const std::string& package, const std::strin
   return 0;
 }
 
+// What the script line would do, in the catalogue's Windows-1251 as the line itself.
 std::string Describe(const std::string& line, const ScriptStep& step, const std::string& work,
                      const std::string& catalogue) {
   std::string target = Relative(step.target, catalogue);
   bool source_missing = !step.source.empty() && !common::IsFile(step.source);
-  std::string warning = source_missing ? "; the package lacks " + Relative(step.source, work) : "";
+  std::string warning = source_missing
+                            ? std::string("; в пакете нет "_cp1251) + Relative(step.source, work)
+                            : std::string();
   switch (step.action) {
     case ScriptAction::kIgnored:
-      return "ignored";
+      return std::string("игнорируется"_cp1251);
     case ScriptAction::kRefused:
-      return "refused: leaves the catalogue or the package";
+      return std::string("отклонена: ведёт за пределы каталога или пакета"_cp1251);
     case ScriptAction::kNothing:
-      return line.starts_with("ADDFILE") ? "ignored: the file exists already"
-                                         : "ignored: no such file in the catalogue";
+      return std::string(line.starts_with("ADDFILE")
+                             ? "игнорируется: файл уже есть"_cp1251
+                             : "игнорируется: такого файла в каталоге нет"_cp1251);
     case ScriptAction::kAdd:
-      return "add " + target +
-             (step.create_folder.empty()
-                  ? ""
-                  : " (creating the folder " + Relative(step.create_folder, catalogue) + ")") +
+      return std::string("добавит "_cp1251) + target +
+             (step.create_folder.empty() ? std::string()
+                                         : std::string(" (создав папку "_cp1251) +
+                                               Relative(step.create_folder, catalogue) + ")") +
              warning;
     case ScriptAction::kAppend:
-      return "append " + Relative(step.source, work) + " to " + target + warning;
+      return std::string("допишет "_cp1251) + Relative(step.source, work) +
+             std::string(" в конец "_cp1251) + target + warning;
     case ScriptAction::kReplace:
-      return "replace " + target + warning;
+      return std::string("заменит "_cp1251) + target + warning;
     case ScriptAction::kDelete:
-      return "delete " + target;
+      return std::string("удалит "_cp1251) + target;
     case ScriptAction::kMessage:
-      return "message: " + step.text;
+      return std::string("сообщение: "_cp1251) + step.text;
     case ScriptAction::kUrlMessage:
-      return "message with OK and Cancel: " + step.text + "; OK opens " +
+      return std::string("сообщение с кнопками ОК и Отмена: "_cp1251) + step.text +
+             std::string("; ОК откроет "_cp1251) +
              (IsWebAddress(step.address) ? OpenableAddress(step.address)
-                                         : "nothing (not a web address)");
+                                         : std::string("ничего (это не веб-адрес)"_cp1251));
   }
   return {};
 }
@@ -164,35 +170,36 @@ void ListEntries(const std::string& work) {
       continue;
     }
     bool script = std::find(scripts.begin(), scripts.end(), name) != scripts.end();
-    rows.push_back(name + "  " + std::to_string(entry.file_size()) + " bytes" +
-                   (script ? "  [update script]" : ""));
+    rows.push_back(name + "  " + std::to_string(entry.file_size()) + " байт" +
+                   (script ? "  [сценарий обновления]" : ""));
   }
   std::sort(rows.begin(), rows.end());
   for (const std::string& row : rows) std::cout << "  " << row << '\n';
 }
 
 int Check(const std::string& package) {
-  if (!common::IsFile(package)) return Fail(package + ": no such file");
+  if (!common::IsFile(package)) return Fail(package + ": нет такого файла");
   auto opened = OpenPackageFile(package, BuiltinOpeningKeys());
   if (!opened)
-    return Fail(package + ": refused: " + common::Utf8FromCp1251(opened.error().message));
-  std::cout << package << ": signature verified, archive decrypted\n";
+    return Fail(package + ": отклонён: " + common::Utf8FromCp1251(opened.error().message));
+  std::cout << package << ": подпись проверена, архив расшифрован\n";
   common::PrivateFolder work("trubkom-check-");
-  if (!work.ok()) return Fail("cannot make a private working folder");
+  if (!work.ok()) return Fail("не удалось создать рабочую папку во временной папке системы");
   auto report = ExtractArchiveBytes(opened->archive, work.path());
-  std::cout << "Entries:\n";
+  std::cout << "Содержимое:\n";
   ListEntries(work.path());
   if (!report) {
-    return Fail(package + ": does not unpack whole (" +
-                common::Utf8FromCp1251(report.error().message) + "); it would not be applied");
+    return Fail(package + ": распаковывается не целиком (" +
+                common::Utf8FromCp1251(report.error().message) + "); он не был бы установлен");
   }
-  for (const std::string& problem : report->problems) PrintLine("  " + problem);
+  // The problems name the entries as the archive does, in UTF-8 as file names are.
+  for (const std::string& problem : report->problems) std::cout << "  " << problem << '\n';
   if (!report->Complete()) {
-    return Fail(package + ": does not unpack whole; it would not be applied");
+    return Fail(package + ": распаковывается не целиком; он не был бы установлен");
   }
   std::string catalogue = WorkingFolder();
   for (const std::string& script : UpdateScripts(work.path())) {
-    PrintLine("Script " + script + ":");
+    PrintLine(std::string("Сценарий "_cp1251) + common::Cp1251FromUtf8(script) + ":");
     common::Result<std::string> bytes = common::ReadFile(common::JoinPath(work.path(), script));
     if (!bytes) return Fail(bytes.error());
     for (const std::string& line : common::SplitLinesAtAnyEnd(*bytes)) {

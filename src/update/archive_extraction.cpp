@@ -53,12 +53,12 @@ common::Error ArchiveTooLarge() {
 std::string HostileReason(zip_t* archive, const zip_stat_t& stat, Entry& entry) {
   std::string name = stat.name ? stat.name : "";
   std::replace(name.begin(), name.end(), '\\', '/');
-  if (name.empty()) return "has no name";
-  if (name.front() == '/') return "has an absolute name";
+  if (name.empty()) return "без имени";
+  if (name.front() == '/') return "абсолютный путь";
   entry.is_folder = name.back() == '/';
   while (!name.empty() && name.back() == '/') name.pop_back();
   for (const std::string& part : common::SplitByChar(name, '/')) {
-    if (part == "..") return "climbs out with ..";
+    if (part == "..") return "выходит из папки через ..";
   }
   zip_uint8_t system = 0;
   zip_uint32_t attributes = 0;
@@ -66,7 +66,7 @@ std::string HostileReason(zip_t* archive, const zip_stat_t& stat, Entry& entry) 
   if (system == ZIP_OPSYS_UNIX) {
     mode_t type = (attributes >> 16) & S_IFMT;
     if (type == S_IFDIR) entry.is_folder = true;
-    if (type != 0 && type != S_IFREG && type != S_IFDIR) return "is a link or a device";
+    if (type != 0 && type != S_IFREG && type != S_IFDIR) return "ссылка или устройство";
   }
   entry.name = name;
   return {};
@@ -103,7 +103,7 @@ class Extractor {
     }
     Entry entry{index, {}, false};
     if (std::string reason = HostileReason(archive_, stat, entry); !reason.empty()) {
-      Note(report_.skipped, stat.name ? stat.name : "", "skipped: " + reason);
+      Note(report_.skipped, stat.name ? stat.name : "", "пропущен: " + reason);
       return true;
     }
     std::string parent = MakeFolders(entry);
@@ -134,11 +134,11 @@ class Extractor {
       struct stat info;
       if (::lstat(path.c_str(), &info) == 0) {
         if (S_ISLNK(info.st_mode)) {
-          Note(report_.skipped, entry.name, "skipped: would be written through a link");
+          Note(report_.skipped, entry.name, "пропущен: запись шла бы через ссылку");
           return {};
         }
         if (!S_ISDIR(info.st_mode)) {
-          Note(report_.failed, entry.name, "failed: a file is in the way");
+          Note(report_.failed, entry.name, "не распакован: на месте папки файл");
           return {};
         }
       } else if (::mkdir(path.c_str(), 0755) != 0) {
@@ -153,7 +153,7 @@ class Extractor {
     std::string target = destination_ + "/" + entry.name;
     struct stat info;
     if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-      Note(report_.skipped, entry.name, "skipped: would be written through a link");
+      Note(report_.skipped, entry.name, "пропущен: запись шла бы через ссылку");
       return true;
     }
     zip_file_t* file = zip_fopen_index(archive_, entry.index, 0);
@@ -173,7 +173,7 @@ class Extractor {
     }
     if (outcome != Outcome::kWritten && fd >= 0) ::unlink(temp.c_str());
     if (outcome == Outcome::kWritten) ++report_.files;
-    if (outcome == Outcome::kFailed) Note(report_.failed, entry.name, "failed: damaged");
+    if (outcome == Outcome::kFailed) Note(report_.failed, entry.name, "не распакован: поврежден");
     return outcome != Outcome::kStop;
   }
 
@@ -189,7 +189,7 @@ class Extractor {
   bool OpenFailed(const Entry& entry) {
     int code = zip_error_code_zip(zip_get_error(archive_));
     if (code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP || code == ZIP_ER_NOPASSWD) {
-      Note(report_.failed, entry.name, "failed: unsupported compression or encryption");
+      Note(report_.failed, entry.name, "не распакован: неподдерживаемое сжатие или шифрование");
       return true;
     }
     Stop(DamagedArchive(entry.name));

@@ -25,7 +25,7 @@ struct ExtractReport {
   int files = 0;                      // files written
   int skipped = 0;                    // hostile entries left out
   int failed = 0;                     // entries that failed their CRC or are not supported
-  std::vector<std::string> problems;  // one line (English) for each skipped or failed entry
+  std::vector<std::string> problems;  // one line (UTF-8) for each skipped or failed entry
 
   // Every entry extracted, nothing skipped, nothing failed.
   bool Complete() const { return skipped == 0 && failed == 0; }

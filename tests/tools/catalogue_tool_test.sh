@@ -58,7 +58,7 @@ if out=$("$tool" update --server http://127.0.0.1:9/ 2>"$work/err"); then
   fail "update exits 0 with the server down"
 fi
 grep -q "Сервер обновлений недоступен: " <<<"$out" || fail "update does not say the server is down: $out"
-grep -q "index could not be fetched" "$work/err" || fail "update says nothing on standard error"
+grep -q "список апдейтов не получен" "$work/err" || fail "update says nothing on standard error"
 mkdir "$work/empty"
 out=$("$tool" update --local "$work/empty") || fail "update of an empty folder failed"
 [ "$out" = "В папке нет новых пакетов" ] || fail "update of an empty folder: $out"
@@ -76,18 +76,18 @@ sed -i 's/^Sony-Ericsson|/SonyEricsson|/' "$spelling/Base/base.tkm"
 cd "$spelling"
 "$tool" brands | grep -qx SonyEricsson || fail "the copy's box does not show SonyEricsson"
 answers="
-0|out|Usage: trubkom-catalogue|help
-0|out|Usage: trubkom-catalogue|-h
-0|out|URLMESSAGE TEXT URL ADDRESS|--help
+0|out|Использование: trubkom-catalogue|help
+0|out|Использование: trubkom-catalogue|-h
+0|out|URLMESSAGE ТЕКСТ URL АДРЕС|--help
 0|out|J100i|models|Sony-Ericsson
 0|out|J100i *|models|SonyEricsson
 0|out|$spelling/Templates/temp.html|page|Sony-Ericsson|J100i
-1|err|unknown brand: Nosuch|models|Nosuch
-1|err|unknown brand: Nosuch|page|Nosuch|J100i
-1|err|unknown model: Nokia Nosuch|compare|Nokia 3310|Nokia Nosuch
-1|err|unknown model: Nokia|compare|Nokia
+1|err|неизвестный производитель: Nosuch|models|Nosuch
+1|err|неизвестный производитель: Nosuch|page|Nosuch|J100i
+1|err|неизвестная модель: Nokia Nosuch|compare|Nokia 3310|Nokia Nosuch
+1|err|неизвестная модель: Nokia|compare|Nokia
 0|out|$spelling/Templates/temp.html|compare|SonyEricsson J100i *|Nokia 3310
-2|err|Usage: trubkom-catalogue|nonsense
+2|err|Использование: trubkom-catalogue|nonsense
 "
 while IFS='|' read -r status stream text args; do
   [ -n "$status" ] || continue

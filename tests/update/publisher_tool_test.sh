@@ -28,12 +28,12 @@ cd "$work/catalogue"
 keys="$demo/../keys"
 if "$tool" pack ../payload ../upd010127.upd 2>/dev/null; then fail "pack took keys it was not given"; fi
 said=$("$tool" pack ../payload ../upd010127.upd --keys "$keys")
-grep -qF "with the keys of $keys (public key $(cat "$keys/publisher.pub"))" <<<"$said" ||
+grep -qF "ключами из $keys (открытый ключ $(cat "$keys/publisher.pub"))" <<<"$said" ||
   fail "pack does not say which key it signs with: $said"
-"$tool" --version | grep -q "demo publisher's keys" || fail "--version does not name the demo keys"
+"$tool" --version | grep -q "демонстрационным ключам" || fail "--version does not name the demo keys"
 preview=$("$tool" check ../upd010127.upd) || fail "check"
-grep -q '=> add Pics/nokia/n9999.png' <<<"$preview" || fail "check: $preview"
-grep -q '=> refused' <<<"$preview" || fail "check does not show the refusal"
+grep -q '=> добавит Pics/nokia/n9999.png' <<<"$preview" || fail "check: $preview"
+grep -q '=> отклонена' <<<"$preview" || fail "check does not show the refusal"
 diff -r "$work/expected" . >/dev/null || fail "check changed the catalogue"
 
 status=$("$tool" apply ../upd010127.upd) || fail "apply"
@@ -67,7 +67,8 @@ if "$tool" keygen ../shared 2>/dev/null; then fail "keygen used a folder others 
 "$tool" keygen ../keys >/dev/null || fail "keygen"
 chmod 644 ../keys/publisher.sec
 said=$("$tool" pack ../payload ../other.upd --keys ../keys 2>&1 >/dev/null)
-grep -q "can be read by others" <<<"$said" || fail "pack is silent about a secret key others can read"
+grep -q "может читать не только его владелец" <<<"$said" ||
+  fail "pack is silent about a secret key others can read"
 chmod 600 ../keys/publisher.sec
 [ "$(stat -c %a ../keys/publisher.sec)" = 600 ] || fail "the secret key is readable by others"
 "$tool" pack ../payload ../upd010127.upd --keys ../keys >/dev/null 2>&1 || fail "pack --keys"
