@@ -74,6 +74,8 @@ class CatalogueData {
                        std::string_view unused_text = {}, int unused_number = 0);
   // The model's record fields (field::Index), each followed by "^".
   std::string GetProps2(std::string_view brand, std::string_view model);
+  // Whether the brand has a file in Base (read or not).
+  bool HasBrandFile(std::string_view brand) { return FindBrand(brand) != nullptr; }
 
  private:
   struct BrandFile;

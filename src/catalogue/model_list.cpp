@@ -6,7 +6,9 @@
 
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
+#include "common/encoding.h"
 #include "common/text_set.h"
+#include "common/warnings.h"
 #include "selection/model_index.h"
 
 namespace trubkom::catalogue {
@@ -135,6 +137,13 @@ struct UnpricedList {
 UnpricedList MergedList(CatalogueData& data, const StringList& described,
                         const std::string& brand) {
   std::string library_brand = LibraryBrand(brand);
+  if (!data.HasBrandFile(library_brand)) {
+    // Its models without a full description are in that file alone: said once, not lost unseen.
+    const std::string text = "В папке Base нет файла производителя " +
+                             common::Utf8FromCp1251(brand) +
+                             ": его модели без полного описания не показаны";
+    common::WarnFileUnreadable(text, common::Cp1251FromUtf8(text));
+  }
   StringList merged = common::SplitCarets(data.Col2Str2(library_brand));
   MergeDescribed(merged, described, library_brand);
   common::SortByBytes(merged);

@@ -117,6 +117,9 @@ catalogue_readonly() { chmod a-w .; }
 not_regular="это не обычный файл"
 unreadable="ошибка ввода-вывода"
 broken_xml="nokia_new.xml: это не XML (байт"
+# Root writes in a read-only Templates: there the page file meets the file-size limit instead.
+readonly_templates="каталог нельзя изменять"
+[ "$(id -u)" = 0 ] && readonly_templates="страница не записана"
 table="
 intact             |0 |0 1100	100 |0 |0 |0 |0 Nokia N80
 template_folder    |0 |0 |0 model_template.html: $not_regular |0 |0 |0
@@ -124,14 +127,14 @@ template_fifo      |0 |0 |0 |0 model_template_new.html: $not_regular |0 |0
 template_zero      |0 |0 |0 |0 |0 compare_template.html: $not_regular |0
 template_mem       |0 |0 |0 model_template.html: $unreadable |0 |0 |0
 template_huge      |0 |0 |0 model_template.html: файл больше 4194304 байт |0 |0 |0
-index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 unknown model: N80 * |1 unknown model: Nokia N80 * |0 base.tkm: $unreadable
+index_mem          |0 base.tkm: $unreadable |0 base.tkm: $unreadable |0 base.tkm: $unreadable |1 неизвестная модель: N80 * |1 неизвестная модель: Nokia N80 * |0 base.tkm: $unreadable
 config_mem         |0 |0 |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0 config.tkm: $unreadable |0
-config_missing     |0 |0 |0 config.tkm: missing in |0 config.tkm: missing in |0 config.tkm: missing in |0
+config_missing     |0 |0 |0 config.tkm: нет в папке программы |0 config.tkm: нет в папке программы |0 config.tkm: нет в папке программы |0
 config_unbalanced  |0 |0 |0 |0 |0 |0
-brand_mem          |0 |0 nokia_new.xml: $unreadable |1 unknown model: 1100 |0 nokia_new.xml: $unreadable |1 unknown model: Nokia 1100 |0
-brand_binary       |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
-brand_truncated    |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
-brand_deep         |0 |0 $broken_xml |1 unknown model: 1100 |0 $broken_xml |1 unknown model: Nokia 1100 |0
+brand_mem          |0 |0 nokia_new.xml: $unreadable |1 неизвестная модель: 1100 |0 nokia_new.xml: $unreadable |1 неизвестная модель: Nokia 1100 |0
+brand_binary       |0 |0 $broken_xml |1 неизвестная модель: 1100 |0 $broken_xml |1 неизвестная модель: Nokia 1100 |0
+brand_truncated    |0 |0 $broken_xml |1 неизвестная модель: 1100 |0 $broken_xml |1 неизвестная модель: Nokia 1100 |0
+brand_deep         |0 |0 $broken_xml |1 неизвестная модель: 1100 |0 $broken_xml |1 неизвестная модель: Nokia 1100 |0
 brand_entities     |0 |0 1100	100 |0 |0 |0 |0
 prices_mem         |0 |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0 mem.prc: $unreadable |0
 prices_fifo        |0 |0 1100	100 |0 |0 |0 |0
@@ -140,25 +143,25 @@ prices_one_long_line |0 |0 1100	0 |0 |0 |0 |0
 prices_huge        |0 |0 1100	909090909090909099 |0 |0 |0 |0
 prices_negative    |0 |0 1100	-666666666666666666 |0 |0 |0 |0
 index_huge_numbers |0 |0 |0 |0 |0 |0
-no_base            |0 |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown brand: Nokia |1 unknown model: Nokia 1100 |0
-no_templates       |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
-templates_file     |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
-page_file_folder   |0 |0 |1 cannot write the page file |1 cannot write the page file |1 cannot write the page file |0
-working_folder_gone |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found
+no_base            |0 |1 неизвестный производитель: Nokia |1 неизвестный производитель: Nokia |1 неизвестный производитель: Nokia |1 неизвестная модель: Nokia 1100 |0
+no_templates       |0 |0 |1 каталог нельзя изменять |1 каталог нельзя изменять |1 каталог нельзя изменять |0
+templates_file     |0 |0 |1 каталог нельзя изменять |1 каталог нельзя изменять |1 каталог нельзя изменять |0
+page_file_folder   |0 |0 |1 страница не записана |1 страница не записана |1 страница не записана |0
+working_folder_gone |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна
 no_pics            |0 |0 |0 |0 |0 |0
 no_adv             |0 |0 |0 |0 |0 |0
 no_updates         |0 |0 |0 |0 |0 |0
 updates_file       |0 |0 |0 |0 |0 |0
 index_huge_line    |0 |0 |0 |0 |0 |0
 brand_huge_line    |0 |0 1100	100 |0 |0 |0 |0
-brand_link_loop    |0 |0 |1 unknown model: 1100 |0 |1 unknown model: Nokia 1100 |0
-index_link_loop    |0 |0 |0 |1 unknown model: N80 * |1 unknown model: Nokia N80 * |0
-templates_link_loop |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
+brand_link_loop    |0 |0 нет файла производителя Nokia |1 неизвестная модель: 1100 |0 нет файла производителя Nokia |1 неизвестная модель: Nokia 1100 |0
+index_link_loop    |0 |0 |0 |1 неизвестная модель: N80 * |1 неизвестная модель: Nokia N80 * |0
+templates_link_loop |0 |0 |1 каталог нельзя изменять |1 каталог нельзя изменять |1 каталог нельзя изменять |0
 updates_link_loop  |0 |0 |0 |0 |0 |0
 new_models_mem     |0 |0 |0 |0 |0 |0
 new_models_binary  |0 |0 |0 |0 |0 |0
-templates_readonly |0 |0 |1 cannot write |1 cannot write |1 cannot write |0
-not_a_catalogue    |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder
+templates_readonly |0 |0 |1 $readonly_templates |1 $readonly_templates |1 $readonly_templates |0
+not_a_catalogue    |1 не папка каталога |1 не папка каталога |1 не папка каталога |1 не папка каталога |1 не папка каталога |1 не папка каталога
 "
 
 commands=(
@@ -172,7 +175,7 @@ commands=(
 
 # The same damage through the update commands.
 update_table="
-intact             |0 Последнее обновление от 15.01.07 |0 Nokia 1100 |0 signature verified |0 |0
+intact             |0 Последнее обновление от 15.01.07 |0 Nokia 1100 |0 подпись проверена |0 |0
 no_updates         |0 Обновлений не проводилось |1 в updates/ 0 списков новинок |0 |0 |0
 updates_file       |0 Обновлений не проводилось |1 в updates/ 0 списков новинок |0 |1 в пути есть файл вместо папки |1 не установлен
 no_pics            |0 |0 |0 |0 |0
@@ -180,14 +183,14 @@ no_base            |0 |0 |0 |0 |0
 index_mem          |0 |0 |0 |1 не записаны в историю цен: каталог прочитан не целиком |1 не записаны в историю цен: каталог прочитан не целиком
 index_link_loop    |0 |0 |0 |0 |0
 updates_link_loop  |0 |1 в updates/ 0 списков новинок |0 |0 |0
-no_room            |0 |0 |1 does not unpack whole |1 файл больше допустимого размера |1 не установлен
+no_room            |0 |0 |1 распаковывается не целиком |1 файл больше допустимого размера |1 не установлен
 new_models_mem     |0 |1 в updates/ 0 списков новинок |0 |0 |0
 new_models_binary  |0 |0 |0 |0 |0
 templates_readonly |0 |0 |0 |0 |0
 templates_file     |0 |0 |0 |0 |0
-not_a_catalogue    |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder |1 not a catalogue folder
-catalogue_readonly |0 |0 |0 |1 cannot write in the catalogue |1 cannot write in the catalogue
-working_folder_gone |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found |1 working folder cannot be found
+not_a_catalogue    |1 не папка каталога |1 не папка каталога |1 не папка каталога |1 не папка каталога |1 не папка каталога
+catalogue_readonly |0 |0 |0 |1 каталог нельзя изменять |1 каталог нельзя изменять
+working_folder_gone |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна |1 текущая папка недоступна
 "
 update_commands=(
   "last-update"
