@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QSettings>
 #include <string_view>
 
@@ -150,7 +151,9 @@ int main(int argc, char** argv) {
                      Qt::SingleShotConnection);
   }
   messages.set_owner(&window);
-  trubkom::app::RememberedState remembered = trubkom::app::ReadRememberedState(settings);
+  const QString catalogue_key = QFile::decodeName(QByteArray::fromStdString(working));
+  trubkom::app::RememberedState remembered =
+      trubkom::app::ReadRememberedState(settings, catalogue_key);
   window.Restore(remembered);
   if (remembered.maximized) {
     window.showMaximized();
@@ -158,6 +161,20 @@ int main(int argc, char** argv) {
     window.show();
   }
   int status = QApplication::exec();
-  trubkom::app::WriteRememberedState(settings, window.Remembered());
+  trubkom::app::WriteRememberedState(settings, window.Remembered(), catalogue_key);
+  if (const std::optional<std::string>& next = window.next_catalogue()) {
+    // Another catalogue: remembered for the next start too, and opened by a new run of the
+    // program once this one's settings are written, so nothing of this catalogue stays.
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(*next));
+    settings.setValue(QString::fromUtf8(trubkom::app::kCatalogueFolderKey), folder);
+    settings.sync();
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {folder})) {
+      messages.Warn(
+          trubkom::common::Cp1251FromUtf8("Не удалось запустить программу заново для "
+                                          "каталога «" +
+                                          *next + "»"));
+      return 1;
+    }
+  }
   return status;
 }

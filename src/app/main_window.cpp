@@ -14,6 +14,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <utility>
 
@@ -23,6 +24,7 @@
 #include "app/models_panel.h"
 #include "app/new_models_panel.h"
 #include "app/panel_parts.h"
+#include "app/qt_ports.h"
 #include "app/search_panel.h"
 #include "app/text.h"
 #include "app/update_dialog.h"
@@ -31,6 +33,7 @@
 #include "catalogue/brand_list.h"
 #include "catalogue/compare_page.h"
 #include "catalogue/config_file.h"
+#include "catalogue/folders.h"
 #include "catalogue/home_page.h"
 #include "catalogue/model_list.h"
 #include "catalogue/model_page.h"
@@ -179,7 +182,11 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   state_.advertising = std::move(loaded.advertising);
   models_->ShowCatalogue(loaded, loaded_);
   new_models_->ShowFiles(std::move(loaded.new_model_files));
-  if (loaded_) RestorePlace();
+  if (loaded_) {
+    RestorePlace();
+  } else {
+    KeepListedBasketModels();  // the basket remembered may hold models this catalogue lacks
+  }
   wizard_->setEnabled(loaded.index_answers_wizard);
   wizard_->SetIndex(state_.index.get());
   loaded_ = true;
@@ -191,15 +198,40 @@ void MainWindow::ShowLoadedCatalogue(LoadedCatalogue loaded) {
   }
 }
 
-void MainWindow::RestorePlace() {
-  // The basket keeps its entries with their prices of now; removed models drop out.
+void MainWindow::KeepListedBasketModels() {
   catalogue::Basket kept;
+  QStringList dropped;
   for (const catalogue::BasketEntry& entry : basket_->basket().entries()) {
     if (std::optional<catalogue::ModelRow> row = ListedRow(entry.model)) {
       kept.Add(entry.model, row->price);
+    } else {
+      dropped << ToQt(entry.model);
     }
   }
+  if (dropped.isEmpty()) return;
   basket_->Replace(std::move(kept));
+  hint_bar_->ShowNotice(U(" Из корзины убраны модели, которых нет в каталоге: ") +
+                        dropped.join(U(", ")));
+}
+
+void MainWindow::OpenCatalogue() {
+  QtFolderChooser own_chooser(this);
+  common::FolderChooser& chooser = ports_.folders ? *ports_.folders : own_chooser;
+  std::string chosen =
+      chooser.ChooseFolder(std::filesystem::path(state_.folders.working).parent_path().string());
+  if (chosen.empty() || chosen == state_.folders.working) return;
+  if (!catalogue::HoldsCatalogueData(chosen)) {
+    ports_.messages->Inform(common::Cp1251FromUtf8(
+        "В папке «" + chosen + "» нет каталога Трубкома: в ней нет папок Base и Templates."));
+    return;
+  }
+  next_catalogue_ = chosen;
+  close();
+}
+
+void MainWindow::RestorePlace() {
+  // The basket keeps its entries with their prices of now; removed models drop out.
+  KeepListedBasketModels();
   // The page on show stays; when its model is gone it is no model's to step from or to add.
   const common::BrandAndModel& shown = state_.model_on_show;
   if (!shown.brand.empty() && !ListedRow(shown.brand + " " + shown.model)) ShowOtherPage();
@@ -232,6 +264,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
   for (const catalogue::BasketEntry& entry : remembered.basket) {
     basket_->Add(entry.model, entry.price);
   }
+  if (loaded_) KeepListedBasketModels();
   update_dialog_->Restore({remembered.use_proxy, remembered.proxy, remembered.local_folder});
 }
 

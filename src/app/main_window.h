@@ -58,6 +58,8 @@ class MainWindow : public QWidget {
   const AppState& state() const { return state_; }
   // True once the catalogue has been read for the first time.
   bool loaded() const { return loaded_; }
+  // The catalogue folder "Открыть каталог…" chose, once the window has closed for it.
+  const std::optional<std::string>& next_catalogue() const { return next_catalogue_; }
   const catalogue::Basket& basket() const;
   const WizardPanel& wizard() const { return *wizard_; }
   const ModelsPanel& models() const { return *models_; }
@@ -121,6 +123,11 @@ class MainWindow : public QWidget {
   void SayLoadFailed(const common::Error& error);
   // After a reload: the place the user had, on the new catalogue.
   void RestorePlace();
+  // The basket keeps the models of the catalogue read, with their prices of now; the others
+  // drop out, said in the hint bar.
+  void KeepListedBasketModels();
+  // "Открыть каталог…": a folder with a catalogue closes the window for it.
+  void OpenCatalogue();
   // The models list row of a "brand model" entry.
   std::optional<catalogue::ModelRow> ListedRow(const std::string& entry);
   void EnableStepButtons();
@@ -154,6 +161,7 @@ class MainWindow : public QWidget {
   bool reload_pending_ = false;
   bool load_failure_said_ = false;  // by the load under way
   bool loaded_ = false;
+  std::optional<std::string> next_catalogue_;
 };
 
 }  // namespace trubkom::app

@@ -1,5 +1,7 @@
 // The main window's controls and how they are arranged.
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +14,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QThread>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -159,7 +162,11 @@ QWidget* SideColumn(int width, QWidget* upper, QWidget* lower, QWidget* parent) 
 MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidget* parent)
     : QWidget(parent), state_(std::move(folders)), ports_(ports) {
   RegisterArtwork();
-  setWindowTitle(U("Трубком v") + QString::fromLatin1(kVersion));
+  // The title names the catalogue open, its folder as the user knows it (~ for the home).
+  QString folder = QFile::decodeName(QByteArray::fromStdString(state_.folders.working));
+  const QString home = QDir::homePath();
+  if (folder == home || folder.startsWith(home + U("/"))) folder = U("~") + folder.mid(home.size());
+  setWindowTitle(U("Трубком v") + QString::fromLatin1(kVersion) + U(" — ") + folder);
   setWindowIcon(QIcon(U(":/MAINICON")));
   QFont window_font = font();
   window_font.setPixelSize(11);
@@ -241,6 +248,8 @@ void MainWindow::AddShortcuts() {
   }
   auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
   connect(undo, &QShortcut::activated, basket_, &BasketPanel::UndoClear);
+  auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+  connect(open, &QShortcut::activated, this, &MainWindow::OpenCatalogue);
   auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
   connect(quit, &QShortcut::activated, this, &QWidget::close);
   auto* search = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
@@ -274,10 +283,11 @@ void MainWindow::WirePanels() {
 
 void MainWindow::OrderFocusChain() {
   QList<QWidget*> chain(toolbar_.begin(), toolbar_.end());
-  chain << models_->brand_box() << models_->search()->field() << models_->list()
-        << models_->search()->results() << models_->full_only_box() << basket_->list()
-        << basket_->differences_box() << basket_->compare_button() << ports_.browser_widget
-        << wizard_->FocusOrder() << new_models_->FocusOrder();
+  chain << findChild<QToolButton*>(U("openCatalogue")) << models_->brand_box()
+        << models_->search()->field() << models_->list() << models_->search()->results()
+        << models_->full_only_box() << basket_->list() << basket_->differences_box()
+        << basket_->compare_button() << ports_.browser_widget << wizard_->FocusOrder()
+        << new_models_->FocusOrder();
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -339,6 +349,17 @@ QWidget* MainWindow::BuildTopStrip() {
 
   row->addWidget(hint_bar_, 1);
   row->addSpacing(13);
+  auto* open = new QToolButton(strip);
+  open->setObjectName(U("openCatalogue"));
+  open->setText(U("Каталог…"));
+  Describe(open, U("Открыть каталог"), U(" Открыть другой каталог (Ctrl+O)"));
+  open->setToolTip(U("Открыть другой каталог (Ctrl+O)"));
+  open->setAutoRaise(true);
+  open->setStyleSheet(
+      U("QToolButton { color: white; } QToolButton:focus { text-decoration: underline; }"));
+  connect(open, &QToolButton::clicked, this, &MainWindow::OpenCatalogue);
+  row->addWidget(open);
+  row->addSpacing(8);
   return strip;
 }
 

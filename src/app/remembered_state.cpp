@@ -1,5 +1,6 @@
 #include "app/remembered_state.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include "app/text.h"
@@ -92,7 +93,17 @@ class Reader {
 
 }  // namespace
 
-RememberedState ReadRememberedState(QSettings& settings) {
+// The basket's key for a catalogue: its folder's hash, as a key holds no path. A basket kept
+// before baskets were kept per catalogue ("basket") is taken by the first catalogue read.
+QString BasketKey(const QString& catalogue_folder) {
+  return QStringLiteral("basket-") +
+         QString::fromLatin1(
+             QCryptographicHash::hash(catalogue_folder.toUtf8(), QCryptographicHash::Sha1)
+                 .toHex()
+                 .left(16));
+}
+
+RememberedState ReadRememberedState(QSettings& settings, const QString& catalogue_folder) {
   RememberedState state;
   if (settings.status() != QSettings::NoError) {
     common::Warn(QFile::encodeName(settings.fileName()).toStdString() +
@@ -110,7 +121,11 @@ RememberedState ReadRememberedState(QSettings& settings) {
   state.proxy = read.Text(kProxy).value_or(QString());
   state.local_folder = read.Text(kLocalFolder).value_or(QString());
 
-  int entries = settings.beginReadArray(QString::fromLatin1(kBasket));
+  const QString basket_key =
+      settings.contains(BasketKey(catalogue_folder) + QStringLiteral("/size"))
+          ? BasketKey(catalogue_folder)
+          : QString::fromLatin1(kBasket);
+  int entries = settings.beginReadArray(basket_key);
   if (entries > kBasketLimit) {
     read.Reject(kBasket, "a basket");
     entries = 0;
@@ -127,7 +142,8 @@ RememberedState ReadRememberedState(QSettings& settings) {
   return state;
 }
 
-void WriteRememberedState(QSettings& settings, const RememberedState& state) {
+void WriteRememberedState(QSettings& settings, const RememberedState& state,
+                          const QString& catalogue_folder) {
   auto key = [](const char* name) { return QString::fromLatin1(name); };
   if (state.geometry) {
     settings.setValue(key(kGeometry), *state.geometry);
@@ -149,7 +165,8 @@ void WriteRememberedState(QSettings& settings, const RememberedState& state) {
   settings.setValue(key(kProxy), state.proxy);
   settings.setValue(key(kLocalFolder), state.local_folder);
   settings.remove(key(kBasket));
-  settings.beginWriteArray(key(kBasket), static_cast<int>(state.basket.size()));
+  settings.remove(BasketKey(catalogue_folder));
+  settings.beginWriteArray(BasketKey(catalogue_folder), static_cast<int>(state.basket.size()));
   for (std::size_t i = 0; i < state.basket.size(); ++i) {
     settings.setArrayIndex(static_cast<int>(i));
     settings.setValue(key("model"), ToQt(state.basket[i].model));

@@ -165,11 +165,11 @@ class KeyboardTest : public QObject {
     walked.removeDuplicates();
     walked.removeAll(U("answer"));  // however many the page has
     const QStringList expected = {
-        U("previousModel"),   U("nextModel"), U("addToBasket"), U("updateCatalogue"),
-        U("stopLoading"),     U("homePage"),  U("contacts"),    U("brands"),
-        U("search"),          U("models"),    U("fullOnly"),    U("basket"),
-        U("onlyDifferences"), U("compare"),   U("browser"),     U("next"),
-        U("clear"),           U("results"),   U("newModels")};
+        U("previousModel"), U("nextModel"),       U("addToBasket"), U("updateCatalogue"),
+        U("stopLoading"),   U("homePage"),        U("contacts"),    U("openCatalogue"),
+        U("brands"),        U("search"),          U("models"),      U("fullOnly"),
+        U("basket"),        U("onlyDifferences"), U("compare"),     U("browser"),
+        U("next"),          U("clear"),           U("results"),     U("newModels")};
     QCOMPARE(walked, expected);
   }
 

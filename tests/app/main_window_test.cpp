@@ -184,7 +184,8 @@ class MainWindowTest : public QObject {
   }
 
   void layout() {
-    QCOMPARE(w->window->windowTitle(), U("Трубком v1.2.13"));
+    QCOMPARE(w->window->windowTitle(),
+             U("Трубком v1.2.13 — ") + QString::fromStdString(cat->root()));
     QCOMPARE(w->window->minimumSize(), QSize(800, 370));
     QCOMPARE(w->window->geometry(), QRect(152, 247, 993, 680));
     QCOMPARE(w->List("models")->columnWidth(0), 121);
@@ -537,6 +538,30 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // "Открыть каталог…" (Ctrl+O) takes a folder with a catalogue, closing the window for it; a
+  // folder without one is said, and the window stays.
+  void openAnotherCatalogue() {
+    TempCatalogue empty;
+    TempCatalogue other;
+    trubkom::testing::WriteSmallCatalogue(other);
+    struct Case {
+      std::string chosen;
+      bool closes;
+    };
+    for (const Case& c : {Case{"", false}, Case{empty.root(), false}, Case{other.root(), true}}) {
+      w->window->show();
+      w->window->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+      w->folders.answer = c.chosen;
+      std::size_t said = w->messages.texts.size();
+      QTest::keyClick(w->window.get(), Qt::Key_O, Qt::ControlModifier);
+      QCOMPARE(w->window->isVisible(), !c.closes);
+      QCOMPARE(w->window->next_catalogue().has_value(), c.closes);
+      QCOMPARE(w->messages.texts.size(), said + (c.chosen == empty.root() ? 1 : 0));
+    }
+    QCOMPARE(*w->window->next_catalogue(), other.root());
+  }
+
   // The home button keeps to the rule of page links: a web or mail address goes to the desktop,
   // a file of the catalogue shows in the browser area, anything else is refused in the hint bar.
   void homePageAndContacts() {
@@ -885,7 +910,9 @@ class MainWindowTest : public QObject {
     last.column_widths = {260, 400, 200};
     last.brand = U("Nokia");
     last.full_only = true;
-    last.basket = {{trubkom::testing::W("Nokia 3310"), "1500"}};
+    // A model another catalogue had: dropped, and said.
+    last.basket = {{trubkom::testing::W("Nokia 3310"), "1500"},
+                   {trubkom::testing::W("Motorola V3"), "900"}};
     last.use_proxy = true;
     last.proxy = U("10.0.0.1:3128");
     last.local_folder = U("/tmp/Пакеты");
@@ -908,6 +935,7 @@ class MainWindowTest : public QObject {
     QVERIFY(again.Find<QCheckBox>("fullOnly")->isChecked());
     QCOMPARE(again.Rows("models"), (QStringList{U("6230 *"), U("E61 *")}));
     QCOMPARE(again.Rows("basket"), QStringList{U("Nokia 3310")});
+    QVERIFY(again.Find<QLabel>("hintBar")->text().contains(U("Motorola V3")));
     QVERIFY(again.window->update_dialog()->findChild<QCheckBox*>(U("useProxy"))->isChecked());
 
     again.Find<QComboBox>("brands")->setCurrentIndex(0);  // Fly

@@ -22,13 +22,15 @@ class CollectedWarnings : public trubkom::common::WarningSink {
   std::vector<std::string> texts;
 };
 
+const QString kCatalogue = QString::fromUtf8("/home/пользователь/Каталог");
+
 // The state read from a settings file of the given bytes.
 RememberedState ReadFile(const std::string& bytes, std::vector<std::string>* warnings = nullptr) {
   trubkom::testing::TempCatalogue folder("Настройки");
   folder.WriteBytes("trubkom.conf", bytes);
   CollectedWarnings collected;
   QSettings settings(QString::fromStdString(folder.Path("trubkom.conf")), QSettings::IniFormat);
-  RememberedState state = trubkom::app::ReadRememberedState(settings);
+  RememberedState state = trubkom::app::ReadRememberedState(settings, kCatalogue);
   if (warnings) *warnings = collected.texts;
   return state;
 }
@@ -54,11 +56,13 @@ class RememberedStateTest : public QObject {
     QString file = QString::fromStdString(folder.Path("trubkom.conf"));
     {
       QSettings settings(file, QSettings::IniFormat);
-      trubkom::app::WriteRememberedState(settings, written);
+      trubkom::app::WriteRememberedState(settings, written, kCatalogue);
     }
     CollectedWarnings warnings;
     QSettings settings(file, QSettings::IniFormat);
-    RememberedState read = trubkom::app::ReadRememberedState(settings);
+    RememberedState read = trubkom::app::ReadRememberedState(settings, kCatalogue);
+    // The basket is the catalogue's: another catalogue starts with an empty one.
+    QVERIFY(trubkom::app::ReadRememberedState(settings, QStringLiteral("/other")).basket.empty());
     QCOMPARE(read.geometry, written.geometry);
     QCOMPARE(read.maximized, true);
     QCOMPARE(read.column_widths, written.column_widths);
@@ -76,10 +80,10 @@ class RememberedStateTest : public QObject {
     // A smaller state written over it leaves nothing of the larger one behind.
     {
       QSettings again(file, QSettings::IniFormat);
-      trubkom::app::WriteRememberedState(again, RememberedState());
+      trubkom::app::WriteRememberedState(again, RememberedState(), kCatalogue);
     }
     QSettings again(file, QSettings::IniFormat);
-    RememberedState empty = trubkom::app::ReadRememberedState(again);
+    RememberedState empty = trubkom::app::ReadRememberedState(again, kCatalogue);
     QVERIFY(!empty.geometry);
     QVERIFY(empty.column_widths.isEmpty());
     QVERIFY(empty.basket.empty());
