@@ -29,6 +29,7 @@
 #include "app/text.h"
 #include "app/update_dialog.h"
 #include "app/widgets.h"
+#include "app/window_geometry.h"
 #include "app/wizard_panel.h"
 #include "catalogue/brand_list.h"
 #include "catalogue/compare_page.h"
@@ -251,7 +252,10 @@ std::optional<catalogue::ModelRow> MainWindow::ListedRow(const std::string& entr
 // ---- What the next run takes up -------------------------------------------------------------
 
 void MainWindow::Restore(const RememberedState& remembered) {
-  PlaceOnScreen(remembered.geometry);
+  std::optional<QRect> geometry = remembered.geometry;
+  if (geometry)
+    *geometry = RescaledGeometry(*geometry, remembered.geometry_scale, devicePixelRatioF());
+  PlaceOnScreen(geometry);
   if (remembered.column_widths.size() == columns_->count()) {
     // The splitter shares out the widths it is given over the width it has: it must have the
     // window's first.
@@ -271,6 +275,7 @@ void MainWindow::Restore(const RememberedState& remembered) {
 RememberedState MainWindow::Remembered() const {
   RememberedState remembered;
   remembered.geometry = normalGeometry();
+  remembered.geometry_scale = devicePixelRatioF();
   remembered.maximized = isMaximized();
   remembered.column_widths = columns_->sizes();
   remembered.brand = models_->RememberedBrand();

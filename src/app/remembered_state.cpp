@@ -12,6 +12,7 @@ namespace {
 
 // The keys, grouped as the settings file shows them.
 constexpr const char* kGeometry = "window/geometry";
+constexpr const char* kScale = "window/scale";
 constexpr const char* kMaximized = "window/maximized";
 constexpr const char* kColumns = "window/columns";
 constexpr const char* kBrand = "models/brand";
@@ -60,6 +61,17 @@ class Reader {
     if (!value) return std::nullopt;
     if (value->typeId() == QMetaType::QString) return value->toString();
     Reject(key, "a text");
+    return std::nullopt;
+  }
+
+  // A screen scale, saved as a decimal with a point whatever the locale: 0.5 to 8.
+  std::optional<double> Scale(const char* key) {
+    std::optional<QVariant> value = Value(key);
+    if (!value) return std::nullopt;
+    bool number = false;
+    double scale = value->toString().toDouble(&number);
+    if (number && scale >= 0.5 && scale <= 8) return scale;
+    Reject(key, "a screen scale");
     return std::nullopt;
   }
 
@@ -112,6 +124,7 @@ RememberedState ReadRememberedState(QSettings& settings, const QString& catalogu
   }
   Reader read(settings);
   state.geometry = read.Rect(kGeometry);
+  state.geometry_scale = read.Scale(kScale).value_or(1);
   state.maximized = read.Bool(kMaximized).value_or(false);
   state.column_widths = read.Widths(kColumns);
   state.brand = read.Text(kBrand).value_or(QString());
@@ -150,6 +163,7 @@ void WriteRememberedState(QSettings& settings, const RememberedState& state,
   } else {
     settings.remove(key(kGeometry));
   }
+  settings.setValue(key(kScale), QString::number(state.geometry_scale));
   settings.setValue(key(kMaximized), state.maximized);
   if (state.column_widths.isEmpty()) {
     settings.remove(key(kColumns));

@@ -20,6 +20,7 @@ namespace trubkom::app {
 
 struct RememberedState {
   std::optional<QRect> geometry;  // the window's normal place and size; none on a first start
+  double geometry_scale = 1;      // the screen's scale the geometry was taken at
   bool maximized = false;
   QList<int> column_widths;       // the three columns left to right; empty: as laid out
   QString brand;                  // the brand chosen; empty: the first

@@ -1,6 +1,7 @@
 #include "app/window_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace trubkom::app {
 
@@ -30,5 +31,13 @@ QRect FitWindow(const std::optional<QRect>& remembered, const QRect& area) {
 }
 
 QSize FitMinimumSize(const QSize& minimum, const QRect& area) { return CutDown(minimum, area); }
+
+QRect RescaledGeometry(const QRect& remembered, double remembered_scale, double scale) {
+  if (remembered_scale <= 0 || scale <= 0 || remembered_scale == scale) return remembered;
+  const double factor = remembered_scale / scale;
+  auto scaled = [factor](int length) { return static_cast<int>(std::lround(length * factor)); };
+  return {scaled(remembered.x()), scaled(remembered.y()), scaled(remembered.width()),
+          scaled(remembered.height())};
+}
 
 }  // namespace trubkom::app

@@ -19,6 +19,11 @@ inline constexpr QSize kDesignMinimumSize(800, 370);
 // area, else cut down to the area and moved in by as little as it takes.
 QRect FitWindow(const std::optional<QRect>& remembered, const QRect& area);
 
+// A remembered geometry taken at one screen scale, in the device-independent pixels of another:
+// the same place and size in the screen's own pixels, so that a session at scale 2 leaves the
+// next one at scale 1 a window as large as it saw, not half of it.
+QRect RescaledGeometry(const QRect& remembered, double remembered_scale, double scale);
+
 // The window's minimum size, cut down to the area so that the window fits into it.
 QSize FitMinimumSize(const QSize& minimum, const QRect& area);
 

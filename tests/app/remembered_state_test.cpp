@@ -44,6 +44,7 @@ class RememberedStateTest : public QObject {
   void writtenAndReadBack() {
     RememberedState written;
     written.geometry = QRect(40, 60, 900, 600);
+    written.geometry_scale = 2;
     written.maximized = true;
     written.column_widths = {250, 500, 200};
     written.brand = QString::fromUtf8("Sony-Ericsson");
@@ -64,6 +65,7 @@ class RememberedStateTest : public QObject {
     // The basket is the catalogue's: another catalogue starts with an empty one.
     QVERIFY(trubkom::app::ReadRememberedState(settings, QStringLiteral("/other")).basket.empty());
     QCOMPARE(read.geometry, written.geometry);
+    QCOMPARE(read.geometry_scale, 2.0);
     QCOMPARE(read.maximized, true);
     QCOMPARE(read.column_widths, written.column_widths);
     QCOMPARE(read.brand, written.brand);

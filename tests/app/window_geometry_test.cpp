@@ -80,6 +80,26 @@ class WindowGeometryTest : public QObject {
     QCOMPARE(FitWindow(std::nullopt, area), QRect(186, 58, 993, 680));
   }
 
+  // A geometry taken at one scale keeps its size in the screen's pixels at another.
+  void rescaled_data() {
+    QTest::addColumn<QRect>("remembered");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("2 to 1") << QRect(10, 20, 640, 488) << 2.0 << 1.0 << QRect(20, 40, 1280, 976);
+    QTest::newRow("1 to 2") << QRect(20, 40, 1280, 976) << 1.0 << 2.0 << QRect(10, 20, 640, 488);
+    QTest::newRow("1.5 to 1") << QRect(0, 0, 800, 600) << 1.5 << 1.0 << QRect(0, 0, 1200, 900);
+    QTest::newRow("the same") << QRect(5, 5, 900, 700) << 1.0 << 1.0 << QRect(5, 5, 900, 700);
+    QTest::newRow("no scale") << QRect(5, 5, 900, 700) << 0.0 << 1.0 << QRect(5, 5, 900, 700);
+  }
+  void rescaled() {
+    QFETCH(QRect, remembered);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(QRect, expected);
+    QCOMPARE(trubkom::app::RescaledGeometry(remembered, from, to), expected);
+  }
+
   // The window itself at scale 2: inside the screen, its minimum size too.
   void windowOnTheScaledScreen() {
     QCOMPARE(qApp->devicePixelRatio(), 2.0);
