@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <string_view>
 
 #include "app/first_page_report.h"
@@ -18,6 +19,7 @@
 #include "app/start_questions.h"
 #include "app/web_browser.h"
 #include "catalogue/folders.h"
+#include "catalogue/private_pages.h"
 #include "common/clock_random.h"
 #include "common/encoding.h"
 #include "common/version.h"
@@ -134,6 +136,17 @@ int main(int argc, char** argv) {
   if (working.empty()) return 0;
   QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
   trubkom::catalogue::Folders folders{working, program};
+  // A catalogue the user cannot write still shows its pages, written to a folder of the user's.
+  if (!trubkom::catalogue::CheckCatalogueWritable(working)) {
+    trubkom::common::Result<std::string> pages = trubkom::catalogue::PrivatePagesFolder(
+        working, PathOf(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/trubkom/pages")));
+    if (pages) {
+      folders.pages = *pages;
+    } else {
+      messages.Warn(pages.error().message);
+    }
+  }
   trubkom::app::QtShell shell(messages);
   trubkom::common::ClockRandom random;
   auto* browser =

@@ -166,6 +166,8 @@ MainWindow::MainWindow(catalogue::Folders folders, MainWindowPorts ports, QWidge
   QString folder = QFile::decodeName(QByteArray::fromStdString(state_.folders.working));
   const QString home = QDir::homePath();
   if (folder == home || folder.startsWith(home + U("/"))) folder = U("~") + folder.mid(home.size());
+  // A catalogue the user cannot write says so: its updates will not be installed.
+  if (!state_.folders.pages.empty()) folder += U(" (только чтение)");
   setWindowTitle(U("Трубком v") + QString::fromLatin1(kVersion) + U(" — ") + folder);
   setWindowIcon(QIcon(U(":/MAINICON")));
   QFont window_font = font();

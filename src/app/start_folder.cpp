@@ -27,15 +27,28 @@ std::string NoCatalogueText(const std::string& folder) {
          Cp1251FromUtf8(" нет каталога Трубкома: в ней нет папок Base и Templates.");
 }
 
-// The copy at places.own_copy, made from source unless a catalogue is there already; empty,
-// the user told why, when it cannot be made.
-std::string OwnCopy(const std::string& source, const StartPlaces& places, StartPorts ports) {
-  if (catalogue::HoldsCatalogueData(places.own_copy)) return places.own_copy;
-  if (common::Status copied = common::CopyFolder(source, places.own_copy); !copied) {
+// The copy at target, made from source unless a catalogue is there already; empty, the user
+// told why, when it cannot be made.
+std::string CopyInto(const std::string& source, const std::string& target, StartPorts ports) {
+  if (catalogue::HoldsCatalogueData(target)) return target;
+  if (common::Status copied = common::CopyFolder(source, target); !copied) {
     ports.messages.Inform(copied.error().message);
     return {};
   }
-  return places.own_copy;
+  return target;
+}
+
+std::string OwnCopy(const std::string& source, const StartPlaces& places, StartPorts ports) {
+  return CopyInto(source, places.own_copy, ports);
+}
+
+// Where the copy of a catalogue that cannot be written goes: the user's own catalogue for the
+// demo, else a folder of its own beside it, named after the catalogue's folder, so that the copy
+// is of this catalogue and not of another one copied before.
+std::string CopyPlaceFor(const std::string& folder, const StartPlaces& places) {
+  if (folder == places.demo) return places.own_copy;
+  std::string name = folder.substr(folder.rfind('/') + 1);
+  return places.own_copy + "-" + (name.empty() ? std::string("copy") : name);
 }
 
 // The catalogue the user opens or chooses when there is none in folder; empty to quit.
@@ -75,22 +88,24 @@ std::string WritableOrCopy(const std::string& folder, const StartPlaces& places,
   if (writable) return folder;
   std::string text = Cp1251FromUtf8("Каталог в папке ") + Quoted(folder) +
                      Cp1251FromUtf8(
-                         " нельзя изменять: страницы моделей и обновления не будут "
-                         "записаны.\n") +
+                         " нельзя изменять: обновления не будут установлены, а страницы "
+                         "моделей программа будет писать в свою папку.\n") +
                      writable.error().message + "\n\n";
   if (folder == places.own_copy) {
     ports.messages.Inform(text);
     return folder;
   }
-  if (catalogue::HoldsCatalogueData(places.own_copy)) {
-    text += Cp1251FromUtf8("В папке ") + Quoted(places.own_copy) +
-            Cp1251FromUtf8(" уже есть каталог, который можно изменять. Работать в нём?");
+  const std::string target = CopyPlaceFor(folder, places);
+  if (catalogue::HoldsCatalogueData(target)) {
+    text +=
+        Cp1251FromUtf8("В папке ") + Quoted(target) +
+        Cp1251FromUtf8(" уже есть копия этого каталога, которую можно изменять. Работать в ней?");
   } else {
-    text += Cp1251FromUtf8("Скопировать каталог в папку ") + Quoted(places.own_copy) +
+    text += Cp1251FromUtf8("Скопировать каталог в папку ") + Quoted(target) +
             Cp1251FromUtf8(" и работать там?");
   }
   if (!ports.questions.AskToCopy(text)) return folder;
-  std::string copy = OwnCopy(folder, places, ports);
+  std::string copy = CopyInto(folder, target, ports);
   if (copy.empty()) return folder;
   settings.setValue(Key(), SettingOf(copy));
   return copy;

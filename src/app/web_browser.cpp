@@ -61,6 +61,7 @@ void SetQuietSettings(QWebEngineSettings* settings) {
 WebBrowser::WebBrowser(const catalogue::Folders& folders, OpenOutside open_outside, QWidget* parent)
     : QWebEngineView(parent), clicks_(new RealClicks(this)) {
   std::vector<std::string> shown_folders = {folders.working, folders.program};
+  if (!folders.pages.empty()) shown_folders.push_back(folders.pages);
   auto* profile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
   profile->setUrlRequestInterceptor(new ConfinedRequests(shown_folders, profile));
   connect(profile, &QWebEngineProfile::downloadRequested, this,

@@ -200,7 +200,7 @@ PageFile ShowComparePage(PageContext& c, const std::string& basket_text, bool on
   // A template without labels gives the page it always had, unless only the differences are
   // asked for: then the program's own labelled layout, in the catalogue's style.
   if (!labelled && !only_differences) {
-    return ShowPage(c.folders.working, PlainPage(c, lines, entries, rows), c.browser);
+    return ShowPage(c.folders, PlainPage(c, lines, entries, rows), c.browser);
   }
   const StringList page_lines = labelled ? lines : OwnLabelledTemplate(lines);
   std::vector<CompareRow> marked = rows;
@@ -214,8 +214,7 @@ PageFile ShowComparePage(PageContext& c, const std::string& basket_text, bool on
   // Both states of the switch are written, so that it flips between them without the window;
   // with a template without labels, all the rows are its own page.
   for (bool differences : {false, true}) {
-    std::string path =
-        TemplatesPath(c.folders.working, differences ? kDifferencesPage : kAllRowsPage);
+    std::string path = WrittenPagePath(c.folders, differences ? kDifferencesPage : kAllRowsPage);
     StringList page = differences || labelled
                           ? MarkedPage(page_lines, marked, pictures, trends, differences)
                           : PlainPage(c, lines, entries, rows);
@@ -223,8 +222,8 @@ PageFile ShowComparePage(PageContext& c, const std::string& basket_text, bool on
       return written.error();
     }
   }
-  return ShowPage(c.folders.working,
-                  MarkedPage(page_lines, marked, pictures, trends, only_differences), c.browser);
+  return ShowPage(c.folders, MarkedPage(page_lines, marked, pictures, trends, only_differences),
+                  c.browser);
 }
 
 std::optional<bool> DifferencesChoiceOf(std::string_view file_name) {

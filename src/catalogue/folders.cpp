@@ -58,6 +58,10 @@ std::string ProgramFolder(const std::string& executable_folder) {
   return executable_folder;
 }
 
+std::string PagesFolder(const Folders& folders) {
+  return folders.pages.empty() ? common::ResolvePath(folders.working, "Templates") : folders.pages;
+}
+
 std::string DemoCatalogueFolder(const std::string& program_folder) {
   return common::ResolvePath(program_folder, "catalogue");
 }

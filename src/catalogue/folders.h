@@ -8,11 +8,17 @@ namespace trubkom::catalogue {
 
 // The two base folders. Catalogue paths (Base, Templates, Pics, adv, updates) are relative to
 // the working folder; config.tkm and the files its advertising names are relative to the
-// program's folder. Both are absolute and have no trailing '/'.
+// program's folder. Both are absolute and have no trailing '/'. The pages the program writes
+// (temp.html and the others) go to the catalogue's Templates folder, or, for a catalogue that
+// cannot be written, to a private folder of the user's that mirrors it (private_pages.h).
 struct Folders {
   std::string working;
   std::string program;
+  std::string pages = std::string();  // empty: the working folder's Templates
 };
+
+// The folder the program's pages are written to.
+std::string PagesFolder(const Folders& folders);
 
 // Whether folder holds a catalogue: a Base or a Templates folder in it, letter case ignored.
 // A folder with neither is a place the program was merely started in (a home folder, /tmp).

@@ -131,7 +131,7 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
   values.push_back({"price_list", BuildPriceBlock(c.folders, b, model, c.random)});
   for (Placeholder& extra : PriceExtras(c, lines, brand, model)) values.push_back(std::move(extra));
   FillTemplate(lines, values);
-  return ShowPage(c.folders.working, lines, c.browser);
+  return ShowPage(c.folders, lines, c.browser);
 }
 
 // ---- The full page --------------------------------------------------------------------------
@@ -292,7 +292,7 @@ PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::strin
       ReplaceIn(text, "<!price_list!>", BuildPriceBlock(c.folders, brand, m, c.random));
     }
   }
-  return ShowPage(c.folders.working, page, c.browser);
+  return ShowPage(c.folders, page, c.browser);
 }
 
 }  // namespace

@@ -31,9 +31,13 @@ std::string PicturePath(const std::string& working_folder, const std::string& br
   return file.empty() ? folder : common::ResolvePath(folder, file);
 }
 
-PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
+std::string WrittenPagePath(const Folders& folders, std::string_view file_name) {
+  return common::JoinPath(PagesFolder(folders), file_name);
+}
+
+PageFile ShowPage(const Folders& folders, const common::StringList& lines,
                   common::Browser& browser) {
-  std::string path = TemplatesPath(working_folder, "temp.html");
+  std::string path = WrittenPagePath(folders, "temp.html");
   // Page files written by a program that was killed meanwhile leave their temporary files.
   common::RemoveStaleTemporaries(path.substr(0, path.rfind('/')));
   if (common::Status written = common::WriteLinesCrLf(path, lines); !written) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/folders.h"
 #include "common/ports.h"
 #include "common/result.h"
 #include "common/string_ops.h"
@@ -30,14 +31,17 @@ std::string TemplatesPath(const std::string& working_folder, std::string_view fi
 std::string PicturePath(const std::string& working_folder, const std::string& brand,
                         const std::string& file);
 
-// What became of a page: the page file's path (Templates/temp.html of the working folder), or
-// why it could not be written, naming the file.
+// The path of a page the program writes (temp.html and the others), in the pages folder.
+std::string WrittenPagePath(const Folders& folders, std::string_view file_name);
+
+// What became of a page: the page file's path (temp.html of the pages folder), or why it could
+// not be written, naming the file.
 using PageFile = common::Result<std::string>;
 
-// Writes the lines to Templates/temp.html and shows that file. When the file cannot be written
-// (no Templates folder, temp.html a folder, no room) the browser is not told anything, so the
-// caller can say why instead of leaving an earlier page in view.
-PageFile ShowPage(const std::string& working_folder, const common::StringList& lines,
+// Writes the lines to temp.html of the pages folder and shows that file. When the file cannot
+// be written (no Templates folder, temp.html a folder, no room) the browser is not told
+// anything, so the caller can say why instead of leaving an earlier page in view.
+PageFile ShowPage(const Folders& folders, const common::StringList& lines,
                   common::Browser& browser);
 
 }  // namespace trubkom::catalogue

@@ -125,8 +125,9 @@ std::string TableEnd() {
 // The page of all offers, which the block links to. A catalogue without its template gets none
 // (and a link to nothing, as it always had); a page that cannot be written is warned of. model:
 // "brand model", for the page's heading (<!model!>).
-common::Status WritePricePage(const std::string& working_folder, const std::string& table,
+common::Status WritePricePage(const Folders& folders, const std::string& table,
                               const std::string& model) {
+  const std::string& working_folder = folders.working;
   std::string template_path = TemplatesPath(working_folder, "price_template.html");
   if (!common::IsFile(template_path)) return {};
   StringList lines = ReadTemplate(working_folder, "price_template.html");
@@ -134,7 +135,7 @@ common::Status WritePricePage(const std::string& working_folder, const std::stri
       common::FileUrl(common::ResolvePath(working_folder, "adv/advertisement") + "/");
   FillTemplate(lines,
                {{"vacantpath", advertisement_folder}, {"pricetable", table}, {"model", model}});
-  return common::WriteLinesCrLf(TemplatesPath(working_folder, "price_temp.html"), lines);
+  return common::WriteLinesCrLf(WrittenPagePath(folders, "price_temp.html"), lines);
 }
 
 }  // namespace
@@ -154,7 +155,7 @@ std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std:
   for (const PriceEntry& offer : offers) table += TableRow(offer, shop_pages);
   table += TableEnd();
   common::Status written =
-      WritePricePage(folders.working, table, std::string(brand) + " " + std::string(model));
+      WritePricePage(folders, table, std::string(brand) + " " + std::string(model));
   if (!written) {
     common::Warn(common::Utf8FromCp1251(written.error().message) +
                  "; на странице модели нет ссылки на все цены");

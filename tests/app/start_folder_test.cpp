@@ -56,6 +56,8 @@ constexpr const char* kMine = "Документы/Мой каталог";
 constexpr const char* kPlain = "Документы/Разное";
 constexpr const char* kDemo = "Программа/demo";
 constexpr const char* kOwn = "Данные/trubkom/catalogue";
+// The copy of a catalogue that cannot be written, beside the user's own, named after its folder.
+constexpr const char* kStartedCopy = "Данные/trubkom/catalogue-Рабочий стол";
 
 void MakeCatalogue(const trubkom::testing::TempCatalogue& root, const std::string& folder,
                    const std::string& mark) {
@@ -143,16 +145,16 @@ class StartFolderTest : public QObject {
         {.what = "read-only, copied",
          .started = "read-only",
          .copy = true,
-         .result = kOwn,
-         .remembered_after = kOwn,
+         .result = kStartedCopy,
+         .remembered_after = kStartedCopy,
          .questions = 1},
         {.what = "read-only, kept", .started = "read-only", .result = kStarted, .questions = 1},
-        {.what = "read-only, the copy there taken",
+        {.what = "read-only beside the user's own catalogue: this one copied, not the other",
          .started = "read-only",
          .own_exists = true,
          .copy = true,
-         .result = kOwn,
-         .remembered_after = kOwn,
+         .result = kStartedCopy,
+         .remembered_after = kStartedCopy,
          .questions = 1},
     };
     for (const Case& c : cases) {
@@ -203,6 +205,9 @@ class StartFolderTest : public QObject {
         QVERIFY2(Holds(messages.texts[0], path(c.remembered)), c.what);
       }
       // A copy holds what it was copied from; a catalogue already there is kept as it was.
+      if (started_on == path(kStartedCopy)) {
+        QVERIFY2(root.ReadBytes(std::string(kStartedCopy) + "/Base/base.tkm") == "started", c.what);
+      }
       if (started_on == path(kOwn)) {
         std::string expected = c.own_exists                            ? "own"
                                : std::string(c.started) == "read-only" ? "started"
@@ -227,7 +232,7 @@ class StartFolderTest : public QObject {
     QCOMPARE(questions.asked.size(), std::size_t{1});
     const std::string& text = questions.asked[0];
     QVERIFY(Holds(text, root.Path(kStarted) + "/Templates: в пути есть файл вместо папки"));
-    QVERIFY(Holds(text, "Скопировать каталог в папку «" + root.Path(kOwn) + "»"));
+    QVERIFY(Holds(text, "Скопировать каталог в папку «" + root.Path(kStartedCopy) + "»"));
   }
 };
 

@@ -68,7 +68,7 @@ TEST(PageFile, PlaceholdersAreFilledInOrderAndThePageIsShown) {
   EXPECT_EQ(lines, (common::StringList{"<p>B and B</p>", "B", "plain\n line"}));
 
   testing::FakeBrowser browser;
-  std::string path = ShowPage(cat.root(), lines, browser).value_or("");
+  std::string path = ShowPage(cat.folders(), lines, browser).value_or("");
   EXPECT_EQ(path, cat.Path("templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("templates/temp.html"), "<p>B and B</p>\r\nB\r\nplain\n line\r\n");
   EXPECT_EQ(browser.shown, std::vector<std::string>{path});
@@ -80,7 +80,7 @@ TEST(PageFile, MissingTemplateGivesAnEmptyPageThatIsStillShown) {
   testing::FakeBrowser browser;
   common::StringList lines = ReadTemplate(cat.root(), "model_template.html");
   EXPECT_TRUE(lines.empty());
-  ASSERT_TRUE(ShowPage(cat.root(), lines, browser));
+  ASSERT_TRUE(ShowPage(cat.folders(), lines, browser));
   EXPECT_TRUE(cat.Exists("Templates/temp.html"));
   EXPECT_EQ(cat.ReadBytes("Templates/temp.html"), "");
   EXPECT_EQ(browser.shown.size(), 1u);
@@ -102,7 +102,7 @@ TEST(PageFile, APageThatCannotBeWrittenIsNotShown) {
     testing::TempCatalogue cat;
     c.damage(cat);
     testing::FakeBrowser browser;
-    PageFile page = ShowPage(cat.root(), {"<p>"}, browser);
+    PageFile page = ShowPage(cat.folders(), {"<p>"}, browser);
     EXPECT_FALSE(page.ok()) << c.what;
     EXPECT_TRUE(browser.shown.empty()) << c.what;
   }

@@ -13,7 +13,7 @@ TEST(ShowPage, RemovesTheTemporaryFilesOfKilledWriters) {
   testing::TempCatalogue cat;
   cat.WriteBytes("Templates/temp.html.trubkom-999999999-3.tmp", "<html");
   testing::FakeBrowser browser;
-  PageFile page = ShowPage(cat.root(), {"<html>", "</html>"}, browser);
+  PageFile page = ShowPage(cat.folders(), {"<html>", "</html>"}, browser);
   EXPECT_TRUE(page.ok());
   EXPECT_EQ(cat.ReadBytes("Templates/temp.html"), "<html>\r\n</html>\r\n");
   EXPECT_FALSE(cat.Exists("Templates/temp.html.trubkom-999999999-3.tmp"));
