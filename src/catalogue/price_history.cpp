@@ -11,6 +11,7 @@
 #include "catalogue/brand_list.h"
 #include "catalogue/catalogue_data.h"
 #include "catalogue/model_list.h"
+#include "catalogue/price_inputs.h"
 #include "common/ascii.h"
 #include "common/atomic_file.h"
 #include "common/date_code.h"
@@ -32,6 +33,8 @@ constexpr std::string_view kHeader = "TRUBKOM PRICE HISTORY 1";
 constexpr std::string_view kCurrentName = "Base/price_history.tkh";
 constexpr std::string_view kOldName = "Base/price_history.old.tkh";
 constexpr std::string_view kDamagedName = "Base/price_history.damaged.tkh";
+// The stamp of what the prices were made from when the history was last brought up to date.
+constexpr std::string_view kInputsName = "Base/price_history.inputs";
 
 bool IsDigits(std::string_view text) {
   return !text.empty() &&
@@ -279,6 +282,12 @@ namespace {
 // catalogue could be read only in part: then prices would be recorded that never were.
 common::Status RecordChangedPrices(const std::string& working_folder,
                                    const std::string& date_code) {
+  // Nothing the prices are made from has changed since the history was brought up to date: no
+  // price can have changed, and no model need be priced.
+  const std::string inputs = PriceInputsStamp(working_folder);
+  common::Result<std::string> recorded =
+      common::ReadFile(common::ResolvePath(working_folder, kInputsName), 64);
+  if (recorded && *recorded == inputs + " " + PriceHistoryStamp(working_folder) + "\n") return {};
   const unsigned long failures_before = common::PassingReadFailures();
   common::Result<PriceHistory> history = PriceHistory::Read(working_folder);
   if (!history) return history.error();
@@ -287,7 +296,14 @@ common::Status RecordChangedPrices(const std::string& working_folder,
     return common::Error{common::ErrorCode::kReadFailed,
                          std::string("каталог прочитан не целиком"_cp1251)};
   }
-  return AppendPriceHistory(working_folder, ChangedPrices(*history, prices));
+  if (common::Status appended = AppendPriceHistory(working_folder, ChangedPrices(*history, prices));
+      !appended) {
+    return appended;
+  }
+  common::Result<common::UniqueFd> base = OpenBaseFolder(working_folder);
+  if (!base) return base.error();
+  return common::ReplaceFileAtomically(InBase(base->get(), working_folder, kInputsName),
+                                       inputs + " " + PriceHistoryStamp(working_folder) + "\n");
 }
 
 }  // namespace

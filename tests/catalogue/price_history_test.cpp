@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "catalogue/price_chart.h"
 #include "catalogue/price_range.h"
@@ -47,6 +48,54 @@ std::string Points(const PriceHistory& history, const std::string& model) {
     text += p.date_code + "=" + std::to_string(p.price) + " ";
   }
   return text;
+}
+
+// An update whose packages touch nothing the prices are made from prices no model, and the
+// history comes out as when every package priced every model: on a random run of packages that
+// change price lists, brand files, the index or other files, step by step.
+TEST(PriceHistoryRecorder, RecordsAsWhenEveryPackagePricedEveryModel) {
+  testing::TempCatalogue fast, full;
+  for (testing::TempCatalogue* cat : {&fast, &full}) {
+    cat->WriteText("Base/nokia_new.xml",
+                   "<brand><model><Model>1100</Model><Price>40</Price></model></brand>");
+    cat->WriteBytes("Base/base.tkm", "Nokia|3310|48(0)|\r\n");
+    cat->WriteBytes("adv/prices/a.prc", "A\r\na.html\r\nNokia 1100^1000\r\n");
+  }
+  std::mt19937 random(20261208);
+  for (int step = 0; step < 60; ++step) {
+    const int kind = static_cast<int>(random() % 5);
+    const std::string price = std::to_string(900 + random() % 300);
+    const int day = step % 28 + 1;
+    const std::string date = (day < 10 ? "0" : "") + std::to_string(day) + "0107";
+    for (testing::TempCatalogue* cat : {&fast, &full}) {
+      switch (kind) {
+        case 0:  // a shop's new offer
+          cat->WriteBytes("adv/prices/a.prc",
+                          cat->ReadBytes("adv/prices/a.prc") + "Nokia 3310^" + price + "\r\n");
+          break;
+        case 1:  // a new shop, replacing the offers of one before
+          cat->WriteBytes("adv/prices/b.prc", "B\r\nb.html\r\nNokia 1100^" + price + "\r\n");
+          break;
+        case 2:  // a new model in the index
+          cat->WriteBytes("Base/base.tkm", cat->ReadBytes("Base/base.tkm") + "Nokia|N" +
+                                               std::to_string(step) + "|48(1)|\r\n");
+          break;
+        default:  // a picture or a page: nothing the prices come from
+          cat->WriteBytes("Pics/nokia/p" + std::to_string(step) + ".png", price);
+      }
+    }
+    std::filesystem::remove(
+        full.Path("Base/price_history.inputs"));  // every package prices every model
+    ASSERT_TRUE(PriceHistoryRecorder(fast.root()).Applied(date));
+    ASSERT_TRUE(PriceHistoryRecorder(full.root()).Applied(date));
+    ASSERT_EQ(fast.ReadBytes("Base/price_history.tkh"), full.ReadBytes("Base/price_history.tkh"))
+        << "step " << step;
+  }
+  // A history removed by hand is brought up to date again, though nothing else changed.
+  std::filesystem::remove(fast.Path("Base/price_history.tkh"));
+  ASSERT_TRUE(PriceHistoryRecorder(fast.root()).Applied("010207"));
+  EXPECT_NE(fast.ReadBytes("Base/price_history.tkh").find("010207\tNokia\t1100"),
+            std::string::npos);
 }
 
 // Appending, reading back in date order, a damaged file and the bound.
