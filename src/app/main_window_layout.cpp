@@ -264,6 +264,7 @@ void MainWindow::WirePanels() {
   connect(models_, &ModelsPanel::showModel, this, &MainWindow::ShowModelPage);
   connect(models_, &ModelsPanel::addToBasket, this, &MainWindow::AddToBasket);
   connect(models_, &ModelsPanel::rowsChanged, this, &MainWindow::EnableStepButtons);
+  connect(models_, &ModelsPanel::notice, hint_bar_, &HintBar::ShowNotice);
   connect(models_->search(), &SearchPanel::showModel, this, &MainWindow::ShowEntryModel);
   connect(models_->search(), &SearchPanel::addToBasket, this, &MainWindow::AddToBasket);
   connect(models_->search(), &SearchPanel::nothingFound, this, [this] {

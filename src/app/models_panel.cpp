@@ -6,6 +6,7 @@
 #include "app/panel_parts.h"
 #include "app/search_panel.h"
 #include "app/text.h"
+#include "catalogue/brand_spellings.h"
 #include "catalogue/model_list.h"
 #include "catalogue/price_range.h"
 #include "common/ascii.h"
@@ -136,6 +137,14 @@ void ModelsPanel::FillList(const std::string& brand, const LoadedCatalogue* load
   }
   current_brand_ = brand;
   ShowRows(RowsOf(brand, loaded), keep);
+  SayIfBrandFileMissing(brand);
+}
+
+void ModelsPanel::SayIfBrandFileMissing(const std::string& brand) {
+  const std::string library_brand = catalogue::LibraryBrand(brand);
+  if (brand.empty() || state_.data->HasBrandFile(library_brand)) return;
+  if (!said_missing_.insert(library_brand).second) return;
+  emit notice(U(" ") + QString::fromStdString(catalogue::MissingBrandFileText(brand)));
 }
 
 std::vector<catalogue::ModelRow> ModelsPanel::RowsOf(const std::string& brand,

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QWidget>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,9 +66,13 @@ class ModelsPanel : public QWidget {
   void addToBasket(const std::string& entry);
   // The current row changed, or the rows: the steps may lead elsewhere now.
   void rowsChanged();
+  // Something the user should know of the list shown, for the hint bar.
+  void notice(const QString& text);
 
  private:
   void FillList(const std::string& brand, const LoadedCatalogue* loaded = nullptr);
+  // A brand whose file is missing is said, once a run.
+  void SayIfBrandFileMissing(const std::string& brand);
   // The brand's models list: the one read with the catalogue when it is this brand's with the
   // filter as it stands now, else read now.
   std::vector<catalogue::ModelRow> RowsOf(const std::string& brand,
@@ -84,6 +89,7 @@ class ModelsPanel : public QWidget {
   SearchPanel* search_;
   ReportList* list_;
   QCheckBox* full_only_;
+  std::set<std::string> said_missing_;  // brands whose missing file was said
 };
 
 }  // namespace trubkom::app

@@ -137,13 +137,6 @@ struct UnpricedList {
 UnpricedList MergedList(CatalogueData& data, const StringList& described,
                         const std::string& brand) {
   std::string library_brand = LibraryBrand(brand);
-  if (!data.HasBrandFile(library_brand)) {
-    // Its models without a full description are in that file alone: said once, not lost unseen.
-    const std::string text = "В папке Base нет файла производителя " +
-                             common::Utf8FromCp1251(brand) +
-                             ": его модели без полного описания не показаны";
-    common::WarnFileUnreadable(text, common::Cp1251FromUtf8(text));
-  }
   StringList merged = common::SplitCarets(data.Col2Str2(library_brand));
   MergeDescribed(merged, described, library_brand);
   common::SortByBytes(merged);
@@ -167,6 +160,8 @@ std::vector<ModelRow> PricedRows(const UnpricedList& list, bool full_only) {
 std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& data,
                                       const StringList& described, const std::string& brand,
                                       bool full_only) {
+  // Its models without a full description are in that file alone: said once, not lost unseen.
+  if (!data.HasBrandFile(LibraryBrand(brand))) common::Warn(MissingBrandFileText(brand));
   UnpricedList list = MergedList(data, described, brand);
   list.prices->AddPriceLists(folders.working);
   return PricedRows(list, full_only);
@@ -197,6 +192,11 @@ void ForEachModelList(const Folders& folders, CatalogueData& data,
       ++first;
     }
   }
+}
+
+std::string MissingBrandFileText(const std::string& brand) {
+  return "В папке Base нет файла производителя " + common::Utf8FromCp1251(brand) +
+         ": его модели без полного описания не показаны";
 }
 
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,

@@ -41,6 +41,11 @@ class DescribedModelsByBrand {
   std::map<std::string, std::vector<std::size_t>, std::less<>> lines_by_brand_;
 };
 
+// What is said of a brand of the brand box whose file is missing from Base (UTF-8): its models
+// without a full description are in that file alone. A models list made of such a brand says
+// it once as a warning.
+std::string MissingBrandFileText(const std::string& brand);
+
 // brand as the brand box shows it; full_only keeps only the marked models.
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,

@@ -300,10 +300,13 @@ common::Status RecordChangedPrices(const std::string& working_folder,
       !appended) {
     return appended;
   }
-  common::Result<common::UniqueFd> base = OpenBaseFolder(working_folder);
-  if (!base) return base.error();
-  return common::ReplaceFileAtomically(InBase(base->get(), working_folder, kInputsName),
-                                       inputs + " " + PriceHistoryStamp(working_folder) + "\n");
+  // Only a saving: without the stamp (a catalogue without Base, a full disk) the next package
+  // prices every model again, as if there had never been one.
+  if (common::Result<common::UniqueFd> base = OpenBaseFolder(working_folder)) {
+    (void)common::ReplaceFileAtomically(InBase(base->get(), working_folder, kInputsName),
+                                        inputs + " " + PriceHistoryStamp(working_folder) + "\n");
+  }
+  return {};
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "catalogue/price_files.h"
@@ -48,9 +49,10 @@ std::string Hex(std::uint64_t hash) {
 
 std::string PriceInputsStamp(const std::string& working_folder) {
   std::uint64_t hash = 14695981039346656037ULL;
-  for (const std::string& folder :
-       {common::ResolvePath(working_folder, "Base"), PriceFolder(working_folder)}) {
-    AddTo(hash, folder);
+  // The folders by their part, not their path: a catalogue moved elsewhere keeps its stamp.
+  for (const auto& [part, folder] : {std::pair{"Base", common::ResolvePath(working_folder, "Base")},
+                                     std::pair{"prices", PriceFolder(working_folder)}}) {
+    AddTo(hash, part);
     for (const std::string& mark : FileMarks(folder, false)) AddTo(hash, mark);
   }
   return Hex(hash);

@@ -202,7 +202,7 @@ update_commands=(
 # What apply and update may change: the package's targets, the lock of the update under way,
 # and the folders it creates (with their missing parents).
 # The price history records the prices after the package (price_history_test checks what).
-package_targets='^\./(Base/base\.tkm|Base/price_history\.tkh|Pics/nokia/n81\.png|updates/upd010307\.new|updates/update\.lock|updates/journal/upd010307\.progress) |^\./(updates|updates/journal|Pics|Pics/nokia) d$'
+package_targets='^\./(Base/base\.tkm|Base/price_history\.tkh|Base/price_history\.inputs|Pics/nokia/n81\.png|updates/upd010307\.new|updates/update\.lock|updates/journal/upd010307\.progress) |^\./(updates|updates/journal|Pics|Pics/nokia) d$'
 
 # Runs one command in the catalogue folder; the arguments after the command word are split at
 # "|" when there is one, else the first blank.
