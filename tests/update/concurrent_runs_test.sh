@@ -25,8 +25,10 @@ mkdir -p "$work/source" "$work/packages" "$work/original"
   { echo "pack failed"; exit 1; }
 (cd "$work/original" && make_catalogue)
 
-# "path<TAB>md5" of every file, sorted.
-manifest() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }
+# "path<TAB>md5" of every file, sorted; the price inputs' stamp (inodes and times) left out.
+manifest() {
+  (cd "$1" && find . -type f ! -name price_history.inputs -print0 | sort -z | xargs -0 -r md5sum)
+}
 
 cp -a "$work/original" "$work/reference"
 (cd "$work/reference" && "$tool" update --local "$work/packages" >/dev/null 2>&1) ||

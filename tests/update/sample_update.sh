@@ -3,7 +3,8 @@
 # deletes many of its files and writes its .new marker before its last lines.
 #   make_catalogue              in the current folder
 #   make_package_source ORIGINAL   in the current folder, from the catalogue ORIGINAL
-#   manifest FOLDER             "path<TAB>md5" of every file and link under FOLDER, sorted
+#   manifest FOLDER             "path<TAB>md5" of every file and link under FOLDER, sorted (the
+#                               price inputs' stamp left out)
 
 make_catalogue() {
   mkdir -p Base Pics/nokia adv/prices updates
@@ -49,7 +50,10 @@ make_package_source() {
 }
 
 # "path<TAB>md5" of every file and link under the folder, sorted.
+# The price inputs' stamp is left out: it records files' inodes and times, never the same in two
+# copies, and is only a saving (a stamp missing or stale prices the models again).
 manifest() {
-  (cd "$1" && find . \( -type f -o -type l \) -print0 | sort -z | xargs -0 -r md5sum |
+  (cd "$1" && find . \( -type f -o -type l \) ! -name price_history.inputs -print0 | sort -z |
+    xargs -0 -r md5sum |
     awk '{ h = $1; $1 = ""; sub(/^ +/, ""); print $0 "\t" h }')
 }
