@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/line_file.h"
 #include "common/line_pieces.h"
 #include "common/paths.h"
@@ -28,6 +29,28 @@ common::Result<common::LineTable> LoadModelIndex(const std::string& working_fold
   common::ByteBuffer bytes;
   if (common::Status read = common::ReadFileInto(*path, bytes); !read) return read.error();
   return common::LineTable::SplitAtCr(std::move(bytes));
+}
+
+common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& working_folder,
+                                                         const std::vector<std::string>& brands) {
+  common::Result<common::LinePieces> pieces = OpenModelIndexPieces(working_folder);
+  if (!pieces) return pieces.error();
+  std::vector<common::LineTable> of_piece(pieces->size());
+  pieces->ForEach([&](std::size_t piece, common::LineTable lines) {
+    common::LineTable kept;
+    for (std::string_view line : lines) {
+      for (const std::string& brand : brands) {
+        if (!brand.empty() && line.size() >= brand.size() &&
+            common::EqualsIgnoringAsciiCase(line.substr(0, brand.size()), brand)) {
+          kept.Append(line);
+          break;
+        }
+      }
+    }
+    of_piece[piece] = std::move(kept);
+  });
+  if (common::Status read = pieces->ReadFailure(); !read) return read.error();
+  return common::LineTable::Join(std::move(of_piece));
 }
 
 common::Result<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/line_pieces.h"
 #include "common/line_table.h"
@@ -14,6 +15,12 @@ namespace trubkom::selection {
 // The lines of the index file, none changed or dropped (a line ends at CR or CR LF only); kMissing
 // when there is no index file, or why it could not be read.
 common::Result<common::LineTable> LoadModelIndex(const std::string& working_folder);
+
+// The lines that begin with one of the brands (ASCII letter case ignored), in file order, read a
+// piece at a time: what a command about a few brands needs of the index, without holding the
+// rest. A brand's lines as DescribedModels and the model pages find them are all among them.
+common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& working_folder,
+                                                         const std::vector<std::string>& brands);
 
 // The same lines a piece at a time (common::LinePieces), for a command that goes through them
 // once without holding them.

@@ -100,8 +100,16 @@ common::Result<catalogue::Folders> CurrentFolders() {
   return catalogue::Folders{working.string(), catalogue::ProgramFolder(executable)};
 }
 
-common::LineTable ModelIndex(const catalogue::Folders& folders) {
-  return common::ValueOrWarn(selection::LoadModelIndex(folders.working));
+// The index lines of the brands a command is about, in the spellings the lists and pages use,
+// read a piece at a time: a command about one brand holds that brand's lines alone.
+common::LineTable IndexOfBrands(const catalogue::Folders& folders,
+                                const std::vector<std::string>& brands) {
+  std::vector<std::string> spellings;
+  for (const std::string& brand : brands) {
+    spellings.insert(spellings.end(),
+                     {brand, catalogue::LibraryBrand(brand), catalogue::ShortPageBrand(brand)});
+  }
+  return common::ValueOrWarn(selection::LoadModelIndexOfBrands(folders.working, spellings));
 }
 
 int Brands(const catalogue::Folders& folders) {
@@ -117,7 +125,9 @@ int Brands(const catalogue::Folders& folders) {
 // read once.
 bool IsKnownBrand(const catalogue::Folders& folders, const common::LineTable& index,
                   catalogue::CatalogueData& data, const std::string& brand) {
-  for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index)) {
+  const selection::IndexBrands index_brands =
+      common::ValueOrWarn(selection::ReadIndexBrands(folders.working));
+  for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index_brands)) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
   return !catalogue::FillModelList(folders, data, index, brand, false).empty();
@@ -129,7 +139,7 @@ int UnknownBrand(const std::string& brand) {
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
-  const common::LineTable index = ModelIndex(folders);
+  const common::LineTable index = IndexOfBrands(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::CatalogueData data(folders.working);
   if (!IsKnownBrand(folders, index, data, common::Cp1251FromUtf8(brand))) {
     return UnknownBrand(brand);
@@ -144,8 +154,9 @@ int Models(const catalogue::Folders& folders, const std::string& brand, bool ful
 // The page builders' view of the catalogue; pages are written, not shown.
 class PageWriter : public common::Browser {
  public:
-  explicit PageWriter(const catalogue::Folders& folders)
-      : folders_(folders), data_(folders.working), index_(ModelIndex(folders)) {
+  // brands: those of the pages to write, whose index lines alone are read.
+  PageWriter(const catalogue::Folders& folders, const std::vector<std::string>& brands)
+      : folders_(folders), data_(folders.working), index_(IndexOfBrands(folders, brands)) {
     if (!catalogue::ReadConfigFile(folders.program, advertising_)) {
       common::Warn(std::string(catalogue::kConfigFileName) + ": нет в папке программы " +
                    folders.program + "; страницы будут без рекламы");
@@ -186,7 +197,7 @@ bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
 }
 
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
-  PageWriter writer(folders);
+  PageWriter writer(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::PageContext context = writer.Context();
   if (!IsKnownBrand(folders, context.model_index.lines(), context.data,
                     common::Cp1251FromUtf8(brand))) {
@@ -216,7 +227,12 @@ void PrintDifferences(catalogue::CatalogueData& data, const common::StringList& 
 
 int Compare(const catalogue::Folders& folders, const std::vector<std::string>& entries,
             bool only_differences) {
-  PageWriter writer(folders);
+  std::vector<std::string> brands;
+  for (const std::string& entry : entries) {
+    std::optional<common::BrandAndModel> parts = common::SplitRow(common::Cp1251FromUtf8(entry));
+    if (parts) brands.push_back(parts->brand);
+  }
+  PageWriter writer(folders, brands);
   catalogue::PageContext context = writer.Context();
   std::string basket;
   common::StringList cp1251_entries;
@@ -237,7 +253,7 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
 
 // The figures of the model page's price line, then the points of its chart.
 int Prices(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
-  PageWriter writer(folders);
+  PageWriter writer(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
   if (!IsKnownBrand(folders, context.model_index.lines(), context.data, b))
@@ -277,7 +293,7 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
 
 // The words are typed as into the window's search field, blanks between them.
 int Search(const catalogue::Folders& folders, const std::vector<std::string>& words) {
-  const common::LineTable index = ModelIndex(folders);
+  const common::LineTable index = common::ValueOrWarn(selection::LoadModelIndex(folders.working));
   catalogue::CatalogueData data(folders.working);
   std::string typed;
   for (const std::string& word : words) typed += common::Cp1251FromUtf8(word) + " ";

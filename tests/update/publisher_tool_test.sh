@@ -49,7 +49,7 @@ mkdir ../expected/updates && cp ../payload/upd010127.new ../expected/updates/
 cat ../payload/extra.txt >>../expected/Templates/hp  # both end their lines with CR LF
 # The price history gains the package's prices (price_history_test checks which).
 grep -q "^010127	" Base/price_history.tkh || fail "the price history lacks the package's date"
-cp Base/price_history.tkh ../expected/Base/price_history.tkh
+cp Base/price_history.tkh Base/price_history.inputs ../expected/Base/
 : >../expected/updates/update.lock  # the lock apply held while it worked
 diff -r "$work/expected" . || fail "apply changed more or less than the script says"
 
