@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QSettings>
@@ -134,6 +136,23 @@ int main(int argc, char** argv) {
        trubkom::app::OwnCatalogueFolder(), NamedFolder(arguments)},
       settings, {questions, messages, folder_chooser});
   if (working.empty()) return 0;
+  // One window a catalogue: two would write the same pages and each keep a basket of its own,
+  // the last one closed losing the other's. A lock left by a crash is taken over.
+  QLockFile open_catalogue(
+      QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+      QStringLiteral("/trubkom/open-") +
+      QString::fromLatin1(
+          QCryptographicHash::hash(QByteArray::fromStdString(working), QCryptographicHash::Sha1)
+              .toHex()
+              .left(16)) +
+      QStringLiteral(".lock"));
+  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                QStringLiteral("/trubkom"));
+  if (!open_catalogue.tryLock(0) && open_catalogue.error() == QLockFile::LockFailedError) {
+    messages.Inform(trubkom::common::Cp1251FromUtf8(
+        "Каталог «" + working + "» уже открыт в другом окне Трубкома. Перейдите в то окно."));
+    return 0;
+  }
   QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
   trubkom::catalogue::Folders folders{working, program};
   // A catalogue the user cannot write still shows its pages, written to a folder of the user's.

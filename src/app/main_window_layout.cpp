@@ -359,7 +359,8 @@ QWidget* MainWindow::BuildTopStrip() {
   open->setToolTip(U("Открыть другой каталог (Ctrl+O)"));
   open->setAutoRaise(true);
   open->setStyleSheet(
-      U("QToolButton { color: white; } QToolButton:focus { text-decoration: underline; }"));
+      U("QToolButton { color: white; } QToolButton:hover { color: #1D2F4F; }"
+        " QToolButton:focus { text-decoration: underline; }"));
   connect(open, &QToolButton::clicked, this, &MainWindow::OpenCatalogue);
   row->addWidget(open);
   row->addSpacing(8);

@@ -394,7 +394,8 @@ void GoOnline(const Contained& updates, const std::string& working_folder,
   if (mirrors.empty()) {
     common::Error none{
         common::ErrorCode::kNetwork,
-        common::Cp1251FromUtf8("Сервер обновлений не задан (TRUBKOM_UPDATE_SERVER)")};
+        common::Cp1251FromUtf8("Сервер обновлений не задан: обновите каталог из локальной папки "
+                               "с пакетами (переменная TRUBKOM_UPDATE_SERVER задаёт сервер)")};
     ports.status.Append(none.message);
     summary.server_problem = none;
     return;
