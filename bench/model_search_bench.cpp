@@ -5,8 +5,10 @@
 // model", in each of the brand's spellings, lowered and searched for each word anew. Each
 // prefix of the text typed is a key press; the target is one frame (16 ms) for every one of
 // them. Results are checked against the literal definition before anything is timed.
+// TRUBKOM_BENCH_SCALE=16 measures a catalogue 16 times as large.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -28,8 +30,16 @@ using namespace trubkom;
 // What the user types, key by key: a brand of the index, a word of its models, a number.
 constexpr std::string_view kTyped = "brand7 model 12";
 
+// How many times the large catalogue: TRUBKOM_BENCH_SCALE, 1 unless told.
+int Scale() {
+  const char* scale = std::getenv("TRUBKOM_BENCH_SCALE");
+  return scale && std::atoi(scale) > 0 ? std::atoi(scale) : 1;
+}
+
 std::string Folder() {
-  return (std::filesystem::temp_directory_path() / "trubkom-bench-search").string();
+  return (std::filesystem::temp_directory_path() /
+          ("trubkom-bench-search-" + std::to_string(Scale()) + "x"))
+      .string();
 }
 
 struct BrandRows {
@@ -86,10 +96,12 @@ std::vector<std::string> LiteralFind(std::string_view typed) {
 void CheckEveryKeyPress() {
   std::size_t models = 0;
   for (const BrandRows& brand : Catalogue()) models += brand.rows.size();
-  // "Brand1" lists the index lines of Brand10 to Brand19 too, as the window does: 176,000 rows.
-  if (models != 176'000) {
-    throw std::logic_error("the catalogue lists " + std::to_string(models) +
-                           " models, not 176,000");
+  // "Brand1" lists the index lines of Brand10 to Brand19 too, as the window does: 176,000 rows
+  // at 1x (the index's lines and the brand's models grow with the scale).
+  const std::size_t expected = 176'000 * static_cast<std::size_t>(Scale());
+  if (models != expected) {
+    throw std::logic_error("the catalogue lists " + std::to_string(models) + " models, not " +
+                           std::to_string(expected));
   }
   for (std::size_t length = 1; length <= kTyped.size(); ++length) {
     std::vector<std::string> found;
@@ -121,6 +133,16 @@ BENCHMARK(SearchPerKeyPressAsListed)
     ->DenseRange(1, int(kTyped.size()), 2)
     ->Unit(benchmark::kMillisecond);
 
+// A word in the models' names of every brand but in no brand's name: each name is looked at.
+void OneWordInEveryNameAsListed(benchmark::State& state) {
+  static const char* const kWords[] = {"model", "1", "0"};
+  const char* word = kWords[state.range(0)];
+  for (auto _ : state) benchmark::DoNotOptimize(Search().Find(word, 1000));
+  state.SetLabel(std::string(word) + ": " + std::to_string(Search().Find(word, 1000).total) +
+                 " found");
+}
+BENCHMARK(OneWordInEveryNameAsListed)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 void LiteralSearchPerKeyPress(benchmark::State& state) {
   std::string_view typed = kTyped.substr(0, static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(LiteralFind(typed));
@@ -143,8 +165,10 @@ BENCHMARK(MakeSearch)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::filesystem::exists(Folder() + "/adv/prices/shop199.prc")) {
-    trubkom::bench::WriteSyntheticCatalogue(Folder(), {1000, 200, 5000, 100000});
+  const std::size_t scale = static_cast<std::size_t>(Scale());
+  if (!std::filesystem::exists(Folder() + "/Base/base.tkm")) {
+    trubkom::bench::WriteSyntheticCatalogue(Folder(),
+                                            {1000 * scale, 200 * scale, 5000, 100000 * scale});
   }
   CheckEveryKeyPress();
   benchmark::Initialize(&argc, argv);

@@ -73,21 +73,17 @@ FoundModel ModelSearch::Brand::Row(std::size_t model) const {
           std::string(text.substr(row.model_size))};
 }
 
-void ModelSearch::Brand::ModelsHolding(const common::SubstringSearch& word,
-                                       std::vector<std::size_t>& found) const {
-  if (text.find(word.needle()) != std::string::npos) {
-    for (std::size_t model = 0; model < models.size(); ++model) found.push_back(model);
-    return;
-  }
-  // One pass over the names; a word never holds '\n', so no match spans two models.
-  auto next = models.begin();
+template <typename Visit>
+void ModelSearch::Brand::ForEachNameHolding(const common::SubstringSearch& word,
+                                            Visit visit) const {
+  // One pass over the names; a word never holds '\n', so no match spans two models. The model
+  // holding a match is the last that starts at or before it, found by walking on from the one
+  // before: a broad word's matches come model after model.
+  std::size_t model = 0;
   for (std::size_t at = word.Find(names, 0); at != std::string_view::npos;) {
-    // The model whose name holds at: the last that starts at or before it.
-    next = std::upper_bound(next, models.end(), at,
-                            [](std::size_t place, const Model& m) { return place < m.name_at; });
-    const auto holding = static_cast<std::size_t>(next - models.begin()) - 1;
-    found.push_back(holding);
-    at = word.Find(names, models[holding].name_at + models[holding].model_size + 1);
+    while (model + 1 < models.size() && models[model + 1].name_at <= at) ++model;
+    visit(model);
+    at = word.Find(names, models[model].name_at + models[model].model_size + 1);
   }
 }
 
@@ -109,26 +105,25 @@ SearchResult ModelSearch::Find(std::string_view typed, std::size_t limit) const 
 
 SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t limit) const {
   if (words.empty()) return {};
-  const common::SubstringSearch first(words.front());
-  std::vector<std::pair<const Brand*, std::size_t>> holding;  // the rows are made once counted
-  std::vector<std::size_t> found;
-  for (const Brand& brand : brands_) {
-    found.clear();
-    brand.ModelsHolding(first, found);
-    for (std::size_t model : found) {
-      bool holds_all = true;
-      for (std::size_t w = 1; w < words.size() && holds_all; ++w) {
-        holds_all = brand.Holds(model, words[w]);
-      }
-      if (holds_all) holding.emplace_back(&brand, model);
-    }
-  }
+  // Counted as found and made into rows for the first limit alone: a key press allocates no more
+  // for a broad word than for a narrow one.
   SearchResult result;
-  result.total = holding.size();
-  result.first.reserve(std::min(holding.size(), limit));
-  for (const auto& [brand, model] : holding) {
-    if (result.first.size() == limit) break;
-    result.first.push_back(brand->Row(model));
+  auto take = [&](const Brand& brand, std::size_t model) {
+    for (std::size_t w = 1; w < words.size(); ++w) {
+      if (!brand.Holds(model, words[w])) return;
+    }
+    ++result.total;
+    if (result.first.size() < limit) result.first.push_back(brand.Row(model));
+  };
+  const common::SubstringSearch first(words.front());
+  for (const Brand& brand : brands_) {
+    if (brand.text.find(first.needle()) == std::string::npos) {
+      brand.ForEachNameHolding(first, [&](std::size_t model) { take(brand, model); });
+    } else if (words.size() == 1 && result.first.size() == limit) {
+      result.total += brand.models.size();  // every model holds the brand's word: a count
+    } else {
+      for (std::size_t model = 0; model < brand.models.size(); ++model) take(brand, model);
+    }
   }
   return result;
 }

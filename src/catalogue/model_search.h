@@ -73,8 +73,9 @@ class ModelSearch {
 
     std::string_view NameText(std::size_t model) const;
     bool Holds(std::size_t model, std::string_view word) const;
-    // Adds to found the models holding the word, in order.
-    void ModelsHolding(const common::SubstringSearch& word, std::vector<std::size_t>& found) const;
+    // Calls visit(model) for each model whose name holds the word, in order.
+    template <typename Visit>
+    void ForEachNameHolding(const common::SubstringSearch& word, Visit visit) const;
     FoundModel Row(std::size_t model) const;
   };
 
