@@ -280,11 +280,10 @@ namespace {
 
 // Appends the prices that differ from the history's last ones, unless the history or the
 // catalogue could be read only in part: then prices would be recorded that never were.
-common::Status RecordChangedPrices(const std::string& working_folder,
-                                   const std::string& date_code) {
+common::Status RecordChangedPrices(const std::string& working_folder, const std::string& date_code,
+                                   const std::string& inputs) {
   // Nothing the prices are made from has changed since the history was brought up to date: no
   // price can have changed, and no model need be priced.
-  const std::string inputs = PriceInputsStamp(working_folder);
   common::Result<std::string> recorded =
       common::ReadFile(common::ResolvePath(working_folder, kInputsName), 64);
   if (recorded && *recorded == inputs + " " + PriceHistoryStamp(working_folder) + "\n") return {};
@@ -312,7 +311,13 @@ common::Status RecordChangedPrices(const std::string& working_folder,
 }  // namespace
 
 common::Status PriceHistoryRecorder::Applied(const std::string& date_code) {
-  common::Status written = RecordChangedPrices(working_folder_, date_code);
+  // The stamp of the inputs is made again only when a file of their folders came or went, so a
+  // run of many packages that touch neither looks at the catalogue's files once.
+  if (const std::string mark = PriceFoldersMark(working_folder_); mark != folders_mark_) {
+    inputs_ = PriceInputsStamp(working_folder_);
+  }
+  common::Status written = RecordChangedPrices(working_folder_, date_code, inputs_);
+  folders_mark_ = PriceFoldersMark(working_folder_);  // as the recording itself left Base
   if (written) return {};
   return common::Error{
       written.error().code,

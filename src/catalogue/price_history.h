@@ -83,6 +83,8 @@ class PriceHistoryRecorder : public common::PackageWatch {
 
  private:
   std::string working_folder_;
+  std::string folders_mark_;  // of the price inputs' folders when inputs_ was made
+  std::string inputs_;        // PriceInputsStamp
 };
 
 }  // namespace trubkom::catalogue

@@ -58,6 +58,21 @@ std::string PriceInputsStamp(const std::string& working_folder) {
   return Hex(hash);
 }
 
+std::string PriceFoldersMark(const std::string& working_folder) {
+  std::string mark;
+  for (const std::string& folder :
+       {common::ResolvePath(working_folder, "Base"), PriceFolder(working_folder)}) {
+    struct stat info;
+    if (::stat(folder.c_str(), &info) != 0) {
+      mark += "- ";
+      continue;
+    }
+    mark += std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec) + ":" +
+            std::to_string(info.st_ino) + " ";
+  }
+  return mark;
+}
+
 std::string PriceHistoryStamp(const std::string& working_folder) {
   std::uint64_t hash = 14695981039346656037ULL;
   for (const std::string& mark : FileMarks(common::ResolvePath(working_folder, "Base"), true)) {

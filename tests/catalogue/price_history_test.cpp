@@ -7,6 +7,7 @@
 
 #include "catalogue/price_chart.h"
 #include "catalogue/price_range.h"
+#include "common/atomic_file.h"
 #include "support/temp_catalogue.h"
 #include "support/update_test_support.h"
 
@@ -61,6 +62,12 @@ TEST(PriceHistoryRecorder, RecordsAsWhenEveryPackagePricedEveryModel) {
     cat->WriteBytes("Base/base.tkm", "Nokia|3310|48(0)|\r\n");
     cat->WriteBytes("adv/prices/a.prc", "A\r\na.html\r\nNokia 1100^1000\r\n");
   }
+  // As an update writes: a new file renamed into place. One recorder for the whole run, as the
+  // update run has, against a fresh one a package.
+  auto write = [](testing::TempCatalogue* cat, const std::string& file, const std::string& bytes) {
+    ASSERT_TRUE(common::ReplaceFileAtomically(cat->Path(file), bytes));
+  };
+  PriceHistoryRecorder fast_recorder(fast.root());
   std::mt19937 random(20261208);
   for (int step = 0; step < 60; ++step) {
     const int kind = static_cast<int>(random() % 5);
@@ -70,15 +77,15 @@ TEST(PriceHistoryRecorder, RecordsAsWhenEveryPackagePricedEveryModel) {
     for (testing::TempCatalogue* cat : {&fast, &full}) {
       switch (kind) {
         case 0:  // a shop's new offer
-          cat->WriteBytes("adv/prices/a.prc",
-                          cat->ReadBytes("adv/prices/a.prc") + "Nokia 3310^" + price + "\r\n");
+          write(cat, "adv/prices/a.prc",
+                cat->ReadBytes("adv/prices/a.prc") + "Nokia 3310^" + price + "\r\n");
           break;
         case 1:  // a new shop, replacing the offers of one before
-          cat->WriteBytes("adv/prices/b.prc", "B\r\nb.html\r\nNokia 1100^" + price + "\r\n");
+          write(cat, "adv/prices/b.prc", "B\r\nb.html\r\nNokia 1100^" + price + "\r\n");
           break;
         case 2:  // a new model in the index
-          cat->WriteBytes("Base/base.tkm", cat->ReadBytes("Base/base.tkm") + "Nokia|N" +
-                                               std::to_string(step) + "|48(1)|\r\n");
+          write(cat, "Base/base.tkm",
+                cat->ReadBytes("Base/base.tkm") + "Nokia|N" + std::to_string(step) + "|48(1)|\r\n");
           break;
         default:  // a picture or a page: nothing the prices come from
           cat->WriteBytes("Pics/nokia/p" + std::to_string(step) + ".png", price);
@@ -86,7 +93,7 @@ TEST(PriceHistoryRecorder, RecordsAsWhenEveryPackagePricedEveryModel) {
     }
     std::filesystem::remove(
         full.Path("Base/price_history.inputs"));  // every package prices every model
-    ASSERT_TRUE(PriceHistoryRecorder(fast.root()).Applied(date));
+    ASSERT_TRUE(fast_recorder.Applied(date));
     ASSERT_TRUE(PriceHistoryRecorder(full.root()).Applied(date));
     ASSERT_EQ(fast.ReadBytes("Base/price_history.tkh"), full.ReadBytes("Base/price_history.tkh"))
         << "step " << step;
