@@ -16,9 +16,9 @@ PACKAGES=${3:-20}
 TOOL="$BUILD/trubkom-catalogue"
 KEYS="$ROOT/demo/keys"
 WORK=$(mktemp -d)
-NGINX_PID=
+source "$ROOT/tests/support/serve_folder.sh"
 cleanup() {
-  [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null && wait "$NGINX_PID" 2>/dev/null
+  stop_serving
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -46,30 +46,10 @@ make_package() {
 }
 
 start_nginx() {
-  local port
-  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  cat >"$WORK/nginx.conf" <<CONF
-daemon off; master_process off; worker_processes 1; pid $WORK/nginx.pid; error_log $WORK/error.log;
-events { worker_connections 64; }
-http {
-  log_format sent '\$request \$status \$request_time \$bytes_sent';
-  access_log $WORK/access.log sent;
-  client_body_temp_path $WORK/t1; proxy_temp_path $WORK/t2; fastcgi_temp_path $WORK/t3;
-  uwsgi_temp_path $WORK/t4; scgi_temp_path $WORK/t5;
-  server {
-    listen 127.0.0.1:$port; root $WORK/server;
-    # Slow after half of the large package, so the first try can be killed there.
-    location /slow/ { alias $WORK/server/; limit_rate_after 10m; limit_rate 2m; }
-  }
-}
-CONF
-  touch "$WORK/access.log"
-  nginx -e "$WORK/error.log" -p "$WORK" -c "$WORK/nginx.conf" &
-  NGINX_PID=$!
-  URL="http://127.0.0.1:$port/"
-  for _ in $(seq 100); do curl -s -o /dev/null "$URL" && return; sleep 0.05; done
-  echo "nginx did not start" >&2
-  exit 1
+  # Slow after half of the large package, so the first try can be killed there.
+  serve_folder "$WORK/server" "$WORK" \
+    "location /slow/ { alias $WORK/server/; limit_rate_after 10m; limit_rate 2m; }"
+  URL=$SERVED_URL
 }
 
 fresh_catalogue() {

@@ -1,7 +1,9 @@
 # Sourced by shell tests and benchmarks: serves a folder over HTTP with nginx on a free loopback
 # port, with the cache headers the publisher's guide gives for the update folder.
-#   serve_folder ROOT WORK   sets SERVED_URL ("http://127.0.0.1:PORT/") and SERVED_PID; the
-#                            access log is WORK/access.log ("request status seconds bytes")
+#   serve_folder ROOT WORK [LOCATIONS]
+#                            sets SERVED_URL ("http://127.0.0.1:PORT/") and SERVED_PID; the
+#                            access log is WORK/access.log ("request status seconds bytes");
+#                            LOCATIONS: more of nginx's location blocks for the server
 #   stop_serving             ends it (call it from the caller's EXIT trap)
 # A test that sources this should skip when `command -v nginx` finds nothing.
 
@@ -10,7 +12,7 @@ free_port() {
 }
 
 serve_folder() {
-  local root=$1 work=$2 port
+  local root=$1 work=$2 locations=${3:-} port
   port=$(free_port)
   mkdir -p "$work"
   cat >"$work/nginx.conf" <<CONF
@@ -27,6 +29,7 @@ http {
       location ~ \.upd\$ { add_header Cache-Control "public, max-age=31536000, immutable"; }
       location ~ /index\.(txt|sig)\$ { add_header Cache-Control "no-cache"; }
     }
+    $locations
   }
 }
 CONF
