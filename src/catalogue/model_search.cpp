@@ -7,6 +7,7 @@
 #include "catalogue/brand_spellings.h"
 #include "catalogue/latin_spelling.h"
 #include "common/encoding.h"
+#include "common/parallel_parts.h"
 #include "common/substring_search.h"
 #include "common/table_cap.h"
 
@@ -53,6 +54,7 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
   added.names.shrink_to_fit();
   added.shown.shrink_to_fit();
   size_ += added.models.size();
+  name_bytes_ += added.names.size();
   brands_.push_back(std::move(added));
 }
 
@@ -103,8 +105,8 @@ SearchResult ModelSearch::Find(std::string_view typed, std::size_t limit) const 
   return found;
 }
 
-SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t limit) const {
-  if (words.empty()) return {};
+SearchResult ModelSearch::FindIn(std::size_t first_brand, std::size_t end_brand,
+                                 const common::StringList& words, std::size_t limit) const {
   // Counted as found and made into rows for the first limit alone: a key press allocates no more
   // for a broad word than for a narrow one.
   SearchResult result;
@@ -116,13 +118,41 @@ SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t
     if (result.first.size() < limit) result.first.push_back(brand.Row(model));
   };
   const common::SubstringSearch first(words.front());
-  for (const Brand& brand : brands_) {
+  for (std::size_t b = first_brand; b < end_brand; ++b) {
+    const Brand& brand = brands_[b];
     if (brand.text.find(first.needle()) == std::string::npos) {
       brand.ForEachNameHolding(first, [&](std::size_t model) { take(brand, model); });
     } else if (words.size() == 1 && result.first.size() == limit) {
       result.total += brand.models.size();  // every model holds the brand's word: a count
     } else {
       for (std::size_t model = 0; model < brand.models.size(); ++model) take(brand, model);
+    }
+  }
+  return result;
+}
+
+SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t limit) const {
+  if (words.empty()) return {};
+  // A large catalogue's brands are searched side by side, in runs of brands of about the same
+  // size of names; each run's first rows, joined in order, are the first rows of all.
+  constexpr std::size_t kNameBytesPerPart = std::size_t{4} << 20;
+  const std::size_t parts = common::PartsFor(name_bytes_, kNameBytesPerPart);
+  std::vector<std::size_t> starts = {0};
+  for (std::size_t b = 0, bytes = 0; b < brands_.size() && starts.size() < parts; ++b) {
+    bytes += brands_[b].names.size();
+    if (bytes * parts >= name_bytes_ * starts.size()) starts.push_back(b + 1);
+  }
+  starts.push_back(brands_.size());
+  std::vector<SearchResult> found(starts.size() - 1);
+  common::RunParts(found.size(), [&](std::size_t part) {
+    found[part] = FindIn(starts[part], starts[part + 1], words, limit);
+  });
+  SearchResult result;
+  for (SearchResult& part : found) {
+    result.total += part.total;
+    for (FoundModel& row : part.first) {
+      if (result.first.size() == limit) break;
+      result.first.push_back(std::move(row));
     }
   }
   return result;

@@ -53,6 +53,9 @@ class ModelSearch {
 
  private:
   SearchResult FindWords(const common::StringList& words, std::size_t limit) const;
+  // The same within the brands [first_brand, end_brand).
+  SearchResult FindIn(std::size_t first_brand, std::size_t end_brand,
+                      const common::StringList& words, std::size_t limit) const;
 
   // A model as its row shows it and as it is searched: a catalogue of hundreds of thousands of
   // models keeps a few tens of bytes for each.
@@ -81,6 +84,7 @@ class ModelSearch {
 
   std::vector<Brand> brands_;
   std::size_t size_ = 0;
+  std::size_t name_bytes_ = 0;  // of every brand's names, which a search reads
 };
 
 // The full models lists of the brands (the brand box's entries), as the window lists them.

@@ -10,6 +10,20 @@ namespace {
 
 using testing::W;
 
+// What the page builders are given, for the catalogue of a test.
+struct Pages {
+  explicit Pages(const testing::TempCatalogue& cat) : data(cat.root()), folders(cat.folders()) {}
+  PageContext Context() {
+    return {folders, data, index, selection::PropertyVocabulary::Builtin(), adv, browser, random};
+  }
+  CatalogueData data;
+  Folders folders;
+  common::LineTable index;
+  Advertising adv;
+  testing::FakeBrowser browser;
+  testing::ScriptedRandom random;
+};
+
 TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
   testing::TempCatalogue cat;
   cat.WriteBytes("Templates/compare_template.html",
@@ -21,14 +35,8 @@ TEST(ComparePage, ColumnsAndPicturesInBasketOrder) {
                 "<Disp_Rows>5</Disp_Rows><Progr_Mel>M</Progr_Mel><Properties>1010x</Properties>"
                 "<Price>45</Price><Picture>3310.png</Picture></model>"
                 "<model><Model>1100</Model><Properties>20</Properties></model></brand>");
-  CatalogueData data(cat.root());
-  common::LineTable index;
-  Advertising adv;
-  testing::FakeBrowser browser;
-  testing::ScriptedRandom random;
-  Folders folders = cat.folders();
-  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
-                      adv,     browser, random};
+  Pages pages(cat);
+  PageContext context = pages.Context();
   ASSERT_TRUE(ShowComparePage(context, "Nokia 3310 Plus^Nokia 1100^Lonely^"));
 
   std::string page = cat.ReadBytes("Templates/temp.html");
@@ -74,14 +82,8 @@ TEST(ComparePage, MarksAndOnlyDifferences) {
                 "<brand><model><Model>A</Model><Weight>95 g</Weight><Standart>&lt;b&gt;</Standart>"
                 "<Price>45</Price></model><model><Model>B</Model><Weight>95 g</Weight>"
                 "<Price>50</Price></model></brand>");
-  CatalogueData data(cat.root());
-  common::LineTable index;
-  Advertising adv;
-  testing::FakeBrowser browser;
-  testing::ScriptedRandom random;
-  Folders folders = cat.folders();
-  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
-                      adv,     browser, random};
+  Pages pages(cat);
+  PageContext context = pages.Context();
   ASSERT_TRUE(ShowComparePage(context, "Nokia A^Nokia B^", true));
   std::string shown = cat.ReadBytes("Templates/temp.html");
   EXPECT_EQ(shown, cat.ReadBytes("Templates/compare_differences.html"));
@@ -113,14 +115,8 @@ TEST(ComparePage, OnlyDifferencesOnATemplateWithoutLabels) {
                 "<model><Model>B</Model><Weight>95 g</Weight><Price>50</Price></model></brand>");
   cat.WriteBytes("adv/prices/shop.prc",
                  "Shop\r\nshop.html\r\nNokia A^1000\r\nNokia A^1400\r\nNokia B^1500\r\n");
-  CatalogueData data(cat.root());
-  common::LineTable index;
-  Advertising adv;
-  testing::FakeBrowser browser;
-  testing::ScriptedRandom random;
-  Folders folders = cat.folders();
-  PageContext context{folders, data,    index, selection::PropertyVocabulary::Builtin(),
-                      adv,     browser, random};
+  Pages pages(cat);
+  PageContext context = pages.Context();
   struct Case {
     bool only_differences;
     std::vector<std::string> holds, lacks;
