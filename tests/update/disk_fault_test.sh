@@ -18,6 +18,11 @@ if ! command -v fiu-run >/dev/null || ! command -v nginx >/dev/null; then
   echo "fiu-run or nginx is not installed"
   exit 77
 fi
+# The fault injector is a preloaded library, which the address sanitizer's runtime must precede.
+if ldd "$tool" | grep -q libasan; then
+  echo "skipped: the fault injector does not run beside the address sanitizer"
+  exit 77
+fi
 seed=${FAULT_SEED:-$(od -An -N2 -tu2 /dev/urandom | tr -d ' ')}
 RANDOM=$seed
 echo "seed $seed (FAULT_SEED=$seed replays these runs)"
