@@ -86,12 +86,13 @@ std::string MarkedColumn(const std::vector<CompareRow>& rows, const std::vector<
 }
 
 // A button in a form that goes to the other page file: Space and Enter work it as a check box's
-// keys do, with no script (pages run none), and it says its state to a screen reader.
+// keys do, with no script (pages run none), and it says its state to a screen reader. It has
+// the page's focus, so that a second Space, on the page the first one opened, switches back.
 std::string Switch(bool only_differences) {
   std::string_view target = only_differences ? kAllRowsPage : kDifferencesPage;
   return "<form class=\"DifferencesSwitch" + std::string(only_differences ? " On" : "") +
          "\" action=\"./" + std::string(target) +
-         "\" method=\"get\"><button type=\"submit\" role=\"switch\" aria-checked=\"" +
+         "\" method=\"get\"><button type=\"submit\" role=\"switch\" autofocus aria-checked=\"" +
          (only_differences ? "true" : "false") + "\"><span class=\"SwitchBox\">" +
          (only_differences ? "&#10003;" : "&nbsp;") + "</span> " +
          std::string("Только различия"_cp1251) + "</button></form>";

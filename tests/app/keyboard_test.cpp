@@ -252,6 +252,10 @@ class KeyboardTest : public QObject {
     QCOMPARE(focused_role(), U("switch"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QTRY_COMPARE_WITH_TIMEOUT(with.view->url().fileName(), U("compare_differences.html"), 10000);
+    // The page it opens has the switch focused again: a second Space switches back.
+    QTRY_COMPARE_WITH_TIMEOUT(focused_role(), U("switch"), 10000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_COMPARE_WITH_TIMEOUT(with.view->url().fileName(), U("compare_all.html"), 10000);
   }
 
   // The arrow keys move through a page's radio answers and choose each, as in any radio group;
