@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   trubkom::app::QtMessages messages;
   WindowWarnings warnings(messages);
   trubkom::common::SetWarningSink(&warnings);
-  trubkom::app::QtFolderChooser folder_chooser;
+  trubkom::app::QtFolderChooser folder_chooser(nullptr, QString::fromUtf8("Папка каталога"));
   trubkom::app::QtStartQuestions questions;
   QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("trubkom"),
                      QStringLiteral("trubkom"));

@@ -216,7 +216,7 @@ void MainWindow::KeepListedBasketModels() {
 }
 
 void MainWindow::OpenCatalogue() {
-  QtFolderChooser own_chooser(this);
+  QtFolderChooser own_chooser(this, U("Открыть каталог"));
   common::FolderChooser& chooser = ports_.folders ? *ports_.folders : own_chooser;
   std::string chosen =
       chooser.ChooseFolder(std::filesystem::path(state_.folders.working).parent_path().string());

@@ -52,8 +52,8 @@ bool QtMessages::Confirm(const std::string& text) {
 
 std::string QtFolderChooser::ChooseFolder(const std::string& start) {
   QString chosen = QFileDialog::getExistingDirectory(
-      owner_, QString(), QFile::decodeName(QByteArray::fromStdString(start)),
-      QFileDialog::ShowDirsOnly);
+      owner_, title_, QFile::decodeName(QByteArray::fromStdString(start)),
+      show_files_ ? QFileDialog::Options() : QFileDialog::ShowDirsOnly);
   return QFile::encodeName(chosen).toStdString();
 }
 

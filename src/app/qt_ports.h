@@ -3,6 +3,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 #include "common/ports.h"
 
@@ -23,14 +24,20 @@ class QtMessages : public common::Messages {
   QWidget* owner_;
 };
 
-// The desktop's folder dialog, owned by a window, without a title; folders only.
+// The desktop's folder dialog, owned by a window, with the title given (the dialog's own when
+// empty); a folder is chosen, and the files in it are shown when asked for, so that a folder of
+// update packages does not look empty.
 class QtFolderChooser : public common::FolderChooser {
  public:
-  explicit QtFolderChooser(QWidget* owner = nullptr) : owner_(owner) {}
+  explicit QtFolderChooser(QWidget* owner = nullptr, QString title = QString(),
+                           bool show_files = false)
+      : owner_(owner), title_(std::move(title)), show_files_(show_files) {}
   std::string ChooseFolder(const std::string& start) override;
 
  private:
   QWidget* owner_;
+  QString title_;
+  bool show_files_;
 };
 
 // The desktop's handler for addresses and files. When the desktop has no program for one (no

@@ -104,7 +104,7 @@ UpdateDialog::UpdateDialog(UpdateDialogSetup setup, QWidget* parent)
     setup_.messages = own_messages_.get();
   }
   if (!setup_.folders) {
-    own_folders_ = std::make_unique<QtFolderChooser>(this);
+    own_folders_ = std::make_unique<QtFolderChooser>(this, U("Папка с пакетами обновлений"), true);
     setup_.folders = own_folders_.get();
   }
   if (!setup_.shell) {
