@@ -42,7 +42,8 @@ struct Reports {
   void Report(const char* what) {
     std::fprintf(stderr, "%s: %lld ms\n", what, (NowNs() - launched) / 1000000);
     std::fprintf(stderr, "%s resident: %s kB\n", what, ResidentKilobytes().c_str());
-    if (--pending == 0 && quit) QCoreApplication::quit();
+    // exit, not quit: it ends the loop the window runs in, whichever it is.
+    if (--pending == 0 && quit) QCoreApplication::exit(0);
   }
 };
 

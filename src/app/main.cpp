@@ -4,12 +4,14 @@
 #include <QCommandLineParser>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLockFile>
 #include <QLoggingCategory>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/first_page_report.h"
@@ -93,6 +95,74 @@ bool AsksOnlyForText(int argc, char** argv) {
   return false;
 }
 
+// The main window on the catalogue of working until it is closed, its state then remembered;
+// the catalogue "Открыть каталог…" chose when that closed it.
+std::optional<std::string> RunCatalogueWindow(const std::string& working,
+                                              const std::string& program, QSettings& settings,
+                                              trubkom::app::QtMessages& messages) {
+  const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  // One window a catalogue: two would write the same pages and each keep a basket of its own,
+  // the last one closed losing the other's. A lock left by a crash is taken over.
+  QDir().mkpath(cache + QStringLiteral("/trubkom"));
+  QLockFile open_catalogue(
+      cache + QStringLiteral("/trubkom/open-") +
+      QString::fromLatin1(
+          QCryptographicHash::hash(QByteArray::fromStdString(working), QCryptographicHash::Sha1)
+              .toHex()
+              .left(16)) +
+      QStringLiteral(".lock"));
+  if (!open_catalogue.tryLock(0) && open_catalogue.error() == QLockFile::LockFailedError) {
+    messages.Inform(trubkom::common::Cp1251FromUtf8(
+        "Каталог «" + working + "» уже открыт в другом окне Трубкома. Перейдите в то окно."));
+    return std::nullopt;
+  }
+  QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
+  trubkom::catalogue::Folders folders{working, program};
+  // A catalogue the user cannot write still shows its pages, written to a folder of the user's.
+  if (!trubkom::catalogue::CheckCatalogueWritable(working)) {
+    trubkom::common::Result<std::string> pages = trubkom::catalogue::PrivatePagesFolder(
+        working, PathOf(cache + QStringLiteral("/trubkom/pages")));
+    if (pages) {
+      folders.pages = *pages;
+    } else {
+      messages.Warn(pages.error().message);
+    }
+  }
+  trubkom::app::QtShell shell(messages);
+  trubkom::common::ClockRandom random;
+  auto* browser =
+      new trubkom::app::WebBrowser(folders, [&shell](const QUrl& url) { shell.OpenUrl(url); });
+  trubkom::app::MainWindowPorts ports;
+  ports.browser_widget = browser;
+  ports.browser = browser;
+  ports.messages = &messages;
+  ports.shell = &shell;
+  ports.random = &random;
+  ports.update_server = trubkom::update::UpdateServerBase();
+  trubkom::app::MainWindow window(folders, ports);
+  if (auto lists_filled = trubkom::app::ReportStartUpWhenAsked(browser, true)) {
+    QObject::connect(&window, &trubkom::app::MainWindow::listsShown, &window, lists_filled,
+                     Qt::SingleShotConnection);
+  }
+  messages.set_owner(&window);
+  const QString catalogue_key = QFile::decodeName(QByteArray::fromStdString(working));
+  trubkom::app::RememberedState remembered =
+      trubkom::app::ReadRememberedState(settings, catalogue_key);
+  window.Restore(remembered);
+  if (remembered.maximized) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
+  // Until the window closes, or the program is told to quit (which ends every loop).
+  QEventLoop until_closed;
+  QObject::connect(&window, &trubkom::app::MainWindow::closed, &until_closed, &QEventLoop::quit);
+  until_closed.exec();
+  trubkom::app::WriteRememberedState(settings, window.Remembered(), catalogue_key);
+  messages.set_owner(nullptr);
+  return window.isVisible() ? std::nullopt : window.next_catalogue();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,78 +205,19 @@ int main(int argc, char** argv) {
       {PathOf(QDir::currentPath()), trubkom::catalogue::DemoCatalogueFolder(program),
        trubkom::app::OwnCatalogueFolder(), NamedFolder(arguments)},
       settings, {questions, messages, folder_chooser});
-  if (working.empty()) return 0;
-  // One window a catalogue: two would write the same pages and each keep a basket of its own,
-  // the last one closed losing the other's. A lock left by a crash is taken over.
-  QLockFile open_catalogue(
-      QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-      QStringLiteral("/trubkom/open-") +
-      QString::fromLatin1(
-          QCryptographicHash::hash(QByteArray::fromStdString(working), QCryptographicHash::Sha1)
-              .toHex()
-              .left(16)) +
-      QStringLiteral(".lock"));
-  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                QStringLiteral("/trubkom"));
-  if (!open_catalogue.tryLock(0) && open_catalogue.error() == QLockFile::LockFailedError) {
-    messages.Inform(trubkom::common::Cp1251FromUtf8(
-        "Каталог «" + working + "» уже открыт в другом окне Трубкома. Перейдите в то окно."));
-    return 0;
+  // "Открыть каталог…" closes the window for another catalogue, which the same run opens next,
+  // asked about as a catalogue named at the start is (one that cannot be written is offered a
+  // copy), and remembered for the next start.
+  application.setQuitOnLastWindowClosed(false);
+  while (!working.empty()) {
+    std::optional<std::string> next = RunCatalogueWindow(working, program, settings, messages);
+    if (!next) break;
+    settings.setValue(QString::fromUtf8(trubkom::app::kCatalogueFolderKey),
+                      QFile::decodeName(QByteArray::fromStdString(*next)));
+    working = trubkom::app::ChooseStartFolder(
+        {PathOf(QDir::currentPath()), trubkom::catalogue::DemoCatalogueFolder(program),
+         trubkom::app::OwnCatalogueFolder(), *next},
+        settings, {questions, messages, folder_chooser});
   }
-  QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(working)));
-  trubkom::catalogue::Folders folders{working, program};
-  // A catalogue the user cannot write still shows its pages, written to a folder of the user's.
-  if (!trubkom::catalogue::CheckCatalogueWritable(working)) {
-    trubkom::common::Result<std::string> pages = trubkom::catalogue::PrivatePagesFolder(
-        working, PathOf(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                        QStringLiteral("/trubkom/pages")));
-    if (pages) {
-      folders.pages = *pages;
-    } else {
-      messages.Warn(pages.error().message);
-    }
-  }
-  trubkom::app::QtShell shell(messages);
-  trubkom::common::ClockRandom random;
-  auto* browser =
-      new trubkom::app::WebBrowser(folders, [&shell](const QUrl& url) { shell.OpenUrl(url); });
-  trubkom::app::MainWindowPorts ports;
-  ports.browser_widget = browser;
-  ports.browser = browser;
-  ports.messages = &messages;
-  ports.shell = &shell;
-  ports.random = &random;
-  ports.update_server = trubkom::update::UpdateServerBase();
-  trubkom::app::MainWindow window(folders, ports);
-  if (auto lists_filled = trubkom::app::ReportStartUpWhenAsked(browser, true)) {
-    QObject::connect(&window, &trubkom::app::MainWindow::listsShown, &window, lists_filled,
-                     Qt::SingleShotConnection);
-  }
-  messages.set_owner(&window);
-  const QString catalogue_key = QFile::decodeName(QByteArray::fromStdString(working));
-  trubkom::app::RememberedState remembered =
-      trubkom::app::ReadRememberedState(settings, catalogue_key);
-  window.Restore(remembered);
-  if (remembered.maximized) {
-    window.showMaximized();
-  } else {
-    window.show();
-  }
-  int status = QApplication::exec();
-  trubkom::app::WriteRememberedState(settings, window.Remembered(), catalogue_key);
-  if (const std::optional<std::string>& next = window.next_catalogue()) {
-    // Another catalogue: remembered for the next start too, and opened by a new run of the
-    // program once this one's settings are written, so nothing of this catalogue stays.
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(*next));
-    settings.setValue(QString::fromUtf8(trubkom::app::kCatalogueFolderKey), folder);
-    settings.sync();
-    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {folder})) {
-      messages.Warn(
-          trubkom::common::Cp1251FromUtf8("Не удалось запустить программу заново для "
-                                          "каталога «" +
-                                          *next + "»"));
-      return 1;
-    }
-  }
-  return status;
+  return 0;
 }

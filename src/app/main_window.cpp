@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -213,6 +214,11 @@ void MainWindow::KeepListedBasketModels() {
   basket_->Replace(std::move(kept));
   hint_bar_->ShowNotice(U(" Из корзины убраны модели, которых нет в каталоге: ") +
                         dropped.join(U(", ")));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) emit closed();
 }
 
 void MainWindow::OpenCatalogue() {

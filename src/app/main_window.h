@@ -78,6 +78,11 @@ class MainWindow : public QWidget {
   void listsShown();
   // The catalogue has been read and shown, at start or after an update, the search included.
   void catalogueLoaded();
+  // The window has closed: the user is done with it, or "Открыть каталог…" chose another.
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private slots:
   // The window's commands, as the controls and the menus call them.
