@@ -20,7 +20,11 @@ using selection::kFullDescriptionMark;
 namespace {
 
 std::string MarkedModel(std::string_view line) {
-  return std::string(selection::IndexModel(line)) + std::string(kFullDescriptionMark);
+  const std::string_view model = selection::IndexModel(line);
+  std::string marked;
+  marked.reserve(model.size() + kFullDescriptionMark.size());
+  marked.append(model).append(kFullDescriptionMark);
+  return marked;
 }
 
 // The index spells some names otherwise than the brand files.
@@ -69,8 +73,11 @@ class Places {
   std::vector<std::size_t> next_;   // by place: the next place holding the same text
 };
 
-void MergeDescribed(StringList& merged, const StringList& described,
-                    const std::string& library_brand) {
+void MergeDescribed(StringList& merged, StringList described, const std::string& library_brand) {
+  if (merged.empty()) {  // a brand of the index alone: its lines are its list
+    merged = std::move(described);
+    return;
+  }
   Places places(merged);
   for (const std::string& marked : described) {
     std::string name =
@@ -122,8 +129,23 @@ StringList DescribedModelsByBrand::Of(const std::string& brand) const {
   }
   std::sort(lines.begin(), lines.end());
   StringList models;
+  models.reserve(lines.size());
   for (std::size_t line : lines) models.push_back(MarkedModel(lines_[line]));
   return models;
+}
+
+StringList MergedModels(StringList of_brand_file, StringList described, const std::string& brand) {
+  MergeDescribed(of_brand_file, std::move(described), LibraryBrand(brand));
+  common::SortByBytes(of_brand_file);
+  return of_brand_file;
+}
+
+StringList BrandFileModels(CatalogueData& data, const std::string& brand) {
+  return common::SplitCarets(data.Col2Str2(LibraryBrand(brand)));
+}
+
+StringList ListedModels(CatalogueData& data, StringList described, const std::string& brand) {
+  return MergedModels(BrandFileModels(data, brand), std::move(described), brand);
 }
 
 namespace {
@@ -136,10 +158,8 @@ struct UnpricedList {
 
 UnpricedList MergedList(CatalogueData& data, const StringList& described,
                         const std::string& brand) {
-  std::string library_brand = LibraryBrand(brand);
-  StringList merged = common::SplitCarets(data.Col2Str2(library_brand));
-  MergeDescribed(merged, described, library_brand);
-  common::SortByBytes(merged);
+  const std::string library_brand = LibraryBrand(brand);
+  StringList merged = ListedModels(data, described, brand);
   StringList unmarked;
   for (const std::string& entry : merged)
     unmarked.push_back(ReplaceAll(entry, kFullDescriptionMark, ""));
@@ -167,32 +187,7 @@ std::vector<ModelRow> FillModelListOf(const Folders& folders, CatalogueData& dat
   return PricedRows(list, full_only);
 }
 
-// Brands' lists are priced together, in one pass over the price lists, up to so many models:
-// beyond, the memory of their tables outweighs what another pass costs.
-constexpr std::size_t kModelsPricedTogether = 50'000;
-
 }  // namespace
-
-void ForEachModelList(const Folders& folders, CatalogueData& data,
-                      const DescribedModelsByBrand& described, const StringList& brands,
-                      bool full_only, const ModelListVisit& visit) {
-  for (std::size_t first = 0; first < brands.size();) {
-    std::vector<UnpricedList> batch;
-    std::vector<BrandPrices*> passes;
-    std::size_t models = 0;
-    for (std::size_t next = first;
-         next < brands.size() && (batch.empty() || models < kModelsPricedTogether); ++next) {
-      batch.push_back(MergedList(data, described.Of(brands[next]), brands[next]));
-      passes.push_back(batch.back().prices.get());
-      models += batch.back().entries.size();
-    }
-    BrandPrices::AddPriceListsToAll(folders.working, passes);
-    for (const UnpricedList& list : batch) {
-      visit(brands[first], PricedRows(list, full_only));
-      ++first;
-    }
-  }
-}
 
 std::string MissingBrandFileText(const std::string& brand) {
   return "В папке Base нет файла производителя " + common::Utf8FromCp1251(brand) +

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,7 +32,8 @@ common::StringList DescribedModels(const common::LineTable& model_index, const s
 class DescribedModelsByBrand {
  public:
   explicit DescribedModelsByBrand(const common::LineTable& model_index);
-  common::StringList Of(const std::string& brand) const;
+  common::StringList Of(const std::string& brand) const;  // safe on many threads at once
+  std::size_t size() const { return lines_.size(); }      // of the index's lines
 
  private:
   const common::LineTable& lines_;
@@ -46,6 +46,16 @@ class DescribedModelsByBrand {
 // it once as a warning.
 std::string MissingBrandFileText(const std::string& brand);
 
+// The entries of the brand's models list, in order, before their prices: the brand file's models
+// merged with the described ones (DescribedModels).
+common::StringList ListedModels(CatalogueData& data, common::StringList described,
+                                const std::string& brand);
+// The same in two steps, the second touching no file, so that many brands' lists may be merged
+// side by side: the models of the brand's file, then those merged with the described ones.
+common::StringList BrandFileModels(CatalogueData& data, const std::string& brand);
+common::StringList MergedModels(common::StringList of_brand_file, common::StringList described,
+                                const std::string& brand);
+
 // brand as the brand box shows it; full_only keeps only the marked models.
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const common::LineTable& model_index, const std::string& brand,
@@ -53,14 +63,6 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const DescribedModelsByBrand& described,
                                     const std::string& brand, bool full_only);
-// Calls visit(brand, rows) with the list of each of the brands, as FillModelList gives it, in
-// the brands' order: the price lists are read once for many brands rather than once for each.
-using ModelListVisit =
-    std::function<void(const std::string& brand, const std::vector<ModelRow>& rows)>;
-void ForEachModelList(const Folders& folders, CatalogueData& data,
-                      const DescribedModelsByBrand& described, const common::StringList& brands,
-                      bool full_only, const ModelListVisit& visit);
-
 // The row of the brand's models list (all models) that shows the model, ASCII letter case
 // ignored: the row written so, or else the one that differs only in the full-description mark,
 // so that "Nokia 6230" of a list of new models finds "6230 *". None when the list lacks it.

@@ -37,29 +37,26 @@ std::string BrandText(const std::string& brand) {
 
 }  // namespace
 
-void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
-  Brand added{brand, BrandText(brand), {}, {}, {}};
-  added.models.reserve(rows.size());
-  for (const ModelRow& row : rows) {
-    common::CheckTableSize(added.shown.size() + row.model.size() + row.price.size(),
-                           "переполнен поиск моделей");
-    added.models.push_back({static_cast<std::uint32_t>(added.names.size()),
-                            static_cast<std::uint32_t>(added.shown.size()),
-                            static_cast<std::uint32_t>(row.model.size())});
-    added.shown += row.model;
-    added.shown += row.price;
-    added.names += common::Cp1251Lowered(row.model);
-    added.names += '\n';
-  }
-  added.names.shrink_to_fit();
-  added.shown.shrink_to_fit();
-  size_ += added.models.size();
+void ModelSearch::AddBrand(ListedBrand listed) {
+  Brand added{std::move(listed), {}, {}};
+  added.text = BrandText(added.listed.name);
+  added.names = common::Cp1251Lowered(added.listed.models);  // a byte for a byte
+  size_ += added.size();
   name_bytes_ += added.names.size();
   brands_.push_back(std::move(added));
 }
 
+void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
+  ListedBrand listed(brand);
+  for (const ModelRow& row : rows) {
+    listed.Add(row.model);
+    if (!row.price.empty()) listed.averages.back() = common::TextToInt(row.price);
+  }
+  AddBrand(std::move(listed));
+}
+
 std::string_view ModelSearch::Brand::NameText(std::size_t model) const {
-  return std::string_view(names).substr(models[model].name_at, models[model].model_size);
+  return std::string_view(names).substr(listed.starts[model], listed.Model(model).size());
 }
 
 bool ModelSearch::Brand::Holds(std::size_t model, std::string_view word) const {
@@ -67,12 +64,15 @@ bool ModelSearch::Brand::Holds(std::size_t model, std::string_view word) const {
          text.find(word) != std::string::npos;
 }
 
+bool ModelSearch::Brand::HoldsTheOthers(std::size_t model, const common::StringList& words) const {
+  for (std::size_t w = 1; w < words.size(); ++w) {
+    if (!Holds(model, words[w])) return false;
+  }
+  return true;
+}
+
 FoundModel ModelSearch::Brand::Row(std::size_t model) const {
-  const Model& row = models[model];
-  const std::size_t end = model + 1 < models.size() ? models[model + 1].shown_at : shown.size();
-  std::string_view text = std::string_view(shown).substr(row.shown_at, end - row.shown_at);
-  return {name, std::string(text.substr(0, row.model_size)),
-          std::string(text.substr(row.model_size))};
+  return {listed.name, std::string(listed.Model(model)), listed.AverageText(model)};
 }
 
 template <typename Visit>
@@ -81,11 +81,13 @@ void ModelSearch::Brand::ForEachNameHolding(const common::SubstringSearch& word,
   // One pass over the names; a word never holds '\n', so no match spans two models. The model
   // holding a match is the last that starts at or before it, found by walking on from the one
   // before: a broad word's matches come model after model.
+  const std::vector<std::uint32_t>& starts = listed.starts;
   std::size_t model = 0;
   for (std::size_t at = word.Find(names, 0); at != std::string_view::npos;) {
-    while (model + 1 < models.size() && models[model + 1].name_at <= at) ++model;
+    while (model + 1 < starts.size() && starts[model + 1] <= at) ++model;
     visit(model);
-    at = word.Find(names, models[model].name_at + models[model].model_size + 1);
+    if (model + 1 == starts.size()) break;
+    at = word.Find(names, starts[model + 1]);
   }
 }
 
@@ -105,15 +107,37 @@ SearchResult ModelSearch::Find(std::string_view typed, std::size_t limit) const 
   return found;
 }
 
+void ModelSearch::ForEachFound(std::string_view typed, const FoundVisit& visit) const {
+  common::StringList words = Words(typed);
+  if (FindWords(words, 0).total == 0) {  // as Find: under the Latin spelling then
+    for (const std::string& latin : LatinSpellings(common::Cp1251Lowered(typed))) {
+      common::StringList latin_words = Words(latin);
+      if (FindWords(latin_words, 0).total == 0) continue;
+      words = std::move(latin_words);
+      break;
+    }
+  }
+  if (words.empty()) return;
+  const common::SubstringSearch first(words.front());
+  for (const Brand& brand : brands_) {
+    auto take = [&](std::size_t model) {
+      if (brand.HoldsTheOthers(model, words)) visit(brand.listed, model);
+    };
+    if (brand.text.find(first.needle()) == std::string::npos) {
+      brand.ForEachNameHolding(first, take);
+    } else {
+      for (std::size_t model = 0; model < brand.size(); ++model) take(model);
+    }
+  }
+}
+
 SearchResult ModelSearch::FindIn(std::size_t first_brand, std::size_t end_brand,
                                  const common::StringList& words, std::size_t limit) const {
   // Counted as found and made into rows for the first limit alone: a key press allocates no more
   // for a broad word than for a narrow one.
   SearchResult result;
   auto take = [&](const Brand& brand, std::size_t model) {
-    for (std::size_t w = 1; w < words.size(); ++w) {
-      if (!brand.Holds(model, words[w])) return;
-    }
+    if (!brand.HoldsTheOthers(model, words)) return;
     ++result.total;
     if (result.first.size() < limit) result.first.push_back(brand.Row(model));
   };
@@ -123,9 +147,9 @@ SearchResult ModelSearch::FindIn(std::size_t first_brand, std::size_t end_brand,
     if (brand.text.find(first.needle()) == std::string::npos) {
       brand.ForEachNameHolding(first, [&](std::size_t model) { take(brand, model); });
     } else if (words.size() == 1 && result.first.size() == limit) {
-      result.total += brand.models.size();  // every model holds the brand's word: a count
+      result.total += brand.size();  // every model holds the brand's word: a count
     } else {
-      for (std::size_t model = 0; model < brand.models.size(); ++model) take(brand, model);
+      for (std::size_t model = 0; model < brand.size(); ++model) take(brand, model);
     }
   }
   return result;
@@ -162,15 +186,10 @@ ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
                              const common::LineTable& model_index,
                              const common::StringList& brands) {
   ModelSearch search;
-  const DescribedModelsByBrand described(model_index);
-  common::StringList listed;
-  for (const std::string& brand : brands) {
-    if (!brand.empty()) listed.push_back(brand);
+  for (ListedBrand& listed :
+       ReadListedBrands(folders, data, DescribedModelsByBrand(model_index), brands)) {
+    search.AddBrand(std::move(listed));
   }
-  ForEachModelList(folders, data, described, listed, false,
-                   [&](const std::string& brand, const std::vector<ModelRow>& rows) {
-                     search.AddBrand(brand, rows);
-                   });
   return search;
 }
 

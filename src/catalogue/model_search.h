@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue_data.h"
 #include "catalogue/folders.h"
+#include "catalogue/listed_brands.h"
 #include "catalogue/model_list.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
@@ -39,6 +41,7 @@ struct SearchResult {
 class ModelSearch {
  public:
   // Appends a brand's models list (brand as the box shows it); results keep this order.
+  void AddBrand(ListedBrand listed);
   void AddBrand(const std::string& brand, const std::vector<ModelRow>& rows);
 
   // The models holding every word of typed (words are separated by blanks), in the order they
@@ -49,6 +52,11 @@ class ModelSearch {
   // a broad word costs a count, not a row for every model it finds.
   SearchResult Find(std::string_view typed, std::size_t limit) const;
 
+  // Calls visit(brand, model) for each model that Find(typed) finds, in the same order, making
+  // no row: a list of millions of rows costs what writing them out costs.
+  using FoundVisit = std::function<void(const ListedBrand& brand, std::size_t model)>;
+  void ForEachFound(std::string_view typed, const FoundVisit& visit) const;
+
   std::size_t size() const { return size_; }
 
  private:
@@ -57,25 +65,20 @@ class ModelSearch {
   SearchResult FindIn(std::size_t first_brand, std::size_t end_brand,
                       const common::StringList& words, std::size_t limit) const;
 
-  // A model as its row shows it and as it is searched: a catalogue of hundreds of thousands of
-  // models keeps a few tens of bytes for each.
-  struct Model {
-    std::uint32_t name_at;     // of its lowered name in the brand's names, which a '\n' ends
-    std::uint32_t shown_at;    // of its name in the brand's shown, its price after; the price
-    std::uint32_t model_size;  // ends where the next model's name begins
-  };
   // A brand's models, kept apart from the other brands', so that no block of the whole
   // catalogue is ever copied to grow. A word has no blank, so it is found in the brand's text or
-  // in a model's name, never across both: the brand's is kept once.
+  // in a model's name, never across both: the brand's is kept once. A model costs its name
+  // twice (as shown and lowered, at the same places) and twelve bytes.
   struct Brand {
-    std::string name;  // as the box shows it
-    std::string text;  // its spellings, lowered
-    std::string names;
-    std::string shown;
-    std::vector<Model> models;
+    ListedBrand listed;
+    std::string text;   // its spellings, lowered
+    std::string names;  // listed.models lowered, each name where it is there
 
+    std::size_t size() const { return listed.size(); }
     std::string_view NameText(std::size_t model) const;
     bool Holds(std::size_t model, std::string_view word) const;
+    // Whether the model holds every word after the first (found already).
+    bool HoldsTheOthers(std::size_t model, const common::StringList& words) const;
     // Calls visit(model) for each model whose name holds the word, in order.
     template <typename Visit>
     void ForEachNameHolding(const common::SubstringSearch& word, Visit visit) const;
@@ -87,7 +90,8 @@ class ModelSearch {
   std::size_t name_bytes_ = 0;  // of every brand's names, which a search reads
 };
 
-// The full models lists of the brands (the brand box's entries), as the window lists them.
+// The full models lists of the brands (the brand box's entries), as the window lists them,
+// priced in one pass over the price lists.
 ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
                              const common::LineTable& model_index,
                              const common::StringList& brands);

@@ -10,6 +10,7 @@
 
 #include "catalogue/brand_list.h"
 #include "catalogue/catalogue_data.h"
+#include "catalogue/listed_brands.h"
 #include "catalogue/model_list.h"
 #include "catalogue/price_inputs.h"
 #include "common/ascii.h"
@@ -248,20 +249,20 @@ common::Status AppendPriceHistory(const std::string& working_folder,
 std::vector<PriceRecord> CurrentPrices(const std::string& working_folder,
                                        const std::string& date_code) {
   const Folders folders{working_folder, {}};
-  const common::LineTable index = common::ValueOrWarn(selection::LoadModelIndex(working_folder));
+  const common::LineTable index =
+      common::ValueOrWarn(selection::LoadModelIndexHeads(working_folder));
   CatalogueData data(working_folder);
-  const DescribedModelsByBrand described(index);
   std::vector<PriceRecord> prices;
-  ForEachModelList(
-      folders, data, described, BrandBoxEntries(working_folder, index), false,
-      [&](const std::string& brand, const std::vector<ModelRow>& rows) {
-        for (const ModelRow& row : rows) {
-          if (row.price.empty()) continue;
-          prices.push_back({date_code, brand,
-                            common::ReplaceAll(row.model, selection::kFullDescriptionMark, ""),
-                            common::TextToInt(row.price)});
-        }
-      });
+  for (const ListedBrand& brand : ReadListedBrands(folders, data, DescribedModelsByBrand(index),
+                                                   BrandBoxEntries(working_folder, index))) {
+    for (std::size_t m = 0; m < brand.size(); ++m) {
+      if (brand.averages[m] == kNoPrice) continue;
+      prices.push_back(
+          {date_code, brand.name,
+           common::ReplaceAll(std::string(brand.Model(m)), selection::kFullDescriptionMark, ""),
+           brand.averages[m]});
+    }
+  }
   return prices;
 }
 

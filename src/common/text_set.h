@@ -30,6 +30,8 @@ class TextSet {
     return entry.number_plus_one == 0 ? kAbsent : entry.number_plus_one - 1;
   }
   bool Contains(std::string_view text) const { return Find(text) != kAbsent; }
+  // The hash the set files a text under, for tables of texts kept elsewhere.
+  static std::uint64_t Hash(std::string_view text) { return HashOf(text); }
   std::size_t size() const { return spans_.size(); }
   // The text numbered number (below size()).
   std::string_view TextOf(std::size_t number) const {

@@ -53,6 +53,19 @@ common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& work
   return common::LineTable::Join(std::move(of_piece));
 }
 
+common::Result<common::LineTable> LoadModelIndexHeads(const std::string& working_folder) {
+  common::Result<common::LinePieces> pieces = OpenModelIndexPieces(working_folder);
+  if (!pieces) return pieces.error();
+  std::vector<common::LineTable> of_piece(pieces->size());
+  pieces->ForEach([&](std::size_t piece, common::LineTable lines) {
+    common::LineTable heads;
+    for (std::string_view line : lines) heads.Append(IndexHead(line));
+    of_piece[piece] = std::move(heads);
+  });
+  if (common::Status read = pieces->ReadFailure(); !read) return read.error();
+  return common::LineTable::Join(std::move(of_piece));
+}
+
 common::Result<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder) {
   common::Result<std::string> path = IndexPath(working_folder);
   if (!path) return path.error();

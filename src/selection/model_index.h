@@ -22,6 +22,10 @@ common::Result<common::LineTable> LoadModelIndex(const std::string& working_fold
 common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& working_folder,
                                                          const std::vector<std::string>& brands);
 
+// The head of every line (IndexHead), in file order, read a piece at a time: what the lists of
+// every brand need of the index, a tenth of its text.
+common::Result<common::LineTable> LoadModelIndexHeads(const std::string& working_folder);
+
 // The same lines a piece at a time (common::LinePieces), for a command that goes through them
 // once without holding them.
 common::Result<common::LinePieces> OpenModelIndexPieces(const std::string& working_folder);

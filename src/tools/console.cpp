@@ -10,6 +10,8 @@ using namespace common::literals;
 
 void PrintLine(const std::string& cp1251) { std::cout << common::Utf8FromCp1251(cp1251) << '\n'; }
 
+void PrintText(std::string_view cp1251) { std::cout << common::Utf8FromCp1251(cp1251); }
+
 int Fail(const std::string& utf8) {
   std::cerr << "trubkom-catalogue: " << utf8 << '\n';
   return 1;

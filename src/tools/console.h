@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/error.h"
 #include "common/ports.h"
@@ -13,6 +14,8 @@ namespace trubkom::tools {
 
 // A line of catalogue text (Windows-1251) on standard output.
 void PrintLine(const std::string& cp1251);
+// The text as it is, lines and all (a block of many lines).
+void PrintText(std::string_view cp1251);
 
 // "trubkom-catalogue: message" on standard error; gives the exit status of a failed command, 1.
 int Fail(const std::string& utf8);

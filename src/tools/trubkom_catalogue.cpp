@@ -291,17 +291,29 @@ int Filter(const catalogue::Folders& folders, const std::string& criteria) {
   return 0;
 }
 
+constexpr std::size_t kPrintBlock = std::size_t{1} << 16;
+
 // The words are typed as into the window's search field, blanks between them.
 int Search(const catalogue::Folders& folders, const std::vector<std::string>& words) {
-  const common::LineTable index = common::ValueOrWarn(selection::LoadModelIndex(folders.working));
+  const common::LineTable index =
+      common::ValueOrWarn(selection::LoadModelIndexHeads(folders.working));
   catalogue::CatalogueData data(folders.working);
   std::string typed;
   for (const std::string& word : words) typed += common::Cp1251FromUtf8(word) + " ";
   catalogue::ModelSearch search = catalogue::BuildModelSearch(
       folders, data, index, catalogue::BrandBoxEntries(folders.working, index));
-  for (const catalogue::FoundModel& found : search.Find(typed)) {
-    PrintLine(found.Entry() + "\t" + found.price);
-  }
+  // Rows as FoundModel writes them ("brand model", a tab, the price), written out in blocks.
+  std::string rows;
+  search.ForEachFound(typed, [&](const catalogue::ListedBrand& brand, std::size_t model) {
+    rows.append(brand.name).append(" ").append(brand.Model(model)).append("\t");
+    if (brand.averages[model] != catalogue::kNoPrice) rows += std::to_string(brand.averages[model]);
+    rows += '\n';
+    if (rows.size() >= kPrintBlock) {
+      PrintText(rows);
+      rows.clear();
+    }
+  });
+  PrintText(rows);
   return 0;
 }
 
@@ -372,6 +384,8 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Only iostreams write here: the output need not wait on C's stdio line by line.
+  std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     PrintUsage(std::cerr);

@@ -1,0 +1,64 @@
+#include "catalogue/listed_brands.h"
+
+#include <atomic>
+
+#include "catalogue/listed_prices.h"
+#include "common/parallel_parts.h"
+#include "common/table_cap.h"
+
+namespace trubkom::catalogue {
+
+void ListedBrand::Add(std::string_view model) {
+  common::CheckTableSize(models.size() + model.size() + 1, "переполнен список моделей");
+  starts.push_back(static_cast<std::uint32_t>(models.size()));
+  models += model;
+  models += '\n';
+  averages.push_back(kNoPrice);
+}
+
+std::string ListedBrand::AverageText(std::size_t i) const {
+  return averages[i] == kNoPrice ? std::string() : std::to_string(averages[i]);
+}
+
+namespace {
+
+// Models of the index worth a part of the work each, when lists are made side by side.
+constexpr std::size_t kModelsPerPart = 50'000;
+
+// The brand's list from its file's models and the index's: the entries are held as strings
+// only while they are merged and sorted.
+void FillListedBrand(ListedBrand& brand, common::StringList of_brand_file,
+                     const DescribedModelsByBrand& described) {
+  for (const std::string& model :
+       MergedModels(std::move(of_brand_file), described.Of(brand.name), brand.name)) {
+    brand.Add(model);
+  }
+  brand.models.shrink_to_fit();
+  brand.starts.shrink_to_fit();
+  brand.averages.shrink_to_fit();
+}
+
+}  // namespace
+
+std::vector<ListedBrand> ReadListedBrands(const Folders& folders, CatalogueData& data,
+                                          const DescribedModelsByBrand& described,
+                                          const common::StringList& brands) {
+  std::vector<ListedBrand> listed;
+  std::vector<common::StringList> of_brand_files;
+  for (const std::string& brand : brands) {
+    if (brand.empty()) continue;
+    listed.emplace_back(brand);
+    of_brand_files.push_back(BrandFileModels(data, brand));
+  }
+  // The files read, the lists are made side by side, each brand by the part that takes it next.
+  std::atomic<std::size_t> next = 0;
+  common::RunParts(common::PartsFor(described.size(), kModelsPerPart), [&](std::size_t) {
+    for (std::size_t b = next++; b < listed.size(); b = next++) {
+      FillListedBrand(listed[b], std::move(of_brand_files[b]), described);
+    }
+  });
+  PriceListedBrands(folders.working, listed);
+  return listed;
+}
+
+}  // namespace trubkom::catalogue
