@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The tool's commands as a user runs them (brands, filter, models, page, prices, compare), on synthetic catalogues of 1, 4, 8 and 16 times the
+# The tool's commands as a user runs them (brands, filter, models, page, prices, compare, search
+# for a word in every brand's name, "b"), on synthetic catalogues of 1, 4, 8 and 16 times the
 # large one of the benchmarks, each run interleaved with its floor: cat of the files the command
 # reads (found with strace), into /dev/null, started the same way. Prints, for each command and
 # size, the median time of RUNS runs, the floor's, their ratio, and the command's peak resident
@@ -64,7 +65,7 @@ for scale in $SCALES; do
   folder="$WORK/x$scale"
   model=$(cd "$folder" && "$TOOL" models Nokia | awk -F"\t" "NR == 1 { print \$1 }")
   second=$(cd "$folder" && "$TOOL" models Nokia | awk -F"\t" "NR == 2 { print \$1 }")
-  for command in brands filter models page prices compare; do
+  for command in brands filter models page prices compare search; do
     case $command in
       brands) args=(brands) ;;
       filter) args=(filter "48(0)^12(0-125)^") ;;
@@ -72,6 +73,7 @@ for scale in $SCALES; do
       page) args=(page Nokia "$model") ;;
       prices) args=(prices Nokia "$model") ;;
       compare) args=(compare "Nokia $model" "Nokia $second") ;;
+      search) args=(search b) ;;
     esac
     mapfile -t files < <(files_read "$folder" "${args[@]}")
     input=$(cat "${files[@]}" | wc -c)
@@ -93,7 +95,7 @@ for scale in $SCALES; do
   rm -rf "$folder"
 done
 if [[ " $SCALES " == *" 8 "* && " $SCALES " == *" 16 "* ]]; then
-  for command in brands filter models page prices compare; do
+  for command in brands filter models page prices compare search; do
     awk -v c="$command" -v a="${median_ms[$command,16]}" -v b="${median_ms[$command,8]}" \
       'BEGIN { printf "%-7s time at 16x / time at 8x: %.2f\n", c, a / b }'
   done
