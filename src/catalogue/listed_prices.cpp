@@ -259,7 +259,7 @@ struct Pricing {
   std::vector<std::unique_ptr<BrandTable>> tables;  // by brand, once made
   std::unique_ptr<std::once_flag[]> made;
   std::vector<std::unique_ptr<BrandPrices>> automata;  // by brand, for those not priced directly
-  std::unique_ptr<PrefixesBackwards> prefixes;        // of the brands priced directly
+  std::unique_ptr<PrefixesBackwards> prefixes;         // of the brands priced directly
   std::mutex adding;  // the tables and carries are added to by one part at a time
   Carries carries;
 };
@@ -290,11 +290,10 @@ void ForEachBlank(std::string_view text, Visit visit) {
 #if TRUBKOM_USE_SSE2
   for (; at + 16 <= text.size(); at += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-    const auto ends = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
-                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')))));
-    for (auto blanks = static_cast<unsigned>(
-             _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+    const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')))));
+    for (auto blanks =
+             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
          blanks != 0; blanks &= blanks - 1) {
       const auto blank = static_cast<unsigned>(std::countr_zero(blanks));
       const unsigned ends_before = ends & ((1u << blank) - 1);
@@ -384,8 +383,9 @@ void ReadPriceLists(const std::string& working_folder, Pricing& pricing) {
   const std::string folder = PriceFolder(working_folder);
   const common::StringList names = PriceFileNames(folder);
   // An automaton keeps state from line to line: with one, the files are read on one thread.
-  const bool any_automaton = std::any_of(pricing.automata.begin(), pricing.automata.end(),
-                                         [](const auto& automaton) { return automaton != nullptr; });
+  const bool any_automaton =
+      std::any_of(pricing.automata.begin(), pricing.automata.end(),
+                  [](const auto& automaton) { return automaton != nullptr; });
   constexpr std::size_t kFilesPerPart = 16;
   const std::size_t parts = any_automaton ? 1 : common::PartsFor(names.size(), kFilesPerPart);
   common::RunParts(parts, [&](std::size_t part) {
@@ -425,11 +425,11 @@ void SetAverages(Pricing& pricing) {
       }
       const Carries::Carry carry = pricing.carries.Of(b, m);
       const Wide sum = static_cast<Wide>(brand.averages[m]) +
-                           static_cast<Wide>(carry.sum_rounds) * (static_cast<Wide>(1) << 64);
+                       static_cast<Wide>(carry.sum_rounds) * (static_cast<Wide>(1) << 64);
       const std::uint64_t count = table->Count(m) + (carry.count_rounds << 32);
       // As PriceSum::Average: the fraction discarded, toward zero.
-      brand.averages[m] = count == 0 ? kNoPrice
-                                     : static_cast<long long>(sum / static_cast<Wide>(count));
+      brand.averages[m] =
+          count == 0 ? kNoPrice : static_cast<long long>(sum / static_cast<Wide>(count));
     }
   }
 }

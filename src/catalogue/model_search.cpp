@@ -38,11 +38,10 @@ std::string BrandText(const std::string& brand) {
 }  // namespace
 
 void ModelSearch::AddBrand(ListedBrand listed) {
-  Brand added{std::move(listed), {}, {}};
-  added.text = BrandText(added.listed.name);
-  added.names = common::Cp1251Lowered(added.listed.models);  // a byte for a byte
+  Brand added{listed.name, BrandText(listed.name), SearchedNames(listed),
+              SparsePrices(listed.averages)};
   size_ += added.size();
-  name_bytes_ += added.names.size();
+  name_bytes_ += added.names.lowered().size();
   brands_.push_back(std::move(added));
 }
 
@@ -55,12 +54,8 @@ void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>
   AddBrand(std::move(listed));
 }
 
-std::string_view ModelSearch::Brand::NameText(std::size_t model) const {
-  return std::string_view(names).substr(listed.starts[model], listed.Model(model).size());
-}
-
 bool ModelSearch::Brand::Holds(std::size_t model, std::string_view word) const {
-  return NameText(model).find(word) != std::string_view::npos ||
+  return names.Lowered(model).find(word) != std::string_view::npos ||
          text.find(word) != std::string::npos;
 }
 
@@ -72,7 +67,17 @@ bool ModelSearch::Brand::HoldsTheOthers(std::size_t model, const common::StringL
 }
 
 FoundModel ModelSearch::Brand::Row(std::size_t model) const {
-  return {listed.name, std::string(listed.Model(model)), listed.AverageText(model)};
+  FoundModel row;
+  RowInto(model, row);
+  return row;
+}
+
+void ModelSearch::Brand::RowInto(std::size_t model, FoundModel& row) const {
+  row.brand.assign(name);
+  names.ShownInto(model, row.model);
+  const long long average = prices.Of(model);
+  row.price.clear();
+  if (average != kNoPrice) row.price += std::to_string(average);
 }
 
 template <typename Visit>
@@ -81,13 +86,14 @@ void ModelSearch::Brand::ForEachNameHolding(const common::SubstringSearch& word,
   // One pass over the names; a word never holds '\n', so no match spans two models. The model
   // holding a match is the last that starts at or before it, found by walking on from the one
   // before: a broad word's matches come model after model.
-  const std::vector<std::uint32_t>& starts = listed.starts;
+  const std::vector<std::uint32_t>& starts = names.starts();
+  const std::string& text = names.lowered();
   std::size_t model = 0;
-  for (std::size_t at = word.Find(names, 0); at != std::string_view::npos;) {
+  for (std::size_t at = word.Find(text, 0); at != std::string_view::npos;) {
     while (model + 1 < starts.size() && starts[model + 1] <= at) ++model;
     visit(model);
     if (model + 1 == starts.size()) break;
-    at = word.Find(names, starts[model + 1]);
+    at = word.Find(text, starts[model + 1]);
   }
 }
 
@@ -119,9 +125,12 @@ void ModelSearch::ForEachFound(std::string_view typed, const FoundVisit& visit) 
   }
   if (words.empty()) return;
   const common::SubstringSearch first(words.front());
+  FoundModel row;
   for (const Brand& brand : brands_) {
     auto take = [&](std::size_t model) {
-      if (brand.HoldsTheOthers(model, words)) visit(brand.listed, model);
+      if (!brand.HoldsTheOthers(model, words)) return;
+      brand.RowInto(model, row);
+      visit(row);
     };
     if (brand.text.find(first.needle()) == std::string::npos) {
       brand.ForEachNameHolding(first, take);
@@ -163,7 +172,7 @@ SearchResult ModelSearch::FindWords(const common::StringList& words, std::size_t
   const std::size_t parts = common::PartsFor(name_bytes_, kNameBytesPerPart);
   std::vector<std::size_t> starts = {0};
   for (std::size_t b = 0, bytes = 0; b < brands_.size() && starts.size() < parts; ++b) {
-    bytes += brands_[b].names.size();
+    bytes += brands_[b].names.lowered().size();
     if (bytes * parts >= name_bytes_ * starts.size()) starts.push_back(b + 1);
   }
   starts.push_back(brands_.size());

@@ -11,6 +11,8 @@
 #include "catalogue/folders.h"
 #include "catalogue/listed_brands.h"
 #include "catalogue/model_list.h"
+#include "catalogue/searched_names.h"
+#include "catalogue/sparse_prices.h"
 #include "common/line_table.h"
 #include "common/string_ops.h"
 #include "common/substring_search.h"
@@ -52,9 +54,9 @@ class ModelSearch {
   // a broad word costs a count, not a row for every model it finds.
   SearchResult Find(std::string_view typed, std::size_t limit) const;
 
-  // Calls visit(brand, model) for each model that Find(typed) finds, in the same order, making
-  // no row: a list of millions of rows costs what writing them out costs.
-  using FoundVisit = std::function<void(const ListedBrand& brand, std::size_t model)>;
+  // Calls visit(row) for each model that Find(typed) finds, in the same order, the row made
+  // anew in one place: a list of millions of rows costs what writing them out costs.
+  using FoundVisit = std::function<void(const FoundModel& row)>;
   void ForEachFound(std::string_view typed, const FoundVisit& visit) const;
 
   std::size_t size() const { return size_; }
@@ -67,15 +69,14 @@ class ModelSearch {
 
   // A brand's models, kept apart from the other brands', so that no block of the whole
   // catalogue is ever copied to grow. A word has no blank, so it is found in the brand's text or
-  // in a model's name, never across both: the brand's is kept once. A model costs its name
-  // twice (as shown and lowered, at the same places) and twelve bytes.
+  // in a model's name, never across both: the brand's is kept once.
   struct Brand {
-    ListedBrand listed;
-    std::string text;   // its spellings, lowered
-    std::string names;  // listed.models lowered, each name where it is there
+    std::string name;  // as the box shows it
+    std::string text;  // its spellings, lowered
+    SearchedNames names;
+    SparsePrices prices;
 
-    std::size_t size() const { return listed.size(); }
-    std::string_view NameText(std::size_t model) const;
+    std::size_t size() const { return names.size(); }
     bool Holds(std::size_t model, std::string_view word) const;
     // Whether the model holds every word after the first (found already).
     bool HoldsTheOthers(std::size_t model, const common::StringList& words) const;
@@ -83,6 +84,7 @@ class ModelSearch {
     template <typename Visit>
     void ForEachNameHolding(const common::SubstringSearch& word, Visit visit) const;
     FoundModel Row(std::size_t model) const;
+    void RowInto(std::size_t model, FoundModel& row) const;  // the same, reusing row's room
   };
 
   std::vector<Brand> brands_;

@@ -70,6 +70,27 @@ constexpr std::array<char, 256> kLowered = [] {
   return table;
 }();
 
+// The byte that lowers to each byte, other than the byte itself; the byte itself when none does.
+// Lowering changes no byte into one that another byte lowers to as well, so each has one.
+constexpr std::array<char, 256> kCapital = [] {
+  std::array<char, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) table[byte] = static_cast<char>(byte);
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    const auto lowered = static_cast<unsigned char>(kLowered[byte]);
+    if (lowered != byte) table[lowered] = static_cast<char>(byte);
+  }
+  return table;
+}();
+
+constexpr bool LoweringLosesNothing() {
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    const auto lowered = static_cast<unsigned char>(kLowered[byte]);
+    if (lowered != byte && static_cast<unsigned char>(kCapital[lowered]) != byte) return false;
+  }
+  return true;
+}
+static_assert(LoweringLosesNothing(), "a lowered byte would not say which capital it was");
+
 char ByteOfCodePoint(char32_t c) {
   if (c < 0x80) return static_cast<char>(c);
   if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
@@ -145,6 +166,8 @@ std::string Utf8FromCp1251(std::string_view cp1251) {
   result.resize(static_cast<std::size_t>(out - result.data()));
   return result;
 }
+
+char Cp1251Capital(char lowered) { return kCapital[static_cast<unsigned char>(lowered)]; }
 
 std::string Cp1251Lowered(std::string_view cp1251) {
   std::string lowered(cp1251.size(), '\0');

@@ -16,6 +16,9 @@ std::string Utf8FromCp1251(std::string_view cp1251);
 // "ёлка k750"), for searches that a user types; the catalogue's own look-ups fold only ASCII
 // (ascii.h).
 std::string Cp1251Lowered(std::string_view cp1251);
+// The capital that lowers to the byte (Windows-1251): the byte itself when no other lowers to it.
+// Lowering is undone byte by byte from it and a mark of the bytes that were capitals.
+char Cp1251Capital(char lowered);
 
 // ---- Constant texts, converted while compiling ----------------------------------------------
 //

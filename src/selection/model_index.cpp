@@ -116,14 +116,27 @@ common::Result<IndexBrands> ReadIndexBrands(const std::string& working_folder) {
   return index;
 }
 
-std::string_view IndexBrand(std::string_view line) { return line.substr(0, line.find('|')); }
+namespace {
+
+// The first '|' at or after from; npos when none. The fields before it are a few bytes long:
+// looked at byte by byte, they cost less than a call to find them.
+std::size_t BarFrom(std::string_view line, std::size_t from) {
+  for (std::size_t at = from; at < line.size(); ++at) {
+    if (line[at] == '|') return at;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view IndexBrand(std::string_view line) { return line.substr(0, BarFrom(line, 0)); }
 
 std::string_view IndexModel(std::string_view line) {
-  std::size_t first = line.find('|');
+  const std::size_t first = BarFrom(line, 0);
   if (first == std::string_view::npos) return {};
-  std::string_view rest = line.substr(first + 1);
-  std::size_t second = rest.find('|');
-  return second == std::string_view::npos ? std::string_view() : rest.substr(0, second);
+  const std::size_t second = BarFrom(line, first + 1);
+  return second == std::string_view::npos ? std::string_view()
+                                          : line.substr(first + 1, second - first - 1);
 }
 
 std::string_view IndexHead(std::string_view line) {

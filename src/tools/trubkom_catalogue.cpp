@@ -304,9 +304,8 @@ int Search(const catalogue::Folders& folders, const std::vector<std::string>& wo
       folders, data, index, catalogue::BrandBoxEntries(folders.working, index));
   // Rows as FoundModel writes them ("brand model", a tab, the price), written out in blocks.
   std::string rows;
-  search.ForEachFound(typed, [&](const catalogue::ListedBrand& brand, std::size_t model) {
-    rows.append(brand.name).append(" ").append(brand.Model(model)).append("\t");
-    if (brand.averages[model] != catalogue::kNoPrice) rows += std::to_string(brand.averages[model]);
+  search.ForEachFound(typed, [&](const catalogue::FoundModel& found) {
+    rows.append(found.brand).append(" ").append(found.model).append("\t").append(found.price);
     rows += '\n';
     if (rows.size() >= kPrintBlock) {
       PrintText(rows);

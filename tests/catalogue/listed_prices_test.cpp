@@ -22,9 +22,9 @@ TEST(PriceListedBrands, AgreesWithTheLiteralAverageOnRandomData) {
     return options[random() % options.size()];
   };
   const std::string long_model(300, 'z');
-  const std::vector<std::string> models = {"3310", "3310i", "b 3310", "N70", "n70",  "6230 *",
-                                           "6230", "a *b",  "x^1",    "",    "b",    long_model};
-  const std::vector<std::string> written = {"3310", "3310I", "b 3310", "n70", "6230", "a b",
+  const std::vector<std::string> models = {"3310", "3310i", "b 3310", "N70", "n70", "6230 *",
+                                           "6230", "a *b",  "x^1",    "",    "b",   long_model};
+  const std::vector<std::string> written = {"3310", "3310I", "b 3310", "n70", "6230",    "a b",
                                             "x^1",  "",      "b",      "ab",  long_model};
   for (int round = 0; round < 40; ++round) {
     testing::TempCatalogue cat;
@@ -47,11 +47,12 @@ TEST(PriceListedBrands, AgreesWithTheLiteralAverageOnRandomData) {
                   (round % 8 == 1 ? "^999999999999999999\n" : "^-999999999999999999\n");
           continue;
         }
-        text += pick({"", "x^", "Nokia ", "nokia ", "A ", "a b ", "Sonyericsson ", "x^y ", "c\rd "}) +
-                pick(written) +
-                pick({"^12", "^-3", "", "^7^8", " nokia 3310^5", "^1234567", "^nokia 3310^4",
-                      "^a b^nokia 3310"}) +
-                pick({"\r\n", "\n", "\r"});
+        text +=
+            pick({"", "x^", "Nokia ", "nokia ", "A ", "a b ", "Sonyericsson ", "x^y ", "c\rd "}) +
+            pick(written) +
+            pick({"^12", "^-3", "", "^7^8", " nokia 3310^5", "^1234567", "^nokia 3310^4",
+                  "^a b^nokia 3310"}) +
+            pick({"\r\n", "\n", "\r"});
       }
       cat.WriteText("adv/prices/shop" + std::to_string(file) + ".prc", text);
     }

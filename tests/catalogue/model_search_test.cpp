@@ -69,5 +69,25 @@ TEST(ModelSearch, MakesRowsForTheFirstOnlyAndCountsAll) {
   }
 }
 
+// The search keeps names lowered and prices of the offered models alone: every row comes back as
+// the list gave it, capitals of both alphabets and every price in place, past many words of
+// its marks.
+TEST(ModelSearch, GivesBackEveryRowAsListed) {
+  const std::vector<std::string> names = {W("Ёлка Ф100 *"), "sgh-E250", "N70", W("ъЪ Ѓѓ Її"), "x"};
+  std::vector<ModelRow> rows;
+  for (int i = 0; i < 300; ++i) {
+    rows.push_back(
+        {names[i % names.size()] + std::to_string(i), i % 7 == 0 ? std::to_string(i * 10) : ""});
+  }
+  ModelSearch search;
+  search.AddBrand("Brand", rows);
+  const std::vector<FoundModel> found = search.Find("brand");
+  ASSERT_EQ(found.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(found[i].model, rows[i].model) << i;
+    EXPECT_EQ(found[i].price, rows[i].price) << i;
+  }
+}
+
 }  // namespace
 }  // namespace trubkom::catalogue
