@@ -1,8 +1,5 @@
 #include "app/catalogue_load.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -126,9 +123,6 @@ common::Result<LoadedCatalogue> LoadCatalogue(const catalogue::Folders& folders,
 common::Result<catalogue::ModelSearch> LoadSearch(const catalogue::Folders& folders,
                                                   const common::LineTable& index,
                                                   const common::StringList& brands) {
-  // The search is no one's wait yet: the thread gives way to the browser area's processes, which
-  // may still be starting.
-  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
   return Guarded([&] {
     catalogue::CatalogueData data(folders.working);
     catalogue::ModelSearch search = catalogue::BuildModelSearch(folders, data, index, brands);

@@ -44,8 +44,8 @@ common::Result<std::unique_ptr<selection::IndexedLines>> ReadWizardIndex(
     const catalogue::Folders& folders);
 
 // The search across the brands' models, which reads every brand's models list: made after the
-// lists are shown, with brand files read on its own, so it may run while the window works. The
-// calling thread is lowered to the least priority: let it be a thread that ends after.
+// lists are shown, with brand files read on its own, so it may run while the window works, on a
+// thread of the least priority.
 common::Result<catalogue::ModelSearch> LoadSearch(const catalogue::Folders& folders,
                                                   const common::LineTable& index,
                                                   const common::StringList& brands);

@@ -1,5 +1,8 @@
 #include "app/main_window.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,7 +13,6 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QThread>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <algorithm>
@@ -55,13 +57,6 @@
 
 namespace trubkom::app {
 
-namespace {
-
-// How long the catalogue waits for the start page before it is read anyway.
-constexpr std::chrono::milliseconds kStartPageWait{3000};
-
-}  // namespace
-
 // ---- The start-up load -------------------------------------------------------------------------
 
 void MainWindow::StartupLoad() {
@@ -69,20 +64,10 @@ void MainWindow::StartupLoad() {
   ShowOtherPage();
   wizard_->Clear();
   wizard_->setEnabled(false);
-  // The start page comes first: the catalogue is read once the browser area has shown it, so
-  // the two do not compete for the processor (or after a while, should the page never load).
-  auto* view = qobject_cast<QWebEngineView*>(ports_.browser_widget);
-  if (!view) {
-    StartLoad();
-    return;
-  }
-  auto started = std::make_shared<bool>(false);
-  auto start_once = [this, started] {
-    if (std::exchange(*started, true)) return;
-    StartLoad();
-  };
-  connect(view, &QWebEngineView::loadFinished, this, start_once, Qt::SingleShotConnection);
-  QTimer::singleShot(kStartPageWait, this, start_once);
+  // Read while the browser area starts and shows the start page: the reading thread has the
+  // least priority, so it takes what the browser's processes leave of the processors and the
+  // page comes no later for it.
+  StartLoad();
 }
 
 void MainWindow::StartLoad() {
@@ -105,6 +90,9 @@ void MainWindow::StartLoad() {
                                   kept = &state_.model_index(), full_only = models_->full_only(),
                                   shown_brand, first_page_only, gate = ports_.load_gate] {
     if (gate) gate();
+    // No one's wait but the lists', which the browser area's start outweighs (see StartupLoad);
+    // the search and the wizard's whole index, read after on this thread, are no one's.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
     common::Result<LoadedCatalogue> read =
         LoadCatalogue(folders, *kept, full_only, shown_brand, first_page_only);
     if (read) {
