@@ -3,15 +3,18 @@
 #include <atomic>
 
 #include "catalogue/listed_prices.h"
+#include "common/ascii.h"
 #include "common/parallel_parts.h"
 #include "common/table_cap.h"
+#include "selection/model_index.h"
 
 namespace trubkom::catalogue {
 
-void ListedBrand::Add(std::string_view model) {
-  common::CheckTableSize(models.size() + model.size() + 1, "переполнен список моделей");
+void ListedBrand::Add(std::string_view model, std::string_view mark) {
+  common::CheckTableSize(models.size() + model.size() + mark.size() + 1,
+                         "переполнен список моделей");
   starts.push_back(static_cast<std::uint32_t>(models.size()));
-  models += model;
+  models.append(model).append(mark);
   models += '\n';
   averages.push_back(kNoPrice);
 }
@@ -29,9 +32,19 @@ constexpr std::size_t kModelsPerPart = 50'000;
 // only while they are merged and sorted.
 void FillListedBrand(ListedBrand& brand, common::StringList of_brand_file,
                      const DescribedModelsByBrand& described) {
-  for (const std::string& model :
-       MergedModels(std::move(of_brand_file), described.Of(brand.name), brand.name)) {
-    brand.Add(model);
+  if (of_brand_file.empty()) {
+    // A brand of the index alone: its list is its lines' models, marked, and no string is made
+    // of any before it is in the list.
+    std::vector<std::string_view> models = described.ModelFieldsOf(brand.name);
+    common::SortByBytes(models, selection::kFullDescriptionMark);
+    brand.starts.reserve(models.size());
+    brand.averages.reserve(models.size());
+    for (std::string_view model : models) brand.Add(model, selection::kFullDescriptionMark);
+  } else {
+    for (const std::string& model :
+         MergedModels(std::move(of_brand_file), described.Of(brand.name), brand.name)) {
+      brand.Add(model);
+    }
   }
   brand.models.shrink_to_fit();
   brand.starts.shrink_to_fit();

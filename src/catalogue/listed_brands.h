@@ -28,7 +28,7 @@ struct ListedBrand {
   std::vector<long long> averages;    // by model, once priced: kNoPrice when none is offered
 
   explicit ListedBrand(std::string brand) : name(std::move(brand)) {}
-  void Add(std::string_view model);  // a name without '\n', unpriced
+  void Add(std::string_view model, std::string_view mark = {});  // name and mark, unpriced
   std::size_t size() const { return starts.size(); }
   std::string_view Model(std::size_t i) const {
     const std::size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : models.size() - 1;

@@ -120,7 +120,25 @@ DescribedModelsByBrand::DescribedModelsByBrand(const common::LineTable& model_in
 // A line begins with a brand without '|' exactly when its brand field does: the fields that
 // begin with it, lowered, are neighbours in the map.
 StringList DescribedModelsByBrand::Of(const std::string& brand) const {
-  if (brand.find('|') != std::string::npos) return DescribedModels(lines_, brand);
+  StringList models;
+  for (std::string_view model : ModelFieldsOf(brand)) {
+    models.push_back(std::string(model).append(kFullDescriptionMark));
+  }
+  return models;
+}
+
+std::vector<std::string_view> DescribedModelsByBrand::ModelFieldsOf(
+    const std::string& brand) const {
+  std::vector<std::string_view> models;
+  if (brand.find('|') != std::string::npos) {
+    for (std::string_view line : lines_) {
+      if (line.size() >= brand.size() &&
+          common::EqualsIgnoringAsciiCase(line.substr(0, brand.size()), brand)) {
+        models.push_back(selection::IndexModel(line));
+      }
+    }
+    return models;
+  }
   const std::string lowered = common::AsciiLowered(brand);
   std::vector<std::size_t> lines;
   for (auto it = lines_by_brand_.lower_bound(lowered);
@@ -128,9 +146,8 @@ StringList DescribedModelsByBrand::Of(const std::string& brand) const {
     lines.insert(lines.end(), it->second.begin(), it->second.end());
   }
   std::sort(lines.begin(), lines.end());
-  StringList models;
   models.reserve(lines.size());
-  for (std::size_t line : lines) models.push_back(MarkedModel(lines_[line]));
+  for (std::size_t line : lines) models.push_back(selection::IndexModel(lines_[line]));
   return models;
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/brand_spellings.h"
@@ -33,7 +34,9 @@ class DescribedModelsByBrand {
  public:
   explicit DescribedModelsByBrand(const common::LineTable& model_index);
   common::StringList Of(const std::string& brand) const;  // safe on many threads at once
-  std::size_t size() const { return lines_.size(); }      // of the index's lines
+  // The same models' fields, unmarked, as views of the index's lines.
+  std::vector<std::string_view> ModelFieldsOf(const std::string& brand) const;
+  std::size_t size() const { return lines_.size(); }  // of the index's lines
 
  private:
   const common::LineTable& lines_;

@@ -59,55 +59,88 @@ bool FoldedLess(std::string_view a, std::string_view b) {
 namespace {
 
 // The bytes the texts all begin with.
-std::size_t CommonStart(const std::vector<std::string>& list) {
-  if (list.empty()) return 0;
-  std::size_t common = list.front().size();
-  for (const std::string& text : list) {
+std::size_t CommonStart(const std::vector<std::string_view>& texts) {
+  if (texts.empty()) return 0;
+  std::size_t common = texts.front().size();
+  for (std::string_view text : texts) {
     common = std::min(common, text.size());
     common = static_cast<std::size_t>(
         std::mismatch(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(common),
-                      list.front().begin())
+                      texts.front().begin())
             .first -
         text.begin());
   }
   return common;
 }
 
-// Eight bytes of text from at, the first the highest, zeros past its end: keys of two texts
-// compare as the texts' bytes there do, and equal keys leave the rest to compare.
-std::uint64_t KeyAt(std::string_view text, std::size_t at) {
+// Eight bytes of text + suffix from at, the first the highest, zeros past its end: keys of two
+// texts compare as the texts' bytes there do, and equal keys leave the rest to compare.
+std::uint64_t KeyAt(std::string_view text, std::string_view suffix, std::size_t at) {
   std::uint64_t key = 0;
-  for (std::size_t i = 0; i < 8; ++i) {
-    key = key << 8 | (at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0);
+  for (std::size_t i = at; i < at + 8; ++i) {
+    const char byte = i < text.size()                   ? text[i]
+                      : i - text.size() < suffix.size() ? suffix[i - text.size()]
+                                                        : '\0';
+    key = key << 8 | static_cast<unsigned char>(byte);
   }
   return key;
 }
 
-}  // namespace
+// Whether a + suffix comes before b + suffix in byte order.
+bool LessWithSuffix(std::string_view a, std::string_view b, std::string_view suffix) {
+  const std::size_t common = std::min(a.size(), b.size());
+  if (const int order = a.substr(0, common).compare(b.substr(0, common)); order != 0) {
+    return order < 0;
+  }
+  if (a.size() == b.size() || suffix.empty()) return a.size() < b.size();
+  // One begins the other, which the suffix may follow either way: seldom, and compared whole.
+  return std::string(a).append(suffix) < std::string(b).append(suffix);
+}
 
-void SortByBytes(std::vector<std::string>& list) {
-  // Strings equal in byte order are equal, so no sort need be stable. Each is sorted by the
-  // eight bytes after what all of them begin with ("Model "), its view kept for a tie, and moved
-  // once after: a list of hundreds of thousands of names costs a comparison of two numbers at
-  // most steps, and no string swapped at any.
+// The places of the texts in byte order, each as if suffix followed it. Texts equal in byte order
+// are equal, so no sort need be stable. Each is sorted by the eight bytes after what all of them
+// begin with ("Model "), its view kept for a tie: a list of hundreds of thousands of names costs
+// a comparison of two numbers at most steps.
+std::vector<std::size_t> ByteOrder(const std::vector<std::string_view>& texts,
+                                   std::string_view suffix) {
   struct Entry {
     std::uint64_t key;
     std::string_view text;
     std::size_t place;
   };
-  const std::size_t common = CommonStart(list);
-  std::vector<Entry> order;
-  order.reserve(list.size());
-  for (std::size_t i = 0; i < list.size(); ++i)
-    order.push_back({KeyAt(list[i], common), list[i], i});
-  std::sort(order.begin(), order.end(), [common](const Entry& a, const Entry& b) {
+  const std::size_t common = CommonStart(texts);
+  std::vector<Entry> entries;
+  entries.reserve(texts.size());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    entries.push_back({KeyAt(texts[i], suffix, common), texts[i], i});
+  }
+  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
     if (a.key != b.key) return a.key < b.key;
-    return a.text.substr(common) < b.text.substr(common);
+    return LessWithSuffix(a.text.substr(common), b.text.substr(common), suffix);
   });
-  std::vector<std::string> sorted;
+  std::vector<std::size_t> order;
+  order.reserve(entries.size());
+  for (const Entry& entry : entries) order.push_back(entry.place);
+  return order;
+}
+
+}  // namespace
+
+void SortByBytes(std::vector<std::string>& list) {
+  const std::vector<std::size_t> order =
+      ByteOrder(std::vector<std::string_view>(list.begin(), list.end()), {});
+  std::vector<std::string> sorted;  // each string moved once, none swapped at every step
   sorted.reserve(list.size());
-  for (const Entry& entry : order) sorted.push_back(std::move(list[entry.place]));
+  for (std::size_t place : order) sorted.push_back(std::move(list[place]));
   list = std::move(sorted);
+}
+
+void SortByBytes(std::vector<std::string_view>& texts, std::string_view suffix) {
+  const std::vector<std::size_t> order = ByteOrder(texts, suffix);
+  std::vector<std::string_view> sorted;
+  sorted.reserve(texts.size());
+  for (std::size_t place : order) sorted.push_back(texts[place]);
+  texts = std::move(sorted);
 }
 
 void SortFolded(std::vector<std::string>& list) {

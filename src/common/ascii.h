@@ -22,6 +22,9 @@ bool ByteLess(std::string_view a, std::string_view b);
 bool FoldedLess(std::string_view a, std::string_view b);
 
 void SortByBytes(std::vector<std::string>& list);
+// The texts in the order they would have with suffix after each: the names of a list whose
+// entries all end with a mark, sorted before a string is made of any.
+void SortByBytes(std::vector<std::string_view>& texts, std::string_view suffix);
 void SortFolded(std::vector<std::string>& list);
 
 }  // namespace trubkom::common

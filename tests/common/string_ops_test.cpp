@@ -104,6 +104,16 @@ TEST(Sorting, ByteOrderAndFoldedOrder) {
   SortByBytes(bytes);
   EXPECT_EQ(bytes, (StringList{"Alcatel", "LG", "Lg", "Nokia", "lg", "\xC0\xE1"}));
 
+  // Sorted by the bytes after what all begin with, ties and all, and as if a mark followed each:
+  // "ab" + " *" comes after "ab\x10" + " *", though "ab" alone comes first.
+  StringList models{"Model 10", "Model 9", "Model 100000001", "Model 100000000", "Model ", "Model"};
+  SortByBytes(models);
+  EXPECT_EQ(models, (StringList{"Model", "Model ", "Model 10", "Model 100000000", "Model 100000001",
+                                "Model 9"}));
+  std::vector<std::string_view> marked{"ab", "ab\x10", "ab!", "a", "ab *x"};
+  SortByBytes(marked, " *");
+  EXPECT_EQ(marked, (std::vector<std::string_view>{"a", "ab\x10", "ab", "ab *x", "ab!"}));
+
   StringList folded{"Nokia 1 *", "alcatel 2 *", "\xC0 3 *", "1 x"};
   SortFolded(folded);
   EXPECT_EQ(folded, (StringList{"1 x", "alcatel 2 *", "Nokia 1 *", "\xC0 3 *"}));
