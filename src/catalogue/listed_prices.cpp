@@ -183,8 +183,8 @@ class PrefixesBackwards {
     first_end_.push_back(static_cast<std::uint32_t>(ends_.size()));
   }
 
-  // Calls found(table) for each table whose prefix ends at text[blank]; the walk goes back no
-  // further than from.
+  // Calls found(table, start) for each table whose prefix ends at text[blank], start where the
+  // prefix starts; the walk goes back no further than from.
   template <typename Found>
   void ForEachEndingAt(std::string_view text, std::size_t from, std::size_t blank,
                        Found found) const {
@@ -200,7 +200,7 @@ class PrefixesBackwards {
       node = next_[node * (kinds_ + 1) + kind];
       if (node == kNone) return;
       for (std::uint32_t end = first_end_[node]; end < first_end_[node + 1]; ++end) {
-        found(ends_[end]);
+        found(ends_[end], at);
       }
     }
   }
@@ -241,6 +241,7 @@ struct Pricing {
   explicit Pricing(std::vector<ListedBrand>& listed)
       : brands(listed),
         longest(listed.size()),
+        prefix_has_caret(listed.size(), false),
         tables(listed.size()),
         made(std::make_unique<std::once_flag[]>(listed.size())),
         automata(listed.size()) {}
@@ -256,6 +257,7 @@ struct Pricing {
 
   std::vector<ListedBrand>& brands;
   std::vector<std::optional<std::size_t>> longest;  // by brand: LongestDirectKey
+  std::vector<char> prefix_has_caret;  // by brand (not bits: parts set them side by side)
   std::vector<std::unique_ptr<BrandTable>> tables;  // by brand, once made
   std::unique_ptr<std::once_flag[]> made;
   std::vector<std::unique_ptr<BrandPrices>> automata;  // by brand, for those not priced directly
@@ -309,37 +311,63 @@ void ForEachBlank(std::string_view text, Visit visit) {
   }
 }
 
-// The offers in a text of price lines, ASCII letters lowered. Each blank may end a brand's
-// prefix; a model of the brand begins right after it and ends at the next "^" or the line's
-// end. A model counts once a line, however often the line names it.
-void FindOffers(std::string_view text, Pricing& pricing,
-                std::vector<std::pair<std::size_t, std::size_t>>& counted,
-                std::vector<Offer>& offers) {
-  std::size_t counted_line = std::string_view::npos;  // the line whose models counted holds
-  long long price = 0;
-  ForEachBlank(text, [&](std::size_t blank, std::size_t line_start) {
-    pricing.prefixes->ForEachEndingAt(text, line_start, blank, [&](std::size_t brand) {
-      const std::size_t model_start = blank + 1;
-      const std::size_t limit = std::min(text.size(), model_start + *pricing.longest[brand] + 1);
-      const std::size_t model_end = FieldEnd(text, model_start, limit);
-      if (model_end == limit && limit != text.size()) return;  // longer than every model
-      const std::size_t model =
-          pricing.TableOf(brand).Find(text.substr(model_start, model_end - model_start));
-      if (model == std::string_view::npos) return;
-      if (counted_line != line_start) {
-        counted_line = line_start;
-        counted.clear();
-        price = PriceFrom(text, line_start, line_start);
-      } else if (std::find(counted.begin(), counted.end(), std::pair(brand, model)) !=
-                 counted.end()) {
-        return;
-      }
-      counted.emplace_back(brand, model);
-      offers.push_back(
-          {static_cast<std::uint32_t>(brand), static_cast<std::uint32_t>(model), price});
+// The offers in texts of price lines, ASCII letters lowered, found by one part of the pass. Each
+// blank may end a brand's prefix; a model of the brand begins right after it and ends at the
+// next "^" or the line's end. A model counts once a line, however often the line names it.
+class OfferFinder {
+ public:
+  explicit OfferFinder(Pricing& pricing)
+      : pricing_(pricing), tables_(pricing.brands.size(), nullptr) {}
+
+  // The offers of the text, in place of those of the text before.
+  const std::vector<Offer>& Find(std::string_view text) {
+    offers_.clear();
+    counted_line_ = std::string_view::npos;
+    ForEachBlank(text, [&](std::size_t blank, std::size_t line_start) {
+      pricing_.prefixes->ForEachEndingAt(
+          text, line_start, blank,
+          [&](std::size_t brand, std::size_t at) { Found(text, line_start, at, blank, brand); });
     });
-  });
-}
+    return offers_;
+  }
+
+ private:
+  void Found(std::string_view text, std::size_t line_start, std::size_t at, std::size_t blank,
+             std::size_t brand) {
+    const std::size_t model_start = blank + 1;
+    const std::size_t limit = std::min(text.size(), model_start + *pricing_.longest[brand] + 1);
+    const std::size_t model_end = FieldEnd(text, model_start, limit);
+    if (model_end == limit && limit != text.size()) return;  // longer than every model
+    if (tables_[brand] == nullptr) tables_[brand] = &pricing_.TableOf(brand);
+    const std::size_t model =
+        tables_[brand]->Find(text.substr(model_start, model_end - model_start));
+    if (model == std::string_view::npos) return;
+    if (counted_line_ != line_start) {
+      counted_line_ = line_start;
+      counted_.clear();
+      // A line that begins with a prefix without a "^" has its first "^", if any, where the
+      // model ends: the price is read from there without a look at the line again.
+      const bool caret_known = at == line_start && !pricing_.prefix_has_caret[brand];
+      price_ = caret_known
+                   ? PriceAt(text, model_end < text.size() && text[model_end] == '^' ? model_end + 1
+                                                                                     : line_start)
+                   : PriceFrom(text, line_start, line_start);
+    } else if (std::find(counted_.begin(), counted_.end(), std::pair(brand, model)) !=
+               counted_.end()) {
+      return;
+    }
+    counted_.emplace_back(brand, model);
+    offers_.push_back(
+        {static_cast<std::uint32_t>(brand), static_cast<std::uint32_t>(model), price_});
+  }
+
+  Pricing& pricing_;
+  std::vector<const BrandTable*> tables_;  // by brand: its table, once this part has asked
+  std::vector<std::pair<std::size_t, std::size_t>> counted_;  // brand and model, of one line
+  std::size_t counted_line_ = std::string_view::npos;         // where that line starts
+  long long price_ = 0;                                       // of that line
+  std::vector<Offer> offers_;
+};
 
 common::StringList UnmarkedModels(const ListedBrand& brand) {
   common::StringList models;
@@ -357,6 +385,7 @@ void PrepareBrand(Pricing& pricing, std::size_t brand) {
   const std::string library_brand = LibraryBrand(listed.name);
   if (HasLineEnd(library_brand)) return;
   pricing.longest[brand] = LongestDirectKey(listed);
+  pricing.prefix_has_caret[brand] = library_brand.find('^') != std::string::npos;
   if (pricing.longest[brand]) return;
   pricing.automata[brand] = std::make_unique<BrandPrices>(library_brand, UnmarkedModels(listed));
 }
@@ -390,14 +419,11 @@ void ReadPriceLists(const std::string& working_folder, Pricing& pricing) {
   const std::size_t parts = any_automaton ? 1 : common::PartsFor(names.size(), kFilesPerPart);
   common::RunParts(parts, [&](std::size_t part) {
     const std::size_t first = names.size() * part / parts, last = names.size() * (part + 1) / parts;
-    std::vector<std::pair<std::size_t, std::size_t>> counted;
-    std::vector<Offer> offers;
+    OfferFinder finder(pricing);
     ForEachPriceFile(folder, std::span(names).subspan(first, last - first),
                      [&](std::string& bytes) {
                        common::AsciiLowerInPlace(bytes);
-                       offers.clear();
-                       FindOffers(bytes, pricing, counted, offers);
-                       AddOffers(pricing, offers);
+                       AddOffers(pricing, finder.Find(bytes));
                        for (const auto& automaton : pricing.automata) {
                          if (automaton) automaton->AddLoweredText(bytes);
                        }

@@ -7,6 +7,7 @@
 #include "catalogue/price_pass.h"
 #include "common/ascii.h"
 #include "common/encoding.h"
+#include "common/parallel_parts.h"
 #include "common/text_set.h"
 #include "common/warnings.h"
 #include "selection/model_index.h"
@@ -107,13 +108,30 @@ StringList DescribedModels(const common::LineTable& model_index, const std::stri
 
 DescribedModelsByBrand::DescribedModelsByBrand(const common::LineTable& model_index)
     : lines_(model_index) {
-  std::string lowered;
-  for (std::size_t i = 0; i < model_index.size(); ++i) {
-    lowered.assign(selection::IndexBrand(model_index[i]));
-    common::AsciiLowerInPlace(lowered);
-    auto found = lines_by_brand_.find(lowered);
-    if (found == lines_by_brand_.end()) found = lines_by_brand_.emplace(lowered, 0).first;
-    found->second.push_back(i);
+  // Parts of the lines grouped side by side, then joined in order: each brand's lines stay in
+  // line order.
+  using Grouped = std::map<std::string, std::vector<std::size_t>, std::less<>>;
+  constexpr std::size_t kLinesPerPart = 100'000;
+  const std::size_t parts = common::PartsFor(model_index.size(), kLinesPerPart);
+  std::vector<Grouped> grouped(parts);
+  common::RunParts(parts, [&](std::size_t part) {
+    std::string lowered;
+    const std::size_t first = model_index.size() * part / parts;
+    const std::size_t last = model_index.size() * (part + 1) / parts;
+    for (std::size_t i = first; i < last; ++i) {
+      lowered.assign(selection::IndexBrand(model_index[i]));
+      common::AsciiLowerInPlace(lowered);
+      auto found = grouped[part].find(lowered);
+      if (found == grouped[part].end()) found = grouped[part].emplace(lowered, 0).first;
+      found->second.push_back(i);
+    }
+  });
+  lines_by_brand_ = std::move(grouped.front());
+  for (std::size_t part = 1; part < parts; ++part) {
+    for (auto& [brand, lines] : grouped[part]) {
+      std::vector<std::size_t>& joined = lines_by_brand_[brand];
+      joined.insert(joined.end(), lines.begin(), lines.end());
+    }
   }
 }
 
@@ -143,9 +161,11 @@ std::vector<std::string_view> DescribedModelsByBrand::ModelFieldsOf(
   std::vector<std::size_t> lines;
   for (auto it = lines_by_brand_.lower_bound(lowered);
        it != lines_by_brand_.end() && it->first.starts_with(lowered); ++it) {
+    // Each field's lines are in order already: merged, not sorted again.
+    const auto before = static_cast<std::ptrdiff_t>(lines.size());
     lines.insert(lines.end(), it->second.begin(), it->second.end());
+    std::inplace_merge(lines.begin(), lines.begin() + before, lines.end());
   }
-  std::sort(lines.begin(), lines.end());
   models.reserve(lines.size());
   for (std::size_t line : lines) models.push_back(selection::IndexModel(lines_[line]));
   return models;

@@ -1,6 +1,7 @@
 #include "catalogue/model_search.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 
@@ -37,12 +38,32 @@ std::string BrandText(const std::string& brand) {
 
 }  // namespace
 
-void ModelSearch::AddBrand(ListedBrand listed) {
-  Brand added{listed.name, BrandText(listed.name), SearchedNames(listed),
-              SparsePrices(listed.averages)};
-  size_ += added.size();
-  name_bytes_ += added.names.lowered().size();
-  brands_.push_back(std::move(added));
+ModelSearch::Brand ModelSearch::MakeBrand(ListedBrand listed) {
+  return {listed.name, BrandText(listed.name), SearchedNames(listed),
+          SparsePrices(listed.averages)};
+}
+
+void ModelSearch::Add(Brand brand) {
+  size_ += brand.size();
+  name_bytes_ += brand.names.lowered().size();
+  brands_.push_back(std::move(brand));
+}
+
+void ModelSearch::AddBrand(ListedBrand listed) { Add(MakeBrand(std::move(listed))); }
+
+void ModelSearch::AddBrands(std::vector<ListedBrand> listed) {
+  // Side by side, each brand by the part that takes it next, its list freed as it is made.
+  std::vector<Brand> made(listed.size());
+  std::size_t bytes = 0;
+  for (const ListedBrand& brand : listed) bytes += brand.models.size();
+  constexpr std::size_t kNameBytesPerPart = std::size_t{1} << 20;
+  std::atomic<std::size_t> next = 0;
+  common::RunParts(common::PartsFor(bytes, kNameBytesPerPart), [&](std::size_t) {
+    for (std::size_t b = next++; b < listed.size(); b = next++) {
+      made[b] = MakeBrand(std::move(listed[b]));
+    }
+  });
+  for (Brand& brand : made) Add(std::move(brand));
 }
 
 void ModelSearch::AddBrand(const std::string& brand, const std::vector<ModelRow>& rows) {
@@ -195,10 +216,7 @@ ModelSearch BuildModelSearch(const Folders& folders, CatalogueData& data,
                              const common::LineTable& model_index,
                              const common::StringList& brands) {
   ModelSearch search;
-  for (ListedBrand& listed :
-       ReadListedBrands(folders, data, DescribedModelsByBrand(model_index), brands)) {
-    search.AddBrand(std::move(listed));
-  }
+  search.AddBrands(ReadListedBrands(folders, data, DescribedModelsByBrand(model_index), brands));
   return search;
 }
 

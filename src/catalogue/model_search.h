@@ -44,6 +44,7 @@ class ModelSearch {
  public:
   // Appends a brand's models list (brand as the box shows it); results keep this order.
   void AddBrand(ListedBrand listed);
+  void AddBrands(std::vector<ListedBrand> listed);  // the same for many, made side by side
   void AddBrand(const std::string& brand, const std::vector<ModelRow>& rows);
 
   // The models holding every word of typed (words are separated by blanks), in the order they
@@ -86,6 +87,9 @@ class ModelSearch {
     FoundModel Row(std::size_t model) const;
     void RowInto(std::size_t model, FoundModel& row) const;  // the same, reusing row's room
   };
+
+  static Brand MakeBrand(ListedBrand listed);
+  void Add(Brand brand);
 
   std::vector<Brand> brands_;
   std::size_t size_ = 0;

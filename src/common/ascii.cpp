@@ -1,6 +1,8 @@
 #include "common/ascii.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -76,6 +78,11 @@ std::size_t CommonStart(const std::vector<std::string_view>& texts) {
 // Eight bytes of text + suffix from at, the first the highest, zeros past its end: keys of two
 // texts compare as the texts' bytes there do, and equal keys leave the rest to compare.
 std::uint64_t KeyAt(std::string_view text, std::string_view suffix, std::size_t at) {
+  if (at + 8 <= text.size()) {  // the usual name: its eight bytes read as one word
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    return std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
+  }
   std::uint64_t key = 0;
   for (std::size_t i = at; i < at + 8; ++i) {
     const char byte = i < text.size()                   ? text[i]
@@ -101,26 +108,48 @@ bool LessWithSuffix(std::string_view a, std::string_view b, std::string_view suf
 // are equal, so no sort need be stable. Each is sorted by the eight bytes after what all of them
 // begin with ("Model "), its view kept for a tie: a list of hundreds of thousands of names costs
 // a comparison of two numbers at most steps.
+struct Keyed {  // sixteen bytes, so that a step of the sort moves little
+  std::uint64_t key;
+  std::size_t place;
+};
+
+// Sorts by the keys, a byte at a time from the last (a stable counting sort each), skipping a
+// byte that all keys share: the keys of a long list of names cost a few passes over the list
+// where comparing them costs a score of steps each.
+void SortByKeys(std::vector<Keyed>& entries) {
+  std::vector<Keyed> sorted(entries.size());
+  for (unsigned shift = 0; shift < 64; shift += 8) {
+    std::array<std::size_t, 257> starts{};
+    for (const Keyed& entry : entries) ++starts[((entry.key >> shift) & 0xFF) + 1];
+    if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end()) continue;
+    for (std::size_t byte = 1; byte < starts.size(); ++byte) starts[byte] += starts[byte - 1];
+    for (const Keyed& entry : entries) sorted[starts[(entry.key >> shift) & 0xFF]++] = entry;
+    entries.swap(sorted);
+  }
+}
+
+// The places of the texts in byte order, each as if suffix followed it. Texts equal in byte order
+// are equal, so no sort need be stable. Each is sorted by the eight bytes after what all of them
+// begin with ("Model "), and only texts whose eight bytes tie are compared whole.
 std::vector<std::size_t> ByteOrder(const std::vector<std::string_view>& texts,
                                    std::string_view suffix) {
-  struct Entry {
-    std::uint64_t key;
-    std::string_view text;
-    std::size_t place;
-  };
   const std::size_t common = CommonStart(texts);
-  std::vector<Entry> entries;
+  std::vector<Keyed> entries;
   entries.reserve(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    entries.push_back({KeyAt(texts[i], suffix, common), texts[i], i});
+    entries.push_back({KeyAt(texts[i], suffix, common), i});
   }
-  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    if (a.key != b.key) return a.key < b.key;
-    return LessWithSuffix(a.text.substr(common), b.text.substr(common), suffix);
-  });
+  SortByKeys(entries);
+  for (auto tie = entries.begin(); tie != entries.end();) {
+    auto end = std::find_if(tie, entries.end(), [&](const Keyed& e) { return e.key != tie->key; });
+    std::sort(tie, end, [&](const Keyed& a, const Keyed& b) {
+      return LessWithSuffix(texts[a.place].substr(common), texts[b.place].substr(common), suffix);
+    });
+    tie = end;
+  }
   std::vector<std::size_t> order;
   order.reserve(entries.size());
-  for (const Entry& entry : entries) order.push_back(entry.place);
+  for (const Keyed& entry : entries) order.push_back(entry.place);
   return order;
 }
 

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
+
+#include "common/short_bytes.h"
 
 namespace trubkom::common {
 
@@ -156,8 +159,16 @@ std::string Utf8FromCp1251(std::string_view cp1251) {
   std::string result;
   result.resize(cp1251.size() * 3);
   char* out = result.data();
-  for (char c : cp1251) {
-    const Utf8Form& form = kToUtf8[static_cast<unsigned char>(c)];
+  for (std::size_t at = 0; at < cp1251.size();) {
+    // Eight ASCII bytes, the most of any catalogue's text, are the same in UTF-8: copied whole.
+    if (at + 8 <= cp1251.size() &&
+        (LoadEightBytes(cp1251.data() + at) & 0x8080808080808080u) == 0) {
+      std::memcpy(out, cp1251.data() + at, 8);
+      out += 8;
+      at += 8;
+      continue;
+    }
+    const Utf8Form& form = kToUtf8[static_cast<unsigned char>(cp1251[at++])];
     out[0] = form.bytes[0];
     out[1] = form.bytes[1];
     out[2] = form.bytes[2];

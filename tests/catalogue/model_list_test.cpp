@@ -110,6 +110,16 @@ TEST(DescribedModelsByBrand, AgreesWithReadingEveryLine) {
   for (const char* brand : {"Nokia", "nokia", "Nok", "LG", "", "Nokia|6230", "Fly", "N", "|"}) {
     EXPECT_EQ(grouped.Of(brand), DescribedModels(index, brand)) << brand;
   }
+  // An index large enough to be grouped in parts side by side keeps every brand's line order.
+  common::StringList large;
+  for (int i = 0; i < 300'000; ++i) {
+    large.push_back(std::string(i % 3 ? "Brand1" : "brand10") + "|M" + std::to_string(i) + "|");
+  }
+  const common::LineTable large_index(large);
+  const DescribedModelsByBrand large_grouped(large_index);
+  for (const char* brand : {"Brand1", "brand10"}) {
+    EXPECT_EQ(large_grouped.Of(brand), DescribedModels(large_index, brand)) << brand;
+  }
 }
 
 // An entry of the basket, the wizard's results or the new models finds its row of the models
