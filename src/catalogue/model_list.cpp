@@ -246,7 +246,10 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
 std::optional<ModelRow> FindListedModel(const Folders& folders, CatalogueData& data,
                                         const common::LineTable& model_index,
                                         const std::string& brand, const std::string& model) {
-  std::vector<ModelRow> rows = FillModelList(folders, data, model_index, brand, false);
+  return FindRow(FillModelList(folders, data, model_index, brand, false), model);
+}
+
+std::optional<ModelRow> FindRow(const std::vector<ModelRow>& rows, const std::string& model) {
   for (const ModelRow& row : rows) {
     if (common::EqualsIgnoringAsciiCase(row.model, model)) return row;
   }

@@ -66,6 +66,9 @@ std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
 std::vector<ModelRow> FillModelList(const Folders& folders, CatalogueData& data,
                                     const DescribedModelsByBrand& described,
                                     const std::string& brand, bool full_only);
+// The row of rows that shows the model, as FindListedModel finds it in a list read already.
+std::optional<ModelRow> FindRow(const std::vector<ModelRow>& rows, const std::string& model);
+
 // The row of the brand's models list (all models) that shows the model, ASCII letter case
 // ignored: the row written so, or else the one that differs only in the full-description mark,
 // so that "Nokia 6230" of a list of new models finds "6230 *". None when the list lacks it.

@@ -36,11 +36,13 @@ bool TemplateHolds(const StringList& lines, std::string_view placeholder) {
 // The values of <!price_range!> and <!price_chart!>, found only for a template that holds them:
 // each costs a read of the price lists or of the history.
 std::vector<Placeholder> PriceExtras(const PageContext& c, const StringList& lines,
-                                     const std::string& brand, const std::string& model) {
+                                     const std::string& brand, const std::string& model,
+                                     const ModelPriceFigures* figures) {
   std::vector<Placeholder> values;
   if (TemplateHolds(lines, "<!price_range!>")) {
-    values.push_back({"price_range", common::HtmlEscaped(PriceRangeText(
-                                         PriceFiguresOf(c.folders, brand, model).range))});
+    const PriceRange range =
+        figures != nullptr ? figures->range : PriceFiguresOf(c.folders, brand, model).range;
+    values.push_back({"price_range", common::HtmlEscaped(PriceRangeText(range))});
   }
   if (TemplateHolds(lines, "<!price_chart!>")) {
     values.push_back(
@@ -83,7 +85,26 @@ std::string DisplayKind(std::string_view flags) {
   }
 }
 
-PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model) {
+// The page's price block (block_brand as the price lists name it), and the model's price figures
+// in found when the page shows them and they are not known: both from one pass over the price
+// lists. Points figures at what the page is to show.
+std::string PriceBlockAndFigures(PageContext& c, const StringList& lines,
+                                 std::string_view block_brand, const std::string& brand,
+                                 const std::string& model, const ModelPriceFigures*& figures,
+                                 ModelPriceFigures& found) {
+  if (figures != nullptr || !TemplateHolds(lines, "<!price_range!>")) {
+    return BuildPriceBlock(c.folders, block_brand, model, c.random);
+  }
+  BrandPrices prices(LibraryBrand(brand), {ReplaceAll(model, kFullDescriptionMark, "")},
+                     PriceFigures::kAveragesAndRanges);
+  std::string block = BuildPriceBlock(c.folders, block_brand, model, c.random, &prices);
+  found = {prices.AveragePriceOf(0), prices.RangeOf(0)};
+  figures = &found;
+  return block;
+}
+
+PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::string& model,
+                       const ModelPriceFigures* figures) {
   std::string b = ShortPageBrand(brand);
   StringList f = common::SplitCarets(c.data.GetProps2(b, model));
   const std::string& flags = At(f, field::kProperties);
@@ -128,8 +149,11 @@ PageFile ShowShortPage(PageContext& c, const std::string& brand, const std::stri
   };
   AdvanceTextPosition(c.advertising);
   AdvanceBannerPosition(c.advertising);
-  values.push_back({"price_list", BuildPriceBlock(c.folders, b, model, c.random)});
-  for (Placeholder& extra : PriceExtras(c, lines, brand, model)) values.push_back(std::move(extra));
+  ModelPriceFigures found;
+  values.push_back({"price_list", PriceBlockAndFigures(c, lines, b, brand, model, figures, found)});
+  for (Placeholder& extra : PriceExtras(c, lines, brand, model, figures)) {
+    values.push_back(std::move(extra));
+  }
   FillTemplate(lines, values);
   return ShowPage(c.folders, lines, c.browser);
 }
@@ -248,7 +272,8 @@ void ReplaceIn(std::string& line, std::string_view placeholder, const std::strin
   line = ReplaceAll(line, placeholder, value);
 }
 
-PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model) {
+PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::string& model,
+                      const ModelPriceFigures* figures) {
   std::string m = ReplaceAll(model, kFullDescriptionMark, "");
   const std::string line = LastIndexLine(c.model_index, brand + "|" + m + "|");
 
@@ -274,7 +299,12 @@ PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::strin
   }
 
   std::string picture = FullPagePicture(c.folders, line, m);
-  FillTemplate(page, PriceExtras(c, page, brand, m));
+  // The block is drawn once, and with it the figures, whatever the lines that show it.
+  ModelPriceFigures found;
+  const std::string block = TemplateHolds(page, "<!price_list!>")
+                                ? PriceBlockAndFigures(c, page, brand, brand, m, figures, found)
+                                : std::string();
+  FillTemplate(page, PriceExtras(c, page, brand, m, figures));
   for (std::string& text : page) {
     ReplaceIn(text, "<!forum!>", ForumLink(brand));
     ReplaceIn(text, "<!model!>", brand + " " + m);
@@ -289,7 +319,7 @@ PageFile ShowFullPage(PageContext& c, const std::string& brand, const std::strin
       AdvanceBannerPosition(c.advertising);
     }
     if (common::Contains(text, "<!price_list!>")) {
-      ReplaceIn(text, "<!price_list!>", BuildPriceBlock(c.folders, brand, m, c.random));
+      ReplaceIn(text, "<!price_list!>", block);
     }
   }
   return ShowPage(c.folders, page, c.browser);
@@ -306,9 +336,12 @@ std::size_t FirstColumnSections(std::size_t n) {
   return h + 1;
 }
 
-PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model) {
-  if (common::Contains(model, kFullDescriptionMark)) return ShowFullPage(context, brand, model);
-  return ShowShortPage(context, brand, model);
+PageFile ShowModelPage(PageContext& context, const std::string& brand, const std::string& model,
+                       const ModelPriceFigures* figures) {
+  if (common::Contains(model, kFullDescriptionMark)) {
+    return ShowFullPage(context, brand, model, figures);
+  }
+  return ShowShortPage(context, brand, model, figures);
 }
 
 }  // namespace trubkom::catalogue

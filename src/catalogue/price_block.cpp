@@ -51,14 +51,18 @@ std::pair<std::string, std::string> ShopLines(std::string_view bytes) {
 
 // The offers of the lines whose lowered text contains key, found by one search over a lowered copy
 // of each file; each line gives one offer however often it holds the key.
-std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const std::string& key) {
+std::vector<PriceEntry> CollectOffers(const std::string& working_folder, const std::string& key,
+                                      BrandPrices* also) {
   std::vector<PriceEntry> offers;
-  if (HasLineEnd(key)) return offers;  // no line holds it
+  const bool any = !HasLineEnd(key);  // else no line holds it
+  if (!any && also == nullptr) return offers;
   std::string lowered;
   common::SubstringSearch search(key);
   ForEachPriceFile(working_folder, [&](const std::string& bytes) {
     lowered.assign(bytes);
     common::AsciiLowerInPlace(lowered);
+    if (also != nullptr) also->AddLoweredText(lowered);
+    if (!any) return;
     std::optional<std::pair<std::string, std::string>> shop;  // read when first needed
     for (std::size_t from = 0, at; (at = search.Find(lowered, from)) != std::string_view::npos;) {
       LineSpan line = LineAround(lowered, at, from);
@@ -141,9 +145,9 @@ common::Status WritePricePage(const Folders& folders, const std::string& table,
 }  // namespace
 
 std::string BuildPriceBlock(const Folders& folders, std::string_view brand, std::string_view model,
-                            common::Random& random) {
+                            common::Random& random, BrandPrices* also) {
   std::string key = AsciiLowered(std::string(brand) + " " + std::string(model) + "^");
-  std::vector<PriceEntry> offers = CollectOffers(folders.working, key);
+  std::vector<PriceEntry> offers = CollectOffers(folders.working, key, also);
   if (offers.empty()) return {};
   auto n = static_cast<std::uint32_t>(offers.size());
   std::string block =

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -120,17 +121,47 @@ int Brands(const catalogue::Folders& folders) {
   return 0;
 }
 
+// The brands' full models lists a command reads, each read once (and the price lists with it)
+// however often the command asks.
+class ModelLists {
+ public:
+  ModelLists(const catalogue::Folders& folders, catalogue::CatalogueData& data,
+             const common::LineTable& index)
+      : folders_(folders), data_(data), index_(index) {}
+
+  const std::vector<catalogue::ModelRow>& Of(const std::string& brand) {
+    auto found = lists_.find(brand);
+    if (found == lists_.end()) {
+      found = lists_.emplace(brand, catalogue::FillModelList(folders_, data_, index_, brand, false))
+                  .first;
+    }
+    return found->second;
+  }
+  // The model's row in a list read already; none when its list was not needed.
+  std::optional<catalogue::ModelRow> ReadRow(const std::string& brand,
+                                             const std::string& model) const {
+    auto found = lists_.find(brand);
+    if (found == lists_.end()) return std::nullopt;
+    return catalogue::FindRow(found->second, model);
+  }
+
+ private:
+  const catalogue::Folders& folders_;
+  catalogue::CatalogueData& data_;
+  const common::LineTable& index_;
+  std::map<std::string, std::vector<catalogue::ModelRow>> lists_;
+};
+
 // As the window has it: a brand the box shows, or one written otherwise (a spelling of the
 // index, say) whose models list the window fills all the same. The index is the command's own,
 // read once.
-bool IsKnownBrand(const catalogue::Folders& folders, const common::LineTable& index,
-                  catalogue::CatalogueData& data, const std::string& brand) {
+bool IsKnownBrand(const catalogue::Folders& folders, ModelLists& lists, const std::string& brand) {
   const selection::IndexBrands index_brands =
       common::ValueOrWarn(selection::ReadIndexBrands(folders.working));
   for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index_brands)) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
-  return !catalogue::FillModelList(folders, data, index, brand, false).empty();
+  return !lists.Of(brand).empty();
 }
 
 int UnknownBrand(const std::string& brand) {
@@ -141,9 +172,8 @@ int UnknownBrand(const std::string& brand) {
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
   const common::LineTable index = IndexOfBrands(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::CatalogueData data(folders.working);
-  if (!IsKnownBrand(folders, index, data, common::Cp1251FromUtf8(brand))) {
-    return UnknownBrand(brand);
-  }
+  ModelLists lists(folders, data, index);
+  if (!IsKnownBrand(folders, lists, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
   for (const catalogue::ModelRow& row :
        catalogue::FillModelList(folders, data, index, common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
@@ -186,28 +216,32 @@ int Written(const catalogue::PageFile& page) {
 }
 
 // A model that the brand's models list shows, or whose record the brand files hold.
-bool IsKnownModel(catalogue::PageContext& context, const std::string& brand,
+bool IsKnownModel(catalogue::PageContext& context, ModelLists& lists, const std::string& brand,
                   const std::string& model) {
   if (!context.data.GetProps2(catalogue::LibraryBrand(brand), model).empty()) return true;
-  for (const catalogue::ModelRow& row : catalogue::FillModelList(
-           context.folders, context.data, context.model_index.lines(), brand, false)) {
-    if (common::EqualsIgnoringAsciiCase(row.model, model)) return true;
-  }
-  return false;
+  return catalogue::FindRow(lists.Of(brand), model).has_value();
+}
+
+// The model's price figures when its list has been read: the same as PriceFiguresOf finds.
+std::optional<catalogue::ModelPriceFigures> KnownFigures(const ModelLists& lists,
+                                                         const std::string& brand,
+                                                         const std::string& model) {
+  std::optional<catalogue::ModelRow> row = lists.ReadRow(brand, model);
+  if (!row) return std::nullopt;
+  return catalogue::ModelPriceFigures{row->price, row->range};
 }
 
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
   PageWriter writer(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::PageContext context = writer.Context();
-  if (!IsKnownBrand(folders, context.model_index.lines(), context.data,
-                    common::Cp1251FromUtf8(brand))) {
-    return UnknownBrand(brand);
-  }
-  if (!IsKnownModel(context, common::Cp1251FromUtf8(brand), common::Cp1251FromUtf8(model))) {
+  const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
+  ModelLists lists(folders, context.data, context.model_index.lines());
+  if (!IsKnownBrand(folders, lists, b)) return UnknownBrand(brand);
+  if (!IsKnownModel(context, lists, b, m)) {
     return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
-  return Written(catalogue::ShowModelPage(context, common::Cp1251FromUtf8(brand),
-                                          common::Cp1251FromUtf8(model)));
+  const std::optional<catalogue::ModelPriceFigures> figures = KnownFigures(lists, b, m);
+  return Written(catalogue::ShowModelPage(context, b, m, figures ? &*figures : nullptr));
 }
 
 // The rows in which the models differ, as the page with the switch on shows them.
@@ -234,12 +268,13 @@ int Compare(const catalogue::Folders& folders, const std::vector<std::string>& e
   }
   PageWriter writer(folders, brands);
   catalogue::PageContext context = writer.Context();
+  ModelLists lists(folders, context.data, context.model_index.lines());
   std::string basket;
   common::StringList cp1251_entries;
   for (const std::string& entry : entries) {
     std::string cp1251 = common::Cp1251FromUtf8(entry);
     std::optional<common::BrandAndModel> parts = common::SplitRow(cp1251);
-    if (!parts || !IsKnownModel(context, parts->brand, parts->model)) {
+    if (!parts || !IsKnownModel(context, lists, parts->brand, parts->model)) {
       return Fail("неизвестная модель: " + entry +
                   " (нужны производитель и модель из его списка моделей)");
     }
@@ -256,12 +291,14 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
   PageWriter writer(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
-  if (!IsKnownBrand(folders, context.model_index.lines(), context.data, b))
-    return UnknownBrand(brand);
-  if (!IsKnownModel(context, b, m)) {
+  ModelLists lists(folders, context.data, context.model_index.lines());
+  if (!IsKnownBrand(folders, lists, b)) return UnknownBrand(brand);
+  if (!IsKnownModel(context, lists, b, m)) {
     return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
-  catalogue::ModelPriceFigures figures = catalogue::PriceFiguresOf(folders, b, m);
+  const std::optional<catalogue::ModelPriceFigures> known = KnownFigures(lists, b, m);
+  const catalogue::ModelPriceFigures figures =
+      known ? *known : catalogue::PriceFiguresOf(folders, b, m);
   if (figures.range.offers == 0) {
     PrintLine(std::string("Нет предложений"_cp1251));
   } else {

@@ -181,6 +181,37 @@ TEST_F(ModelPageTest, FullPageWithoutIndexLineShowsTheFirstSectionFrame) {
                           "/pics/noimage.jpg\" alt=\"N80\" class=\"normal\">");
 }
 
+// A page that shows the shops' offers and the price range reads the price lists once for both,
+// and shows the range the models list finds; figures found with the list are taken as they are.
+TEST_F(ModelPageTest, PriceRangeComesWithTheOffers) {
+  cat.WriteText("adv/prices/b.prc",
+                "Shop B\nb.html\nSonyericsson K750i^8000\n"
+                "sonyericsson k750i^8000\nSony-Ericsson K770i^5000\n"
+                "Sonyericsson K770i^4000\nSONYERICSSON K770I^4500\n");
+  cat.WriteBytes("Templates/model_template.html", "<!price_range!>|<!price_list!>\r\n");
+  cat.WriteBytes("Templates/model_template_new.html", "<!price_range!>|<!price_list!>\r\n");
+  index = {"Sony-Ericsson|K770i|51(0)|"};
+  const ModelPriceFigures given{"1", {10, 20, 2}};
+  struct Case {
+    const char* model;
+    const ModelPriceFigures* figures;
+    std::string range;  // UTF-8
+  };
+  const Case cases[] = {
+      {"K750i", nullptr, PriceRangeText(PriceFiguresOf(folders, "Sony-Ericsson", "K750i").range)},
+      {"K770i *", nullptr,
+       PriceRangeText(PriceFiguresOf(folders, "Sony-Ericsson", "K770i *").range)},
+      {"K750i", &given, PriceRangeText(given.range)},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(ShowModelPage(context, "Sony-Ericsson", c.model, c.figures));
+    const std::string page = cat.ReadBytes("Templates/temp.html");
+    EXPECT_FALSE(c.range.empty()) << c.model;
+    EXPECT_EQ(page.substr(0, page.find('|')), c.range) << c.model;
+    EXPECT_TRUE(common::Contains(page, "Shop B")) << c.model << ": the offers shown as well";
+  }
+}
+
 TEST(FirstColumnSections, SplitsHalfToEven) {
   const std::size_t expected[] = {0, 1, 1, 2, 3, 3, 3, 4, 5, 5, 5, 6};
   for (std::size_t n = 1; n < 12; ++n) EXPECT_EQ(FirstColumnSections(n), expected[n]) << n;
