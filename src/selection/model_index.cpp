@@ -31,12 +31,29 @@ common::Result<common::LineTable> LoadModelIndex(const std::string& working_fold
   return common::LineTable::SplitAtCr(std::move(bytes));
 }
 
+namespace {
+
+// The brands of the pieces' lines, in the order they first appear.
+IndexBrands JoinedBrands(const std::vector<IndexBrands>& of_piece) {
+  IndexBrands index;
+  for (const IndexBrands& piece : of_piece) {
+    index.any_line |= piece.any_line;
+    for (std::size_t i = 0; i < piece.brands.size(); ++i) index.brands.Add(piece.brands.TextOf(i));
+  }
+  return index;
+}
+
+}  // namespace
+
 common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& working_folder,
-                                                         const std::vector<std::string>& brands) {
+                                                         const std::vector<std::string>& brands,
+                                                         IndexBrands* every_brand) {
   common::Result<common::LinePieces> pieces = OpenModelIndexPieces(working_folder);
   if (!pieces) return pieces.error();
   std::vector<common::LineTable> of_piece(pieces->size());
+  std::vector<IndexBrands> brands_of_piece(every_brand != nullptr ? pieces->size() : 0);
   pieces->ForEach([&](std::size_t piece, common::LineTable lines) {
+    if (every_brand != nullptr) brands_of_piece[piece] = BrandsOfIndex(lines);
     common::LineTable kept;
     for (std::string_view line : lines) {
       for (const std::string& brand : brands) {
@@ -50,6 +67,7 @@ common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& work
     of_piece[piece] = std::move(kept);
   });
   if (common::Status read = pieces->ReadFailure(); !read) return read.error();
+  if (every_brand != nullptr) *every_brand = JoinedBrands(brands_of_piece);
   return common::LineTable::Join(std::move(of_piece));
 }
 
@@ -107,13 +125,8 @@ common::Result<IndexBrands> ReadIndexBrands(const std::string& working_folder) {
   std::vector<IndexBrands> of_piece(pieces->size());
   pieces->ForEach(
       [&](std::size_t piece, common::LineTable lines) { of_piece[piece] = BrandsOfIndex(lines); });
-  IndexBrands index;
-  for (const IndexBrands& piece : of_piece) {
-    index.any_line |= piece.any_line;
-    for (std::size_t i = 0; i < piece.brands.size(); ++i) index.brands.Add(piece.brands.TextOf(i));
-  }
   if (common::Status read = pieces->ReadFailure(); !read) return read.error();
-  return index;
+  return JoinedBrands(of_piece);
 }
 
 namespace {

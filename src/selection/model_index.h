@@ -19,8 +19,11 @@ common::Result<common::LineTable> LoadModelIndex(const std::string& working_fold
 // The lines that begin with one of the brands (ASCII letter case ignored), in file order, read a
 // piece at a time: what a command about a few brands needs of the index, without holding the
 // rest. A brand's lines as DescribedModels and the model pages find them are all among them.
+// Given every_brand, the same pass sets it as ReadIndexBrands would (declared below).
+struct IndexBrands;
 common::Result<common::LineTable> LoadModelIndexOfBrands(const std::string& working_folder,
-                                                         const std::vector<std::string>& brands);
+                                                         const std::vector<std::string>& brands,
+                                                         IndexBrands* every_brand = nullptr);
 
 // The head of every line (IndexHead), in file order, read a piece at a time: what the lists of
 // every brand need of the index, a tenth of its text.

@@ -103,14 +103,17 @@ common::Result<catalogue::Folders> CurrentFolders() {
 
 // The index lines of the brands a command is about, in the spellings the lists and pages use,
 // read a piece at a time: a command about one brand holds that brand's lines alone.
+// Given every_brand, the same read finds the brands of every line, which the brand box lists.
 common::LineTable IndexOfBrands(const catalogue::Folders& folders,
-                                const std::vector<std::string>& brands) {
+                                const std::vector<std::string>& brands,
+                                selection::IndexBrands* every_brand = nullptr) {
   std::vector<std::string> spellings;
   for (const std::string& brand : brands) {
     spellings.insert(spellings.end(),
                      {brand, catalogue::LibraryBrand(brand), catalogue::ShortPageBrand(brand)});
   }
-  return common::ValueOrWarn(selection::LoadModelIndexOfBrands(folders.working, spellings));
+  return common::ValueOrWarn(
+      selection::LoadModelIndexOfBrands(folders.working, spellings, every_brand));
 }
 
 int Brands(const catalogue::Folders& folders) {
@@ -153,11 +156,10 @@ class ModelLists {
 };
 
 // As the window has it: a brand the box shows, or one written otherwise (a spelling of the
-// index, say) whose models list the window fills all the same. The index is the command's own,
-// read once.
-bool IsKnownBrand(const catalogue::Folders& folders, ModelLists& lists, const std::string& brand) {
-  const selection::IndexBrands index_brands =
-      common::ValueOrWarn(selection::ReadIndexBrands(folders.working));
+// index, say) whose models list the window fills all the same. The index's brands come with the
+// command's own lines, from the same read.
+bool IsKnownBrand(const catalogue::Folders& folders, const selection::IndexBrands& index_brands,
+                  ModelLists& lists, const std::string& brand) {
   for (const std::string& entry : catalogue::BrandBoxEntries(folders.working, index_brands)) {
     if (common::EqualsIgnoringAsciiCase(entry, brand)) return true;
   }
@@ -170,10 +172,14 @@ int UnknownBrand(const std::string& brand) {
 }
 
 int Models(const catalogue::Folders& folders, const std::string& brand, bool full_only) {
-  const common::LineTable index = IndexOfBrands(folders, {common::Cp1251FromUtf8(brand)});
+  selection::IndexBrands index_brands;
+  const common::LineTable index =
+      IndexOfBrands(folders, {common::Cp1251FromUtf8(brand)}, &index_brands);
   catalogue::CatalogueData data(folders.working);
   ModelLists lists(folders, data, index);
-  if (!IsKnownBrand(folders, lists, common::Cp1251FromUtf8(brand))) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, index_brands, lists, common::Cp1251FromUtf8(brand))) {
+    return UnknownBrand(brand);
+  }
   for (const catalogue::ModelRow& row :
        catalogue::FillModelList(folders, data, index, common::Cp1251FromUtf8(brand), full_only)) {
     PrintLine(row.model + "\t" + row.price);
@@ -186,12 +192,15 @@ class PageWriter : public common::Browser {
  public:
   // brands: those of the pages to write, whose index lines alone are read.
   PageWriter(const catalogue::Folders& folders, const std::vector<std::string>& brands)
-      : folders_(folders), data_(folders.working), index_(IndexOfBrands(folders, brands)) {
+      : folders_(folders),
+        data_(folders.working),
+        index_(IndexOfBrands(folders, brands, &index_brands_)) {
     if (!catalogue::ReadConfigFile(folders.program, advertising_)) {
       common::Warn(std::string(catalogue::kConfigFileName) + ": нет в папке программы " +
                    folders.program + "; страницы будут без рекламы");
     }
   }
+  const selection::IndexBrands& index_brands() const { return index_brands_; }
   catalogue::PageContext Context() {
     return {folders_,     data_, index_, selection::PropertyVocabulary::Builtin(),
             advertising_, *this, random_};
@@ -203,6 +212,7 @@ class PageWriter : public common::Browser {
  private:
   const catalogue::Folders& folders_;
   catalogue::CatalogueData data_;
+  selection::IndexBrands index_brands_;  // of every line, read with the brands' own
   common::LineTable index_;
   catalogue::Advertising advertising_;
   common::ClockRandom random_;
@@ -236,7 +246,7 @@ int Page(const catalogue::Folders& folders, const std::string& brand, const std:
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
   ModelLists lists(folders, context.data, context.model_index.lines());
-  if (!IsKnownBrand(folders, lists, b)) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, writer.index_brands(), lists, b)) return UnknownBrand(brand);
   if (!IsKnownModel(context, lists, b, m)) {
     return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
@@ -292,7 +302,7 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
   ModelLists lists(folders, context.data, context.model_index.lines());
-  if (!IsKnownBrand(folders, lists, b)) return UnknownBrand(brand);
+  if (!IsKnownBrand(folders, writer.index_brands(), lists, b)) return UnknownBrand(brand);
   if (!IsKnownModel(context, lists, b, m)) {
     return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
   }
