@@ -1,5 +1,6 @@
 #include "catalogue/listed_brands.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "catalogue/listed_prices.h"
@@ -63,10 +64,20 @@ std::vector<ListedBrand> ReadListedBrands(const Folders& folders, CatalogueData&
     listed.emplace_back(brand);
     of_brand_files.push_back(BrandFileModels(data, brand));
   }
-  // The files read, the lists are made side by side, each brand by the part that takes it next.
+  // The files read, the lists are made side by side, each brand by the part that takes it next,
+  // the longest first: a long list taken last would leave the other parts waiting.
+  std::vector<std::size_t> order(listed.size());
+  std::vector<std::size_t> lengths(listed.size());
+  for (std::size_t b = 0; b < listed.size(); ++b) {
+    order[b] = b;
+    lengths[b] = of_brand_files[b].size() + described.CountOf(listed[b].name);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return lengths[a] > lengths[b]; });
   std::atomic<std::size_t> next = 0;
   common::RunParts(common::PartsFor(described.size(), kModelsPerPart), [&](std::size_t) {
-    for (std::size_t b = next++; b < listed.size(); b = next++) {
+    for (std::size_t i = next++; i < order.size(); i = next++) {
+      const std::size_t b = order[i];
       FillListedBrand(listed[b], std::move(of_brand_files[b]), described);
     }
   });

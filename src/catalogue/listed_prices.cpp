@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -122,7 +123,6 @@ class BrandTable {
 
   std::uint32_t Count(std::size_t model) const { return counts_[model]; }
   bool Repeats(std::size_t model) const { return repeats_[model]; }
-  ListedBrand& brand() { return brand_; }
 
  private:
   std::size_t SlotOf(std::string_view key) const {

@@ -145,6 +145,17 @@ StringList DescribedModelsByBrand::Of(const std::string& brand) const {
   return models;
 }
 
+std::size_t DescribedModelsByBrand::CountOf(const std::string& brand) const {
+  if (brand.find('|') != std::string::npos) return ModelFieldsOf(brand).size();
+  const std::string lowered = common::AsciiLowered(brand);
+  std::size_t count = 0;
+  for (auto it = lines_by_brand_.lower_bound(lowered);
+       it != lines_by_brand_.end() && it->first.starts_with(lowered); ++it) {
+    count += it->second.size();
+  }
+  return count;
+}
+
 std::vector<std::string_view> DescribedModelsByBrand::ModelFieldsOf(
     const std::string& brand) const {
   std::vector<std::string_view> models;

@@ -36,7 +36,8 @@ class DescribedModelsByBrand {
   common::StringList Of(const std::string& brand) const;  // safe on many threads at once
   // The same models' fields, unmarked, as views of the index's lines.
   std::vector<std::string_view> ModelFieldsOf(const std::string& brand) const;
-  std::size_t size() const { return lines_.size(); }  // of the index's lines
+  std::size_t CountOf(const std::string& brand) const;  // how many, found without listing them
+  std::size_t size() const { return lines_.size(); }    // of the index's lines
 
  private:
   const common::LineTable& lines_;

@@ -52,15 +52,23 @@ void ModelSearch::Add(Brand brand) {
 void ModelSearch::AddBrand(ListedBrand listed) { Add(MakeBrand(std::move(listed))); }
 
 void ModelSearch::AddBrands(std::vector<ListedBrand> listed) {
-  // Side by side, each brand by the part that takes it next, its list freed as it is made.
+  // Side by side, each brand by the part that takes it next, the longest first, its list freed
+  // as it is made.
   std::vector<Brand> made(listed.size());
+  std::vector<std::size_t> order(listed.size());
   std::size_t bytes = 0;
-  for (const ListedBrand& brand : listed) bytes += brand.models.size();
+  for (std::size_t b = 0; b < listed.size(); ++b) {
+    order[b] = b;
+    bytes += listed[b].models.size();
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return listed[a].models.size() > listed[b].models.size();
+  });
   constexpr std::size_t kNameBytesPerPart = std::size_t{1} << 20;
   std::atomic<std::size_t> next = 0;
   common::RunParts(common::PartsFor(bytes, kNameBytesPerPart), [&](std::size_t) {
-    for (std::size_t b = next++; b < listed.size(); b = next++) {
-      made[b] = MakeBrand(std::move(listed[b]));
+    for (std::size_t i = next++; i < order.size(); i = next++) {
+      made[order[i]] = MakeBrand(std::move(listed[order[i]]));
     }
   });
   for (Brand& brand : made) Add(std::move(brand));
