@@ -38,6 +38,28 @@ TEST(ModelIndex, BrandAndModelFields) {
   }
 }
 
+// Read a piece at a time, the index gives what reading it whole gives: every line's head, a
+// brand's lines, and with them the brands of every line, in the order they first appear.
+TEST(ModelIndex, PiecesGiveWhatTheWholeFileGives) {
+  testing::TempCatalogue cat;
+  std::string bytes = "Nokia|6230|48(1)\r\nnokia|3310\r\n|orphan|\rSony|K750|\r\nLG\r";
+  for (int i = 0; i < 70'000; ++i) bytes += "Brand" + std::to_string(i % 7) + "|M|1(2)|\r\n";
+  cat.WriteBytes("Base/base.tkm", bytes);
+  const common::LineTable whole = *LoadModelIndex(cat.root());
+  const common::LineTable heads = *LoadModelIndexHeads(cat.root());
+  ASSERT_EQ(heads.size(), whole.size());
+  for (std::size_t i = 0; i < whole.size(); ++i) EXPECT_EQ(heads[i], IndexHead(whole[i])) << i;
+  IndexBrands every_brand;
+  const common::LineTable nokia = *LoadModelIndexOfBrands(cat.root(), {"NOKIA"}, &every_brand);
+  EXPECT_EQ(testing::ToStringList(nokia), (common::StringList{"Nokia|6230|48(1)", "nokia|3310"}));
+  const IndexBrands expected = BrandsOfIndex(whole);
+  EXPECT_EQ(every_brand.any_line, expected.any_line);
+  ASSERT_EQ(every_brand.brands.size(), expected.brands.size());
+  for (std::size_t i = 0; i < expected.brands.size(); ++i) {
+    EXPECT_EQ(every_brand.brands.TextOf(i), expected.brands.TextOf(i)) << i;
+  }
+}
+
 // The window's index holds each line's head and reads the whole line again from the file, from
 // any piece, whatever the pieces' size; a file changed in place since fails to give it.
 TEST(ModelIndex, AnIndexOfHeadsReadsEveryWholeLineAgain) {
