@@ -192,10 +192,6 @@ StringList BrandFileModels(CatalogueData& data, const std::string& brand) {
   return common::SplitCarets(data.Col2Str2(LibraryBrand(brand)));
 }
 
-StringList ListedModels(CatalogueData& data, StringList described, const std::string& brand) {
-  return MergedModels(BrandFileModels(data, brand), std::move(described), brand);
-}
-
 namespace {
 
 // A brand's models list before its prices: the entries, and the pass that will price them.
@@ -207,7 +203,7 @@ struct UnpricedList {
 UnpricedList MergedList(CatalogueData& data, const StringList& described,
                         const std::string& brand) {
   const std::string library_brand = LibraryBrand(brand);
-  StringList merged = ListedModels(data, described, brand);
+  StringList merged = MergedModels(BrandFileModels(data, brand), described, brand);
   StringList unmarked;
   for (const std::string& entry : merged)
     unmarked.push_back(ReplaceAll(entry, kFullDescriptionMark, ""));

@@ -50,12 +50,9 @@ class DescribedModelsByBrand {
 // it once as a warning.
 std::string MissingBrandFileText(const std::string& brand);
 
-// The entries of the brand's models list, in order, before their prices: the brand file's models
-// merged with the described ones (DescribedModels).
-common::StringList ListedModels(CatalogueData& data, common::StringList described,
-                                const std::string& brand);
-// The same in two steps, the second touching no file, so that many brands' lists may be merged
-// side by side: the models of the brand's file, then those merged with the described ones.
+// The entries of the brand's models list, in order, before their prices, in two steps, the
+// second touching no file, so that many brands' lists may be merged side by side: the models of
+// the brand's file, then those merged with the described ones (DescribedModels).
 common::StringList BrandFileModels(CatalogueData& data, const std::string& brand);
 common::StringList MergedModels(common::StringList of_brand_file, common::StringList described,
                                 const std::string& brand);

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <stdexcept>
 
 #include "catalogue/brand_spellings.h"
 #include "catalogue/latin_spelling.h"
 #include "common/encoding.h"
 #include "common/parallel_parts.h"
 #include "common/substring_search.h"
-#include "common/table_cap.h"
 
 namespace trubkom::catalogue {
 

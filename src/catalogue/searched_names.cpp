@@ -13,12 +13,6 @@ SearchedNames::SearchedNames(const ListedBrand& listed)
   }
 }
 
-std::string SearchedNames::Shown(std::size_t model) const {
-  std::string shown;
-  ShownInto(model, shown);
-  return shown;
-}
-
 void SearchedNames::ShownInto(std::size_t model, std::string& shown) const {
   shown.assign(Lowered(model));
   for (std::size_t i = 0, at = starts_[model]; i < shown.size(); ++i, ++at) {

@@ -26,8 +26,7 @@ class SearchedNames {
     const std::size_t end = model + 1 < starts_.size() ? starts_[model + 1] : lowered_.size();
     return std::string_view(lowered_).substr(starts_[model], end - 1 - starts_[model]);
   }
-  std::string Shown(std::size_t model) const;                   // as the models list shows it
-  void ShownInto(std::size_t model, std::string& shown) const;  // the same, in place
+  void ShownInto(std::size_t model, std::string& shown) const;  // as the list shows it
 
  private:
   std::string lowered_;

@@ -241,14 +241,27 @@ std::optional<catalogue::ModelPriceFigures> KnownFigures(const ModelLists& lists
   return catalogue::ModelPriceFigures{row->price, row->range};
 }
 
+// The status of a command about one model (UTF-8) whose brand or model is unknown; none when
+// both are known.
+std::optional<int> UnknownBrandOrModel(const catalogue::Folders& folders, const PageWriter& writer,
+                                       catalogue::PageContext& context, ModelLists& lists,
+                                       const std::string& brand, const std::string& model) {
+  const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
+  if (!IsKnownBrand(folders, writer.index_brands(), lists, b)) return UnknownBrand(brand);
+  if (!IsKnownModel(context, lists, b, m)) {
+    return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
+  }
+  return std::nullopt;
+}
+
 int Page(const catalogue::Folders& folders, const std::string& brand, const std::string& model) {
   PageWriter writer(folders, {common::Cp1251FromUtf8(brand)});
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
   ModelLists lists(folders, context.data, context.model_index.lines());
-  if (!IsKnownBrand(folders, writer.index_brands(), lists, b)) return UnknownBrand(brand);
-  if (!IsKnownModel(context, lists, b, m)) {
-    return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
+  if (std::optional<int> failed =
+          UnknownBrandOrModel(folders, writer, context, lists, brand, model)) {
+    return *failed;
   }
   const std::optional<catalogue::ModelPriceFigures> figures = KnownFigures(lists, b, m);
   return Written(catalogue::ShowModelPage(context, b, m, figures ? &*figures : nullptr));
@@ -302,9 +315,9 @@ int Prices(const catalogue::Folders& folders, const std::string& brand, const st
   catalogue::PageContext context = writer.Context();
   const std::string b = common::Cp1251FromUtf8(brand), m = common::Cp1251FromUtf8(model);
   ModelLists lists(folders, context.data, context.model_index.lines());
-  if (!IsKnownBrand(folders, writer.index_brands(), lists, b)) return UnknownBrand(brand);
-  if (!IsKnownModel(context, lists, b, m)) {
-    return Fail("неизвестная модель: " + model + " (её нет в выводе «models " + brand + "»)");
+  if (std::optional<int> failed =
+          UnknownBrandOrModel(folders, writer, context, lists, brand, model)) {
+    return *failed;
   }
   const std::optional<catalogue::ModelPriceFigures> known = KnownFigures(lists, b, m);
   const catalogue::ModelPriceFigures figures =
